@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need, when
+# they are missing. Sourced by run.sh and test.sh.
+VARSONA_PACKAGES=(
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-liberation fonts-dejavu-core
+  zbar-tools zint poppler-utils imagemagick gifsicle giflib-tools libgif-dev
+  xvfb xauth
+)
+
+varsona_missing_packages() {
+  local missing=() p
+  for p in "${VARSONA_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  echo "${missing[@]}"
+}
+
+varsona_install_packages() {
+  local missing
+  missing=$(varsona_missing_packages)
+  [ -z "$missing" ] && return 0
+  local apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
+  if [ "$(id -u)" -eq 0 ]; then
+    "${apt[@]}" update -qq && "${apt[@]}" install -y -qq --no-install-recommends $missing
+  elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+    sudo "${apt[@]}" update -qq && sudo "${apt[@]}" install -y -qq --no-install-recommends $missing
+  else
+    echo "Missing packages. Install them with:" >&2
+    echo "  sudo apt-get install -y $missing" >&2
+    return 1
+  fi
+}
+
+varsona_build() {
+  local build_dir=$1
+  cmake -S "$VARSONA_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build_dir" -j "$(nproc)"
+}

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test.
+set -euo pipefail
+VARSONA_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+source "$VARSONA_ROOT/scripts/setup.sh"
+varsona_install_packages
+BUILD_DIR=${VARSONA_BUILD_DIR:-$VARSONA_ROOT/build}
+varsona_build "$BUILD_DIR"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 600
+for extra in "$VARSONA_ROOT"/scripts/test.d/*.sh; do
+  [ -e "$extra" ] || continue
+  echo "== $(basename "$extra")"
+  bash "$extra" "$BUILD_DIR"
+done
