@@ -1,0 +1,15 @@
+// The one routine of VsUtil that draws; it needs the graphics room.
+#include "grid/VsUtil.h"
+
+#include "platform/graphics/Graphics.h"
+
+void DrawTransparentBitmap(TCanvas& Canvas, TBitmap& Bitmap, TColor Color, const TRect& Rect) {
+    int32_t w = Bitmap.Width(), h = Bitmap.Height();
+    if (w <= 0 || h <= 0) return;
+    TColor key = Bitmap.Canvas()->Pixel(0, 0);
+    TBitmap work(w, h);
+    work.Canvas()->Brush()->SetColor(Color);
+    TRect whole = Bounds(0, 0, w, h);
+    work.Canvas()->BrushCopy(whole, Bitmap, whole, key);
+    Canvas.CopyRect(Bounds(Rect.Left, Rect.Top, w, h), *work.Canvas(), whole);
+}
