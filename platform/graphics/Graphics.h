@@ -15,6 +15,9 @@
 
 class QImage;
 class TCanvasDevice;
+struct TDeviceFont;
+struct TDevicePen;
+struct TDeviceBrush;
 
 // ---------------------------------------------------------------- GDI constants
 
@@ -302,6 +305,20 @@ private:
     double ScaleX() const;
     double ScaleY() const;
     int32_t DeviceFontHeight() const;
+    TDeviceFont DeviceFont() const;
+    TDevicePen DevicePen() const;
+    TDeviceBrush DeviceBrush() const;
+    bool PenVisible() const;
+    bool BrushVisible() const;
+    void PushClip();
+    // Device rectangle of a logical one, corners ordered.
+    TRect ToDevice(const TRect& r) const;
+    TRect FromDevice(const TRect& r) const;
+    int32_t ToDeviceLength(int32_t logical, bool vertical) const;
+    int32_t FromDeviceLength(int32_t pixels, bool vertical) const;
+    void DrawTextLine(int32_t x, int32_t y, const std::string& line, const TDeviceFont& font, bool expandTabs,
+                      int32_t tabWidth, int32_t underlineAt);
+    int32_t LineWidth(const std::string& line, const TDeviceFont& font, bool expandTabs, int32_t tabWidth);
 
     std::unique_ptr<TCanvasDevice> FDevice;
     std::unique_ptr<TFont> FFont;
@@ -316,7 +333,7 @@ private:
     TPoint FViewportOrg;
     TPoint FWindowOrg;
     bool FHasClip = false;
-    TRect FClip;
+    TRect FClip;  // device pixels
     std::vector<State> FSaved;
 };
 

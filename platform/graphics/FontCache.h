@@ -1,0 +1,35 @@
+// Qt fonts behind TDeviceFont, resolved once and cached: the platform's
+// devices share this; nothing outside platform/ includes it.
+#pragma once
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QString>
+#include <string>
+#include <utility>
+#include <deque>
+#include <vector>
+
+#include "platform/graphics/CanvasDevice.h"
+
+struct TResolvedFont {
+    // Sized so that one point is one pixel (72 dpi); FontFor() gives the
+    // same pixel size for a paint device of another resolution.
+    QFont Font;
+    QFontMetricsF Metrics{QFont()};
+    double EmPixels = 0;  // character height in pixels
+    TTextMetric Metric;   // cell height exactly as asked for positive heights
+    // The font for a paint device whose font resolution is dpi.
+    const QFont& FontFor(int dpi) const;
+
+private:
+    mutable std::deque<std::pair<int, QFont>> FByDpi;  // entries never move
+};
+
+// Never null; the entry lives until the program ends.
+const TResolvedFont& ResolveFont(const TDeviceFont& font);
+
+// The family Qt uses for a TFont name ("Default" is the desktop's default).
+QString FontFamilyFor(const std::string& name);
+
+inline QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
