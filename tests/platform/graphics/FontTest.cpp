@@ -1,0 +1,147 @@
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include "platform/graphics/FontCache.h"
+#include "platform/graphics/RecordingDevice.h"
+
+namespace {
+
+TDeviceFont Arial(int32_t height, const char* name = "Arial") {
+    TDeviceFont f;
+    f.Name = name;
+    f.Height = height;
+    return f;
+}
+
+TEST(Font, DefaultsAndSizeInPoints) {
+    TFont font;
+    EXPECT_EQ(font.Name(), "Arial");
+    EXPECT_EQ(font.PixelsPerInch(), 96);
+    font.SetSize(10);
+    EXPECT_EQ(font.Height(), -13);  // -MulDiv(10, 96, 72)
+    EXPECT_EQ(font.Size(), 10);
+    font.SetPixelsPerInch(600);
+    font.SetSize(10);
+    EXPECT_EQ(font.Height(), -83);
+    EXPECT_EQ(font.Size(), 10);
+}
+
+TEST(Font, ChangeEventsFireOnRealChangesOnly) {
+    TFont font;
+    int changes = 0;
+    font.OnChange = [&](TObject*) { ++changes; };
+    font.SetHeight(20);
+    font.SetHeight(20);
+    font.SetName("Arial");
+    font.SetStyle(fsBold | fsItalic);
+    font.SetOrientation(900);
+    font.SetColor(clRed);
+    EXPECT_EQ(changes, 4);
+    TFont other;
+    other.Assign(&font);
+    EXPECT_TRUE(other == font);
+}
+
+TEST(Font, AssignAcrossResolutionsKeepsThePointSize) {
+    TFont screen;
+    screen.SetSize(12);
+    TFont printer;
+    printer.SetPixelsPerInch(600);
+    printer.Assign(&screen);
+    EXPECT_EQ(printer.Size(), 12);
+    EXPECT_EQ(printer.Height(), -100);
+}
+
+TEST(Font, PenAndBrushAssignAndNotify) {
+    TPen pen;
+    int changes = 0;
+    pen.OnChange = [&](TObject*) { ++changes; };
+    pen.SetWidth(3);
+    pen.SetStyle(psDot);
+    EXPECT_EQ(changes, 2);
+    TPen copy;
+    copy.Assign(&pen);
+    EXPECT_EQ(copy.Width(), 3);
+    EXPECT_EQ(copy.Style(), psDot);
+    TBrush brush;
+    brush.SetStyle(bsClear);
+    brush.SetColor(clRed);  // a colour makes a clear brush solid again
+    EXPECT_EQ(brush.Style(), bsSolid);
+    EXPECT_THROW(brush.Assign(&pen), EConvertError);
+}
+
+class CellHeight : public ::testing::TestWithParam<int> {};
+
+// A positive height is the cell height (ascent + descent) in pixels.
+TEST_P(CellHeight, TextHeightIsTheRequestedHeight) {
+    int height = GetParam();
+    for (int dpi : {96, 300, 600, 0}) {
+        SCOPED_TRACE(dpi);
+        TRecordingCanvas canvas(dpi, dpi);
+        canvas.Font()->SetName("Arial");
+        canvas.Font()->SetHeight(height);
+        EXPECT_EQ(canvas.TextHeight("Ay"), height);
+    }
+    // Qt's own metrics of the font behind it agree within a pixel.
+    const TResolvedFont& resolved = ResolveFont(Arial(height));
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(2835);
+    device.setDotsPerMeterY(2835);
+    QFontMetricsF onDevice(resolved.Font, &device);
+    EXPECT_NEAR(onDevice.ascent() + onDevice.descent(), height, 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Font, CellHeight, ::testing::Values(8, 13, 20, 37, 54, 120, 290));
+
+TEST(Font, NegativeHeightIsTheCharacterHeight) {
+    TRecordingCanvas canvas;
+    canvas.Font()->SetHeight(-100);
+    TTextMetric tm = canvas.Recorder().TextMetrics(Arial(-100));
+    EXPECT_NEAR(tm.Height, 112, 2);  // Arial's cell is about 1.12 em
+    EXPECT_EQ(tm.Height - tm.InternalLeading, 100);
+    EXPECT_EQ(tm.Ascent + tm.Descent, tm.Height);
+}
+
+TEST(Font, ArialMapsOntoAMetricCompatibleFamily) {
+    TDeviceFont f = Arial(100);
+    QFontInfo info(ResolveFont(f).Font);
+    EXPECT_EQ(info.family().toStdString(), "Liberation Sans");
+    TDeviceFont d = Arial(100, "Default");
+    EXPECT_FALSE(ResolveFont(d).Font.family().isEmpty());
+    EXPECT_EQ(FontFamilyFor("Default").toStdString(), QGuiApplication::font().family().toStdString());
+}
+
+TEST(Font, WidthsScaleWithTheHeightAndStyleMatters) {
+    TRecordingCanvas canvas;
+    canvas.Font()->SetHeight(-20);
+    int narrow = canvas.TextWidth("0123456789");
+    canvas.Font()->SetHeight(-40);
+    int wide = canvas.TextWidth("0123456789");
+    EXPECT_NEAR(wide, 2 * narrow, 2);
+    canvas.Font()->SetStyle(fsBold);
+    int bold = canvas.TextWidth("Wide text");
+    canvas.Font()->SetStyle(0);
+    EXPECT_GT(bold, canvas.TextWidth("Wide text"));
+    EXPECT_EQ(canvas.TextWidth(""), 0);
+}
+
+TEST(Font, ResolvedFontsAreCached) {
+    TDeviceFont f = Arial(33);
+    const TResolvedFont* a = &ResolveFont(f);
+    const TResolvedFont* b = &ResolveFont(f);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(&a->FontFor(300), &a->FontFor(300));
+    EXPECT_NEAR(a->FontFor(300).pointSizeF() * 300 / 72, a->EmPixels, 1e-6);
+}
+
+TEST(Font, InstalledFamiliesAreSorted) {
+    std::vector<std::string> families = InstalledFontFamilies();
+    ASSERT_FALSE(families.empty());
+    for (size_t i = 1; i < families.size(); ++i) EXPECT_LE(CompareText(families[i - 1], families[i]), 0);
+    EXPECT_NE(std::find(families.begin(), families.end(), "Liberation Sans"), families.end());
+}
+
+}  // namespace
