@@ -348,7 +348,11 @@ TDateTime StepDate(int32_t Years, int32_t Months, int32_t Days, TDateTime Date, 
     int y, m, d;
     DecodeDate(Date, y, m, d);
     if (Years == 0 && Months == 0 && Days != 0) return Date + Days;
-    if (Years != 0 && Months == 0 && Days == 0) return EncodeDate(y + Years, m, d);
+    if (Years != 0 && Months == 0 && Days == 0) {
+        int64_t ny = int64_t(y) + Years;
+        if (ny < 1 || ny > 9999) throw EConvertError(SysConst::SDateEncodeError);
+        return EncodeDate(static_cast<int>(ny), m, d);
+    }
     if (Years == 0 && Months != 0 && Days == 0) {
         // Any step, up or down, lands on a month 1..12 of the right year.
         int64_t total = int64_t(y) * 12 + (m - 1) + Months;

@@ -304,6 +304,8 @@ TEST(VsUtil, StepDate) {
     // A day the target month lacks is the date conversion error.
     EXPECT_THROW(StepDate(0, 1, 0, jan31, 0), EConvertError);
     EXPECT_THROW(StepDate(1, 0, 0, EncodeDate(2020, 2, 29), 0), EConvertError);
+    EXPECT_THROW(StepDate(INT32_MAX, 0, 0, jan15, 0), EConvertError);
+    EXPECT_THROW(StepDate(0, INT32_MIN, 0, jan15, 0), EConvertError);
     try {
         StepDate(0, 1, 0, jan31, 0);
     } catch (const EConvertError& e) {
