@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -508,4 +509,35 @@ TEST_F(HtmlBitmap, TurnedShiftedAndStyledTextIsRecorded) {
 TEST_F(HtmlBitmap, UnclosedTagConsumesTheRest) {
     EXPECT_EQ(Measure("a<B never closed").Plain, "a");
     EXPECT_EQ(Measure("a<B never closed").Width, TextWidth("a"));
+}
+
+TEST_F(HtmlImages, TagSoupNeverHangsAndLeavesTheCanvasAsItWas) {
+    static const char* pieces[] = {"<B>", "</B>", "<I>", "</I>", "<U>", "</U>", "<S>", "</S>", "<UL>", "</UL>",
+                                   "<LI>", "<BR>", "<HR>", "<P align=\"right\">", "<P bgcolor=\"clRed\">", "</P>",
+                                   "<FONT size=\"30\" color=\"#00FF00\" bgcolor=\"clAqua\">", "</FONT>", "<A href=\"u\">",
+                                   "</A>", "<IMG src=\"idx:0\" align=\"top\">", "<IMG src=\"idx:0\" align=\"middle\">",
+                                   "<SUB>", "</SUB>", "<SUP>", "</SUP>", "<SHAD>", "</SHAD>", "<R a=\"45\">", "</R>",
+                                   "<IND x=\"300\">", "<BLINK>", "</BLINK>", "&amp;", "&lt;", "word ", "longerword",
+                                   " ", "<", ">", "<BODY bgcolor=\"clYellow\">", "\t", "&"};
+    std::mt19937 rng(99);
+    std::uniform_int_distribution<size_t> pick(0, std::size(pieces) - 1), len(0, 40), width(0, 120);
+    for (int i = 0; i < 300; ++i) {
+        std::string text;
+        for (size_t n = len(rng); n > 0; --n) text += pieces[pick(rng)];
+        SCOPED_TRACE(text);
+        TOptions o;
+        o.Images = List.get();
+        o.Rect = {0, 0, static_cast<int32_t>(width(rng)), 60};
+        o.X = 20;
+        o.Y = 8;
+        o.MeasureOnly = i % 3 == 0;
+        o.CheckOnly = i % 3 == 1;
+        TResult r = Render(*Canvas, text, o);
+        EXPECT_GE(r.Height, LineHeight() / 2);
+        EXPECT_GE(r.Width, 0);
+        ASSERT_EQ(Canvas->Font()->Height(), -16);
+        ASSERT_EQ(Canvas->Font()->Style(), 0);
+        ASSERT_EQ(Canvas->Font()->Orientation(), 0);
+        ASSERT_EQ(Canvas->Brush()->Color(), clWhite);
+    }
 }
