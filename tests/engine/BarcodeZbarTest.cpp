@@ -1,0 +1,121 @@
+// Symbols drawn with DrawOnCanvas on 300 dpi bitmaps, in all four rotations,
+// read back by a reader nobody here wrote: the zbarimg command-line tool.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <unistd.h>
+
+#include "engine/Barcode.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/RecordingDevice.h"
+
+namespace {
+
+std::string Run(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+    pclose(pipe);
+    return out;
+}
+
+bool HaveZbar() {
+    static const bool have = std::system("zbarimg --version >/dev/null 2>&1") == 0;
+    return have;
+}
+
+std::vector<std::string> SortedLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+struct TZbarCase {
+    const char* name;
+    btCodeTypes type;
+    std::string caption;
+    std::string addon;
+    btCodeRatio ratio;
+    std::vector<std::string> decoded;  // zbarimg's lines, sorted
+};
+
+class ZbarReads : public ::testing::TestWithParam<TZbarCase> {
+protected:
+    static void SetUpTestSuite() {
+        dir = std::filesystem::temp_directory_path() / ("varsona-zbar-" + std::to_string(getpid()));
+        std::filesystem::create_directories(dir);
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(dir); }
+    static std::filesystem::path dir;
+};
+
+std::filesystem::path ZbarReads::dir;
+
+TEST_P(ZbarReads, EveryRotation) {
+    if (!HaveZbar()) GTEST_SKIP() << "zbarimg not installed";
+    const TZbarCase& c = GetParam();
+    TBarcode barcode(nullptr);
+    barcode.SetBar_CodeType(c.type);
+    barcode.SetBar_Caption(c.caption);
+    barcode.SetBar_CodeAddon(c.addon);
+    barcode.SetBar_Ratio(c.ratio);
+    for (btCodeRotate rotation : {rotate_000, rotate_090, rotate_180, rotate_270}) {
+        SCOPED_TRACE(rotation);
+        barcode.SetBar_Rotation(rotation);
+        TRecordingCanvas measure(300, 300);
+        TSize size;
+        barcode.DrawOnCanvas(measure, 0, 0, &size);
+        // A white quiet zone of about a third of an inch on every side.
+        const int32_t quiet = 100;
+        TBitmap bitmap(size.cx + 2 * quiet, size.cy + 2 * quiet);
+        bitmap.SetResolution(300, 300);
+        TCanvas& canvas = *bitmap.Canvas();
+        canvas.Brush()->SetColor(clWhite);
+        canvas.FillRect(Rect(0, 0, bitmap.Width(), bitmap.Height()));
+        canvas.Font()->SetColor(clBlack);
+        TSize drawn;
+        barcode.DrawOnCanvas(canvas, quiet, quiet, &drawn);
+        EXPECT_EQ(drawn, size);
+        const std::filesystem::path file =
+            dir / (std::string(c.name) + "-" + std::to_string(90 * static_cast<int>(rotation)) + ".png");
+        bitmap.SaveToFile(file.string());
+        const std::string out = Run("zbarimg --nodbus -q -Sean2.enable=1 -Sean5.enable=1 -Supca.enable=1 "
+                                    "-Supce.enable=1 -Si25.min-length=2 -Scodabar.min-length=1 '" +
+                                    file.string() + "' 2>/dev/null");
+        EXPECT_EQ(SortedLines(out), c.decoded) << file;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ZbarReads,
+    ::testing::Values(
+        TZbarCase{"Ean8", EAN_8, "9638507", "", Ratio_3, {"EAN-8:96385074"}},
+        TZbarCase{"Ean13", EAN_13, "400638133393", "", Ratio_3, {"EAN-13:4006381333931"}},
+        TZbarCase{"Ean13Addon2", EAN_13, "400638133393", "12", Ratio_3, {"EAN-13:4006381333931", "EAN-2:12"}},
+        TZbarCase{"Ean13Addon5", EAN_13, "400638133393", "52495", Ratio_3,
+                  {"EAN-13:4006381333931", "EAN-5:52495"}},
+        TZbarCase{"UpcA", UPC_A, "03600029145", "", Ratio_3, {"UPC-A:036000291452"}},
+        TZbarCase{"UpcE", UPC_E, "042100", "", Ratio_3, {"UPC-E:00421001"}},
+        TZbarCase{"Bookland", EAN_13, "978020137962", "", Ratio_3, {"EAN-13:9780201379624"}},
+        TZbarCase{"Code39Ratio3", CODE39, "CODE 39-A", "", Ratio_3, {"CODE-39:CODE 39-A"}},
+        TZbarCase{"Code39Ratio2", CODE39, "HELLO123", "", Ratio_2, {"CODE-39:HELLO123"}},
+        TZbarCase{"CodabarRatio3", Codabar, "A1234B", "", Ratio_3, {"Codabar:A1234B"}},
+        TZbarCase{"CodabarRatio2", Codabar, "40156", "", Ratio_2, {"Codabar:A40156A"}},
+        TZbarCase{"Code25i", CODE25i, "1234", "", Ratio_3, {"I2/5:1234"}},
+        TZbarCase{"Code25iOddWithCheck", CODE25i, "9876543", "", Ratio_2, {"I2/5:98765430"}},
+        TZbarCase{"Code128A", CODE128_A, "ABC-123", "", Ratio_3, {"CODE-128:ABC-123"}},
+        TZbarCase{"Code128B", CODE128_B, "Hello World", "", Ratio_3, {"CODE-128:Hello World"}},
+        TZbarCase{"Code128C", CODE128_C, "123456", "", Ratio_3, {"CODE-128:123456"}},
+        TZbarCase{"Code128COdd", CODE128_C, "12345", "", Ratio_3, {"CODE-128:12345"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
