@@ -24,6 +24,8 @@ size_t Utf8Length(unsigned char c) {
 
 }  // namespace
 
+TCanvas::TCanvas() : TCanvas(std::unique_ptr<TCanvasDevice>()) {}
+
 TCanvas::TCanvas(std::unique_ptr<TCanvasDevice> device)
     : FDevice(std::move(device)), FFont(std::make_unique<TFont>()), FPen(std::make_unique<TPen>()),
       FBrush(std::make_unique<TBrush>()) {

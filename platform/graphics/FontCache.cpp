@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QTextLayout>
 #include <cmath>
 #include <mutex>
 #include <unordered_map>
@@ -18,16 +19,19 @@ constexpr double kDefaultEmPixels = 12.0;
 // engine does not show in the ratios.
 constexpr double kReferencePixels = 1000.0;
 
-// A paint device of 72 dpi, so that a point size is a pixel size.
-const QImage& MeasuringDevice() {
-    static const QImage image = [] {
-        QImage img(1, 1, QImage::Format_RGB32);
-        img.setDotsPerMeterX(2835);
-        img.setDotsPerMeterY(2835);
-        return img;
-    }();
-    return image;
-}
+
+struct ShapeKey {
+    const TResolvedFont* Font;
+    std::string Text;
+    bool operator==(const ShapeKey&) const = default;
+};
+struct ShapeKeyHash {
+    size_t operator()(const ShapeKey& k) const {
+        return std::hash<std::string>()(k.Text) ^ (std::hash<const void*>()(k.Font) * 0x9e3779b97f4a7c15ULL);
+    }
+};
+// Enough for the texts of a screen of grid cells; cleared when full.
+constexpr size_t kShapeCacheLimit = 4096;
 
 struct FontKey {
     std::string Name;
@@ -83,7 +87,7 @@ QFont BaseFont(const std::string& name, TFontStyles style, TFontQuality quality)
 FamilyRatios MeasureFamily(const std::string& name, TFontStyles style) {
     QFont font = BaseFont(name, style, fqDefault);
     font.setPointSizeF(kReferencePixels);
-    QFontMetricsF fm(font, &MeasuringDevice());
+    QFontMetricsF fm(font, MeasuringDevice());
     FamilyRatios r;
     if (fm.ascent() > 0) {
         r.Ascent = fm.ascent() / kReferencePixels;
@@ -100,6 +104,53 @@ std::mutex& CacheMutex() {
 }
 
 }  // namespace
+
+// A paint device of 72 dpi, so that a point size is a pixel size.
+QPaintDevice* MeasuringDevice() {
+    static QImage image = [] {
+        QImage img(1, 1, QImage::Format_RGB32);
+        img.setDotsPerMeterX(2835);
+        img.setDotsPerMeterY(2835);
+        return img;
+    }();
+    return &image;
+}
+
+TShapedText ShapeText(const TResolvedFont& font, const std::string& text) {
+    static std::unordered_map<ShapeKey, TShapedText, ShapeKeyHash> cache;
+    static std::mutex mutex;
+    ShapeKey key{&font, text};
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        auto it = cache.find(key);
+        if (it != cache.end()) return it->second;
+    }
+    TShapedText shaped;
+    if (!text.empty()) {
+        QTextLayout layout(ToQString(text), font.Font, MeasuringDevice());
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(option);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        if (line.isValid()) {
+            shaped.Width = line.horizontalAdvance();
+            double ascent = line.ascent();
+            for (QGlyphRun run : layout.glyphRuns()) {
+                QList<QPointF> positions = run.positions();
+                for (QPointF& p : positions) p.ry() -= ascent;
+                run.setPositions(positions);
+                shaped.Runs.push_back(run);
+            }
+        }
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    if (cache.size() >= kShapeCacheLimit) cache.clear();
+    cache.emplace(std::move(key), shaped);
+    return shaped;
+}
 
 QString FontFamilyFor(const std::string& name) {
     if (name.empty() || SameText(name, "Default")) {
@@ -150,7 +201,7 @@ const TResolvedFont& ResolveFont(const TDeviceFont& font) {
 
     entry->Font = BaseFont(font.Name, font.Style, font.Quality);
     entry->Font.setPointSizeF(std::max(entry->EmPixels, 0.01));
-    entry->Metrics = QFontMetricsF(entry->Font, &MeasuringDevice());
+    entry->Metrics = QFontMetricsF(entry->Font, MeasuringDevice());
     auto* result = entry.get();
     cache.emplace(std::move(key), std::move(entry));
     return *result;
@@ -158,7 +209,7 @@ const TResolvedFont& ResolveFont(const TDeviceFont& font) {
 
 TSize MeasureText(const std::string& text, const TDeviceFont& font, int32_t dpi) {
     const TResolvedFont& f = ResolveFont(font);
-    double width = text.empty() ? 0.0 : f.Metrics.horizontalAdvance(ToQString(text));
+    double width = text.empty() ? 0.0 : ShapeText(f, text).Width;
     return {static_cast<int32_t>(std::lround(width)), f.Metric.Height};
 }
 

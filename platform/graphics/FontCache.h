@@ -4,6 +4,8 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QList>
 #include <QString>
 #include <string>
 #include <utility>
@@ -28,6 +30,16 @@ private:
 
 // Never null; the entry lives until the program ends.
 const TResolvedFont& ResolveFont(const TDeviceFont& font);
+
+// A text shaped in a font, kept for the next draw of the same text.
+struct TShapedText {
+    double Width = 0;
+    QList<QGlyphRun> Runs;  // glyph positions relative to the baseline origin
+};
+TShapedText ShapeText(const TResolvedFont& font, const std::string& text);
+
+// The 72 dpi paint device fonts are measured on.
+QPaintDevice* MeasuringDevice();
 
 // The family Qt uses for a TFont name ("Default" is the desktop's default).
 QString FontFamilyFor(const std::string& name);

@@ -196,7 +196,8 @@ private:
 class TCanvas : public TPersistent {
 public:
     // A canvas without a device measures text at 96 dpi and draws nothing.
-    explicit TCanvas(std::unique_ptr<TCanvasDevice> device = nullptr);
+    TCanvas();
+    explicit TCanvas(std::unique_ptr<TCanvasDevice> device);
     ~TCanvas() override;
 
     TFont* Font() const { return FFont.get(); }

@@ -4,6 +4,9 @@
 #include <QPaintDevice>
 #include <QPolygon>
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/graphics/FontCache.h"
 
@@ -137,9 +140,44 @@ QPen TQtCanvasDevice::MakePen(const TDevicePen& pen) const {
     return q;
 }
 
+// Solid fills on a 32-bit image write the pixels QPainter's fillRect would
+// write, without its per-row cost: tall thin bars are the engine's bulk.
+bool TQtCanvasDevice::DirectFill(QPainter* p, const TRect& rect, TColor color) {
+    QImage* image = TargetImage();
+    if (!image || !image->isDetached()) return false;
+    QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    if (p->compositionMode() != QPainter::CompositionMode_SourceOver || !p->transform().isIdentity() ||
+        p->opacity() != 1.0)
+        return false;
+    TRect r;
+    if (!IntersectRect(r, rect, {0, 0, image->width(), image->height()})) return true;
+    if (FHasClip && !IntersectRect(r, r, FClip)) return true;
+    const uint32_t value = 0xFF000000u | (uint32_t(GetRValue(color)) << 16) | (uint32_t(GetGValue(color)) << 8) |
+                           uint32_t(GetBValue(color));
+    const qsizetype stride = image->bytesPerLine();
+    uchar* bits = image->bits();
+    const int32_t n = r.Right - r.Left;
+#if defined(__SSE2__)
+    const __m128i wide = _mm_set1_epi32(static_cast<int>(value));
+#endif
+    for (int32_t y = r.Top; y < r.Bottom; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(bits + y * stride) + r.Left;
+        int32_t x = 0;
+#if defined(__SSE2__)
+        for (; x + 4 <= n; x += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), wide);
+#endif
+        for (; x < n; ++x) row[x] = value;
+    }
+    return true;
+}
+
 void TQtCanvasDevice::FillRect(const TRect& rect, const TDeviceBrush& brush) {
     QPainter* p = Prepare();
     if (!p || brush.Style == bsClear) return;
+    if (brush.Style == bsSolid && DirectFill(p, rect, brush.Color)) return;
     if (brush.Style == bsSolid) p->fillRect(ToQRect(rect), ToQColor(brush.Color));
     else p->fillRect(ToQRect(rect), QBrush(ToQColor(brush.Color), ToQtBrushStyle(brush.Style)));
 }
@@ -190,7 +228,7 @@ void TQtCanvasDevice::Ellipse(const TRect& rect, const TDevicePen* pen, const TD
 
 TSize TQtCanvasDevice::TextExtent(const std::string& text, const TDeviceFont& font) {
     const TResolvedFont& f = Font(font);
-    double width = text.empty() ? 0.0 : f.Metrics.horizontalAdvance(ToQString(text));
+    double width = text.empty() ? 0.0 : ShapeText(f, text).Width;
     return {static_cast<int32_t>(std::lround(width)), f.Metric.Height};
 }
 
@@ -201,8 +239,8 @@ void TQtCanvasDevice::TextOut(int32_t x, int32_t y, const std::string& text, con
     QPainter* p = Prepare();
     if (!p || text.empty()) return;
     const TResolvedFont& f = Font(font);
-    QString s = ToQString(text);
-    int32_t width = static_cast<int32_t>(std::lround(f.Metrics.horizontalAdvance(s)));
+    TShapedText shaped = ShapeText(f, text);
+    int32_t width = static_cast<int32_t>(std::lround(shaped.Width));
     int32_t ascent = f.Metric.Ascent;
     int32_t x0 = 0;
     if ((align & TA_CENTER) == TA_CENTER) x0 = -(width / 2);
@@ -211,11 +249,6 @@ void TQtCanvasDevice::TextOut(int32_t x, int32_t y, const std::string& text, con
     if ((align & TA_BASELINE) == TA_BASELINE) baseline = 0;
     else if ((align & TA_BASELINE) == TA_BOTTOM) baseline = -f.Metric.Descent;
 
-    const QFont& qf = f.FontFor(p->device() ? p->device()->logicalDpiY() : 72);
-    if (&qf != FPainterFont) {
-        p->setFont(qf);
-        FPainterFont = &qf;
-    }
     bool rotated = font.Escapement % 3600 != 0;
     if (rotated) {
         QTransform t;
@@ -228,7 +261,9 @@ void TQtCanvasDevice::TextOut(int32_t x, int32_t y, const std::string& text, con
     }
     if (opaque) p->fillRect(QRect(x + x0, y + baseline - ascent, width, f.Metric.Height), ToQColor(background));
     p->setPen(ToQColor(font.Color));
-    p->drawText(QPointF(x + x0, y + baseline), s);
+    // Shaped once per text and font: drawing reuses the glyphs.
+    QPointF origin(x + x0, y + baseline);
+    for (const QGlyphRun& run : shaped.Runs) p->drawGlyphRun(origin, run);
     if (rotated) {
         p->resetTransform();
         p->setRenderHint(QPainter::Antialiasing, false);

@@ -62,6 +62,7 @@ private:
     QPainter* Prepare();
     const TResolvedFont& Font(const TDeviceFont& font);
     void SetPenMode(QPainter* p, TPenMode mode);
+    bool DirectFill(QPainter* p, const TRect& rect, TColor color);
     QPen MakePen(const TDevicePen& pen) const;
 
     QPainter* FPainter = nullptr;

@@ -283,3 +283,40 @@ TEST(Bitmap, RecordingCanvasForwardsToItsBitmap) {
 }
 
 }  // namespace
+
+#include <QPainter>
+#include <random>
+
+namespace {
+
+// Bars are filled without QPainter's per-row cost; the pixels must be the ones
+// QPainter's own fill gives, clip and edges included.
+TEST(Bitmap, SolidFillsMatchQPainter) {
+    std::mt19937 random(7);
+    for (TPixelFormat format : {pfDevice, pf32bit, pf24bit, pf8bit}) {
+        SCOPED_TRACE(format);
+        TBitmap b(97, 61);
+        b.SetPixelFormat(format);
+        QImage expected = b.Image().convertToFormat(QImage::Format_RGB32);
+        QPainter p(&expected);
+        TCanvas* c = b.Canvas();
+        for (int i = 0; i < 200; ++i) {
+            int x1 = int(random() % 130) - 15, y1 = int(random() % 90) - 15;
+            int x2 = int(random() % 130) - 15, y2 = int(random() % 90) - 15;
+            TColor color = RGB(random() % 2 ? 255 : 0, random() % 2 ? 128 : 0, random() % 2 ? 255 : 0);
+            if (i == 100) {
+                c->IntersectClipRect({10, 5, 70, 50});
+                p.setClipRect(QRect(10, 5, 60, 45));
+            }
+            c->Brush()->SetColor(color);
+            c->FillRect({x1, y1, x2, y2});
+            TRect n = TRect{x1, y1, x2, y2}.Normalized();
+            p.fillRect(QRect(n.Left, n.Top, n.Width(), n.Height()), QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
+        }
+        p.end();
+        if (format == pf8bit) expected = expected.convertToFormat(QImage::Format_Indexed8, b.Image().colorTable()).convertToFormat(QImage::Format_RGB32);
+        EXPECT_TRUE(b.Image().convertToFormat(QImage::Format_RGB32) == expected);
+    }
+}
+
+}  // namespace
