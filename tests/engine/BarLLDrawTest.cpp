@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "engine/BarLL.h"
 #include "engine/BarMessages.h"
@@ -108,7 +109,7 @@ TEST(DrawBarcode, HeightPercentMovesTheBottom) {
 
 TEST(DrawBarcode, WithoutTextHeightIsBarsOnly) {
     for (btCodeTypes type : {EAN_13, CODE39, Postnet}) {
-        SCOPED_TRACE(type);
+        SCOPED_TRACE(static_cast<int>(type));
         TDraw d(type, "12345");
         d.bc.Params->HumanReadable = false;
         d.bc.Params->HeightPercent = 150;
@@ -373,6 +374,102 @@ TEST(DrawPostnet, RotatedSizeIsExchanged) {
     EXPECT_EQ(b.size.cx, a.size.cy);
     EXPECT_EQ(b.size.cy, a.size.cx);
     EXPECT_EQ(b.texts[0].Font.Escapement, 2700);
+}
+
+// ---------------------------------------------------------------- pixels
+
+bool Dark(TBitmap& bitmap, int32_t x, int32_t y) { return (bitmap.Canvas()->Pixel(x, y) & 0xFFFFFF) == 0; }
+
+std::unique_ptr<TBitmap> WhiteBitmap(int32_t w, int32_t h, int32_t dpi) {
+    auto bitmap = std::make_unique<TBitmap>(w, h);
+    bitmap->SetResolution(dpi, dpi);
+    bitmap->Canvas()->Brush()->SetColor(clWhite);
+    bitmap->Canvas()->FillRect(Rect(0, 0, w, h));
+    return bitmap;
+}
+
+TEST(DrawPostnet, MeetsThePostalTolerancesAt600Dpi) {
+    constexpr double dpi = 600;
+    for (const char* caption : {"12345", "123456789", "12345678901"}) {
+        SCOPED_TRACE(caption);
+        TLLBarcode bc;
+        bc.Params->CodeType = Postnet;
+        bc.Params->Caption.Assign(caption);
+        bc.Params->HumanReadable = false;
+        auto bitmap = WhiteBitmap(1800, 140, 600);
+        TSize size;
+        bc.DrawBarcode(*bitmap->Canvas(), 20, 20, &size);
+        // Every bar reaches the bottom line: widths and pitch from there.
+        int32_t bottom = 20;
+        while (Dark(*bitmap, 20, bottom + 1)) ++bottom;
+        std::vector<int32_t> starts, widths;
+        for (int32_t x = 0; x < bitmap->Width(); ++x) {
+            if (!Dark(*bitmap, x, bottom)) continue;
+            int32_t e = x;
+            while (Dark(*bitmap, e + 1, bottom)) ++e;
+            starts.push_back(x);
+            widths.push_back(e - x + 1);
+            x = e;
+        }
+        ASSERT_EQ(static_cast<int32_t>(starts.size()), bc.ModuleCount);
+        for (int32_t w : widths) {
+            EXPECT_GE(w / dpi, 0.015);
+            EXPECT_LE(w / dpi, 0.025);
+        }
+        const double perInch = (starts.size() - 1) / ((starts.back() - starts.front()) / dpi);
+        EXPECT_GE(perInch, 20);
+        EXPECT_LE(perInch, 24);
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            const int32_t x = starts[i] + widths[i] / 2;
+            int32_t height = 0;
+            for (int32_t y = 0; y <= bottom; ++y) height += Dark(*bitmap, x, y) ? 1 : 0;
+            const double inches = height / dpi;
+            if (bc.Modules[i + 1]) {
+                EXPECT_GE(inches, 0.115) << i;
+                EXPECT_LE(inches, 0.135) << i;
+            } else {
+                EXPECT_GE(inches, 0.040) << i;
+                EXPECT_LE(inches, 0.060) << i;
+            }
+        }
+    }
+}
+
+// Each rotation turns the bar pixels of the unrotated symbol counter-clockwise.
+TEST(DrawBarcode, RotatedPixelsAreTheTurnedSymbol) {
+    for (btCodeTypes type : {EAN_13, CODE39, Postnet}) {
+        SCOPED_TRACE(static_cast<int>(type));
+        TLLBarcode bc;
+        bc.Params->CodeType = type;
+        bc.Params->Caption.Assign(type == CODE39 ? "AZ" : "400638133393");
+        bc.Params->Addon.Assign("12");
+        bc.Params->HumanReadable = false;
+        auto upright = WhiteBitmap(500, 500, 150);
+        TSize size0;
+        bc.DrawBarcode(*upright->Canvas(), 0, 0, &size0);
+        for (btCodeRotate r : {rotate_090, rotate_180, rotate_270}) {
+            SCOPED_TRACE(static_cast<int>(r));
+            bc.Params->Rotation = r;
+            auto turned = WhiteBitmap(500, 500, 150);
+            TSize size;
+            bc.DrawBarcode(*turned->Canvas(), 0, 0, &size);
+            const int32_t W = size0.cx, H2 = size0.cy;
+            int mismatches = 0, dark = 0;
+            for (int32_t v = 0; v < H2; ++v)
+                for (int32_t u = 0; u < W; ++u) {
+                    int32_t x = u, y = v;
+                    if (r == rotate_090) x = v, y = W - 1 - u;
+                    if (r == rotate_180) x = W - 1 - u, y = H2 - 1 - v;
+                    if (r == rotate_270) x = H2 - 1 - v, y = u;
+                    const bool d = Dark(*upright, u, v);
+                    dark += d;
+                    mismatches += d != Dark(*turned, x, y);
+                }
+            EXPECT_GT(dark, 100);
+            EXPECT_EQ(mismatches, 0) << W << "x" << H2;
+        }
+        bc.Params->Rotation = rotate_000;
+    }
 }
 
 }  // namespace
