@@ -15,7 +15,7 @@
 
 namespace {
 
-std::string Run(const std::string& command) {
+std::string RunCommand(const std::string& command) {
     std::string out;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return out;
@@ -27,7 +27,7 @@ std::string Run(const std::string& command) {
 }
 
 bool HaveZint() {
-    static const bool have = Run("zint --version 2>/dev/null").find("Zint") != std::string::npos;
+    static const bool have = RunCommand("zint --version 2>/dev/null").find("Zint") != std::string::npos;
     return have;
 }
 
@@ -39,7 +39,7 @@ std::string ShellQuote(const std::string& s) {
 
 // One string of '0'/'1' per row of the dump.
 std::vector<std::string> ZintRows(const std::string& args, const std::string& data) {
-    const std::string out = Run("zint " + args + " --dump -d " + ShellQuote(data) + " 2>/dev/null");
+    const std::string out = RunCommand("zint " + args + " --dump -d " + ShellQuote(data) + " 2>/dev/null");
     std::vector<std::string> rows;
     std::string row;
     auto flush = [&] {
