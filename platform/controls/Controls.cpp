@@ -1,0 +1,1088 @@
+#include "platform/controls/Controls.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QTimer>
+#include <QWheelEvent>
+#include <algorithm>
+#include <exception>
+
+#include "platform/controls/ControlsQt.h"
+#include "platform/controls/Forms.h"
+#include "platform/controls/Menus.h"
+#include "platform/graphics/QtCanvasDevice.h"
+
+// ---------------------------------------------------------------- guard
+
+bool GuardedCall(TObject* sender, const std::function<void()>& f) noexcept {
+    try {
+        f();
+        return true;
+    } catch (...) {
+        Application->HandleException(sender);
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------- conversions
+
+QColor QtColor(TColor color) {
+    TColor rgb = ColorToRGB(color);
+    return QColor(GetRValue(static_cast<uint32_t>(rgb)), GetGValue(static_cast<uint32_t>(rgb)),
+                  GetBValue(static_cast<uint32_t>(rgb)));
+}
+
+TColor ColorFromQt(const QColor& color) {
+    return RGB(static_cast<uint8_t>(color.red()), static_cast<uint8_t>(color.green()),
+               static_cast<uint8_t>(color.blue()));
+}
+
+QFont QtFont(const TFont& font) {
+    QFont f;
+    if (font.Name() != "Default" && !font.Name().empty()) f.setFamily(QStr(font.Name()));
+    int32_t h = font.Height();
+    if (h < 0) {
+        f.setPixelSize(std::max(1, -h));
+    } else if (h > 0) {
+        // A positive height is the whole cell (ascent + descent).
+        f.setPixelSize(h);
+        QFontMetrics fm(f);
+        if (fm.height() > h) f.setPixelSize(std::max(1, h * h / fm.height()));
+    }
+    TFontStyles st = font.Style();
+    f.setBold((st & fsBold) != 0);
+    f.setItalic((st & fsItalic) != 0);
+    f.setUnderline((st & fsUnderline) != 0);
+    f.setStrikeOut((st & fsStrikeOut) != 0);
+    return f;
+}
+
+Qt::CursorShape QtCursorShape(TCursor cursor) {
+    switch (cursor) {
+    case crNone: return Qt::BlankCursor;
+    case crCross: return Qt::CrossCursor;
+    case crIBeam: return Qt::IBeamCursor;
+    case crSizeNESW: return Qt::SizeBDiagCursor;
+    case crSizeNS: return Qt::SizeVerCursor;
+    case crSizeNWSE: return Qt::SizeFDiagCursor;
+    case crSizeWE: return Qt::SizeHorCursor;
+    case crUpArrow: return Qt::UpArrowCursor;
+    case crHourGlass:
+    case crSQLWait: return Qt::WaitCursor;
+    case crDrag:
+    case crMultiDrag: return Qt::DragCopyCursor;
+    case crNoDrop:
+    case crNo: return Qt::ForbiddenCursor;
+    case crHSplit: return Qt::SplitHCursor;
+    case crVSplit: return Qt::SplitVCursor;
+    case crAppStart: return Qt::BusyCursor;
+    case crHelp: return Qt::WhatsThisCursor;
+    case crHandPoint: return Qt::PointingHandCursor;
+    case crSizeAll: return Qt::SizeAllCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+namespace {
+struct KeyPair {
+    int Qt;
+    Word Vk;
+};
+// Keys whose code is not their ASCII letter or digit.
+constexpr KeyPair kKeys[] = {
+    {Qt::Key_Backspace, VK_BACK},   {Qt::Key_Tab, VK_TAB},           {Qt::Key_Backtab, VK_TAB},
+    {Qt::Key_Clear, VK_CLEAR},      {Qt::Key_Return, VK_RETURN},     {Qt::Key_Enter, VK_RETURN},
+    {Qt::Key_Shift, VK_SHIFT},      {Qt::Key_Control, VK_CONTROL},   {Qt::Key_Alt, VK_MENU},
+    {Qt::Key_Pause, VK_PAUSE},      {Qt::Key_CapsLock, VK_CAPITAL},  {Qt::Key_Escape, VK_ESCAPE},
+    {Qt::Key_Space, VK_SPACE},      {Qt::Key_PageUp, VK_PRIOR},      {Qt::Key_PageDown, VK_NEXT},
+    {Qt::Key_End, VK_END},          {Qt::Key_Home, VK_HOME},         {Qt::Key_Left, VK_LEFT},
+    {Qt::Key_Up, VK_UP},            {Qt::Key_Right, VK_RIGHT},       {Qt::Key_Down, VK_DOWN},
+    {Qt::Key_Select, VK_SELECT},    {Qt::Key_Print, VK_SNAPSHOT},    {Qt::Key_Execute, VK_EXECUTE},
+    {Qt::Key_Insert, VK_INSERT},    {Qt::Key_Delete, VK_DELETE},     {Qt::Key_Help, VK_HELP},
+    {Qt::Key_Meta, VK_LWIN},        {Qt::Key_Menu, VK_APPS},         {Qt::Key_NumLock, VK_NUMLOCK},
+    {Qt::Key_ScrollLock, VK_SCROLL}, {Qt::Key_Semicolon, VK_OEM_1},  {Qt::Key_Colon, VK_OEM_1},
+    {Qt::Key_Equal, VK_OEM_PLUS},   {Qt::Key_Plus, VK_OEM_PLUS},     {Qt::Key_Comma, VK_OEM_COMMA},
+    {Qt::Key_Less, VK_OEM_COMMA},   {Qt::Key_Minus, VK_OEM_MINUS},   {Qt::Key_Underscore, VK_OEM_MINUS},
+    {Qt::Key_Period, VK_OEM_PERIOD}, {Qt::Key_Greater, VK_OEM_PERIOD}, {Qt::Key_Slash, VK_OEM_2},
+    {Qt::Key_Question, VK_OEM_2},   {Qt::Key_QuoteLeft, VK_OEM_3},   {Qt::Key_AsciiTilde, VK_OEM_3},
+    {Qt::Key_BracketLeft, VK_OEM_4}, {Qt::Key_BraceLeft, VK_OEM_4},  {Qt::Key_Backslash, VK_OEM_5},
+    {Qt::Key_Bar, VK_OEM_5},        {Qt::Key_BracketRight, VK_OEM_6}, {Qt::Key_BraceRight, VK_OEM_6},
+    {Qt::Key_Apostrophe, VK_OEM_7}, {Qt::Key_QuoteDbl, VK_OEM_7},    {Qt::Key_Asterisk, VK_MULTIPLY},
+    // Shifted digits of a US keyboard.
+    {Qt::Key_Exclam, '1'},          {Qt::Key_At, '2'},               {Qt::Key_NumberSign, '3'},
+    {Qt::Key_Dollar, '4'},          {Qt::Key_Percent, '5'},          {Qt::Key_AsciiCircum, '6'},
+    {Qt::Key_Ampersand, '7'},       {Qt::Key_ParenLeft, '9'},        {Qt::Key_ParenRight, '0'},
+};
+}  // namespace
+
+Word VirtualKeyFromQt(int qtKey) {
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return static_cast<Word>('A' + (qtKey - Qt::Key_A));
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return static_cast<Word>('0' + (qtKey - Qt::Key_0));
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return static_cast<Word>(VK_F1 + (qtKey - Qt::Key_F1));
+    for (const KeyPair& k : kKeys)
+        if (k.Qt == qtKey) return k.Vk;
+    return 0;
+}
+
+int QtKeyFromVirtualKey(Word key) {
+    if (key >= 'A' && key <= 'Z') return Qt::Key_A + (key - 'A');
+    if (key >= '0' && key <= '9') return Qt::Key_0 + (key - '0');
+    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) return Qt::Key_0 + (key - VK_NUMPAD0);
+    if (key >= VK_F1 && key <= VK_F1 + 23) return Qt::Key_F1 + (key - VK_F1);
+    switch (key) {
+    case VK_ADD: return Qt::Key_Plus;
+    case VK_SUBTRACT: return Qt::Key_Minus;
+    case VK_DIVIDE: return Qt::Key_Slash;
+    case VK_DECIMAL: return Qt::Key_Period;
+    default: break;
+    }
+    for (const KeyPair& k : kKeys)
+        if (k.Vk == key) return k.Qt;
+    return 0;
+}
+
+TShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+    TShiftState s = 0;
+    if (modifiers & Qt::ShiftModifier) s |= ssShift;
+    if (modifiers & Qt::AltModifier) s |= ssAlt;
+    if (modifiers & Qt::ControlModifier) s |= ssCtrl;
+    if (buttons & Qt::LeftButton) s |= ssLeft;
+    if (buttons & Qt::RightButton) s |= ssRight;
+    if (buttons & Qt::MiddleButton) s |= ssMiddle;
+    return s;
+}
+
+Qt::KeyboardModifiers QtModifiers(TShiftState shift) {
+    Qt::KeyboardModifiers m = Qt::NoModifier;
+    if (shift & ssShift) m |= Qt::ShiftModifier;
+    if (shift & ssAlt) m |= Qt::AltModifier;
+    if (shift & ssCtrl) m |= Qt::ControlModifier;
+    return m;
+}
+
+namespace {
+const char* const kControlProperty = "varsonaControl";
+
+TMouseButton ButtonOf(Qt::MouseButton b) {
+    if (b == Qt::RightButton) return mbRight;
+    if (b == Qt::MiddleButton) return mbMiddle;
+    return mbLeft;
+}
+
+// The control that an automatic or started drag comes from.
+QPointer<QWidget> gDragWidget;
+TControl* gDragSource = nullptr;
+TControl* gDragTarget = nullptr;
+}  // namespace
+
+TControl* ControlOfWidget(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        QVariant v = w->property(kControlProperty);
+        if (v.isValid()) {
+            auto* c = reinterpret_cast<TControl*>(v.value<quintptr>());
+            if (c) return c;
+        }
+    }
+    return nullptr;
+}
+
+QWidget* NewContainerWidget() {
+    auto* w = new QWidget();
+    w->setAutoFillBackground(true);
+    return w;
+}
+
+// ---------------------------------------------------------------- focus tracking
+
+void EnsureFocusTracking() {
+    static bool installed = false;
+    if (installed || !qApp) return;
+    installed = true;
+    QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget* old, QWidget* now) {
+        auto* from = dynamic_cast<TWinControl*>(ControlOfWidget(old));
+        auto* to = dynamic_cast<TWinControl*>(ControlOfWidget(now));
+        if (from == to) return;
+        if (from && !from->Destroying()) from->DispatchExit();
+        if (to && !to->Destroying()) to->DispatchEnter();
+    });
+}
+
+// ---------------------------------------------------------------- binding
+
+TControlBinding::TControlBinding(TControl* control, QWidget* widget) : FControl(control), FWidget(widget) {
+    widget->installEventFilter(this);
+}
+
+TControlBinding::~TControlBinding() = default;
+
+void TControlBinding::Watch(QWidget* widget) {
+    if (widget) widget->installEventFilter(this);
+}
+
+bool TControlBinding::eventFilter(QObject* watched, QEvent* event) {
+    TControl* c = FControl;
+    if (!c || c->Detached()) return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w) return false;
+    // An event forwarded from an inner widget to its container (or back)
+    // is seen once.
+    if (FInside.count(event)) return false;
+    struct Mark {
+        std::set<const QEvent*>& Set;
+        const QEvent* E;
+        ~Mark() { Set.erase(E); }
+    } mark{FInside, event};
+    FInside.insert(event);
+
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        QPoint p = w == FWidget ? me->position().toPoint() : w->mapTo(FWidget, me->position().toPoint());
+        TShiftState shift = ShiftFromQt(me->modifiers(), me->buttons());
+        QPointer<QWidget> guard(FWidget);
+        if (event->type() == QEvent::MouseButtonPress) {
+            c->DispatchMouseDown(ButtonOf(me->button()), shift, p.x(), p.y(), false);
+            if (guard && FControl && me->button() == Qt::LeftButton && c->DragMode() == dmAutomatic) {
+                gDragSource = c;
+                gDragWidget = FWidget;
+                gDragTarget = nullptr;
+            }
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            c->DispatchMouseDown(ButtonOf(me->button()), shift, p.x(), p.y(), true);
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            if (gDragSource == c && gDragWidget) {
+                QPoint g = me->globalPosition().toPoint();
+                TControl* target = gDragTarget;
+                gDragSource = nullptr;
+                gDragTarget = nullptr;
+                if (target) {
+                    QPoint tp = target->NativeWidget()->mapFromGlobal(g);
+                    target->DispatchDragDrop(c, tp.x(), tp.y());
+                    c->DispatchEndDrag(target, tp.x(), tp.y());
+                } else {
+                    c->DispatchEndDrag(nullptr, 0, 0);
+                }
+            }
+            if (guard && FControl) c->DispatchMouseUp(ButtonOf(me->button()), shift, p.x(), p.y());
+        } else {
+            if (gDragSource == c && gDragWidget && (me->buttons() & Qt::LeftButton)) {
+                QPoint g = me->globalPosition().toPoint();
+                TControl* under = ControlOfWidget(QApplication::widgetAt(g));
+                if (under && under != c && !under->Destroying()) {
+                    QPoint tp = under->NativeWidget()->mapFromGlobal(g);
+                    bool accept = under->DispatchDragOver(
+                        c, tp.x(), tp.y(), under == gDragTarget ? dsDragMove : dsDragEnter);
+                    gDragTarget = accept ? under : nullptr;
+                } else {
+                    gDragTarget = nullptr;
+                }
+            }
+            c->DispatchMouseMove(shift, p.x(), p.y());
+        }
+        return false;
+    }
+    case QEvent::Wheel: {
+        auto* we = static_cast<QWheelEvent*>(event);
+        QPoint p = we->position().toPoint();
+        return c->DispatchMouseWheel(ShiftFromQt(we->modifiers(), we->buttons()), we->angleDelta().y(),
+                                     Point(p.x(), p.y()));
+    }
+    case QEvent::KeyPress: return KeyPress(w, static_cast<QKeyEvent*>(event));
+    case QEvent::KeyRelease: return KeyRelease(w, static_cast<QKeyEvent*>(event));
+    case QEvent::Resize:
+        if (w == FWidget) c->WidgetResized(w->width(), w->height());
+        return false;
+    case QEvent::ContextMenu: {
+        if (c->PopupMenu()) {
+            auto* ce = static_cast<QContextMenuEvent*>(event);
+            c->PopupMenu()->SetPopupComponent(c);
+            c->PopupMenu()->Popup(ce->globalPos().x(), ce->globalPos().y());
+            return true;
+        }
+        return false;
+    }
+    default: return false;
+    }
+}
+
+bool TControlBinding::KeyPress(QWidget* watched, QKeyEvent* event) {
+    auto* wc = dynamic_cast<TWinControl*>(FControl);
+    if (!wc || FResending) return false;
+    QPointer<QWidget> guard(watched);
+    TShiftState shift = ShiftFromQt(event->modifiers());
+    Word key = VirtualKeyFromQt(event->key());
+    if (event->key() == Qt::Key_Backtab) shift |= ssShift;
+    bool command = false;
+    bool keyConsumed = key != 0 && wc->DispatchKeyDown(key, shift, &command);
+    if (!guard || !FControl) return true;
+    // Shortcuts and dialog keys end here; Tab is left to Qt's focus chain.
+    if (command) return keyConsumed;
+    QString text = event->text();
+    if (text.isEmpty()) return keyConsumed;
+    // Each character goes through OnKeyPress, which may change or drop it.
+    QString kept;
+    bool changed = false;
+    for (char32_t ch : text.toUcs4()) {
+        if (ch == 0x7F) continue;
+        char32_t k = ch;
+        wc->DispatchKeyPress(k);
+        if (!guard || !FControl) return true;
+        if (k != ch) changed = true;
+        if (k != 0) kept += QString::fromUcs4(&k, 1);
+    }
+    if (!keyConsumed && !changed) return false;
+    if (kept.isEmpty()) return true;
+    // Send only the surviving characters, without the key's own action when
+    // the key itself was taken.
+    int qtKey = keyConsumed || changed ? Qt::Key_unknown : event->key();
+    if (kept == QStringLiteral("\b")) qtKey = Qt::Key_Backspace;
+    QKeyEvent replacement(QEvent::KeyPress, qtKey, event->modifiers() & ~Qt::ControlModifier, kept);
+    FResending = true;
+    QApplication::sendEvent(watched, &replacement);
+    FResending = false;
+    return true;
+}
+
+bool TControlBinding::KeyRelease(QWidget* watched, QKeyEvent* event) {
+    auto* wc = dynamic_cast<TWinControl*>(FControl);
+    if (!wc || FResending || event->isAutoRepeat()) return false;
+    Word key = VirtualKeyFromQt(event->key());
+    if (key == 0) return false;
+    return wc->DispatchKeyUp(key, ShiftFromQt(event->modifiers()));
+}
+
+// ---------------------------------------------------------------- paint widget
+
+TPaintWidget::TPaintWidget(TControl* control, QWidget* parent) : QWidget(parent), FControl(control) {}
+
+void TPaintWidget::paintEvent(QPaintEvent*) {
+    if (!FControl || FControl->Detached()) return;
+    QPainter painter(this);
+    FControl->DispatchPaint(painter);
+}
+
+// ---------------------------------------------------------------- TControl
+
+TControl::TControl(TComponent* owner, QWidget* widget) : TComponent(owner), FWidget(widget) {
+    EnsureFocusTracking();
+    FFont = std::make_unique<TFont>();
+    FFont->OnChange = [this](TObject*) { FontChanged(); };
+    FWidget->setProperty(kControlProperty, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(this)));
+    if (auto* pw = dynamic_cast<TPaintWidget*>(FWidget)) pw->SetControl(this);
+    FBinding = std::make_unique<TControlBinding>(this, FWidget);
+    FWidget->setFont(QtFont(*FFont));
+}
+
+TControl::~TControl() {
+    DetachWidget();
+    DestroyOwnedComponents();
+    if (FParent) FParent->RemoveControl(this);
+    FParent = nullptr;
+    FBinding.reset();
+    delete FWidget;
+    FWidget = nullptr;
+}
+
+void TControl::DetachWidget() {
+    if (FDetached) return;
+    FDetached = true;
+    BeginDestroy();
+    if (gDragSource == this) gDragSource = nullptr;
+    if (gDragTarget == this) gDragTarget = nullptr;
+    if (FBinding) FBinding->Detach();
+    if (auto* pw = dynamic_cast<TPaintWidget*>(FWidget)) pw->Detach();
+    if (FWidget) {
+        FWidget->blockSignals(true);
+        FWidget->setProperty(kControlProperty, QVariant::fromValue<quintptr>(0));
+    }
+}
+
+void TControl::WatchWidget(QWidget* widget) {
+    if (FBinding) FBinding->Watch(widget);
+}
+
+void TControl::DestroyOwnedComponents() {
+    while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+}
+
+void TControl::SetParent(TWinControl* parent) {
+    if (parent == FParent) return;
+    if (parent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+    TWinControl* old = FParent;
+    if (old) old->RemoveControl(this);
+    FParent = parent;
+    if (parent) {
+        parent->InsertControl(this);
+        FWidget->setParent(parent->ClientWidget());
+        if (FParentFont) ParentFontChanged();
+        if (FParentColor) ParentColorChanged();
+    } else {
+        FWidget->setParent(nullptr);
+    }
+    ApplyBounds();
+    ApplyVisible();
+    if (old && FAlign != alNone) old->Realign();
+    if (parent && FAlign != alNone) parent->Realign();
+}
+
+void TControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+    width = std::max(0, width);
+    height = std::max(0, height);
+    bool sizeChanged = width != FWidth || height != FHeight;
+    if (left == FLeft && top == FTop && !sizeChanged) return;
+    FLeft = left;
+    FTop = top;
+    FWidth = width;
+    FHeight = height;
+    if (FInPaint) {
+        // Qt must not resize a widget in the middle of its paint: apply the
+        // new geometry once the paint is over.
+        if (!FBoundsPending) {
+            FBoundsPending = true;
+            QTimer::singleShot(0, FWidget, [this] {
+                FBoundsPending = false;
+                if (!FDetached) ApplyBounds();
+            });
+        }
+    } else {
+        ApplyBounds();
+    }
+    if (sizeChanged)
+        if (auto* wc = dynamic_cast<TWinControl*>(this)) wc->Realign();
+    if (FParent && FAlign != alNone && !FParent->FAligning) FParent->Realign();
+    if (sizeChanged) DispatchResize();
+}
+
+void TControl::WidgetMoved(int32_t left, int32_t top) {
+    FLeft = left;
+    FTop = top;
+}
+
+void TControl::WidgetResized(int32_t width, int32_t height) {
+    // Only a size that did not come from SetBounds (a window resized by the
+    // user) is news.
+    if (FBoundsPending || (width == FWidth && height == FHeight)) return;
+    FWidth = width;
+    FHeight = height;
+    if (auto* wc = dynamic_cast<TWinControl*>(this)) wc->Realign();
+    DispatchResize();
+}
+
+void TControl::ApplyBounds() {
+    if (FBoundsPending) return;
+    FWidget->setGeometry(FLeft, FTop, FWidth, FHeight);
+}
+
+int32_t TControl::ClientWidth() const { return FWidth; }
+int32_t TControl::ClientHeight() const { return FHeight; }
+
+void TControl::SetClientWidth(int32_t width) { SetWidth(FWidth - ClientWidth() + width); }
+void TControl::SetClientHeight(int32_t height) { SetHeight(FHeight - ClientHeight() + height); }
+
+TPoint TControl::ClientToScreen(const TPoint& p) const {
+    QPoint g = FWidget->mapToGlobal(QPoint(p.X, p.Y));
+    return Point(g.x(), g.y());
+}
+
+TPoint TControl::ScreenToClient(const TPoint& p) const {
+    QPoint l = FWidget->mapFromGlobal(QPoint(p.X, p.Y));
+    return Point(l.x(), l.y());
+}
+
+void TControl::SetVisible(bool visible) {
+    if (visible == FVisible) return;
+    FVisible = visible;
+    ApplyVisible();
+    if (FParent && FAlign != alNone) FParent->Realign();
+}
+
+void TControl::ApplyVisible() {
+    // A control without a parent has no window to show in.
+    if (!FParent) {
+        FWidget->hide();
+        return;
+    }
+    FWidget->setVisible(FVisible);
+}
+
+bool TControl::Showing() const { return FVisible && FParent && FParent->Showing(); }
+
+void TControl::SetEnabled(bool enabled) {
+    if (enabled == FEnabled) return;
+    FEnabled = enabled;
+    FWidget->setEnabled(enabled);
+}
+
+void TControl::SetAlign(TAlign align) {
+    if (align == FAlign) return;
+    FAlign = align;
+    if (FParent) FParent->Realign();
+}
+
+void TControl::SetColor(TColor color) {
+    FParentColor = false;
+    if (color == FColor) return;
+    FColor = color;
+    ApplyColor();
+    if (auto* wc = dynamic_cast<TWinControl*>(this)) wc->ColorChanged();
+}
+
+void TControl::SetParentColor(bool parentColor) {
+    FParentColor = parentColor;
+    if (parentColor) ParentColorChanged();
+}
+
+void TControl::ParentColorChanged() {
+    if (!FParent) return;
+    FColor = FParent->Color();
+    ApplyColor();
+    if (auto* wc = dynamic_cast<TWinControl*>(this)) wc->ColorChanged();
+}
+
+void TControl::ApplyColor() {
+    QPalette pal = FWidget->palette();
+    pal.setColor(QPalette::Window, QtColor(FColor));
+    FWidget->setPalette(pal);
+    FWidget->update();
+}
+
+void TControl::SetParentFont(bool parentFont) {
+    FParentFont = parentFont;
+    if (parentFont) ParentFontChanged();
+}
+
+void TControl::ParentFontChanged() {
+    if (!FParent) return;
+    FSettingParentFont = true;
+    FFont->Assign(FParent->Font());
+    FSettingParentFont = false;
+    FParentFont = true;
+}
+
+void TControl::FontChanged() {
+    if (!FSettingParentFont) FParentFont = false;
+    ApplyFont();
+    if (FCanvas) FCanvas->SetFont(FFont.get());
+}
+
+void TControl::ApplyFont() {
+    FWidget->setFont(QtFont(*FFont));
+    QPalette pal = FWidget->palette();
+    pal.setColor(QPalette::WindowText, QtColor(FFont->Color()));
+    pal.setColor(QPalette::Text, QtColor(FFont->Color()));
+    pal.setColor(QPalette::ButtonText, QtColor(FFont->Color()));
+    FWidget->setPalette(pal);
+}
+
+void TControl::SetHint(const std::string& hint) {
+    FHint = hint;
+    ApplyHint();
+}
+
+void TControl::SetShowHint(bool showHint) {
+    FShowHint = showHint;
+    ApplyHint();
+}
+
+void TControl::ApplyHint() {
+    // "short|long": the tool tip shows the short part.
+    std::string shortHint = FHint.substr(0, FHint.find('|'));
+    FWidget->setToolTip(FShowHint ? QStr(shortHint) : QString());
+}
+
+void TControl::SetCursor(TCursor cursor) {
+    FCursor = cursor;
+    if (cursor == crDefault) FWidget->unsetCursor();
+    else FWidget->setCursor(QtCursorShape(cursor));
+}
+
+void TControl::SetTextValue(const std::string& text) { FText = text; }
+
+void TControl::Invalidate() {
+    if (FWidget) FWidget->update();
+}
+
+void TControl::Repaint() {
+    if (!FWidget) return;
+    if (FInPaint) FWidget->update();
+    else FWidget->repaint();
+}
+
+void TControl::Update() { Repaint(); }
+
+void TControl::BringToFront() {
+    FWidget->raise();
+    if (FParent) {
+        auto& list = FParent->FControls;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        list.push_back(this);
+    }
+}
+
+void TControl::SendToBack() {
+    FWidget->lower();
+    if (FParent) {
+        auto& list = FParent->FControls;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        list.insert(list.begin(), this);
+    }
+}
+
+void TControl::Click() {
+    if (OnClick) OnClick(this);
+}
+
+void TControl::DblClick() {
+    if (OnDblClick) OnDblClick(this);
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int32_t x, int32_t y) {
+    if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+
+bool TControl::DoMouseWheel(TShiftState shift, int32_t delta, TPoint pos) {
+    bool handled = false;
+    if (OnMouseWheel) OnMouseWheel(this, shift, delta, pos, handled);
+    return handled;
+}
+
+void TControl::Resize() {
+    if (OnResize) OnResize(this);
+}
+
+void TControl::DragOver(TObject* source, int32_t x, int32_t y, TDragState state, bool& accept) {
+    accept = static_cast<bool>(OnDragOver);
+    if (OnDragOver) OnDragOver(this, source, x, y, state, accept);
+}
+
+void TControl::DragDrop(TObject* source, int32_t x, int32_t y) {
+    if (OnDragDrop) OnDragDrop(this, source, x, y);
+}
+
+void TControl::DoEndDrag(TObject* target, int32_t x, int32_t y) {
+    if (OnEndDrag) OnEndDrag(this, target, x, y);
+}
+
+void TControl::DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y, bool dbl) {
+    if (FDetached) return;
+    if (dbl) {
+        if (button == mbLeft) GuardedCall(this, [&] { DblClick(); });
+        if (FDetached) return;
+        GuardedCall(this, [&] { MouseDown(button, shift | ssDouble, x, y); });
+        return;
+    }
+    if (button == mbLeft && ClicksOnMouseUp()) FClickPending = true;
+    GuardedCall(this, [&] { MouseDown(button, shift, x, y); });
+}
+
+void TControl::DispatchMouseMove(TShiftState shift, int32_t x, int32_t y) {
+    if (FDetached) return;
+    GuardedCall(this, [&] { MouseMove(shift, x, y); });
+}
+
+void TControl::DispatchMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    if (FDetached) return;
+    if (button == mbLeft && FClickPending) {
+        FClickPending = false;
+        if (x >= 0 && y >= 0 && x < FWidth && y < FHeight) GuardedCall(this, [&] { Click(); });
+        if (FDetached) return;
+    }
+    GuardedCall(this, [&] { MouseUp(button, shift, x, y); });
+}
+
+bool TControl::DispatchMouseWheel(TShiftState shift, int32_t delta, TPoint pos) {
+    if (FDetached) return false;
+    bool handled = false;
+    GuardedCall(this, [&] { handled = DoMouseWheel(shift, delta, pos); });
+    return handled;
+}
+
+void TControl::DispatchResize() {
+    if (FDetached) return;
+    GuardedCall(this, [&] { Resize(); });
+}
+
+bool TControl::DispatchDragOver(TObject* source, int32_t x, int32_t y, TDragState state) {
+    if (FDetached) return false;
+    bool accept = false;
+    GuardedCall(this, [&] { DragOver(source, x, y, state, accept); });
+    return accept;
+}
+
+void TControl::DispatchDragDrop(TObject* source, int32_t x, int32_t y) {
+    if (FDetached) return;
+    GuardedCall(this, [&] { DragDrop(source, x, y); });
+}
+
+void TControl::DispatchEndDrag(TObject* target, int32_t x, int32_t y) {
+    if (FDetached) return;
+    GuardedCall(this, [&] { DoEndDrag(target, x, y); });
+}
+
+void TControl::CreateCanvas() {
+    if (FCanvas) return;
+    // The device stays with the canvas; each paint binds its painter to it,
+    // and without one it measures text and draws nothing.
+    // Screen canvases work at the platform's 96 pixels per inch.
+    const int dpi = 96;
+    FCanvas = std::make_unique<TCanvas>(std::make_unique<TQtCanvasDevice>(nullptr, dpi, dpi, TSize{FWidth, FHeight}));
+    FCanvas->SetFont(FFont.get());
+}
+
+void TControl::DispatchPaint(QPainter& painter) {
+    if (!FCanvas || FDetached) return;
+    ++FPaintCount;
+    FInPaint = true;
+    auto* device = static_cast<TQtCanvasDevice*>(FCanvas->Device());
+    device->SetPainter(&painter);
+    device->SetPixelSize({FWidget->width(), FWidget->height()});
+    // Every paint starts on a fresh device context.
+    FCanvas->SetMapMode(MM_TEXT);
+    FCanvas->SetViewportOrgEx(0, 0);
+    FCanvas->SetWindowOrgEx(0, 0);
+    FCanvas->SelectClipRect(nullptr);
+    FCanvas->SetTextAlign(TA_LEFT | TA_TOP);
+    std::exception_ptr error;
+    try {
+        Paint();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    device->SetPainter(nullptr);
+    FInPaint = false;
+    if (!error) {
+        FPaintFailed = false;
+        return;
+    }
+    // Report once: the repaints that the error box causes fail again and
+    // stay quiet until a paint succeeds. The box opens after the paint.
+    if (FPaintFailed) return;
+    FPaintFailed = true;
+    QTimer::singleShot(0, FWidget, [this, error] {
+        if (FDetached) return;
+        try {
+            std::rethrow_exception(error);
+        } catch (...) {
+            Application->HandleException(this);
+        }
+    });
+}
+
+TForm* TControl::ParentForm() const { return GetParentForm(this); }
+
+TForm* GetParentForm(const TControl* control) {
+    const TControl* c = control;
+    while (c) {
+        if (auto* f = dynamic_cast<const TForm*>(c)) return const_cast<TForm*>(f);
+        c = c->Parent();
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- TWinControl
+
+TWinControl::TWinControl(TComponent* owner, QWidget* widget) : TControl(owner, widget) {}
+
+TWinControl::~TWinControl() {
+    DetachWidget();
+    DestroyOwnedComponents();
+    DestroyChildren();
+}
+
+void TWinControl::DetachWidget() {
+    if (Detached()) return;
+    TControl::DetachWidget();
+    for (TControl* c : FControls) c->DetachWidget();
+}
+
+void TWinControl::DestroyChildren() {
+    while (!FControls.empty()) delete FControls.back();
+}
+
+TControl* TWinControl::Controls(int32_t index) const {
+    if (index < 0 || index >= ControlCount()) throw EListError(FmtMsg(SysConst::SListIndexError, index));
+    return FControls[static_cast<size_t>(index)];
+}
+
+bool TWinControl::ContainsControl(const TControl* control) const {
+    for (const TControl* c = control; c; c = c->Parent())
+        if (c == this) return true;
+    return false;
+}
+
+void TWinControl::InsertControl(TControl* control) {
+    FControls.push_back(control);
+    ChildInserted(control);
+}
+
+void TWinControl::RemoveControl(TControl* control) {
+    auto it = std::find(FControls.begin(), FControls.end(), control);
+    if (it == FControls.end()) return;
+    FControls.erase(it);
+    if (!Detached()) ChildRemoved(control);
+}
+
+void TWinControl::SetTabStop(bool tabStop) {
+    FTabStop = tabStop;
+    QWidget* w = NativeWidget();
+    if (w->focusPolicy() == Qt::NoFocus && !tabStop) return;
+    w->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+int32_t TWinControl::TabOrder() const {
+    if (!Parent()) return -1;
+    int32_t order = 0;
+    for (TControl* c : Parent()->FControls) {
+        if (c == this) return order;
+        if (dynamic_cast<TWinControl*>(c)) ++order;
+    }
+    return -1;
+}
+
+void TWinControl::SetTabOrder(int32_t order) {
+    TWinControl* p = Parent();
+    if (!p) return;
+    std::vector<TWinControl*> wins;
+    for (TControl* c : p->FControls)
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w != this) wins.push_back(w);
+    order = std::clamp<int32_t>(order, 0, static_cast<int32_t>(wins.size()));
+    wins.insert(wins.begin() + order, this);
+    // Keep the child list in tab order for the window controls.
+    std::vector<TControl*> others;
+    for (TControl* c : p->FControls)
+        if (!dynamic_cast<TWinControl*>(c)) others.push_back(c);
+    p->FControls = others;
+    for (TWinControl* w : wins) p->FControls.push_back(w);
+    for (size_t i = 1; i < wins.size(); ++i) QWidget::setTabOrder(wins[i - 1]->NativeWidget(), wins[i]->NativeWidget());
+}
+
+bool TWinControl::CanFocus() const {
+    TForm* form = GetParentForm(this);
+    if (!form) return false;
+    for (const TControl* c = this; c && c != static_cast<const TControl*>(form); c = c->Parent())
+        if (!c->Visible() || !c->Enabled()) return false;
+    return true;
+}
+
+bool TWinControl::Focused() const {
+    QWidget* f = QApplication::focusWidget();
+    return f && ControlOfWidget(f) == this;
+}
+
+void TWinControl::SetFocus() {
+    TForm* form = GetParentForm(this);
+    if (form && form != this) {
+        form->FocusControl(this);
+        return;
+    }
+    NativeWidget()->setFocus(Qt::OtherFocusReason);
+}
+
+void TWinControl::Realign() {
+    if (FAligning || Detached()) return;
+    FAligning = true;
+    try {
+        AlignControls(AlignRect());
+    } catch (...) {
+        FAligning = false;
+        throw;
+    }
+    FAligning = false;
+}
+
+void TWinControl::AlignControls(TRect rect) {
+    // Edges first, in the platform's order, each group by position; what
+    // remains goes to the client-aligned controls.
+    auto collect = [&](TAlign align) {
+        std::vector<TControl*> list;
+        for (TControl* c : FControls)
+            if (c->Align() == align && c->Visible()) list.push_back(c);
+        std::stable_sort(list.begin(), list.end(), [align](TControl* a, TControl* b) {
+            switch (align) {
+            case alTop: return a->Top() < b->Top();
+            case alBottom: return a->Top() + a->Height() > b->Top() + b->Height();
+            case alLeft: return a->Left() < b->Left();
+            case alRight: return a->Left() + a->Width() > b->Left() + b->Width();
+            default: return false;
+            }
+        });
+        return list;
+    };
+    for (TControl* c : collect(alTop)) {
+        c->SetBounds(rect.Left, rect.Top, rect.Width(), c->Height());
+        rect.Top += c->Height();
+    }
+    for (TControl* c : collect(alBottom)) {
+        c->SetBounds(rect.Left, rect.Bottom - c->Height(), rect.Width(), c->Height());
+        rect.Bottom -= c->Height();
+    }
+    for (TControl* c : collect(alLeft)) {
+        c->SetBounds(rect.Left, rect.Top, c->Width(), std::max(0, rect.Height()));
+        rect.Left += c->Width();
+    }
+    for (TControl* c : collect(alRight)) {
+        c->SetBounds(rect.Right - c->Width(), rect.Top, c->Width(), std::max(0, rect.Height()));
+        rect.Right -= c->Width();
+    }
+    for (TControl* c : collect(alClient))
+        c->SetBounds(rect.Left, rect.Top, std::max(0, rect.Width()), std::max(0, rect.Height()));
+}
+
+void TWinControl::FontChanged() {
+    TControl::FontChanged();
+    for (TControl* c : FControls)
+        if (c->ParentFont()) c->ParentFontChanged();
+}
+
+void TWinControl::ColorChanged() {
+    for (TControl* c : FControls)
+        if (c->ParentColor()) c->ParentColorChanged();
+}
+
+void TWinControl::KeyDown(Word& key, TShiftState shift) {
+    if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(Word& key, TShiftState shift) {
+    if (OnKeyUp) OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(char32_t& key) {
+    if (OnKeyPress) OnKeyPress(this, key);
+}
+
+void TWinControl::DoEnter() {
+    if (OnEnter) OnEnter(this);
+}
+
+void TWinControl::DoExit() {
+    if (OnExit) OnExit(this);
+}
+
+bool TWinControl::DispatchKeyDown(Word& key, TShiftState shift, bool* command) {
+    if (command) *command = false;
+    if (Detached()) return true;
+    TForm* form = GetParentForm(this);
+    // Menu shortcuts come first, then the dialog keys (default and cancel
+    // buttons, Tab), then the form's preview, then the control.
+    if (form && form->IsShortCut(key, shift)) {
+        if (command) *command = true;
+        return true;
+    }
+    if (form && !WantsKey(key, shift) && form->DialogKey(key, shift)) {
+        if (command) *command = true;
+        return true;
+    }
+    if (key == VK_TAB && !WantsKey(key, shift)) {
+        if (command) *command = true;
+        return false;
+    }
+    if (form && form != this && form->KeyPreview()) {
+        GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyDown(key, shift); });
+        if (key == 0 || Detached()) return true;
+    }
+    GuardedCall(this, [&] { KeyDown(key, shift); });
+    return key == 0;
+}
+
+bool TWinControl::DispatchKeyPress(char32_t& key) {
+    if (Detached()) return true;
+    TForm* form = GetParentForm(this);
+    if (form && form != this && form->KeyPreview()) {
+        GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyPress(key); });
+        if (key == 0 || Detached()) return true;
+    }
+    GuardedCall(this, [&] { KeyPress(key); });
+    return key == 0;
+}
+
+bool TWinControl::DispatchKeyUp(Word& key, TShiftState shift) {
+    if (Detached()) return true;
+    TForm* form = GetParentForm(this);
+    if (form && form != this && form->KeyPreview()) {
+        GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyUp(key, shift); });
+        if (key == 0 || Detached()) return true;
+    }
+    GuardedCall(this, [&] { KeyUp(key, shift); });
+    return key == 0;
+}
+
+void TWinControl::DispatchEnter() {
+    if (Detached()) return;
+    TForm* form = GetParentForm(this);
+    if (form && form != this) form->ActiveControlChanged(this);
+    GuardedCall(this, [&] { DoEnter(); });
+}
+
+void TWinControl::DispatchExit() {
+    if (Detached()) return;
+    GuardedCall(this, [&] { DoExit(); });
+}
+
+// ---------------------------------------------------------------- painting controls
+
+TGraphicControl::TGraphicControl(TComponent* owner) : TGraphicControl(owner, new TPaintWidget(nullptr)) {}
+
+TGraphicControl::TGraphicControl(TComponent* owner, QWidget* widget) : TControl(owner, widget) {
+    CreateCanvas();
+    widget->setAttribute(Qt::WA_NoSystemBackground, false);
+    widget->setAutoFillBackground(false);
+}
+
+TGraphicControl::~TGraphicControl() { DetachWidget(); }
+
+TCustomControl::TCustomControl(TComponent* owner) : TCustomControl(owner, new TPaintWidget(nullptr)) {}
+
+TCustomControl::TCustomControl(TComponent* owner, QWidget* widget) : TWinControl(owner, widget) {
+    CreateCanvas();
+    widget->setFocusPolicy(Qt::StrongFocus);
+    widget->setAutoFillBackground(true);
+    SetColor(clWindow);
+}
+
+TCustomControl::~TCustomControl() { DetachWidget(); }
+
+// ---------------------------------------------------------------- captions
+
+std::string StripHotkey(const std::string& caption) {
+    std::string out;
+    out.reserve(caption.size());
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&') {
+            if (i + 1 < caption.size() && caption[i + 1] == '&') {
+                out += '&';
+                ++i;
+            }
+            continue;
+        }
+        out += caption[i];
+    }
+    return out;
+}
+
+char GetHotkey(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return UpCase(caption[i + 1]);
+    }
+    return 0;
+}

@@ -1,0 +1,496 @@
+// Controls room: the control tree on Qt widgets. Every control owns one
+// widget; the Qt type stays behind the one native accessor NativeWidget().
+// Every call into the system's handlers (paint, click, change, key, mouse,
+// timer, create) goes through a guard that reports an escaping exception
+// through Application->HandleException and lets the program go on.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/Graphics.h"
+#include "platform/runtime/Classes.h"
+#include "platform/runtime/Types.h"
+
+class QWidget;
+class TWinControl;
+class TForm;
+class QPainter;
+class TPopupMenu;
+class TControlBinding;
+class TPaintWidget;
+
+using Word = uint16_t;
+
+// ---------------------------------------------------------------- key codes
+
+inline constexpr Word VK_LBUTTON = 0x01;
+inline constexpr Word VK_RBUTTON = 0x02;
+inline constexpr Word VK_CANCEL = 0x03;
+inline constexpr Word VK_MBUTTON = 0x04;
+inline constexpr Word VK_BACK = 0x08;
+inline constexpr Word VK_TAB = 0x09;
+inline constexpr Word VK_CLEAR = 0x0C;
+inline constexpr Word VK_RETURN = 0x0D;
+inline constexpr Word VK_SHIFT = 0x10;
+inline constexpr Word VK_CONTROL = 0x11;
+inline constexpr Word VK_MENU = 0x12;
+inline constexpr Word VK_PAUSE = 0x13;
+inline constexpr Word VK_CAPITAL = 0x14;
+inline constexpr Word VK_ESCAPE = 0x1B;
+inline constexpr Word VK_SPACE = 0x20;
+inline constexpr Word VK_PRIOR = 0x21;
+inline constexpr Word VK_NEXT = 0x22;
+inline constexpr Word VK_END = 0x23;
+inline constexpr Word VK_HOME = 0x24;
+inline constexpr Word VK_LEFT = 0x25;
+inline constexpr Word VK_UP = 0x26;
+inline constexpr Word VK_RIGHT = 0x27;
+inline constexpr Word VK_DOWN = 0x28;
+inline constexpr Word VK_SELECT = 0x29;
+inline constexpr Word VK_PRINT = 0x2A;
+inline constexpr Word VK_EXECUTE = 0x2B;
+inline constexpr Word VK_SNAPSHOT = 0x2C;
+inline constexpr Word VK_INSERT = 0x2D;
+inline constexpr Word VK_DELETE = 0x2E;
+inline constexpr Word VK_HELP = 0x2F;
+// '0'..'9' and 'A'..'Z' are their ASCII codes.
+inline constexpr Word VK_LWIN = 0x5B;
+inline constexpr Word VK_RWIN = 0x5C;
+inline constexpr Word VK_APPS = 0x5D;
+inline constexpr Word VK_NUMPAD0 = 0x60;
+inline constexpr Word VK_NUMPAD1 = 0x61;
+inline constexpr Word VK_NUMPAD2 = 0x62;
+inline constexpr Word VK_NUMPAD3 = 0x63;
+inline constexpr Word VK_NUMPAD4 = 0x64;
+inline constexpr Word VK_NUMPAD5 = 0x65;
+inline constexpr Word VK_NUMPAD6 = 0x66;
+inline constexpr Word VK_NUMPAD7 = 0x67;
+inline constexpr Word VK_NUMPAD8 = 0x68;
+inline constexpr Word VK_NUMPAD9 = 0x69;
+inline constexpr Word VK_MULTIPLY = 0x6A;
+inline constexpr Word VK_ADD = 0x6B;
+inline constexpr Word VK_SEPARATOR = 0x6C;
+inline constexpr Word VK_SUBTRACT = 0x6D;
+inline constexpr Word VK_DECIMAL = 0x6E;
+inline constexpr Word VK_DIVIDE = 0x6F;
+inline constexpr Word VK_F1 = 0x70;
+inline constexpr Word VK_F2 = 0x71;
+inline constexpr Word VK_F3 = 0x72;
+inline constexpr Word VK_F4 = 0x73;
+inline constexpr Word VK_F5 = 0x74;
+inline constexpr Word VK_F6 = 0x75;
+inline constexpr Word VK_F7 = 0x76;
+inline constexpr Word VK_F8 = 0x77;
+inline constexpr Word VK_F9 = 0x78;
+inline constexpr Word VK_F10 = 0x79;
+inline constexpr Word VK_F11 = 0x7A;
+inline constexpr Word VK_F12 = 0x7B;
+inline constexpr Word VK_NUMLOCK = 0x90;
+inline constexpr Word VK_SCROLL = 0x91;
+inline constexpr Word VK_OEM_1 = 0xBA;       // ;:
+inline constexpr Word VK_OEM_PLUS = 0xBB;    // =+
+inline constexpr Word VK_OEM_COMMA = 0xBC;
+inline constexpr Word VK_OEM_MINUS = 0xBD;
+inline constexpr Word VK_OEM_PERIOD = 0xBE;
+inline constexpr Word VK_OEM_2 = 0xBF;       // /?
+inline constexpr Word VK_OEM_3 = 0xC0;       // `~
+inline constexpr Word VK_OEM_4 = 0xDB;       // [{
+inline constexpr Word VK_OEM_5 = 0xDC;       // \|
+inline constexpr Word VK_OEM_6 = 0xDD;       // ]}
+inline constexpr Word VK_OEM_7 = 0xDE;       // '"
+
+// ---------------------------------------------------------------- shift states
+
+using TShiftState = uint8_t;
+inline constexpr TShiftState ssShift = 0x01;
+inline constexpr TShiftState ssAlt = 0x02;
+inline constexpr TShiftState ssCtrl = 0x04;
+inline constexpr TShiftState ssLeft = 0x08;
+inline constexpr TShiftState ssRight = 0x10;
+inline constexpr TShiftState ssMiddle = 0x20;
+inline constexpr TShiftState ssDouble = 0x40;
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// ---------------------------------------------------------------- enumerations
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+enum TDragMode { dmManual, dmAutomatic };
+enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+
+using TCursor = int16_t;
+inline constexpr TCursor crDefault = 0;
+inline constexpr TCursor crNone = -1;
+inline constexpr TCursor crArrow = -2;
+inline constexpr TCursor crCross = -3;
+inline constexpr TCursor crIBeam = -4;
+inline constexpr TCursor crSizeNESW = -6;
+inline constexpr TCursor crSizeNS = -7;
+inline constexpr TCursor crSizeNWSE = -8;
+inline constexpr TCursor crSizeWE = -9;
+inline constexpr TCursor crUpArrow = -10;
+inline constexpr TCursor crHourGlass = -11;
+inline constexpr TCursor crDrag = -12;
+inline constexpr TCursor crNoDrop = -13;
+inline constexpr TCursor crHSplit = -14;
+inline constexpr TCursor crVSplit = -15;
+inline constexpr TCursor crMultiDrag = -16;
+inline constexpr TCursor crSQLWait = -17;
+inline constexpr TCursor crNo = -18;
+inline constexpr TCursor crAppStart = -19;
+inline constexpr TCursor crHelp = -20;
+inline constexpr TCursor crHandPoint = -21;
+inline constexpr TCursor crSizeAll = -22;
+inline constexpr TCursor crSize = crSizeAll;
+
+// ---------------------------------------------------------------- modal results
+
+using TModalResult = int32_t;
+inline constexpr TModalResult mrNone = 0;
+inline constexpr TModalResult mrOk = 1;
+inline constexpr TModalResult mrCancel = 2;
+inline constexpr TModalResult mrAbort = 3;
+inline constexpr TModalResult mrRetry = 4;
+inline constexpr TModalResult mrIgnore = 5;
+inline constexpr TModalResult mrYes = 6;
+inline constexpr TModalResult mrNo = 7;
+inline constexpr TModalResult mrAll = 8;
+inline constexpr TModalResult mrNoToAll = 9;
+inline constexpr TModalResult mrYesToAll = 10;
+
+// ---------------------------------------------------------------- events
+
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y)>;
+using TMouseWheelEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, int32_t WheelDelta, TPoint MousePos, bool& Handled)>;
+using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
+// Key is the typed character (a Unicode code point); setting it to 0
+// discards the character.
+using TKeyPressEvent = std::function<void(TObject* Sender, char32_t& Key)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int32_t X, int32_t Y)>;
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int32_t X, int32_t Y, TDragState State, bool& Accept)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int32_t X, int32_t Y)>;
+
+// ---------------------------------------------------------------- guard
+
+// Runs f and reports any exception that escapes it through
+// Application->HandleException(sender). Returns False when f raised.
+bool GuardedCall(TObject* sender, const std::function<void()>& f) noexcept;
+
+// ---------------------------------------------------------------- TControl
+
+class TControl : public TComponent {
+public:
+    ~TControl() override;
+
+    TWinControl* Parent() const { return FParent; }
+    virtual void SetParent(TWinControl* parent);
+
+    int32_t Left() const { return FLeft; }
+    int32_t Top() const { return FTop; }
+    int32_t Width() const { return FWidth; }
+    int32_t Height() const { return FHeight; }
+    void SetLeft(int32_t left) { SetBounds(left, FTop, FWidth, FHeight); }
+    void SetTop(int32_t top) { SetBounds(FLeft, top, FWidth, FHeight); }
+    void SetWidth(int32_t width) { SetBounds(FLeft, FTop, width, FHeight); }
+    void SetHeight(int32_t height) { SetBounds(FLeft, FTop, FWidth, height); }
+    // Position inside the parent's client area; a form's is on the screen.
+    virtual void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+    TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
+    void SetBoundsRect(const TRect& r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
+
+    virtual int32_t ClientWidth() const;
+    virtual int32_t ClientHeight() const;
+    void SetClientWidth(int32_t width);
+    void SetClientHeight(int32_t height);
+    TRect ClientRect() const { return Rect(0, 0, ClientWidth(), ClientHeight()); }
+    TPoint ClientToScreen(const TPoint& p) const;
+    TPoint ScreenToClient(const TPoint& p) const;
+
+    bool Visible() const { return FVisible; }
+    virtual void SetVisible(bool visible);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    // Visible here and in every parent up to a shown form.
+    virtual bool Showing() const;
+    bool Enabled() const { return FEnabled; }
+    virtual void SetEnabled(bool enabled);
+
+    TAlign Align() const { return FAlign; }
+    void SetAlign(TAlign align);
+
+    TColor Color() const { return FColor; }
+    void SetColor(TColor color);
+    bool ParentColor() const { return FParentColor; }
+    void SetParentColor(bool parentColor);
+    TFont* Font() const { return FFont.get(); }
+    void SetFont(const TFont* font) { FFont->Assign(font); }
+    bool ParentFont() const { return FParentFont; }
+    void SetParentFont(bool parentFont);
+
+    const std::string& Hint() const { return FHint; }
+    void SetHint(const std::string& hint);
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool showHint);
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor cursor);
+    TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* menu) { FPopupMenu = menu; }
+    TDragMode DragMode() const { return FDragMode; }
+    void SetDragMode(TDragMode mode) { FDragMode = mode; }
+
+    // The control's text: a caption for labels, buttons and forms, the
+    // contents for edits.
+    std::string Caption() const { return GetText(); }
+    void SetCaption(const std::string& caption) { SetText(caption); }
+    std::string Text() const { return GetText(); }
+    void SetText(const std::string& text) { SetTextValue(text); }
+
+    // Invalidate marks the control for painting on the next pass of the
+    // message loop; Repaint and Refresh paint at once; Update paints what
+    // is pending.
+    void Invalidate();
+    void Repaint();
+    void Refresh() { Repaint(); }
+    void Update();
+    void BringToFront();
+    void SendToBack();
+
+    // Simulated click: runs OnClick (also for an invisible control).
+    virtual void Click();
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+    TMouseWheelEvent OnMouseWheel;
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TEndDragEvent OnEndDrag;
+    TNotifyEvent OnResize;
+
+    // The widget behind the control, for the platform and its tests.
+    QWidget* NativeWidget() const { return FWidget; }
+    // The form the control sits on (the control itself for a form).
+    TForm* ParentForm() const;
+
+    // Entry points of the event binding; they run the virtual handlers
+    // below inside the guard.
+    void DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y, bool dbl);
+    void DispatchMouseMove(TShiftState shift, int32_t x, int32_t y);
+    void DispatchMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
+    bool DispatchMouseWheel(TShiftState shift, int32_t delta, TPoint pos);
+    void DispatchResize();
+    // The widget took a size or place of its own (a form resized or moved
+    // by the user).
+    virtual void WidgetResized(int32_t width, int32_t height);
+    void WidgetMoved(int32_t left, int32_t top);
+    bool DispatchDragOver(TObject* source, int32_t x, int32_t y, TDragState state);
+    void DispatchDragDrop(TObject* source, int32_t x, int32_t y);
+    void DispatchEndDrag(TObject* target, int32_t x, int32_t y);
+    // Number of Paint calls so far (for tests of repaint behaviour).
+    int32_t PaintCount() const { return FPaintCount; }
+
+protected:
+    // widget: created by the derived class, owned by this control.
+    TControl(TComponent* owner, QWidget* widget);
+
+    virtual std::string GetText() const { return FText; }
+    virtual void SetTextValue(const std::string& text);
+
+    virtual void DblClick();
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
+    virtual void MouseMove(TShiftState shift, int32_t x, int32_t y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
+    virtual bool DoMouseWheel(TShiftState shift, int32_t delta, TPoint pos);
+    virtual void Resize();
+    virtual void DragOver(TObject* source, int32_t x, int32_t y, TDragState state, bool& accept);
+    virtual void DragDrop(TObject* source, int32_t x, int32_t y);
+    virtual void DoEndDrag(TObject* target, int32_t x, int32_t y);
+    // True when a press and release of the left button inside the control
+    // is a click (False for widgets that report clicks themselves).
+    virtual bool ClicksOnMouseUp() const { return true; }
+    // Routes the events of an inner widget (the edit of a combo box, the
+    // viewport of a memo) to this control.
+    void WatchWidget(QWidget* widget);
+    // Painting controls create their canvas; Paint draws on it.
+    void CreateCanvas();
+    TCanvas* ControlCanvas() const { return FCanvas.get(); }
+    virtual void Paint() {}
+    // Applies Color and Font to the widget (overridden where the widget
+    // keeps them elsewhere).
+    virtual void ApplyColor();
+    virtual void ApplyFont();
+    virtual void FontChanged();
+    // Geometry from the fields to the widget.
+    virtual void ApplyBounds();
+    // Visibility from the field to the widget.
+    virtual void ApplyVisible();
+    // Called first in the destructors of the platform's classes: no event
+    // reaches the control (or its children) from here on.
+    virtual void DetachWidget();
+    void DestroyOwnedComponents();
+    bool Detached() const { return FDetached; }
+    // Widget-level text of the control (labels, buttons and forms override).
+    std::string FText;
+
+    friend class TWinControl;
+    friend class TControlBinding;
+    friend class TPaintWidget;
+
+private:
+    // Paints through the canvas; called by the widget while it paints.
+    void DispatchPaint(QPainter& painter);
+    void ParentFontChanged();
+    void ParentColorChanged();
+    void ApplyHint();
+
+    TWinControl* FParent = nullptr;
+    QWidget* FWidget = nullptr;
+    std::unique_ptr<TControlBinding> FBinding;
+    std::unique_ptr<TFont> FFont;
+    std::unique_ptr<TCanvas> FCanvas;
+    int32_t FLeft = 0;
+    int32_t FTop = 0;
+    int32_t FWidth = 0;
+    int32_t FHeight = 0;
+    bool FVisible = true;
+    bool FEnabled = true;
+    TAlign FAlign = alNone;
+    TColor FColor = clBtnFace;
+    bool FParentColor = false;
+    bool FParentFont = true;
+    bool FSettingParentFont = false;
+    std::string FHint;
+    bool FShowHint = false;
+    TCursor FCursor = crDefault;
+    TPopupMenu* FPopupMenu = nullptr;
+    TDragMode FDragMode = dmManual;
+    bool FDetached = false;
+    bool FClickPending = false;
+    bool FInPaint = false;
+    bool FPaintFailed = false;
+    bool FBoundsPending = false;
+    int32_t FPaintCount = 0;
+};
+
+// ---------------------------------------------------------------- TWinControl
+
+class TWinControl : public TControl {
+public:
+    ~TWinControl() override;
+
+    int32_t ControlCount() const { return static_cast<int32_t>(FControls.size()); }
+    TControl* Controls(int32_t index) const;
+    bool ContainsControl(const TControl* control) const;
+
+    bool TabStop() const { return FTabStop; }
+    void SetTabStop(bool tabStop);
+    int32_t TabOrder() const;
+    void SetTabOrder(int32_t order);
+    bool CanFocus() const;
+    bool Focused() const;
+    virtual void SetFocus();
+
+    // Lays out the aligned children in the client area.
+    void Realign();
+    // The part of the client area where aligned children go.
+    virtual TRect AlignRect() const { return ClientRect(); }
+
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
+    // Widget where the children's widgets live (the scrolled area of a
+    // scroll box, the page of a tab sheet, the client below a form's menu).
+    virtual QWidget* ClientWidget() const { return NativeWidget(); }
+
+    // Entry points of the event binding. A True result means the key was
+    // consumed (the control or the form's preview set it to 0, or it was a
+    // shortcut or a dialog key).
+    // command: set when the key was a shortcut, a dialog key or Tab (no
+    // character follows it).
+    bool DispatchKeyDown(Word& key, TShiftState shift, bool* command = nullptr);
+    bool DispatchKeyPress(char32_t& key);
+    bool DispatchKeyUp(Word& key, TShiftState shift);
+    void DispatchEnter();
+    void DispatchExit();
+
+protected:
+    TWinControl(TComponent* owner, QWidget* widget);
+
+    virtual void KeyDown(Word& key, TShiftState shift);
+    virtual void KeyUp(Word& key, TShiftState shift);
+    virtual void KeyPress(char32_t& key);
+    virtual void DoEnter();
+    virtual void DoExit();
+    // Keys that the control handles itself (Return in a memo, arrows in a
+    // grid) and that must not trigger default or cancel buttons.
+    virtual bool WantsKey(Word key, TShiftState shift) const { return false; }
+    virtual void AlignControls(TRect rect);
+    void FontChanged() override;
+    void ColorChanged();
+    void DetachWidget() override;
+    virtual void ChildInserted(TControl* control) {}
+    virtual void ChildRemoved(TControl* control) {}
+    void DestroyChildren();
+
+private:
+    friend class TControl;
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+
+    std::vector<TControl*> FControls;
+    bool FTabStop = true;
+    bool FAligning = false;
+};
+
+// ---------------------------------------------------------------- painting controls
+
+// A control without input focus that draws itself on its canvas.
+class TGraphicControl : public TControl {
+public:
+    explicit TGraphicControl(TComponent* owner);
+    ~TGraphicControl() override;
+    // Valid for drawing while Paint runs; outside it draws nothing.
+    TCanvas* Canvas() const { return ControlCanvas(); }
+
+protected:
+    TGraphicControl(TComponent* owner, QWidget* widget);
+};
+
+// A focusable control that draws itself on its canvas (the grid's base).
+class TCustomControl : public TWinControl {
+public:
+    explicit TCustomControl(TComponent* owner);
+    ~TCustomControl() override;
+    TCanvas* Canvas() const { return ControlCanvas(); }
+
+protected:
+    TCustomControl(TComponent* owner, QWidget* widget);
+    bool WantsKey(Word key, TShiftState shift) const override { return FWantKeys; }
+    // Grid-like controls take arrows, Return and Escape themselves.
+    void SetWantKeys(bool want) { FWantKeys = want; }
+
+private:
+    bool FWantKeys = false;
+};
+
+// Parent form of a control, or nullptr.
+TForm* GetParentForm(const TControl* control);
+
+// The text of a caption without its "&" accelerator marks ("&&" is one "&").
+std::string StripHotkey(const std::string& caption);
+// The character after a single "&", upper-cased; 0 when there is none.
+char GetHotkey(const std::string& caption);

@@ -1,0 +1,82 @@
+// Internal to the platform and its tests: the Qt side of the controls room
+// (event binding, conversions between our values and Qt's).
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QObject>
+#include <QString>
+#include <QWidget>
+#include <set>
+#include <string>
+
+#include "platform/controls/Controls.h"
+
+class QKeyEvent;
+
+inline QString QStr(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+inline std::string StdStr(const QString& s) {
+    QByteArray b = s.toUtf8();
+    return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+
+QColor QtColor(TColor color);
+TColor ColorFromQt(const QColor& color);
+QFont QtFont(const TFont& font);
+Qt::CursorShape QtCursorShape(TCursor cursor);
+
+// Key codes: Qt key to the platform's virtual key (0 when it has none) and
+// back.
+Word VirtualKeyFromQt(int qtKey);
+int QtKeyFromVirtualKey(Word key);
+TShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton);
+Qt::KeyboardModifiers QtModifiers(TShiftState shift);
+
+// The control a widget belongs to: the nearest widget up the parent chain
+// that a control owns.
+TControl* ControlOfWidget(const QWidget* widget);
+
+// Watches the widgets of one control and turns their Qt events into the
+// control's dispatches.
+class TControlBinding : public QObject {
+public:
+    TControlBinding(TControl* control, QWidget* widget);
+    ~TControlBinding() override;
+    // Also route the events of an inner widget (the edit of a combo box).
+    void Watch(QWidget* widget);
+    void Detach() { FControl = nullptr; }
+    TControl* Control() const { return FControl; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool KeyPress(QWidget* watched, QKeyEvent* event);
+    bool KeyRelease(QWidget* watched, QKeyEvent* event);
+    TControl* FControl;
+    QWidget* FWidget;
+    std::set<const QEvent*> FInside;
+    bool FResending = false;
+};
+
+// The widget of the painting controls: its paint event runs the control's
+// Paint through the canvas.
+class TPaintWidget : public QWidget {
+public:
+    explicit TPaintWidget(TControl* control, QWidget* parent = nullptr);
+    void SetControl(TControl* control) { FControl = control; }
+    void Detach() { FControl = nullptr; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    TControl* FControl;
+};
+
+// A plain container widget that fills its background with the control's
+// colour.
+QWidget* NewContainerWidget();
+
+// Registers the global focus tracking once (enter and exit events).
+void EnsureFocusTracking();

@@ -1,0 +1,684 @@
+#include "platform/controls/Forms.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QEventLoop>
+#include <QMenuBar>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/controls/ControlsQt.h"
+#include "platform/controls/Dialogs.h"
+#include "platform/controls/Menus.h"
+#include "platform/controls/StdCtrls.h"
+
+namespace {
+
+// The window of a form: it hands the close button, activation and moves
+// to the form.
+class TFormWindow : public QWidget {
+public:
+    TFormWindow() : QWidget(nullptr, Qt::Window) {}
+    TForm* Form() const { return dynamic_cast<TForm*>(ControlOfWidget(this)); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        if (TForm* f = Form(); f && !f->Destroying()) f->WindowCloseRequested();
+    }
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) {
+            if (TForm* f = Form(); f && !f->Destroying()) f->WindowActivated(event->type() == QEvent::WindowActivate);
+        } else if (event->type() == QEvent::Move && isWindow() && isVisible()) {
+            if (TForm* f = Form(); f && !f->Destroying()) f->WidgetMoved(x(), y());
+        }
+        return QWidget::event(event);
+    }
+};
+
+bool gPostRoutineInstalled = false;
+
+void DestroyApplicationObjects() {
+    if (Application) Application->DestroyComponents();
+}
+
+void InstallPostRoutine() {
+    if (gPostRoutineInstalled || !QCoreApplication::instance()) return;
+    gPostRoutineInstalled = true;
+    // Runs while the Qt application is being destroyed, before its widgets
+    // go: the forms the application owns must be freed by then.
+    qAddPostRoutine(DestroyApplicationObjects);
+    qApp->setQuitOnLastWindowClosed(false);
+}
+
+TApplication& ApplicationInstance() {
+    static TApplication app;
+    return app;
+}
+
+TScreen& ScreenInstance() {
+    static TScreen screen;
+    return screen;
+}
+
+template <class Pred>
+TButton* FindButton(TWinControl* root, Pred pred) {
+    for (int32_t i = 0; i < root->ControlCount(); ++i) {
+        TControl* c = root->Controls(i);
+        if (auto* b = dynamic_cast<TButton*>(c); b && pred(b)) return b;
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            if (TButton* found = FindButton(w, pred)) return found;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TApplication* Application = &ApplicationInstance();
+TScreen* Screen = &ScreenInstance();
+
+// ---------------------------------------------------------------- TForm
+
+TForm::TForm(TComponent* owner) : TWinControl(owner, new TFormWindow()) {
+    InstallPostRoutine();
+    FClient = new QWidget(NativeWidget());
+    FClient->setAutoFillBackground(false);
+    TControl::SetVisible(false);
+    SetParentFont(false);
+    ApplyColor();
+    SetBounds(0, 0, 320, 240);
+    Screen->AddForm(this);
+    // A form built without CreateForm or Create completes its creation (and
+    // shows, when visible by design) on the next pass of the message loop.
+    QTimer::singleShot(0, NativeWidget(), [this] {
+        if (!Detached()) DoCreate();
+    });
+}
+
+TForm::~TForm() {
+    DoDestroy();
+    if (Screen) Screen->RemoveForm(this);
+    if (FModalLoop) FModalLoop->quit();
+    DetachWidget();
+    if (FMenu) {
+        FMenu->FForm = nullptr;
+        if (QWidget* bar = FMenu->NativeMenuBar()) {
+            bar->hide();
+            bar->setParent(nullptr);
+        }
+        FMenu = nullptr;
+    }
+    DestroyOwnedComponents();
+    DestroyChildren();
+}
+
+QWidget* TForm::ClientWidget() const { return FClient; }
+
+void TForm::SetTextValue(const std::string& text) {
+    FText = text;
+    NativeWidget()->setWindowTitle(QStr(text));
+}
+
+void TForm::SetBorderStyle(TBorderStyle style) {
+    FBorderStyle = style;
+    ApplyWindowFlags();
+}
+
+void TForm::SetBorderIcons(TBorderIcons icons) {
+    FBorderIcons = icons;
+    ApplyWindowFlags();
+}
+
+void TForm::SetFormStyle(TFormStyle style) {
+    FFormStyle = style;
+    ApplyWindowFlags();
+}
+
+void TForm::ApplyWindowFlags() {
+    QWidget* w = NativeWidget();
+    bool wasVisible = w->isVisible();
+    Qt::WindowFlags f = Qt::Window | Qt::CustomizeWindowHint;
+    switch (FBorderStyle) {
+    case bsNone: f = Qt::Window | Qt::FramelessWindowHint; break;
+    case bsDialog: f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint; break;
+    case bsToolWindow:
+    case bsSizeToolWin: f = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint; break;
+    default: f |= Qt::WindowTitleHint; break;
+    }
+    if (FBorderStyle != bsNone) {
+        if (FBorderIcons & biSystemMenu) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        if (FBorderStyle != bsDialog && (FBorderIcons & biMinimize)) f |= Qt::WindowMinimizeButtonHint;
+        if (FBorderStyle == bsSizeable && (FBorderIcons & biMaximize)) f |= Qt::WindowMaximizeButtonHint;
+    }
+    if (FFormStyle == fsStayOnTop) f |= Qt::WindowStaysOnTopHint;
+    w->setWindowFlags(f);
+    // Fixed borders keep the designed size.
+    if (FBorderStyle == bsSizeable || FBorderStyle == bsSizeToolWin) {
+        w->setMinimumSize(0, 0);
+        w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        w->setFixedSize(Width(), Height());
+    }
+    if (wasVisible) w->show();
+}
+
+void TForm::SetWindowState(TWindowState state) {
+    FWindowState = state;
+    QWidget* w = NativeWidget();
+    Qt::WindowStates s = state == wsMinimized ? Qt::WindowMinimized
+                         : state == wsMaximized ? Qt::WindowMaximized
+                                                : Qt::WindowNoState;
+    w->setWindowState(s);
+}
+
+int32_t TForm::MenuHeight() const {
+    if (!FMenu || !FMenuBar || FMenu->Items()->Count() == 0) return 0;
+    return FMenuBar->sizeHint().height();
+}
+
+int32_t TForm::ClientHeight() const { return std::max(0, Height() - MenuHeight()); }
+
+void TForm::LayoutClient() {
+    int32_t mh = MenuHeight();
+    if (FMenuBar) {
+        FMenuBar->setGeometry(0, 0, Width(), mh);
+        FMenuBar->setVisible(mh > 0);
+    }
+    FClient->setGeometry(0, mh, Width(), std::max(0, Height() - mh));
+}
+
+void TForm::ApplyBounds() {
+    QWidget* w = NativeWidget();
+    if (FBorderStyle != bsSizeable && FBorderStyle != bsSizeToolWin) w->setFixedSize(Width(), Height());
+    w->move(Left(), Top());
+    w->resize(Width(), Height());
+    LayoutClient();
+}
+
+void TForm::WidgetResized(int32_t width, int32_t height) {
+    TWinControl::WidgetResized(width, height);
+    LayoutClient();
+}
+
+void TForm::ApplyColor() {
+    QWidget* w = NativeWidget();
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, QtColor(Color()));
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+void TForm::SetMenu(TMainMenu* menu) {
+    if (menu == FMenu) return;
+    if (FMenu) {
+        FMenu->FForm = nullptr;
+        if (QWidget* bar = FMenu->NativeMenuBar()) {
+            bar->hide();
+            bar->setParent(nullptr);
+        }
+    }
+    FMenu = menu;
+    FMenuBar = nullptr;
+    if (menu) {
+        if (menu->FForm && menu->FForm != this) menu->FForm->SetMenu(nullptr);
+        menu->FForm = this;
+        FMenuBar = menu->NativeMenuBar();
+        FMenuBar->setParent(NativeWidget());
+        FMenuBar->show();
+    }
+    LayoutClient();
+    Realign();
+}
+
+bool TForm::Showing() const { return Visible() && NativeWidget()->isVisible(); }
+
+void TForm::PlaceOnFirstShow() {
+    if (FShownOnce) return;
+    FShownOnce = true;
+    int32_t l = Left(), t = Top();
+    switch (FPosition) {
+    case poScreenCenter:
+    case poDesktopCenter:
+        l = (Screen->Width() - Width()) / 2;
+        t = (Screen->Height() - Height()) / 2;
+        break;
+    case poMainFormCenter:
+    case poOwnerFormCenter: {
+        TForm* ref = FPosition == poOwnerFormCenter ? dynamic_cast<TForm*>(Owner()) : Application->MainForm();
+        if (!ref || ref == this) ref = nullptr;
+        if (ref) {
+            l = ref->Left() + (ref->Width() - Width()) / 2;
+            t = ref->Top() + (ref->Height() - Height()) / 2;
+        } else {
+            l = (Screen->Width() - Width()) / 2;
+            t = (Screen->Height() - Height()) / 2;
+        }
+        break;
+    }
+    default: break;
+    }
+    SetBounds(std::max(0, l), std::max(0, t), Width(), Height());
+}
+
+void TForm::SetVisible(bool visible) {
+    if (visible == Visible()) {
+        if (visible && FCreated && !NativeWidget()->isVisible()) ApplyVisible();
+        return;
+    }
+    TControl::SetVisible(visible);
+}
+
+void TForm::ApplyVisible() {
+    // A form under construction shows when its create handler has run.
+    if (!FCreated || FInShowChange) return;
+    QWidget* w = NativeWidget();
+    FInShowChange = true;
+    try {
+        if (Visible()) {
+            if (!w->isVisible()) {
+                PlaceOnFirstShow();
+                DoShow();
+                if (Visible()) {
+                    w->show();
+                    w->raise();
+                    w->activateWindow();
+                }
+            }
+        } else if (w->isVisible()) {
+            DoHide();
+            w->hide();
+            if (FActive) WindowActivated(false);
+        }
+    } catch (...) {
+        FInShowChange = false;
+        throw;
+    }
+    FInShowChange = false;
+}
+
+void TForm::DoShow() {
+    if (OnShow) OnShow(this);
+}
+
+void TForm::DoHide() {
+    if (OnHide) OnHide(this);
+}
+
+void TForm::DoClose(TCloseAction& action) {
+    if (OnClose) OnClose(this, action);
+}
+
+void TForm::DoCreate() {
+    if (FCreated) return;
+    FCreated = true;
+    GuardedCall(this, [this] {
+        if (OnCreate) OnCreate(this);
+    });
+    if (Visible() && !Detached()) GuardedCall(this, [this] { ApplyVisible(); });
+}
+
+void TForm::DoDestroy() {
+    if (FDestroyDone || Detached()) return;
+    FDestroyDone = true;
+    GuardedCall(this, [this] {
+        if (OnDestroy) OnDestroy(this);
+    });
+}
+
+bool TForm::CloseQuery() {
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TForm::Close() {
+    if (FModal) {
+        SetModalResult(mrCancel);
+        return;
+    }
+    if (!CloseQuery()) return;
+    TCloseAction action = caHide;
+    DoClose(action);
+    if (action == caNone) return;
+    if (Application->MainForm() == this) {
+        Application->Terminate();
+        return;
+    }
+    switch (action) {
+    case caHide: Hide(); break;
+    case caMinimize: SetWindowState(wsMinimized); break;
+    case caFree: Release(); break;
+    default: break;
+    }
+}
+
+void TForm::Release() {
+    QPointer<QWidget> w(NativeWidget());
+    QTimer::singleShot(0, qApp, [this, w] {
+        if (w) delete this;
+    });
+}
+
+void TForm::BringToFront() {
+    NativeWidget()->raise();
+    NativeWidget()->activateWindow();
+}
+
+TModalResult TForm::ShowModal() {
+    if (Visible() || FModal) throw EInvalidOperation(FormsConst::SCannotShowModal);
+    DoCreate();
+    return DialogService().ShowModal(*this);
+}
+
+void TForm::SetModalResult(TModalResult result) {
+    FModalResult = result;
+    if (FModal && result != mrNone && FModalLoop) FModalLoop->quit();
+}
+
+void TForm::BeginModal() {
+    FModal = true;
+    FModalResult = mrNone;
+    NativeWidget()->setWindowModality(Qt::ApplicationModal);
+    try {
+        Show();
+    } catch (...) {
+        FModal = false;
+        NativeWidget()->setWindowModality(Qt::NonModal);
+        throw;
+    }
+}
+
+void TForm::EndModal() {
+    FModal = false;
+    try {
+        Hide();
+    } catch (...) {
+        NativeWidget()->setWindowModality(Qt::NonModal);
+        throw;
+    }
+    NativeWidget()->setWindowModality(Qt::NonModal);
+}
+
+void TForm::CloseModal() {
+    try {
+        TCloseAction action = caNone;
+        if (CloseQuery()) {
+            action = caHide;
+            DoClose(action);
+        }
+        if (action == caNone) FModalResult = mrNone;
+        else if (action == caFree) Release();
+    } catch (...) {
+        FModalResult = mrNone;
+        Application->HandleException(this);
+    }
+}
+
+TModalResult TForm::RunModalLoop() {
+    BeginModal();
+    QEventLoop loop;
+    FModalLoop = &loop;
+    QPointer<QWidget> alive(NativeWidget());
+    for (;;) {
+        if (FModalResult == mrNone && !Application->Terminated()) loop.exec();
+        if (!alive) return mrCancel;
+        if (Application->Terminated()) FModalResult = mrCancel;
+        if (FModalResult != mrNone) {
+            CloseModal();
+            if (FModalResult != mrNone) break;
+        }
+    }
+    FModalLoop = nullptr;
+    TModalResult result = FModalResult;
+    EndModal();
+    return result;
+}
+
+bool TForm::IsShortCut(Word key, TShiftState shift) {
+    if (FMenu && FMenu->IsShortCut(key, shift)) return true;
+    if (key == VK_F1 && shift == 0) {
+        int32_t context = FHelpContext;
+        GuardedCall(this, [context] { Application->HelpContext(context); });
+        return true;
+    }
+    return false;
+}
+
+bool TForm::DialogKey(Word key, TShiftState shift) {
+    if (shift != 0) return false;
+    if (key == VK_RETURN) {
+        // The focused button answers Enter; otherwise the default button.
+        TButton* button = dynamic_cast<TButton*>(ControlOfWidget(QApplication::focusWidget()));
+        if (!button || GetParentForm(button) != this || !button->CanFocus())
+            button = FindButton(this, [](TButton* b) { return b->Default() && b->CanFocus(); });
+        if (!button) return false;
+        GuardedCall(button, [button] { button->Click(); });
+        return true;
+    }
+    if (key == VK_ESCAPE) {
+        TButton* button = FindButton(this, [](TButton* b) { return b->Cancel() && b->CanFocus(); });
+        if (!button) return false;
+        GuardedCall(button, [button] { button->Click(); });
+        return true;
+    }
+    return false;
+}
+
+void TForm::SetActiveControl(TWinControl* control) {
+    if (control && (control == this || GetParentForm(control) != this || !control->CanFocus()))
+        throw EInvalidOperation(FormsConst::SCannotFocus);
+    FActiveControl = control;
+    if (control && Visible()) control->NativeWidget()->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm::FocusControl(TWinControl* control) {
+    if (!Visible() || !Enabled()) throw EInvalidOperation(FormsConst::SCannotFocus);
+    SetActiveControl(control);
+}
+
+void TForm::ActiveControlChanged(TWinControl* control) {
+    FActiveControl = control;
+    if (Screen && Screen->OnActiveControlChange) GuardedCall(Screen, [] {
+            Screen->OnActiveControlChange(Screen);
+        });
+}
+
+void TForm::WindowActivated(bool active) {
+    if (active == FActive) return;
+    FActive = active;
+    if (active) {
+        Screen->SetActiveForm(this);
+        GuardedCall(this, [this] {
+            if (OnActivate) OnActivate(this);
+        });
+    } else {
+        GuardedCall(this, [this] {
+            if (OnDeactivate) OnDeactivate(this);
+        });
+    }
+}
+
+void TForm::WindowCloseRequested() {
+    GuardedCall(this, [this] { Close(); });
+}
+
+// ---------------------------------------------------------------- TApplication
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication() {
+    // Qt objects must go while Qt is still there (see the post routine).
+    if (!QCoreApplication::instance() && ComponentCount() > 0) {
+        // Too late to free widgets: leave them to the process end.
+        while (ComponentCount() > 0) RemoveComponent(Components(ComponentCount() - 1));
+    }
+}
+
+void TApplication::Initialize() {
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "varsona";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+    InstallPostRoutine();
+    FInitialized = true;
+}
+
+std::string TApplication::Title() const {
+    if (!FTitle.empty()) return FTitle;
+    std::string name = ExtractFileName(ParamStr0());
+    return ChangeFileExt(name, "");
+}
+
+std::string TApplication::ExeName() const { return ParamStr0(); }
+
+void TApplication::FormCreated(TForm* form) {
+    bool first = !FMainForm;
+    if (first) FMainForm = form;
+    form->DoCreate();
+}
+
+void TApplication::Run() {
+    Initialize();
+    if (!FMainForm) return;
+    if (FShowMainForm && !FMainForm->Visible()) GuardedCall(FMainForm, [this] { FMainForm->Show(); });
+    QEventLoop loop;
+    FLoop = &loop;
+    while (!FTerminated) loop.exec();
+    FLoop = nullptr;
+}
+
+void TApplication::Terminate() {
+    FTerminated = true;
+    if (FLoop) FLoop->quit();
+    for (int32_t i = 0; i < Screen->FormCount(); ++i) {
+        TForm* f = Screen->Forms(i);
+        if (f->Modal()) f->SetModalResult(mrCancel);
+    }
+}
+
+void TApplication::ProcessMessages() {
+    if (!QCoreApplication::instance()) return;
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::HandleMessage() {
+    if (!QCoreApplication::instance()) return;
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TApplication::HandleException(TObject* sender) {
+    std::exception_ptr error = std::current_exception();
+    if (!error) return;
+    auto report = [&](const Exception& e) {
+        try {
+            if (OnException) OnException(sender, e);
+            else ShowException(e);
+        } catch (const std::exception& inner) {
+            std::fprintf(stderr, "varsona: error while reporting \"%s\": %s\n", e.Message().c_str(), inner.what());
+        } catch (...) {
+            std::fprintf(stderr, "varsona: error while reporting \"%s\"\n", e.Message().c_str());
+        }
+    };
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort&) {
+    } catch (const Exception& e) {
+        report(e);
+    } catch (const std::exception& e) {
+        report(Exception(e.what()));
+    } catch (...) {
+        report(Exception("Unknown exception"));
+    }
+}
+
+void TApplication::ShowException(const Exception& e) {
+    std::string msg = e.Message();
+    if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.') msg += '.';
+    MessageBox(msg, Title(), MB_OK | MB_ICONSTOP);
+}
+
+int32_t TApplication::MessageBox(const std::string& text, const std::string& caption, uint32_t flags) {
+    return DialogService().MessageBox(text, caption, flags);
+}
+
+bool TApplication::HelpCommand(Word command, int32_t data) {
+    bool callHelp = true;
+    bool result = false;
+    if (OnHelp) result = OnHelp(command, data, callHelp);
+    // There is no help engine of the platform's own to fall back on.
+    return result;
+}
+
+bool TApplication::HelpContext(int32_t context) { return HelpCommand(HELP_CONTEXT, context); }
+
+bool TApplication::HelpJump(const std::string& jumpId) { return HelpCommand(HELP_CONTENTS, 0); }
+
+void TApplication::DestroyComponents() {
+    while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+    FMainForm = nullptr;
+}
+
+// ---------------------------------------------------------------- TScreen
+
+TScreen::TScreen() : TComponent(nullptr) {}
+
+TScreen::~TScreen() = default;
+
+TStrings* TScreen::Fonts() {
+    if (!FFonts) {
+        FFonts = std::make_unique<TStringList>();
+        std::vector<std::string> families = InstalledFontFamilies();
+        std::stable_sort(families.begin(), families.end(),
+                         [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+        FFonts->Add("Default");
+        for (const std::string& f : families)
+            if (!SameText(f, "Default")) FFonts->Add(f);
+    }
+    return FFonts.get();
+}
+
+void TScreen::SetCursor(TCursor cursor) {
+    if (cursor == FCursor) return;
+    if (QCoreApplication::instance()) {
+        if (FCursor != crDefault) QApplication::restoreOverrideCursor();
+        if (cursor != crDefault) QApplication::setOverrideCursor(QCursor(QtCursorShape(cursor)));
+    }
+    FCursor = cursor;
+}
+
+int32_t TScreen::Width() const {
+    QScreen* s = QCoreApplication::instance() ? QGuiApplication::primaryScreen() : nullptr;
+    return s ? s->geometry().width() : 1024;
+}
+
+int32_t TScreen::Height() const {
+    QScreen* s = QCoreApplication::instance() ? QGuiApplication::primaryScreen() : nullptr;
+    return s ? s->geometry().height() : 768;
+}
+
+TControl* TScreen::ActiveControl() const { return FActiveForm ? FActiveForm->ActiveControl() : nullptr; }
+
+TForm* TScreen::Forms(int32_t index) const {
+    if (index < 0 || index >= FormCount()) throw EListError(FmtMsg(SysConst::SListIndexError, index));
+    return FForms[static_cast<size_t>(index)];
+}
+
+void TScreen::AddForm(TForm* form) { FForms.push_back(form); }
+
+void TScreen::RemoveForm(TForm* form) {
+    FForms.erase(std::remove(FForms.begin(), FForms.end(), form), FForms.end());
+    if (FActiveForm == form) FActiveForm = nullptr;
+}
+
+void TScreen::SetActiveForm(TForm* form) {
+    if (form == FActiveForm) return;
+    FActiveForm = form;
+    if (OnActiveFormChange) GuardedCall(this, [this] { OnActiveFormChange(this); });
+}
