@@ -173,6 +173,8 @@ struct TTextCase {
     std::vector<std::string> texts;
 };
 
+void PrintTo(const TTextCase& c, std::ostream* os) { *os << c.name; }
+
 class DrawBarcodeText : public ::testing::TestWithParam<TTextCase> {};
 
 TEST_P(DrawBarcodeText, PiecesAsPrepared) {

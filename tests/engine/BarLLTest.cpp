@@ -58,6 +58,8 @@ struct TPrepareCase {
     std::string prepared;
 };
 
+void PrintTo(const TPrepareCase& c, std::ostream* os) { *os << c.name; }
+
 class PrepareCode : public ::testing::TestWithParam<TPrepareCase> {};
 
 TEST_P(PrepareCode, GivesThePreparedText) {
@@ -138,6 +140,8 @@ struct TCode128Case {
     std::string values;
     std::string readable;
 };
+
+void PrintTo(const TCode128Case& c, std::ostream* os) { *os << c.name; }
 
 class TranslateCode128 : public ::testing::TestWithParam<TCode128Case> {};
 
@@ -266,6 +270,8 @@ struct TCountCase {
     btCodeRatio ratio;
     int count;
 };
+
+void PrintTo(const TCountCase& c, std::ostream* os) { *os << c.name; }
 
 class ModuleCount : public ::testing::TestWithParam<TCountCase> {};
 
@@ -514,6 +520,35 @@ TEST(FormatCode25PText, Groups) {
     EXPECT_EQ(bc.FormatCode25PText("12345678901234"), "12345.678.901.23   4");
     EXPECT_EQ(bc.FormatCode25PText("123456789016"), "12.34567   8901   6");
     EXPECT_EQ(bc.FormatCode25PText("1234"), "1234");
+}
+
+TEST(Robustness, AnyCaptionStaysInsideTheBuffers) {
+    // Random bytes of every length for every symbology, with both ratios and
+    // add-ons: a Code 128 caption may be refused, nothing else may fail.
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int round = 0; round < 3000; ++round) {
+        const auto type = static_cast<btCodeTypes>(round % btCodeTypesCount);
+        std::string caption;
+        const std::size_t length = next() % 51;
+        const bool digitsOnly = next() % 2 == 0;
+        for (std::size_t i = 0; i < length; ++i) {
+            const uint32_t r = next();
+            caption += static_cast<char>(digitsOnly ? '0' + r % 10 : 1 + r % 255);
+        }
+        TSymbol s(type, caption, next() % 2 ? "12" : "52495", next() % 2 ? Ratio_3 : Ratio_2);
+        SCOPED_TRACE(testing::Message() << static_cast<int>(type) << " " << testing::PrintToString(caption));
+        try {
+            s.bc.MakeModules();
+        } catch (const EOverflow& e) {
+            EXPECT_TRUE(type >= CODE128_A && type <= CODE128_C);
+            EXPECT_EQ(e.Message(), BarMessages::SCode128Error);
+            continue;
+        }
+        EXPECT_GT(s.bc.ModuleCount, 0);
+        EXPECT_LE(s.bc.ModuleCount, TLLBarcode::MaxModules);
+        EXPECT_LE(s.bc.TextBuffer.Length(), TTextBuffer::Capacity);
+    }
 }
 
 TEST(Buffers, CaptionHoldsFiftyCharacters) {

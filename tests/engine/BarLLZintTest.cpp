@@ -90,6 +90,8 @@ struct TZintCase {
     TKind kind = TKind::Linear;
 };
 
+void PrintTo(const TZintCase& c, std::ostream* os) { *os << c.name; }
+
 std::string OurRow(const TZintCase& c) {
     TLLBarcode bc;
     bc.Params->CodeType = c.type;
