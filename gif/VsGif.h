@@ -1,0 +1,570 @@
+// The GIF library: colour maps, header, frames, extensions and the image
+// object. No Qt here; the pixel codec is in VsGifCodec.h.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gif/VsGifConsts.h"
+#include "platform/runtime/Classes.h"
+#include "platform/runtime/Graphic.h"
+#include "platform/runtime/Types.h"
+
+class TVsGifImage;
+class TVsGifSubImage;
+class TVsGifHeader;
+class TVsGifGraphicControlExtension;
+
+VARSONA_DECLARE_EXCEPTION(EVsGifError, EInvalidGraphic)
+
+[[noreturn]] void RaiseGIFError(const std::string& message);
+
+// "87a" or "89a"; empty for GIFVersionUnknown.
+std::string GIFVersionText(TGIFVersion version);
+
+using TGIFWarningEvent = std::function<void(TObject* Sender, uint8_t Severity, const std::string& Message)>;
+
+enum class TGIFProgressStage : uint8_t { Starting, Running, Ending };
+using TGIFProgressEvent = std::function<void(TObject* Sender, TGIFProgressStage Stage, uint8_t PercentDone,
+                                             bool RedrawNow, const TRect& R, const std::string& Msg)>;
+
+// ---------------------------------------------------------------- byte helpers
+
+// Exactly n bytes, else EVsGifError "Premature end of data".
+void ReadExact(TStream& stream, void* buffer, int64_t n);
+void WriteByte(TStream& stream, uint8_t value);
+// The byte read, or 0 when none could be read.
+uint8_t ReadByte(TStream& stream);
+bool TryReadByte(TStream& stream, uint8_t& value);
+// Each line as data sub-blocks of at most 255 bytes, then a 0 terminator.
+void WriteSubBlockStrings(TStream& stream, const TStrings& strings);
+// One line per sub-block, up to a 0 length byte or the end of the stream.
+void ReadSubBlockStrings(TStream& stream, TStrings& strings);
+// 0 for 0 colours, else the smallest b in 1..8 with 2^b >= count.
+int32_t ColorCountBits(int32_t count);
+// Rows padded to 32 bits.
+int32_t BytesPerDIBRow(int32_t width, int32_t bitsPerPixel);
+
+// ---------------------------------------------------------------- colour maps
+
+struct TGIFColor {
+    uint8_t Red = 0;
+    uint8_t Green = 0;
+    uint8_t Blue = 0;
+};
+
+inline TGIFColor ColorToGIFColor(TColor color) {
+    return {GetRValue(static_cast<uint32_t>(color)), GetGValue(static_cast<uint32_t>(color)),
+            GetBValue(static_cast<uint32_t>(color))};
+}
+inline TColor GIFColorToColor(const TGIFColor& c) { return RGB(c.Red, c.Green, c.Blue); }
+
+class TVsGifColorMap : public TPersistent {
+public:
+    TVsGifColorMap() = default;
+
+    void Assign(const TPersistent* source) override;
+    virtual void Warning(uint8_t severity, const std::string& message) = 0;
+    // Sorts the entries by use; false when nothing could be done.
+    virtual bool OptimizeEntries() = 0;
+    virtual void NotifyChanged() = 0;
+
+    // Index of color, appended when missing ("Color table overflow" past 256).
+    int32_t InsertColor(TColor color);
+    // Exact match or -1; sorted tables give the first, others the last.
+    int32_t FindColor(TColor color) const;
+    TColor EntryColor(int32_t index);
+    void GrowTo(int32_t n);
+    void Clear();
+    void ReadEntries(TStream& stream, int32_t n);
+    void WriteEntries(TStream& stream) const;
+    int32_t EntryBits() const { return ColorCountBits(FCount); }
+    // Sorts by use over frame's pixels and remaps them; dropUnused shortens
+    // the table to the used entries.
+    bool OptimizeColorMap(TVsGifSubImage* frame, bool dropUnused);
+
+    int32_t Count() const { return FCount; }
+    int32_t Capacity() const { return FCapacity; }
+    bool Sorted() const { return FSorted; }
+    void SetSorted(bool sorted) { FSorted = sorted; }
+    const TGIFColor* Entries() const { return FEntries.get(); }
+    TGIFColor Entry(int32_t index) const { return FEntries[static_cast<size_t>(index)]; }
+
+protected:
+    // Derived destructors call this while their owner still stands.
+    void Release();
+
+private:
+    std::unique_ptr<TGIFColor[]> FEntries;
+    int32_t FCount = 0;
+    int32_t FCapacity = 0;
+    bool FSorted = false;
+};
+
+class TVsGifGlobalColorMap final : public TVsGifColorMap {
+public:
+    explicit TVsGifGlobalColorMap(TVsGifHeader* header) : FHeader(header) {}
+    ~TVsGifGlobalColorMap() override { Release(); }
+    void Warning(uint8_t severity, const std::string& message) override;
+    bool OptimizeEntries() override;
+    void NotifyChanged() override;
+    TVsGifHeader* Header() const { return FHeader; }
+
+private:
+    TVsGifHeader* FHeader;
+};
+
+class TVsGifLocalColorMap final : public TVsGifColorMap {
+public:
+    explicit TVsGifLocalColorMap(TVsGifSubImage* frame) : FFrame(frame) {}
+    ~TVsGifLocalColorMap() override { Release(); }
+    void Warning(uint8_t severity, const std::string& message) override;
+    bool OptimizeEntries() override;
+    void NotifyChanged() override;
+    TVsGifSubImage* Frame() const { return FFrame; }
+
+private:
+    TVsGifSubImage* FFrame;
+};
+
+// ---------------------------------------------------------------- items and lists
+
+class TVsGifItem : public TPersistent {
+public:
+    explicit TVsGifItem(TVsGifImage* image) : FImage(image) {}
+    virtual TGIFVersion VersionNeeded() const { return GIFVersion87a; }
+    virtual void Warning(uint8_t severity, const std::string& message);
+    virtual void SaveToStream(TStream& stream) = 0;
+    virtual void LoadFromStream(TStream& stream) = 0;
+    TVsGifImage* Image() const { return FImage; }
+
+protected:
+    TVsGifImage* FImage;
+};
+
+class TVsGifList : public TPersistent {
+public:
+    explicit TVsGifList(TVsGifImage* image) : FImage(image) {}
+    virtual void Warning(uint8_t severity, const std::string& message);
+    virtual void SaveToStream(TStream& stream);
+    virtual void LoadFromStream(TStream& stream) = 0;
+
+    int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
+    TVsGifItem* Items(int32_t index) const;
+    // Takes ownership; gives the index.
+    int32_t Add(TVsGifItem* item);
+    // Frees the item, then removes it.
+    void Delete(int32_t index);
+    void Clear();
+    TVsGifItem* First() const { return Items(0); }
+    int32_t IndexOf(const TVsGifItem* item) const;
+    TVsGifImage* Image() const { return FImage; }
+
+protected:
+    TVsGifImage* FImage;
+    std::vector<std::unique_ptr<TVsGifItem>> FItems;
+};
+
+// ---------------------------------------------------------------- header
+
+class TVsGifHeader final : public TVsGifItem {
+public:
+    explicit TVsGifHeader(TVsGifImage* image);
+    ~TVsGifHeader() override;
+
+    TGIFVersion VersionNeeded() const override;
+    void SaveToStream(TStream& stream) override;
+    void LoadFromStream(TStream& stream) override;
+
+    TVsGifColorMap& ColorMap() const { return *FColorMap; }
+    int32_t Width() const { return FDescriptor[0] | (FDescriptor[1] << 8); }
+    void SetWidth(int32_t width);
+    int32_t Height() const { return FDescriptor[2] | (FDescriptor[3] << 8); }
+    void SetHeight(int32_t height);
+    uint8_t PackedFields() const { return FDescriptor[4]; }
+    uint8_t BackgroundColorIndex() const { return FDescriptor[5]; }
+    void SetBackgroundColorIndex(uint8_t index) { FDescriptor[5] = index; }
+    uint8_t AspectRatio() const { return FDescriptor[6]; }
+    void SetAspectRatio(uint8_t ratio) { FDescriptor[6] = ratio; }
+    TColor BackgroundColor() const;
+    int32_t BitsPerPixel() const { return FColorMap->EntryBits(); }
+    int32_t ColorResolution() const { return FColorMap->EntryBits() - 1; }
+    // The seven logical screen descriptor bytes as in the file.
+    const uint8_t* Descriptor() const { return FDescriptor; }
+    // Packed byte from the colour maps of the image (global table flag,
+    // colour resolution, sort flag, table size).
+    void RebuildPackedByte();
+
+protected:
+    void AssignTo(TPersistent* dest) const override;
+
+private:
+    uint8_t FDescriptor[7] = {};
+    std::unique_ptr<TVsGifGlobalColorMap> FColorMap;
+};
+
+// ---------------------------------------------------------------- extensions
+
+class TVsGifExtension;
+
+// A class reference for the extension registries.
+struct TVsGifExtensionClassInfo {
+    const char* Name;
+    TVsGifExtension* (*Create)(TVsGifSubImage* frame);
+    // Given the stream after the label: the class that should read the block.
+    const TVsGifExtensionClassInfo* (*RefineClass)(TStream& stream);
+};
+using TVsGifExtensionClass = const TVsGifExtensionClassInfo*;
+
+class TVsGifExtension : public TVsGifItem {
+public:
+    explicit TVsGifExtension(TVsGifSubImage* frame);
+    virtual uint8_t BlockLabel() const = 0;
+    virtual TVsGifExtensionClass ClassType() const = 0;
+    TGIFVersion VersionNeeded() const override { return GIFVersion89a; }
+    // "!" and the label; derived classes add their data.
+    void SaveToStream(TStream& stream) override;
+    void LoadFromStream(TStream& stream) override;
+    TVsGifSubImage* Frame() const { return FFrame; }
+
+protected:
+    TVsGifSubImage* FFrame;
+};
+
+void RegisterExtension(uint8_t label, TVsGifExtensionClass extensionClass);
+TVsGifExtensionClass FindExtensionClass(uint8_t label);
+// identifier: 8 bytes application identifier and 3 bytes authentication code.
+void RegisterAppExtension(const std::string& identifier, TVsGifExtensionClass extensionClass);
+TVsGifExtensionClass FindAppExtensionClass(const uint8_t identifier[11]);
+// The class for the block after a "!"; the stream is left where it was.
+TVsGifExtensionClass ResolveExtensionClass(TStream& stream);
+
+class TVsGifGraphicControlExtension final : public TVsGifExtension {
+public:
+    static const TVsGifExtensionClassInfo Class;
+    explicit TVsGifGraphicControlExtension(TVsGifSubImage* frame);
+    ~TVsGifGraphicControlExtension() override;
+    uint8_t BlockLabel() const override { return 0xF9; }
+    TVsGifExtensionClass ClassType() const override { return &Class; }
+    void SaveToStream(TStream& stream) override;
+    void LoadFromStream(TStream& stream) override;
+
+    bool TransparentFlag() const { return (FRecord[1] & 0x01) != 0; }
+    void SetTransparentFlag(bool flag);
+    bool UserInputFlag() const { return (FRecord[1] & 0x02) != 0; }
+    void SetUserInputFlag(bool flag);
+    uint8_t TransparentIndex() const { return FRecord[4]; }
+    void SetTransparentIndex(uint8_t index);
+    uint16_t FrameDelay() const { return static_cast<uint16_t>(FRecord[2] | (FRecord[3] << 8)); }
+    void SetFrameDelay(uint16_t delay);
+    uint8_t DisposalMethod() const { return (FRecord[1] >> 2) & 7; }
+    void SetDisposalMethod(uint8_t method);
+    const uint8_t* Record() const { return FRecord; }
+
+private:
+    uint8_t FRecord[6] = {4, 0, 0, 0, 0, 0};
+};
+
+class TVsGifTextExtension final : public TVsGifExtension {
+public:
+    static const TVsGifExtensionClassInfo Class;
+    explicit TVsGifTextExtension(TVsGifSubImage* frame) : TVsGifExtension(frame) {}
+    uint8_t BlockLabel() const override { return 0x01; }
+    TVsGifExtensionClass ClassType() const override { return &Class; }
+    void SaveToStream(TStream& stream) override;
+    void LoadFromStream(TStream& stream) override;
+
+    TStringList& Text() { return FText; }
+    const TStringList& Text() const { return FText; }
+    int32_t Left() const { return Word(1); }
+    void SetLeft(int32_t v) { SetWord(1, v); }
+    int32_t Top() const { return Word(3); }
+    void SetTop(int32_t v) { SetWord(3, v); }
+    int32_t GridWidth() const { return Word(5); }
+    void SetGridWidth(int32_t v) { SetWord(5, v); }
+    int32_t GridHeight() const { return Word(7); }
+    void SetGridHeight(int32_t v) { SetWord(7, v); }
+    uint8_t CharWidth() const { return FRecord[9]; }
+    void SetCharWidth(uint8_t v) { FRecord[9] = v; }
+    uint8_t CharHeight() const { return FRecord[10]; }
+    void SetCharHeight(uint8_t v) { FRecord[10] = v; }
+    uint8_t ForegroundColorIndex() const { return FRecord[11]; }
+    void SetForegroundColorIndex(uint8_t v) { FRecord[11] = v; }
+    uint8_t BackgroundColorIndex() const { return FRecord[12]; }
+    void SetBackgroundColorIndex(uint8_t v) { FRecord[12] = v; }
+    const uint8_t* Record() const { return FRecord; }
+
+private:
+    int32_t Word(int i) const { return FRecord[i] | (FRecord[i + 1] << 8); }
+    void SetWord(int i, int32_t v) {
+        FRecord[i] = static_cast<uint8_t>(v);
+        FRecord[i + 1] = static_cast<uint8_t>(v >> 8);
+    }
+    TStringList FText;
+    uint8_t FRecord[13] = {12};
+};
+
+class TVsGifCommentExtension final : public TVsGifExtension {
+public:
+    static const TVsGifExtensionClassInfo Class;
+    explicit TVsGifCommentExtension(TVsGifSubImage* frame) : TVsGifExtension(frame) {}
+    uint8_t BlockLabel() const override { return 0xFE; }
+    TVsGifExtensionClass ClassType() const override { return &Class; }
+    void SaveToStream(TStream& stream) override;
+    void LoadFromStream(TStream& stream) override;
+    TStringList& Text() { return FText; }
+    const TStringList& Text() const { return FText; }
+
+private:
+    TStringList FText;
+};
+
+class TVsGifApplicationExtension : public TVsGifExtension {
+public:
+    static const TVsGifExtensionClassInfo Class;
+    explicit TVsGifApplicationExtension(TVsGifSubImage* frame) : TVsGifExtension(frame) {}
+    uint8_t BlockLabel() const override { return 0xFF; }
+    TVsGifExtensionClass ClassType() const override { return &Class; }
+    void SaveToStream(TStream& stream) override;
+    void LoadFromStream(TStream& stream) override;
+    // The data sub-blocks after the identifier, with their terminator. This
+    // class itself keeps none: it writes an empty list and skips what it reads.
+    virtual void WriteAppData(TStream& stream);
+    virtual void ReadAppData(TStream& stream);
+
+    // 11 bytes: application identifier (8) and authentication code (3).
+    std::string Identifier() const { return std::string(reinterpret_cast<const char*>(FIdent), 11); }
+    void SetIdentifier(const std::string& identifier);
+    const uint8_t* IdentifierBytes() const { return FIdent; }
+
+protected:
+    uint8_t FIdent[11] = {};
+};
+
+class TVsGifBlock final : public TObject {
+public:
+    TVsGifBlock(uint8_t size, const uint8_t* data) : FSize(size), FData(data, data + size) {}
+    uint8_t Size() const { return FSize; }
+    const uint8_t* Data() const { return FData.data(); }
+
+private:
+    uint8_t FSize;
+    std::vector<uint8_t> FData;
+};
+
+class TVsGifUnknownAppExtension final : public TVsGifApplicationExtension {
+public:
+    static const TVsGifExtensionClassInfo Class;
+    explicit TVsGifUnknownAppExtension(TVsGifSubImage* frame) : TVsGifApplicationExtension(frame) {}
+    TVsGifExtensionClass ClassType() const override { return &Class; }
+    void WriteAppData(TStream& stream) override;
+    void ReadAppData(TStream& stream) override;
+    int32_t BlockCount() const { return static_cast<int32_t>(FBlocks.size()); }
+    const TVsGifBlock& Blocks(int32_t index) const { return *FBlocks.at(static_cast<size_t>(index)); }
+    void AddBlock(const uint8_t* data, uint8_t size);
+    void ClearBlocks() { FBlocks.clear(); }
+
+private:
+    std::vector<std::unique_ptr<TVsGifBlock>> FBlocks;
+};
+
+class TVsGifAppExtNSLoop final : public TVsGifApplicationExtension {
+public:
+    static const TVsGifExtensionClassInfo Class;
+    explicit TVsGifAppExtNSLoop(TVsGifSubImage* frame);
+    TVsGifExtensionClass ClassType() const override { return &Class; }
+    void WriteAppData(TStream& stream) override;
+    void ReadAppData(TStream& stream) override;
+    // 0 repeats for ever.
+    uint16_t Loops() const { return FLoops; }
+    void SetLoops(uint16_t loops) { FLoops = loops; }
+
+private:
+    uint16_t FLoops = 0;
+};
+
+// ---------------------------------------------------------------- frames
+
+class TVsGifExtensionList final : public TVsGifList {
+public:
+    explicit TVsGifExtensionList(TVsGifSubImage* frame);
+    ~TVsGifExtensionList() override { Clear(); }
+    void LoadFromStream(TStream& stream) override;
+    TVsGifExtension* Extensions(int32_t index) const { return static_cast<TVsGifExtension*>(Items(index)); }
+    TVsGifSubImage* Frame() const { return FFrame; }
+
+private:
+    TVsGifSubImage* FFrame;
+};
+
+class TVsGifSubImage final : public TVsGifItem {
+public:
+    explicit TVsGifSubImage(TVsGifImage* image);
+    ~TVsGifSubImage() override;
+
+    void Assign(const TPersistent* source) override;
+    TGIFVersion VersionNeeded() const override;
+    void SaveToStream(TStream& stream) override;
+    void LoadFromStream(TStream& stream) override;
+    virtual void LoadFromFile(const std::string& path);
+
+    void ResetFrame();
+    bool IsEmpty() const;
+    // Descriptor fields: 1 left, 2 top, 3 width, 4 height.
+    int32_t DescriptorValue(int index) const;
+    void SetDescriptorValue(int index, int32_t value);
+    int32_t Left() const { return DescriptorValue(1); }
+    void SetLeft(int32_t v) { SetDescriptorValue(1, v); }
+    int32_t Top() const { return DescriptorValue(2); }
+    void SetTop(int32_t v) { SetDescriptorValue(2, v); }
+    int32_t Width() const { return DescriptorValue(3); }
+    void SetWidth(int32_t v) { SetDescriptorValue(3, v); }
+    int32_t Height() const { return DescriptorValue(4); }
+    void SetHeight(int32_t v) { SetDescriptorValue(4, v); }
+    bool Interlaced() const { return (FDescriptor[9] & 0x40) != 0; }
+    void SetInterlaced(bool interlaced);
+    uint8_t PackedFields() const { return FDescriptor[9]; }
+    const uint8_t* Descriptor() const { return FDescriptor; }
+    void RebuildPackedByte();
+
+    int32_t ColorResolution() const { return FColorMap->EntryBits() - 1; }
+    int32_t BitsPerPixel() const { return FColorMap->EntryBits(); }
+    TVsGifColorMap& ColorMap() const { return *FColorMap; }
+    // The local map when it has entries, else the global one when that has
+    // entries, else the empty local map.
+    TVsGifColorMap& EffectiveColorMap() const;
+
+    // Width x height bytes, zeroed; "Image too large" past MaxFramePixels.
+    void AllocatePixels();
+    uint8_t* Data() { return FPixels.get(); }
+    const uint8_t* Data() const { return FPixels.get(); }
+    int64_t DataSize() const { return FPixelsSize; }
+    uint8_t* Scanline(int32_t row) { return FPixels.get() + static_cast<int64_t>(row) * Width(); }
+    uint8_t Pixels(int32_t x, int32_t y) const { return FPixels.get()[static_cast<int64_t>(y) * Width() + x]; }
+
+    TVsGifExtensionList& Extensions() const { return *FExtensions; }
+    bool Transparent() const { return FTransparent; }
+    TVsGifGraphicControlExtension* GraphicControlExtension() const { return FGraphicControl; }
+
+    // Called by the extensions and the colour map.
+    void SetTransparent(bool transparent) { FTransparent = transparent; }
+    void SetGraphicControlExtension(TVsGifGraphicControlExtension* extension) { FGraphicControl = extension; }
+    void PaletteChanged();
+
+protected:
+    void AssignTo(TPersistent* dest) const override;
+
+private:
+    struct FreeDeleter {
+        void operator()(uint8_t* p) const;
+    };
+    void FreePixels();
+
+    std::unique_ptr<uint8_t, FreeDeleter> FPixels;
+    int64_t FPixelsSize = 0;
+    std::unique_ptr<TVsGifLocalColorMap> FColorMap;
+    uint8_t FDescriptor[10] = {GIFImageSeparator};
+    std::unique_ptr<TVsGifExtensionList> FExtensions;
+    bool FTransparent = false;
+    TVsGifGraphicControlExtension* FGraphicControl = nullptr;
+};
+
+class TVsGifImageList final : public TVsGifList {
+public:
+    explicit TVsGifImageList(TVsGifImage* image) : TVsGifList(image) {}
+    ~TVsGifImageList() override { Clear(); }
+    void SaveToStream(TStream& stream) override;
+    // The block sequence between header and trailer.
+    void LoadFromStream(TStream& stream) override;
+    TVsGifSubImage* SubImages(int32_t index) const { return static_cast<TVsGifSubImage*>(Items(index)); }
+};
+
+class TVsGifTrailer final : public TVsGifItem {
+public:
+    explicit TVsGifTrailer(TVsGifImage* image) : TVsGifItem(image) {}
+    void SaveToStream(TStream& stream) override;
+    void LoadFromStream(TStream& stream) override;
+};
+
+// ---------------------------------------------------------------- image
+
+class TVsGifImage : public TGraphic {
+public:
+    TVsGifImage();
+    ~TVsGifImage() override;
+
+    void Assign(const TPersistent* source) override;
+    // Drawing comes with the painter; for now it draws nothing.
+    void Draw(TCanvas& canvas, const TRect& rect) override;
+    bool Empty() const override { return FImages->Count() == 0; }
+    int32_t Width() const override { return FHeader->Width(); }
+    int32_t Height() const override { return FHeader->Height(); }
+    void SetWidth(int32_t width) override;
+    void SetHeight(int32_t height) override;
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) override;
+    virtual void Warning(TObject* sender, uint8_t severity, const std::string& message);
+
+    // True only for this very object.
+    bool Equals(const TVsGifImage* other) const { return other == this; }
+    void Clear();
+    TGIFVersion VersionNeeded() const;
+    int32_t MaxColorResolution() const;
+    int32_t MaxBitsPerPixel() const;
+    // Takes a frame of this image (ownership passes); anything else raises
+    // "Object type not supported for operation". Grows the logical screen.
+    int32_t AddFrame(TPersistent* source);
+
+    TVsGifImageList& Images() const { return *FImages; }
+    TVsGifHeader& Header() const { return *FHeader; }
+    TVsGifColorMap& GlobalColorMap() const { return FHeader->ColorMap(); }
+    TVsGifSubImage* SubImage(int32_t index) const { return FImages->SubImages(index); }
+    int32_t FrameCount() const { return FImages->Count(); }
+    std::string Version() const { return GIFVersionText(VersionNeeded()); }
+
+    TGIFPaintOptions PaintOptions() const { return FPaintOptions; }
+    void SetPaintOptions(TGIFPaintOptions options) { FPaintOptions = options; }
+    uint8_t ReductionMode() const { return FReductionMode; }
+    void SetReductionMode(uint8_t mode) { FReductionMode = mode; }
+    int32_t ReductionBits() const { return FReductionBits; }
+    void SetReductionBits(int32_t bits) { FReductionBits = bits; }
+    uint8_t DitherMethod() const { return FDitherMethod; }
+    void SetDitherMethod(uint8_t method) { FDitherMethod = method; }
+    uint8_t EncoderChoice() const { return FEncoderChoice; }
+    void SetEncoderChoice(uint8_t choice) { FEncoderChoice = choice; }
+    uint8_t PainterPriority() const { return FPainterPriority; }
+    void SetPainterPriority(uint8_t priority) { FPainterPriority = priority; }
+    int32_t Speed() const { return FSpeed; }
+    void SetSpeed(int32_t speed) { FSpeed = speed; }
+    TColor BackgroundColor() const { return FBackgroundColor; }
+    void SetBackgroundColor(TColor color) { FBackgroundColor = color; }
+
+    TGIFWarningEvent OnGIFWarning;
+    TGIFProgressEvent OnProgress;
+
+    // Progress of loading, saving and copying.
+    void Progress(TObject* sender, TGIFProgressStage stage, uint8_t percent, bool redraw, const TRect& rect,
+                  const std::string& message);
+    // The global colour map changed: cached palette data is stale.
+    void PaletteChanged();
+    // Public so that frames can signal through it.
+    void Changed() override { TGraphic::Changed(); }
+
+private:
+    void GrowScreenToFrames();
+
+    std::unique_ptr<TVsGifImageList> FImages;
+    std::unique_ptr<TVsGifHeader> FHeader;
+    bool FDrawing = false;
+    TGIFPaintOptions FPaintOptions = DefaultPaintOptions;
+    uint8_t FReductionMode = DefaultReductionMode;
+    int32_t FReductionBits = DefaultReductionBits;
+    uint8_t FDitherMethod = DefaultDitherMethod;
+    uint8_t FEncoderChoice = DefaultEncoderChoice;
+    uint8_t FPainterPriority = DefaultPainterPriority;
+    int32_t FSpeed = DefaultSpeedPercent;
+    TColor FBackgroundColor = clNone;
+};

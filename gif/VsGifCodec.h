@@ -1,0 +1,189 @@
+// The pixel codec of one frame: the LZW decoder and the two encoders (a
+// hash-table LZW encoder and a run-length encoder that needs no string
+// table), with the writer that cuts the code stream into data sub-blocks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "gif/VsGif.h"
+
+// Fills frame's pixels from the image data at the stream's position (the
+// minimum code size byte) and leaves the stream after the data's block
+// terminator. Faults in the data become warnings of the frame or EVsGifError.
+void DecodeFrameData(TVsGifSubImage& frame, TStream& stream);
+// Minimum code size byte, data sub-blocks and terminator of frame's pixels.
+void EncodeFrameData(TVsGifSubImage& frame, TStream& stream);
+
+// Outcome of decoding one frame's image data from memory.
+enum class TGIFDecodeStatus : uint8_t {
+    Complete,       // every pixel, or the end code, was read
+    NoData,         // not even the minimum code size byte
+    ShortData,      // the data ended before the pixels were complete
+    PrematureEnd,   // a sub-block or the terminator is missing
+    Underrun,       // codes wanted after the terminator with no bit left
+    InvalidCode,    // a code the table cannot hold, or a bad code size
+};
+
+struct TGIFDecodeResult {
+    TGIFDecodeStatus Status = TGIFDecodeStatus::Complete;
+    bool Premature = false;  // a sub-block ran past the data (warn even when complete)
+    int64_t Decoded = 0;     // pixels written
+    size_t Consumed = 0;     // bytes of data read, terminator included
+};
+
+// Decodes the image data in data[0..size) (minimum code size byte first)
+// into pixels (width x height, row-major), de-interlacing when asked.
+// Pixels not decoded are set to fill.
+TGIFDecodeResult DecodeGIFData(const uint8_t* data, size_t size, uint8_t* pixels, int32_t width, int32_t height,
+                               bool interlaced, uint8_t fill);
+
+// ---------------------------------------------------------------- writer
+
+// Adapter over a target stream; reading, writing and seeking are refused.
+class TVsGifStream : public TStream {
+public:
+    explicit TVsGifStream(TStream& target) : FTarget(target) {}
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    void Progress();
+
+    TGIFWarningEvent OnWarning;
+    std::function<void()> OnProgress;
+
+protected:
+    TStream& FTarget;
+    uint8_t FBuffer[256] = {};
+    int32_t FBufferCount = 1;
+};
+
+// Any byte stream in, data sub-blocks of at most 255 bytes out.
+class TVsGifWriter final : public TVsGifStream {
+public:
+    explicit TVsGifWriter(TStream& target) : TVsGifStream(target) {}
+    ~TVsGifWriter() override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    void FlushSubBlock();
+    void PutByte(uint8_t value) {
+        FDirty = true;
+        FBuffer[FBufferCount++] = value;
+        if (FBufferCount == 256) FlushSubBlock();
+    }
+
+private:
+    bool FDirty = false;
+};
+
+// ---------------------------------------------------------------- encoders
+
+// The LZW encoder's string table: 8009 slots of (key shl 12) or code, where
+// key = (prefix shl 8) or pixel; a slot with all upper 20 bits set is empty.
+class THashTable final : public TObject {
+public:
+    static constexpr int32_t Size = 8009;
+    THashTable() { Clear(); }
+    void Clear();
+    // False when the probe path has no free slot left.
+    bool InsertCode(uint32_t key, int32_t code);
+    int32_t FindCode(uint32_t key) const;
+
+    static int32_t SlotOf(uint32_t key) { return static_cast<int32_t>((key ^ (key >> 4)) % Size); }
+    static int32_t NextSlot(int32_t h) {
+        h -= Size - h;
+        return h < 0 ? h + Size : h;
+    }
+    // Longest probe path: the order of 2 modulo 8009, plus the step from 0.
+    static constexpr int32_t MaxProbes = 4005;
+    uint32_t* Slots() { return FSlots; }
+
+private:
+    uint32_t FSlots[Size];
+};
+
+class TVsGifEncoder : public TObject {
+public:
+    // The encoder's entry: minimum code size byte, sub-blocks, terminator.
+    void EncodeFrame(TStream& stream, int32_t bitsPerPixel, int32_t colorCount, const uint8_t* pixels,
+                     bool interlaced, int32_t height, int32_t width);
+    TGIFWarningEvent OnWarning;
+
+protected:
+    virtual void PutCode(int32_t code);
+    virtual void ResetCodes();
+    virtual void EncodePixels() = 0;
+
+    // Rows in the order the walker takes them (passes for interlaced frames).
+    template <typename F>
+    void ForEachRow(F&& f) const;
+    [[noreturn]] void ColorError() const;
+
+    void PutBits(int32_t code) {
+        FBucket |= static_cast<uint64_t>(code) << FBucketBits;
+        FBucketBits += FCodeWidth;
+        while (FBucketBits >= 8) {
+            FWriter->PutByte(static_cast<uint8_t>(FBucket));
+            FBucket >>= 8;
+            FBucketBits -= 8;
+        }
+    }
+
+    TStream* FStream = nullptr;
+    int32_t FColorCount = 0;
+    int32_t FBitsPerPixel = 0;
+    int32_t FWidth = 0;
+    int32_t FHeight = 0;
+    bool FInterlaced = false;
+    const uint8_t* FPixels = nullptr;
+    int32_t FInitialWidth = 0;
+    int32_t FCodeWidth = 0;
+    int32_t FMaxCode = 0;
+    int32_t FClearCode = 0;
+    int32_t FEndCode = 0;
+    int32_t FBaseCode = 0;
+    uint64_t FBucket = 0;
+    int32_t FBucketBits = 0;
+    TVsGifWriter* FWriter = nullptr;
+    bool FClearFlag = false;
+};
+
+class TLZWEncoder final : public TVsGifEncoder {
+protected:
+    void PutCode(int32_t code) override;
+    void ResetCodes() override;
+    void EncodePixels() override;
+
+private:
+    std::unique_ptr<THashTable> FHashTable;
+    int32_t FNextCode = 0;
+    int32_t FPrefix = 0;
+};
+
+class TRLEEncoder final : public TVsGifEncoder {
+protected:
+    void ResetCodes() override;
+    void EncodePixels() override;
+
+private:
+    void PutPlainCode(int32_t code);
+    void FlushRun(int32_t count);
+    void FlushFromClear(int32_t count);
+    void FlushWithTable(int32_t count);
+    int32_t RunCodeCost(int32_t count) const;
+
+    int32_t FRunPixel = -1;
+    int32_t FOutCount = 0;
+    int32_t FOutBump = 0;
+    int32_t FOutBumpInit = 0;
+    int32_t FOutClear = 0;
+    int32_t FOutClearInit = 0;
+    int32_t FMaxOut = 0;
+    int32_t FRunTableMax = 0;
+    int32_t FRunTablePixel = -1;
+};
+
+// Floor of the square root.
+int64_t IntegerSqrt(int64_t x);

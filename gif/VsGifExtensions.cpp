@@ -1,0 +1,314 @@
+// Extension blocks and the two registries that map labels and application
+// identifiers to classes.
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "gif/VsGif.h"
+
+namespace {
+
+template <typename T>
+TVsGifExtension* CreateExtension(TVsGifSubImage* frame) {
+    return new T(frame);
+}
+
+// Most classes read their blocks themselves.
+template <typename T>
+TVsGifExtensionClass RefineSelf(TStream&) {
+    return &T::Class;
+}
+
+struct LabelEntry {
+    uint8_t Label;
+    TVsGifExtensionClass Class;
+};
+struct AppEntry {
+    uint8_t Ident[11];
+    TVsGifExtensionClass Class;
+};
+
+std::mutex& RegistryLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::vector<LabelEntry>& LabelRegistry() {
+    static std::vector<LabelEntry> registry = {
+        {0x01, &TVsGifTextExtension::Class},
+        {0xF9, &TVsGifGraphicControlExtension::Class},
+        {0xFE, &TVsGifCommentExtension::Class},
+        {0xFF, &TVsGifApplicationExtension::Class},
+    };
+    return registry;
+}
+
+std::vector<AppEntry>& AppRegistry() {
+    static std::vector<AppEntry> registry = {
+        {{'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'}, &TVsGifAppExtNSLoop::Class},
+        {{'A', 'N', 'I', 'M', 'E', 'X', 'T', 'S', '1', '.', '0'}, &TVsGifAppExtNSLoop::Class},
+    };
+    return registry;
+}
+
+// Application extensions: the block size decides which class reads the block.
+TVsGifExtensionClass RefineApplication(TStream& stream) {
+    int64_t start = stream.Position();
+    uint8_t size = 0;
+    if (!TryReadByte(stream, size)) return nullptr;
+    uint8_t ident[11] = {};
+    if (size == 10) {
+        if (stream.Read(ident, 10) != 10) return nullptr;
+        return &TVsGifUnknownAppExtension::Class;
+    }
+    if (size >= 11 && stream.Read(ident, 11) == 11) {
+        if (size == 11) {
+            TVsGifExtensionClass found = FindAppExtensionClass(ident);
+            return found ? found : &TVsGifUnknownAppExtension::Class;
+        }
+        // Longer blocks: keep the data sub-blocks as they are.
+        return &TVsGifUnknownAppExtension::Class;
+    }
+    stream.SetPosition(start);
+    return &TVsGifApplicationExtension::Class;
+}
+
+}  // namespace
+
+const TVsGifExtensionClassInfo TVsGifGraphicControlExtension::Class = {
+    "TVsGifGraphicControlExtension", CreateExtension<TVsGifGraphicControlExtension>, RefineSelf<TVsGifGraphicControlExtension>};
+const TVsGifExtensionClassInfo TVsGifTextExtension::Class = {"TVsGifTextExtension",
+                                                              CreateExtension<TVsGifTextExtension>, RefineSelf<TVsGifTextExtension>};
+const TVsGifExtensionClassInfo TVsGifCommentExtension::Class = {"TVsGifCommentExtension",
+                                                                 CreateExtension<TVsGifCommentExtension>, RefineSelf<TVsGifCommentExtension>};
+const TVsGifExtensionClassInfo TVsGifApplicationExtension::Class = {
+    "TVsGifApplicationExtension", CreateExtension<TVsGifApplicationExtension>, RefineApplication};
+const TVsGifExtensionClassInfo TVsGifUnknownAppExtension::Class = {
+    "TVsGifUnknownAppExtension", CreateExtension<TVsGifUnknownAppExtension>, RefineSelf<TVsGifUnknownAppExtension>};
+const TVsGifExtensionClassInfo TVsGifAppExtNSLoop::Class = {"TVsGifAppExtNSLoop", CreateExtension<TVsGifAppExtNSLoop>,
+                                                             RefineSelf<TVsGifAppExtNSLoop>};
+
+void RegisterExtension(uint8_t label, TVsGifExtensionClass extensionClass) {
+    std::lock_guard<std::mutex> guard(RegistryLock());
+    LabelRegistry().push_back({label, extensionClass});
+}
+
+TVsGifExtensionClass FindExtensionClass(uint8_t label) {
+    std::lock_guard<std::mutex> guard(RegistryLock());
+    auto& registry = LabelRegistry();
+    for (auto it = registry.rbegin(); it != registry.rend(); ++it)
+        if (it->Label == label) return it->Class;
+    return nullptr;
+}
+
+void RegisterAppExtension(const std::string& identifier, TVsGifExtensionClass extensionClass) {
+    AppEntry entry{};
+    std::memcpy(entry.Ident, identifier.data(), std::min<size_t>(11, identifier.size()));
+    entry.Class = extensionClass;
+    std::lock_guard<std::mutex> guard(RegistryLock());
+    AppRegistry().push_back(entry);
+}
+
+TVsGifExtensionClass FindAppExtensionClass(const uint8_t identifier[11]) {
+    std::lock_guard<std::mutex> guard(RegistryLock());
+    auto& registry = AppRegistry();
+    for (auto it = registry.rbegin(); it != registry.rend(); ++it)
+        if (std::memcmp(it->Ident, identifier, 11) == 0) return it->Class;
+    return nullptr;
+}
+
+TVsGifExtensionClass ResolveExtensionClass(TStream& stream) {
+    int64_t start = stream.Position();
+    uint8_t label = 0;
+    TVsGifExtensionClass found = nullptr;
+    if (TryReadByte(stream, label)) {
+        found = FindExtensionClass(label);
+        // Refine until a class answers with itself; each reads on from the last.
+        for (int rounds = 0; found && rounds < 16; ++rounds) {
+            TVsGifExtensionClass refined = found->RefineClass(stream);
+            if (refined == found) break;
+            found = refined;
+        }
+    }
+    stream.SetPosition(start);
+    return found;
+}
+
+// ---------------------------------------------------------------- base
+
+TVsGifExtension::TVsGifExtension(TVsGifSubImage* frame)
+    : TVsGifItem(frame ? frame->Image() : nullptr), FFrame(frame) {}
+
+void TVsGifExtension::SaveToStream(TStream& stream) {
+    uint8_t head[2] = {GIFExtensionIntroducer, BlockLabel()};
+    stream.WriteBuffer(head, 2);
+}
+
+void TVsGifExtension::LoadFromStream(TStream& stream) {
+    uint8_t head[2];
+    ReadExact(stream, head, 2);
+    if (head[0] != GIFExtensionIntroducer) RaiseGIFError(GifMsg::SExtensionIntroducer);
+    if (head[1] != BlockLabel()) RaiseGIFError(GifMsg::SExtensionLabel);
+}
+
+// ---------------------------------------------------------------- graphic control
+
+TVsGifGraphicControlExtension::TVsGifGraphicControlExtension(TVsGifSubImage* frame) : TVsGifExtension(frame) {
+    if (FFrame && !FFrame->GraphicControlExtension()) FFrame->SetGraphicControlExtension(this);
+}
+
+TVsGifGraphicControlExtension::~TVsGifGraphicControlExtension() {
+    if (!FFrame) return;
+    if (TransparentFlag()) FFrame->SetTransparent(false);
+    if (FFrame->GraphicControlExtension() == this) FFrame->SetGraphicControlExtension(nullptr);
+}
+
+void TVsGifGraphicControlExtension::SaveToStream(TStream& stream) {
+    TVsGifExtension::SaveToStream(stream);
+    stream.WriteBuffer(FRecord, 6);
+}
+
+void TVsGifGraphicControlExtension::LoadFromStream(TStream& stream) {
+    TVsGifExtension::LoadFromStream(stream);
+    int64_t got = stream.Read(FRecord, 6);
+    if (got < 6) {
+        Warning(1, GifMsg::SPrematureEnd);
+        return;
+    }
+    if (TransparentFlag() && FFrame) FFrame->SetTransparent(true);
+}
+
+void TVsGifGraphicControlExtension::SetTransparentFlag(bool flag) {
+    FRecord[1] = static_cast<uint8_t>(flag ? FRecord[1] | 0x01 : FRecord[1] & ~0x01);
+    if (FFrame) FFrame->SetTransparent(flag);
+}
+
+void TVsGifGraphicControlExtension::SetUserInputFlag(bool flag) {
+    FRecord[1] = static_cast<uint8_t>(flag ? FRecord[1] | 0x02 : FRecord[1] & ~0x02);
+}
+
+void TVsGifGraphicControlExtension::SetTransparentIndex(uint8_t index) {
+    if (FFrame) {
+        TVsGifColorMap& map = FFrame->EffectiveColorMap();
+        if (map.Count() > 0 && index >= map.Count()) {
+            Warning(1, GifMsg::SInvalidColorIndex);
+            index = 0;
+        }
+    }
+    FRecord[4] = index;
+}
+
+void TVsGifGraphicControlExtension::SetFrameDelay(uint16_t delay) {
+    FRecord[2] = static_cast<uint8_t>(delay);
+    FRecord[3] = static_cast<uint8_t>(delay >> 8);
+}
+
+void TVsGifGraphicControlExtension::SetDisposalMethod(uint8_t method) {
+    FRecord[1] = static_cast<uint8_t>((FRecord[1] & ~0x1C) | ((method & 7) << 2));
+}
+
+// ---------------------------------------------------------------- plain text and comment
+
+void TVsGifTextExtension::SaveToStream(TStream& stream) {
+    TVsGifExtension::SaveToStream(stream);
+    stream.WriteBuffer(FRecord, 13);
+    WriteSubBlockStrings(stream, FText);
+}
+
+void TVsGifTextExtension::LoadFromStream(TStream& stream) {
+    TVsGifExtension::LoadFromStream(stream);
+    ReadExact(stream, FRecord, 13);
+    ReadSubBlockStrings(stream, FText);
+}
+
+void TVsGifCommentExtension::SaveToStream(TStream& stream) {
+    TVsGifExtension::SaveToStream(stream);
+    WriteSubBlockStrings(stream, FText);
+}
+
+void TVsGifCommentExtension::LoadFromStream(TStream& stream) {
+    TVsGifExtension::LoadFromStream(stream);
+    ReadSubBlockStrings(stream, FText);
+}
+
+// ---------------------------------------------------------------- application
+
+void TVsGifApplicationExtension::SetIdentifier(const std::string& identifier) {
+    std::memset(FIdent, 0, sizeof FIdent);
+    std::memcpy(FIdent, identifier.data(), std::min<size_t>(11, identifier.size()));
+}
+
+void TVsGifApplicationExtension::SaveToStream(TStream& stream) {
+    TVsGifExtension::SaveToStream(stream);
+    WriteByte(stream, 11);
+    stream.WriteBuffer(FIdent, 11);
+    WriteAppData(stream);
+}
+
+void TVsGifApplicationExtension::LoadFromStream(TStream& stream) {
+    TVsGifExtension::LoadFromStream(stream);
+    uint8_t size = 0;
+    ReadExact(stream, &size, 1);
+    if (size < 10) RaiseGIFError(GifMsg::SAppExtensionSize);
+    std::memset(FIdent, 0, sizeof FIdent);
+    if (size == 10) {
+        ReadExact(stream, FIdent, 10);
+    } else {
+        ReadExact(stream, FIdent, 11);
+        if (size > 11) {
+            uint8_t skip[255];
+            ReadExact(stream, skip, size - 11);
+        }
+    }
+    ReadAppData(stream);
+}
+
+void TVsGifApplicationExtension::WriteAppData(TStream& stream) { WriteByte(stream, 0); }
+
+void TVsGifApplicationExtension::ReadAppData(TStream& stream) {
+    TStringList ignored;
+    ReadSubBlockStrings(stream, ignored);
+}
+
+void TVsGifUnknownAppExtension::AddBlock(const uint8_t* data, uint8_t size) {
+    if (size == 0) return;
+    FBlocks.push_back(std::make_unique<TVsGifBlock>(size, data));
+}
+
+void TVsGifUnknownAppExtension::WriteAppData(TStream& stream) {
+    for (auto& block : FBlocks) {
+        WriteByte(stream, block->Size());
+        stream.WriteBuffer(block->Data(), block->Size());
+    }
+    WriteByte(stream, 0);
+}
+
+void TVsGifUnknownAppExtension::ReadAppData(TStream& stream) {
+    FBlocks.clear();
+    uint8_t size = 0;
+    uint8_t data[255];
+    while (TryReadByte(stream, size) && size != 0) {
+        ReadExact(stream, data, size);
+        AddBlock(data, size);
+    }
+}
+
+TVsGifAppExtNSLoop::TVsGifAppExtNSLoop(TVsGifSubImage* frame) : TVsGifApplicationExtension(frame) {
+    SetIdentifier("NETSCAPE2.0");
+}
+
+void TVsGifAppExtNSLoop::WriteAppData(TStream& stream) {
+    uint8_t data[5] = {3, 1, static_cast<uint8_t>(FLoops), static_cast<uint8_t>(FLoops >> 8), 0};
+    stream.WriteBuffer(data, 5);
+}
+
+void TVsGifAppExtNSLoop::ReadAppData(TStream& stream) {
+    uint8_t size = ReadByte(stream);
+    uint8_t id = size == 3 ? ReadByte(stream) : 0;
+    if (size != 3 || id != 1) RaiseGIFError(GifMsg::SInvalidData);
+    uint8_t count[2];
+    ReadExact(stream, count, 2);
+    FLoops = static_cast<uint16_t>(count[0] | (count[1] << 8));
+    uint8_t terminator = 0xFF;
+    if (!TryReadByte(stream, terminator) || terminator != 0) RaiseGIFError(GifMsg::SInvalidData);
+}

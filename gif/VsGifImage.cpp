@@ -1,0 +1,221 @@
+// The image object: header, frames, options, load and save.
+#include <algorithm>
+#include <vector>
+
+#include "gif/VsGifCodec.h"
+
+TVsGifImage::TVsGifImage()
+    : FImages(std::make_unique<TVsGifImageList>(this)), FHeader(std::make_unique<TVsGifHeader>(this)) {
+    Clear();
+}
+
+TVsGifImage::~TVsGifImage() {
+    Clear();
+    FImages.reset();
+    FHeader.reset();
+}
+
+void TVsGifImage::Clear() {
+    FImages->Clear();
+    FHeader->ColorMap().Clear();
+    FHeader->SetWidth(0);
+    FHeader->SetHeight(0);
+    FHeader->RebuildPackedByte();
+    PaletteChanged();
+}
+
+void TVsGifImage::PaletteChanged() {
+    // The palette handle and composed bitmap come with drawing; nothing is cached yet.
+}
+
+void TVsGifImage::Warning(TObject* sender, uint8_t severity, const std::string& message) {
+    if (OnGIFWarning) OnGIFWarning(sender, severity, message);
+}
+
+void TVsGifImage::Progress(TObject* sender, TGIFProgressStage stage, uint8_t percent, bool redraw, const TRect& rect,
+                           const std::string& message) {
+    if (OnProgress) OnProgress(sender, stage, percent, redraw, rect, message);
+}
+
+TGIFVersion TVsGifImage::VersionNeeded() const {
+    if (FImages->Count() == 0) return GIFVersionUnknown;
+    // A sorted global table or an aspect ratio exists only in 89a.
+    if (FHeader->VersionNeeded() == GIFVersion89a) return GIFVersion89a;
+    for (int32_t i = 0; i < FImages->Count(); ++i)
+        if (FImages->SubImages(i)->VersionNeeded() == GIFVersion89a) return GIFVersion89a;
+    return GIFVersion87a;
+}
+
+int32_t TVsGifImage::MaxColorResolution() const {
+    int32_t result = FHeader->ColorResolution();
+    for (int32_t i = 0; i < FImages->Count(); ++i) result = std::max(result, FImages->SubImages(i)->ColorResolution());
+    return result;
+}
+
+int32_t TVsGifImage::MaxBitsPerPixel() const {
+    int32_t result = FHeader->BitsPerPixel();
+    for (int32_t i = 0; i < FImages->Count(); ++i) result = std::max(result, FImages->SubImages(i)->BitsPerPixel());
+    return result;
+}
+
+int32_t TVsGifImage::AddFrame(TPersistent* source) {
+    auto* frame = dynamic_cast<TVsGifSubImage*>(source);
+    if (!frame) RaiseGIFError(GifMsg::SUnsupportedObject);
+    int32_t index = FImages->Add(frame);
+    bool grew = false;
+    if (frame->Left() + frame->Width() > Width()) {
+        FHeader->SetWidth(frame->Left() + frame->Width());
+        Warning(this, 1, GifMsg::SWidthTooSmall);
+        grew = true;
+    }
+    if (frame->Top() + frame->Height() > Height()) {
+        FHeader->SetHeight(frame->Top() + frame->Height());
+        Warning(this, 1, GifMsg::SHeightTooSmall);
+        grew = true;
+    }
+    if (grew) {
+        Warning(frame, 1, GifMsg::SExceedsScreen);
+        Changed();
+    }
+    return index;
+}
+
+void TVsGifImage::SetWidth(int32_t width) {
+    for (int32_t i = 0; i < FImages->Count(); ++i) {
+        TVsGifSubImage* frame = FImages->SubImages(i);
+        if (frame->Left() + frame->Width() > width) RaiseGIFError(GifMsg::SWidthTooSmall);
+    }
+    FHeader->SetWidth(width);
+    Changed();
+}
+
+void TVsGifImage::SetHeight(int32_t height) {
+    for (int32_t i = 0; i < FImages->Count(); ++i) {
+        TVsGifSubImage* frame = FImages->SubImages(i);
+        if (frame->Top() + frame->Height() > height) RaiseGIFError(GifMsg::SHeightTooSmall);
+    }
+    FHeader->SetHeight(height);
+    Changed();
+}
+
+void TVsGifImage::Draw(TCanvas&, const TRect&) {
+    if (FDrawing || FImages->Count() == 0) return;
+}
+
+void TVsGifImage::Assign(const TPersistent* source) {
+    if (source == this) return;
+    if (!source) {
+        Clear();
+        return;
+    }
+    if (auto* other = dynamic_cast<const TVsGifImage*>(source)) {
+        Clear();
+        OnProgress = other->OnProgress;
+        OnGIFWarning = other->OnGIFWarning;
+        auto done = [this] {
+            OnProgress = nullptr;
+            OnGIFWarning = nullptr;
+        };
+        Progress(this, TGIFProgressStage::Starting, 0, false, {}, GifMsg::SCopying);
+        try {
+            FHeader->Assign(&other->Header());
+            FPainterPriority = other->FPainterPriority;
+            FBackgroundColor = other->FBackgroundColor;
+            FPaintOptions = other->FPaintOptions;
+            FReductionMode = other->FReductionMode;
+            FDitherMethod = other->FDitherMethod;
+            const int32_t count = other->FrameCount();
+            for (int32_t i = 0; i < count; ++i) {
+                auto frame = std::make_unique<TVsGifSubImage>(this);
+                frame->Assign(other->SubImage(i));
+                AddFrame(frame.release());
+                Progress(this, TGIFProgressStage::Running, static_cast<uint8_t>(MulDiv(i + 1, 100, count)), false, {},
+                         GifMsg::SCopying);
+            }
+        } catch (...) {
+            Progress(this, TGIFProgressStage::Ending, 0, false, {}, GifMsg::SCopying);
+            done();
+            throw;
+        }
+        Progress(this, TGIFProgressStage::Ending, 100, false, {}, GifMsg::SCopying);
+        done();
+        return;
+    }
+    TGraphic::Assign(source);
+}
+
+// A screen of width or height 0 says nothing about the picture: it takes the
+// extent of the frames instead.
+void TVsGifImage::GrowScreenToFrames() {
+    if (Width() != 0 && Height() != 0) return;
+    int64_t right = 0, bottom = 0;
+    for (int32_t i = 0; i < FImages->Count(); ++i) {
+        TVsGifSubImage* frame = FImages->SubImages(i);
+        right = std::max<int64_t>(right, int64_t(frame->Left()) + frame->Width());
+        bottom = std::max<int64_t>(bottom, int64_t(frame->Top()) + frame->Height());
+    }
+    if (Width() == 0) FHeader->SetWidth(static_cast<int32_t>(std::min<int64_t>(right, 0xFFFF)));
+    if (Height() == 0) FHeader->SetHeight(static_cast<int32_t>(std::min<int64_t>(bottom, 0xFFFF)));
+}
+
+void TVsGifImage::LoadFromStream(TStream& stream) {
+    Progress(this, TGIFProgressStage::Starting, 0, false, {}, GifMsg::SLoading);
+    try {
+        Clear();
+        // Decode from memory: the caller's stream if it is one, else a copy.
+        int64_t start = stream.Position();
+        std::vector<uint8_t> copy;
+        const uint8_t* data = nullptr;
+        int64_t size = 0;
+        if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) {
+            start = std::clamp<int64_t>(start, 0, memory->Size());
+            data = memory->Memory() ? memory->Memory() + start : nullptr;
+            size = memory->Size() - start;
+        } else {
+            uint8_t chunk[65536];
+            for (int64_t n; (n = stream.Read(chunk, sizeof chunk)) > 0;) copy.insert(copy.end(), chunk, chunk + n);
+            data = copy.data();
+            size = static_cast<int64_t>(copy.size());
+        }
+        TReadOnlyMemoryStream source(data, size);
+        auto finish = [&] {
+            if (start >= 0) stream.SetPosition(start + source.Position());
+        };
+        try {
+            FHeader->LoadFromStream(source);
+        } catch (...) {
+            Clear();
+            finish();
+            throw;
+        }
+        try {
+            FImages->LoadFromStream(source);
+            TVsGifTrailer trailer(this);
+            trailer.LoadFromStream(source);
+        } catch (...) {
+            GrowScreenToFrames();
+            finish();
+            throw;
+        }
+        GrowScreenToFrames();
+        finish();
+    } catch (...) {
+        Progress(this, TGIFProgressStage::Ending, 0, true, {}, GifMsg::SLoading);
+        throw;
+    }
+    Progress(this, TGIFProgressStage::Ending, 100, true, {}, GifMsg::SLoading);
+}
+
+void TVsGifImage::SaveToStream(TStream& stream) {
+    Progress(this, TGIFProgressStage::Starting, 0, false, {}, GifMsg::SSaving);
+    try {
+        FHeader->SaveToStream(stream);
+        FImages->SaveToStream(stream);
+        TVsGifTrailer trailer(this);
+        trailer.SaveToStream(stream);
+    } catch (...) {
+        Progress(this, TGIFProgressStage::Ending, 0, true, {}, GifMsg::SSaving);
+        throw;
+    }
+    Progress(this, TGIFProgressStage::Ending, 100, true, {}, GifMsg::SSaving);
+}
