@@ -7,6 +7,7 @@ VARSONA_PACKAGES=(
   fonts-liberation fonts-dejavu-core
   zbar-tools zint poppler-utils imagemagick gifsicle giflib-tools libgif-dev
   xvfb xauth
+  emf2svg
 )
 
 varsona_missing_packages() {
