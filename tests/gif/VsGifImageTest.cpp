@@ -1,0 +1,278 @@
+// The image object and the block list: load, save, malformed files, copies.
+#include <cstdio>
+#include <random>
+
+#include "tests/gif/GifTestUtil.h"
+
+using namespace giftest;
+
+namespace {
+
+const std::string kPixels01 = std::string(1, 2) + SubBlocks(PackCodes({{4, 3}, {0, 3}, {1, 3}, {5, 3}}));
+std::string Frame01(int left = 0, int top = 0, int packed = 0) { return Descriptor(left, top, 2, 1, packed) + kPixels01; }
+
+}  // namespace
+
+TEST(GifImage, SaveLoadRoundTripKeepsEverything) {
+    for (uint8_t encoder : {GIFEncoderLZW, GIFEncoderRLE}) {
+        SCOPED_TRACE(static_cast<int>(encoder));
+        TVsGifImage image;
+        image.SetEncoderChoice(encoder);
+        GreyMap(image.GlobalColorMap(), 16);
+        image.Header().SetWidth(40);
+        image.Header().SetHeight(30);
+        image.Header().SetBackgroundColorIndex(2);
+        AddFrame(image, 40, 30, [](int x, int y) { return static_cast<uint8_t>((x / 3 + y) % 16); });
+        TVsGifSubImage* f2 = AddFrame(image, 9, 7, [](int x, int y) { return static_cast<uint8_t>(x * y % 5); }, true,
+                                      5, 4);
+        GreyMap(f2->ColorMap(), 5);
+        std::string bytes = Save(image);
+        TVsGifImage back;
+        back.SetEncoderChoice(encoder);
+        Load(back, bytes);
+        ASSERT_EQ(back.FrameCount(), 2);
+        EXPECT_EQ(back.Width(), 40);
+        EXPECT_EQ(back.Height(), 30);
+        EXPECT_EQ(back.Header().BackgroundColorIndex(), 2);
+        EXPECT_EQ(PixelsOf(*back.SubImage(0)), PixelsOf(*image.SubImage(0)));
+        TVsGifSubImage* b2 = back.SubImage(1);
+        EXPECT_EQ(PixelsOf(*b2), PixelsOf(*f2));
+        EXPECT_TRUE(b2->Interlaced());
+        EXPECT_EQ(b2->Left(), 5);
+        EXPECT_EQ(b2->Top(), 4);
+        EXPECT_EQ(b2->PackedFields() & 0x87, 0x82);  // local table, size field 2
+        EXPECT_EQ(b2->ColorMap().Count(), 8);
+        EXPECT_EQ(Save(back), bytes);
+    }
+}
+
+TEST(GifImage, ZeroBytesBetweenBlocksAndNoTrailer) {
+    TVsGifImage image;
+    Warnings w;
+    w.Attach(image);
+    Load(image, Header(2, 1, 1) + std::string(3, '\0') + Frame01() + std::string(2, '\0') + Frame01());
+    EXPECT_EQ(image.FrameCount(), 2);
+    EXPECT_TRUE(w.messages.empty());
+}
+
+TEST(GifImage, UnknownBlockByteEndsLoadingWithTwoWarnings) {
+    TVsGifImage image;
+    Warnings w;
+    w.Attach(image);
+    Load(image, Header(2, 1, 1) + Frame01() + "*" + Frame01() + ";");
+    EXPECT_EQ(image.FrameCount(), 1);
+    ASSERT_EQ(w.messages.size(), 2u);
+    EXPECT_EQ(w.messages[0], GifMsg::SUnknownBlock);
+    EXPECT_EQ(w.messages[1], GifMsg::SInvalidTrailer);
+    EXPECT_EQ(w.severities, std::vector<int>({1, 1}));
+}
+
+TEST(GifImage, GarbageAfterExtensionEndsTheFrame) {
+    TVsGifImage image;
+    Warnings w;
+    w.Attach(image);
+    Load(image, Header(2, 1, 1) + Bytes({0x21, 0xFE, 1, 'x', 0}) + "*" + std::string(20, '\xFF'));
+    EXPECT_EQ(image.FrameCount(), 1);
+    EXPECT_TRUE(image.SubImage(0)->IsEmpty());
+    EXPECT_TRUE(w.Has(GifMsg::SExtensionIntroducer));
+    EXPECT_TRUE(w.Has(GifMsg::SUnknownBlock));
+}
+
+TEST(GifImage, FrameOfWidthZeroTakesTheScreenSize) {
+    TVsGifImage image;
+    Warnings w;
+    w.Attach(image);
+    std::string data = std::string(1, 2) + SubBlocks(PackCodes({{4, 3}, {1, 3}, {5, 3}}));
+    Load(image, Header(3, 2, 1) + Descriptor(0, 0, 0, 5) + data + ";");
+    ASSERT_EQ(image.FrameCount(), 1);
+    EXPECT_EQ(image.SubImage(0)->Width(), 3);
+    EXPECT_EQ(image.SubImage(0)->Height(), 2);
+    EXPECT_EQ(w.messages, std::vector<std::string>({GifMsg::SExceedsScreen}));
+}
+
+TEST(GifImage, ScreenOfSizeZeroGrowsToCoverFrames) {
+    TVsGifImage image;
+    Load(image, Header(0, 0, 1) + Frame01(3, 4) + ";");
+    EXPECT_EQ(image.Width(), 5);
+    EXPECT_EQ(image.Height(), 5);
+    TVsGifImage back;
+    Load(back, Save(image));
+    EXPECT_EQ(back.Width(), 5);
+}
+
+TEST(GifImage, TrailingExtensionsFormAnEmptyFrameWrittenBackAsExtensions) {
+    TVsGifImage image;
+    std::string comment = Bytes({0x21, 0xFE, 2, 'h', 'i', 0});
+    Load(image, Header(2, 1, 1) + Frame01() + comment + ";");
+    ASSERT_EQ(image.FrameCount(), 2);
+    EXPECT_TRUE(image.SubImage(1)->IsEmpty());
+    std::string saved = Save(image);
+    EXPECT_EQ(saved.substr(saved.size() - comment.size() - 1), comment + ";");
+}
+
+TEST(GifImage, EarlyEndCodeLeavesStreamAtNextBlock) {
+    std::string early = Descriptor(0, 0, 4, 1) + std::string(1, 2) + Bytes({3}) +
+                        PackCodes({{4, 3}, {1, 3}, {5, 3}}) + Bytes({0x55, 2, 0x21, 0x3B, 0});
+    TVsGifImage image;
+    Load(image, Header(4, 1, 1) + early + Frame01() + ";");
+    ASSERT_EQ(image.FrameCount(), 2);
+    EXPECT_EQ(PixelsOf(*image.SubImage(0)), std::vector<uint8_t>({1, 0, 0, 0}));
+    EXPECT_EQ(PixelsOf(*image.SubImage(1)), std::vector<uint8_t>({0, 1}));
+}
+
+// Malformed files: each gives its error or warning; frames read before stay.
+TEST(GifImage, MalformedTable) {
+    const std::string head = Header(4, 1, 1) + Frame01();
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string error;
+        std::string warning;
+        int frames;
+    } rows[] = {
+        {"truncated_in_data", head + Descriptor(0, 0, 4, 1) + std::string(1, 2) + Bytes({9, 0x4C}), "",
+         GifMsg::SPrematureEnd, 2},
+        {"truncated_after_code_size", head + Descriptor(0, 0, 4, 1) + std::string(1, 2), "", GifMsg::SPrematureEnd,
+         2},
+        {"truncated_descriptor", head + ",\x01\x00", GifMsg::SPrematureEnd, "", 1},
+        {"truncated_header", std::string("GIF89a\x04\x00", 8), GifMsg::SPrematureEnd, "", 0},
+        {"code_above_next_free", head + Descriptor(0, 0, 4, 1) + std::string(1, 2) +
+                                     SubBlocks(PackCodes({{4, 3}, {1, 3}, {7, 3}, {5, 3}})),
+         GifMsg::SInvalidData, "", 1},
+        {"first_code_not_pixel", head + Descriptor(0, 0, 4, 1) + std::string(1, 2) +
+                                     SubBlocks(PackCodes({{4, 3}, {6, 3}, {5, 3}})),
+         GifMsg::SInvalidData, "", 1},
+        {"code_size_12", head + Descriptor(0, 0, 4, 1) + std::string(1, 12) + Bytes({1, 0, 0}), GifMsg::SInvalidData,
+         "", 1},
+        {"underrun", head + Descriptor(0, 0, 8, 1) + std::string(1, 2) + SubBlocks(PackCodes({{4, 3}, {1, 3}, {1, 3}, {1, 3}, {1, 4}})) + ";",
+         "", GifMsg::SBitBufferUnderrun, 2},
+        {"huge_frame", Header(1, 1, 1) + Descriptor(0, 0, 65535, 65535) + kPixels01 + ";", GifMsg::SImageTooLarge, "",
+         0},
+        {"zero_frame_zero_screen", Header(0, 0, 1) + Descriptor(0, 0, 0, 0) + kPixels01 + ";", "",
+         GifMsg::SExceedsScreen, 1},
+        {"no_signature", "PNG89a" + std::string(20, '\0'), GifMsg::SInvalidSignature, "", 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        TVsGifImage image;
+        Warnings w;
+        w.Attach(image);
+        EXPECT_EQ(ErrorOf([&] { Load(image, r.bytes); }), r.error);
+        if (!r.warning.empty()) {
+            EXPECT_TRUE(w.Has(r.warning));
+        }
+        EXPECT_EQ(image.FrameCount(), r.frames);
+    }
+}
+
+TEST(GifImage, HugeFrameFileIsTinyAndAllocatesNothing) {
+    std::string bytes = Header(1, 1, 0) + Descriptor(0, 0, 65535, 65535) + std::string(1, 8) + Bytes({0}) + ";";
+    EXPECT_LE(bytes.size(), 30u);
+    TVsGifImage image;
+    try {
+        Load(image, bytes);
+        FAIL();
+    } catch (const EVsGifError& e) {
+        EXPECT_EQ(e.Message(), GifMsg::SImageTooLarge);
+    }
+}
+
+TEST(GifImage, ProgressStartsAndEndsAlsoOnFailure) {
+    for (bool good : {true, false}) {
+        TVsGifImage image;
+        std::vector<std::pair<TGIFProgressStage, int>> events;
+        image.OnProgress = [&](TObject*, TGIFProgressStage stage, uint8_t percent, bool, const TRect&,
+                               const std::string& msg) {
+            EXPECT_EQ(msg, GifMsg::SLoading);
+            events.push_back({stage, percent});
+        };
+        std::string bytes = good ? Header(2, 1, 1) + Frame01() + ";" : std::string("nothing");
+        ErrorOf([&] { Load(image, bytes); });
+        ASSERT_GE(events.size(), 2u);
+        EXPECT_EQ(events.front().first, TGIFProgressStage::Starting);
+        EXPECT_EQ(events.back().first, TGIFProgressStage::Ending);
+        EXPECT_EQ(events.back().second, good ? 100 : 0);
+    }
+}
+
+TEST(GifImage, AddFrameGrowsScreenWithWarnings) {
+    TVsGifImage image;
+    Warnings w;
+    w.Attach(image);
+    AddFrame(image, 300, 200, [](int, int) { return uint8_t(0); });
+    EXPECT_EQ(image.Width(), 300);
+    EXPECT_EQ(image.Height(), 200);
+    EXPECT_EQ(w.messages, std::vector<std::string>({GifMsg::SWidthTooSmall, GifMsg::SHeightTooSmall,
+                                                    GifMsg::SExceedsScreen}));
+    TStringList notAFrame;
+    EXPECT_EQ(ErrorOf([&] { image.AddFrame(&notAFrame); }), GifMsg::SUnsupportedObject);
+}
+
+TEST(GifImage, SetWidthRefusesToCutFrames) {
+    TVsGifImage image;
+    AddFrame(image, 60, 10, [](int, int) { return uint8_t(0); }, false, 50, 0);
+    EXPECT_EQ(ErrorOf([&] { image.SetWidth(100); }), GifMsg::SWidthTooSmall);
+    EXPECT_EQ(image.Width(), 110);
+    EXPECT_EQ(ErrorOf([&] { image.SetHeight(5); }), GifMsg::SHeightTooSmall);
+    image.SetWidth(200);
+    EXPECT_EQ(image.Width(), 200);
+}
+
+TEST(GifImage, AssignCopiesFramesNotHandlersOrOwnSettings) {
+    TVsGifImage source;
+    GreyMap(source.GlobalColorMap(), 4);
+    TVsGifSubImage* f = AddFrame(source, 3, 3, [](int x, int y) { return static_cast<uint8_t>((x + y) % 4); });
+    auto* gce = new TVsGifGraphicControlExtension(f);
+    f->Extensions().Add(gce);
+    gce->SetTransparentFlag(true);
+    gce->SetTransparentIndex(2);
+    source.SetReductionBits(3);
+    source.SetEncoderChoice(GIFEncoderRLE);
+    source.SetSpeed(50);
+    source.SetPaintOptions(0x0004);
+    int warnings = 0;
+    source.OnGIFWarning = [&](TObject*, uint8_t, const std::string&) { ++warnings; };
+    TVsGifImage copy;
+    copy.Assign(&source);
+    ASSERT_EQ(copy.FrameCount(), 1);
+    EXPECT_EQ(PixelsOf(*copy.SubImage(0)), PixelsOf(*f));
+    ASSERT_TRUE(copy.SubImage(0)->GraphicControlExtension());
+    EXPECT_NE(copy.SubImage(0)->GraphicControlExtension(), gce);
+    EXPECT_EQ(copy.SubImage(0)->GraphicControlExtension()->Frame(), copy.SubImage(0));
+    EXPECT_TRUE(copy.SubImage(0)->Transparent());
+    EXPECT_FALSE(copy.OnGIFWarning);
+    EXPECT_FALSE(copy.OnProgress);
+    EXPECT_EQ(copy.ReductionBits(), DefaultReductionBits);
+    EXPECT_EQ(copy.EncoderChoice(), DefaultEncoderChoice);
+    EXPECT_EQ(copy.Speed(), DefaultSpeedPercent);
+    EXPECT_EQ(copy.PaintOptions(), 0x0004);
+    copy.SetEncoderChoice(GIFEncoderRLE);
+    EXPECT_EQ(Save(copy), Save(source));
+    EXPECT_FALSE(copy.Equals(&source));
+    EXPECT_TRUE(copy.Equals(&copy));
+    copy.Assign(nullptr);
+    EXPECT_TRUE(copy.Empty());
+}
+
+TEST(GifImage, FileRoundTrip) {
+    TVsGifImage image;
+    GreyMap(image.GlobalColorMap(), 2);
+    AddFrame(image, 17, 3, [](int x, int) { return static_cast<uint8_t>(x & 1); });
+    std::string path = std::string(VARSONA_BINARY_DIR) + "/gif_file_round_trip.gif";
+    image.SaveToFile(path);
+    TVsGifImage back;
+    back.LoadFromFile(path);
+    EXPECT_EQ(PixelsOf(*back.SubImage(0)), PixelsOf(*image.SubImage(0)));
+    std::remove(path.c_str());
+}
+
+// A file stream is read into memory once and left after the trailer.
+TEST(GifImage, NonMemoryStreamLeftAfterTrailer) {
+    TStringStream s(Header(2, 1, 1) + Frame01() + ";" + "rest");
+    TVsGifImage image;
+    image.LoadFromStream(s);
+    EXPECT_EQ(image.FrameCount(), 1);
+    char rest[4];
+    ASSERT_EQ(s.Read(rest, 4), 4);
+    EXPECT_EQ(std::string(rest, 4), "rest");
+}
