@@ -1,0 +1,209 @@
+#include "designer/BarcodeImage.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "engine/Barcode.h"
+#include "gif/VsGif.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Jpeg.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/graphics/Tiff.h"
+#include "platform/runtime/SysUtils.h"
+
+namespace {
+constexpr TImageFormat kFilterOrder[] = {TImageFormat::Bmp, TImageFormat::Gif, TImageFormat::Tiff,
+                                        TImageFormat::Wmf, TImageFormat::Emf, TImageFormat::Jpeg};
+}
+
+const char* ImageFormatExtension(TImageFormat format) {
+    switch (format) {
+        case TImageFormat::Gif: return "gif";
+        case TImageFormat::Tiff: return "tif";
+        case TImageFormat::Wmf: return "wmf";
+        case TImageFormat::Emf: return "emf";
+        case TImageFormat::Jpeg: return "jpg";
+        default: return "bmp";
+    }
+}
+
+TImageFormat ImageFormatFor(int32_t filterIndex, const std::string& fileName) {
+    const std::string ext = LowerCase(ExtractFileExt(fileName));
+    if (ext == ".bmp" || ext == ".dib") return TImageFormat::Bmp;
+    if (ext == ".gif") return TImageFormat::Gif;
+    if (ext == ".tif" || ext == ".tiff") return TImageFormat::Tiff;
+    if (ext == ".wmf") return TImageFormat::Wmf;
+    if (ext == ".emf") return TImageFormat::Emf;
+    if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpe") return TImageFormat::Jpeg;
+    if (filterIndex >= 1 && filterIndex <= 6) return kFilterOrder[filterIndex - 1];
+    return TImageFormat::Bmp;
+}
+
+int32_t CaptionFontSize(const std::string& stored) {
+    int32_t size = 0;
+    if (!TryStrToInt(Trim(stored), size) || size < 1 || size > 1638) return 8;
+    return size;
+}
+
+TImageLayout LayoutBarcodeImage(TBarcode& barcode, int32_t multiplier, const TImageCaptionSet& captions) {
+    TImageLayout l;
+    const int32_t m = std::clamp(multiplier, 1, 10);
+    l.Dpi = 96 * m;
+    TBitmap probe(1, 1);
+    probe.SetResolution(l.Dpi, l.Dpi);
+    TCanvas& c = *probe.Canvas();
+    TSize symbol;
+    barcode.DrawOnCanvas(c, 0, 0, &symbol);
+
+    const int32_t points = captions.FontSize >= 1 && captions.FontSize <= 1638 ? captions.FontSize : 8;
+    l.FontHeight = MulDiv(points, l.Dpi, 72);
+    c.Font()->SetName(barcode.Bar_Fontname());
+    c.Font()->SetHeight(-l.FontHeight);
+    c.Font()->SetOrientation(0);
+    const TSize top = captions.Top.empty() ? TSize{} : c.TextExtent(captions.Top);
+    const TSize bottom = captions.Bottom.empty() ? TSize{} : c.TextExtent(captions.Bottom);
+
+    // A quiet zone of ten narrow modules around everything, so that readers
+    // find the symbol's ends.
+    const int32_t margin = Round(0.33L * 10 * l.Dpi / 25.4L);
+    const int32_t gap = captions.Top.empty() && captions.Bottom.empty() ? 0 : Round(0.33L * 4 * l.Dpi / 25.4L);
+    const int32_t inner = std::max({symbol.cx, top.cx, bottom.cx});
+    l.Width = inner + 2 * margin;
+    l.TopY = margin;
+    l.SymbolY = margin + (captions.Top.empty() ? 0 : top.cy + gap);
+    l.SymbolX = margin + (inner - symbol.cx) / 2;
+    l.BottomY = l.SymbolY + symbol.cy + (captions.Bottom.empty() ? 0 : gap);
+    l.Height = l.BottomY + (captions.Bottom.empty() ? 0 : bottom.cy) + margin;
+    return l;
+}
+
+void DrawBarcodeImage(TCanvas& canvas, TBarcode& barcode, const TImageLayout& l, const TImageCaptionSet& captions) {
+    canvas.Brush()->SetColor(clWhite);
+    canvas.Brush()->SetStyle(bsSolid);
+    canvas.FillRect(Rect(0, 0, l.Width, l.Height));
+    barcode.DrawOnCanvas(canvas, l.SymbolX, l.SymbolY, nullptr);
+    if (captions.Top.empty() && captions.Bottom.empty()) return;
+    canvas.Brush()->SetStyle(bsClear);
+    canvas.SetBkMode(TRANSPARENT);
+    canvas.Font()->SetName(barcode.Bar_Fontname());
+    canvas.Font()->SetHeight(-l.FontHeight);
+    canvas.Font()->SetOrientation(0);
+    canvas.Font()->SetStyle(0);
+    canvas.Font()->SetColor(clBlack);
+    const uint32_t align = canvas.SetTextAlign(TA_CENTER | TA_TOP);
+    if (!captions.Top.empty()) canvas.TextOut(l.Width / 2, l.TopY, captions.Top);
+    if (!captions.Bottom.empty()) canvas.TextOut(l.Width / 2, l.BottomY, captions.Bottom);
+    canvas.SetTextAlign(align);
+}
+
+std::unique_ptr<TBitmap> BarcodeBitmap(TBarcode& barcode, int32_t multiplier, const TImageCaptionSet& captions) {
+    const TImageLayout l = LayoutBarcodeImage(barcode, multiplier, captions);
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf24bit);
+    bitmap->SetSize(l.Width, l.Height);
+    bitmap->SetResolution(l.Dpi, l.Dpi);
+    DrawBarcodeImage(*bitmap->Canvas(), barcode, l, captions);
+    return bitmap;
+}
+
+std::unique_ptr<TMetafile> BarcodeMetafile(TBarcode& barcode, int32_t multiplier, const TImageCaptionSet& captions,
+                                           bool enhanced) {
+    const TImageLayout l = LayoutBarcodeImage(barcode, multiplier, captions);
+    auto metafile = std::make_unique<TMetafile>();
+    metafile->SetEnhanced(enhanced);
+    metafile->SetInch(l.Dpi);
+    metafile->SetWidth(l.Width);
+    metafile->SetHeight(l.Height);
+    {
+        TMetafileCanvas canvas(*metafile, l.Dpi);
+        DrawBarcodeImage(canvas, barcode, l, captions);
+    }
+    return metafile;
+}
+
+void SaveBitmapAsGif(TBitmap& bitmap, const std::string& fileName) {
+    bitmap.SetPixelFormat(pf24bit);
+    const int32_t w = bitmap.Width(), h = bitmap.Height();
+    // Exact colours first; a fixed 6 x 7 x 6 cube when there are too many.
+    std::map<uint32_t, uint8_t> exact;
+    bool tooMany = false;
+    for (int32_t y = 0; y < h && !tooMany; ++y) {
+        const uint8_t* row = bitmap.ScanLine(y);
+        for (int32_t x = 0; x < w; ++x) {
+            const uint32_t rgb = RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+            if (exact.count(rgb)) continue;
+            if (exact.size() == 256) {
+                tooMany = true;
+                break;
+            }
+            exact.emplace(rgb, static_cast<uint8_t>(exact.size()));
+        }
+    }
+    TVsGifImage gif;
+    auto frame = std::make_unique<TVsGifSubImage>(&gif);
+    frame->SetWidth(w);
+    frame->SetHeight(h);
+    std::vector<TColor> palette;
+    if (!tooMany) {
+        palette.resize(exact.size());
+        for (const auto& [rgb, index] : exact) palette[index] = static_cast<TColor>(rgb);
+    } else {
+        for (int r = 0; r < 6; ++r)
+            for (int g = 0; g < 7; ++g)
+                for (int b = 0; b < 6; ++b)
+                    palette.push_back(RGB(static_cast<uint8_t>(r * 255 / 5), static_cast<uint8_t>(g * 255 / 6),
+                                          static_cast<uint8_t>(b * 255 / 5)));
+    }
+    if (palette.size() < 2) palette.push_back(palette.empty() ? clBlack : (palette[0] == clWhite ? clBlack : clWhite));
+    for (TColor color : palette) frame->ColorMap().InsertColor(color);
+    frame->AllocatePixels();
+    for (int32_t y = 0; y < h; ++y) {
+        const uint8_t* row = bitmap.ScanLine(y);
+        uint8_t* out = frame->Scanline(y);
+        for (int32_t x = 0; x < w; ++x) {
+            const uint8_t b = row[3 * x], g = row[3 * x + 1], r = row[3 * x + 2];
+            if (!tooMany) out[x] = exact[RGB(r, g, b)];
+            else out[x] = static_cast<uint8_t>((r * 5 + 127) / 255 * 42 + (g * 6 + 127) / 255 * 6 + (b * 5 + 127) / 255);
+        }
+    }
+    gif.AddFrame(frame.release());
+    gif.SaveToFile(fileName);
+}
+
+void SaveBarcodeImage(TBarcode& barcode, int32_t multiplier, const TImageCaptionSet& captions,
+                      const std::string& fileName, TImageFormat format) {
+    switch (format) {
+        case TImageFormat::Wmf:
+        case TImageFormat::Emf: {
+            auto metafile = BarcodeMetafile(barcode, multiplier, captions, format == TImageFormat::Emf);
+            TFileStream stream(fileName, fmCreate);
+            metafile->SaveToStream(stream);
+            return;
+        }
+        default: break;
+    }
+    auto bitmap = BarcodeBitmap(barcode, multiplier, captions);
+    switch (format) {
+        case TImageFormat::Gif: SaveBitmapAsGif(*bitmap, fileName); return;
+        case TImageFormat::Tiff: {
+            TTiffImage tiff;
+            tiff.Assign(bitmap.get());
+            TFileStream stream(fileName, fmCreate);
+            tiff.SaveToStream(stream);
+            return;
+        }
+        case TImageFormat::Jpeg: {
+            TJPEGImage jpeg;
+            jpeg.Assign(bitmap.get());
+            TFileStream stream(fileName, fmCreate);
+            jpeg.SaveToStream(stream);
+            return;
+        }
+        default: {
+            TFileStream stream(fileName, fmCreate);
+            bitmap->SaveToStream(stream);
+            return;
+        }
+    }
+}

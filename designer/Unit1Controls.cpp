@@ -1,0 +1,126 @@
+// The main window's controls with the values its form declares.
+#include "designer/Pictures.h"
+#include "designer/Unit1.h"
+#include "designer/DesignerConst.h"
+
+#if __has_include("platform/controls/ComCtrls.h")
+#include "platform/controls/ComCtrls.h"
+#define VARSONA_HAVE_TOOLBARS 1
+#endif
+
+namespace {
+template <class T>
+T* Make(TForm1* form, TWinControl* parent, const char* name) {
+    T* control = new T(form);
+    control->SetName(name);
+    control->SetParent(parent);
+    return control;
+}
+
+TLabel* HiddenLabel(TForm1* form, const char* name, const char* caption) {
+    auto* label = Make<TLabel>(form, form, name);
+    label->SetVisible(false);
+    label->SetCaption(caption);
+    return label;
+}
+
+TButton* HiddenButton(TForm1* form, const char* name, TNotifyEvent click) {
+    auto* button = Make<TButton>(form, form, name);
+    button->SetVisible(false);
+    button->OnClick = std::move(click);
+    return button;
+}
+}  // namespace
+
+void TForm1::BuildControls() {
+    ImageList1 = new TImageList(this, 16, 16);
+    ImageList1->SetName("ImageList1");
+    FillToolImages(*ImageList1);
+
+    TWinControl* bar1 = this;
+    TWinControl* bar2 = this;
+    TWinControl* client = this;
+#ifdef VARSONA_HAVE_TOOLBARS
+#endif
+
+    ComboBox2 = Make<TComboBox>(this, bar1, "ComboBox2");
+    ComboBox2->SetBounds(100, 2, 133, 21);
+    ComboBox2->SetHint("List of available fonts");
+    ComboBox2->SetShowHint(true);
+    ComboBox2->SetParentFont(false);
+    ComboBox2->Font()->SetName("Arial");
+    ComboBox2->Font()->SetHeight(-11);
+    ComboBox2->SetTabStop(false);
+    ComboBox2->OnChange = [this](TObject* s) { ComboBox2Change(s); };
+    ComboBox2->OnClick = [this](TObject* s) { ComboBox2Change(s); };
+
+    ComboBox1 = Make<TComboBox>(this, bar1, "ComboBox1");
+    ComboBox1->SetBounds(240, 2, 128, 21);
+    ComboBox1->SetHint("Select a barcode type");
+    ComboBox1->SetShowHint(true);
+    ComboBox1->SetText("Barcode Types");
+    ComboBox1->SetTabStop(false);
+    ComboBox1->OnChange = [this](TObject* s) { ComboBox1Change(s); };
+
+    Edit1 = Make<TEdit>(this, bar2, "Edit1");
+    Edit1->SetBounds(0, 30, 305, 22);
+    Edit1->SetHint("Enter Barcode Symbology");
+    Edit1->SetShowHint(true);
+    Edit1->SetMaxLength(50);
+    Edit1->SetParentFont(false);
+    Edit1->Font()->SetName("Arial");
+    Edit1->Font()->SetHeight(-12);
+    Edit1->SetText("01234567890");
+    Edit1->OnChange = [this](TObject* s) { Edit1Change(s); };
+    Edit1->OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { Edit1KeyUp(s, key, shift); };
+
+    Edit2 = Make<TEdit>(this, bar2, "Edit2");
+    Edit2->SetBounds(310, 30, 55, 22);
+    Edit2->SetHint("2 or 5 digit Addon");
+    Edit2->SetShowHint(true);
+    Edit2->SetMaxLength(5);
+    Edit2->OnChange = [this](TObject* s) { Edit2Change(s); };
+
+    Barcode1 = new TBarcode(this);
+    Barcode1->SetName("Barcode1");
+    Barcode1->SetParent(client);
+    Barcode1->SetBounds(35, 62, 69, 66);
+    Barcode1->SetBar_Caption("4711");
+    Barcode1->SetBar_CodeType(UPC_A);
+    Barcode1->SetBar_Fontname("Arial");
+    Barcode1->SetBar_ModuleWidth(SC2);
+    Barcode1->SetBar_HighDensity(false);
+    Barcode1->SetBar_WidthReduce(false);
+    Barcode1->SetBar_ZoomSize(false);
+
+    lblType = HiddenLabel(this, "lblType", "lblType");
+    lblsaveRatio = HiddenLabel(this, "lblsaveRatio", "1");
+    lblBarHeight = HiddenLabel(this, "lblBarHeight", "lblBarHeight");
+    lblFontScale = HiddenLabel(this, "lblFontScale", "lblFontScale");
+    Button4 = HiddenButton(this, "Button4", [this](TObject* s) { Button4Click(s); });
+    btnLoadIni = HiddenButton(this, "btnLoadIni", [this](TObject* s) { btnLoadIniClick(s); });
+    btnWriteIni = HiddenButton(this, "btnWriteIni", [this](TObject* s) { btnWriteIniClick(s); });
+    Button6 = HiddenButton(this, "Button6", [this](TObject* s) { Button6Click(s); });
+    btnBarHeight = HiddenButton(this, "btnBarHeight", [this](TObject* s) { btnBarHeightClick(s); });
+    btnFontScale = HiddenButton(this, "btnFontScale", [this](TObject* s) { btnFontScaleClick(s); });
+
+    SaveDialog1 = new TSaveDialog(this);
+    SaveDialog1->SetName("SaveDialog1");
+    SaveDialog1->SetDefaultExt("bmp");
+    SaveDialog1->SetFilter(DesignerConst::SImageFilter);
+    SaveDialog1->SetTitle(DesignerConst::SImageTitle);
+
+    SaveDialog2 = new TSaveDialog(this);
+    SaveDialog2->SetName("SaveDialog2");
+    SaveDialog2->SetDefaultExt("vrs");
+    SaveDialog2->SetFileName("barcode");
+    SaveDialog2->SetFilter(DesignerConst::SConfigFilter);
+    SaveDialog2->SetOptions(ofOverwritePrompt | ofHideReadOnly);
+    SaveDialog2->SetTitle(DesignerConst::SConfigSaveTitle);
+
+    OpenDialog1 = new TOpenDialog(this);
+    OpenDialog1->SetName("OpenDialog1");
+    OpenDialog1->SetDefaultExt("vrs");
+    OpenDialog1->SetFilter(DesignerConst::SConfigFilter);
+    OpenDialog1->SetTitle(DesignerConst::SConfigOpenTitle);
+}
