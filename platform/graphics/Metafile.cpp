@@ -150,7 +150,7 @@ uint32_t PenStyleCode(TPenStyle s) {
 }
 TPenStyle PenStyleOf(uint32_t code) {
     static const TPenStyle styles[7] = {psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame};
-    return styles[code & 0x0F] ;
+    return code < 7 ? styles[code] : psSolid;
 }
 
 // What the writers last selected, so that unchanged state is not repeated.
@@ -191,7 +191,6 @@ public:
     EmfWriter(int32_t w, int32_t h, int32_t inch, int32_t mmw, int32_t mmh) {
         // Header: the frame in 0.01 mm; the reference device a virtual metre
         // at the metafile's resolution, so that readers find its scale.
-        size_t start = o.s.size();
         o.U32(EMR_HEADER);
         o.U32(108);
         o.I32(0), o.I32(0), o.I32(std::max(0, w - 1)), o.I32(std::max(0, h - 1));
@@ -210,7 +209,6 @@ public:
         o.U32(0), o.U32(0), o.U32(0);
         o.I32(1000000), o.I32(1000000);
         records = 1;
-        (void)start;
         Record(EMR_SETMAPMODE, {1});
     }
 

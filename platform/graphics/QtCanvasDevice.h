@@ -1,5 +1,11 @@
 // The canvas device that draws with a QPainter: bitmaps, controls while they
 // paint, and printers use it. Internal to the platform layer.
+//
+// A control keeps one device on its canvas and binds the painter of each
+// paint event: device->SetPainter(&painter) before the paint handler runs,
+// SetPainter(nullptr) after it. A printer binds the painter of its job and
+// gives its paper size and printable offset with SetPhysical. Transforms the
+// painter carries (a scrolled view) apply to everything drawn.
 #pragma once
 
 #include <QColor>

@@ -150,7 +150,6 @@ void TTiffImage::LoadFromStream(TStream& stream) {
     size_t dir = r.U32(4);
     uint32_t count = r.U16(dir);
     std::vector<size_t> at(65536, 0);
-    std::vector<uint16_t> tags;
     for (uint32_t i = 0; i < count; ++i) {
         size_t e = dir + 2 + 12 * i;
         uint32_t tag = r.U16(e);
