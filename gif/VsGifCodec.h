@@ -159,7 +159,6 @@ protected:
 private:
     std::unique_ptr<THashTable> FHashTable;
     int32_t FNextCode = 0;
-    int32_t FPrefix = 0;
 };
 
 class TRLEEncoder final : public TVsGifEncoder {

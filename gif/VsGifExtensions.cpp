@@ -61,13 +61,11 @@ TVsGifExtensionClass RefineApplication(TStream& stream) {
         if (stream.Read(ident, 10) != 10) return nullptr;
         return &TVsGifUnknownAppExtension::Class;
     }
+    // A longer block is read as one of 11 bytes and the rest is skipped, so
+    // that it reads the same once written back with the size 11.
     if (size >= 11 && stream.Read(ident, 11) == 11) {
-        if (size == 11) {
-            TVsGifExtensionClass found = FindAppExtensionClass(ident);
-            return found ? found : &TVsGifUnknownAppExtension::Class;
-        }
-        // Longer blocks: keep the data sub-blocks as they are.
-        return &TVsGifUnknownAppExtension::Class;
+        TVsGifExtensionClass found = FindAppExtensionClass(ident);
+        return found ? found : &TVsGifUnknownAppExtension::Class;
     }
     stream.SetPosition(start);
     return &TVsGifApplicationExtension::Class;

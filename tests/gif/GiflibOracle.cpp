@@ -48,15 +48,24 @@ ColorMapObject* MakeMap(const std::vector<Color>& colors) {
 }
 
 void ReadExtensions(int count, const ExtensionBlock* blocks, Frame& f) {
+    int last = -1;
     for (int i = 0; i < count; ++i) {
         const ExtensionBlock& b = blocks[i];
+        std::string bytes(reinterpret_cast<const char*>(b.Bytes), static_cast<size_t>(b.ByteCount));
         if (b.Function == COMMENT_EXT_FUNC_CODE) {
-            f.comments.emplace_back(reinterpret_cast<const char*>(b.Bytes), static_cast<size_t>(b.ByteCount));
-        } else if (b.Function == APPLICATION_EXT_FUNC_CODE && b.ByteCount == 11 &&
-                   (std::memcmp(b.Bytes, "NETSCAPE2.0", 11) == 0 || std::memcmp(b.Bytes, "ANIMEXTS1.0", 11) == 0) &&
-                   i + 1 < count && blocks[i + 1].Function == CONTINUE_EXT_FUNC_CODE && blocks[i + 1].ByteCount >= 3 &&
-                   blocks[i + 1].Bytes[0] == 1) {
-            f.loopCount = blocks[i + 1].Bytes[1] | (blocks[i + 1].Bytes[2] << 8);
+            f.comments.push_back(bytes);
+            last = COMMENT_EXT_FUNC_CODE;
+        } else if (b.Function == CONTINUE_EXT_FUNC_CODE) {
+            if (last == COMMENT_EXT_FUNC_CODE) f.comments.back() += bytes;
+            if (last == APPLICATION_EXT_FUNC_CODE && b.ByteCount >= 3 && b.Bytes[0] == 1)
+                f.loopCount = b.Bytes[1] | (b.Bytes[2] << 8);
+            last = -2;
+        } else if (b.Function == APPLICATION_EXT_FUNC_CODE) {
+            bool loop = b.ByteCount == 11 && (std::memcmp(b.Bytes, "NETSCAPE2.0", 11) == 0 ||
+                                              std::memcmp(b.Bytes, "ANIMEXTS1.0", 11) == 0);
+            last = loop ? APPLICATION_EXT_FUNC_CODE : -2;
+        } else {
+            last = b.Function;
         }
     }
 }
