@@ -59,7 +59,7 @@ void ReadExtensions(int count, const ExtensionBlock* blocks, Frame& f) {
             if (last == COMMENT_EXT_FUNC_CODE) f.comments.back() += bytes;
             if (last == APPLICATION_EXT_FUNC_CODE && b.ByteCount >= 3 && b.Bytes[0] == 1)
                 f.loopCount = b.Bytes[1] | (b.Bytes[2] << 8);
-            last = -2;
+            if (last != COMMENT_EXT_FUNC_CODE) last = -2;
         } else if (b.Function == APPLICATION_EXT_FUNC_CODE) {
             bool loop = b.ByteCount == 11 && (std::memcmp(b.Bytes, "NETSCAPE2.0", 11) == 0 ||
                                               std::memcmp(b.Bytes, "ANIMEXTS1.0", 11) == 0);
