@@ -419,8 +419,10 @@ void TControl::SetParent(TWinControl* parent) {
     if (old) old->RemoveControl(this);
     FParent = parent;
     if (parent) {
-        parent->InsertControl(this);
+        // The widget moves first: a parent may place it elsewhere (a page
+        // control puts its sheets into its pages).
         FWidget->setParent(parent->ClientWidget());
+        parent->InsertControl(this);
         if (FParentFont) ParentFontChanged();
         if (FParentColor) ParentColorChanged();
     } else {
@@ -457,6 +459,7 @@ void TControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_t heigh
     if (sizeChanged)
         if (auto* wc = dynamic_cast<TWinControl*>(this)) wc->Realign();
     if (FParent && FAlign != alNone && !FParent->FAligning) FParent->Realign();
+    if (FParent) FParent->ChildBoundsChanged(this);
     if (sizeChanged) DispatchResize();
 }
 
@@ -501,6 +504,7 @@ void TControl::SetVisible(bool visible) {
     FVisible = visible;
     ApplyVisible();
     if (FParent && FAlign != alNone) FParent->Realign();
+    if (FParent) FParent->ChildBoundsChanged(this);
 }
 
 void TControl::ApplyVisible() {

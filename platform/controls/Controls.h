@@ -442,6 +442,8 @@ protected:
     void FontChanged() override;
     void ColorChanged();
     void DetachWidget() override;
+    // A child moved, resized, showed or hid.
+    virtual void ChildBoundsChanged(TControl* control) {}
     virtual void ChildInserted(TControl* control) {}
     virtual void ChildRemoved(TControl* control) {}
     void DestroyChildren();

@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -63,6 +65,13 @@ TApplication& ApplicationInstance() {
 TScreen& ScreenInstance() {
     static TScreen screen;
     return screen;
+}
+
+// Raises and activates a window (the offscreen platform cannot raise and
+// says so on every call).
+void RaiseWindow(QWidget* w) {
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
+    w->activateWindow();
 }
 
 template <class Pred>
@@ -284,8 +293,7 @@ void TForm::ApplyVisible() {
                 DoShow();
                 if (Visible()) {
                     w->show();
-                    w->raise();
-                    w->activateWindow();
+                    RaiseWindow(w);
                 }
             }
         } else if (w->isVisible()) {
@@ -363,10 +371,7 @@ void TForm::Release() {
     });
 }
 
-void TForm::BringToFront() {
-    NativeWidget()->raise();
-    NativeWidget()->activateWindow();
-}
+void TForm::BringToFront() { RaiseWindow(NativeWidget()); }
 
 TModalResult TForm::ShowModal() {
     if (Visible() || FModal) throw EInvalidOperation(FormsConst::SCannotShowModal);
@@ -504,6 +509,117 @@ void TForm::WindowActivated(bool active) {
 
 void TForm::WindowCloseRequested() {
     GuardedCall(this, [this] { Close(); });
+}
+
+// ---------------------------------------------------------------- TScrollBox
+
+TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner, new QScrollArea()) {
+    auto* area = static_cast<QScrollArea*>(NativeWidget());
+    FContent = new QWidget();
+    FContent->setAutoFillBackground(true);
+    area->setWidget(FContent);
+    area->setWidgetResizable(false);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    WatchWidget(area->viewport());
+    SetColor(clBtnFace);
+    SetBorderStyle(bsSingle);
+    SetBounds(0, 0, 185, 41);
+}
+
+TScrollBox::~TScrollBox() {
+    DetachWidget();
+    DestroyOwnedComponents();
+    DestroyChildren();
+}
+
+QWidget* TScrollBox::ClientWidget() const { return FContent; }
+
+int32_t TScrollBox::FrameWidth() const { return static_cast<QScrollArea*>(NativeWidget())->frameWidth(); }
+
+int32_t TScrollBox::ClientWidth() const { return std::max(0, Width() - 2 * FrameWidth()); }
+
+int32_t TScrollBox::ClientHeight() const { return std::max(0, Height() - 2 * FrameWidth()); }
+
+void TScrollBox::SetBorderStyle(TBorderStyle style) {
+    FBorderStyle = style;
+    auto* area = static_cast<QScrollArea*>(NativeWidget());
+    area->setFrameShape(style == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
+    UpdateContent();
+}
+
+void TScrollBox::SetAutoScroll(bool autoScroll) {
+    FAutoScroll = autoScroll;
+    auto* area = static_cast<QScrollArea*>(NativeWidget());
+    Qt::ScrollBarPolicy p = autoScroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    area->setHorizontalScrollBarPolicy(p);
+    area->setVerticalScrollBarPolicy(p);
+}
+
+void TScrollBox::ApplyColor() {
+    QPalette pal = FContent->palette();
+    pal.setColor(QPalette::Window, QtColor(Color()));
+    FContent->setPalette(pal);
+    QPalette vp = NativeWidget()->palette();
+    vp.setColor(QPalette::Window, QtColor(Color()));
+    NativeWidget()->setPalette(vp);
+}
+
+void TScrollBox::ApplyBounds() {
+    TWinControl::ApplyBounds();
+    UpdateContent();
+}
+
+TSize TScrollBox::ContentSize() const { return {FContent->width(), FContent->height()}; }
+
+void TScrollBox::UpdateContent() {
+    if (FUpdating || Detached()) return;
+    FUpdating = true;
+    int32_t w = ClientWidth(), h = ClientHeight();
+    for (int32_t i = 0; i < ControlCount(); ++i) {
+        TControl* c = Controls(i);
+        if (!c->Visible() || c->Align() != alNone) continue;
+        w = std::max(w, c->Left() + c->Width());
+        h = std::max(h, c->Top() + c->Height());
+    }
+    FContent->resize(w, h);
+    FUpdating = false;
+}
+
+void TScrollBox::ChildBoundsChanged(TControl* control) { UpdateContent(); }
+
+void TScrollBox::AlignControls(TRect rect) {
+    TWinControl::AlignControls(rect);
+    UpdateContent();
+}
+
+int32_t TScrollBox::HorzScrollPos() const {
+    return static_cast<QScrollArea*>(NativeWidget())->horizontalScrollBar()->value();
+}
+
+void TScrollBox::SetHorzScrollPos(int32_t pos) {
+    static_cast<QScrollArea*>(NativeWidget())->horizontalScrollBar()->setValue(pos);
+}
+
+int32_t TScrollBox::VertScrollPos() const {
+    return static_cast<QScrollArea*>(NativeWidget())->verticalScrollBar()->value();
+}
+
+void TScrollBox::SetVertScrollPos(int32_t pos) {
+    static_cast<QScrollArea*>(NativeWidget())->verticalScrollBar()->setValue(pos);
+}
+
+int32_t TScrollBox::HorzScrollRange() const {
+    return static_cast<QScrollArea*>(NativeWidget())->horizontalScrollBar()->maximum();
+}
+
+int32_t TScrollBox::VertScrollRange() const {
+    return static_cast<QScrollArea*>(NativeWidget())->verticalScrollBar()->maximum();
+}
+
+void TScrollBox::ScrollInView(TControl* control) {
+    if (!control || control->Parent() != this) return;
+    static_cast<QScrollArea*>(NativeWidget())->ensureWidgetVisible(control->NativeWidget(), 0, 0);
 }
 
 // ---------------------------------------------------------------- TApplication

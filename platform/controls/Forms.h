@@ -170,6 +170,51 @@ private:
     QEventLoop* FModalLoop = nullptr;
 };
 
+// ---------------------------------------------------------------- scroll box
+
+// Scrolls its children: the scrolled area grows to hold every visible child
+// (child positions are relative to the area's origin, whatever the scroll
+// position), and the scroll bars appear when it is larger than the box.
+class TScrollBox : public TWinControl {
+public:
+    explicit TScrollBox(TComponent* owner);
+    ~TScrollBox() override;
+
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle style);
+    bool AutoScroll() const { return FAutoScroll; }
+    void SetAutoScroll(bool autoScroll);
+    int32_t HorzScrollPos() const;
+    void SetHorzScrollPos(int32_t pos);
+    int32_t VertScrollPos() const;
+    void SetVertScrollPos(int32_t pos);
+    // Largest scroll positions (0 when everything fits).
+    int32_t HorzScrollRange() const;
+    int32_t VertScrollRange() const;
+    // Scrolls so that control is fully visible where possible.
+    void ScrollInView(TControl* control);
+    // The size of the scrolled area.
+    TSize ContentSize() const;
+
+    int32_t ClientWidth() const override;
+    int32_t ClientHeight() const override;
+    QWidget* ClientWidget() const override;
+
+protected:
+    void ChildBoundsChanged(TControl* control) override;
+    void ApplyColor() override;
+    void ApplyBounds() override;
+    void AlignControls(TRect rect) override;
+
+private:
+    void UpdateContent();
+    int32_t FrameWidth() const;
+    QWidget* FContent;
+    TBorderStyle FBorderStyle = bsSingle;
+    bool FAutoScroll = true;
+    bool FUpdating = false;
+};
+
 // ---------------------------------------------------------------- application
 
 // Help commands.

@@ -304,6 +304,7 @@ public:
 struct TComboBox::Impl {
     TComboWidget* Combo;
     TInputLimiter* Limiter = nullptr;
+    QLineEdit* Edit = nullptr;
     std::vector<TObject*> Objects;
     int32_t Blocked = 0;
 };
@@ -466,23 +467,28 @@ void TComboBox::SetStyle(TComboBoxStyle style) {
         cb->setEditable(editable);
         if (editable) {
             QLineEdit* le = cb->lineEdit();
+            bool fresh = le != FImpl->Edit;
+            FImpl->Edit = le;
             cb->setCompleter(nullptr);
             if (!FImpl->Limiter) FImpl->Limiter = new TInputLimiter();
             FImpl->Limiter->setParent(le);
             FImpl->Limiter->Max = FMaxLength;
             FImpl->Limiter->Previous = text;
             le->setValidator(FImpl->Limiter);
-            WatchWidget(le);
-            QObject::connect(le, &QLineEdit::textEdited, le, [this](const QString&) {
-                if (!Detached() && FImpl->Blocked == 0) UserTyped();
-            });
-            QObject::connect(le, &QLineEdit::textChanged, le, [this](const QString& t) {
-                if (FImpl->Limiter) FImpl->Limiter->Previous = t;
-            });
+            if (fresh) {
+                WatchWidget(le);
+                QObject::connect(le, &QLineEdit::textEdited, le, [this](const QString&) {
+                    if (!Detached() && FImpl->Blocked == 0) UserTyped();
+                });
+                QObject::connect(le, &QLineEdit::textChanged, le, [this](const QString& t) {
+                    if (FImpl->Limiter) FImpl->Limiter->Previous = t;
+                });
+            }
             cb->setCurrentIndex(index);
             cb->setEditText(text);
         } else {
             FImpl->Limiter = nullptr;
+            FImpl->Edit = nullptr;
             cb->setCurrentIndex(index);
         }
     });

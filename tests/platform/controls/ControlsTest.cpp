@@ -1,0 +1,389 @@
+// The control tree: geometry and alignment, fonts, painting through the
+// canvas, the exception guard, mouse and key dispatch.
+#include <QImage>
+#include <QPixmap>
+
+#include "ControlsTestSupport.h"
+#include "platform/controls/ExtCtrls.h"
+#include "platform/controls/StdCtrls.h"
+
+namespace {
+
+class ControlTree : public ScriptedTest {};
+
+TEST_F(ControlTree, BoundsAndClientSize) {
+    auto form = NewForm();
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(10, 20, 150, 60);
+    EXPECT_EQ(panel->Left(), 10);
+    EXPECT_EQ(panel->Top(), 20);
+    EXPECT_EQ(panel->Width(), 150);
+    EXPECT_EQ(panel->Height(), 60);
+    EXPECT_EQ(panel->ClientWidth(), 150);
+    EXPECT_EQ(panel->BoundsRect(), Rect(10, 20, 160, 80));
+    QRect g = panel->NativeWidget()->geometry();
+    EXPECT_EQ(g, QRect(10, 20, 150, 60));
+    panel->SetWidth(-5);
+    EXPECT_EQ(panel->Width(), 0);
+    form->SetClientWidth(300);
+    form->SetClientHeight(200);
+    EXPECT_EQ(form->ClientWidth(), 300);
+    EXPECT_EQ(form->ClientHeight(), 200);
+}
+
+TEST_F(ControlTree, AlignedChildrenShareTheClientArea) {
+    auto form = NewForm(400, 300);
+    auto* top = new TPanel(form.get());
+    top->SetParent(form.get());
+    top->SetHeight(30);
+    top->SetAlign(alTop);
+    auto* bottom = new TPanel(form.get());
+    bottom->SetParent(form.get());
+    bottom->SetHeight(20);
+    bottom->SetAlign(alBottom);
+    auto* left = new TPanel(form.get());
+    left->SetParent(form.get());
+    left->SetWidth(50);
+    left->SetAlign(alLeft);
+    auto* client = new TPanel(form.get());
+    client->SetParent(form.get());
+    client->SetAlign(alClient);
+    int32_t cw = form->ClientWidth(), ch = form->ClientHeight();
+    EXPECT_EQ(top->BoundsRect(), Rect(0, 0, cw, 30));
+    EXPECT_EQ(bottom->BoundsRect(), Rect(0, ch - 20, cw, ch));
+    EXPECT_EQ(left->BoundsRect(), Rect(0, 30, 50, ch - 20));
+    EXPECT_EQ(client->BoundsRect(), Rect(50, 30, cw, ch - 20));
+    // The layout follows the form and the visibility of its parts.
+    form->SetBounds(0, 0, 500, 400);
+    EXPECT_EQ(client->Width(), form->ClientWidth() - 50);
+    top->Hide();
+    EXPECT_EQ(client->Top(), 0);
+    EXPECT_EQ(left->Top(), 0);
+}
+
+TEST_F(ControlTree, ChildrenTakeTheParentFontUntilGivenTheirOwn) {
+    auto form = NewForm();
+    form->Font()->SetName("Arial");
+    form->Font()->SetHeight(-13);
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(form.get());
+    EXPECT_TRUE(edit->ParentFont());
+    EXPECT_EQ(edit->Font()->Height(), -13);
+    form->Font()->SetHeight(-15);
+    EXPECT_EQ(edit->Font()->Height(), -15);
+    edit->Font()->SetHeight(-12);
+    EXPECT_FALSE(edit->ParentFont());
+    form->Font()->SetHeight(-20);
+    EXPECT_EQ(edit->Font()->Height(), -12);
+    EXPECT_EQ(edit->NativeWidget()->font().pixelSize(), 12);
+}
+
+TEST_F(ControlTree, FreeingAParentFreesItsChildren) {
+    auto form = NewForm();
+    auto* panel = new TPanel(nullptr);
+    panel->SetParent(form.get());
+    auto* edit = new TEdit(nullptr);
+    edit->SetParent(panel);
+    EXPECT_EQ(form->ControlCount(), 1);
+    EXPECT_EQ(panel->ControlCount(), 1);
+    delete panel;
+    EXPECT_EQ(form->ControlCount(), 0);
+    // A control owned by the form but parented elsewhere leaves the form's
+    // components when it goes.
+    auto* owned = new TEdit(form.get());
+    int32_t before = form->ComponentCount();
+    delete owned;
+    EXPECT_EQ(form->ComponentCount(), before - 1);
+}
+
+// ---------------------------------------------------------------- painting
+
+TEST_F(ControlTree, CanvasDrawsOnTheControlWhilePainting) {
+    auto form = NewForm();
+    auto* box = new TPaintBox(form.get());
+    box->SetParent(form.get());
+    box->SetBounds(5, 5, 40, 30);
+    box->OnPaint = [box](TObject*) {
+        box->Canvas()->Brush()->SetColor(clRed);
+        box->Canvas()->FillRect(Rect(0, 0, 20, 30));
+        box->Canvas()->Brush()->SetColor(clBlue);
+        box->Canvas()->FillRect(Rect(20, 0, 40, 30));
+    };
+    QImage img = box->NativeWidget()->grab().toImage();
+    EXPECT_EQ(img.pixelColor(5, 10), QColor(255, 0, 0));
+    EXPECT_EQ(img.pixelColor(30, 10), QColor(0, 0, 255));
+    EXPECT_GE(box->PaintCount(), 1);
+    // Outside painting the canvas draws nothing and does not fail.
+    box->Canvas()->FillRect(Rect(0, 0, 10, 10));
+    EXPECT_GT(box->Canvas()->TextWidth("Hello"), 0);
+}
+
+TEST_F(ControlTree, EveryPaintStartsWithAFreshDeviceContext) {
+    auto form = NewForm();
+    auto* box = new TPaintBox(form.get());
+    box->SetParent(form.get());
+    std::vector<int> modes;
+    std::vector<TPoint> origins;
+    box->OnPaint = [&](TObject*) {
+        modes.push_back(box->Canvas()->GetMapMode());
+        origins.push_back(box->Canvas()->GetViewportOrg());
+        box->Canvas()->SetMapMode(MM_LOMETRIC);
+        box->Canvas()->SetViewportOrgEx(10, 10);
+    };
+    box->NativeWidget()->grab();
+    box->NativeWidget()->grab();
+    ASSERT_EQ(modes.size(), 2u);
+    EXPECT_EQ(modes[1], MM_TEXT);
+    EXPECT_EQ(origins[1], Point(0, 0));
+}
+
+TEST_F(ControlTree, APaintThatResizesItsControlSettles) {
+    auto form = NewForm();
+    auto* box = new TPaintBox(form.get());
+    box->SetParent(form.get());
+    box->SetBounds(0, 0, 10, 10);
+    // As the barcode control does: every paint sets the size it drew.
+    box->OnPaint = [box](TObject*) { box->SetBounds(box->Left(), box->Top(), 120, 45); };
+    form->Show();
+    Process();
+    Process();
+    int32_t count = box->PaintCount();
+    EXPECT_GE(count, 1);
+    EXPECT_EQ(box->Width(), 120);
+    EXPECT_EQ(box->Height(), 45);
+    EXPECT_EQ(box->NativeWidget()->size(), QSize(120, 45));
+    Process();
+    Process();
+    EXPECT_EQ(box->PaintCount(), count) << "painting must stop once the size holds";
+    box->Invalidate();
+    Process();
+    EXPECT_GT(box->PaintCount(), count);
+}
+
+// ---------------------------------------------------------------- the guard
+
+TEST_F(ControlTree, APaintErrorIsReportedOnceUntilAPaintSucceeds) {
+    auto form = NewForm();
+    auto* box = new TPaintBox(form.get());
+    box->SetParent(form.get());
+    bool fail = true;
+    box->OnPaint = [&](TObject*) {
+        if (fail) throw EOverflow("BarcoLL: Code128 error");
+    };
+    dialogs->AnswerMessageBox(IDOK);
+    for (int i = 0; i < 5; ++i) {
+        box->NativeWidget()->grab();
+        Process();
+    }
+    ASSERT_EQ(dialogs->Messages().size(), 1u);
+    EXPECT_EQ(dialogs->Messages()[0], "BarcoLL: Code128 error.");
+    EXPECT_EQ(dialogs->Log()[0].Flags, MB_OK | MB_ICONSTOP);
+    EXPECT_EQ(dialogs->Log()[0].Caption, Application->Title());
+    fail = false;
+    box->NativeWidget()->grab();
+    fail = true;
+    dialogs->AnswerMessageBox(IDOK);
+    box->NativeWidget()->grab();
+    box->NativeWidget()->grab();
+    Process();
+    EXPECT_EQ(dialogs->Messages().size(), 2u);
+}
+
+TEST_F(ControlTree, AClickHandlerErrorIsShownAndTheProgramGoesOn) {
+    auto form = NewForm();
+    auto* button = new TButton(form.get());
+    button->SetParent(form.get());
+    int clicks = 0;
+    button->OnClick = [&](TObject*) {
+        ++clicks;
+        throw EConvertError(FmtMsg(SysConst::SInvalidInteger, "abc"));
+    };
+    form->Show();
+    Process();
+    dialogs->AnswerMessageBox(IDOK).AnswerMessageBox(IDOK);
+    QTest::mouseClick(button->NativeWidget(), Qt::LeftButton);
+    QTest::mouseClick(button->NativeWidget(), Qt::LeftButton);
+    EXPECT_EQ(clicks, 2);
+    ASSERT_EQ(dialogs->Messages().size(), 2u);
+    EXPECT_EQ(dialogs->Messages()[0], "'abc' is not a valid integer value.");
+}
+
+TEST_F(ControlTree, TheErrorBoxKeepsAFinalPunctuationMark) {
+    struct {
+        const char* Message;
+        const char* Shown;
+    } rows[] = {{"Bar_HeightPercent must be in the range 20..200!", "Bar_HeightPercent must be in the range 20..200!"},
+                {"Label template created.", "Label template created."},
+                {"Unable to write to /x/varsona.ini", "Unable to write to /x/varsona.ini."},
+                {"", ""}};
+    for (auto& r : rows) {
+        SCOPED_TRACE(r.Message);
+        dialogs->Clear();
+        dialogs->AnswerMessageBox(IDOK);
+        Application->ShowException(Exception(r.Message));
+        ASSERT_EQ(dialogs->Messages().size(), 1u);
+        EXPECT_EQ(dialogs->Messages()[0], r.Shown);
+    }
+}
+
+TEST_F(ControlTree, GuardReportsStdExceptionsAndKeepsAbortSilent) {
+    dialogs->AnswerMessageBox(IDOK);
+    EXPECT_FALSE(GuardedCall(nullptr, [] { throw std::runtime_error("disk full"); }));
+    EXPECT_FALSE(GuardedCall(nullptr, [] { throw EAbort("quiet"); }));
+    EXPECT_TRUE(GuardedCall(nullptr, [] {}));
+    ASSERT_EQ(dialogs->Messages().size(), 1u);
+    EXPECT_EQ(dialogs->Messages()[0], "disk full.");
+}
+
+TEST_F(ControlTree, OnExceptionReplacesTheErrorBox) {
+    std::string seen;
+    Application->OnException = [&](TObject*, const Exception& e) { seen = e.Message(); };
+    GuardedCall(nullptr, [] { throw EOverflow("boom"); });
+    Application->OnException = nullptr;
+    EXPECT_EQ(seen, "boom");
+    EXPECT_TRUE(dialogs->Log().empty());
+}
+
+// ---------------------------------------------------------------- mouse
+
+TEST_F(ControlTree, MouseEventsAndClicksInOrder) {
+    auto form = NewForm();
+    auto* box = new TPaintBox(form.get());
+    box->SetParent(form.get());
+    box->SetBounds(10, 10, 50, 50);
+    std::vector<std::string> events;
+    box->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState s, int32_t x, int32_t y) {
+        events.push_back("down " + std::to_string(b) + " " + std::to_string(x) + "," + std::to_string(y) +
+                         ((s & ssDouble) ? " dbl" : "") + ((s & ssShift) ? " shift" : ""));
+    };
+    box->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int32_t x, int32_t y) { events.push_back("up"); };
+    box->OnClick = [&](TObject*) { events.push_back("click"); };
+    box->OnDblClick = [&](TObject*) { events.push_back("dblclick"); };
+    form->Show();
+    Process();
+    QTest::mouseClick(box->NativeWidget(), Qt::LeftButton, Qt::ShiftModifier, QPoint(7, 9));
+    EXPECT_EQ(events, (std::vector<std::string>{"down 0 7,9 shift", "click", "up"}));
+    events.clear();
+    QTest::mouseDClick(box->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 4));
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_NE(std::find(events.begin(), events.end(), "dblclick"), events.end());
+    EXPECT_NE(std::find(events.begin(), events.end(), "down 0 3,4 dbl"), events.end());
+    events.clear();
+    QTest::mouseClick(box->NativeWidget(), Qt::RightButton, Qt::NoModifier, QPoint(1, 1));
+    EXPECT_EQ(events, (std::vector<std::string>{"down 1 1,1", "up"}));
+}
+
+TEST_F(ControlTree, ClickIsASubroutineCall) {
+    auto form = NewForm();
+    auto* label = new TLabel(form.get());
+    label->SetParent(form.get());
+    label->Hide();
+    int n = 0;
+    label->OnClick = [&](TObject*) { ++n; };
+    label->Click();
+    EXPECT_EQ(n, 1);
+}
+
+// ---------------------------------------------------------------- keys
+
+TEST_F(ControlTree, KeyPreviewLetsTheFormSeeKeysFirst) {
+    auto form = NewForm();
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(form.get());
+    std::vector<std::string> seen;
+    form->OnKeyDown = [&](TObject* s, Word& key, TShiftState) {
+        seen.push_back("form down " + std::to_string(key));
+        if (key == 'X') key = 0;
+    };
+    form->OnKeyUp = [&](TObject*, Word& key, TShiftState) { seen.push_back("form up " + std::to_string(key)); };
+    edit->OnKeyDown = [&](TObject*, Word& key, TShiftState) { seen.push_back("edit down " + std::to_string(key)); };
+    edit->OnKeyUp = [&](TObject*, Word& key, TShiftState) { seen.push_back("edit up " + std::to_string(key)); };
+    form->Show();
+    Process();
+    QTest::keyClick(edit->NativeWidget(), Qt::Key_A);
+    EXPECT_EQ(seen, (std::vector<std::string>{"edit down 65", "edit up 65"}));
+    seen.clear();
+    form->SetKeyPreview(true);
+    QTest::keyClick(edit->NativeWidget(), Qt::Key_A);
+    EXPECT_EQ(seen, (std::vector<std::string>{"form down 65", "edit down 65", "form up 65", "edit up 65"}));
+    seen.clear();
+    // A key the form takes never reaches the edit's handler; the typed
+    // character still arrives, as on the platform.
+    QTest::keyClick(edit->NativeWidget(), Qt::Key_X);
+    EXPECT_EQ(seen.front(), "form down 88");
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), "edit down 88"), 0);
+    EXPECT_EQ(edit->Text(), "aax");
+}
+
+TEST_F(ControlTree, KeyDownTakingTheKeyStopsItsAction) {
+    auto form = NewForm();
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(form.get());
+    edit->SetText("abc");
+    edit->SetSelStart(0);
+    edit->OnKeyDown = [](TObject*, Word& key, TShiftState) {
+        if (key == VK_DELETE) key = 0;
+    };
+    form->Show();
+    Process();
+    QTest::keyClick(edit->NativeWidget(), Qt::Key_Delete);
+    EXPECT_EQ(edit->Text(), "abc");
+    edit->OnKeyDown = nullptr;
+    QTest::keyClick(edit->NativeWidget(), Qt::Key_Delete);
+    EXPECT_EQ(edit->Text(), "bc");
+}
+
+TEST_F(ControlTree, KeyHandlerErrorsAreReported) {
+    auto form = NewForm();
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(form.get());
+    edit->OnKeyUp = [](TObject*, Word&, TShiftState) { throw EInvalidOperation("Cannot focus a disabled or invisible window"); };
+    form->Show();
+    Process();
+    dialogs->AnswerMessageBox(IDOK);
+    QTest::keyClick(edit->NativeWidget(), Qt::Key_1);
+    EXPECT_EQ(edit->Text(), "1");
+    ASSERT_EQ(dialogs->Messages().size(), 1u);
+    EXPECT_EQ(dialogs->Messages()[0], "Cannot focus a disabled or invisible window.");
+}
+
+TEST_F(ControlTree, EnterAndExitFollowTheFocus) {
+    auto form = NewForm();
+    auto* a = new TEdit(form.get());
+    a->SetParent(form.get());
+    auto* b = new TEdit(form.get());
+    b->SetParent(form.get());
+    b->SetTop(40);
+    std::vector<std::string> seen;
+    a->OnEnter = [&](TObject*) { seen.push_back("enter a"); };
+    a->OnExit = [&](TObject*) { seen.push_back("exit a"); };
+    b->OnEnter = [&](TObject*) { seen.push_back("enter b"); };
+    ShowActive(*form);
+    a->SetFocus();
+    Process();
+    b->SetFocus();
+    Process();
+    if (!QApplication::focusWidget()) GTEST_SKIP() << "the offscreen platform gave no window focus";
+    EXPECT_EQ(seen, (std::vector<std::string>{"enter a", "exit a", "enter b"}));
+    EXPECT_EQ(form->ActiveControl(), b);
+    EXPECT_TRUE(b->Focused());
+}
+
+TEST_F(ControlTree, FocusingAControlOfAHiddenFormFails) {
+    auto form = NewForm();
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(form.get());
+    try {
+        edit->SetFocus();
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidOperation& e) {
+        EXPECT_STREQ(e.Message().c_str(), FormsConst::SCannotFocus);
+    }
+    form->Show();
+    Process();
+    edit->Hide();
+    EXPECT_THROW(edit->SetFocus(), EInvalidOperation);
+}
+
+}  // namespace

@@ -1,0 +1,368 @@
+// Forms (creation, showing, closing, modal forms answered through the
+// scripted service, default and cancel buttons), the screen, the scroll box.
+#include <QCursor>
+#include <QFontDatabase>
+#include <QScrollArea>
+
+#include "ControlsTestSupport.h"
+#include "platform/controls/ExtCtrls.h"
+#include "platform/controls/StdCtrls.h"
+
+namespace {
+
+class Forms : public ScriptedTest {};
+
+// A form built in code as its resource declares it, with a create handler.
+class TDialogForm : public TForm {
+public:
+    explicit TDialogForm(TComponent* owner) : TForm(owner) {
+        SetCaption("Image Captions");
+        SetBorderStyle(bsSingle);
+        SetClientWidth(342);
+        SetClientHeight(215);
+        Edit = new TEdit(this);
+        Edit->SetParent(this);
+        Edit->SetBounds(10, 10, 200, 21);
+        Ok = new TButton(this);
+        Ok->SetParent(this);
+        Ok->SetCaption("&Save");
+        Ok->SetBounds(10, 180, 75, 25);
+        Ok->SetDefault(true);
+        Ok->SetModalResult(mrOk);
+        Cancel = new TButton(this);
+        Cancel->SetParent(this);
+        Cancel->SetCaption("&Close");
+        Cancel->SetBounds(100, 180, 75, 25);
+        Cancel->SetCancel(true);
+        Cancel->SetModalResult(mrCancel);
+        OnCreate = [this](TObject*) { Log.push_back("create"); };
+        OnShow = [this](TObject*) { Log.push_back("show"); };
+        OnHide = [this](TObject*) { Log.push_back("hide"); };
+        OnClose = [this](TObject*, TCloseAction& action) {
+            Log.push_back("close");
+            action = CloseAction;
+        };
+        OnCloseQuery = [this](TObject*, bool& canClose) {
+            Log.push_back("query");
+            canClose = CanClose;
+        };
+    }
+    TEdit* Edit;
+    TButton* Ok;
+    TButton* Cancel;
+    std::vector<std::string> Log;
+    TCloseAction CloseAction = caHide;
+    bool CanClose = true;
+};
+
+TEST_F(Forms, CreateHandlerRunsOnceInsideCreation) {
+    std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
+    EXPECT_EQ(form->Log, (std::vector<std::string>{"create"}));
+    EXPECT_TRUE(form->Created());
+    form->DoCreate();
+    EXPECT_EQ(form->Log.size(), 1u);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_EQ(form->ClientWidth(), 342);
+    EXPECT_EQ(form->ClientHeight(), 215);
+    EXPECT_EQ(form->NativeWidget()->windowTitle(), QString("Image Captions"));
+}
+
+class TFailingForm : public TForm {
+public:
+    explicit TFailingForm(TComponent* owner) : TForm(owner) {
+        SetVisible(true);
+        Edit = new TEdit(this);
+        Edit->SetParent(this);
+        Edit->SetText("01234567890");
+        OnCreate = [this](TObject*) {
+            Steps.push_back("font");
+            int32_t type = StrToInt("abc");  // a non-numeric "bctype"
+            Steps.push_back("type " + IntToStr(type));
+        };
+    }
+    TEdit* Edit;
+    std::vector<std::string> Steps;
+};
+
+TEST_F(Forms, AnErrorInTheCreateHandlerIsShownAndTheFormStillOpens) {
+    dialogs->AnswerMessageBox(IDOK);
+    std::unique_ptr<TFailingForm> form(TForm::Create<TFailingForm>(nullptr));
+    EXPECT_EQ(form->Steps, (std::vector<std::string>{"font"}));
+    ASSERT_EQ(dialogs->Messages().size(), 1u);
+    EXPECT_EQ(dialogs->Messages()[0], "'abc' is not a valid integer value.");
+    EXPECT_TRUE(form->Visible());
+    EXPECT_TRUE(form->NativeWidget()->isVisible());
+    EXPECT_EQ(form->Edit->Text(), "01234567890");
+}
+
+TEST_F(Forms, AFormMadeVisibleInItsConstructorShowsAfterItsCreateHandler) {
+    std::vector<std::string> order;
+    struct TVisibleForm : TForm {
+        TVisibleForm(std::vector<std::string>& order) : TForm(nullptr) {
+            SetVisible(true);
+            OnCreate = [&order, this](TObject*) {
+                order.push_back(NativeWidget()->isVisible() ? "create while shown" : "create");
+            };
+            OnShow = [&order](TObject*) { order.push_back("show"); };
+        }
+    };
+    std::unique_ptr<TVisibleForm> form(TForm::Create<TVisibleForm>(order));
+    EXPECT_EQ(order, (std::vector<std::string>{"create", "show"}));
+}
+
+TEST_F(Forms, AFormBuiltDirectlyCompletesOnTheNextPass) {
+    TForm form(nullptr);
+    int created = 0;
+    form.OnCreate = [&](TObject*) { ++created; };
+    form.Show();
+    EXPECT_FALSE(form.NativeWidget()->isVisible());
+    Process();
+    EXPECT_EQ(created, 1);
+    EXPECT_TRUE(form.NativeWidget()->isVisible());
+}
+
+TEST_F(Forms, ShowHideAndCloseRunTheirEvents) {
+    std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
+    form->Show();
+    form->Show();
+    form->Close();
+    EXPECT_EQ(form->Log, (std::vector<std::string>{"create", "show", "query", "close", "hide"}));
+    EXPECT_FALSE(form->Visible());
+    form->Log.clear();
+    form->Show();
+    form->CanClose = false;
+    form->Close();
+    EXPECT_TRUE(form->Visible());
+    form->CanClose = true;
+    form->CloseAction = caNone;
+    form->Close();
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(form->Log, (std::vector<std::string>{"show", "query", "query", "close"}));
+}
+
+TEST_F(Forms, TheWindowsCloseButtonClosesTheForm) {
+    std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
+    form->Show();
+    Process();
+    form->NativeWidget()->close();
+    Process();
+    EXPECT_FALSE(form->Visible());
+    EXPECT_NE(std::find(form->Log.begin(), form->Log.end(), "close"), form->Log.end());
+}
+
+TEST_F(Forms, CloseWithCaFreeReleasesTheForm) {
+    auto* form = TForm::Create<TDialogForm>(nullptr);
+    bool destroyed = false;
+    form->OnDestroy = [&](TObject*) { destroyed = true; };
+    form->CloseAction = caFree;
+    form->Show();
+    form->Close();
+    EXPECT_FALSE(destroyed);
+    Process();
+    EXPECT_TRUE(destroyed);
+}
+
+TEST_F(Forms, ScreenCenterPlacesTheFormOnItsFirstShow) {
+    std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
+    form->SetPosition(poScreenCenter);
+    form->Show();
+    EXPECT_EQ(form->Left(), (Screen->Width() - form->Width()) / 2);
+    EXPECT_EQ(form->Top(), (Screen->Height() - form->Height()) / 2);
+}
+
+// ---------------------------------------------------------------- modal forms
+
+TEST_F(Forms, EnterClicksTheDefaultButtonOfAModalForm) {
+    std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
+    dialogs->AnswerModal([](TForm& f) {
+        auto& d = static_cast<TDialogForm&>(f);
+        EXPECT_TRUE(d.Visible());
+        EXPECT_TRUE(d.Modal());
+        QTest::keyClicks(d.Edit->NativeWidget(), "Hello");
+        QTest::keyClick(d.Edit->NativeWidget(), Qt::Key_Return);
+    });
+    EXPECT_EQ(form->ShowModal(), mrOk);
+    EXPECT_EQ(form->Edit->Text(), "Hello");
+    EXPECT_FALSE(form->Visible());
+    EXPECT_FALSE(form->Modal());
+    EXPECT_EQ(dialogs->Log().back().Kind, TDialogKind::ShowModal);
+    EXPECT_EQ(dialogs->Log().back().Caption, "Image Captions");
+}
+
+TEST_F(Forms, EscapeClicksTheCancelButton) {
+    std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
+    int cancelClicks = 0;
+    form->Cancel->OnClick = [&](TObject*) { ++cancelClicks; };
+    dialogs->AnswerModal([](TForm& f) {
+        QTest::keyClick(static_cast<TDialogForm&>(f).Edit->NativeWidget(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+    EXPECT_EQ(cancelClicks, 1);
+}
+
+TEST_F(Forms, AButtonsModalResultClosesTheModalForm) {
+    std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
+    form->Ok->SetModalResult(mrYes);
+    dialogs->AnswerModal([](TForm& f) {
+        QTest::mouseClick(static_cast<TDialogForm&>(f).Ok->NativeWidget(), Qt::LeftButton);
+    });
+    EXPECT_EQ(form->ShowModal(), mrYes);
+    EXPECT_EQ(form->Log, (std::vector<std::string>{"create", "show", "query", "close", "hide"}));
+    // A reply that only names the result, as a user closing the window.
+    dialogs->AnswerModal(mrAbort);
+    EXPECT_EQ(form->ShowModal(), mrAbort);
+    dialogs->AnswerModal(std::function<void(TForm&)>{});
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+}
+
+TEST_F(Forms, CloseOnAModalFormAnswersCancel) {
+    std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
+    dialogs->AnswerModal([](TForm& f) { f.Close(); });
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+}
+
+TEST_F(Forms, AVisibleFormCannotBecomeModal) {
+    std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
+    form->Show();
+    try {
+        form->ShowModal();
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidOperation& e) {
+        EXPECT_STREQ(e.Message().c_str(), FormsConst::SCannotShowModal);
+    }
+}
+
+TEST_F(Forms, TheFocusedButtonAnswersEnter) {
+    std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
+    int okClicks = 0, cancelClicks = 0;
+    form->Ok->OnClick = [&](TObject*) { ++okClicks; };
+    form->Cancel->OnClick = [&](TObject*) { ++cancelClicks; };
+    form->Ok->SetModalResult(mrNone);
+    form->Cancel->SetModalResult(mrNone);
+    ShowActive(*form);
+    form->Cancel->SetFocus();
+    Process();
+    if (!form->Cancel->Focused()) GTEST_SKIP() << "the offscreen platform gave no window focus";
+    QTest::keyClick(form->Cancel->NativeWidget(), Qt::Key_Return);
+    EXPECT_EQ(cancelClicks, 1);
+    EXPECT_EQ(okClicks, 0);
+    // Elsewhere Enter goes to the default button.
+    form->Edit->SetFocus();
+    Process();
+    QTest::keyClick(form->Edit->NativeWidget(), Qt::Key_Return);
+    EXPECT_EQ(okClicks, 1);
+}
+
+TEST_F(Forms, DefaultAndCancelButtonsOfAModelessForm) {
+    std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
+    int okClicks = 0, cancelClicks = 0;
+    form->Ok->OnClick = [&](TObject*) { ++okClicks; };
+    form->Cancel->OnClick = [&](TObject*) { ++cancelClicks; };
+    form->Show();
+    QTest::keyClick(form->Edit->NativeWidget(), Qt::Key_Return);
+    QTest::keyClick(form->Edit->NativeWidget(), Qt::Key_Escape);
+    EXPECT_EQ(okClicks, 1);
+    EXPECT_EQ(cancelClicks, 1);
+    // A hidden or disabled default button does not answer.
+    form->Ok->SetEnabled(false);
+    QTest::keyClick(form->Edit->NativeWidget(), Qt::Key_Return);
+    EXPECT_EQ(okClicks, 1);
+    // Modifiers are no dialog keys.
+    form->Cancel->SetCancel(true);
+    QTest::keyClick(form->Edit->NativeWidget(), Qt::Key_Escape, Qt::ShiftModifier);
+    EXPECT_EQ(cancelClicks, 1);
+}
+
+// ---------------------------------------------------------------- screen
+
+TEST_F(Forms, ScreenFontsStartWithDefaultThenTheFamiliesSorted) {
+    TStrings* fonts = Screen->Fonts();
+    ASSERT_GT(fonts->Count(), 1);
+    EXPECT_EQ(fonts->Get(0), "Default");
+    for (int32_t i = 2; i < fonts->Count(); ++i) {
+        SCOPED_TRACE(fonts->Get(i));
+        EXPECT_LE(CompareText(fonts->Get(i - 1), fonts->Get(i)), 0);
+    }
+    QStringList families = QFontDatabase::families();
+    EXPECT_EQ(fonts->Count(), families.size() + (families.contains("Default") ? 0 : 1));
+    EXPECT_GE(fonts->IndexOf("Liberation Sans"), 1) << "fonts-liberation is part of the set-up";
+}
+
+TEST_F(Forms, ScreenCursorOverridesEveryControl) {
+    Screen->SetCursor(crAppStart);
+    EXPECT_EQ(Screen->Cursor(), crAppStart);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    Screen->SetCursor(crHourGlass);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    Screen->SetCursor(crDefault);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Forms, ScreenKnowsTheForms) {
+    int32_t before = Screen->FormCount();
+    {
+        auto form = NewForm();
+        EXPECT_EQ(Screen->FormCount(), before + 1);
+    }
+    EXPECT_EQ(Screen->FormCount(), before);
+    EXPECT_GT(Screen->Width(), 0);
+    EXPECT_GT(Screen->Height(), 0);
+}
+
+// ---------------------------------------------------------------- scroll box
+
+TEST_F(Forms, ScrollBoxScrollsItsChildren) {
+    auto form = NewForm(400, 300);
+    auto* box = new TScrollBox(form.get());
+    box->SetParent(form.get());
+    box->SetAlign(alClient);
+    box->SetColor(clWhite);
+    auto* child = new TPanel(form.get());
+    child->SetParent(box);
+    child->SetBounds(35, 32, 100, 50);
+    form->Show();
+    Process();
+    EXPECT_EQ(box->HorzScrollRange(), 0);
+    EXPECT_EQ(box->VertScrollRange(), 0);
+    // A child that grows past the box makes it scroll.
+    child->SetBounds(35, 32, 900, 700);
+    Process();
+    EXPECT_GE(box->ContentSize().cx, 935);
+    EXPECT_GE(box->ContentSize().cy, 732);
+    EXPECT_GT(box->HorzScrollRange(), 0);
+    EXPECT_GT(box->VertScrollRange(), 0);
+    QWidget* viewport = static_cast<QScrollArea*>(box->NativeWidget())->viewport();
+    EXPECT_EQ(child->NativeWidget()->mapTo(viewport, QPoint(0, 0)), QPoint(35, 32));
+    box->SetVertScrollPos(100);
+    box->SetHorzScrollPos(20);
+    EXPECT_EQ(box->VertScrollPos(), 100);
+    EXPECT_EQ(child->NativeWidget()->mapTo(viewport, QPoint(0, 0)), QPoint(15, -68));
+    // Positions stay those of the scrolled area.
+    EXPECT_EQ(child->Left(), 35);
+    EXPECT_EQ(child->Top(), 32);
+    // Shrinking again removes the scroll bars.
+    child->SetBounds(35, 32, 50, 20);
+    Process();
+    EXPECT_EQ(box->VertScrollRange(), 0);
+}
+
+TEST_F(Forms, ScrollInViewBringsAChildIntoSight) {
+    auto form = NewForm(300, 200);
+    auto* box = new TScrollBox(form.get());
+    box->SetParent(form.get());
+    box->SetBounds(0, 0, 200, 150);
+    auto* far = new TPanel(form.get());
+    far->SetParent(box);
+    far->SetBounds(20, 600, 50, 30);
+    form->Show();
+    Process();
+    box->ScrollInView(far);
+    Process();
+    QWidget* viewport = static_cast<QScrollArea*>(box->NativeWidget())->viewport();
+    QPoint at = far->NativeWidget()->mapTo(viewport, QPoint(0, 0));
+    EXPECT_GE(at.y(), 0);
+    EXPECT_LE(at.y() + 30, viewport->height());
+}
+
+}  // namespace
