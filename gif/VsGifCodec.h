@@ -80,24 +80,24 @@ private:
 
 // ---------------------------------------------------------------- encoders
 
-// The LZW encoder's string table: 8009 slots of (key shl 12) or code, where
-// key = (prefix shl 8) or pixel; a slot with all upper 20 bits set is empty.
+// The LZW encoder's string table: one block of 8192 slots of (key shl 12) or
+// code, where key = (prefix shl 8) or pixel; a slot with all upper 20 bits
+// set is empty, so one fill clears it. A power of two keeps the slot of a key
+// to a shift, an xor and a mask, which is most of the encoder's time.
 class THashTable final : public TObject {
 public:
-    static constexpr int32_t Size = 8009;
+    static constexpr int32_t Size = 8192;
     THashTable() { Clear(); }
     void Clear();
     // False when the probe path has no free slot left.
     bool InsertCode(uint32_t key, int32_t code);
     int32_t FindCode(uint32_t key) const;
 
-    static int32_t SlotOf(uint32_t key) { return static_cast<int32_t>((key ^ (key >> 4)) % Size); }
-    static int32_t NextSlot(int32_t h) {
-        h -= Size - h;
-        return h < 0 ? h + Size : h;
-    }
-    // Longest probe path: the order of 2 modulo 8009, plus the step from 0.
-    static constexpr int32_t MaxProbes = 4005;
+    static int32_t SlotOf(uint32_t key) { return static_cast<int32_t>((key ^ (key >> 7)) & (Size - 1)); }
+    // One slot down, from 0 to the last: the path passes every slot, so it
+    // ends without a free slot only in a full table.
+    static int32_t NextSlot(int32_t h) { return (h - 1) & (Size - 1); }
+    static constexpr int32_t MaxProbes = Size;
     uint32_t* Slots() { return FSlots; }
 
 private:
@@ -157,6 +157,7 @@ protected:
     void EncodePixels() override;
 
 private:
+    [[gnu::noinline]] void AddString(uint32_t prefix, uint32_t key, int32_t slot);
     std::unique_ptr<THashTable> FHashTable;
     int32_t FNextCode = 0;
 };

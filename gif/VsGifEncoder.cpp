@@ -155,6 +155,18 @@ void TLZWEncoder::ResetCodes() {
     FNextCode = FClearCode + 2;
 }
 
+// A string not in the table: its prefix goes out, the new string is added,
+// or the table starts over when it is full.
+void TLZWEncoder::AddString(uint32_t prefix, uint32_t key, int32_t slot) {
+    PutCode(static_cast<int32_t>(prefix));
+    if (FNextCode >= 4095 || slot < 0)
+        ResetCodes();
+    else {
+        FHashTable->Slots()[slot] = (key << 12) | static_cast<uint32_t>(FNextCode);
+        ++FNextCode;
+    }
+}
+
 void TLZWEncoder::EncodePixels() {
     FHashTable = std::make_unique<THashTable>();
     struct Free {
@@ -164,46 +176,53 @@ void TLZWEncoder::EncodePixels() {
     FNextCode = FClearCode + 2;
     ResetCodes();
 
-    uint32_t* slots = FHashTable->Slots();
+    const uint32_t* const slots = FHashTable->Slots();
     const bool check = FColorCount < 256;
     const uint32_t colors = static_cast<uint32_t>(FColorCount);
-    bool first = true;
-    uint32_t prefix = 0;
-    ForEachRow([&](const uint8_t* p) {
-        const uint8_t* end = p + FWidth;
-        if (first) {
-            if (check && *p >= colors) ColorError();
-            prefix = *p++;
-            first = false;
-        }
-        for (; p < end; ++p) {
-            const uint32_t pixel = *p;
-            if (check && pixel >= colors) ColorError();
-            const uint32_t key = (prefix << 8) | pixel;
-            int32_t h = THashTable::SlotOf(key);
-            int32_t probes = 0;
-            uint32_t slot;
-            // Walk the probe path to the key or the first free slot.
-            while ((slot = slots[h]) >> 12 != 0xFFFFF) {
-                if ((slot >> 12) == key) break;
-                if (++probes == THashTable::MaxProbes) break;
-                h = THashTable::NextSlot(h);
+    std::vector<const uint8_t*> rows;
+    rows.reserve(static_cast<size_t>(FHeight));
+    ForEachRow([&](const uint8_t* row) { rows.push_back(row); });
+
+    uint32_t prefix = *rows[0];
+    if (check && prefix >= colors) ColorError();
+    const uint8_t* p = rows[0] + 1;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (r > 0) p = rows[r];
+        const uint8_t* const end = rows[r] + FWidth;
+        while (p < end) {
+            // Strings found at the first slot: the common case, kept tight.
+            // Their pixels were checked when the string was added.
+            uint32_t key, slot;
+            int32_t h;
+            for (;;) {
+                key = (prefix << 8) | *p;
+                h = THashTable::SlotOf(key);
+                slot = slots[h];
+                if ((slot >> 12) != key) break;
+                prefix = slot & 0xFFF;
+                if (++p == end) break;
             }
-            if ((slot >> 12) == key) {
+            if (p == end) break;
+            const uint32_t pixel = *p++;
+            if (check && pixel >= colors) ColorError();
+            // Walk the probe path to the key or the first free slot.
+            int32_t probes = 1;
+            while ((slot >> 12) != key && (slot >> 12) != 0xFFFFF) {
+                if (probes++ == THashTable::MaxProbes) {
+                    h = -1;
+                    break;
+                }
+                h = THashTable::NextSlot(h);
+                slot = slots[h];
+            }
+            if (h >= 0 && (slot >> 12) == key) {
                 prefix = slot & 0xFFF;
                 continue;
             }
-            PutCode(static_cast<int32_t>(prefix));
+            AddString(prefix, key, h);
             prefix = pixel;
-            if (FNextCode >= 4095 || probes == THashTable::MaxProbes) {
-                // Table full, or no free slot on this path: start over.
-                ResetCodes();
-            } else {
-                slots[h] = (key << 12) | static_cast<uint32_t>(FNextCode);
-                ++FNextCode;
-            }
         }
-    });
+    }
     PutCode(static_cast<int32_t>(prefix));
 }
 
