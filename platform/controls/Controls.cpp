@@ -319,9 +319,12 @@ bool TControlBinding::KeyPress(QWidget* watched, QKeyEvent* event) {
     TShiftState shift = ShiftFromQt(event->modifiers());
     Word key = VirtualKeyFromQt(event->key());
     if (event->key() == Qt::Key_Backtab) shift |= ssShift;
+    const Word pressed = key;
     bool command = false;
     bool keyConsumed = key != 0 && wc->DispatchKeyDown(key, shift, &command);
     if (!guard || !FControl) return true;
+    // A control that takes Tab itself (a grid) keeps the focus.
+    if (pressed == VK_TAB && wc->HandlesKey(VK_TAB, shift)) return true;
     // Shortcuts and dialog keys end here; Tab is left to Qt's focus chain.
     if (command) return keyConsumed;
     QString text = event->text();

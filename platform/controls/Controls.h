@@ -419,6 +419,8 @@ public:
     // Entry points of the event binding. A True result means the key was
     // consumed (the control or the form's preview set it to 0, or it was a
     // shortcut or a dialog key).
+    // True for keys the control handles itself (see WantsKey).
+    bool HandlesKey(Word key, TShiftState shift) const { return WantsKey(key, shift); }
     // command: set when the key was a shortcut, a dialog key or Tab (no
     // character follows it).
     bool DispatchKeyDown(Word& key, TShiftState shift, bool* command = nullptr);

@@ -55,6 +55,13 @@ void InstallPostRoutine() {
     // go: the forms the application owns must be freed by then.
     qAddPostRoutine(DestroyApplicationObjects);
     qApp->setQuitOnLastWindowClosed(false);
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp, [](Qt::ApplicationState state) {
+        if (!Application) return;
+        if (state == Qt::ApplicationActive && Application->OnActivate)
+            GuardedCall(Application, [] { Application->OnActivate(Application); });
+        else if (state != Qt::ApplicationActive && Application->OnDeactivate)
+            GuardedCall(Application, [] { Application->OnDeactivate(Application); });
+    });
 }
 
 TApplication& ApplicationInstance() {
@@ -294,12 +301,13 @@ void TForm::ApplyVisible() {
                 if (Visible()) {
                     w->show();
                     RaiseWindow(w);
+                    Screen->ActivateForm(this);
                 }
             }
         } else if (w->isVisible()) {
             DoHide();
             w->hide();
-            if (FActive) WindowActivated(false);
+            Screen->FormHidden(this);
         }
     } catch (...) {
         FInShowChange = false;
@@ -493,18 +501,29 @@ void TForm::ActiveControlChanged(TWinControl* control) {
 }
 
 void TForm::WindowActivated(bool active) {
+    // The window system's view: only a form that it activates counts (a
+    // window losing activation to another program changes nothing here).
+    if (active && Visible() && !ModalBlocked()) Screen->ActivateForm(this);
+}
+
+bool TForm::ModalBlocked() const {
+    for (int32_t i = 0; i < Screen->FormCount(); ++i) {
+        TForm* f = Screen->Forms(i);
+        if (f != this && f->Modal() && f->Visible()) return true;
+    }
+    return false;
+}
+
+void TForm::ActivationChanged(bool active) {
     if (active == FActive) return;
     FActive = active;
-    if (active) {
-        Screen->SetActiveForm(this);
-        GuardedCall(this, [this] {
+    GuardedCall(this, [this, active] {
+        if (active) {
             if (OnActivate) OnActivate(this);
-        });
-    } else {
-        GuardedCall(this, [this] {
-            if (OnDeactivate) OnDeactivate(this);
-        });
-    }
+        } else if (OnDeactivate) {
+            OnDeactivate(this);
+        }
+    });
 }
 
 void TForm::WindowCloseRequested() {
@@ -790,11 +809,40 @@ void TScreen::AddForm(TForm* form) { FForms.push_back(form); }
 
 void TScreen::RemoveForm(TForm* form) {
     FForms.erase(std::remove(FForms.begin(), FForms.end(), form), FForms.end());
-    if (FActiveForm == form) FActiveForm = nullptr;
+    FHistory.erase(std::remove(FHistory.begin(), FHistory.end(), form), FHistory.end());
+    if (FActiveForm != form) return;
+    // The form goes without hearing of it; the one active before takes over.
+    FActiveForm = nullptr;
+    for (auto it = FHistory.rbegin(); it != FHistory.rend(); ++it)
+        if ((*it)->Visible() && (*it)->NativeWidget()->isVisible()) {
+            ActivateForm(*it);
+            break;
+        }
 }
 
-void TScreen::SetActiveForm(TForm* form) {
+void TScreen::ActivateForm(TForm* form) {
     if (form == FActiveForm) return;
+    TForm* old = FActiveForm;
     FActiveForm = form;
+    if (form) {
+        FHistory.erase(std::remove(FHistory.begin(), FHistory.end(), form), FHistory.end());
+        FHistory.push_back(form);
+    }
+    // The platform's order: the old form hears of it first.
+    if (old) old->ActivationChanged(false);
+    if (form && FActiveForm == form) form->ActivationChanged(true);
     if (OnActiveFormChange) GuardedCall(this, [this] { OnActiveFormChange(this); });
+}
+
+void TScreen::FormHidden(TForm* form) {
+    if (form != FActiveForm) return;
+    // The form shown and active before it takes over.
+    TForm* next = nullptr;
+    for (auto it = FHistory.rbegin(); it != FHistory.rend(); ++it)
+        if (*it != form && (*it)->Visible() && (*it)->NativeWidget()->isVisible()) {
+            next = *it;
+            break;
+        }
+    ActivateForm(next);
+    if (next) next->NativeWidget()->activateWindow();
 }

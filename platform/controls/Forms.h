@@ -129,6 +129,7 @@ public:
     void FocusControl(TWinControl* control);
     void ActiveControlChanged(TWinControl* control);
     void WindowActivated(bool active);
+    void ActivationChanged(bool active);
     void WindowCloseRequested();
     QWidget* ClientWidget() const override;
 
@@ -145,6 +146,8 @@ protected:
 
 private:
     void ApplyWindowFlags();
+    // Another form is modal: this one cannot become active.
+    bool ModalBlocked() const;
     void LayoutClient();
     int32_t MenuHeight() const;
     void PlaceOnFirstShow();
@@ -344,16 +347,20 @@ public:
     TNotifyEvent OnActiveFormChange;
     TNotifyEvent OnActiveControlChange;
 
-    // Kept by the forms.
+    // Kept by the forms: a form that shows becomes the active form; when
+    // the active form hides, the one active before it (and still shown)
+    // takes over.
     void AddForm(TForm* form);
     void RemoveForm(TForm* form);
-    void SetActiveForm(TForm* form);
+    void ActivateForm(TForm* form);
+    void FormHidden(TForm* form);
 
 private:
     std::unique_ptr<TStringList> FFonts;
     TCursor FCursor = crDefault;
     TForm* FActiveForm = nullptr;
     std::vector<TForm*> FForms;
+    std::vector<TForm*> FHistory;
 };
 
 extern TScreen* Screen;

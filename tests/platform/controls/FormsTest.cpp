@@ -366,3 +366,38 @@ TEST_F(Forms, ScrollInViewBringsAChildIntoSight) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Forms, ActivationFollowsShowingAndSwitching) {
+    std::vector<std::string> seen;
+    auto a = NewForm();
+    auto b = NewForm();
+    a->OnActivate = [&](TObject*) { seen.push_back("a on"); };
+    a->OnDeactivate = [&](TObject*) { seen.push_back("a off"); };
+    b->OnActivate = [&](TObject*) { seen.push_back("b on"); };
+    b->OnDeactivate = [&](TObject*) { seen.push_back("b off"); };
+    a->Show();
+    Process();
+    b->Show();
+    Process();
+    b->Hide();
+    Process();
+    b->Show();
+    Process();
+    EXPECT_EQ(seen, (std::vector<std::string>{"a on", "a off", "b on", "b off", "a on", "a off", "b on"}));
+    EXPECT_EQ(Screen->ActiveForm(), b.get());
+    EXPECT_TRUE(b->Active());
+    // A modal form takes the activation and gives it back when it closes.
+    std::unique_ptr<TDialogForm> dialog(TForm::Create<TDialogForm>(nullptr));
+    dialog->OnActivate = [&](TObject*) { seen.push_back("dialog on"); };
+    seen.clear();
+    dialogs->AnswerModal([&](TForm&) { seen.push_back("answering"); });
+    dialog->ShowModal();
+    EXPECT_EQ(seen, (std::vector<std::string>{"b off", "dialog on", "answering", "b on"}));
+    // Freeing the active form leaves no form active behind.
+    b.reset();
+    EXPECT_NE(Screen->ActiveForm(), nullptr);
+}
+
+}  // namespace
