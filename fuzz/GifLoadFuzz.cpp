@@ -10,7 +10,7 @@ namespace {
 
 // Round trips of very large frames cost seconds under the sanitizers and
 // test nothing new.
-constexpr int64_t RoundTripPixelLimit = int64_t(1) << 22;
+constexpr int64_t RoundTripPixelLimit = int64_t(1) << 20;
 
 std::vector<TVsGifSubImage*> FramesWithPixels(TVsGifImage& image) {
     std::vector<TVsGifSubImage*> frames;

@@ -37,9 +37,10 @@ struct TGIFDecodeResult {
 
 // Decodes the image data in data[0..size) (minimum code size byte first)
 // into pixels (width x height, row-major), de-interlacing when asked.
-// Pixels not decoded are set to fill.
+// Pixels not decoded are set to fill; zeroed says they already hold 0, so a
+// fill of 0 need not touch them.
 TGIFDecodeResult DecodeGIFData(const uint8_t* data, size_t size, uint8_t* pixels, int32_t width, int32_t height,
-                               bool interlaced, uint8_t fill);
+                               bool interlaced, uint8_t fill, bool zeroed = false);
 
 // ---------------------------------------------------------------- writer
 

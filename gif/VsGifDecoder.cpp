@@ -41,11 +41,12 @@ inline void CopyString(uint8_t* dst, const uint8_t* src, uint32_t len, int64_t r
 }  // namespace
 
 TGIFDecodeResult DecodeGIFData(const uint8_t* data, size_t size, uint8_t* pixels, int32_t width, int32_t height,
-                               bool interlaced, uint8_t fill) {
+                               bool interlaced, uint8_t fill, bool zeroed) {
     TGIFDecodeResult result;
     const int64_t total = width > 0 && height > 0 ? static_cast<int64_t>(width) * height : 0;
+    const bool fillNeeded = total > 0 && (fill != 0 || !zeroed);
     if (size == 0) {
-        if (total > 0) std::memset(pixels, fill, static_cast<size_t>(total));
+        if (fillNeeded) std::memset(pixels, fill, static_cast<size_t>(total));
         result.Status = TGIFDecodeStatus::NoData;
         return result;
     }
@@ -72,7 +73,7 @@ TGIFDecodeResult DecodeGIFData(const uint8_t* data, size_t size, uint8_t* pixels
     result.Consumed = scan;
 
     if (minCode > 11) {
-        if (total > 0) std::memset(pixels, fill, static_cast<size_t>(total));
+        if (fillNeeded) std::memset(pixels, fill, static_cast<size_t>(total));
         result.Status = TGIFDecodeStatus::InvalidCode;
         return result;
     }
@@ -177,7 +178,9 @@ TGIFDecodeResult DecodeGIFData(const uint8_t* data, size_t size, uint8_t* pixels
 
     result.Status = status;
     result.Decoded = op;
-    if (op < total) std::memset(out + op, fill, static_cast<size_t>(total - op));
+    // The de-interlacing buffer starts zeroed as well.
+    if (op < total && (fill != 0 || (out == pixels && !zeroed)))
+        std::memset(out + op, fill, static_cast<size_t>(total - op));
     if (out != pixels) {
         const size_t w = static_cast<size_t>(width);
         ForEachInterlacedRow(height, [&](int32_t k, int32_t row) {
@@ -199,7 +202,7 @@ void DecodeFrameData(TVsGifSubImage& frame, TStream& stream) {
         int64_t size = std::max<int64_t>(0, memory->Size() - start);
         const uint8_t* data = memory->Memory() ? memory->Memory() + std::min(start, memory->Size()) : nullptr;
         result = DecodeGIFData(data, static_cast<size_t>(size), frame.Data(), frame.Width(), frame.Height(),
-                               frame.Interlaced(), fill);
+                               frame.Interlaced(), fill, true);
         memory->SetPosition(start + static_cast<int64_t>(result.Consumed));
     } else {
         // Any other stream: gather exactly the sub-blocks, then decode them.
@@ -218,7 +221,7 @@ void DecodeFrameData(TVsGifSubImage& frame, TStream& stream) {
             }
         }
         result = DecodeGIFData(data.data(), data.size(), frame.Data(), frame.Width(), frame.Height(),
-                               frame.Interlaced(), fill);
+                               frame.Interlaced(), fill, true);
     }
     if (result.Premature) frame.Warning(1, GifMsg::SPrematureEnd);
     if (result.Status == TGIFDecodeStatus::Underrun) frame.Warning(1, GifMsg::SBitBufferUnderrun);

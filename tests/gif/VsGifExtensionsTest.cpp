@@ -68,6 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
                      &TVsGifUnknownAppExtension::Class, true},
         ExtensionRow{"app_size_13", Bytes({0x21, 0xFF, 13}) + "ABCDEFGH123xy" + Bytes({1, 7, 0}),
                      &TVsGifUnknownAppExtension::Class, false},
+        // Read as the size-11 block it is written back as (found by the fuzzer).
+        ExtensionRow{"app_size_13_loop", Bytes({0x21, 0xFF, 13}) + "NETSCAPE2.0xy" + Bytes({3, 1, 4, 0, 0}),
+                     &TVsGifAppExtNSLoop::Class, false},
         ExtensionRow{"app_size_10", Bytes({0x21, 0xFF, 10}) + "ABCDEFGH12" + Bytes({1, 7, 0}),
                      &TVsGifUnknownAppExtension::Class, false}),
     [](const auto& info) { return std::string(info.param.name); });
