@@ -46,10 +46,10 @@ int32_t CaptionFontSize(const std::string& stored) {
     return size;
 }
 
-TImageLayout LayoutBarcodeImage(TBarcode& barcode, int32_t multiplier, const TImageCaptionSet& captions) {
+namespace {
+TImageLayout LayoutAt(TBarcode& barcode, int32_t dpi, const TImageCaptionSet& captions) {
     TImageLayout l;
-    const int32_t m = std::clamp(multiplier, 1, 10);
-    l.Dpi = 96 * m;
+    l.Dpi = dpi;
     TBitmap probe(1, 1);
     probe.SetResolution(l.Dpi, l.Dpi);
     TCanvas& c = *probe.Canvas();
@@ -76,6 +76,13 @@ TImageLayout LayoutBarcodeImage(TBarcode& barcode, int32_t multiplier, const TIm
     l.BottomY = l.SymbolY + symbol.cy + (captions.Bottom.empty() ? 0 : gap);
     l.Height = l.BottomY + (captions.Bottom.empty() ? 0 : bottom.cy) + margin;
     return l;
+}
+
+int32_t SaveMultiplier(int32_t multiplier) { return std::clamp(multiplier, 1, 10); }
+}  // namespace
+
+TImageLayout LayoutBarcodeImage(TBarcode& barcode, int32_t multiplier, const TImageCaptionSet& captions) {
+    return LayoutAt(barcode, 96 * SaveMultiplier(multiplier), captions);
 }
 
 void DrawBarcodeImage(TCanvas& canvas, TBarcode& barcode, const TImageLayout& l, const TImageCaptionSet& captions) {
@@ -109,12 +116,19 @@ std::unique_ptr<TBitmap> BarcodeBitmap(TBarcode& barcode, int32_t multiplier, co
 
 std::unique_ptr<TMetafile> BarcodeMetafile(TBarcode& barcode, int32_t multiplier, const TImageCaptionSet& captions,
                                            bool enhanced) {
-    const TImageLayout l = LayoutBarcodeImage(barcode, multiplier, captions);
+    // Drawn finely (a few hundred units per inch, so that readers that place
+    // rectangle edges a unit apart still see the bars' true widths) and sized
+    // as the bitmap of the same save size shows on a 96 dpi screen.
+    const int32_t m = SaveMultiplier(multiplier);
+    const int32_t fine = std::max(4, 8 / m);
+    const TImageLayout l = LayoutAt(barcode, 96 * m * fine, captions);
     auto metafile = std::make_unique<TMetafile>();
     metafile->SetEnhanced(enhanced);
     metafile->SetInch(l.Dpi);
     metafile->SetWidth(l.Width);
     metafile->SetHeight(l.Height);
+    metafile->SetMMWidth(static_cast<int32_t>(Round(l.Width * 2540.0L / (96.0L * fine))));
+    metafile->SetMMHeight(static_cast<int32_t>(Round(l.Height * 2540.0L / (96.0L * fine))));
     {
         TMetafileCanvas canvas(*metafile, l.Dpi);
         DrawBarcodeImage(canvas, barcode, l, captions);

@@ -48,7 +48,7 @@ void DrawBarcodeImage(TCanvas& canvas, TBarcode& barcode, const TImageLayout& la
                       const TImageCaptionSet& captions);
 
 std::unique_ptr<TBitmap> BarcodeBitmap(TBarcode& barcode, int32_t multiplier, const TImageCaptionSet& captions);
-// enhanced: EMF, else placeable WMF.
+// enhanced: EMF, else placeable WMF; as large as the bitmap shows at 96 dpi.
 std::unique_ptr<TMetafile> BarcodeMetafile(TBarcode& barcode, int32_t multiplier, const TImageCaptionSet& captions,
                                            bool enhanced);
 

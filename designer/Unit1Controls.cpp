@@ -3,10 +3,8 @@
 #include "designer/Unit1.h"
 #include "designer/DesignerConst.h"
 
-#if __has_include("platform/controls/ComCtrls.h")
 #include "platform/controls/ComCtrls.h"
-#define VARSONA_HAVE_TOOLBARS 1
-#endif
+#include "platform/controls/Printers.h"
 
 namespace {
 template <class T>
@@ -37,14 +35,63 @@ void TForm1::BuildControls() {
     ImageList1->SetName("ImageList1");
     FillToolImages(*ImageList1);
 
-    TWinControl* bar1 = this;
-    TWinControl* bar2 = this;
-    TWinControl* client = this;
-#ifdef VARSONA_HAVE_TOOLBARS
-#endif
+    // Created in this order so that the aligned ones stack as the form shows
+    // them: tool bars at the top, status bar at the bottom, scroll box between.
+    ToolBar1 = Make<TToolBar>(this, this, "ToolBar1");
+    ToolBar1->SetAlign(alTop);
+    ToolBar1->SetAutoSize(true);
+    ToolBar1->SetEdgeOuter(esRaised);
+    ToolBar1->SetImages(ImageList1);
+    ToolBar1->SetWrapable(false);
+    ToolBar1->SetShowHint(true);
+    auto separator = [this](const char* name) {
+        auto* b = Make<TToolButton>(this, ToolBar1, name);
+        b->SetStyle(tbsSeparator);
+        b->SetWidth(8);
+        return b;
+    };
+    auto button = [this](const char* name, int32_t image, const char* hint, void (TForm1::*click)(TObject*)) {
+        auto* b = Make<TToolButton>(this, ToolBar1, name);
+        b->SetImageIndex(image);
+        b->SetHint(hint);
+        b->SetShowHint(true);
+        b->OnClick = [this, click](TObject* s) { (this->*click)(s); };
+        return b;
+    };
+    ToolButton1 = separator("ToolButton1");
+    ToolButton2 = button("ToolButton2", 2, "Save barcode to file", &TForm1::SaveBarcode1Click);
+    ToolButton3 = button("ToolButton3", 5, "Copy", &TForm1::Copy1Click);
+    ToolButton7 = separator("ToolButton7");
+    ToolButton5 = button("ToolButton5", 7, "Rotate barcode 90 degrees", &TForm1::ToolButton5Click);
+    ToolButton8 = separator("ToolButton8");
+    ToolButton6 = button("ToolButton6", 16, "Varsona Help", &TForm1::ToolButton6Click);
+    ToolButton9 = separator("ToolButton9");
+    // The two combos sit behind the buttons; the last separator keeps their
+    // gap.
+    ToolButton4 = separator("ToolButton4");
+    ToolButton4->SetWidth(2);
+    const int32_t comboLeft = ToolButton4->Left() + ToolButton4->Width();
+
+    ToolBar2 = Make<TToolBar>(this, this, "ToolBar2");
+    ToolBar2->SetAlign(alTop);
+    ToolBar2->SetButtonHeight(23);
+    ToolBar2->SetHeight(27);
+    ToolBar2->SetShowHint(true);
+
+    StatusBar1 = Make<TStatusBar>(this, this, "StatusBar1");
+    StatusBar1->SetAlign(alBottom);
+    StatusBar1->SetSimplePanel(true);
+
+    ScrollBox1 = Make<TScrollBox>(this, this, "ScrollBox1");
+    ScrollBox1->SetAlign(alClient);
+    ScrollBox1->SetColor(clWhite);
+
+    TWinControl* bar1 = ToolBar1;
+    TWinControl* bar2 = ToolBar2;
+    TWinControl* client = ScrollBox1;
 
     ComboBox2 = Make<TComboBox>(this, bar1, "ComboBox2");
-    ComboBox2->SetBounds(100, 2, 133, 21);
+    ComboBox2->SetBounds(comboLeft, 1, 133, 21);
     ComboBox2->SetHint("List of available fonts");
     ComboBox2->SetShowHint(true);
     ComboBox2->SetParentFont(false);
@@ -55,7 +102,7 @@ void TForm1::BuildControls() {
     ComboBox2->OnClick = [this](TObject* s) { ComboBox2Change(s); };
 
     ComboBox1 = Make<TComboBox>(this, bar1, "ComboBox1");
-    ComboBox1->SetBounds(240, 2, 128, 21);
+    ComboBox1->SetBounds(comboLeft + 137, 1, 128, 21);
     ComboBox1->SetHint("Select a barcode type");
     ComboBox1->SetShowHint(true);
     ComboBox1->SetText("Barcode Types");
@@ -63,7 +110,7 @@ void TForm1::BuildControls() {
     ComboBox1->OnChange = [this](TObject* s) { ComboBox1Change(s); };
 
     Edit1 = Make<TEdit>(this, bar2, "Edit1");
-    Edit1->SetBounds(0, 30, 305, 22);
+    Edit1->SetBounds(2, 2, 305, 22);
     Edit1->SetHint("Enter Barcode Symbology");
     Edit1->SetShowHint(true);
     Edit1->SetMaxLength(50);
@@ -75,7 +122,7 @@ void TForm1::BuildControls() {
     Edit1->OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { Edit1KeyUp(s, key, shift); };
 
     Edit2 = Make<TEdit>(this, bar2, "Edit2");
-    Edit2->SetBounds(310, 30, 55, 22);
+    Edit2->SetBounds(311, 2, 55, 22);
     Edit2->SetHint("2 or 5 digit Addon");
     Edit2->SetShowHint(true);
     Edit2->SetMaxLength(5);
@@ -84,7 +131,7 @@ void TForm1::BuildControls() {
     Barcode1 = new TBarcode(this);
     Barcode1->SetName("Barcode1");
     Barcode1->SetParent(client);
-    Barcode1->SetBounds(35, 62, 69, 66);
+    Barcode1->SetBounds(35, 32, 69, 66);
     Barcode1->SetBar_Caption("4711");
     Barcode1->SetBar_CodeType(UPC_A);
     Barcode1->SetBar_Fontname("Arial");
@@ -123,4 +170,6 @@ void TForm1::BuildControls() {
     OpenDialog1->SetDefaultExt("vrs");
     OpenDialog1->SetFilter(DesignerConst::SConfigFilter);
     OpenDialog1->SetTitle(DesignerConst::SConfigOpenTitle);
+
+    // PENDING: PrinterSetupDialog1 once the printer room's set-up dialog links.
 }

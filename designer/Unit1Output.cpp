@@ -19,3 +19,5 @@ void TForm1::SaveBarcode1Click(TObject* Sender) {
 }
 
 void TForm1::Copy1Click(TObject* Sender) {}
+
+void TForm1::VarsonaHomePage1Click(TObject* Sender) {}

@@ -63,7 +63,8 @@ protected:
         StopForms();
         InstallDialogService(nullptr);
         SetTickCountSource({});
-        std::filesystem::remove_all(Root);
+        // VARSONA_TEST_KEEP keeps the files of a test for a look.
+        if (!std::getenv("VARSONA_TEST_KEEP")) std::filesystem::remove_all(Root);
     }
 
     std::string ConfigFolder() const { return Root + "/config/varsona/"; }

@@ -1,2 +1,330 @@
-// Checks against readers nobody here wrote: zbarimg, pdftoppm, ImageMagick.
+// Checks against readers nobody here wrote: zbarimg reads the symbol on the
+// screen, on the printed page and in every saved picture; pdftoppm rasterises
+// the printed page; ImageMagick and emf2svg open the saved pictures.
+#include <QImage>
+#include <QPixmap>
+#include <cstdio>
+#include <regex>
+#include <sstream>
+#include <vector>
+
+#include "designer/BarcodeImage.h"
+#include "designer/SymbologyList.h"
+#include "platform/controls/ComCtrls.h"
+#include "platform/controls/Printers.h"
 #include "tests/designer/DesignerFixture.h"
+
+namespace {
+
+std::string RunCommand(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+bool HaveTool(const std::string& tool) {
+    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// zbarimg with only the named symbologies enabled, so that a stray read of
+// another cannot fake a result.
+std::vector<std::string> Zbar(const std::string& file, const std::string& symbologies) {
+    std::string command = "zbarimg --nodbus -q -Sdisable";
+    std::istringstream names(symbologies);
+    for (std::string name; names >> name;) command += " -S" + name + ".enable=1";
+    return Lines(RunCommand(command + " '" + file + "' 2>/dev/null"));
+}
+
+// A grey raster as pdftoppm writes it (binary PGM).
+struct TGreyImage {
+    int Width = 0, Height = 0;
+    std::vector<uint8_t> Pixels;
+    bool Dark(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x] < 128; }
+};
+
+TGreyImage ReadPgm(const std::string& path) {
+    TGreyImage image;
+    const std::string bytes = ReadFileBytes(path);
+    std::istringstream in(bytes);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> image.Width >> image.Height >> maxValue;
+    in.get();
+    if (magic != "P5" || maxValue != 255) return {};
+    const size_t offset = static_cast<size_t>(in.tellg());
+    image.Pixels.assign(bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end());
+    if (image.Pixels.size() != static_cast<size_t>(image.Width) * image.Height) return {};
+    return image;
+}
+
+TRect DarkBounds(const TGreyImage& image) {
+    TRect r{image.Width, image.Height, -1, -1};
+    for (int y = 0; y < image.Height; ++y)
+        for (int x = 0; x < image.Width; ++x)
+            if (image.Dark(x, y)) {
+                r.Left = std::min(r.Left, x);
+                r.Top = std::min(r.Top, y);
+                r.Right = std::max(r.Right, x);
+                r.Bottom = std::max(r.Bottom, y);
+            }
+    return r;
+}
+
+// Lengths of the dark runs along row y from x.
+std::vector<int> DarkRuns(const TGreyImage& image, int x, int y) {
+    std::vector<int> runs;
+    int run = 0;
+    for (; x < image.Width; ++x) {
+        if (image.Dark(x, y)) ++run;
+        else if (run) {
+            runs.push_back(run);
+            run = 0;
+        }
+    }
+    if (run) runs.push_back(run);
+    return runs;
+}
+
+class OracleTest : public DesignerFixture {
+protected:
+    void SetUp() override {
+        DesignerFixture::SetUp();
+        MakeSettingsFolder();
+        StartForms();
+    }
+    void Select(int32_t index, const std::string& data, const std::string& addon = "") {
+        UserChoose(Form1->ComboBox1, index);
+        Form1->Edit1->SetText(data);
+        Form1->Edit2->SetText(addon);
+    }
+};
+
+// ---------------------------------------------------------------- the screen
+
+struct ScreenRow {
+    const char* Name;
+    int32_t Index;
+    const char* Data;
+    const char* Addon;
+    const char* Symbologies;
+    std::vector<std::string> Decoded;
+};
+
+class ScreenSymbol : public OracleTest, public ::testing::WithParamInterface<ScreenRow> {};
+
+TEST_P(ScreenSymbol, GrabOfTheWindowDecodes) {
+    if (!HaveTool("zbarimg")) GTEST_SKIP() << "zbarimg not installed";
+    const ScreenRow& r = GetParam();
+    Select(r.Index, r.Data, r.Addon);
+    // A paint takes the symbol's size; the next one shows all of it.
+    Form1->Barcode1->Repaint();
+    Application->ProcessMessages();
+    // The scroll box is the white area around the symbol: its quiet zone.
+    QImage grab = Form1->ScrollBox1->NativeWidget()->grab().toImage();
+    Application->ProcessMessages();
+    // The first grab painted the symbol at its new size; this one shows it.
+    grab = Form1->ScrollBox1->NativeWidget()->grab().toImage();
+    ASSERT_FALSE(grab.isNull());
+    // Screen modules are one pixel wide: enlarge without smoothing.
+    grab = grab.scaled(grab.width() * 3, grab.height() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const std::string file = Root + "/screen-" + r.Name + ".png";
+    ASSERT_TRUE(grab.save(QString::fromStdString(file)));
+    EXPECT_EQ(Zbar(file, r.Symbologies), r.Decoded) << file;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ScreenSymbol,
+    ::testing::Values(ScreenRow{"UpcA", 2, "03600029145", "", "ean13 upca", {"UPC-A:036000291452"}},
+                      ScreenRow{"Ean13Addon", 1, "400638133393", "12", "ean13 ean2",
+                                {"EAN-13:4006381333931", "EAN-2:12"}},
+                      ScreenRow{"Code39", 4, "VARSONA-39", "", "code39", {"CODE-39:VARSONA-39"}},
+                      ScreenRow{"Code128B", 8, "Label 2.17", "", "code128", {"CODE-128:Label 2.17"}},
+                      ScreenRow{"Bookland", BooklandIndex, "020137962", "", "ean13", {"EAN-13:9780201379624"}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// ---------------------------------------------------------------- printing
+
+class PrintedPage : public OracleTest, public ::testing::WithParamInterface<TPageSetup> {
+protected:
+    void SetUp() override {
+        OracleTest::SetUp();
+        std::vector<std::unique_ptr<TPrinterBackend>> printers;
+        auto pdf = std::make_unique<TPdfFilePrinter>();
+        Pdf = pdf.get();
+        Pdf->SetPageSetup(GetParam());
+        Pdf->SetOutputFile(Root + "/page.pdf");
+        printers.push_back(std::move(pdf));
+        Previous = SetPrinter(std::make_unique<TPrinter>(std::move(printers), 0));
+    }
+    void TearDown() override {
+        SetPrinter(std::move(Previous));
+        OracleTest::TearDown();
+    }
+    // The page at 600 dpi, or an empty image.
+    TGreyImage Rasterise() {
+        RunCommand("pdftoppm -r 600 -gray -singlefile '" + Pdf->LastFile() + "' '" + Root + "/page' 2>&1");
+        return ReadPgm(Root + "/page.pgm");
+    }
+    TPdfFilePrinter* Pdf = nullptr;
+    std::unique_ptr<TPrinter> Previous;
+};
+
+TEST_P(PrintedPage, SymbolStartsFiftyAndSixtyMillimetresFromThePaperCorner) {
+    if (!HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm not installed";
+    Select(4, "HELLO");
+    Form1->Barcode1->SetBar_Rotation(rotate_000);
+    Form1->Print1->Click();
+    EXPECT_TRUE(Dialogs->Messages().empty());
+    ASSERT_FALSE(Pdf->LastFile().empty());
+    const TGreyImage page = Rasterise();
+    ASSERT_GT(page.Width, 0);
+    const TRect dark = DarkBounds(page);
+    EXPECT_EQ(dark.Left, 1181);
+    EXPECT_EQ(dark.Top, 1417);
+
+    if (!HaveTool("zbarimg")) return;
+    RunCommand("pdftoppm -r 300 -png -singlefile '" + Pdf->LastFile() + "' '" + Root + "/page300' 2>&1");
+    EXPECT_EQ(Zbar(Root + "/page300.png", "code39"), std::vector<std::string>{"CODE-39:HELLO"});
+}
+
+TEST_P(PrintedPage, ZoomAndRatioTwoPrintAsTheNarrowModuleAndThreeToOne) {
+    if (!HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm not installed";
+    Select(4, "HELLO");
+    Form1->Barcode1->SetBar_Rotation(rotate_000);
+    Form1->Zoom1->Click();
+    Form1->N3to11->Click();
+    ASSERT_EQ(Form1->Barcode1->Bar_ModuleWidth(), SC9);
+    Form1->Print1->Click();
+    const TGreyImage page = Rasterise();
+    ASSERT_GT(page.Width, 0);
+    const std::vector<int> runs = DarkRuns(page, 1181, 1417 + 20);
+    ASSERT_FALSE(runs.empty());
+    // 0.33 mm at 600 dpi is 8 pixels; wide bars are three of them.
+    EXPECT_EQ(*std::min_element(runs.begin(), runs.end()), 8);
+    EXPECT_EQ(*std::max_element(runs.begin(), runs.end()), 24);
+    // The window still shows its own settings.
+    EXPECT_EQ(Form1->Barcode1->Bar_ModuleWidth(), SC9);
+    EXPECT_EQ(Form1->Barcode1->Bar_Ratio(), Ratio_2);
+}
+
+TPageSetup WithMargins() {
+    TPageSetup setup;
+    setup.MarginLeft = 6.35;
+    setup.MarginTop = 4.2;
+    setup.MarginRight = 5;
+    setup.MarginBottom = 5;
+    return setup;
+}
+
+INSTANTIATE_TEST_SUITE_P(Printers, PrintedPage, ::testing::Values(TPageSetup{}, WithMargins()),
+                         [](const auto& info) { return info.index == 0 ? "NoMargins" : "WithMargins"; });
+
+// ---------------------------------------------------------------- saved pictures
+
+struct SaveRow {
+    const char* Name;
+    int32_t FilterIndex;
+    const char* Extension;
+    const char* Magick;  // ImageMagick's name of the format
+    bool Raster;
+};
+
+class SavedPicture : public OracleTest, public ::testing::WithParamInterface<SaveRow> {
+protected:
+    std::string Save(const std::string& base) {
+        const SaveRow& r = GetParam();
+        const std::string file = Root + "/" + base + "." + r.Extension;
+        Dialogs->AnswerSave(file, r.FilterIndex);
+        UserClick(Form1->SaveBarcode1);
+        return file;
+    }
+};
+
+TEST_P(SavedPicture, OpensInAStandardReaderWithItsCaptions) {
+    const SaveRow& r = GetParam();
+    Select(1, "590123412345");
+    Form1->C21->Click();
+    const std::string plain = Save("plain");
+    SetIni("Captions", "CaptionT", "TOP CAPTION");
+    SetIni("Captions", "CaptionB", "BOTTOM");
+    SetIni("Captions", "FontSize", "12");
+    const std::string captioned = Save("captioned");
+    EXPECT_TRUE(Dialogs->Messages().empty());
+    const TDialogRequest& q = Dialogs->Log().back();
+    EXPECT_EQ(q.File.Title, "Save Varsona As Image File...");
+    ASSERT_TRUE(FileExists(plain));
+    ASSERT_TRUE(FileExists(captioned));
+
+    // The layout the picture was drawn with, at twice 96 dpi.
+    const TImageLayout withCaptions =
+        LayoutBarcodeImage(*Form1->Barcode1, 2, {"TOP CAPTION", "BOTTOM", 12});
+    const TImageLayout without = LayoutBarcodeImage(*Form1->Barcode1, 2, {});
+    EXPECT_EQ(withCaptions.Dpi, 192);
+    EXPECT_GT(withCaptions.Height, without.Height + 2 * withCaptions.FontHeight);
+
+    if (std::string(r.Extension) == "emf") {
+        if (!HaveTool("emf2svg-conv")) GTEST_SKIP() << "emf2svg not installed";
+        RunCommand("emf2svg-conv -i '" + captioned + "' -o '" + captioned + ".svg' 2>&1");
+        const std::string svg = ReadFileBytes(captioned + ".svg");
+        EXPECT_NE(svg.find("TOP CAPTION"), std::string::npos);
+        EXPECT_NE(svg.find("BOTTOM"), std::string::npos);
+        const std::regex bar(R"re(<rect [^>]*fill="#000000")re");
+        const auto bars = std::distance(std::sregex_iterator(svg.begin(), svg.end(), bar), std::sregex_iterator());
+        EXPECT_GE(bars, 30);
+        return;
+    }
+    if (!HaveTool("identify-im6.q16")) GTEST_SKIP() << "ImageMagick not installed";
+    const std::string seen = RunCommand("identify-im6.q16 -format '%m %w %h' '" + captioned + "' 2>&1");
+    std::istringstream in(seen);
+    std::string magick;
+    int w = 0, h = 0;
+    in >> magick >> w >> h;
+    EXPECT_EQ(magick.substr(0, std::string(r.Magick).size()), r.Magick) << seen;
+    if (r.Raster) {
+        EXPECT_EQ(w, withCaptions.Width);
+        EXPECT_EQ(h, withCaptions.Height);
+    }
+
+    // Rendered to PNG: dark pixels above and below the symbol (the captions),
+    // and the symbol itself decodes.
+    const std::string png = captioned + ".png";
+    RunCommand("convert-im6.q16 -density 192 '" + captioned + "' -flatten -resize " + std::to_string(withCaptions.Width) + "x" +
+               std::to_string(withCaptions.Height) + "! -colorspace Gray '" + png + "' 2>&1");
+    QImage image(QString::fromStdString(png));
+    ASSERT_FALSE(image.isNull()) << png;
+    auto darkIn = [&image](int top, int bottom) {
+        int n = 0;
+        for (int y = std::max(0, top); y < std::min(bottom, image.height()); ++y)
+            for (int x = 0; x < image.width(); ++x) n += qGray(image.pixel(x, y)) < 100;
+        return n;
+    };
+    EXPECT_GT(darkIn(0, withCaptions.SymbolY), 20) << "caption above";
+    EXPECT_GT(darkIn(withCaptions.BottomY, withCaptions.Height), 20) << "caption below";
+    if (HaveTool("zbarimg")) {
+        EXPECT_EQ(Zbar(r.Raster ? captioned : png, "ean13"), std::vector<std::string>{"EAN-13:5901234123457"});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFormat, SavedPicture,
+                         ::testing::Values(SaveRow{"Bmp", 1, "bmp", "BMP", true}, SaveRow{"Gif", 2, "gif", "GIF", true},
+                                           SaveRow{"Tiff", 3, "tif", "TIFF", true},
+                                           SaveRow{"Wmf", 4, "wmf", "WMF", false},
+                                           SaveRow{"Emf", 5, "emf", "EMF", false},
+                                           SaveRow{"Jpeg", 6, "jpg", "JPEG", true}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+}  // namespace
