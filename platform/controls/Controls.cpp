@@ -381,6 +381,8 @@ TControl::TControl(TComponent* owner, QWidget* widget) : TComponent(owner), FWid
     if (auto* pw = dynamic_cast<TPaintWidget*>(FWidget)) pw->SetControl(this);
     FBinding = std::make_unique<TControlBinding>(this, FWidget);
     FWidget->setFont(QtFont(*FFont));
+    // The platform reports every mouse move, pressed or not.
+    FWidget->setMouseTracking(true);
 }
 
 TControl::~TControl() {
@@ -428,6 +430,7 @@ void TControl::SetParent(TWinControl* parent) {
         parent->InsertControl(this);
         if (FParentFont) ParentFontChanged();
         if (FParentColor) ParentColorChanged();
+        if (FParentShowHint) ParentShowHintChanged();
     } else {
         FWidget->setParent(nullptr);
     }
@@ -595,7 +598,25 @@ void TControl::SetHint(const std::string& hint) {
 
 void TControl::SetShowHint(bool showHint) {
     FShowHint = showHint;
+    FParentShowHint = false;
     ApplyHint();
+    if (auto* wc = dynamic_cast<TWinControl*>(this))
+        for (TControl* c : wc->FControls)
+            if (c->FParentShowHint) c->ParentShowHintChanged();
+}
+
+void TControl::SetParentShowHint(bool parentShowHint) {
+    FParentShowHint = parentShowHint;
+    if (parentShowHint) ParentShowHintChanged();
+}
+
+void TControl::ParentShowHintChanged() {
+    if (!FParent) return;
+    FShowHint = FParent->FShowHint;
+    ApplyHint();
+    if (auto* wc = dynamic_cast<TWinControl*>(this))
+        for (TControl* c : wc->FControls)
+            if (c->FParentShowHint) c->ParentShowHintChanged();
 }
 
 void TControl::ApplyHint() {
@@ -642,6 +663,23 @@ void TControl::SendToBack() {
     }
 }
 
+void TControl::BeginDrag(bool immediate) {
+    gDragSource = this;
+    gDragWidget = FWidget;
+    gDragTarget = nullptr;
+}
+
+void TControl::EndDrag(bool drop) {
+    if (gDragSource != this) return;
+    TControl* target = drop ? gDragTarget : nullptr;
+    gDragSource = nullptr;
+    gDragTarget = nullptr;
+    if (target) target->DispatchDragDrop(this, 0, 0);
+    DispatchEndDrag(target, 0, 0);
+}
+
+bool TControl::Dragging() const { return gDragSource == this; }
+
 void TControl::Click() {
     if (OnClick) OnClick(this);
 }
@@ -687,9 +725,11 @@ void TControl::DoEndDrag(TObject* target, int32_t x, int32_t y) {
 
 void TControl::DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y, bool dbl) {
     if (FDetached) return;
+    // A handler may free the control: its widget tells whether it is alive.
+    QPointer<QWidget> alive(FWidget);
     if (dbl) {
         if (button == mbLeft) GuardedCall(this, [&] { DblClick(); });
-        if (FDetached) return;
+        if (!alive || FDetached) return;
         GuardedCall(this, [&] { MouseDown(button, shift | ssDouble, x, y); });
         return;
     }
@@ -704,10 +744,11 @@ void TControl::DispatchMouseMove(TShiftState shift, int32_t x, int32_t y) {
 
 void TControl::DispatchMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
     if (FDetached) return;
+    QPointer<QWidget> alive(FWidget);
     if (button == mbLeft && FClickPending) {
         FClickPending = false;
         if (x >= 0 && y >= 0 && x < FWidth && y < FHeight) GuardedCall(this, [&] { Click(); });
-        if (FDetached) return;
+        if (!alive || FDetached) return;
     }
     GuardedCall(this, [&] { MouseUp(button, shift, x, y); });
 }
@@ -1000,8 +1041,9 @@ bool TWinControl::DispatchKeyDown(Word& key, TShiftState shift, bool* command) {
         return false;
     }
     if (form && form != this && form->KeyPreview()) {
+        QPointer<QWidget> alive(NativeWidget());
         GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyDown(key, shift); });
-        if (key == 0 || Detached()) return true;
+        if (key == 0 || !alive || Detached()) return true;
     }
     GuardedCall(this, [&] { KeyDown(key, shift); });
     return key == 0;
@@ -1011,8 +1053,9 @@ bool TWinControl::DispatchKeyPress(char32_t& key) {
     if (Detached()) return true;
     TForm* form = GetParentForm(this);
     if (form && form != this && form->KeyPreview()) {
+        QPointer<QWidget> alive(NativeWidget());
         GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyPress(key); });
-        if (key == 0 || Detached()) return true;
+        if (key == 0 || !alive || Detached()) return true;
     }
     GuardedCall(this, [&] { KeyPress(key); });
     return key == 0;
@@ -1022,8 +1065,9 @@ bool TWinControl::DispatchKeyUp(Word& key, TShiftState shift) {
     if (Detached()) return true;
     TForm* form = GetParentForm(this);
     if (form && form != this && form->KeyPreview()) {
+        QPointer<QWidget> alive(NativeWidget());
         GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyUp(key, shift); });
-        if (key == 0 || Detached()) return true;
+        if (key == 0 || !alive || Detached()) return true;
     }
     GuardedCall(this, [&] { KeyUp(key, shift); });
     return key == 0;

@@ -239,13 +239,24 @@ public:
     const std::string& Hint() const { return FHint; }
     void SetHint(const std::string& hint);
     bool ShowHint() const { return FShowHint; }
+    // Setting it clears ParentShowHint; children that follow their parent
+    // take the new value.
     void SetShowHint(bool showHint);
+    bool ParentShowHint() const { return FParentShowHint; }
+    void SetParentShowHint(bool parentShowHint);
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor cursor);
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(TPopupMenu* menu) { FPopupMenu = menu; }
+    // dmAutomatic starts dragging on a press of the left button; BeginDrag
+    // starts it from a mouse-down handler. While dragging, the control under
+    // the mouse hears OnDragOver; releasing over one that accepts runs its
+    // OnDragDrop; the source hears OnEndDrag in any case.
     TDragMode DragMode() const { return FDragMode; }
     void SetDragMode(TDragMode mode) { FDragMode = mode; }
+    void BeginDrag(bool immediate = true);
+    void EndDrag(bool drop);
+    bool Dragging() const;
 
     // The control's text: a caption for labels, buttons and forms, the
     // contents for edits.
@@ -353,6 +364,7 @@ private:
     void ParentFontChanged();
     void ParentColorChanged();
     void ApplyHint();
+    void ParentShowHintChanged();
 
     TWinControl* FParent = nullptr;
     QWidget* FWidget = nullptr;
@@ -372,6 +384,7 @@ private:
     bool FSettingParentFont = false;
     std::string FHint;
     bool FShowHint = false;
+    bool FParentShowHint = true;
     TCursor FCursor = crDefault;
     TPopupMenu* FPopupMenu = nullptr;
     TDragMode FDragMode = dmManual;

@@ -301,6 +301,8 @@ void TForm::ApplyVisible() {
                 if (Visible()) {
                     w->show();
                     RaiseWindow(w);
+                    if (FActiveControl && FActiveControl->CanFocus())
+                        FActiveControl->NativeWidget()->setFocus(Qt::OtherFocusReason);
                     Screen->ActivateForm(this);
                 }
             }

@@ -387,3 +387,77 @@ TEST_F(ControlTree, FocusingAControlOfAHiddenFormFails) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlTree, HintsFollowTheParentUntilSetOwn) {
+    auto form = NewForm();
+    auto* bar = new TPanel(form.get());
+    bar->SetParent(form.get());
+    auto* box = new TPaintBox(form.get());
+    box->SetParent(bar);
+    box->SetHint("Rotate barcode 90 degrees|Turns the symbol");
+    EXPECT_TRUE(box->NativeWidget()->toolTip().isEmpty());
+    form->SetShowHint(true);
+    EXPECT_TRUE(bar->ShowHint());
+    EXPECT_TRUE(box->ShowHint());
+    EXPECT_EQ(box->NativeWidget()->toolTip(), QString("Rotate barcode 90 degrees"));
+    box->SetShowHint(false);
+    EXPECT_FALSE(box->ParentShowHint());
+    form->SetShowHint(true);
+    EXPECT_TRUE(box->NativeWidget()->toolTip().isEmpty());
+}
+
+TEST_F(ControlTree, MouseMovesArriveWithoutAPressedButton) {
+    auto form = NewForm();
+    auto* box = new TPaintBox(form.get());
+    box->SetParent(form.get());
+    form->Show();
+    Process();
+    std::vector<TPoint> moves;
+    box->OnMouseMove = [&](TObject*, TShiftState, int32_t x, int32_t y) { moves.push_back(Point(x, y)); };
+    QTest::mouseMove(box->NativeWidget(), QPoint(12, 14));
+    Process();
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(moves.back(), Point(12, 14));
+}
+
+TEST_F(ControlTree, DraggingFromOneControlOntoAnother) {
+    auto form = NewForm(300, 200);
+    auto* source = new TPaintBox(form.get());
+    source->SetParent(form.get());
+    source->SetBounds(10, 10, 50, 50);
+    auto* target = new TPaintBox(form.get());
+    target->SetParent(form.get());
+    target->SetBounds(150, 10, 50, 50);
+    std::vector<std::string> seen;
+    target->OnDragOver = [&](TObject*, TObject* src, int32_t, int32_t, TDragState, bool& accept) {
+        accept = src == source;
+        if (seen.empty() || seen.back() != "over") seen.push_back("over");
+    };
+    target->OnDragDrop = [&](TObject*, TObject* src, int32_t, int32_t) {
+        seen.push_back(src == source ? "drop from source" : "drop");
+    };
+    source->OnEndDrag = [&](TObject*, TObject* t, int32_t, int32_t) {
+        seen.push_back(t == target ? "end on target" : "end nowhere");
+    };
+    source->SetDragMode(dmAutomatic);
+    form->Show();
+    Process();
+    if (QApplication::widgetAt(target->NativeWidget()->mapToGlobal(QPoint(5, 5))) != target->NativeWidget())
+        GTEST_SKIP() << "the platform cannot tell the widget under a point";
+    QTest::mousePress(source->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_TRUE(source->Dragging());
+    QPoint over = source->NativeWidget()->mapFromGlobal(target->NativeWidget()->mapToGlobal(QPoint(10, 10)));
+    QTest::mouseMove(source->NativeWidget(), over);
+    QTest::mouseRelease(source->NativeWidget(), Qt::LeftButton, Qt::NoModifier, over);
+    EXPECT_EQ(seen, (std::vector<std::string>{"over", "drop from source", "end on target"}));
+    EXPECT_FALSE(source->Dragging());
+    // Released elsewhere: the source hears that nothing took it.
+    seen.clear();
+    QTest::mousePress(source->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseRelease(source->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
+    EXPECT_EQ(seen, (std::vector<std::string>{"end nowhere"}));
+}
+
+}  // namespace
