@@ -1,0 +1,47 @@
+// Fixed texts of the label sheets: captions, messages, the template file and
+// its keys. Code raises and shows these; tests compare them.
+#pragma once
+
+#include <array>
+
+namespace LabelConst {
+inline constexpr const char* STemplateFileName = "vrslbl.ini";
+
+// Message box caption of the counting print.
+inline constexpr const char* SMessageCaption = "Varsona";
+
+// Template editor.
+inline constexpr const char* SPropsCaption = "Custom Label Properties";
+inline constexpr const char* SSelectTemplate = "Select Existing Template";
+inline constexpr const char* SNoTemplateName = "Please type in a name for your label template.";
+inline constexpr const char* STemplateCreated = "Label template created.";
+// Template deletion from the label sheet window.
+inline constexpr const char* SConfirmDelete = "This will delete the label template. Do you wish to continue.";
+inline constexpr const char* STemplateRemoved = "Label template removed.";
+
+// Label sheet window.
+inline constexpr const char* SLabelsCaption = "Print Label Sheets";
+inline constexpr const char* SBarcodeType = "Barcode Type: ";
+inline constexpr const char* SPrinting = "Printing ...";
+inline constexpr const char* SRangeHint = "Labels are numbered left to right, top to bottom";
+
+// Print jobs.
+inline constexpr const char* SJobTitle = "Application";
+
+// Counting print refusals: the first line, then the reason.
+inline constexpr const char* SIncrementTerminated = "Increment Print Terminated:";
+inline constexpr const char* SBeginNotLower = "Begining number must be lower than ending number.";
+inline constexpr const char* SNoIncrement = "Print number does not increment.";
+inline constexpr const char* SNineDigits =
+    "Incrementing number may not exceed 9 digits in length. Reduce the number length, or place more of the "
+    "begining digits in the prefix box.";
+// A page that would print no number would start page after page.
+inline constexpr const char* SNoPositionSelected = "The print range selects no label on the page.";
+
+// The data-table print until the label data table exists.
+inline constexpr const char* SNoDataTable = "No label data table is loaded.";
+
+// Both windows' caption font sizes, in this order.
+inline constexpr std::array<const char*, 15> FontSizes{"6",  "8",  "10", "12", "14", "16", "18", "20",
+                                                       "22", "24", "26", "28", "36", "48", "72"};
+}  // namespace LabelConst

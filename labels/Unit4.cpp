@@ -1,0 +1,499 @@
+// The label sheet window: its controls and every handler but the prints.
+#include "labels/Unit4.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "designer/Unit1.h"
+#include "engine/Barcode.h"
+#include "labels/LabelConst.h"
+#include "labels/Unit3.h"
+#include "platform/controls/ComCtrls.h"
+#include "platform/controls/Dialogs.h"
+#include "platform/controls/ExtCtrls.h"
+#include "platform/controls/Printers.h"
+#include "platform/controls/Spin.h"
+#include "platform/runtime/IniFiles.h"
+#include "platform/runtime/SysUtils.h"
+
+using namespace LabelConst;
+
+TfrmLabels* frmLabels = nullptr;
+
+const TBarcode& CurrentSymbolBarcode() {
+    if (!Form1 || !Form1->Barcode1) throw EInvalidOperation("The main window does not exist");
+    return *Form1->Barcode1;
+}
+
+std::string CurrentSymbolName() {
+    if (!Form1 || !Form1->ComboBox1) throw EInvalidOperation("The main window does not exist");
+    return Form1->ComboBox1->Text();
+}
+
+namespace {
+template <class T>
+T* Place(TWinControl* parent, TForm* owner, const char* name, int32_t left, int32_t top, int32_t width,
+         int32_t height) {
+    T* control = new T(owner);
+    control->SetName(name);
+    control->SetParent(parent);
+    control->SetBounds(left, top, width, height);
+    return control;
+}
+
+TLabel* MakeLabel(TWinControl* parent, TForm* owner, const char* name, int32_t left, int32_t top, const char* text) {
+    auto* label = Place<TLabel>(parent, owner, name, left, top, 80, 13);
+    label->SetCaption(text);
+    return label;
+}
+
+TUpDown* UpDownFor(TEdit* edit, TForm* owner, const char* name, int32_t max) {
+    auto* upDown = new TUpDown(owner);
+    upDown->SetName(name);
+    upDown->SetParent(edit->Parent());
+    upDown->SetMin(1);
+    upDown->SetMax(max);
+    upDown->SetThousands(false);
+    upDown->SetPosition(1);
+    upDown->SetAssociate(edit);
+    return upDown;
+}
+
+void SetHintText(TControl* control, const char* hint) {
+    control->SetHint(hint);
+    control->SetShowHint(true);
+}
+
+// The maximum length of the counting numbers: by type, then by display
+// name, the later rule winning; other types keep what the field has.
+int32_t CountingMaxLength(btCodeTypes type, const std::string& name, int32_t current) {
+    int32_t length = current;
+    switch (type) {
+        case EAN_8: length = 7; break;
+        case EAN_13: length = 12; break;
+        case UPC_A: length = 11; break;
+        case UPC_E: length = 6; break;
+        case CODE39:
+        case CODE25i:
+        case Codabar:
+        case CODE128_A:
+        case CODE128_B:
+        case CODE128_C:
+        case MSI_Plessey: length = 50; break;
+        default: break;
+    }
+    if (name == "Postnet 5-digit")
+        length = 5;
+    else if (name == "Postnet 9-digit")
+        length = 9;
+    else if (name == "Postnet 11-digit")
+        length = 11;
+    else if (name == "Bookland (ISBN)")
+        length = 12;
+    return length;
+}
+}  // namespace
+
+TfrmLabels::TfrmLabels(TComponent* owner) : TForm(owner) {
+    SetName("frmLabels");
+    SetCaption(SLabelsCaption);
+    SetBorderStyle(bsSingle);
+    SetBorderIcons(biSystemMenu | biMinimize);
+    SetPosition(poScreenCenter);
+    SetVisible(false);
+    Font()->SetName("MS Sans Serif");
+    Font()->SetHeight(-11);
+    SetClientWidth(560);
+    SetClientHeight(482);
+    BuildControls();
+    OnCreate = [this](TObject* s) { FormCreate(s); };
+    OnActivate = [this](TObject* s) { FormActivate(s); };
+}
+
+TfrmLabels::~TfrmLabels() {
+    if (frmLabels == this) frmLabels = nullptr;
+}
+
+void TfrmLabels::BuildControls() {
+    auto on = [this](void (TfrmLabels::*handler)(TObject*)) {
+        return [this, handler](TObject* s) { (this->*handler)(s); };
+    };
+    auto onKey = [this](void (TfrmLabels::*handler)(TObject*, char32_t&)) {
+        return [this, handler](TObject* s, char32_t& k) { (this->*handler)(s, k); };
+    };
+    auto edit = [this](TWinControl* parent, const char* name, int32_t left, int32_t top, int32_t width,
+                       const char* text) {
+        auto* e = Place<TEdit>(parent, this, name, left, top, width, 21);
+        e->SetText(text);
+        return e;
+    };
+
+    // ---- templates
+    GroupBox1 = Place<TGroupBox>(this, this, "GroupBox1", 8, 8, 268, 82);
+    GroupBox1->SetCaption("Label Templates");
+    ComboBox3 = Place<TComboBox>(GroupBox1, this, "ComboBox3", 8, 20, 252, 21);
+    ComboBox3->SetSorted(true);
+    ComboBox3->OnChange = on(&TfrmLabels::ComboBox3Change);
+    ComboBox3->OnClick = on(&TfrmLabels::ComboBox3Change);
+    Button3 = Place<TButton>(GroupBox1, this, "Button3", 8, 48, 120, 25);
+    Button3->SetCaption("Create &Template");
+    Button3->OnClick = on(&TfrmLabels::Button3Click);
+    Button4 = Place<TButton>(GroupBox1, this, "Button4", 140, 48, 120, 25);
+    Button4->SetCaption("&Delete Template");
+    Button4->OnClick = on(&TfrmLabels::Button4Click);
+
+    // ---- label properties
+    GroupBox2 = Place<TGroupBox>(this, this, "GroupBox2", 8, 96, 268, 74);
+    GroupBox2->SetCaption("Label Properties (millimeters)");
+    Label1 = MakeLabel(GroupBox2, this, "Label1", 8, 22, "Label Width:");
+    txtWidth = edit(GroupBox2, "txtWidth", 88, 18, 44, "0");
+    txtWidth->OnKeyPress = onKey(&TfrmLabels::txtWidthKeyPress);
+    Label2 = MakeLabel(GroupBox2, this, "Label2", 140, 22, "Label Height:");
+    txtHeight = edit(GroupBox2, "txtHeight", 216, 18, 44, "0");
+    txtHeight->OnKeyPress = onKey(&TfrmLabels::txtHeightKeyPress);
+    Label3 = MakeLabel(GroupBox2, this, "Label3", 8, 48, "Left Margin:");
+    txtLmargin = edit(GroupBox2, "txtLmargin", 88, 44, 44, "0");
+    txtLmargin->OnKeyPress = onKey(&TfrmLabels::txtLmarginKeyPress);
+    Label4 = MakeLabel(GroupBox2, this, "Label4", 140, 48, "Top Margin:");
+    txtTmargin = edit(GroupBox2, "txtTmargin", 216, 44, 44, "0");
+    txtTmargin->OnKeyPress = onKey(&TfrmLabels::txtTmarginKeyPress);
+
+    // ---- page properties
+    GroupBox3 = Place<TGroupBox>(this, this, "GroupBox3", 284, 8, 268, 104);
+    GroupBox3->SetCaption("Page Properties (millimeters)");
+    Label5 = MakeLabel(GroupBox3, this, "Label5", 8, 22, "Rows:");
+    txtRows = edit(GroupBox3, "txtRows", 88, 18, 30, "1");
+    txtRows->OnKeyPress = onKey(&TfrmLabels::txtRowsKeyPress);
+    UpDown1 = UpDownFor(txtRows, this, "UpDown1", 999);
+    Label6 = MakeLabel(GroupBox3, this, "Label6", 140, 22, "Columns:");
+    txtCol = edit(GroupBox3, "txtCol", 216, 18, 30, "1");
+    txtCol->OnKeyPress = onKey(&TfrmLabels::txtColKeyPress);
+    UpDown6 = UpDownFor(txtCol, this, "UpDown6", 999);
+    Label7 = MakeLabel(GroupBox3, this, "Label7", 8, 48, "Left Margin:");
+    txtLeft = edit(GroupBox3, "txtLeft", 88, 44, 44, "0");
+    txtLeft->OnKeyPress = onKey(&TfrmLabels::txtLeftKeyPress);
+    Label8 = MakeLabel(GroupBox3, this, "Label8", 140, 48, "Top Margin:");
+    txtTop = edit(GroupBox3, "txtTop", 216, 44, 44, "0");
+    txtTop->OnKeyPress = onKey(&TfrmLabels::txtTopKeyPress);
+    Label9 = MakeLabel(GroupBox3, this, "Label9", 8, 74, "Horizontal Pitch:");
+    hzPitch = edit(GroupBox3, "hzPitch", 88, 70, 44, "0");
+    hzPitch->OnKeyPress = onKey(&TfrmLabels::hzPitchKeyPress);
+    Label10 = MakeLabel(GroupBox3, this, "Label10", 140, 74, "Vertical Pitch:");
+    vrtPitch = edit(GroupBox3, "vrtPitch", 216, 70, 44, "0");
+    vrtPitch->OnKeyPress = onKey(&TfrmLabels::vrtPitchKeyPress);
+
+    // ---- copies
+    Label16 = MakeLabel(this, this, "Label16", 292, 124, "Number of Copies");
+    txtNumberPages = edit(this, "txtNumberPages", 400, 120, 34, "1");
+    txtNumberPages->OnKeyPress = onKey(&TfrmLabels::txtNumberPagesKeyPress);
+    UpDown11 = UpDownFor(txtNumberPages, this, "UpDown11", 999);
+
+    // ---- captions
+    GroupBox4 = Place<TGroupBox>(this, this, "GroupBox4", 8, 176, 544, 70);
+    GroupBox4->SetCaption("Optional Captions");
+    Label11 = MakeLabel(GroupBox4, this, "Label11", 8, 18, "Caption above barcode:");
+    Label11->SetWidth(120);
+    txtTopCap = edit(GroupBox4, "txtTopCap", 8, 34, 196, "");
+    Label12 = MakeLabel(GroupBox4, this, "Label12", 212, 18, "Font Size:");
+    ComboBox2 = Place<TComboBox>(GroupBox4, this, "ComboBox2", 212, 34, 56, 21);
+    FillFontSizes(*ComboBox2);
+    Label13 = MakeLabel(GroupBox4, this, "Label13", 280, 18, "Caption below barcode:");
+    Label13->SetWidth(120);
+    txtBottomCap = edit(GroupBox4, "txtBottomCap", 280, 34, 196, "");
+    Label15 = MakeLabel(GroupBox4, this, "Label15", 484, 18, "Font Size:");
+    ComboBox1 = Place<TComboBox>(GroupBox4, this, "ComboBox1", 484, 34, 52, 21);
+    FillFontSizes(*ComboBox1);
+
+    // ---- tabs
+    PageControl1 = Place<TPageControl>(this, this, "PageControl1", 8, 254, 544, 182);
+    PageControl1->OnChange = on(&TfrmLabels::PageControl1Change);
+    auto sheet = [this](const char* name, const char* caption) {
+        auto* page = new TTabSheet(this);
+        page->SetName(name);
+        page->SetPageControl(PageControl1);
+        page->SetCaption(caption);
+        return page;
+    };
+
+    TabSheet1 = sheet("TabSheet1", "Print Single or Full Sheets");
+    RadioGroup1 = Place<TRadioGroup>(TabSheet1, this, "RadioGroup1", 8, 8, 200, 64);
+    RadioGroup1->SetCaption("Print");
+    RadioGroup1->Items()->Add("Full page of the same label");
+    RadioGroup1->Items()->Add("Single label");
+    RadioGroup1->SetItemIndex(0);
+    RadioGroup1->OnClick = on(&TfrmLabels::RadioGroup1Click);
+    lblPcol = MakeLabel(TabSheet1, this, "lblPcol", 16, 88, "Column:");
+    lblPcol->SetWidth(44);
+    txtPcol = edit(TabSheet1, "txtPcol", 62, 84, 30, "1");
+    UpDown3 = UpDownFor(txtPcol, this, "UpDown3", 100);
+    lblProw = MakeLabel(TabSheet1, this, "lblProw", 120, 88, "Row:");
+    lblProw->SetWidth(30);
+    txtProw = edit(TabSheet1, "txtProw", 152, 84, 30, "1");
+    UpDown2 = UpDownFor(txtProw, this, "UpDown2", 100);
+    GroupBox5 = Place<TGroupBox>(TabSheet1, this, "GroupBox5", 220, 8, 310, 88);
+    GroupBox5->SetCaption("Print Range");
+    lblStart = MakeLabel(GroupBox5, this, "lblStart", 8, 26, "Start Printing on label number:");
+    lblStart->SetWidth(180);
+    SetHintText(lblStart, SRangeHint);
+    SpinEdit1 = Place<TSpinEdit>(GroupBox5, this, "SpinEdit1", 196, 22, 64, 21);
+    SpinEdit1->SetValue(1);
+    SetHintText(SpinEdit1, "First label to print");
+    SpinEdit1->OnChange = on(&TfrmLabels::SpinEdit1Change);
+    lblStop = MakeLabel(GroupBox5, this, "lblStop", 8, 56, "Stop Printing on label number:");
+    lblStop->SetWidth(180);
+    SetHintText(lblStop, SRangeHint);
+    SpinEdit2 = Place<TSpinEdit>(GroupBox5, this, "SpinEdit2", 196, 52, 64, 21);
+    SpinEdit2->SetValue(1);
+    SetHintText(SpinEdit2, "Last label to print");
+    SpinEdit2->OnChange = on(&TfrmLabels::SpinEdit2Change);
+
+    TabSheet2 = sheet("TabSheet2", "Increment Label Printing");
+    PrefixBox = Place<TCheckBox>(TabSheet2, this, "PrefixBox", 8, 8, 100, 17);
+    PrefixBox->SetCaption("Add Prefix");
+    PrefixBox->OnClick = on(&TfrmLabels::PrefixBoxClick);
+    lblPrefix = MakeLabel(TabSheet2, this, "lblPrefix", 16, 34, "Prefix:");
+    lblPrefix->SetWidth(40);
+    Prefix = edit(TabSheet2, "Prefix", 58, 30, 140, "");
+    SuffixBox = Place<TCheckBox>(TabSheet2, this, "SuffixBox", 8, 64, 100, 17);
+    SuffixBox->SetCaption("Add Suffix");
+    SuffixBox->OnClick = on(&TfrmLabels::SuffixBoxClick);
+    lblSuffix = MakeLabel(TabSheet2, this, "lblSuffix", 16, 90, "Suffix:");
+    lblSuffix->SetWidth(40);
+    Suffix = edit(TabSheet2, "Suffix", 58, 86, 140, "");
+    SetPrefixEnabled(false);
+    SetSuffixEnabled(false);
+    Label17 = MakeLabel(TabSheet2, this, "Label17", 216, 12, "Increment Number Start:");
+    Label17->SetWidth(130);
+    seqBegininput = edit(TabSheet2, "seqBegininput", 350, 8, 180, "0");
+    seqBegininput->OnChange = on(&TfrmLabels::seqBegininputChange);
+    Label18 = MakeLabel(TabSheet2, this, "Label18", 216, 40, "Increment Number End:");
+    Label18->SetWidth(130);
+    seqEnd = edit(TabSheet2, "seqEnd", 350, 36, 180, "0");
+    seqBegin = edit(TabSheet2, "seqBegin", 350, 64, 180, "0");
+    seqBegin->SetVisible(false);
+    BarcodeType = MakeLabel(TabSheet2, this, "BarcodeType", 216, 96, SBarcodeType);
+    BarcodeType->SetWidth(300);
+
+    TabSheet3 = sheet("TabSheet3", "Print From Data File");
+    DataTablePlace = Place<TPanel>(TabSheet3, this, "DataTablePlace", 8, 8, 520, 104);
+    DataTablePlace->SetBevelOuter(bvLowered);
+    Label19 = MakeLabel(TabSheet3, this, "Label19", 8, 124, "Start printing on Row#:");
+    Label19->SetWidth(130);
+    spinStart = Place<TSpinEdit>(TabSheet3, this, "spinStart", 140, 120, 56, 21);
+    spinStart->SetValue(1);
+    SetHintText(spinStart, "Label number to start on");
+    Label20 = MakeLabel(TabSheet3, this, "Label20", 240, 124, "Start printing on Column#:");
+    Label20->SetWidth(140);
+    SpinCol = Place<TSpinEdit>(TabSheet3, this, "SpinCol", 384, 120, 56, 21);
+    SpinCol->SetValue(1);
+    PageControl1->SetActivePageIndex(0);
+
+    // ---- bottom row
+    Label14 = MakeLabel(this, this, "Label14", 8, 452, SPrinting);
+    Label14->Font()->SetStyle(fsBold);
+    Label14->SetVisible(false);
+    ProgressBar1 = Place<TProgressBar>(this, this, "ProgressBar1", 84, 450, 196, 16);
+    ProgressBar1->SetMin(0);
+    ProgressBar1->SetMax(100);
+    ProgressBar1->SetStep(1);
+    ProgressBar1->SetVisible(false);
+    btnExit = Place<TButton>(this, this, "btnExit", 296, 446, 80, 25);
+    btnExit->SetCaption("&Close");
+    btnExit->OnClick = on(&TfrmLabels::btnExitClick);
+    Button2 = Place<TButton>(this, this, "Button2", 384, 446, 80, 25);
+    Button2->SetCaption("Printer &Setup");
+    Button2->OnClick = on(&TfrmLabels::Button2Click);
+    Button1 = Place<TButton>(this, this, "Button1", 472, 446, 80, 25);
+    Button1->SetCaption("&Print Labels");
+    Button1->SetDefault(true);
+    Button1->OnClick = on(&TfrmLabels::Button1Click);
+
+    auto hidden = [this](const char* name, TNotifyEvent click) {
+        auto* button = Place<TButton>(this, this, name, 0, 0, 75, 25);
+        button->SetVisible(false);
+        button->OnClick = std::move(click);
+        return button;
+    };
+    btnDoPrint = hidden("btnDoPrint", on(&TfrmLabels::btnDoPrintClick));
+    btnPrint1 = hidden("btnPrint1", on(&TfrmLabels::btnPrint1Click));
+    btnPrintSeq = hidden("btnPrintSeq", on(&TfrmLabels::btnPrintSeqClick));
+    Button5 = hidden("Button5", on(&TfrmLabels::Button5Click));
+
+    PrinterSetupDialog1 = new TPrinterSetupDialog(this);
+    PrinterSetupDialog1->SetName("PrinterSetupDialog1");
+
+    RadioGroup1Click(this);
+}
+
+std::array<TControl*, TemplateKeyCount> TfrmLabels::TemplateFields() const {
+    return {txtWidth, txtHeight, txtLmargin, txtTmargin, txtRows,      txtCol,    txtLeft,
+            txtTop,   hzPitch,   vrtPitch,   txtTopCap,  txtBottomCap, ComboBox2, ComboBox1};
+}
+
+// ---------------------------------------------------------------- handlers
+
+void TfrmLabels::FormCreate(TObject* Sender) { ShowSymbolName(); }
+
+void TfrmLabels::ShowSymbolName() { BarcodeType->SetCaption(SBarcodeType + CurrentSymbolName()); }
+
+void TfrmLabels::FormActivate(TObject* Sender) {
+    ComboBox1->Clear();
+    ComboBox2->Clear();
+    {
+        TIniFile ini(LabelTemplateFilePath());
+        TStrings* names = ComboBox3->Items();
+        names->BeginUpdate();
+        names->Clear();
+        for (const std::string& name : ReadTemplateNames(ini)) names->Add(name);
+        names->EndUpdate();
+    }
+    ComboBox3->SetItemIndex(0);
+    FillFontSizes(*ComboBox1);
+    FillFontSizes(*ComboBox2);
+    ComboBox3Change(ComboBox3);
+    RadioGroup1Click(RadioGroup1);
+    Prefix->SetText("");
+    PrefixBox->SetChecked(false);
+
+    const TBarcode& symbol = CurrentSymbolBarcode();
+    const std::string caption = symbol.Bar_Caption();
+    std::string number = caption;
+    const btCodeTypes type = symbol.Bar_CodeType();
+    if (caption.size() > 9 && (type == UPC_A || type == EAN_13)) {
+        Prefix->SetText(caption.substr(0, 6));
+        PrefixBox->SetChecked(true);
+        number = caption.substr(6);
+    }
+    if (caption.empty()) number = "0";
+    seqBegininput->SetText(number);
+    seqEnd->SetText(number);
+
+    ShowSymbolName();
+    const int32_t length = CountingMaxLength(type, CurrentSymbolName(), seqBegininput->MaxLength());
+    seqBegininput->SetMaxLength(length);
+    seqEnd->SetMaxLength(length);
+}
+
+void TfrmLabels::PageControl1Change(TObject* Sender) { ShowSymbolName(); }
+
+void TfrmLabels::ComboBox3Change(TObject* Sender) {
+    TLabelTemplate values;
+    {
+        TIniFile ini(LabelTemplateFilePath());
+        values = ReadLabelTemplate(ini, ComboBox3->Text());
+    }
+    const auto fields = TemplateFields();
+    for (size_t i = 0; i < TemplateKeyCount; ++i) fields[i]->SetText(values.*TemplateKeys[i].Field);
+    SpinEdit1->SetValue(1);
+    const int64_t labels = int64_t{StrToInt(txtRows->Text())} * StrToInt(txtCol->Text());
+    // The stop box's clamp takes it to 1..999; beyond 32 bits it is 999 anyway.
+    SpinEdit2->SetValue(static_cast<int32_t>(std::clamp<int64_t>(labels, 0, 1000)));
+}
+
+void TfrmLabels::Button3Click(TObject* Sender) {
+    if (frmLabelsProps) frmLabelsProps->Show();
+}
+
+void TfrmLabels::Button4Click(TObject* Sender) {
+    if (MessageDlg(SConfirmDelete, mtCustom, mbYes | mbNo) != mrYes) return;
+    {
+        TIniFile ini(LabelTemplateFilePath());
+        DeleteLabelTemplate(ini, ComboBox3->Text());
+    }
+    Close();
+    Show();
+    // Showing activates the window when the platform does so at once;
+    // otherwise the activation is run here, so that the list is reread now.
+    if (!Active()) WindowActivated(true);
+    ShowMessage(STemplateRemoved);
+}
+
+void TfrmLabels::Button2Click(TObject* Sender) { PrinterSetupDialog1->Execute(); }
+
+void TfrmLabels::btnExitClick(TObject* Sender) { Hide(); }
+
+void TfrmLabels::Button1Click(TObject* Sender) {
+    switch (PageControl1->ActivePageIndex()) {
+        case 0:
+            if (RadioGroup1->ItemIndex() == 1)
+                btnPrint1->Click();
+            else
+                btnDoPrint->Click();
+            break;
+        case 1: btnPrintSeq->Click(); break;
+        case 2: Button5->Click(); break;
+        default: break;
+    }
+}
+
+void TfrmLabels::RadioGroup1Click(TObject* Sender) {
+    const bool single = RadioGroup1->ItemIndex() == 1;
+    for (TControl* control : std::initializer_list<TControl*>{txtPcol, txtProw, lblPcol, lblProw, UpDown3, UpDown2})
+        control->SetEnabled(single);
+    for (TControl* control : std::initializer_list<TControl*>{SpinEdit1, SpinEdit2, lblStart, lblStop})
+        control->SetEnabled(!single);
+}
+
+void TfrmLabels::ClampRangeBox(TSpinEdit& box) {
+    const int32_t value = box.Value();
+    if (value <= 0)
+        box.SetValue(1);
+    else if (value >= 1000)
+        box.SetValue(999);
+}
+
+void TfrmLabels::SpinEdit1Change(TObject* Sender) { ClampRangeBox(*SpinEdit1); }
+void TfrmLabels::SpinEdit2Change(TObject* Sender) { ClampRangeBox(*SpinEdit2); }
+
+void TfrmLabels::SetPrefixEnabled(bool enabled) {
+    lblPrefix->SetEnabled(enabled);
+    Prefix->SetEnabled(enabled);
+    if (!enabled) Prefix->SetText("");
+}
+
+void TfrmLabels::SetSuffixEnabled(bool enabled) {
+    lblSuffix->SetEnabled(enabled);
+    Suffix->SetEnabled(enabled);
+    if (!enabled) Suffix->SetText("");
+}
+
+void TfrmLabels::PrefixBoxClick(TObject* Sender) { SetPrefixEnabled(PrefixBox->Checked()); }
+void TfrmLabels::SuffixBoxClick(TObject* Sender) { SetSuffixEnabled(SuffixBox->Checked()); }
+
+void TfrmLabels::seqBegininputChange(TObject* Sender) { seqBegin->SetText(seqBegininput->Text()); }
+
+void TfrmLabels::txtWidthKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }
+void TfrmLabels::txtHeightKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }
+void TfrmLabels::txtLmarginKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }
+void TfrmLabels::txtTmarginKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }
+void TfrmLabels::txtLeftKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }
+void TfrmLabels::txtTopKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }
+void TfrmLabels::hzPitchKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }
+void TfrmLabels::vrtPitchKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }
+void TfrmLabels::txtRowsKeyPress(TObject* Sender, char32_t& Key) { DigitKeyFilter(Key); }
+void TfrmLabels::txtColKeyPress(TObject* Sender, char32_t& Key) { DigitKeyFilter(Key); }
+void TfrmLabels::txtNumberPagesKeyPress(TObject* Sender, char32_t& Key) { DigitKeyFilter(Key); }
+
+// ---------------------------------------------------------------- fields for the prints
+
+TSheetGeometry TfrmLabels::ReadSheetGeometry() const {
+    auto mm = [](const TEdit* field) { return TMillimetres(StrToFloat(field->Text())); };
+    TSheetGeometry sheet;
+    sheet.LabelLeft = mm(txtLmargin);
+    sheet.LabelTop = mm(txtTmargin);
+    sheet.Columns = StrToInt(txtCol->Text());
+    sheet.Rows = StrToInt(txtRows->Text());
+    sheet.PageLeft = mm(txtLeft);
+    sheet.PageTop = mm(txtTop);
+    sheet.LabelWidth = mm(txtWidth);
+    sheet.HorzPitch = mm(hzPitch);
+    sheet.LabelWidth = mm(txtWidth);
+    sheet.LabelHeight = mm(txtHeight);
+    sheet.VertPitch = mm(vrtPitch);
+    sheet.LabelHeight = mm(txtHeight);
+    return sheet;
+}
+
+TPrintRange TfrmLabels::ReadPrintRange() const {
+    return {SpinEdit1->Value(), SpinEdit1->Enabled(), SpinEdit2->Value(), SpinEdit2->Enabled()};
+}

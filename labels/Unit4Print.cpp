@@ -1,0 +1,236 @@
+// The label sheet window's print operations: a sheet or a range of it, one
+// single label, and runs of counting numbers. They share one print frame:
+// labels placed by the sheet geometry, a caption above the symbol, the
+// symbol, a caption below it.
+#include <string>
+
+#include "engine/Barcode.h"
+#include "labels/LabelConst.h"
+#include "labels/Unit4.h"
+#include "platform/controls/ComCtrls.h"
+#include "platform/controls/Dialogs.h"
+#include "platform/controls/Printers.h"
+#include "platform/controls/Spin.h"
+#include "platform/runtime/SysUtils.h"
+
+using namespace LabelConst;
+
+namespace {
+void CopyBarcodeSettings(const TBarcode& from, TBarcode& to, bool withCaption) {
+    to.SetBar_CodeType(from.Bar_CodeType());
+    if (withCaption) to.SetBar_Caption(from.Bar_Caption());
+    to.SetBar_ModuleWidth(from.Bar_ModuleWidth());
+    to.SetBar_HeightPercent(from.Bar_HeightPercent());
+    to.SetBar_Rotation(from.Bar_Rotation());
+    to.SetBar_Fontname(from.Bar_Fontname());
+    to.SetBar_CodeAddon(from.Bar_CodeAddon());
+    to.SetBar_HumanReadable(from.Bar_HumanReadable());
+    to.SetBar_Fontscaling(from.Bar_Fontscaling());
+    to.SetBar_Ratio(from.Bar_Ratio());
+    to.SetBar_ZoomSize(from.Bar_ZoomSize());
+}
+
+void CountingMessage(const char* reason) {
+    Application->MessageBox(std::string(SIncrementTerminated) + "\n" + reason, SMessageCaption, MB_OK);
+}
+}  // namespace
+
+// One print operation from its start to its end. Whatever way it leaves, an
+// error included, the job it opened is aborted, the print-time control is
+// freed and the progress display is hidden, so that the next print can start.
+class TfrmLabels::TPrintRun {
+public:
+    explicit TPrintRun(TfrmLabels& form) : F(form) {}
+    ~TPrintRun() {
+        if (FJobOpen && Printer()->Printing()) {
+            try {
+                Printer()->Abort();
+            } catch (...) {
+            }
+        }
+        F.FPrintBarcode.reset();
+        F.ProgressBar1->SetVisible(false);
+        F.Label14->SetVisible(false);
+    }
+    TPrintRun(const TPrintRun&) = delete;
+    TPrintRun& operator=(const TPrintRun&) = delete;
+
+    void ShowPrinting() {
+        F.Label14->SetVisible(true);
+        F.Label14->Repaint();
+    }
+    void ShowBar(int32_t max) {
+        F.ProgressBar1->SetMin(0);
+        F.ProgressBar1->SetMax(max);
+        F.ProgressBar1->SetVisible(true);
+        FCounter = 1;
+    }
+    void Advance() { F.ProgressBar1->SetPosition(++FCounter); }
+
+    TBarcode& CreateBarcode(bool withCaption) {
+        F.FPrintBarcode = std::make_unique<TBarcode>(nullptr);
+        CopyBarcodeSettings(CurrentSymbolBarcode(), *F.FPrintBarcode, withCaption);
+        return *F.FPrintBarcode;
+    }
+
+    // Frame steps: the title, the job, the scale and the origin at the
+    // paper corner.
+    TPrinterScale BeginJob() {
+        TPrinter* printer = Printer();
+        printer->SetTitle(SJobTitle);
+        printer->BeginDoc();
+        FJobOpen = true;
+        TCanvas& canvas = *printer->Canvas();
+        const TPrinterScale scale =
+            TPrinterScale::FromDpi(canvas.GetDeviceCaps(LOGPIXELSX), canvas.GetDeviceCaps(LOGPIXELSY));
+        TPoint offset;
+        if (Escape(canvas, GETPRINTINGOFFSET, 0, nullptr, &offset) > 0) canvas.SetViewportOrgEx(-offset.X, -offset.Y);
+        return scale;
+    }
+    void EndJob() {
+        FJobOpen = false;
+        Printer()->EndDoc();
+        F.FPrintBarcode.reset();
+    }
+
+private:
+    TfrmLabels& F;
+    bool FJobOpen = false;
+    int32_t FCounter = 1;
+};
+
+// ---------------------------------------------------------------- sheet, range and single label
+
+void TfrmLabels::btnDoPrintClick(TObject* Sender) { PrintSheet(false); }
+
+void TfrmLabels::btnPrint1Click(TObject* Sender) { PrintSheet(true); }
+
+void TfrmLabels::PrintSheet(bool singleLabel) {
+    TPrintRun run(*this);
+    run.ShowPrinting();
+    run.ShowBar(singleLabel ? 1 : SpinEdit2->Value());
+    const TSheetGeometry sheet = ReadSheetGeometry();
+    TBarcode& barcode = run.CreateBarcode(true);
+
+    if (txtNumberPages->Text().empty() || txtNumberPages->Text() == "0") txtNumberPages->SetText("1");
+    int32_t copies = StrToInt(txtNumberPages->Text());
+    // "00" and the like print one copy, as "0" does.
+    if (copies < 1) copies = 1;
+    Printer()->SetCopies(copies);
+
+    const TPrinterScale scale = run.BeginJob();
+    TCanvas& canvas = *Printer()->Canvas();
+    const TPrintRange range = ReadPrintRange();
+    const int64_t labelCount = sheet.LabelCount();
+    const std::string topCaption = txtTopCap->Text();
+    const std::string bottomCaption = txtBottomCap->Text();
+    const std::string column = txtPcol->Text();
+    const std::string row = txtProw->Text();
+
+    for (const TLabelOrigin& origin : LabelOrigins(sheet, scale)) {
+        canvas.Font()->SetName(barcode.Bar_Fontname());
+        const bool selected =
+            singleLabel ? SingleLabelSelects(origin, column, row) : range.Selects(origin.Number, labelCount);
+        if (!selected) continue;
+        const int32_t x = origin.Position.X;
+        int32_t y = origin.Position.Y;
+        canvas.Font()->SetSize(StrToInt(ComboBox2->Text()));
+        if (!topCaption.empty()) canvas.TextOut(x, y, Format(topCaption, origin.Number));
+        y += canvas.TextHeight(topCaption);
+        TSize drawn;
+        barcode.LoMetricPrint(canvas, x, y, &drawn);
+        run.Advance();
+        y += drawn.cy;
+        canvas.Font()->SetSize(StrToInt(ComboBox1->Text()));
+        canvas.TextOut(x, y, Format(bottomCaption, origin.Number));
+    }
+    run.EndJob();
+}
+
+// ---------------------------------------------------------------- counting numbers
+
+void TfrmLabels::btnPrintSeqClick(TObject* Sender) {
+    // Each page is one job; the run goes on while numbers remain.
+    for (;;) {
+        switch (CheckCountingTexts(seqBegininput->Text(), seqEnd->Text())) {
+            case TCountingCheck::BeginNotLower: CountingMessage(SBeginNotLower); return;
+            case TCountingCheck::NoIncrement: CountingMessage(SNoIncrement); return;
+            case TCountingCheck::Empty: return;
+            case TCountingCheck::TooLong:
+                Application->MessageBox(SNineDigits, SMessageCaption, MB_OK | MB_ICONINFORMATION);
+                return;
+            case TCountingCheck::Ok: break;
+        }
+        const std::string before = seqBegin->Text();
+        bool more = false;
+        try {
+            more = PrintCountingPage();
+        } catch (...) {
+            // The run is over: the next one starts from the start number.
+            seqBegin->SetText(seqBegininput->Text());
+            throw;
+        }
+        // A page that used no number would repeat for ever.
+        if (!more || seqBegin->Text() == before) break;
+    }
+    seqBegin->SetText(seqBegininput->Text());
+}
+
+bool TfrmLabels::PrintCountingPage() {
+    TPrintRun run(*this);
+    run.ShowPrinting();
+    ProgressBar1->SetMax(500);
+    const TSheetGeometry sheet = ReadSheetGeometry();
+    const TPrintRange range = ReadPrintRange();
+    if (range.SelectedCount(sheet) == 0) {
+        CountingMessage(SNoPositionSelected);
+        return false;
+    }
+    TBarcode& barcode = run.CreateBarcode(false);
+
+    const TPrinterScale scale = run.BeginJob();
+    TCanvas& canvas = *Printer()->Canvas();
+
+    // The bar runs once through while the page is set up.
+    ProgressBar1->SetVisible(true);
+    for (int32_t position = 0; position <= 500; ++position) ProgressBar1->SetPosition(position);
+    ProgressBar1->SetVisible(false);
+    ProgressBar1->SetMax(100);
+
+    const int64_t labelCount = sheet.LabelCount();
+    const std::string topCaption = txtTopCap->Text();
+    const std::string bottomCaption = txtBottomCap->Text();
+    const std::string prefix = Prefix->Text();
+    const std::string suffix = Suffix->Text();
+    const std::string endText = seqEnd->Text();
+    // The running number; the hidden field gets it back after the page.
+    std::string number = seqBegin->Text();
+    int32_t lastHeight = 0;
+    for (const TLabelOrigin& origin : LabelOrigins(sheet, scale)) {
+        canvas.Font()->SetName(barcode.Bar_Fontname());
+        if (!range.Selects(origin.Number, labelCount)) continue;
+        const int32_t x = origin.Position.X;
+        int32_t y = origin.Position.Y;
+        canvas.Font()->SetSize(StrToInt(ComboBox2->Text()));
+        const bool remains = StrToInt64(endText) >= StrToInt64(number);
+        if (remains && !topCaption.empty()) canvas.TextOut(x, y, Format(topCaption, origin.Number));
+        y += canvas.TextHeight(topCaption);
+        if (remains) {
+            barcode.SetBar_Caption(prefix + number + suffix);
+            TSize drawn;
+            barcode.LoMetricPrint(canvas, x, y, &drawn);
+            lastHeight = drawn.cy;
+        }
+        y += lastHeight;
+        canvas.Font()->SetSize(StrToInt(ComboBox1->Text()));
+        if (remains) canvas.TextOut(x, y, Format(bottomCaption, origin.Number));
+        number = IncrementNumberText(number);
+    }
+    seqBegin->SetText(number);
+    run.EndJob();
+    return StrToInt64(seqBegin->Text()) <= StrToInt64(seqEnd->Text());
+}
+
+// ---------------------------------------------------------------- data table
+
+void TfrmLabels::Button5Click(TObject* Sender) { ShowMessage(SNoDataTable); }
