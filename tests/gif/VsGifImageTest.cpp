@@ -276,3 +276,32 @@ TEST(GifImage, NonMemoryStreamLeftAfterTrailer) {
     ASSERT_EQ(s.Read(rest, 4), 4);
     EXPECT_EQ(std::string(rest, 4), "rest");
 }
+
+// The broken fixtures that also seed the fuzzer (made by fixtures/regenerate.sh).
+TEST(GifImage, MalformedFixtures) {
+    const struct {
+        const char* file;
+        std::string error;
+        std::string warning;
+        int frames;
+    } rows[] = {
+        {"truncated.gif", GifMsg::SPrematureEnd, "", 0},
+        {"no_trailer.gif", "", "", 4},
+        {"unknown_block.gif", "", GifMsg::SUnknownBlock, 2},
+        {"zero_frame.gif", "", GifMsg::SExceedsScreen, 1},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.file);
+        TVsGifImage image;
+        Warnings w;
+        w.Attach(image);
+        std::string bytes = ReadFileBytes(std::string(VARSONA_SOURCE_DIR) + "/tests/gif/fixtures/malformed/" + r.file);
+        EXPECT_EQ(ErrorOf([&] { Load(image, bytes); }), r.error);
+        if (r.warning.empty()) {
+            EXPECT_TRUE(w.messages.empty());
+        } else {
+            EXPECT_TRUE(w.Has(r.warning));
+        }
+        EXPECT_EQ(image.FrameCount(), r.frames);
+    }
+}

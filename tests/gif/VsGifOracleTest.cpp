@@ -248,7 +248,7 @@ TEST(GifWrittenByOthers, ImageMagick) {
         std::string args;
     } rows[] = {
         {"gradient_interlaced", "-size 37x23 gradient:red-blue -colors 200 -interlace GIF"},
-        {"plasma_256", "-size 64x48 plasma:fractal -seed 5 -colors 256"},
+        {"plasma_256", "-seed 5 -size 64x48 plasma:fractal -colors 256"},
         {"transparent", "-size 20x20 xc:none -fill red -draw 'circle 10,10 10,3' -comment 'a circle'"},
         {"animation", "-delay 7 -dispose Background -loop 3 -size 31x17 xc:red xc:blue xc:lime "
                       "-size 9x9 xc:yellow -dispose Previous -delay 20 -size 31x17 gradient:"},
