@@ -1,0 +1,147 @@
+// Printing one barcode on the recording printer, and the clipboard.
+#include "designer/BarcodeImage.h"
+#include "platform/controls/Clipbrd.h"
+#include "platform/controls/ComCtrls.h"
+#include "platform/controls/Printers.h"
+#include "platform/graphics/Metafile.h"
+#include "tests/designer/DesignerFixture.h"
+
+namespace {
+
+class PrintTest : public DesignerFixture {
+protected:
+    void SetUp() override {
+        DesignerFixture::SetUp();
+        MakeSettingsFolder();
+        StartForms();
+        Previous = SetPrinter(std::make_unique<TPrinter>(std::vector<std::unique_ptr<TPrinterBackend>>{}, -1));
+        TPageSetup setup;
+        setup.MarginLeft = 5;
+        setup.MarginTop = 8;
+        Recorder = InstallRecordingPrinter(setup);
+        UserChoose(Form1->ComboBox1, 4);
+        Form1->Edit1->SetText("PRINT");
+        Form1->Barcode1->SetBar_Rotation(rotate_000);
+    }
+    void TearDown() override {
+        SetPrinter(std::move(Previous));
+        DesignerFixture::TearDown();
+    }
+    std::vector<TRecordedCall> Bars(size_t job) const {
+        std::vector<TRecordedCall> bars;
+        for (const TRecordedCall& c : Recorder->Jobs()[job].Pages[0])
+            if (c.Kind == TRecordedKind::FillRect && c.Brush.Color == clBlack) bars.push_back(c);
+        return bars;
+    }
+    TRecordingPrinter* Recorder = nullptr;
+    std::unique_ptr<TPrinter> Previous;
+};
+
+TEST_F(PrintTest, OnePageWithTheSymbolAtFiftyBySixtyMillimetres) {
+    Form1->Print1->Click();
+    ASSERT_EQ(Recorder->Jobs().size(), 1u);
+    const TRecordedJob& job = Recorder->Jobs()[0];
+    EXPECT_TRUE(job.Ended);
+    EXPECT_EQ(job.Pages.size(), 1u);
+    EXPECT_EQ(job.Title, "Varsona Barcode");
+    const auto bars = Bars(0);
+    ASSERT_FALSE(bars.empty());
+    // Device pixels start at the printable area: 5 mm and 8 mm in at 600 dpi.
+    const TPoint offset = Printer()->PrintingOffset();
+    EXPECT_EQ(offset, (TPoint{118, 189}));
+    EXPECT_EQ(bars[0].Rect.Left + offset.X, 1181);
+    EXPECT_EQ(bars[0].Rect.Top + offset.Y, 1417);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    // The window's symbol is left as it was.
+    EXPECT_EQ(Form1->Barcode1->Bar_Caption(), "PRINT");
+    ASSERT_NE(Form1->PrintBarcode1, nullptr);
+    EXPECT_FALSE(Form1->PrintBarcode1->Visible() && Form1->PrintBarcode1->Parent());
+}
+
+TEST_F(PrintTest, ZoomAndRatioAreNotCopiedTheRestIs) {
+    Form1->Zoom1->Click();
+    Form1->N3to11->Click();
+    Form1->N1501->Click();
+    Form1->N702->Click();
+    Form1->HumanReadable1->Click();
+    Form1->Barcode1->SetBar_Rotation(rotate_090);
+    Form1->Print1->Click();
+    const TBarcode& p = *Form1->PrintBarcode1;
+    EXPECT_EQ(p.Bar_ModuleWidth(), SC2);
+    EXPECT_EQ(p.Bar_Ratio(), Ratio_3);
+    EXPECT_EQ(p.Bar_HeightPercent(), 150);
+    EXPECT_EQ(p.Bar_Fontscaling(), 70);
+    EXPECT_FALSE(p.Bar_HumanReadable());
+    EXPECT_EQ(p.Bar_Rotation(), rotate_090);
+    EXPECT_EQ(p.Bar_CodeType(), CODE39);
+    EXPECT_EQ(p.Bar_Caption(), "PRINT");
+    // Rotated, the narrow bars lie across: 8 pixels high at 600 dpi.
+    int narrow = 1 << 30;
+    for (const TRecordedCall& c : Bars(0)) narrow = std::min(narrow, c.Rect.Height());
+    EXPECT_EQ(narrow, 8);
+}
+
+TEST_F(PrintTest, FailedPrintShowsTheErrorAndRestoresThePointer) {
+    Recorder->FailNextBeginDoc("Printer out of paper");
+    GuardedCall(Form1->Print1, [] { Form1->Print1->Click(); });
+    ASSERT_EQ(Dialogs->Messages().size(), 1u);
+    EXPECT_EQ(Dialogs->Messages()[0], "Printer out of paper.");
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    EXPECT_FALSE(Printer()->Printing());
+    // The next print works.
+    Form1->Print1->Click();
+    EXPECT_EQ(Recorder->Jobs().back().Pages.size(), 1u);
+    EXPECT_TRUE(Recorder->Jobs().back().Ended);
+}
+
+class ClipboardTest : public DesignerFixture {
+protected:
+    void SetUp() override {
+        DesignerFixture::SetUp();
+        MakeSettingsFolder();
+        StartForms();
+        UserChoose(Form1->ComboBox1, 1);
+        Form1->Edit1->SetText("590123412345");
+        Clipboard()->Clear();
+    }
+};
+
+TEST_F(ClipboardTest, BitmapFormatPutsTheBitmap) {
+    Form1->Metafile1->Click();
+    Form1->Copy1->Click();
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_ENHMETAFILE));
+    TBitmap seen;
+    ASSERT_TRUE(Clipboard()->GetBitmap(seen));
+    const TImageLayout l = LayoutBarcodeImage(*Form1->Barcode1, 1, {});
+    EXPECT_EQ(seen.Width(), l.Width);
+    EXPECT_EQ(seen.Height(), l.Height);
+}
+
+TEST_F(ClipboardTest, MetafileFormatPutsTheMetafileWithABitmapBeside) {
+    Form1->Metafile2->Click();
+    Form1->C31->Click();
+    Form1->Copy1->Click();
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_ENHMETAFILE));
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+    const std::string emf = Clipboard()->MetafileBytes();
+    ASSERT_GT(emf.size(), 88u);
+    EXPECT_EQ(emf.substr(40, 4), " EMF");
+    TMetafile metafile;
+    TStringStream stream(emf);
+    metafile.LoadFromStream(stream);
+    EXPECT_GT(metafile.RecordCount(), 30);
+    TBitmap seen;
+    ASSERT_TRUE(Clipboard()->GetBitmap(seen));
+    EXPECT_EQ(seen.Width(), LayoutBarcodeImage(*Form1->Barcode1, 3, {}).Width);
+}
+
+TEST_F(ClipboardTest, ToolButtonAndShortcutCopyToo) {
+    Form1->ToolButton3->Click();
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+    Clipboard()->Clear();
+    EXPECT_TRUE(Form1->MainMenu1->IsShortCut('C', ssCtrl));
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+}
+
+}  // namespace
