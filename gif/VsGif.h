@@ -514,8 +514,9 @@ public:
     TGIFVersion VersionNeeded() const;
     int32_t MaxColorResolution() const;
     int32_t MaxBitsPerPixel() const;
-    // Takes a frame of this image (ownership passes); anything else raises
-    // "Object type not supported for operation". Grows the logical screen.
+    // Appends a frame made for this image (ownership passes) or a copy of
+    // another image's frame; anything else raises "Object type not supported
+    // for operation". Grows the logical screen to hold the frame.
     int32_t AddFrame(TPersistent* source);
 
     TVsGifImageList& Images() const { return *FImages; }

@@ -61,6 +61,12 @@ int32_t TVsGifImage::MaxBitsPerPixel() const {
 int32_t TVsGifImage::AddFrame(TPersistent* source) {
     auto* frame = dynamic_cast<TVsGifSubImage*>(source);
     if (!frame) RaiseGIFError(GifMsg::SUnsupportedObject);
+    if (frame->Image() != this) {
+        // Another image's frame stays with it; this image gets a copy.
+        auto copy = std::make_unique<TVsGifSubImage>(this);
+        copy->Assign(frame);
+        frame = copy.release();
+    }
     int32_t index = FImages->Add(frame);
     bool grew = false;
     if (frame->Left() + frame->Width() > Width()) {

@@ -204,6 +204,12 @@ TEST(GifImage, AddFrameGrowsScreenWithWarnings) {
     EXPECT_EQ(image.Height(), 200);
     EXPECT_EQ(w.messages, std::vector<std::string>({GifMsg::SWidthTooSmall, GifMsg::SHeightTooSmall,
                                                     GifMsg::SExceedsScreen}));
+    TVsGifImage other;
+    TVsGifSubImage* theirs = AddFrame(other, 2, 2, [](int x, int) { return static_cast<uint8_t>(x); });
+    int32_t index = image.AddFrame(theirs);
+    EXPECT_NE(image.SubImage(index), theirs);
+    EXPECT_EQ(image.SubImage(index)->Image(), &image);
+    EXPECT_EQ(PixelsOf(*image.SubImage(index)), PixelsOf(*theirs));
     TStringList notAFrame;
     EXPECT_EQ(ErrorOf([&] { image.AddFrame(&notAFrame); }), GifMsg::SUnsupportedObject);
 }
