@@ -126,6 +126,51 @@ TEST(GifCodec, FlatAndRunImagesForceResets) {
     }
 }
 
+namespace {
+// The codes of an image data stream, read with a standard decoder's widths.
+std::vector<int> CodesOf(const std::string& data) {
+    std::string bytes;
+    for (size_t p = 1; p < data.size() && data[p] != 0; p += 1 + static_cast<uint8_t>(data[p]))
+        bytes += data.substr(p + 1, static_cast<uint8_t>(data[p]));
+    const int minCode = data[0], clear = 1 << minCode;
+    int width = minCode + 1, next = clear + 2;
+    bool first = true;
+    std::vector<int> codes;
+    for (size_t bit = 0; bit + static_cast<size_t>(width) <= bytes.size() * 8;) {
+        int code = 0;
+        for (int i = 0; i < width; ++i, ++bit)
+            code |= ((static_cast<uint8_t>(bytes[bit / 8]) >> (bit % 8)) & 1) << i;
+        codes.push_back(code);
+        if (code == clear) {
+            width = minCode + 1;
+            next = clear + 2;
+            first = true;
+        } else if (code == clear + 1) {
+            break;
+        } else if (first) {
+            first = false;
+        } else if (next < 4096 && ++next == (1 << width) && width < 12) {
+            ++width;
+        }
+    }
+    return codes;
+}
+}  // namespace
+
+// A flat image: every table runs from code 258 until the next free code
+// would be 4095, that is 3838 codes, then a clear code.
+TEST(GifCodec, FlatImageClearsEach3838Codes) {
+    std::vector<uint8_t> flat(size_t(4000) * 4000, 5);  // 7.37 million pixels per table
+    std::vector<int> codes = CodesOf(EncodeWith<TLZWEncoder>(flat, 8, 4000, 4000, false));
+    std::vector<size_t> clears;
+    for (size_t i = 0; i < codes.size(); ++i)
+        if (codes[i] == 256) clears.push_back(i);
+    ASSERT_GE(clears.size(), 3u);
+    EXPECT_EQ(clears[0], 0u);
+    for (size_t k = 1; k < clears.size(); ++k) EXPECT_EQ(clears[k] - clears[k - 1], 3839u) << k;
+    EXPECT_EQ(codes.back(), 257);
+}
+
 TEST(GifCodec, LzwClearsWhenNextCodeReaches4095) {
     // Noise fills the table fast; count clear codes by decoding the stream.
     std::mt19937 rng(7);
