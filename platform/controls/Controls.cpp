@@ -14,6 +14,7 @@
 #include "platform/controls/ControlsQt.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/Menus.h"
+#include "platform/graphics/FontCache.h"
 #include "platform/graphics/QtCanvasDevice.h"
 
 // ---------------------------------------------------------------- guard
@@ -42,8 +43,8 @@ TColor ColorFromQt(const QColor& color) {
 }
 
 QFont QtFont(const TFont& font) {
-    QFont f;
-    if (font.Name() != "Default" && !font.Name().empty()) f.setFamily(QStr(font.Name()));
+    // The family as the canvases resolve it, so widgets and painting agree.
+    QFont f(FontFamilyFor(font.Name()));
     int32_t h = font.Height();
     if (h < 0) {
         f.setPixelSize(std::max(1, -h));
@@ -223,11 +224,60 @@ void TControlBinding::Watch(QWidget* widget) {
     if (widget) widget->installEventFilter(this);
 }
 
+namespace {
+// Qt hands an input event that a widget ignores on to its parent widgets;
+// the platform gives it to one window only. The first control to see an
+// event marks it, and the controls it then travels up to let it pass.
+struct TInputMark {
+    QEvent::Type Type = QEvent::None;
+    int Code = 0;
+    QPointF Global;
+    QPointer<QWidget> First;
+};
+TInputMark gInputMark;
+
+bool IsPropagated(QWidget* watched, QEvent* event) {
+    int code = 0;
+    QPointF global;
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        auto* ke = static_cast<QKeyEvent*>(event);
+        code = ke->key() ^ static_cast<int>(ke->modifiers());
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        code = static_cast<int>(me->button());
+        global = me->globalPosition();
+        break;
+    }
+    case QEvent::ContextMenu:
+        global = static_cast<QContextMenuEvent*>(event)->globalPos();
+        break;
+    default: return false;
+    }
+    TInputMark& m = gInputMark;
+    // Qt passes a copy up the chain, so the event is known by its contents:
+    // the same kind, key or button and screen position, now at an ancestor
+    // of the widget that saw it first.
+    if (m.Type == event->type() && m.Code == code && m.Global == global && m.First && m.First != watched &&
+        watched->isAncestorOf(m.First))
+        return true;
+    m = TInputMark{event->type(), code, global, watched};
+    return false;
+}
+}  // namespace
+
 bool TControlBinding::eventFilter(QObject* watched, QEvent* event) {
     TControl* c = FControl;
     if (!c || c->Detached()) return false;
     auto* w = qobject_cast<QWidget*>(watched);
     if (!w) return false;
+    if (IsPropagated(w, event)) return false;
     // An event forwarded from an inner widget to its container (or back)
     // is seen once.
     if (FInside.count(event)) return false;

@@ -461,3 +461,33 @@ TEST_F(ControlTree, DraggingFromOneControlOntoAnother) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlTree, InputReachesOnlyTheControlUnderIt) {
+    auto form = NewForm();
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(0, 0, 200, 100);
+    auto* box = new TPaintBox(form.get());
+    box->SetParent(panel);
+    box->SetBounds(10, 10, 40, 40);
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(panel);
+    edit->SetBounds(60, 10, 80, 21);
+    std::vector<std::string> seen;
+    form->OnClick = [&](TObject*) { seen.push_back("form click"); };
+    form->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int32_t, int32_t) { seen.push_back("form down"); };
+    panel->OnClick = [&](TObject*) { seen.push_back("panel click"); };
+    panel->OnKeyDown = [&](TObject*, Word&, TShiftState) { seen.push_back("panel key"); };
+    box->OnClick = [&](TObject*) { seen.push_back("box click"); };
+    edit->OnKeyDown = [&](TObject*, Word&, TShiftState) { seen.push_back("edit key"); };
+    form->Show();
+    Process();
+    QTest::mouseClick(box->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseClick(panel->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 80));
+    QTest::keyClick(edit->NativeWidget(), Qt::Key_F5);  // a key the edit ignores
+    EXPECT_EQ(seen, (std::vector<std::string>{"box click", "panel click", "edit key"}));
+}
+
+}  // namespace
