@@ -1,6 +1,8 @@
 // The main window's output commands: save as image and copy to the clipboard.
 #include "designer/BarcodeImage.h"
+#include "designer/DesignerConst.h"
 #include "platform/controls/Clipbrd.h"
+#include "platform/controls/ShellApi.h"
 #include "platform/graphics/Metafile.h"
 #include "designer/Unit1.h"
 #include "designer/Unit5.h"
@@ -35,4 +37,6 @@ void TForm1::Copy1Click(TObject* Sender) {
     Clipboard()->SetMetafileBytes(emf.DataString(), bitmap.get());
 }
 
-void TForm1::VarsonaHomePage1Click(TObject* Sender) {}
+void TForm1::VarsonaHomePage1Click(TObject* Sender) {
+    ShellExecute(nullptr, "open", DesignerConst::SHomePage, "", "", SW_SHOWNORMAL);
+}

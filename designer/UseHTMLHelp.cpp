@@ -19,7 +19,8 @@ THtmlHelpRoute RouteHelpCommand(Word command, int32_t data, const std::string& h
 bool TUseHTMLHelp::HelpHook(Word Command, int32_t Data, bool& CallHelp) {
     CallHelp = false;
     const THtmlHelpRoute route = RouteHelpCommand(Command, Data, Application->HelpFile());
-    (void)route;
+    // The active form owns the viewer; none when no form is active.
+    HtmlHelp(Screen->ActiveForm(), route.File, route.Command, route.Data);
     return true;
 }
 

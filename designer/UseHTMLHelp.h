@@ -6,12 +6,7 @@
 #include <string>
 
 #include "platform/controls/Forms.h"
-
-// HTML help commands.
-inline constexpr uint32_t HH_DISPLAY_TOPIC = 0;
-inline constexpr uint32_t HH_DISPLAY_INDEX = 2;
-inline constexpr uint32_t HH_HELP_CONTEXT = 15;
-inline constexpr uint32_t HH_CLOSE_ALL = 18;
+#include "platform/controls/HtmlHelp.h"
 
 // What one help command becomes: the file (empty for none), the HTML help
 // command and its data.

@@ -3,6 +3,8 @@
 #include "designer/BarcodeImage.h"
 #include "designer/Unit2.h"
 #include "designer/UseHTMLHelp.h"
+#include "platform/controls/ComCtrls.h"
+#include "platform/controls/ShellApi.h"
 #include "tests/designer/DesignerFixture.h"
 
 namespace {
@@ -83,6 +85,65 @@ TEST_F(DialogsTest, AboutBoxIsCreatedAndFreedAroundItsShowing) {
     EXPECT_TRUE(Dialogs->Failures().empty());
     EXPECT_EQ(AboutBox, nullptr);
     EXPECT_EQ(Form1->ComponentCount(), before);
+}
+
+class HelpTest : public DialogsTest {
+protected:
+    void SetUp() override {
+        DialogsTest::SetUp();
+        InitUseHTMLHelp();
+        ClearHtmlHelpLog();
+    }
+    void TearDown() override {
+        DoneUseHTMLHelp();
+        DialogsTest::TearDown();
+    }
+    const std::string HelpFile = ProgramFolder() + "varsona.chm";
+};
+
+TEST_F(HelpTest, HelpContentsOpensTheDefaultTopic) {
+    Form1->HelpIndex1->Click();
+    Form1->ToolButton6Click(Form1->ToolButton6);
+    ASSERT_EQ(HtmlHelpLog().size(), 2u);
+    for (const THtmlHelpCall& call : HtmlHelpLog()) {
+        EXPECT_EQ(call.File, HelpFile);
+        EXPECT_EQ(call.Command, HH_DISPLAY_TOPIC);
+        EXPECT_EQ(call.Data, 0);
+    }
+    // There is no help file beside the program here: the viewer says so.
+    EXPECT_EQ(HtmlHelpLog()[0].Message, FmtMsg(HtmlHelpConst::SFileNotFound, HelpFile));
+    ASSERT_FALSE(Dialogs->Messages().empty());
+    EXPECT_EQ(Dialogs->Messages()[0], FmtMsg(HtmlHelpConst::SFileNotFound, HelpFile));
+}
+
+TEST_F(HelpTest, F1OpensTheHelpFileAtContextZero) {
+    QApplication::setActiveWindow(Form1->NativeWidget());
+    Form1->Edit1->SetFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(Form1->Edit1->NativeWidget(), &press);
+    ASSERT_EQ(HtmlHelpLog().size(), 1u);
+    EXPECT_EQ(HtmlHelpLog()[0].File, HelpFile);
+    EXPECT_EQ(HtmlHelpLog()[0].Command, HH_HELP_CONTEXT);
+    EXPECT_EQ(HtmlHelpLog()[0].Data, 0);
+    EXPECT_EQ(HtmlHelpLog()[0].Owner, Form1);
+}
+
+TEST_F(DialogsTest, HomePageOpensInTheBrowser) {
+    std::vector<std::string> opened;
+    TDesktopOpener previous = SetDesktopOpener([&opened](const std::string& url) {
+        opened.push_back(url);
+        return true;
+    });
+    ClearShellExecuteLog();
+    Form1->VarsonaHomePage1->Click();
+    SetDesktopOpener(previous);
+    ASSERT_EQ(ShellExecuteLog().size(), 1u);
+    const TShellCall& call = ShellExecuteLog()[0];
+    EXPECT_EQ(call.Owner, nullptr);
+    EXPECT_EQ(call.Operation, "open");
+    EXPECT_EQ(call.File, "https://varsona.example.org/");
+    EXPECT_EQ(call.ShowCmd, SW_SHOWNORMAL);
+    EXPECT_EQ(opened, std::vector<std::string>{"https://varsona.example.org/"});
 }
 
 TEST(HelpRouting, CommandsBecomeHtmlHelpCalls) {
