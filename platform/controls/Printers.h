@@ -383,15 +383,16 @@ struct TPrinterSetupValues {
     int32_t PrinterIndex = -1;
     TPrinterOrientation Orientation = poPortrait;
     std::string OutputFile;  // PDF-file printer; empty: automatic names
+    bool FileChosen = false; // picked with Browse: the next job replaces it
     TPageSetup PageSetup;    // PDF-file printer
 };
 TPrinterSetupValues ReadPrinterSetup(const TPrinter& printer);
 // Raises EPrinter (and changes nothing) for an invalid page set-up.
 void ApplyPrinterSetup(TPrinter& printer, const TPrinterSetupValues& values);
 
-// The Qt dialog itself, for the platform's tests: it is built on printer,
-// shown without a modal loop, and driven with synthetic events; Accept
-// applies what it shows. Null under no QApplication.
+// The Qt dialog itself: built on a printer, run modally by the set-up
+// handler; the platform's tests show it without a modal loop and drive it
+// with synthetic events.
 class TPrinterSetupForm {
 public:
     explicit TPrinterSetupForm(TPrinter& printer);
@@ -399,9 +400,11 @@ public:
     // The QDialog (forward-declared native accessor).
     QDialog* NativeDialog() const;
     TPrinterSetupValues Values() const;
-    // Like the OK button: applies and closes; False (dialog still open)
-    // when the values are refused, after telling the user why.
+    // The OK button: applies and closes; False (dialog still open) when the
+    // values are refused, after telling the user why in an error box.
     bool Accept();
+    // Runs the dialog modally; True when it was accepted.
+    bool Exec();
 
 private:
     struct Impl;
