@@ -374,11 +374,11 @@ bool TControlBinding::KeyPress(QWidget* watched, QKeyEvent* event) {
     bool keyConsumed = key != 0 && wc->DispatchKeyDown(key, shift, &command);
     if (!guard || !FControl) return true;
     // A control that takes Tab itself (a grid) keeps the focus.
-    if (pressed == VK_TAB && wc->HandlesKey(VK_TAB, shift)) return true;
+    const bool keepTab = pressed == VK_TAB && wc->HandlesKey(VK_TAB, shift);
     // Shortcuts and dialog keys end here; Tab is left to Qt's focus chain.
     if (command) return keyConsumed;
     QString text = event->text();
-    if (text.isEmpty()) return keyConsumed;
+    if (text.isEmpty()) return keyConsumed || keepTab;
     // Each character goes through OnKeyPress, which may change or drop it.
     QString kept;
     bool changed = false;
@@ -390,7 +390,7 @@ bool TControlBinding::KeyPress(QWidget* watched, QKeyEvent* event) {
         if (k != ch) changed = true;
         if (k != 0) kept += QString::fromUcs4(&k, 1);
     }
-    if (!keyConsumed && !changed) return false;
+    if (!keyConsumed && !changed) return keepTab;
     if (kept.isEmpty()) return true;
     // Send only the surviving characters, without the key's own action when
     // the key itself was taken.

@@ -2,6 +2,7 @@
 // canvas, the exception guard, mouse and key dispatch.
 #include <QImage>
 #include <QPixmap>
+#include <QWheelEvent>
 
 #include "ControlsTestSupport.h"
 #include "platform/controls/ExtCtrls.h"
@@ -488,6 +489,63 @@ TEST_F(ControlTree, InputReachesOnlyTheControlUnderIt) {
     QTest::mouseClick(panel->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 80));
     QTest::keyClick(edit->NativeWidget(), Qt::Key_F5);  // a key the edit ignores
     EXPECT_EQ(seen, (std::vector<std::string>{"box click", "panel click", "edit key"}));
+}
+
+}  // namespace
+
+namespace {
+
+// A grid-like control: paints itself and takes arrows, Return and Tab.
+class TCellsControl : public TCustomControl {
+public:
+    explicit TCellsControl(TComponent* owner) : TCustomControl(owner) { SetWantKeys(true); }
+    std::vector<Word> Keys;
+    std::u32string Typed;
+    int32_t Wheel = 0;
+
+protected:
+    void Paint() override {
+        Canvas()->Brush()->SetColor(clYellow);
+        Canvas()->FillRect(ClientRect());
+    }
+    void KeyDown(Word& key, TShiftState shift) override {
+        Keys.push_back(key);
+        TCustomControl::KeyDown(key, shift);
+    }
+    void KeyPress(char32_t& key) override {
+        Typed += key;
+        TCustomControl::KeyPress(key);
+    }
+    bool DoMouseWheel(TShiftState shift, int32_t delta, TPoint pos) override {
+        Wheel += delta;
+        return true;
+    }
+};
+
+TEST_F(ControlTree, CustomControlPaintsAndTakesItsKeys) {
+    auto form = NewForm();
+    auto* cells = new TCellsControl(form.get());
+    cells->SetParent(form.get());
+    cells->SetBounds(0, 0, 100, 80);
+    auto* ok = new TButton(form.get());
+    ok->SetParent(form.get());
+    ok->SetTop(90);
+    ok->SetDefault(true);
+    int okClicks = 0;
+    ok->OnClick = [&](TObject*) { ++okClicks; };
+    EXPECT_EQ(cells->NativeWidget()->grab().toImage().pixelColor(50, 40), QColor(255, 255, 0));
+    form->Show();
+    Process();
+    for (Qt::Key k : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Return, Qt::Key_Tab, Qt::Key_Escape})
+        QTest::keyClick(cells->NativeWidget(), k);
+    QTest::keyClicks(cells->NativeWidget(), "ab");
+    EXPECT_EQ(cells->Keys, (std::vector<Word>{VK_DOWN, VK_RIGHT, VK_RETURN, VK_TAB, VK_ESCAPE, 'A', 'B'}));
+    EXPECT_EQ(cells->Typed, std::u32string(U"\r\t\x1b" U"ab"));
+    EXPECT_EQ(okClicks, 0) << "Return belongs to the control";
+    QWheelEvent wheel(QPointF(5, 5), cells->NativeWidget()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(cells->NativeWidget(), &wheel);
+    EXPECT_EQ(cells->Wheel, 120);
 }
 
 }  // namespace
