@@ -171,5 +171,6 @@ void TForm1::BuildControls() {
     OpenDialog1->SetFilter(DesignerConst::SConfigFilter);
     OpenDialog1->SetTitle(DesignerConst::SConfigOpenTitle);
 
-    // PENDING: PrinterSetupDialog1 once the printer room's set-up dialog links.
+    PrinterSetupDialog1 = new TPrinterSetupDialog(this);
+    PrinterSetupDialog1->SetName("PrinterSetupDialog1");
 }

@@ -53,6 +53,5 @@ void TForm1::PrintBarcode() {
     printer->EndDoc();
 }
 
-void TForm1::PrinterSetup1Click(TObject* Sender) {
-    if (PrinterSetupDialog1) PrinterSetupDialog1->Execute();
-}
+// The result is of no interest: the chosen printer serves every later print.
+void TForm1::PrinterSetup1Click(TObject* Sender) { PrinterSetupDialog1->Execute(); }

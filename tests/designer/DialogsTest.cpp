@@ -146,6 +146,26 @@ TEST_F(DialogsTest, HomePageOpensInTheBrowser) {
     EXPECT_EQ(opened, std::vector<std::string>{"https://varsona.example.org/"});
 }
 
+TEST_F(DialogsTest, SaveAsImageOffersTheSixFormatsAndCancelWritesNothing) {
+    const std::string file = Root + "/symbol.gif";
+    Dialogs->CancelSave();
+    Form1->SaveBarcode1->Click();
+    EXPECT_FALSE(FileExists(file));
+    const TDialogRequest& q = Dialogs->Log().back();
+    EXPECT_EQ(q.File.Title, "Save Varsona As Image File...");
+    EXPECT_EQ(q.File.Filter,
+              "Windows Bitmap (*.BMP)|*.bmp|Gif File (*.GIF)|*.gif|TIFF 6.0 (*.TIF)|*.tif|Windows Metafile (*.WMF)|*.wmf|"
+              "Enhanced Metafile (*.EMF)|*.emf|JPEG (*.JPG)|*.jpg");
+    EXPECT_EQ(q.File.DefaultExt, "bmp");
+    Dialogs->AnswerSave(file, 2);
+    Form1->SaveBarcode1->Click();
+    EXPECT_EQ(ReadFileBytes(file).substr(0, 4), "GIF8");
+    // A name typed without an extension gets the default one.
+    Dialogs->AnswerSave(Root + "/plain", 1);
+    Form1->SaveBarcode1->Click();
+    EXPECT_EQ(ReadFileBytes(Root + "/plain.bmp").substr(0, 2), "BM");
+}
+
 TEST(HelpRouting, CommandsBecomeHtmlHelpCalls) {
     struct Row {
         Word Command;

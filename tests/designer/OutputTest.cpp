@@ -94,6 +94,15 @@ TEST_F(PrintTest, FailedPrintShowsTheErrorAndRestoresThePointer) {
     EXPECT_TRUE(Recorder->Jobs().back().Ended);
 }
 
+TEST_F(PrintTest, PrinterSetupRunsTheSetUpDialog) {
+    Dialogs->AnswerPrinterSetup(false);
+    Form1->PrinterSetup1->Click();
+    ASSERT_FALSE(Dialogs->Log().empty());
+    EXPECT_EQ(Dialogs->Log().back().Kind, TDialogKind::PrinterSetup);
+    EXPECT_EQ(Dialogs->Pending(), 0u);
+    EXPECT_TRUE(Form1->MainMenu1->FindShortCut(TextToShortCut("Ctrl+Alt+P")) == Form1->PrinterSetup1);
+}
+
 class ClipboardTest : public DesignerFixture {
 protected:
     void SetUp() override {
