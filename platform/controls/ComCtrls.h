@@ -148,7 +148,9 @@ private:
     TMenuItem* FMenuItem = nullptr;
 };
 
-// Arranges its buttons left to right in the order they were added.
+// Arranges its tool buttons left to right in the order they were added
+// (wrapping when Wrapable); other controls on the bar keep the bounds they
+// are given.
 class TToolBar : public TWinControl {
 public:
     explicit TToolBar(TComponent* owner);
