@@ -135,6 +135,20 @@ TEST_F(StartupTest, BadNumbersStopTheLoadAtThatKey) {
     EXPECT_EQ(Form1->Barcode1->Bar_Rotation(), rotate_000);  // after it: not applied
 }
 
+TEST_F(StartupTest, BadSaveSizeLeavesTheSaveSizeAsItWas) {
+    MakeSettingsFolder();
+    SetIni("varsona", "sratio", "big");
+    StartForms();
+    ASSERT_EQ(Dialogs->Messages().size(), 1u);
+    EXPECT_EQ(Dialogs->Messages()[0], "'big' is not a valid integer value.");
+    // The label keeps a number, so that Save as Image and Copy still work.
+    EXPECT_EQ(Form1->lblsaveRatio->Caption(), "1");
+    Dialogs->AnswerSave(Root + "/after.bmp", 1);
+    UserClick(Form1->SaveBarcode1);
+    EXPECT_EQ(Dialogs->Messages().size(), 1u);
+    EXPECT_TRUE(FileExists(Root + "/after.bmp"));
+}
+
 TEST_F(StartupTest, OutOfRangeHeightStopsTheLoadWithTheEngineError) {
     MakeSettingsFolder();
     SetIni("varsona", "fontheight", "250");
