@@ -1,5 +1,6 @@
 #include "platform/controls/Printers.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 #include "platform/graphics/CanvasDevice.h"
@@ -384,7 +385,18 @@ std::unique_ptr<TPrinter>& ProcessPrinter() {
 
 TPrinter* Printer() {
     auto& p = ProcessPrinter();
-    if (!p) p = std::make_unique<TPrinter>();
+    if (!p) {
+        p = std::make_unique<TPrinter>();
+        // The system printers hold Qt objects: they go with the application.
+        static bool cleanup = false;
+        if (!cleanup && QCoreApplication::instance()) {
+            cleanup = true;
+            qAddPostRoutine([] {
+                ProcessPrinter().reset();
+                cleanup = false;
+            });
+        }
+    }
     return p.get();
 }
 

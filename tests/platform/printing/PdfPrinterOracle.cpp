@@ -143,7 +143,21 @@ INSTANTIATE_TEST_SUITE_P(
         ShapeRow{"Ellipse", [](TCanvas& c) { c.Ellipse(1000, 1000, 1301, 1201); }, {1000, 1000, 1301, 1201}, 2},
         ShapeRow{"Frame", [](TCanvas& c) { c.FrameRect({1200, 1200, 1300, 1260}); }, {1200, 1200, 1300, 1260},
                  1},
-        ShapeRow{"Pixel", [](TCanvas& c) { c.SetPixel(1111, 2222, clBlack); }, {1111, 2222, 1112, 2223}, 0}),
+        ShapeRow{"Pixel", [](TCanvas& c) { c.SetPixel(1111, 2222, clBlack); }, {1111, 2222, 1112, 2223}, 0},
+        ShapeRow{"Clipped",
+                 [](TCanvas& c) {
+                     c.IntersectClipRect({1000, 1000, 1100, 1050});
+                     c.FillRect({900, 900, 1300, 1300});
+                     c.SelectClipRect(nullptr);
+                     c.FillRect({1200, 1200, 1210, 1210});
+                 },
+                 {1000, 1000, 1210, 1210}, 0},
+        ShapeRow{"CrossHatch",
+                 [](TCanvas& c) {
+                     c.Brush()->SetStyle(bsCross);
+                     c.FillRect({1000, 1000, 1200, 1100});
+                 },
+                 {1000, 1000, 1200, 1100}, 8}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // ---------------------------------------------------------------- pages and copies
@@ -286,6 +300,27 @@ TEST(PdfText, WindowsLatinCharactersReadBack) {
     EXPECT_NE(pdf.find("/BaseFont /Helvetica "), std::string::npos);
     EXPECT_NE(pdf.find("/BaseFont /Times-BoldItalic "), std::string::npos);
     EXPECT_NE(pdf.find("/BaseFont /Courier "), std::string::npos);
+}
+
+TEST(PdfText, OpaqueTextFillsItsCellWithTheBackground) {
+    if (!HavePoppler()) GTEST_SKIP() << "poppler-utils are not installed";
+    PdfJob job;
+    job.printer->BeginDoc();
+    TCanvas& c = job.Canvas();
+    c.Font()->SetHeight(-100);
+    c.Font()->SetColor(clBlue);
+    c.Brush()->SetColor(clYellow);
+    const TSize size = c.TextExtent("Box 7");
+    c.TextOut(1000, 1000, "Box 7");
+    job.printer->EndDoc();
+    TRaster r = RasterizePdf(job.File(), 1, kDpi, {990, 990, 1010 + size.cx, 1010 + size.cy}, true);
+    EXPECT_EQ(r.Color(12, 12), clYellow);                    // the cell's corners
+    EXPECT_EQ(r.Color(10 + size.cx - 2, 10 + size.cy - 2), clYellow);
+    EXPECT_EQ(r.Color(5, 5), clWhite);                       // outside it
+    int blue = 0;
+    for (int y = 0; y < r.Height; ++y)
+        for (int x = 0; x < r.Width; ++x) blue += r.Color(x, y) == clBlue;
+    EXPECT_GT(blue, 500);
 }
 
 // ---------------------------------------------------------------- images
