@@ -453,8 +453,31 @@ TModalResult TForm::RunModalLoop() {
     return result;
 }
 
+namespace {
+// The label whose accelerator is key and that has a control to focus.
+TLabel* FindAcceleratorLabel(TWinControl* root, Word key) {
+    for (int32_t i = 0; i < root->ControlCount(); ++i) {
+        TControl* c = root->Controls(i);
+        if (auto* l = dynamic_cast<TLabel*>(c); l && l->ShowAccelChar() && l->FocusControl() &&
+                                               static_cast<Word>(GetHotkey(l->Caption())) == key &&
+                                               l->FocusControl()->CanFocus())
+            return l;
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            if (TLabel* found = FindAcceleratorLabel(w, key)) return found;
+    }
+    return nullptr;
+}
+}  // namespace
+
 bool TForm::IsShortCut(Word key, TShiftState shift) {
     if (FMenu && FMenu->IsShortCut(key, shift)) return true;
+    if (shift == ssAlt && ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) {
+        if (TLabel* label = FindAcceleratorLabel(this, key)) {
+            TWinControl* target = label->FocusControl();
+            GuardedCall(this, [target] { target->SetFocus(); });
+            return true;
+        }
+    }
     if (key == VK_F1 && shift == 0) {
         int32_t context = FHelpContext;
         GuardedCall(this, [context] { Application->HelpContext(context); });

@@ -378,3 +378,25 @@ TEST_F(StdControls, ListBoxItems) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StdControls, ALabelsAcceleratorFocusesItsControl) {
+    auto* label = Make<TLabel>();
+    label->SetCaption("&Name For Label Template:");
+    auto* name = Make<TEdit>();
+    name->SetTop(30);
+    auto* other = Make<TEdit>();
+    other->SetTop(60);
+    label->SetFocusControl(name);
+    ShowActive(*form);
+    other->SetFocus();
+    Process();
+    if (!other->Focused()) GTEST_SKIP() << "the offscreen platform gave no window focus";
+    QTest::keyClick(other->NativeWidget(), Qt::Key_N, Qt::AltModifier);
+    Process();
+    EXPECT_TRUE(name->Focused());
+    EXPECT_EQ(other->Text(), "");
+}
+
+}  // namespace
