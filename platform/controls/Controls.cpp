@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
@@ -415,10 +416,11 @@ bool TControlBinding::KeyRelease(QWidget* watched, QKeyEvent* event) {
 
 TPaintWidget::TPaintWidget(TControl* control, QWidget* parent) : QWidget(parent), FControl(control) {}
 
-void TPaintWidget::paintEvent(QPaintEvent*) {
+void TPaintWidget::paintEvent(QPaintEvent* event) {
     if (!FControl || FControl->Detached()) return;
     QPainter painter(this);
-    FControl->DispatchPaint(painter);
+    QRect r = event->rect();
+    FControl->DispatchPaint(painter, Rect(r.left(), r.top(), r.right() + 1, r.bottom() + 1));
 }
 
 // ---------------------------------------------------------------- TControl
@@ -687,6 +689,11 @@ void TControl::Invalidate() {
     if (FWidget) FWidget->update();
 }
 
+void TControl::InvalidateRect(const TRect& rect) {
+    TRect r = rect.Normalized();
+    if (FWidget) FWidget->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
+}
+
 void TControl::Repaint() {
     if (!FWidget) return;
     if (FInPaint) FWidget->update();
@@ -842,7 +849,7 @@ void TControl::CreateCanvas() {
     FCanvas->SetFont(FFont.get());
 }
 
-void TControl::DispatchPaint(QPainter& painter) {
+void TControl::DispatchPaint(QPainter& painter, const TRect& area) {
     if (!FCanvas || FDetached) return;
     ++FPaintCount;
     FInPaint = true;
@@ -854,6 +861,7 @@ void TControl::DispatchPaint(QPainter& painter) {
     FCanvas->SetViewportOrgEx(0, 0);
     FCanvas->SetWindowOrgEx(0, 0);
     FCanvas->SelectClipRect(nullptr);
+    if (area != Rect(0, 0, FWidget->width(), FWidget->height())) FCanvas->IntersectClipRect(area);
     FCanvas->SetTextAlign(TA_LEFT | TA_TOP);
     std::exception_ptr error;
     try {

@@ -267,8 +267,11 @@ public:
 
     // Invalidate marks the control for painting on the next pass of the
     // message loop; Repaint and Refresh paint at once; Update paints what
-    // is pending.
+    // is pending. While Paint runs, the canvas's ClipRect is the part being
+    // painted.
     void Invalidate();
+    // Marks a part of the control (client pixels) for painting.
+    void InvalidateRect(const TRect& rect);
     void Repaint();
     void Refresh() { Repaint(); }
     void Update();
@@ -360,7 +363,8 @@ protected:
 
 private:
     // Paints through the canvas; called by the widget while it paints.
-    void DispatchPaint(QPainter& painter);
+    // area: the part to paint, in the control's pixels.
+    void DispatchPaint(QPainter& painter, const TRect& area);
     void ParentFontChanged();
     void ParentColorChanged();
     void ApplyHint();

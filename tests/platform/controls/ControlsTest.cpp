@@ -549,3 +549,23 @@ TEST_F(ControlTree, CustomControlPaintsAndTakesItsKeys) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlTree, ThePaintedPartIsTheCanvasClip) {
+    auto form = NewForm();
+    auto* box = new TPaintBox(form.get());
+    box->SetParent(form.get());
+    box->SetBounds(0, 0, 100, 60);
+    std::vector<TRect> clips;
+    form->Show();
+    Process();
+    box->OnPaint = [&](TObject*) { clips.push_back(box->Canvas()->ClipRect()); };
+    box->NativeWidget()->repaint(QRect(10, 20, 30, 15));
+    box->NativeWidget()->repaint();
+    ASSERT_EQ(clips.size(), 2u);
+    EXPECT_EQ(clips[0], Rect(10, 20, 40, 35));
+    EXPECT_EQ(clips[1], Rect(0, 0, 100, 60));
+}
+
+}  // namespace
