@@ -418,7 +418,7 @@ void UninstallRecordingPrinter(TRecordingPrinter* printer) {
     TPrinter* p = ProcessPrinter().get();
     int32_t index = p->IndexOf(printer);
     if (index < 0) return;
-    p->Abort();
+    if (p->CurrentPrinter() == printer) p->Abort();
     p->RemovePrinter(index);
 }
 
