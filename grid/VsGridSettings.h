@@ -10,15 +10,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/controls/Printers.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/runtime/Classes.h"
 #include "platform/runtime/Types.h"
-
-#if __has_include("platform/controls/Printers.h")
-#include "platform/controls/Printers.h"
-#else
-enum TPrinterOrientation { poPortrait, poLandscape };
-#endif
 
 // What the settings objects need of the grid that owns them. The grid
 // implements it; a settings object without an owner only stores. Both calls
