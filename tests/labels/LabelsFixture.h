@@ -1,0 +1,135 @@
+// The label windows as the program start creates them (Form1 first, then
+// frmLabels and frmLabelsProps) in a temporary HOME and XDG_CONFIG_HOME,
+// every dialog answered by the scripted service, and the process printer
+// replaced by a recording printer at 600 dpi.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "designer/StartWindows.h"
+#include "designer/SymbologyList.h"
+#include "designer/Unit1.h"
+#include "designer/Unit5.h"
+#include "labels/LabelTemplates.h"
+#include "labels/LabelWindows.h"
+#include "labels/Unit3.h"
+#include "labels/Unit4.h"
+#include "platform/controls/ComCtrls.h"
+#include "platform/controls/Dialogs.h"
+#include "platform/controls/ExtCtrls.h"
+#include "platform/controls/Forms.h"
+#include "platform/controls/Printers.h"
+#include "platform/controls/Spin.h"
+#include "platform/runtime/IniFiles.h"
+#include "platform/runtime/SysUtils.h"
+
+class LabelsFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/varsona-labels-XXXXXX";
+        Root = mkdtemp(tmpl);
+        setenv("HOME", Root.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (Root + "/config").c_str(), 1);
+        std::filesystem::create_directories(ConfigFolder());
+        auto dialogs = std::make_unique<TScriptedDialogs>();
+        dialogs->SetAutoOk(true);
+        Dialogs = dialogs.get();
+        InstallDialogService(std::move(dialogs));
+        SetTickCountSource([t = uint32_t{1000}]() mutable { return t += 250; });
+        UsePrinter(TPageSetup{});
+    }
+
+    void TearDown() override {
+        StopForms();
+        SetPrinter(nullptr);
+        InstallDialogService(nullptr);
+        SetTickCountSource({});
+        std::filesystem::remove_all(Root);
+    }
+
+    std::string ConfigFolder() const { return Root + "/config/varsona/"; }
+    std::string TemplatePath() const { return ConfigFolder() + "vrslbl.ini"; }
+
+    // A printer object holding one recording printer.
+    void UsePrinter(const TPageSetup& setup) {
+        auto recorder = std::make_unique<TRecordingPrinter>(PrinterConst::SRecordingPrinterName, setup);
+        Recorder = recorder.get();
+        std::vector<std::unique_ptr<TPrinterBackend>> list;
+        list.push_back(std::move(recorder));
+        SetPrinter(std::make_unique<TPrinter>(std::move(list), 0));
+    }
+
+    // The windows as the program start creates them: the main window, then
+    // the ones plugged in after it.
+    void StartForms() {
+        RegisterLabelWindows();
+        Application->CreateForm(Form1);
+        CreateStartWindows();
+    }
+    void StopForms() {
+        ForgetStartWindows();
+        Application->DestroyComponents();
+        Form1 = nullptr;
+        frmCaptions = nullptr;
+        frmLabels = nullptr;
+        frmLabelsProps = nullptr;
+    }
+
+    // The main window's symbol: a symbology of the list and its data.
+    void SetSymbol(const std::string& name, const std::string& data) {
+        const int32_t index = SymbologyIndexOf(name);
+        ASSERT_GE(index, 0) << name;
+        Choose(Form1->ComboBox1, index);
+        Form1->Edit1->SetText(data);
+    }
+
+    // An entry chosen from a combo's list as the user chooses it.
+    static void Choose(TComboBox* combo, int32_t index) {
+        combo->SetItemIndex(index);
+        GuardedCall(combo, [combo, index] { combo->UserSelected(index); });
+    }
+
+    void WriteTemplate(const std::string& name, const TLabelTemplate& t) {
+        TIniFile ini(TemplatePath());
+        WriteLabelTemplate(ini, name, t);
+    }
+
+    // A handler run as the user's click runs it: errors go to the error box.
+    static void UserClick(TControl* control) {
+        GuardedCall(control, [control] { control->Click(); });
+    }
+    static void Activate(TForm* form) {
+        GuardedCall(form, [form] {
+            if (form->OnActivate) form->OnActivate(form);
+        });
+    }
+
+    // Types text key by key, as the keyboard would.
+    static void TypeText(TWinControl* control, const std::string& text) {
+        QWidget* w = control->NativeWidget();
+        if (QWidget* f = w->focusProxy()) w = f;
+        for (char ch : text) {
+            const QString s = QString(QChar(ch));
+            const int key = (ch >= 'a' && ch <= 'z') ? ch - 'a' + Qt::Key_A : ch;
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, s);
+            QApplication::sendEvent(w, &press);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, s);
+            QApplication::sendEvent(w, &release);
+        }
+    }
+
+    std::string Root;
+    TScriptedDialogs* Dialogs = nullptr;
+    TRecordingPrinter* Recorder = nullptr;
+};
