@@ -7,6 +7,11 @@ varsona_install_packages
 BUILD_DIR=${VARSONA_BUILD_DIR:-$VARSONA_ROOT/build}
 varsona_build "$BUILD_DIR"
 export QT_QPA_PLATFORM=offscreen
+# Qt wants a private runtime folder; CI shells have none.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+fi
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 600
 for extra in "$VARSONA_ROOT"/scripts/test.d/*.sh; do
   [ -e "$extra" ] || continue
