@@ -161,6 +161,8 @@ std::string QuotedStr(const std::string& s, char quote = '\'');
 // ---------------------------------------------------------------- encodings
 
 bool IsValidUtf8(std::string_view s);
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, uint32_t codePoint);
 std::string Cp1252ToUtf8(std::string_view s);
 // Characters without a Windows-1252 byte become '?'.
 std::string Utf8ToCp1252(std::string_view s);
