@@ -206,7 +206,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& ident,
     Save();
 }
 
-void TIniFile::ReadSection(const std::string& section, TStrings& strings) {
+void TIniFile::ReadKeys(const std::string& section, TStrings& strings, bool withValues) {
     Refresh();
     strings.BeginUpdate();
     strings.Clear();
@@ -217,11 +217,13 @@ void TIniFile::ReadSection(const std::string& section, TStrings& strings) {
         for (int i = header + 1; i < end; ++i) {
             if (IsComment(FLines[static_cast<size_t>(i)])) continue;
             SplitKey(FLines[static_cast<size_t>(i)], key, value);
-            if (!key.empty()) strings.Add(key);
+            if (!key.empty()) strings.Add(withValues ? key + "=" + value : key);
         }
     }
     strings.EndUpdate();
 }
+
+void TIniFile::ReadSection(const std::string& section, TStrings& strings) { ReadKeys(section, strings, false); }
 
 void TIniFile::ReadSections(TStrings& strings) {
     Refresh();
@@ -242,20 +244,7 @@ void TIniFile::ReadSections(TStrings& strings) {
 }
 
 void TIniFile::ReadSectionValues(const std::string& section, TStrings& strings) {
-    Refresh();
-    strings.BeginUpdate();
-    strings.Clear();
-    int header = FindSection(section);
-    if (header >= 0) {
-        int end = SectionEnd(header);
-        std::string key, value;
-        for (int i = header + 1; i < end; ++i) {
-            if (IsComment(FLines[static_cast<size_t>(i)])) continue;
-            SplitKey(FLines[static_cast<size_t>(i)], key, value);
-            if (!key.empty()) strings.Add(key + "=" + value);
-        }
-    }
-    strings.EndUpdate();
+    ReadKeys(section, strings, true);
 }
 
 void TIniFile::EraseSection(const std::string& section) {

@@ -63,6 +63,7 @@ private:
     };
     void Refresh();
     void Save();
+    void ReadKeys(const std::string& section, TStrings& strings, bool withValues);
     // Index of the first header line of section, or -1.
     int FindSection(const std::string& section) const;
     // Index of the line of ident inside the section starting at header, or -1.
