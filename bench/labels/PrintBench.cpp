@@ -1,0 +1,138 @@
+// 10,000 counting labels on an A4 sheet of 3 x 7 EAN-13 labels with a prefix
+// and a suffix: 477 print jobs of one page each. To the PDF printer, and to a
+// printer that draws nowhere, which leaves our side of the work alone.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "designer/StartWindows.h"
+#include "designer/SymbologyList.h"
+#include "designer/Unit1.h"
+#include "labels/LabelTemplates.h"
+#include "labels/LabelWindows.h"
+#include "labels/Unit4.h"
+#include "platform/controls/Dialogs.h"
+#include "platform/controls/Forms.h"
+#include "platform/controls/Printers.h"
+#include "platform/graphics/CanvasDevice.h"
+#include "platform/runtime/IniFiles.h"
+#include "platform/runtime/SysUtils.h"
+
+namespace {
+
+std::string Root;
+
+// A page that takes every call and keeps nothing.
+class TNullDevice : public TCanvasDevice {
+public:
+    int32_t LogPixelsX() const override { return 600; }
+    int32_t LogPixelsY() const override { return 600; }
+    TSize PixelSize() const override { return {4961, 7016}; }
+    void FillRect(const TRect&, const TDeviceBrush&) override {}
+    void Polyline(const std::vector<TPoint>&, const TDevicePen&) override {}
+    void Polygon(const std::vector<TPoint>&, const TDevicePen*, const TDeviceBrush*) override {}
+    void Ellipse(const TRect&, const TDevicePen*, const TDeviceBrush*) override {}
+    void TextOut(int32_t, int32_t, const std::string&, const TDeviceFont&, uint32_t, bool, TColor) override {}
+    void DrawImage(const TRect&, const QImage&, const TRect&, bool, TColor) override {}
+    void SetClip(const TRect*) override {}
+};
+
+class TNullPrinter : public TPrinterBackend {
+public:
+    std::string Name() const override { return "Null"; }
+    TPageGeometry Geometry(TPrinterOrientation) const override {
+        TPageGeometry g;
+        g.Paper = {4961, 7016};
+        g.Printable = {0, 0, 4961, 7016};
+        return g;
+    }
+    TCanvasDevice* BeginDoc(const TPrintJobInfo&) override { return &FDevice; }
+    TCanvasDevice* NewPage() override { return &FDevice; }
+    void EndDoc() override {}
+    void Abort() override {}
+
+private:
+    TNullDevice FDevice;
+};
+
+void StartWindows() {
+    char tmpl[] = "/tmp/varsona-labels-bench-XXXXXX";
+    Root = mkdtemp(tmpl);
+    setenv("HOME", Root.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (Root + "/config").c_str(), 1);
+    std::filesystem::create_directories(Root + "/config/varsona");
+    auto dialogs = std::make_unique<TScriptedDialogs>();
+    dialogs->SetAutoOk(true);
+    InstallDialogService(std::move(dialogs));
+    SetTickCountSource([t = uint32_t{1000}]() mutable { return t += 250; });
+    {
+        TIniFile ini(LabelTemplateFilePath());
+        WriteLabelTemplate(ini, "A4 3x7",
+                           {"70", "42.3", "5", "3", "7", "3", "0", "0.45", "70", "42.3", "No. %d", "", "8", "8"});
+    }
+    RegisterLabelWindows();
+    Application->CreateForm(Form1);
+    CreateStartWindows();
+    const int32_t ean13 = SymbologyIndexOf("Code EAN-13");
+    Form1->ComboBox1->SetItemIndex(ean13);
+    Form1->ComboBox1->UserSelected(ean13);
+    Form1->Edit1->SetText("400600001123");
+    frmLabels->OnActivate(frmLabels);
+    // Prefix "4006", numbers 00001 to 10000, suffix "123": twelve digits.
+    frmLabels->Prefix->SetText("4006");
+    frmLabels->seqBegininput->SetText("00001");
+    frmLabels->seqEnd->SetText("10000");
+    frmLabels->SuffixBox->SetChecked(true);
+    frmLabels->Suffix->SetText("123");
+}
+
+void PrintCountingRun(benchmark::State& state, std::unique_ptr<TPrinterBackend> backend) {
+    std::vector<std::unique_ptr<TPrinterBackend>> list;
+    list.push_back(std::move(backend));
+    SetPrinter(std::make_unique<TPrinter>(std::move(list), 0));
+    const std::string out = Root + "/out/";
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directories(out);
+        state.ResumeTiming();
+        frmLabels->btnPrintSeq->Click();
+    }
+    state.SetItemsProcessed(state.iterations() * 10000);
+    SetPrinter(nullptr);
+}
+
+void BM_Counting10000LabelsToPdf(benchmark::State& state) {
+    auto pdf = std::make_unique<TPdfFilePrinter>();
+    pdf->SetOutputFolder(Root + "/out/");
+    PrintCountingRun(state, std::move(pdf));
+    state.counters["files"] = static_cast<double>(
+        std::distance(std::filesystem::directory_iterator(Root + "/out/"), std::filesystem::directory_iterator()));
+}
+
+void BM_Counting10000LabelsToNowhere(benchmark::State& state) {
+    PrintCountingRun(state, std::make_unique<TNullPrinter>());
+}
+
+}  // namespace
+
+BENCHMARK(BM_Counting10000LabelsToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Counting10000LabelsToNowhere)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    StartWindows();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    ForgetStartWindows();
+    Application->DestroyComponents();
+    InstallDialogService(nullptr);
+    std::filesystem::remove_all(Root);
+    return 0;
+}
