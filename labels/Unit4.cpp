@@ -319,7 +319,8 @@ void TfrmLabels::BuildControls() {
     btnPrintSeq = hidden("btnPrintSeq", on(&TfrmLabels::btnPrintSeqClick));
     Button5 = hidden("Button5", on(&TfrmLabels::Button5Click));
 
-    // PENDING: PrinterSetupDialog1 once the printer room's set-up dialog links.
+    PrinterSetupDialog1 = new TPrinterSetupDialog(this);
+    PrinterSetupDialog1->SetName("PrinterSetupDialog1");
 
     RadioGroup1Click(this);
 }
@@ -407,9 +408,7 @@ void TfrmLabels::Button4Click(TObject* Sender) {
     ShowMessage(STemplateRemoved);
 }
 
-void TfrmLabels::Button2Click(TObject* Sender) {
-    if (PrinterSetupDialog1) PrinterSetupDialog1->Execute();
-}
+void TfrmLabels::Button2Click(TObject* Sender) { PrinterSetupDialog1->Execute(); }
 
 void TfrmLabels::btnExitClick(TObject* Sender) { Hide(); }
 

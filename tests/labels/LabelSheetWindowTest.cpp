@@ -370,6 +370,14 @@ TEST_F(LabelSheetWindowTest, CreateTemplateShowsTheEditorAndCloseHides) {
     EXPECT_FALSE(W->Visible());
 }
 
+TEST_F(LabelSheetWindowTest, PrinterSetupRunsTheSharedDialog) {
+    Dialogs->AnswerPrinterSetup(true);
+    UserClick(W->Button2);
+    ASSERT_EQ(Dialogs->Log().size(), 1u);
+    EXPECT_EQ(Dialogs->Log()[0].Kind, TDialogKind::PrinterSetup);
+    EXPECT_EQ(Dialogs->Pending(), 0u);
+}
+
 TEST_F(LabelSheetWindowTest, CreatedAfterTheMainWindowInOrder) {
     std::vector<std::string> forms;
     for (int32_t i = 0; i < Application->ComponentCount(); ++i)
