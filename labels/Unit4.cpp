@@ -162,24 +162,25 @@ void TfrmLabels::BuildControls() {
     GroupBox3 = Place<TGroupBox>(this, this, "GroupBox3", 284, 8, 268, 104);
     GroupBox3->SetCaption("Page Properties (millimeters)");
     Label5 = MakeLabel(GroupBox3, this, "Label5", 8, 22, "Rows:");
-    txtRows = edit(GroupBox3, "txtRows", 88, 18, 30, "1");
+    txtRows = edit(GroupBox3, "txtRows", 100, 18, 30, "1");
     txtRows->OnKeyPress = onKey(&TfrmLabels::txtRowsKeyPress);
     UpDown1 = UpDownFor(txtRows, this, "UpDown1", 999);
-    Label6 = MakeLabel(GroupBox3, this, "Label6", 140, 22, "Columns:");
-    txtCol = edit(GroupBox3, "txtCol", 216, 18, 30, "1");
+    Label6 = MakeLabel(GroupBox3, this, "Label6", 144, 22, "Columns:");
+    txtCol = edit(GroupBox3, "txtCol", 224, 18, 30, "1");
     txtCol->OnKeyPress = onKey(&TfrmLabels::txtColKeyPress);
     UpDown6 = UpDownFor(txtCol, this, "UpDown6", 999);
     Label7 = MakeLabel(GroupBox3, this, "Label7", 8, 48, "Left Margin:");
-    txtLeft = edit(GroupBox3, "txtLeft", 88, 44, 44, "0");
+    txtLeft = edit(GroupBox3, "txtLeft", 100, 44, 36, "0");
     txtLeft->OnKeyPress = onKey(&TfrmLabels::txtLeftKeyPress);
-    Label8 = MakeLabel(GroupBox3, this, "Label8", 140, 48, "Top Margin:");
-    txtTop = edit(GroupBox3, "txtTop", 216, 44, 44, "0");
+    Label8 = MakeLabel(GroupBox3, this, "Label8", 144, 48, "Top Margin:");
+    txtTop = edit(GroupBox3, "txtTop", 224, 44, 36, "0");
     txtTop->OnKeyPress = onKey(&TfrmLabels::txtTopKeyPress);
     Label9 = MakeLabel(GroupBox3, this, "Label9", 8, 74, "Horizontal Pitch:");
-    hzPitch = edit(GroupBox3, "hzPitch", 88, 70, 44, "0");
+    Label9->SetWidth(92);
+    hzPitch = edit(GroupBox3, "hzPitch", 100, 70, 36, "0");
     hzPitch->OnKeyPress = onKey(&TfrmLabels::hzPitchKeyPress);
-    Label10 = MakeLabel(GroupBox3, this, "Label10", 140, 74, "Vertical Pitch:");
-    vrtPitch = edit(GroupBox3, "vrtPitch", 216, 70, 44, "0");
+    Label10 = MakeLabel(GroupBox3, this, "Label10", 144, 74, "Vertical Pitch:");
+    vrtPitch = edit(GroupBox3, "vrtPitch", 224, 70, 36, "0");
     vrtPitch->OnKeyPress = onKey(&TfrmLabels::vrtPitchKeyPress);
 
     // ---- copies
@@ -189,23 +190,23 @@ void TfrmLabels::BuildControls() {
     UpDown11 = UpDownFor(txtNumberPages, this, "UpDown11", 999);
 
     // ---- captions
-    GroupBox4 = Place<TGroupBox>(this, this, "GroupBox4", 8, 176, 544, 70);
+    GroupBox4 = Place<TGroupBox>(this, this, "GroupBox4", 8, 176, 544, 74);
     GroupBox4->SetCaption("Optional Captions");
-    Label11 = MakeLabel(GroupBox4, this, "Label11", 8, 18, "Caption above barcode:");
-    Label11->SetWidth(120);
-    txtTopCap = edit(GroupBox4, "txtTopCap", 8, 34, 196, "");
-    Label12 = MakeLabel(GroupBox4, this, "Label12", 212, 18, "Font Size:");
-    ComboBox2 = Place<TComboBox>(GroupBox4, this, "ComboBox2", 212, 34, 56, 21);
+    Label11 = MakeLabel(GroupBox4, this, "Label11", 8, 22, "Caption above barcode:");
+    Label11->SetWidth(150);
+    txtTopCap = edit(GroupBox4, "txtTopCap", 160, 18, 250, "");
+    Label12 = MakeLabel(GroupBox4, this, "Label12", 420, 22, "Font Size:");
+    ComboBox2 = Place<TComboBox>(GroupBox4, this, "ComboBox2", 484, 18, 52, 21);
     FillFontSizes(*ComboBox2);
-    Label13 = MakeLabel(GroupBox4, this, "Label13", 280, 18, "Caption below barcode:");
-    Label13->SetWidth(120);
-    txtBottomCap = edit(GroupBox4, "txtBottomCap", 280, 34, 196, "");
-    Label15 = MakeLabel(GroupBox4, this, "Label15", 484, 18, "Font Size:");
-    ComboBox1 = Place<TComboBox>(GroupBox4, this, "ComboBox1", 484, 34, 52, 21);
+    Label13 = MakeLabel(GroupBox4, this, "Label13", 8, 48, "Caption below barcode:");
+    Label13->SetWidth(150);
+    txtBottomCap = edit(GroupBox4, "txtBottomCap", 160, 44, 250, "");
+    Label15 = MakeLabel(GroupBox4, this, "Label15", 420, 48, "Font Size:");
+    ComboBox1 = Place<TComboBox>(GroupBox4, this, "ComboBox1", 484, 44, 52, 21);
     FillFontSizes(*ComboBox1);
 
     // ---- tabs
-    PageControl1 = Place<TPageControl>(this, this, "PageControl1", 8, 254, 544, 182);
+    PageControl1 = Place<TPageControl>(this, this, "PageControl1", 8, 256, 544, 182);
     PageControl1->OnChange = on(&TfrmLabels::PageControl1Change);
     auto sheet = [this](const char* name, const char* caption) {
         auto* page = new TTabSheet(this);
@@ -263,13 +264,13 @@ void TfrmLabels::BuildControls() {
     SetPrefixEnabled(false);
     SetSuffixEnabled(false);
     Label17 = MakeLabel(TabSheet2, this, "Label17", 216, 12, "Increment Number Start:");
-    Label17->SetWidth(130);
-    seqBegininput = edit(TabSheet2, "seqBegininput", 350, 8, 180, "0");
+    Label17->SetWidth(150);
+    seqBegininput = edit(TabSheet2, "seqBegininput", 370, 8, 160, "0");
     seqBegininput->OnChange = on(&TfrmLabels::seqBegininputChange);
     Label18 = MakeLabel(TabSheet2, this, "Label18", 216, 40, "Increment Number End:");
-    Label18->SetWidth(130);
-    seqEnd = edit(TabSheet2, "seqEnd", 350, 36, 180, "0");
-    seqBegin = edit(TabSheet2, "seqBegin", 350, 64, 180, "0");
+    Label18->SetWidth(150);
+    seqEnd = edit(TabSheet2, "seqEnd", 370, 36, 160, "0");
+    seqBegin = edit(TabSheet2, "seqBegin", 370, 64, 160, "0");
     seqBegin->SetVisible(false);
     BarcodeType = MakeLabel(TabSheet2, this, "BarcodeType", 216, 96, SBarcodeType);
     BarcodeType->SetWidth(300);
@@ -283,8 +284,8 @@ void TfrmLabels::BuildControls() {
     spinStart->SetValue(1);
     SetHintText(spinStart, "Label number to start on");
     Label20 = MakeLabel(TabSheet3, this, "Label20", 240, 124, "Start printing on Column#:");
-    Label20->SetWidth(140);
-    SpinCol = Place<TSpinEdit>(TabSheet3, this, "SpinCol", 384, 120, 56, 21);
+    Label20->SetWidth(156);
+    SpinCol = Place<TSpinEdit>(TabSheet3, this, "SpinCol", 400, 120, 56, 21);
     SpinCol->SetValue(1);
     PageControl1->SetActivePageIndex(0);
 
