@@ -38,6 +38,9 @@ inline constexpr const char* SNineDigits =
 // A page that would print no number would start page after page.
 inline constexpr const char* SNoPositionSelected = "The print range selects no label on the page.";
 
+// The label windows read the main window's symbol.
+inline constexpr const char* SNoMainWindow = "The main window does not exist";
+
 // The data-table print until the label data table exists.
 inline constexpr const char* SNoDataTable = "No label data table is loaded.";
 

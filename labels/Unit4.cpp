@@ -21,12 +21,12 @@ using namespace LabelConst;
 TfrmLabels* frmLabels = nullptr;
 
 const TBarcode& CurrentSymbolBarcode() {
-    if (!Form1 || !Form1->Barcode1) throw EInvalidOperation("The main window does not exist");
+    if (!Form1 || !Form1->Barcode1) throw EInvalidOperation(SNoMainWindow);
     return *Form1->Barcode1;
 }
 
 std::string CurrentSymbolName() {
-    if (!Form1 || !Form1->ComboBox1) throw EInvalidOperation("The main window does not exist");
+    if (!Form1 || !Form1->ComboBox1) throw EInvalidOperation(SNoMainWindow);
     return Form1->ComboBox1->Text();
 }
 

@@ -183,6 +183,7 @@ bool TfrmLabels::PrintCountingPage() {
     const TSheetGeometry sheet = ReadSheetGeometry();
     const TPrintRange range = ReadPrintRange();
     if (range.SelectedCount(sheet) == 0) {
+        ProgressBar1->SetMax(100);
         CountingMessage(SNoPositionSelected);
         return false;
     }

@@ -516,6 +516,7 @@ TEST_F(LabelPrintTest, CountingPageWithoutPositionsEndsTheRun) {
             Dialogs->Messages(),
             std::vector<std::string>{"Increment Print Terminated:\nThe print range selects no label on the page."});
         EXPECT_EQ(W->seqBegin->Text(), "1");
+        EXPECT_EQ(W->ProgressBar1->Max(), 100);
         ExpectIdle();
     }
 }
