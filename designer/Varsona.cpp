@@ -4,16 +4,10 @@
 #include <cstdlib>
 
 #include "designer/VarsonaStart.h"
-
-#if __has_include("labels/LabelWindows.h")
 #include "labels/LabelWindows.h"
-#define VARSONA_LABEL_WINDOWS 1
-#endif
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-#ifdef VARSONA_LABEL_WINDOWS
     RegisterLabelWindows();
-#endif
     return RunVarsona();
 }
