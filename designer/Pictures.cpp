@@ -90,6 +90,18 @@ void DrawProgramPicture(TBitmap& bitmap) {
     bitmap.SetPixelFormat(pf8bit);
 }
 
+void DrawProgramIcon(TBitmap& bitmap) {
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(32, 32);
+    TCanvas& c = *bitmap.Canvas();
+    Fill(c, kInk, Rect(0, 0, 32, 32));
+    Fill(c, clWhite, Rect(2, 2, 30, 30));
+    // Bars of one, two and three pixels, as a symbol's modules vary.
+    static constexpr int kBars[][2] = {{5, 1}, {7, 2}, {10, 1}, {12, 3}, {16, 1}, {18, 2}, {21, 1}, {23, 3}, {27, 1}};
+    for (const auto& bar : kBars) Fill(c, kInk, Rect(bar[0], 6, bar[0] + bar[1], 26));
+    Fill(c, kAccent, Rect(2, 27, 30, 30));
+}
+
 void FillToolImages(TImageList& list) {
     list.Clear();
     for (int i = 0; i < ToolImageCount; ++i) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "designer/DesignerConst.h"
+#include "designer/Pictures.h"
 #include "designer/Splash.h"
 #include "designer/StartWindows.h"
 #include "designer/Unit1.h"
@@ -21,6 +22,9 @@ void StartVarsona() {
 
     Application->Initialize();
     Application->SetTitle(DesignerConst::SAppTitle);
+    TBitmap icon;
+    DrawProgramIcon(icon);
+    Application->SetIcon(icon);
     Application->CreateForm(Form1);
     CreateStartWindows();
 

@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QEventLoop>
+#include <QIcon>
+#include <QPixmap>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
@@ -687,6 +689,11 @@ void TApplication::Initialize() {
     }
     InstallPostRoutine();
     FInitialized = true;
+}
+
+void TApplication::SetIcon(TBitmap& icon) {
+    Initialize();
+    QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.Image())));
 }
 
 std::string TApplication::Title() const {

@@ -252,6 +252,8 @@ public:
     std::string Title() const;
     void SetTitle(const std::string& title) { FTitle = title; }
     TForm* MainForm() const { return FMainForm; }
+    // The window icon of every form (the bitmap is copied).
+    void SetIcon(TBitmap& icon);
     std::string ExeName() const;
     const std::string& HelpFile() const { return FHelpFile; }
     void SetHelpFile(const std::string& file) { FHelpFile = file; }
