@@ -7,23 +7,15 @@
 #include "platform/controls/Printers.h"
 
 namespace {
-template <class T>
-T* Make(TForm1* form, TWinControl* parent, const char* name) {
-    T* control = new T(form);
-    control->SetName(name);
-    control->SetParent(parent);
-    return control;
-}
-
 TLabel* HiddenLabel(TForm1* form, const char* name, const char* caption) {
-    auto* label = Make<TLabel>(form, form, name);
+    auto* label = CreateNamed<TLabel>(form, form, name);
     label->SetVisible(false);
     label->SetCaption(caption);
     return label;
 }
 
 TButton* HiddenButton(TForm1* form, const char* name, TNotifyEvent click) {
-    auto* button = Make<TButton>(form, form, name);
+    auto* button = CreateNamed<TButton>(form, form, name);
     button->SetVisible(false);
     button->OnClick = std::move(click);
     return button;
@@ -37,7 +29,7 @@ void TForm1::BuildControls() {
 
     // Created in this order so that the aligned ones stack as the form shows
     // them: tool bars at the top, status bar at the bottom, scroll box between.
-    ToolBar1 = Make<TToolBar>(this, this, "ToolBar1");
+    ToolBar1 = CreateNamed<TToolBar>(this, this, "ToolBar1");
     ToolBar1->SetAlign(alTop);
     ToolBar1->SetAutoSize(true);
     ToolBar1->SetEdgeOuter(esRaised);
@@ -45,13 +37,13 @@ void TForm1::BuildControls() {
     ToolBar1->SetWrapable(false);
     ToolBar1->SetShowHint(true);
     auto separator = [this](const char* name) {
-        auto* b = Make<TToolButton>(this, ToolBar1, name);
+        auto* b = CreateNamed<TToolButton>(this, ToolBar1, name);
         b->SetStyle(tbsSeparator);
         b->SetWidth(8);
         return b;
     };
     auto button = [this](const char* name, int32_t image, const char* hint, void (TForm1::*click)(TObject*)) {
-        auto* b = Make<TToolButton>(this, ToolBar1, name);
+        auto* b = CreateNamed<TToolButton>(this, ToolBar1, name);
         b->SetImageIndex(image);
         b->SetHint(hint);
         b->SetShowHint(true);
@@ -72,17 +64,17 @@ void TForm1::BuildControls() {
     ToolButton4->SetWidth(2);
     const int32_t comboLeft = ToolButton4->Left() + ToolButton4->Width();
 
-    ToolBar2 = Make<TToolBar>(this, this, "ToolBar2");
+    ToolBar2 = CreateNamed<TToolBar>(this, this, "ToolBar2");
     ToolBar2->SetAlign(alTop);
     ToolBar2->SetButtonHeight(23);
     ToolBar2->SetHeight(27);
     ToolBar2->SetShowHint(true);
 
-    StatusBar1 = Make<TStatusBar>(this, this, "StatusBar1");
+    StatusBar1 = CreateNamed<TStatusBar>(this, this, "StatusBar1");
     StatusBar1->SetAlign(alBottom);
     StatusBar1->SetSimplePanel(true);
 
-    ScrollBox1 = Make<TScrollBox>(this, this, "ScrollBox1");
+    ScrollBox1 = CreateNamed<TScrollBox>(this, this, "ScrollBox1");
     ScrollBox1->SetAlign(alClient);
     ScrollBox1->SetColor(clWhite);
 
@@ -90,7 +82,7 @@ void TForm1::BuildControls() {
     TWinControl* bar2 = ToolBar2;
     TWinControl* client = ScrollBox1;
 
-    ComboBox2 = Make<TComboBox>(this, bar1, "ComboBox2");
+    ComboBox2 = CreateNamed<TComboBox>(this, bar1, "ComboBox2");
     ComboBox2->SetBounds(comboLeft, 1, 133, 21);
     ComboBox2->SetHint("List of available fonts");
     ComboBox2->SetShowHint(true);
@@ -101,7 +93,7 @@ void TForm1::BuildControls() {
     ComboBox2->OnChange = [this](TObject* s) { ComboBox2Change(s); };
     ComboBox2->OnClick = [this](TObject* s) { ComboBox2Change(s); };
 
-    ComboBox1 = Make<TComboBox>(this, bar1, "ComboBox1");
+    ComboBox1 = CreateNamed<TComboBox>(this, bar1, "ComboBox1");
     ComboBox1->SetBounds(comboLeft + 137, 1, 128, 21);
     ComboBox1->SetHint("Select a barcode type");
     ComboBox1->SetShowHint(true);
@@ -109,7 +101,7 @@ void TForm1::BuildControls() {
     ComboBox1->SetTabStop(false);
     ComboBox1->OnChange = [this](TObject* s) { ComboBox1Change(s); };
 
-    Edit1 = Make<TEdit>(this, bar2, "Edit1");
+    Edit1 = CreateNamed<TEdit>(this, bar2, "Edit1");
     Edit1->SetBounds(2, 2, 305, 22);
     Edit1->SetHint("Enter Barcode Symbology");
     Edit1->SetShowHint(true);
@@ -121,7 +113,7 @@ void TForm1::BuildControls() {
     Edit1->OnChange = [this](TObject* s) { Edit1Change(s); };
     Edit1->OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { Edit1KeyUp(s, key, shift); };
 
-    Edit2 = Make<TEdit>(this, bar2, "Edit2");
+    Edit2 = CreateNamed<TEdit>(this, bar2, "Edit2");
     Edit2->SetBounds(311, 2, 55, 22);
     Edit2->SetHint("2 or 5 digit Addon");
     Edit2->SetShowHint(true);

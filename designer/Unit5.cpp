@@ -10,16 +10,6 @@ TfrmCaptions* frmCaptions = nullptr;
 
 namespace {
 std::string CaptionsIniPath() { return Form1 && !Form1->IniPath().empty() ? Form1->IniPath() : SettingsFilePath(); }
-
-template <class T>
-T* Place(TWinControl* parent, TForm* owner, const char* name, int32_t left, int32_t top, int32_t width,
-         int32_t height) {
-    T* control = new T(owner);
-    control->SetName(name);
-    control->SetParent(parent);
-    control->SetBounds(left, top, width, height);
-    return control;
-}
 }  // namespace
 
 TImageCaptions ReadImageCaptions() {
@@ -39,28 +29,28 @@ TfrmCaptions::TfrmCaptions(TComponent* owner) : TForm(owner) {
     SetClientWidth(342);
     SetClientHeight(215);
 
-    GroupBox1 = Place<TGroupBox>(this, this, "GroupBox1", 8, 8, 326, 160);
+    GroupBox1 = CreateNamed<TGroupBox>(this, this, "GroupBox1", 8, 8, 326, 160);
     GroupBox1->SetTabStop(true);
-    Label1 = Place<TLabel>(GroupBox1, this, "Label1", 12, 18, 140, 13);
+    Label1 = CreateNamed<TLabel>(this, GroupBox1, "Label1", 12, 18, 140, 13);
     Label1->SetCaption("Caption Above Barcode:");
-    editTop = Place<TEdit>(GroupBox1, this, "editTop", 12, 34, 300, 21);
-    Label2 = Place<TLabel>(GroupBox1, this, "Label2", 12, 62, 140, 13);
+    editTop = CreateNamed<TEdit>(this, GroupBox1, "editTop", 12, 34, 300, 21);
+    Label2 = CreateNamed<TLabel>(this, GroupBox1, "Label2", 12, 62, 140, 13);
     Label2->SetCaption("Caption Below Barcode:");
-    editBot = Place<TEdit>(GroupBox1, this, "editBot", 12, 78, 300, 21);
-    chkCaptions = Place<TCheckBox>(GroupBox1, this, "chkCaptions", 12, 112, 140, 17);
+    editBot = CreateNamed<TEdit>(this, GroupBox1, "editBot", 12, 78, 300, 21);
+    chkCaptions = CreateNamed<TCheckBox>(this, GroupBox1, "chkCaptions", 12, 112, 140, 17);
     chkCaptions->SetCaption("Use Image Captions");
-    Label4 = Place<TLabel>(GroupBox1, this, "Label4", 180, 114, 50, 13);
+    Label4 = CreateNamed<TLabel>(this, GroupBox1, "Label4", 180, 114, 50, 13);
     Label4->SetCaption("Font Size:");
-    cmboFontsize = Place<TComboBox>(GroupBox1, this, "cmboFontsize", 236, 110, 76, 21);
+    cmboFontsize = CreateNamed<TComboBox>(this, GroupBox1, "cmboFontsize", 236, 110, 76, 21);
     for (const char* size : {"6", "7", "8", "9", "10", "12", "14", "16", "18", "20", "22", "24", "28", "30", "32", "36",
                              "40", "42", "44", "46", "52", "64", "72"})
         cmboFontsize->Items()->Add(size);
     cmboFontsize->SetText("8");
-    btnSave = Place<TButton>(this, this, "btnSave", 178, 180, 75, 25);
+    btnSave = CreateNamed<TButton>(this, this, "btnSave", 178, 180, 75, 25);
     btnSave->SetCaption("&Save");
     btnSave->SetTabOrder(1);
     btnSave->OnClick = [this](TObject* s) { btnSaveClick(s); };
-    btnClose = Place<TButton>(this, this, "btnClose", 259, 180, 75, 25);
+    btnClose = CreateNamed<TButton>(this, this, "btnClose", 259, 180, 75, 25);
     btnClose->SetCaption("&Close");
     btnClose->SetTabOrder(2);
     btnClose->OnClick = [this](TObject* s) { btnCloseClick(s); };

@@ -11,18 +11,8 @@ TfrmLabelsProps* frmLabelsProps = nullptr;
 namespace {
 constexpr char32_t kBackspace = 8;
 
-template <class T>
-T* Place(TWinControl* parent, TForm* owner, const char* name, int32_t left, int32_t top, int32_t width,
-         int32_t height) {
-    T* control = new T(owner);
-    control->SetName(name);
-    control->SetParent(parent);
-    control->SetBounds(left, top, width, height);
-    return control;
-}
-
 TLabel* MakeLabel(TWinControl* parent, TForm* owner, const char* name, int32_t left, int32_t top, const char* text) {
-    auto* label = Place<TLabel>(parent, owner, name, left, top, 120, 13);
+    auto* label = CreateNamed<TLabel>(owner, parent, name, left, top, 120, 13);
     label->SetCaption(text);
     return label;
 }
@@ -63,13 +53,13 @@ TfrmLabelsProps::TfrmLabelsProps(TComponent* owner) : TForm(owner) {
     auto measure = [this](TWinControl* group, TLabel*& label, const char* labelName, const char* editName, int32_t top,
                           const char* text, const char* hint, int32_t editLeft) {
         label = MakeLabel(group, this, labelName, 8, top + 4, text);
-        auto* edit = Place<TEdit>(group, this, editName, editLeft, top, 66, 21);
+        auto* edit = CreateNamed<TEdit>(this, group, editName, editLeft, top, 66, 21);
         SetHintText(edit, hint);
         return edit;
     };
     auto decimal = [this](TObject* s, char32_t& k) { txtLabelWidthKeyPress(s, k); };
 
-    GroupBox1 = Place<TGroupBox>(this, this, "GroupBox1", 8, 8, 208, 124);
+    GroupBox1 = CreateNamed<TGroupBox>(this, this, "GroupBox1", 8, 8, 208, 124);
     GroupBox1->SetCaption("Label Properties:");
     txtLabelWidth =
         measure(GroupBox1, Label1, "Label1", "txtLabelWidth", 20, "Label Width: mm", "The actual label width", 134);
@@ -80,7 +70,7 @@ TfrmLabelsProps::TfrmLabelsProps(TComponent* owner) : TForm(owner) {
     txtTMargin = measure(GroupBox1, Label4, "Label4", "txtTMargin", 98, "Top Margin: mm",
                          "How far in from the top label edge do you want the printing to start", 134);
 
-    GroupBox2 = Place<TGroupBox>(this, this, "GroupBox2", 224, 8, 208, 176);
+    GroupBox2 = CreateNamed<TGroupBox>(this, this, "GroupBox2", 224, 8, 208, 176);
     GroupBox2->SetCaption("Page Properties:");
     txtRows = measure(GroupBox2, Label5, "Label5", "txtRows", 20, "Rows Down",
                       "How many many rows down are on the page", 134);
@@ -98,33 +88,33 @@ TfrmLabelsProps::TfrmLabelsProps(TComponent* owner) : TForm(owner) {
     txtRows->OnKeyPress = [this](TObject* s, char32_t& k) { txtRowsKeyPress(s, k); };
     txtCol->OnKeyPress = [this](TObject* s, char32_t& k) { txtColKeyPress(s, k); };
 
-    GroupBox3 = Place<TGroupBox>(this, this, "GroupBox3", 8, 190, 424, 110);
+    GroupBox3 = CreateNamed<TGroupBox>(this, this, "GroupBox3", 8, 190, 424, 110);
     GroupBox3->SetCaption("Optional Captions:");
     Label11 = MakeLabel(GroupBox3, this, "Label11", 8, 20, "Caption above barcode:");
-    txtTopCap = Place<TEdit>(GroupBox3, this, "txtTopCap", 8, 36, 300, 21);
+    txtTopCap = CreateNamed<TEdit>(this, GroupBox3, "txtTopCap", 8, 36, 300, 21);
     SetHintText(txtTopCap, "Prints text above the printed barcode");
     Label12 = MakeLabel(GroupBox3, this, "Label12", 316, 20, "Font Size:");
-    ComboBox1 = Place<TComboBox>(GroupBox3, this, "ComboBox1", 316, 36, 96, 21);
+    ComboBox1 = CreateNamed<TComboBox>(this, GroupBox3, "ComboBox1", 316, 36, 96, 21);
     SetHintText(ComboBox1, "Font size for caption above barcode");
     Label13 = MakeLabel(GroupBox3, this, "Label13", 8, 62, "Caption below barcode:");
-    txtBottomCap = Place<TEdit>(GroupBox3, this, "txtBottomCap", 8, 78, 300, 21);
+    txtBottomCap = CreateNamed<TEdit>(this, GroupBox3, "txtBottomCap", 8, 78, 300, 21);
     SetHintText(txtBottomCap, "Prints text below the printed barcode");
     Label14 = MakeLabel(GroupBox3, this, "Label14", 316, 62, "Font Size:");
-    ComboBox2 = Place<TComboBox>(GroupBox3, this, "ComboBox2", 316, 78, 96, 21);
+    ComboBox2 = CreateNamed<TComboBox>(this, GroupBox3, "ComboBox2", 316, 78, 96, 21);
     SetHintText(ComboBox2, "Font size for caption below barcode");
 
     Label15 = MakeLabel(this, this, "Label15", 8, 312, "Edit Existing Template:");
-    ComboBox3 = Place<TComboBox>(this, this, "ComboBox3", 8, 328, 208, 21);
+    ComboBox3 = CreateNamed<TComboBox>(this, this, "ComboBox3", 8, 328, 208, 21);
     ComboBox3->SetSorted(true);
     ComboBox3->OnChange = [this](TObject* s) { ComboBox3Change(s); };
     Label16 = MakeLabel(this, this, "Label16", 224, 312, "Name For Label Template:");
-    txtName = Place<TEdit>(this, this, "txtName", 224, 328, 208, 21);
+    txtName = CreateNamed<TEdit>(this, this, "txtName", 224, 328, 208, 21);
     SetHintText(txtName, "Name for your barcode template");
 
-    Button1 = Place<TButton>(this, this, "Button1", 224, 364, 100, 25);
+    Button1 = CreateNamed<TButton>(this, this, "Button1", 224, 364, 100, 25);
     Button1->SetCaption("Create &Template");
     Button1->OnClick = [this](TObject* s) { Button1Click(s); };
-    Button2 = Place<TButton>(this, this, "Button2", 332, 364, 100, 25);
+    Button2 = CreateNamed<TButton>(this, this, "Button2", 332, 364, 100, 25);
     Button2->SetCaption("&Close");
     Button2->SetDefault(true);
     Button2->OnClick = [this](TObject* s) { Button2Click(s); };

@@ -31,18 +31,8 @@ std::string CurrentSymbolName() {
 }
 
 namespace {
-template <class T>
-T* Place(TWinControl* parent, TForm* owner, const char* name, int32_t left, int32_t top, int32_t width,
-         int32_t height) {
-    T* control = new T(owner);
-    control->SetName(name);
-    control->SetParent(parent);
-    control->SetBounds(left, top, width, height);
-    return control;
-}
-
 TLabel* MakeLabel(TWinControl* parent, TForm* owner, const char* name, int32_t left, int32_t top, const char* text) {
-    auto* label = Place<TLabel>(parent, owner, name, left, top, 80, 13);
+    auto* label = CreateNamed<TLabel>(owner, parent, name, left, top, 80, 13);
     label->SetCaption(text);
     return label;
 }
@@ -123,27 +113,27 @@ void TfrmLabels::BuildControls() {
     };
     auto edit = [this](TWinControl* parent, const char* name, int32_t left, int32_t top, int32_t width,
                        const char* text) {
-        auto* e = Place<TEdit>(parent, this, name, left, top, width, 21);
+        auto* e = CreateNamed<TEdit>(this, parent, name, left, top, width, 21);
         e->SetText(text);
         return e;
     };
 
     // ---- templates
-    GroupBox1 = Place<TGroupBox>(this, this, "GroupBox1", 8, 8, 268, 82);
+    GroupBox1 = CreateNamed<TGroupBox>(this, this, "GroupBox1", 8, 8, 268, 82);
     GroupBox1->SetCaption("Label Templates");
-    ComboBox3 = Place<TComboBox>(GroupBox1, this, "ComboBox3", 8, 20, 252, 21);
+    ComboBox3 = CreateNamed<TComboBox>(this, GroupBox1, "ComboBox3", 8, 20, 252, 21);
     ComboBox3->SetSorted(true);
     ComboBox3->OnChange = on(&TfrmLabels::ComboBox3Change);
     ComboBox3->OnClick = on(&TfrmLabels::ComboBox3Change);
-    Button3 = Place<TButton>(GroupBox1, this, "Button3", 8, 48, 120, 25);
+    Button3 = CreateNamed<TButton>(this, GroupBox1, "Button3", 8, 48, 120, 25);
     Button3->SetCaption("Create &Template");
     Button3->OnClick = on(&TfrmLabels::Button3Click);
-    Button4 = Place<TButton>(GroupBox1, this, "Button4", 140, 48, 120, 25);
+    Button4 = CreateNamed<TButton>(this, GroupBox1, "Button4", 140, 48, 120, 25);
     Button4->SetCaption("&Delete Template");
     Button4->OnClick = on(&TfrmLabels::Button4Click);
 
     // ---- label properties
-    GroupBox2 = Place<TGroupBox>(this, this, "GroupBox2", 8, 96, 268, 74);
+    GroupBox2 = CreateNamed<TGroupBox>(this, this, "GroupBox2", 8, 96, 268, 74);
     GroupBox2->SetCaption("Label Properties (millimeters)");
     Label1 = MakeLabel(GroupBox2, this, "Label1", 8, 22, "Label Width:");
     txtWidth = edit(GroupBox2, "txtWidth", 88, 18, 44, "0");
@@ -159,7 +149,7 @@ void TfrmLabels::BuildControls() {
     txtTmargin->OnKeyPress = onKey(&TfrmLabels::txtTmarginKeyPress);
 
     // ---- page properties
-    GroupBox3 = Place<TGroupBox>(this, this, "GroupBox3", 284, 8, 268, 104);
+    GroupBox3 = CreateNamed<TGroupBox>(this, this, "GroupBox3", 284, 8, 268, 104);
     GroupBox3->SetCaption("Page Properties (millimeters)");
     Label5 = MakeLabel(GroupBox3, this, "Label5", 8, 22, "Rows:");
     txtRows = edit(GroupBox3, "txtRows", 100, 18, 30, "1");
@@ -190,23 +180,23 @@ void TfrmLabels::BuildControls() {
     UpDown11 = UpDownFor(txtNumberPages, this, "UpDown11", 999);
 
     // ---- captions
-    GroupBox4 = Place<TGroupBox>(this, this, "GroupBox4", 8, 176, 544, 74);
+    GroupBox4 = CreateNamed<TGroupBox>(this, this, "GroupBox4", 8, 176, 544, 74);
     GroupBox4->SetCaption("Optional Captions");
     Label11 = MakeLabel(GroupBox4, this, "Label11", 8, 22, "Caption above barcode:");
     Label11->SetWidth(150);
     txtTopCap = edit(GroupBox4, "txtTopCap", 160, 18, 250, "");
     Label12 = MakeLabel(GroupBox4, this, "Label12", 420, 22, "Font Size:");
-    ComboBox2 = Place<TComboBox>(GroupBox4, this, "ComboBox2", 484, 18, 52, 21);
+    ComboBox2 = CreateNamed<TComboBox>(this, GroupBox4, "ComboBox2", 484, 18, 52, 21);
     FillFontSizes(*ComboBox2);
     Label13 = MakeLabel(GroupBox4, this, "Label13", 8, 48, "Caption below barcode:");
     Label13->SetWidth(150);
     txtBottomCap = edit(GroupBox4, "txtBottomCap", 160, 44, 250, "");
     Label15 = MakeLabel(GroupBox4, this, "Label15", 420, 48, "Font Size:");
-    ComboBox1 = Place<TComboBox>(GroupBox4, this, "ComboBox1", 484, 44, 52, 21);
+    ComboBox1 = CreateNamed<TComboBox>(this, GroupBox4, "ComboBox1", 484, 44, 52, 21);
     FillFontSizes(*ComboBox1);
 
     // ---- tabs
-    PageControl1 = Place<TPageControl>(this, this, "PageControl1", 8, 256, 544, 182);
+    PageControl1 = CreateNamed<TPageControl>(this, this, "PageControl1", 8, 256, 544, 182);
     PageControl1->OnChange = on(&TfrmLabels::PageControl1Change);
     auto sheet = [this](const char* name, const char* caption) {
         auto* page = new TTabSheet(this);
@@ -217,7 +207,7 @@ void TfrmLabels::BuildControls() {
     };
 
     TabSheet1 = sheet("TabSheet1", "Print Single or Full Sheets");
-    RadioGroup1 = Place<TRadioGroup>(TabSheet1, this, "RadioGroup1", 8, 8, 200, 64);
+    RadioGroup1 = CreateNamed<TRadioGroup>(this, TabSheet1, "RadioGroup1", 8, 8, 200, 64);
     RadioGroup1->SetCaption("Print");
     RadioGroup1->Items()->Add("Full page of the same label");
     RadioGroup1->Items()->Add("Single label");
@@ -231,31 +221,31 @@ void TfrmLabels::BuildControls() {
     lblProw->SetWidth(30);
     txtProw = edit(TabSheet1, "txtProw", 152, 84, 30, "1");
     UpDown2 = UpDownFor(txtProw, this, "UpDown2", 100);
-    GroupBox5 = Place<TGroupBox>(TabSheet1, this, "GroupBox5", 220, 8, 310, 88);
+    GroupBox5 = CreateNamed<TGroupBox>(this, TabSheet1, "GroupBox5", 220, 8, 310, 88);
     GroupBox5->SetCaption("Print Range");
     lblStart = MakeLabel(GroupBox5, this, "lblStart", 8, 26, "Start Printing on label number:");
     lblStart->SetWidth(180);
     SetHintText(lblStart, SRangeHint);
-    SpinEdit1 = Place<TSpinEdit>(GroupBox5, this, "SpinEdit1", 196, 22, 64, 21);
+    SpinEdit1 = CreateNamed<TSpinEdit>(this, GroupBox5, "SpinEdit1", 196, 22, 64, 21);
     SpinEdit1->SetValue(1);
     SetHintText(SpinEdit1, "First label to print");
     SpinEdit1->OnChange = on(&TfrmLabels::SpinEdit1Change);
     lblStop = MakeLabel(GroupBox5, this, "lblStop", 8, 56, "Stop Printing on label number:");
     lblStop->SetWidth(180);
     SetHintText(lblStop, SRangeHint);
-    SpinEdit2 = Place<TSpinEdit>(GroupBox5, this, "SpinEdit2", 196, 52, 64, 21);
+    SpinEdit2 = CreateNamed<TSpinEdit>(this, GroupBox5, "SpinEdit2", 196, 52, 64, 21);
     SpinEdit2->SetValue(1);
     SetHintText(SpinEdit2, "Last label to print");
     SpinEdit2->OnChange = on(&TfrmLabels::SpinEdit2Change);
 
     TabSheet2 = sheet("TabSheet2", "Increment Label Printing");
-    PrefixBox = Place<TCheckBox>(TabSheet2, this, "PrefixBox", 8, 8, 100, 17);
+    PrefixBox = CreateNamed<TCheckBox>(this, TabSheet2, "PrefixBox", 8, 8, 100, 17);
     PrefixBox->SetCaption("Add Prefix");
     PrefixBox->OnClick = on(&TfrmLabels::PrefixBoxClick);
     lblPrefix = MakeLabel(TabSheet2, this, "lblPrefix", 16, 34, "Prefix:");
     lblPrefix->SetWidth(40);
     Prefix = edit(TabSheet2, "Prefix", 58, 30, 140, "");
-    SuffixBox = Place<TCheckBox>(TabSheet2, this, "SuffixBox", 8, 64, 100, 17);
+    SuffixBox = CreateNamed<TCheckBox>(this, TabSheet2, "SuffixBox", 8, 64, 100, 17);
     SuffixBox->SetCaption("Add Suffix");
     SuffixBox->OnClick = on(&TfrmLabels::SuffixBoxClick);
     lblSuffix = MakeLabel(TabSheet2, this, "lblSuffix", 16, 90, "Suffix:");
@@ -276,16 +266,16 @@ void TfrmLabels::BuildControls() {
     BarcodeType->SetWidth(300);
 
     TabSheet3 = sheet("TabSheet3", "Print From Data File");
-    DataTablePlace = Place<TPanel>(TabSheet3, this, "DataTablePlace", 8, 8, 520, 104);
+    DataTablePlace = CreateNamed<TPanel>(this, TabSheet3, "DataTablePlace", 8, 8, 520, 104);
     DataTablePlace->SetBevelOuter(bvLowered);
     Label19 = MakeLabel(TabSheet3, this, "Label19", 8, 124, "Start printing on Row#:");
     Label19->SetWidth(130);
-    spinStart = Place<TSpinEdit>(TabSheet3, this, "spinStart", 140, 120, 56, 21);
+    spinStart = CreateNamed<TSpinEdit>(this, TabSheet3, "spinStart", 140, 120, 56, 21);
     spinStart->SetValue(1);
     SetHintText(spinStart, "Label number to start on");
     Label20 = MakeLabel(TabSheet3, this, "Label20", 240, 124, "Start printing on Column#:");
     Label20->SetWidth(156);
-    SpinCol = Place<TSpinEdit>(TabSheet3, this, "SpinCol", 400, 120, 56, 21);
+    SpinCol = CreateNamed<TSpinEdit>(this, TabSheet3, "SpinCol", 400, 120, 56, 21);
     SpinCol->SetValue(1);
     PageControl1->SetActivePageIndex(0);
 
@@ -293,24 +283,24 @@ void TfrmLabels::BuildControls() {
     Label14 = MakeLabel(this, this, "Label14", 8, 452, SPrinting);
     Label14->Font()->SetStyle(fsBold);
     Label14->SetVisible(false);
-    ProgressBar1 = Place<TProgressBar>(this, this, "ProgressBar1", 84, 450, 196, 16);
+    ProgressBar1 = CreateNamed<TProgressBar>(this, this, "ProgressBar1", 84, 450, 196, 16);
     ProgressBar1->SetMin(0);
     ProgressBar1->SetMax(100);
     ProgressBar1->SetStep(1);
     ProgressBar1->SetVisible(false);
-    btnExit = Place<TButton>(this, this, "btnExit", 296, 446, 80, 25);
+    btnExit = CreateNamed<TButton>(this, this, "btnExit", 296, 446, 80, 25);
     btnExit->SetCaption("&Close");
     btnExit->OnClick = on(&TfrmLabels::btnExitClick);
-    Button2 = Place<TButton>(this, this, "Button2", 384, 446, 80, 25);
+    Button2 = CreateNamed<TButton>(this, this, "Button2", 384, 446, 80, 25);
     Button2->SetCaption("Printer &Setup");
     Button2->OnClick = on(&TfrmLabels::Button2Click);
-    Button1 = Place<TButton>(this, this, "Button1", 472, 446, 80, 25);
+    Button1 = CreateNamed<TButton>(this, this, "Button1", 472, 446, 80, 25);
     Button1->SetCaption("&Print Labels");
     Button1->SetDefault(true);
     Button1->OnClick = on(&TfrmLabels::Button1Click);
 
     auto hidden = [this](const char* name, TNotifyEvent click) {
-        auto* button = Place<TButton>(this, this, name, 0, 0, 75, 25);
+        auto* button = CreateNamed<TButton>(this, this, name, 0, 0, 75, 25);
         button->SetVisible(false);
         button->OnClick = std::move(click);
         return button;

@@ -508,6 +508,24 @@ private:
     bool FWantKeys = false;
 };
 
+// Creates a control as a form's resource does: owned (and freed) by owner,
+// named, placed in parent, optionally at the given bounds.
+template <class T>
+T* CreateNamed(TComponent* owner, TWinControl* parent, const std::string& name) {
+    T* control = new T(owner);
+    control->SetName(name);
+    control->SetParent(parent);
+    return control;
+}
+
+template <class T>
+T* CreateNamed(TComponent* owner, TWinControl* parent, const std::string& name, int32_t left, int32_t top,
+               int32_t width, int32_t height) {
+    T* control = CreateNamed<T>(owner, parent, name);
+    control->SetBounds(left, top, width, height);
+    return control;
+}
+
 // Parent form of a control, or nullptr.
 TForm* GetParentForm(const TControl* control);
 
