@@ -5,7 +5,7 @@ VARSONA_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  zbar-tools zint poppler-utils imagemagick gifsicle giflib-tools libgif-dev
+  zbar-tools zint poppler-utils imagemagick libmagickcore-6.q16-6-extra gifsicle giflib-tools libgif-dev
   xvfb xauth
   emf2svg
 )
@@ -24,9 +24,9 @@ varsona_install_packages() {
   [ -z "$missing" ] && return 0
   local apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
   if [ "$(id -u)" -eq 0 ]; then
-    "${apt[@]}" update -qq && "${apt[@]}" install -y -qq --no-install-recommends $missing
+    "${apt[@]}" update -qq && "${apt[@]}" install -y -qq $missing
   elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
-    sudo "${apt[@]}" update -qq && sudo "${apt[@]}" install -y -qq --no-install-recommends $missing
+    sudo "${apt[@]}" update -qq && sudo "${apt[@]}" install -y -qq $missing
   else
     echo "Missing packages. Install them with:" >&2
     echo "  sudo apt-get install -y $missing" >&2
