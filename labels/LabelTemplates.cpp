@@ -15,6 +15,11 @@ std::vector<std::string> ReadTemplateNames(TCustomIniFile& ini) {
     return names;
 }
 
+void LoadTemplateList(TStrings& names) {
+    TIniFile ini(LabelTemplateFilePath());
+    ini.ReadSections(names);
+}
+
 TLabelTemplate ReadLabelTemplate(TCustomIniFile& ini, const std::string& name) {
     TLabelTemplate values;
     for (const TTemplateKey& key : TemplateKeys) values.*key.Field = ini.ReadString(name, key.Key, key.Default);

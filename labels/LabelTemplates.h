@@ -9,6 +9,7 @@
 #include <vector>
 
 class TCustomIniFile;
+class TStrings;
 
 struct TLabelTemplate {
     std::string Width = "0";  // one label, mm
@@ -62,6 +63,8 @@ std::string LabelTemplateFilePath();
 
 // The template names (section names) in file order.
 std::vector<std::string> ReadTemplateNames(TCustomIniFile& ini);
+// Replaces names by the template names of the template file, in file order.
+void LoadTemplateList(TStrings& names);
 // A missing section or file gives the defaults of the key table.
 TLabelTemplate ReadLabelTemplate(TCustomIniFile& ini, const std::string& name);
 // Writes the keys in table order; a refused write raises the profile error

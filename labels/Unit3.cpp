@@ -134,14 +134,7 @@ std::array<TControl*, TemplateKeyCount> TfrmLabelsProps::TemplateFields() const 
 void TfrmLabelsProps::FormActivate(TObject* Sender) {
     ComboBox1->Clear();
     ComboBox2->Clear();
-    {
-        TIniFile ini(LabelTemplateFilePath());
-        TStrings* names = ComboBox3->Items();
-        names->BeginUpdate();
-        names->Clear();
-        for (const std::string& name : ReadTemplateNames(ini)) names->Add(name);
-        names->EndUpdate();
-    }
+    LoadTemplateList(*ComboBox3->Items());
     ComboBox3->SetText(SSelectTemplate);
     FillFontSizes(*ComboBox1);
     FillFontSizes(*ComboBox2);

@@ -330,14 +330,7 @@ void TfrmLabels::ShowSymbolName() { BarcodeType->SetCaption(SBarcodeType + Curre
 void TfrmLabels::FormActivate(TObject* Sender) {
     ComboBox1->Clear();
     ComboBox2->Clear();
-    {
-        TIniFile ini(LabelTemplateFilePath());
-        TStrings* names = ComboBox3->Items();
-        names->BeginUpdate();
-        names->Clear();
-        for (const std::string& name : ReadTemplateNames(ini)) names->Add(name);
-        names->EndUpdate();
-    }
+    LoadTemplateList(*ComboBox3->Items());
     ComboBox3->SetItemIndex(0);
     FillFontSizes(*ComboBox1);
     FillFontSizes(*ComboBox2);
