@@ -2,7 +2,7 @@
 // the paper, on the shared printer.
 #include "designer/DesignerConst.h"
 #include "designer/Unit1.h"
-#include "platform/controls/Printers.h"
+#include "platform/controls/PrinterSetup.h"
 
 void TForm1::Print1Click(TObject* Sender) {
     Screen->SetCursor(crAppStart);

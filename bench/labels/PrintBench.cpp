@@ -17,7 +17,7 @@
 #include "labels/Unit4.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
-#include "platform/controls/Printers.h"
+#include "platform/printing/Printers.h"
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/SysUtils.h"

@@ -18,6 +18,7 @@
 #include "platform/controls/ControlsQt.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Menus.h"
+#include "platform/controls/QtPrinter.h"
 #include "platform/controls/StdCtrls.h"
 
 namespace {
@@ -670,7 +671,10 @@ void TScrollBox::ScrollInView(TControl* control) {
 
 // ---------------------------------------------------------------- TApplication
 
-TApplication::TApplication() : TComponent(nullptr) {}
+TApplication::TApplication() : TComponent(nullptr) {
+    // The process's printer lists the system's printers.
+    InstallSystemPrinters();
+}
 
 TApplication::~TApplication() {
     // Qt objects must go while Qt is still there (see the post routine).

@@ -15,35 +15,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "platform/controls/Printers.h"
-
-// ---------------------------------------------------------------- values
-
-TPrinterSetupValues ReadPrinterSetup(const TPrinter& printer) {
-    TPrinterSetupValues v;
-    v.PrinterIndex = printer.PrinterIndex();
-    v.Orientation = printer.Orientation();
-    if (TPdfFilePrinter* pdf = printer.PdfPrinter()) {
-        v.OutputFile = pdf->OutputFile();
-        v.PageSetup = pdf->PageSetup();
-    }
-    return v;
-}
-
-void ApplyPrinterSetup(TPrinter& printer, const TPrinterSetupValues& values) {
-    if (printer.Printing()) throw EPrinter(PrinterConst::SPrinting);
-    TPdfFilePrinter* pdf = printer.PdfPrinter();
-    if (pdf) CheckPageSetup(values.PageSetup);
-    if (values.PrinterIndex < -1 || values.PrinterIndex >= printer.Printers()->Count())
-        throw EPrinter(PrinterConst::SPrinterIndexError);
-    printer.SetPrinterIndex(values.PrinterIndex);
-    printer.SetOrientation(values.Orientation);
-    if (pdf) {
-        pdf->SetPageSetup(values.PageSetup);
-        // An unchanged file keeps its run of numbered names going.
-        if (values.FileChosen || values.OutputFile != pdf->OutputFile()) pdf->SetOutputFile(values.OutputFile);
-    }
-}
+#include "platform/controls/PrinterSetup.h"
 
 // ---------------------------------------------------------------- the Qt dialog
 

@@ -11,7 +11,7 @@
 #include "designer/BarcodeImage.h"
 #include "designer/SymbologyList.h"
 #include "platform/controls/ComCtrls.h"
-#include "platform/controls/Printers.h"
+#include "platform/printing/Printers.h"
 #include "tests/designer/DesignerFixture.h"
 
 namespace {

@@ -29,7 +29,7 @@
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/Forms.h"
-#include "platform/controls/Printers.h"
+#include "platform/printing/Printers.h"
 #include "platform/controls/Spin.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/SysUtils.h"

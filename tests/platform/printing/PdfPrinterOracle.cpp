@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/controls/Printers.h"
+#include "platform/controls/QtPrinter.h"
 #include "tests/platform/printing/PrintTestSupport.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QFontMetricsF>
 #include <regex>
 
-#include "platform/controls/Printers.h"
+#include "platform/printing/Printers.h"
 #include "platform/graphics/CanvasDevice.h"
 #include "tests/platform/printing/PrintTestSupport.h"
 
@@ -49,16 +49,40 @@ TPageSetup Margins(double l, double t, double r, double b, int dpi = 600) {
 // ---------------------------------------------------------------- the list
 
 TEST(PrinterList, TheProcessPrinterAlwaysHasThePdfFilePrinter) {
+    // Without a source of system printers ours is the only one, the default
+    // and selected.
+    SetSystemPrinterSource({});
+    std::unique_ptr<TPrinter> previous = SetPrinter(nullptr);
     TPrinter* p = Printer();
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p, Printer());
     ASSERT_NE(p->PdfPrinter(), nullptr);
-    EXPECT_GE(p->Printers()->IndexOf(PrinterConst::SPdfPrinterName), 0);
-    EXPECT_EQ(p->Printers()->Count(), static_cast<int32_t>(SystemPrinterNames().size()) + 1);
-    // Without system printers ours is the default and selected.
-    if (SystemPrinterNames().empty()) {
-        EXPECT_EQ(p->CurrentPrinter(), p->PdfPrinter());
-        EXPECT_EQ(p->PrinterIndex(), p->DefaultIndex());
+    EXPECT_EQ(p->Printers()->IndexOf(PrinterConst::SPdfPrinterName), 0);
+    EXPECT_EQ(p->Printers()->Count(), 1);
+    EXPECT_EQ(p->CurrentPrinter(), p->PdfPrinter());
+    EXPECT_EQ(p->PrinterIndex(), p->DefaultIndex());
+    SetPrinter(std::move(previous));
+}
+
+TEST(PrinterList, SystemPrintersComeFirstAndTheirDefaultIsSelected) {
+    for (int32_t systemDefault : {1, -1}) {
+        SCOPED_TRACE(systemDefault);
+        SetSystemPrinterSource([systemDefault](int32_t& defaultIndex) {
+            std::vector<std::unique_ptr<TPrinterBackend>> list;
+            list.push_back(std::make_unique<TRecordingPrinter>("Office"));
+            list.push_back(std::make_unique<TRecordingPrinter>("Labels"));
+            defaultIndex = systemDefault;
+            return list;
+        });
+        TPrinter p;
+        SetSystemPrinterSource({});
+        ASSERT_EQ(p.Printers()->Count(), 3);
+        EXPECT_EQ(p.Printers()->Strings(0), "Office");
+        EXPECT_EQ(p.Printers()->Strings(1), "Labels");
+        EXPECT_EQ(p.Printers()->Strings(2), PrinterConst::SPdfPrinterName);
+        // No system default: the first system printer.
+        EXPECT_EQ(p.PrinterIndex(), systemDefault < 0 ? 0 : systemDefault);
+        EXPECT_EQ(p.DefaultIndex(), p.PrinterIndex());
     }
 }
 

@@ -22,7 +22,7 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "platform/controls/Printers.h"
+#include "platform/printing/Printers.h"
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/FontCache.h"
 

@@ -14,7 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "platform/controls/Printers.h"
+#include "platform/controls/PrinterSetup.h"
+#include "platform/controls/QtPrinter.h"
 #include "tests/platform/printing/PrintTestSupport.h"
 
 namespace {
@@ -61,6 +62,20 @@ protected:
     std::unique_ptr<TDialogService> PreviousDialogs;
     std::string Folder;
 };
+
+// The application object makes the system's printers the source of the
+// process's printer; ours comes after them.
+TEST(SystemPrinters, TheProcessPrinterListsTheSystemPrintersThenThePdfFilePrinter) {
+    InstallSystemPrinters();
+    TPrinter p;
+    const std::vector<std::string> names = SystemPrinterNames();
+    ASSERT_EQ(p.Printers()->Count(), static_cast<int32_t>(names.size()) + 1);
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(p.Printers()->Strings(static_cast<int32_t>(i)), names[i]);
+    EXPECT_EQ(p.Printers()->Strings(static_cast<int32_t>(names.size())), PrinterConst::SPdfPrinterName);
+    if (names.empty()) {
+        EXPECT_EQ(p.CurrentPrinter(), p.PdfPrinter());
+    }
+}
 
 TEST_F(PrinterSetupTest, ExecuteGoesThroughTheDialogServiceAndReturnsItsAnswer) {
     TPrinterSetupDialog dialog(nullptr);
