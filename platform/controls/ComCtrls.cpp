@@ -12,7 +12,6 @@
 #include <algorithm>
 
 #include "platform/controls/ControlsQt.h"
-#include "platform/controls/Menus.h"
 #include "platform/graphics/Graphics.h"
 
 // ---------------------------------------------------------------- status bar
@@ -219,10 +218,11 @@ void TToolButton::SetEnabled(bool enabled) {
 void TToolButton::SetMenuItem(TMenuItem* item) {
     FMenuItem = item;
     if (item) {
-        SetCaption(item->Caption());
-        SetHint(item->Hint());
-        SetEnabled(item->Enabled());
-        SetDown(item->Checked());
+        TControlHooks::TMenuItemState state = ControlHooks().MenuItemState(item);
+        SetCaption(state.Caption);
+        SetHint(state.Hint);
+        SetEnabled(state.Enabled);
+        SetDown(state.Checked);
     }
 }
 
@@ -270,7 +270,7 @@ void TToolButton::UserClicked() {
 
 void TToolButton::Click() {
     if (OnClick) OnClick(this);
-    else if (FMenuItem) FMenuItem->Click();
+    else if (FMenuItem) ControlHooks().ClickMenuItem(FMenuItem);
 }
 
 // ---------------------------------------------------------------- tool bar

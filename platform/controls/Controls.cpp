@@ -10,13 +10,45 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 
 #include "platform/controls/ControlsQt.h"
-#include "platform/controls/Forms.h"
-#include "platform/controls/Menus.h"
 #include "platform/graphics/FontCache.h"
 #include "platform/graphics/QtCanvasDevice.h"
+
+// ---------------------------------------------------------------- hooks
+
+void TControlHooks::HandleException(TObject* sender) {
+    try {
+        throw;
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "varsona: %s\n", e.Message().c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "varsona: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "varsona: unknown exception\n");
+    }
+}
+
+void TControlHooks::FocusControl(TWinControl* window, TWinControl* control) {
+    if (QWidget* w = control->NativeWidget()) w->setFocus(Qt::OtherFocusReason);
+}
+
+namespace {
+TControlHooks& DefaultHooks() {
+    static TControlHooks defaults;
+    return defaults;
+}
+TControlHooks*& InstalledHooks() {
+    static TControlHooks* hooks = &DefaultHooks();
+    return hooks;
+}
+}  // namespace
+
+TControlHooks& ControlHooks() { return *InstalledHooks(); }
+
+void InstallControlHooks(TControlHooks* hooks) { InstalledHooks() = hooks ? hooks : &DefaultHooks(); }
 
 // ---------------------------------------------------------------- guard
 
@@ -25,7 +57,10 @@ bool GuardedCall(TObject* sender, const std::function<void()>& f) noexcept {
         f();
         return true;
     } catch (...) {
-        Application->HandleException(sender);
+        try {
+            ControlHooks().HandleException(sender);
+        } catch (...) {
+        }
         return false;
     }
 }
@@ -351,13 +386,9 @@ bool TControlBinding::eventFilter(QObject* watched, QEvent* event) {
         if (w == FWidget) c->WidgetResized(w->width(), w->height());
         return false;
     case QEvent::ContextMenu: {
-        if (c->PopupMenu()) {
-            auto* ce = static_cast<QContextMenuEvent*>(event);
-            c->PopupMenu()->SetPopupComponent(c);
-            c->PopupMenu()->Popup(ce->globalPos().x(), ce->globalPos().y());
-            return true;
-        }
-        return false;
+        if (!c->PopupMenu()) return false;
+        auto* ce = static_cast<QContextMenuEvent*>(event);
+        return ControlHooks().Popup(c->PopupMenu(), c, ce->globalPos().x(), ce->globalPos().y());
     }
     default: return false;
     }
@@ -884,20 +915,9 @@ void TControl::DispatchPaint(QPainter& painter, const TRect& area) {
         try {
             std::rethrow_exception(error);
         } catch (...) {
-            Application->HandleException(this);
+            ControlHooks().HandleException(this);
         }
     });
-}
-
-TForm* TControl::ParentForm() const { return GetParentForm(this); }
-
-TForm* GetParentForm(const TControl* control) {
-    const TControl* c = control;
-    while (c) {
-        if (auto* f = dynamic_cast<const TForm*>(c)) return const_cast<TForm*>(f);
-        c = c->Parent();
-    }
-    return nullptr;
 }
 
 // ---------------------------------------------------------------- TWinControl
@@ -978,7 +998,7 @@ void TWinControl::SetTabOrder(int32_t order) {
 }
 
 bool TWinControl::CanFocus() const {
-    TForm* form = GetParentForm(this);
+    TWinControl* form = ControlHooks().ParentWindow(this);
     if (!form) return false;
     for (const TControl* c = this; c && c != static_cast<const TControl*>(form); c = c->Parent())
         if (!c->Visible() || !c->Enabled()) return false;
@@ -991,9 +1011,9 @@ bool TWinControl::Focused() const {
 }
 
 void TWinControl::SetFocus() {
-    TForm* form = GetParentForm(this);
+    TWinControl* form = ControlHooks().ParentWindow(this);
     if (form && form != this) {
-        form->FocusControl(this);
+        ControlHooks().FocusControl(form, this);
         return;
     }
     NativeWidget()->setFocus(Qt::OtherFocusReason);
@@ -1083,14 +1103,15 @@ void TWinControl::DoExit() {
 bool TWinControl::DispatchKeyDown(Word& key, TShiftState shift, bool* command) {
     if (command) *command = false;
     if (Detached()) return true;
-    TForm* form = GetParentForm(this);
+    TControlHooks& hooks = ControlHooks();
+    TWinControl* form = hooks.ParentWindow(this);
     // Menu shortcuts come first, then the dialog keys (default and cancel
     // buttons, Tab), then the form's preview, then the control.
-    if (form && form->IsShortCut(key, shift)) {
+    if (form && hooks.ShortCut(form, key, shift)) {
         if (command) *command = true;
         return true;
     }
-    if (form && !WantsKey(key, shift) && form->DialogKey(key, shift)) {
+    if (form && !WantsKey(key, shift) && hooks.DialogKey(form, key, shift)) {
         if (command) *command = true;
         return true;
     }
@@ -1098,9 +1119,9 @@ bool TWinControl::DispatchKeyDown(Word& key, TShiftState shift, bool* command) {
         if (command) *command = true;
         return false;
     }
-    if (form && form != this && form->KeyPreview()) {
+    if (form && form != this && hooks.KeyPreview(form)) {
         QPointer<QWidget> alive(NativeWidget());
-        GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyDown(key, shift); });
+        GuardedCall(form, [&] { form->KeyDown(key, shift); });
         if (key == 0 || !alive || Detached()) return true;
     }
     GuardedCall(this, [&] { KeyDown(key, shift); });
@@ -1109,10 +1130,10 @@ bool TWinControl::DispatchKeyDown(Word& key, TShiftState shift, bool* command) {
 
 bool TWinControl::DispatchKeyPress(char32_t& key) {
     if (Detached()) return true;
-    TForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview()) {
+    TWinControl* form = ControlHooks().ParentWindow(this);
+    if (form && form != this && ControlHooks().KeyPreview(form)) {
         QPointer<QWidget> alive(NativeWidget());
-        GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyPress(key); });
+        GuardedCall(form, [&] { form->KeyPress(key); });
         if (key == 0 || !alive || Detached()) return true;
     }
     GuardedCall(this, [&] { KeyPress(key); });
@@ -1121,10 +1142,10 @@ bool TWinControl::DispatchKeyPress(char32_t& key) {
 
 bool TWinControl::DispatchKeyUp(Word& key, TShiftState shift) {
     if (Detached()) return true;
-    TForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview()) {
+    TWinControl* form = ControlHooks().ParentWindow(this);
+    if (form && form != this && ControlHooks().KeyPreview(form)) {
         QPointer<QWidget> alive(NativeWidget());
-        GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyUp(key, shift); });
+        GuardedCall(form, [&] { form->KeyUp(key, shift); });
         if (key == 0 || !alive || Detached()) return true;
     }
     GuardedCall(this, [&] { KeyUp(key, shift); });
@@ -1133,8 +1154,8 @@ bool TWinControl::DispatchKeyUp(Word& key, TShiftState shift) {
 
 void TWinControl::DispatchEnter() {
     if (Detached()) return;
-    TForm* form = GetParentForm(this);
-    if (form && form != this) form->ActiveControlChanged(this);
+    TWinControl* form = ControlHooks().ParentWindow(this);
+    if (form && form != this) ControlHooks().ControlEntered(form, this);
     GuardedCall(this, [&] { DoEnter(); });
 }
 

@@ -2,7 +2,9 @@
 // widget; the Qt type stays behind the one native accessor NativeWidget().
 // Every call into the system's handlers (paint, click, change, key, mouse,
 // timer, create) goes through a guard that reports an escaping exception
-// through Application->HandleException and lets the program go on.
+// through the installed hooks (the application's HandleException) and lets
+// the program go on. The controls stand below forms and menus: what they
+// need of them comes through TControlHooks, which the forms install.
 #pragma once
 
 #include <cstdint>
@@ -16,10 +18,11 @@
 #include "platform/runtime/Types.h"
 
 class QWidget;
+class TControl;
 class TWinControl;
-class TForm;
 class QPainter;
 class TPopupMenu;
+class TMenuItem;
 class TControlBinding;
 class TPaintWidget;
 
@@ -179,10 +182,58 @@ using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* Source, int32_t X, int32_t Y, TDragState State, bool& Accept)>;
 using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int32_t X, int32_t Y)>;
 
+// ---------------------------------------------------------------- hooks
+
+// What the control layer asks of the windows and menus above it. The
+// application object installs the forms' hooks when it is created; the
+// defaults here are those of a control outside any window.
+class TControlHooks {
+public:
+    virtual ~TControlHooks() = default;
+    // Reports the exception being handled (called inside a catch block);
+    // the default writes its message to the standard error.
+    virtual void HandleException(TObject* sender);
+    // The window a control sits on (a form), or null.
+    virtual TWinControl* ParentWindow(const TControl* control) { return nullptr; }
+    // The window's part of a key on its way to one of its controls: menu
+    // shortcuts (and accelerators and help), dialog keys (default and cancel
+    // buttons), and whether the window previews the keys of its controls.
+    // True when the key was used.
+    virtual bool ShortCut(TWinControl* window, Word key, TShiftState shift) { return false; }
+    virtual bool DialogKey(TWinControl* window, Word key, TShiftState shift) { return false; }
+    virtual bool KeyPreview(TWinControl* window) { return false; }
+    // The window moves its focus to control (raising when it cannot), and
+    // learns that the focus entered control.
+    virtual void FocusControl(TWinControl* window, TWinControl* control);
+    virtual void ControlEntered(TWinControl* window, TWinControl* control) {}
+    // A button with a modal result was clicked on window.
+    virtual void SetModalResult(TWinControl* window, TModalResult result) {}
+    // The pop-up menu of control, asked for at a screen position; True when
+    // it opened.
+    virtual bool Popup(TPopupMenu* menu, TControl* control, int32_t x, int32_t y) { return false; }
+    // A menu item a tool button stands for: what it shows, and its click.
+    struct TMenuItemState {
+        std::string Caption;
+        std::string Hint;
+        bool Enabled = true;
+        bool Checked = false;
+    };
+    virtual TMenuItemState MenuItemState(TMenuItem* item) { return {}; }
+    virtual void ClickMenuItem(TMenuItem* item) {}
+    // The caption of the platform's message boxes, and the window that
+    // dialogs open over (null: the active Qt window).
+    virtual std::string ApplicationTitle() { return {}; }
+    virtual TWinControl* ActiveWindow() { return nullptr; }
+};
+// The installed hooks.
+TControlHooks& ControlHooks();
+// Installs hooks (not owned; nullptr: the defaults).
+void InstallControlHooks(TControlHooks* hooks);
+
 // ---------------------------------------------------------------- guard
 
-// Runs f and reports any exception that escapes it through
-// Application->HandleException(sender). Returns False when f raised.
+// Runs f and reports any exception that escapes it through the hooks'
+// HandleException(sender). Returns False when f raised.
 bool GuardedCall(TObject* sender, const std::function<void()>& f) noexcept;
 
 // ---------------------------------------------------------------- TControl
@@ -294,8 +345,6 @@ public:
 
     // The widget behind the control, for the platform and its tests.
     QWidget* NativeWidget() const { return FWidget; }
-    // The form the control sits on (the control itself for a form).
-    TForm* ParentForm() const;
 
     // Entry points of the event binding; they run the virtual handlers
     // below inside the guard.
@@ -525,9 +574,6 @@ T* CreateNamed(TComponent* owner, TWinControl* parent, const std::string& name, 
     control->SetBounds(left, top, width, height);
     return control;
 }
-
-// Parent form of a control, or nullptr.
-TForm* GetParentForm(const TControl* control);
 
 // The text of a caption without its "&" accelerator marks ("&&" is one "&").
 std::string StripHotkey(const std::string& caption);

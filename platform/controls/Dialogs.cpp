@@ -10,7 +10,6 @@
 #include <QPushButton>
 
 #include "platform/controls/ControlsQt.h"
-#include "platform/controls/Forms.h"
 
 // ---------------------------------------------------------------- filters
 
@@ -82,13 +81,16 @@ bool NobodyToAnswer() {
     QString p = QGuiApplication::platformName();
     return p == QLatin1String("offscreen") || p == QLatin1String("minimal");
 }
+}  // namespace
 
 void RefuseWithoutUser(TDialogKind kind, const std::string& text) {
     if (NobodyToAnswer()) throw EDialogScriptError(FmtMsg(DialogConst::SNoUserHere, DialogKindName(kind), text));
 }
 
+namespace {
+
 QWidget* DialogParent() {
-    if (Screen && Screen->ActiveForm()) return Screen->ActiveForm()->NativeWidget();
+    if (TWinControl* window = ControlHooks().ActiveWindow()) return window->NativeWidget();
     return QApplication::activeWindow();
 }
 
@@ -250,10 +252,6 @@ bool TQtDialogService::ChooseFont(TFont& font) {
     return true;
 }
 
-TModalResult TQtDialogService::ShowModal(TForm& form) {
-    RefuseWithoutUser(TDialogKind::ShowModal, form.Caption());
-    return form.RunModalLoop();
-}
 
 // ---------------------------------------------------------------- scripted service
 
@@ -490,35 +488,11 @@ bool TScriptedDialogs::ChooseFont(TFont& font) {
     return r.Accept;
 }
 
-TModalResult TScriptedDialogs::ShowModal(TForm& form) {
-    TDialogRequest q;
-    q.Kind = TDialogKind::ShowModal;
-    q.Caption = form.Caption();
-    q.Form = &form;
-    Reply r = Take(q);
-    form.BeginModal();
-    try {
-        if (r.Action) r.Action(form);
-        if (form.ModalResult() == mrNone) form.SetModalResult(r.Result != mrNone ? r.Result : mrCancel);
-        form.CloseModal();
-        if (form.ModalResult() == mrNone) {
-            // The form would stay open and wait for the user.
-            FFailures.push_back("The modal form \"" + form.Caption() + "\" refused to close");
-            form.SetModalResult(mrCancel);
-        }
-    } catch (...) {
-        form.EndModal();
-        throw;
-    }
-    TModalResult result = form.ModalResult();
-    form.EndModal();
-    return result;
-}
 
 // ---------------------------------------------------------------- routines
 
 void ShowMessage(const std::string& message) {
-    DialogService().MessageDlg(Application->Title(), message, mtCustom, mbOK);
+    DialogService().MessageDlg(ControlHooks().ApplicationTitle(), message, mtCustom, mbOK);
 }
 
 TModalResult MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons, int32_t helpContext) {
@@ -528,7 +502,7 @@ TModalResult MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgBut
     case mtError: caption = DialogConst::SMsgDlgError; break;
     case mtInformation: caption = DialogConst::SMsgDlgInformation; break;
     case mtConfirmation: caption = DialogConst::SMsgDlgConfirm; break;
-    default: caption = Application->Title(); break;
+    default: caption = ControlHooks().ApplicationTitle(); break;
     }
     return DialogService().MessageDlg(caption, message, type, buttons);
 }

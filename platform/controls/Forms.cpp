@@ -95,10 +95,55 @@ TButton* FindButton(TWinControl* root, Pred pred) {
     return nullptr;
 }
 
+// What the controls ask of the forms and menus above them.
+class TFormHooks : public TControlHooks {
+public:
+    void HandleException(TObject* sender) override { Application->HandleException(sender); }
+    TWinControl* ParentWindow(const TControl* control) override { return GetParentForm(control); }
+    bool ShortCut(TWinControl* window, Word key, TShiftState shift) override {
+        return static_cast<TForm*>(window)->IsShortCut(key, shift);
+    }
+    bool DialogKey(TWinControl* window, Word key, TShiftState shift) override {
+        return static_cast<TForm*>(window)->DialogKey(key, shift);
+    }
+    bool KeyPreview(TWinControl* window) override { return static_cast<TForm*>(window)->KeyPreview(); }
+    void FocusControl(TWinControl* window, TWinControl* control) override {
+        static_cast<TForm*>(window)->FocusControl(control);
+    }
+    void ControlEntered(TWinControl* window, TWinControl* control) override {
+        static_cast<TForm*>(window)->ActiveControlChanged(control);
+    }
+    void SetModalResult(TWinControl* window, TModalResult result) override {
+        static_cast<TForm*>(window)->SetModalResult(result);
+    }
+    bool Popup(TPopupMenu* menu, TControl* control, int32_t x, int32_t y) override {
+        menu->SetPopupComponent(control);
+        menu->Popup(x, y);
+        return true;
+    }
+    TMenuItemState MenuItemState(TMenuItem* item) override {
+        return {item->Caption(), item->Hint(), item->Enabled(), item->Checked()};
+    }
+    void ClickMenuItem(TMenuItem* item) override { item->Click(); }
+    std::string ApplicationTitle() override { return Application->Title(); }
+    TWinControl* ActiveWindow() override { return Screen ? Screen->ActiveForm() : nullptr; }
+};
+
+TFormHooks& FormHooks() {
+    static TFormHooks hooks;
+    return hooks;
+}
+
 }  // namespace
 
 TApplication* Application = &ApplicationInstance();
 TScreen* Screen = &ScreenInstance();
+
+TForm* GetParentForm(const TControl* control) {
+    for (const TControl* c = control; c; c = c->Parent())
+        if (auto* f = dynamic_cast<const TForm*>(c)) return const_cast<TForm*>(f);
+    return nullptr;
+}
 
 // ---------------------------------------------------------------- TForm
 
@@ -125,6 +170,7 @@ TForm::~TForm() {
     DetachWidget();
     if (FMenu) {
         FMenu->FForm = nullptr;
+        FMenu->FDetachFromForm = nullptr;
         if (QWidget* bar = FMenu->NativeMenuBar()) {
             bar->hide();
             bar->setParent(nullptr);
@@ -235,6 +281,7 @@ void TForm::SetMenu(TMainMenu* menu) {
     if (menu == FMenu) return;
     if (FMenu) {
         FMenu->FForm = nullptr;
+        FMenu->FDetachFromForm = nullptr;
         if (QWidget* bar = FMenu->NativeMenuBar()) {
             bar->hide();
             bar->setParent(nullptr);
@@ -245,6 +292,7 @@ void TForm::SetMenu(TMainMenu* menu) {
     if (menu) {
         if (menu->FForm && menu->FForm != this) menu->FForm->SetMenu(nullptr);
         menu->FForm = this;
+        menu->FDetachFromForm = [this] { SetMenu(nullptr); };
         FMenuBar = menu->NativeMenuBar();
         FMenuBar->setParent(NativeWidget());
         FMenuBar->show();
@@ -558,6 +606,40 @@ void TForm::WindowCloseRequested() {
     GuardedCall(this, [this] { Close(); });
 }
 
+// ---------------------------------------------------------------- the dialog service's modal forms
+
+// The services live with the dialogs; their modal-form entries live here,
+// with the forms they run.
+TModalResult TQtDialogService::ShowModal(TForm& form) {
+    RefuseWithoutUser(TDialogKind::ShowModal, form.Caption());
+    return form.RunModalLoop();
+}
+
+TModalResult TScriptedDialogs::ShowModal(TForm& form) {
+    TDialogRequest q;
+    q.Kind = TDialogKind::ShowModal;
+    q.Caption = form.Caption();
+    q.Form = &form;
+    Reply r = Take(q);
+    form.BeginModal();
+    try {
+        if (r.Action) r.Action(form);
+        if (form.ModalResult() == mrNone) form.SetModalResult(r.Result != mrNone ? r.Result : mrCancel);
+        form.CloseModal();
+        if (form.ModalResult() == mrNone) {
+            // The form would stay open and wait for the user.
+            FFailures.push_back("The modal form \"" + form.Caption() + "\" refused to close");
+            form.SetModalResult(mrCancel);
+        }
+    } catch (...) {
+        form.EndModal();
+        throw;
+    }
+    TModalResult result = form.ModalResult();
+    form.EndModal();
+    return result;
+}
+
 // ---------------------------------------------------------------- TScrollBox
 
 TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner, new QScrollArea()) {
@@ -672,11 +754,14 @@ void TScrollBox::ScrollInView(TControl* control) {
 // ---------------------------------------------------------------- TApplication
 
 TApplication::TApplication() : TComponent(nullptr) {
-    // The process's printer lists the system's printers.
+    // The controls report to the application and find their forms; the
+    // process's printer lists the system's printers.
+    InstallControlHooks(&FormHooks());
     InstallSystemPrinters();
 }
 
 TApplication::~TApplication() {
+    InstallControlHooks(nullptr);
     // Qt objects must go while Qt is still there (see the post routine).
     if (!QCoreApplication::instance() && ComponentCount() > 0) {
         // Too late to free widgets: leave them to the process end.

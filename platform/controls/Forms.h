@@ -325,6 +325,9 @@ private:
 
 extern TApplication* Application;
 
+// The form a control sits on (the control itself for a form), or nullptr.
+TForm* GetParentForm(const TControl* control);
+
 // ---------------------------------------------------------------- screen
 
 class TScreen : public TComponent {

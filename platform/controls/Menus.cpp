@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "platform/controls/ControlsQt.h"
-#include "platform/controls/Forms.h"
 
 // ---------------------------------------------------------------- shortcuts
 
@@ -296,7 +295,7 @@ bool TMenu::IsShortCut(Word key, TShiftState shift) {
 TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner, new QMenuBar()) {}
 
 TMainMenu::~TMainMenu() {
-    if (FForm) FForm->SetMenu(nullptr);
+    if (FDetachFromForm) FDetachFromForm();
     QWidget* bar = NativeContainer();
     Items()->Clear();
     delete bar;

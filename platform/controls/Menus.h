@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -148,6 +149,8 @@ public:
 private:
     friend class TForm;
     TForm* FForm = nullptr;
+    // Set by the form the menu belongs to: takes the menu off it.
+    std::function<void()> FDetachFromForm;
 };
 
 enum TPopupAlignment { paLeft, paRight, paCenter };

@@ -17,7 +17,6 @@
 #include <algorithm>
 
 #include "platform/controls/ControlsQt.h"
-#include "platform/controls/Forms.h"
 
 namespace {
 
@@ -658,7 +657,7 @@ void TButton::SetDefault(bool isDefault) {
 }
 
 void TButton::Click() {
-    if (TForm* form = GetParentForm(this)) form->SetModalResult(FModalResult);
+    if (TWinControl* form = ControlHooks().ParentWindow(this)) ControlHooks().SetModalResult(form, FModalResult);
     TWinControl::Click();
 }
 
