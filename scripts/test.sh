@@ -2,6 +2,8 @@
 # Installs what is missing, builds everything and runs every test.
 set -euo pipefail
 VARSONA_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+# The rooms' include lines first: a Qt header outside the platform fails at once.
+bash "$VARSONA_ROOT/scripts/check-layers.sh" "$VARSONA_ROOT"
 source "$VARSONA_ROOT/scripts/setup.sh"
 varsona_install_packages
 BUILD_DIR=${VARSONA_BUILD_DIR:-$VARSONA_ROOT/build}

@@ -13,9 +13,9 @@
 #include <cstdio>
 #include <exception>
 
-#include "platform/controls/ControlsQt.h"
-#include "platform/graphics/FontCache.h"
-#include "platform/graphics/QtCanvasDevice.h"
+#include "platform/controls/qt/ControlsQt.h"
+#include "platform/graphics/qt/FontCache.h"
+#include "platform/graphics/qt/QtCanvasDevice.h"
 
 // ---------------------------------------------------------------- hooks
 
@@ -32,7 +32,7 @@ void TControlHooks::HandleException(TObject* sender) {
 }
 
 void TControlHooks::FocusControl(TWinControl* window, TWinControl* control) {
-    if (QWidget* w = control->NativeWidget()) w->setFocus(Qt::OtherFocusReason);
+    if (QWidget* w = NativeWidget(control)) w->setFocus(Qt::OtherFocusReason);
 }
 
 namespace {
@@ -349,7 +349,7 @@ bool TControlBinding::eventFilter(QObject* watched, QEvent* event) {
                 gDragSource = nullptr;
                 gDragTarget = nullptr;
                 if (target) {
-                    QPoint tp = target->NativeWidget()->mapFromGlobal(g);
+                    QPoint tp = NativeWidget(target)->mapFromGlobal(g);
                     target->DispatchDragDrop(c, tp.x(), tp.y());
                     c->DispatchEndDrag(target, tp.x(), tp.y());
                 } else {
@@ -362,7 +362,7 @@ bool TControlBinding::eventFilter(QObject* watched, QEvent* event) {
                 QPoint g = me->globalPosition().toPoint();
                 TControl* under = ControlOfWidget(QApplication::widgetAt(g));
                 if (under && under != c && !under->Destroying()) {
-                    QPoint tp = under->NativeWidget()->mapFromGlobal(g);
+                    QPoint tp = NativeWidget(under)->mapFromGlobal(g);
                     bool accept = under->DispatchDragOver(
                         c, tp.x(), tp.y(), under == gDragTarget ? dsDragMove : dsDragEnter);
                     gDragTarget = accept ? under : nullptr;
@@ -456,7 +456,7 @@ void TPaintWidget::paintEvent(QPaintEvent* event) {
 
 // ---------------------------------------------------------------- TControl
 
-TControl::TControl(TComponent* owner, QWidget* widget) : TComponent(owner), FWidget(widget) {
+TControl::TControl(TComponent* owner, const TNativeWidget& widget) : TComponent(owner), FWidget(widget.Widget) {
     EnsureFocusTracking();
     FFont = std::make_unique<TFont>();
     FFont->OnChange = [this](TObject*) { FontChanged(); };
@@ -492,9 +492,14 @@ void TControl::DetachWidget() {
     }
 }
 
-void TControl::WatchWidget(QWidget* widget) {
-    if (FBinding) FBinding->Watch(widget);
+void TControl::WatchWidget(const TNativeWidget& widget) {
+    if (FBinding) FBinding->Watch(widget.Widget);
 }
+
+QWidget* TNativeAccess::Widget(const TControl* control) { return control->FWidget; }
+QWidget* TNativeAccess::Client(const TWinControl* control) { return control->ClientWidget(); }
+QWidget* NativeWidget(const TControl* control) { return TNativeAccess::Widget(control); }
+QWidget* ClientWidget(const TWinControl* control) { return TNativeAccess::Client(control); }
 
 void TControl::DestroyOwnedComponents() {
     while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
@@ -509,7 +514,7 @@ void TControl::SetParent(TWinControl* parent) {
     if (parent) {
         // The widget moves first: a parent may place it elsewhere (a page
         // control puts its sheets into its pages).
-        FWidget->setParent(parent->ClientWidget());
+        FWidget->setParent(::ClientWidget(parent));
         parent->InsertControl(this);
         if (FParentFont) ParentFontChanged();
         if (FParentColor) ParentColorChanged();
@@ -922,7 +927,9 @@ void TControl::DispatchPaint(QPainter& painter, const TRect& area) {
 
 // ---------------------------------------------------------------- TWinControl
 
-TWinControl::TWinControl(TComponent* owner, QWidget* widget) : TControl(owner, widget) {}
+TWinControl::TWinControl(TComponent* owner, const TNativeWidget& widget) : TControl(owner, widget) {}
+
+QWidget* TWinControl::ClientWidget() const { return FWidget; }
 
 TWinControl::~TWinControl() {
     DetachWidget();
@@ -965,7 +972,7 @@ void TWinControl::RemoveControl(TControl* control) {
 
 void TWinControl::SetTabStop(bool tabStop) {
     FTabStop = tabStop;
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     if (w->focusPolicy() == Qt::NoFocus && !tabStop) return;
     w->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
 }
@@ -994,7 +1001,7 @@ void TWinControl::SetTabOrder(int32_t order) {
         if (!dynamic_cast<TWinControl*>(c)) others.push_back(c);
     p->FControls = others;
     for (TWinControl* w : wins) p->FControls.push_back(w);
-    for (size_t i = 1; i < wins.size(); ++i) QWidget::setTabOrder(wins[i - 1]->NativeWidget(), wins[i]->NativeWidget());
+    for (size_t i = 1; i < wins.size(); ++i) QWidget::setTabOrder(NativeWidget(wins[i - 1]), NativeWidget(wins[i]));
 }
 
 bool TWinControl::CanFocus() const {
@@ -1016,7 +1023,7 @@ void TWinControl::SetFocus() {
         ControlHooks().FocusControl(form, this);
         return;
     }
-    NativeWidget()->setFocus(Qt::OtherFocusReason);
+    NativeWidget(this)->setFocus(Qt::OtherFocusReason);
 }
 
 void TWinControl::Realign() {
@@ -1120,7 +1127,7 @@ bool TWinControl::DispatchKeyDown(Word& key, TShiftState shift, bool* command) {
         return false;
     }
     if (form && form != this && hooks.KeyPreview(form)) {
-        QPointer<QWidget> alive(NativeWidget());
+        QPointer<QWidget> alive(NativeWidget(this));
         GuardedCall(form, [&] { form->KeyDown(key, shift); });
         if (key == 0 || !alive || Detached()) return true;
     }
@@ -1132,7 +1139,7 @@ bool TWinControl::DispatchKeyPress(char32_t& key) {
     if (Detached()) return true;
     TWinControl* form = ControlHooks().ParentWindow(this);
     if (form && form != this && ControlHooks().KeyPreview(form)) {
-        QPointer<QWidget> alive(NativeWidget());
+        QPointer<QWidget> alive(NativeWidget(this));
         GuardedCall(form, [&] { form->KeyPress(key); });
         if (key == 0 || !alive || Detached()) return true;
     }
@@ -1144,7 +1151,7 @@ bool TWinControl::DispatchKeyUp(Word& key, TShiftState shift) {
     if (Detached()) return true;
     TWinControl* form = ControlHooks().ParentWindow(this);
     if (form && form != this && ControlHooks().KeyPreview(form)) {
-        QPointer<QWidget> alive(NativeWidget());
+        QPointer<QWidget> alive(NativeWidget(this));
         GuardedCall(form, [&] { form->KeyUp(key, shift); });
         if (key == 0 || !alive || Detached()) return true;
     }
@@ -1168,7 +1175,8 @@ void TWinControl::DispatchExit() {
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TGraphicControl(owner, new TPaintWidget(nullptr)) {}
 
-TGraphicControl::TGraphicControl(TComponent* owner, QWidget* widget) : TControl(owner, widget) {
+TGraphicControl::TGraphicControl(TComponent* owner, const TNativeWidget& native) : TControl(owner, native) {
+    QWidget* widget = native.Widget;
     CreateCanvas();
     widget->setAttribute(Qt::WA_NoSystemBackground, false);
     widget->setAutoFillBackground(false);
@@ -1178,7 +1186,8 @@ TGraphicControl::~TGraphicControl() { DetachWidget(); }
 
 TCustomControl::TCustomControl(TComponent* owner) : TCustomControl(owner, new TPaintWidget(nullptr)) {}
 
-TCustomControl::TCustomControl(TComponent* owner, QWidget* widget) : TWinControl(owner, widget) {
+TCustomControl::TCustomControl(TComponent* owner, const TNativeWidget& native) : TWinControl(owner, native) {
+    QWidget* widget = native.Widget;
     CreateCanvas();
     widget->setFocusPolicy(Qt::StrongFocus);
     widget->setAutoFillBackground(true);

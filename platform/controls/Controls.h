@@ -1,5 +1,6 @@
 // Controls room: the control tree on Qt widgets. Every control owns one
-// widget; the Qt type stays behind the one native accessor NativeWidget().
+// widget; no Qt type shows here: the platform reaches the widgets through
+// its Qt side (qt/ControlsQt.h).
 // Every call into the system's handlers (paint, click, change, key, mouse,
 // timer, create) goes through a guard that reports an escaping exception
 // through the installed hooks (the application's HandleException) and lets
@@ -19,6 +20,8 @@
 
 class QWidget;
 class TControl;
+// A Qt widget handed to a platform control's constructor (qt/ControlsQt.h).
+class TNativeWidget;
 class TWinControl;
 class QPainter;
 class TPopupMenu;
@@ -343,8 +346,6 @@ public:
     TEndDragEvent OnEndDrag;
     TNotifyEvent OnResize;
 
-    // The widget behind the control, for the platform and its tests.
-    QWidget* NativeWidget() const { return FWidget; }
 
     // Entry points of the event binding; they run the virtual handlers
     // below inside the guard.
@@ -365,7 +366,7 @@ public:
 
 protected:
     // widget: created by the derived class, owned by this control.
-    TControl(TComponent* owner, QWidget* widget);
+    TControl(TComponent* owner, const TNativeWidget& widget);
 
     virtual std::string GetText() const { return FText; }
     virtual void SetTextValue(const std::string& text);
@@ -384,7 +385,7 @@ protected:
     virtual bool ClicksOnMouseUp() const { return true; }
     // Routes the events of an inner widget (the edit of a combo box, the
     // viewport of a memo) to this control.
-    void WatchWidget(QWidget* widget);
+    void WatchWidget(const TNativeWidget& widget);
     // Painting controls create their canvas; Paint draws on it.
     void CreateCanvas();
     TCanvas* ControlCanvas() const { return FCanvas.get(); }
@@ -409,6 +410,7 @@ protected:
     friend class TWinControl;
     friend class TControlBinding;
     friend class TPaintWidget;
+    friend struct TNativeAccess;
 
 private:
     // Paints through the canvas; called by the widget while it paints.
@@ -478,10 +480,6 @@ public:
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
 
-    // Widget where the children's widgets live (the scrolled area of a
-    // scroll box, the page of a tab sheet, the client below a form's menu).
-    virtual QWidget* ClientWidget() const { return NativeWidget(); }
-
     // Entry points of the event binding. A True result means the key was
     // consumed (the control or the form's preview set it to 0, or it was a
     // shortcut or a dialog key).
@@ -496,7 +494,7 @@ public:
     void DispatchExit();
 
 protected:
-    TWinControl(TComponent* owner, QWidget* widget);
+    TWinControl(TComponent* owner, const TNativeWidget& widget);
 
     virtual void KeyDown(Word& key, TShiftState shift);
     virtual void KeyUp(Word& key, TShiftState shift);
@@ -518,6 +516,10 @@ protected:
 
 private:
     friend class TControl;
+    friend struct TNativeAccess;
+    // Widget where the children's widgets live (the scrolled area of a
+    // scroll box, the page of a tab sheet, the client below a form's menu).
+    virtual QWidget* ClientWidget() const;
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
 
@@ -537,7 +539,7 @@ public:
     TCanvas* Canvas() const { return ControlCanvas(); }
 
 protected:
-    TGraphicControl(TComponent* owner, QWidget* widget);
+    TGraphicControl(TComponent* owner, const TNativeWidget& widget);
 };
 
 // A focusable control that draws itself on its canvas (the grid's base).
@@ -548,7 +550,7 @@ public:
     TCanvas* Canvas() const { return ControlCanvas(); }
 
 protected:
-    TCustomControl(TComponent* owner, QWidget* widget);
+    TCustomControl(TComponent* owner, const TNativeWidget& widget);
     bool WantsKey(Word key, TShiftState shift) const override { return FWantKeys; }
     // Grid-like controls take arrows, Return and Escape themselves.
     void SetWantKeys(bool want) { FWantKeys = want; }

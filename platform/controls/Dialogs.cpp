@@ -9,7 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "platform/controls/ControlsQt.h"
+#include "platform/controls/qt/ControlsQt.h"
 
 // ---------------------------------------------------------------- filters
 
@@ -90,7 +90,7 @@ void RefuseWithoutUser(TDialogKind kind, const std::string& text) {
 namespace {
 
 QWidget* DialogParent() {
-    if (TWinControl* window = ControlHooks().ActiveWindow()) return window->NativeWidget();
+    if (TWinControl* window = ControlHooks().ActiveWindow()) return NativeWidget(window);
     return QApplication::activeWindow();
 }
 

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "platform/controls/ControlsQt.h"
+#include "platform/controls/qt/ControlsQt.h"
 
 // ---------------------------------------------------------------- panel
 
@@ -65,7 +65,7 @@ TPanel::~TPanel() { DetachWidget(); }
 
 void TPanel::SetTextValue(const std::string& text) {
     FText = text;
-    NativeWidget()->update();
+    NativeWidget(this)->update();
 }
 
 void TPanel::SetBevelOuter(TPanelBevel bevel) {

@@ -15,11 +15,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/controls/ControlsQt.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/QtPrinter.h"
 #include "platform/controls/StdCtrls.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 
 namespace {
 
@@ -149,7 +150,7 @@ TForm* GetParentForm(const TControl* control) {
 
 TForm::TForm(TComponent* owner) : TWinControl(owner, new TFormWindow()) {
     InstallPostRoutine();
-    FClient = new QWidget(NativeWidget());
+    FClient = new QWidget(NativeWidget(this));
     FClient->setAutoFillBackground(false);
     TControl::SetVisible(false);
     SetParentFont(false);
@@ -158,7 +159,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner, new TFormWindow()) {
     Screen->AddForm(this);
     // A form built without CreateForm or Create completes its creation (and
     // shows, when visible by design) on the next pass of the message loop.
-    QTimer::singleShot(0, NativeWidget(), [this] {
+    QTimer::singleShot(0, NativeWidget(this), [this] {
         if (!Detached()) DoCreate();
     });
 }
@@ -171,7 +172,7 @@ TForm::~TForm() {
     if (FMenu) {
         FMenu->FForm = nullptr;
         FMenu->FDetachFromForm = nullptr;
-        if (QWidget* bar = FMenu->NativeMenuBar()) {
+        if (QWidget* bar = NativeMenuBar(FMenu)) {
             bar->hide();
             bar->setParent(nullptr);
         }
@@ -185,7 +186,7 @@ QWidget* TForm::ClientWidget() const { return FClient; }
 
 void TForm::SetTextValue(const std::string& text) {
     FText = text;
-    NativeWidget()->setWindowTitle(QStr(text));
+    NativeWidget(this)->setWindowTitle(QStr(text));
 }
 
 void TForm::SetBorderStyle(TBorderStyle style) {
@@ -204,7 +205,7 @@ void TForm::SetFormStyle(TFormStyle style) {
 }
 
 void TForm::ApplyWindowFlags() {
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     bool wasVisible = w->isVisible();
     Qt::WindowFlags f = Qt::Window | Qt::CustomizeWindowHint;
     switch (FBorderStyle) {
@@ -233,7 +234,7 @@ void TForm::ApplyWindowFlags() {
 
 void TForm::SetWindowState(TWindowState state) {
     FWindowState = state;
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     Qt::WindowStates s = state == wsMinimized ? Qt::WindowMinimized
                          : state == wsMaximized ? Qt::WindowMaximized
                                                 : Qt::WindowNoState;
@@ -257,7 +258,7 @@ void TForm::LayoutClient() {
 }
 
 void TForm::ApplyBounds() {
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     if (FBorderStyle != bsSizeable && FBorderStyle != bsSizeToolWin) w->setFixedSize(Width(), Height());
     w->move(Left(), Top());
     w->resize(Width(), Height());
@@ -270,7 +271,7 @@ void TForm::WidgetResized(int32_t width, int32_t height) {
 }
 
 void TForm::ApplyColor() {
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     QPalette pal = w->palette();
     pal.setColor(QPalette::Window, QtColor(Color()));
     w->setPalette(pal);
@@ -282,7 +283,7 @@ void TForm::SetMenu(TMainMenu* menu) {
     if (FMenu) {
         FMenu->FForm = nullptr;
         FMenu->FDetachFromForm = nullptr;
-        if (QWidget* bar = FMenu->NativeMenuBar()) {
+        if (QWidget* bar = NativeMenuBar(FMenu)) {
             bar->hide();
             bar->setParent(nullptr);
         }
@@ -293,15 +294,15 @@ void TForm::SetMenu(TMainMenu* menu) {
         if (menu->FForm && menu->FForm != this) menu->FForm->SetMenu(nullptr);
         menu->FForm = this;
         menu->FDetachFromForm = [this] { SetMenu(nullptr); };
-        FMenuBar = menu->NativeMenuBar();
-        FMenuBar->setParent(NativeWidget());
+        FMenuBar = NativeMenuBar(menu);
+        FMenuBar->setParent(NativeWidget(this));
         FMenuBar->show();
     }
     LayoutClient();
     Realign();
 }
 
-bool TForm::Showing() const { return Visible() && NativeWidget()->isVisible(); }
+bool TForm::Showing() const { return Visible() && NativeWidget(this)->isVisible(); }
 
 void TForm::PlaceOnFirstShow() {
     if (FShownOnce) return;
@@ -333,7 +334,7 @@ void TForm::PlaceOnFirstShow() {
 
 void TForm::SetVisible(bool visible) {
     if (visible == Visible()) {
-        if (visible && FCreated && !NativeWidget()->isVisible()) ApplyVisible();
+        if (visible && FCreated && !NativeWidget(this)->isVisible()) ApplyVisible();
         return;
     }
     TControl::SetVisible(visible);
@@ -342,7 +343,7 @@ void TForm::SetVisible(bool visible) {
 void TForm::ApplyVisible() {
     // A form under construction shows when its create handler has run.
     if (!FCreated || FInShowChange) return;
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     FInShowChange = true;
     try {
         if (Visible()) {
@@ -353,7 +354,7 @@ void TForm::ApplyVisible() {
                     w->show();
                     RaiseWindow(w);
                     if (FActiveControl && FActiveControl->CanFocus())
-                        FActiveControl->NativeWidget()->setFocus(Qt::OtherFocusReason);
+                        NativeWidget(FActiveControl)->setFocus(Qt::OtherFocusReason);
                     Screen->ActivateForm(this);
                 }
             }
@@ -426,13 +427,13 @@ void TForm::Close() {
 }
 
 void TForm::Release() {
-    QPointer<QWidget> w(NativeWidget());
+    QPointer<QWidget> w(NativeWidget(this));
     QTimer::singleShot(0, qApp, [this, w] {
         if (w) delete this;
     });
 }
 
-void TForm::BringToFront() { RaiseWindow(NativeWidget()); }
+void TForm::BringToFront() { RaiseWindow(NativeWidget(this)); }
 
 TModalResult TForm::ShowModal() {
     if (Visible() || FModal) throw EInvalidOperation(FormsConst::SCannotShowModal);
@@ -448,12 +449,12 @@ void TForm::SetModalResult(TModalResult result) {
 void TForm::BeginModal() {
     FModal = true;
     FModalResult = mrNone;
-    NativeWidget()->setWindowModality(Qt::ApplicationModal);
+    NativeWidget(this)->setWindowModality(Qt::ApplicationModal);
     try {
         Show();
     } catch (...) {
         FModal = false;
-        NativeWidget()->setWindowModality(Qt::NonModal);
+        NativeWidget(this)->setWindowModality(Qt::NonModal);
         throw;
     }
 }
@@ -463,10 +464,10 @@ void TForm::EndModal() {
     try {
         Hide();
     } catch (...) {
-        NativeWidget()->setWindowModality(Qt::NonModal);
+        NativeWidget(this)->setWindowModality(Qt::NonModal);
         throw;
     }
-    NativeWidget()->setWindowModality(Qt::NonModal);
+    NativeWidget(this)->setWindowModality(Qt::NonModal);
 }
 
 void TForm::CloseModal() {
@@ -488,7 +489,7 @@ TModalResult TForm::RunModalLoop() {
     BeginModal();
     QEventLoop loop;
     FModalLoop = &loop;
-    QPointer<QWidget> alive(NativeWidget());
+    QPointer<QWidget> alive(NativeWidget(this));
     for (;;) {
         if (FModalResult == mrNone && !Application->Terminated()) loop.exec();
         if (!alive) return mrCancel;
@@ -561,7 +562,7 @@ void TForm::SetActiveControl(TWinControl* control) {
     if (control && (control == this || GetParentForm(control) != this || !control->CanFocus()))
         throw EInvalidOperation(FormsConst::SCannotFocus);
     FActiveControl = control;
-    if (control && Visible()) control->NativeWidget()->setFocus(Qt::OtherFocusReason);
+    if (control && Visible()) NativeWidget(control)->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm::FocusControl(TWinControl* control) {
@@ -643,7 +644,7 @@ TModalResult TScriptedDialogs::ShowModal(TForm& form) {
 // ---------------------------------------------------------------- TScrollBox
 
 TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner, new QScrollArea()) {
-    auto* area = static_cast<QScrollArea*>(NativeWidget());
+    auto* area = static_cast<QScrollArea*>(NativeWidget(this));
     FContent = new QWidget();
     FContent->setAutoFillBackground(true);
     area->setWidget(FContent);
@@ -664,7 +665,7 @@ TScrollBox::~TScrollBox() {
 
 QWidget* TScrollBox::ClientWidget() const { return FContent; }
 
-int32_t TScrollBox::FrameWidth() const { return static_cast<QScrollArea*>(NativeWidget())->frameWidth(); }
+int32_t TScrollBox::FrameWidth() const { return static_cast<QScrollArea*>(NativeWidget(this))->frameWidth(); }
 
 int32_t TScrollBox::ClientWidth() const { return std::max(0, Width() - 2 * FrameWidth()); }
 
@@ -672,14 +673,14 @@ int32_t TScrollBox::ClientHeight() const { return std::max(0, Height() - 2 * Fra
 
 void TScrollBox::SetBorderStyle(TBorderStyle style) {
     FBorderStyle = style;
-    auto* area = static_cast<QScrollArea*>(NativeWidget());
+    auto* area = static_cast<QScrollArea*>(NativeWidget(this));
     area->setFrameShape(style == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
     UpdateContent();
 }
 
 void TScrollBox::SetAutoScroll(bool autoScroll) {
     FAutoScroll = autoScroll;
-    auto* area = static_cast<QScrollArea*>(NativeWidget());
+    auto* area = static_cast<QScrollArea*>(NativeWidget(this));
     Qt::ScrollBarPolicy p = autoScroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
     area->setHorizontalScrollBarPolicy(p);
     area->setVerticalScrollBarPolicy(p);
@@ -689,9 +690,9 @@ void TScrollBox::ApplyColor() {
     QPalette pal = FContent->palette();
     pal.setColor(QPalette::Window, QtColor(Color()));
     FContent->setPalette(pal);
-    QPalette vp = NativeWidget()->palette();
+    QPalette vp = NativeWidget(this)->palette();
     vp.setColor(QPalette::Window, QtColor(Color()));
-    NativeWidget()->setPalette(vp);
+    NativeWidget(this)->setPalette(vp);
 }
 
 void TScrollBox::ApplyBounds() {
@@ -723,32 +724,32 @@ void TScrollBox::AlignControls(TRect rect) {
 }
 
 int32_t TScrollBox::HorzScrollPos() const {
-    return static_cast<QScrollArea*>(NativeWidget())->horizontalScrollBar()->value();
+    return static_cast<QScrollArea*>(NativeWidget(this))->horizontalScrollBar()->value();
 }
 
 void TScrollBox::SetHorzScrollPos(int32_t pos) {
-    static_cast<QScrollArea*>(NativeWidget())->horizontalScrollBar()->setValue(pos);
+    static_cast<QScrollArea*>(NativeWidget(this))->horizontalScrollBar()->setValue(pos);
 }
 
 int32_t TScrollBox::VertScrollPos() const {
-    return static_cast<QScrollArea*>(NativeWidget())->verticalScrollBar()->value();
+    return static_cast<QScrollArea*>(NativeWidget(this))->verticalScrollBar()->value();
 }
 
 void TScrollBox::SetVertScrollPos(int32_t pos) {
-    static_cast<QScrollArea*>(NativeWidget())->verticalScrollBar()->setValue(pos);
+    static_cast<QScrollArea*>(NativeWidget(this))->verticalScrollBar()->setValue(pos);
 }
 
 int32_t TScrollBox::HorzScrollRange() const {
-    return static_cast<QScrollArea*>(NativeWidget())->horizontalScrollBar()->maximum();
+    return static_cast<QScrollArea*>(NativeWidget(this))->horizontalScrollBar()->maximum();
 }
 
 int32_t TScrollBox::VertScrollRange() const {
-    return static_cast<QScrollArea*>(NativeWidget())->verticalScrollBar()->maximum();
+    return static_cast<QScrollArea*>(NativeWidget(this))->verticalScrollBar()->maximum();
 }
 
 void TScrollBox::ScrollInView(TControl* control) {
     if (!control || control->Parent() != this) return;
-    static_cast<QScrollArea*>(NativeWidget())->ensureWidgetVisible(control->NativeWidget(), 0, 0);
+    static_cast<QScrollArea*>(NativeWidget(this))->ensureWidgetVisible(NativeWidget(control), 0, 0);
 }
 
 // ---------------------------------------------------------------- TApplication
@@ -782,7 +783,7 @@ void TApplication::Initialize() {
 
 void TApplication::SetIcon(TBitmap& icon) {
     Initialize();
-    QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.Image())));
+    QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(BitmapImage(icon))));
 }
 
 std::string TApplication::Title() const {
@@ -935,7 +936,7 @@ void TScreen::RemoveForm(TForm* form) {
     // The form goes without hearing of it; the one active before takes over.
     FActiveForm = nullptr;
     for (auto it = FHistory.rbegin(); it != FHistory.rend(); ++it)
-        if ((*it)->Visible() && (*it)->NativeWidget()->isVisible()) {
+        if ((*it)->Visible() && NativeWidget((*it))->isVisible()) {
             ActivateForm(*it);
             break;
         }
@@ -960,10 +961,10 @@ void TScreen::FormHidden(TForm* form) {
     // The form shown and active before it takes over.
     TForm* next = nullptr;
     for (auto it = FHistory.rbegin(); it != FHistory.rend(); ++it)
-        if (*it != form && (*it)->Visible() && (*it)->NativeWidget()->isVisible()) {
+        if (*it != form && (*it)->Visible() && NativeWidget((*it))->isVisible()) {
             next = *it;
             break;
         }
     ActivateForm(next);
-    if (next) next->NativeWidget()->activateWindow();
+    if (next) NativeWidget(next)->activateWindow();
 }

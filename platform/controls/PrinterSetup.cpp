@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "platform/controls/PrinterSetup.h"
+#include "platform/controls/qt/ControlsQt.h"
 
 // ---------------------------------------------------------------- the Qt dialog
 
@@ -183,7 +184,8 @@ struct TPrinterSetupForm::Impl {
 
 TPrinterSetupForm::TPrinterSetupForm(TPrinter& printer) : FImpl(std::make_unique<Impl>(printer)) { FImpl->Build(); }
 TPrinterSetupForm::~TPrinterSetupForm() = default;
-QDialog* TPrinterSetupForm::NativeDialog() const { return FImpl->Dialog.get(); }
+QDialog* TNativeAccess::Dialog(const TPrinterSetupForm& form) { return form.FImpl->Dialog.get(); }
+QDialog* NativeDialog(const TPrinterSetupForm& form) { return TNativeAccess::Dialog(form); }
 TPrinterSetupValues TPrinterSetupForm::Values() const { return FImpl->Values(); }
 bool TPrinterSetupForm::Accept() { return FImpl->Accept(); }
 bool TPrinterSetupForm::Exec() { return FImpl->Dialog->exec() == QDialog::Accepted; }

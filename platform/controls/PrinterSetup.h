@@ -7,8 +7,6 @@
 #include "platform/controls/Dialogs.h"
 #include "platform/printing/Printers.h"
 
-class QDialog;
-
 // The dialog's texts.
 namespace PrinterConst {
 inline constexpr const char* SSetupCaption = "Print Setup";
@@ -49,8 +47,6 @@ class TPrinterSetupForm {
 public:
     explicit TPrinterSetupForm(TPrinter& printer);
     ~TPrinterSetupForm();
-    // The QDialog (forward-declared native accessor).
-    QDialog* NativeDialog() const;
     TPrinterSetupValues Values() const;
     // The OK button: applies and closes; False (dialog still open) when the
     // values are refused, after telling the user why in an error box.
@@ -59,6 +55,7 @@ public:
     bool Exec();
 
 private:
+    friend struct TNativeAccess;
     struct Impl;
     std::unique_ptr<Impl> FImpl;
 };

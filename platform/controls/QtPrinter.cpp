@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "platform/controls/QtPrinter.h"
-#include "platform/graphics/QtCanvasDevice.h"
+#include "platform/graphics/qt/QtCanvasDevice.h"
 
 namespace {
 

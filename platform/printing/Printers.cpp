@@ -119,7 +119,7 @@ public:
         if (TCanvasDevice* d = Measurer()) return d->TextMetrics(font);
         return MeasureFont(font, LogPixelsY());
     }
-    void DrawImage(const TRect& dest, const QImage& image, const TRect& source, bool transparent,
+    void DrawImage(const TRect& dest, const TDeviceImage& image, const TRect& source, bool transparent,
                    TColor key) override {
         if (Target) Target->DrawImage(dest, image, source, transparent, key);
     }
@@ -134,7 +134,7 @@ public:
     void SetPixel(int32_t x, int32_t y, TColor color) override {
         if (Target) Target->SetPixel(x, y, color);
     }
-    bool ReadPixels(const TRect& rect, QImage& out) override { return Target && Target->ReadPixels(rect, out); }
+    bool ReadPixels(const TRect& rect, TDeviceImage& out) override { return Target && Target->ReadPixels(rect, out); }
 
     // A new page's device starts unclipped; it gets the canvas's clip.
     void Attach(TCanvasDevice* target) {

@@ -15,6 +15,7 @@
 
 #include "designer/Unit1.h"
 #include "designer/Unit5.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
 #include "platform/runtime/IniFiles.h"
@@ -31,7 +32,7 @@ inline void UserChoose(TComboBox* combo, int32_t index) {
 
 // Types text into an edit key by key, as the keyboard would.
 inline void TypeText(TWinControl* control, const std::string& text) {
-    QWidget* w = control->NativeWidget();
+    QWidget* w = NativeWidget(control);
     if (QWidget* f = w->focusProxy()) w = f;
     for (char ch : text) {
         const QString s = QString(QChar(ch));

@@ -10,6 +10,7 @@
 
 #include "designer/BarcodeImage.h"
 #include "designer/SymbologyList.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "platform/controls/ComCtrls.h"
 #include "platform/printing/Printers.h"
 #include "tests/designer/DesignerFixture.h"
@@ -134,10 +135,10 @@ TEST_P(ScreenSymbol, GrabOfTheWindowDecodes) {
     Form1->Barcode1->Repaint();
     Application->ProcessMessages();
     // The scroll box is the white area around the symbol: its quiet zone.
-    QImage grab = Form1->ScrollBox1->NativeWidget()->grab().toImage();
+    QImage grab = NativeWidget(Form1->ScrollBox1)->grab().toImage();
     Application->ProcessMessages();
     // The first grab painted the symbol at its new size; this one shows it.
-    grab = Form1->ScrollBox1->NativeWidget()->grab().toImage();
+    grab = NativeWidget(Form1->ScrollBox1)->grab().toImage();
     ASSERT_FALSE(grab.isNull());
     // Screen modules are one pixel wide: enlarge without smoothing.
     grab = grab.scaled(grab.width() * 3, grab.height() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);

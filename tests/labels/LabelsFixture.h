@@ -25,6 +25,7 @@
 #include "labels/LabelWindows.h"
 #include "labels/Unit3.h"
 #include "labels/Unit4.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/ExtCtrls.h"
@@ -117,7 +118,7 @@ protected:
 
     // Types text key by key, as the keyboard would.
     static void TypeText(TWinControl* control, const std::string& text) {
-        QWidget* w = control->NativeWidget();
+        QWidget* w = NativeWidget(control);
         if (QWidget* f = w->focusProxy()) w = f;
         for (char ch : text) {
             const QString s = QString(QChar(ch));

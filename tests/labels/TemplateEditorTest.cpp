@@ -215,7 +215,7 @@ TEST_F(TemplateEditorTest, BackspacePassesTheFilters) {
     Editor->txtRows->SetText("");
     TypeText(Editor->txtRows, "12");
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
-    QWidget* w = Editor->txtRows->NativeWidget();
+    QWidget* w = NativeWidget(Editor->txtRows);
     QApplication::sendEvent(w->focusProxy() ? w->focusProxy() : w, &press);
     EXPECT_EQ(Editor->txtRows->Text(), "1");
 }

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <memory>
 
-#include "platform/controls/ControlsQt.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
 
@@ -32,8 +32,8 @@ protected:
     static void ShowActive(TForm& form) {
         form.Show();
         Process();
-        form.NativeWidget()->activateWindow();
-        QApplication::setActiveWindow(form.NativeWidget());
+        NativeWidget(&form)->activateWindow();
+        QApplication::setActiveWindow(NativeWidget(&form));
         Process();
     }
     TScriptedDialogs* dialogs = nullptr;

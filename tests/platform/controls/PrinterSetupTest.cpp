@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/controls/qt/ControlsQt.h"
 #include "platform/controls/PrinterSetup.h"
 #include "platform/controls/QtPrinter.h"
 #include "tests/platform/printing/PrintTestSupport.h"
@@ -42,7 +43,7 @@ protected:
     }
     template <class W>
     W* Find(TPrinterSetupForm& form, const char* name) {
-        W* w = form.NativeDialog()->findChild<W*>(name);
+        W* w = NativeDialog(form)->findChild<W*>(name);
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
@@ -107,7 +108,7 @@ TEST_F(PrinterSetupTest, TheDialogListsThePrintersAndShowsTheSettings) {
     EXPECT_TRUE(Find<QRadioButton>(form, "landscape")->isChecked());
     EXPECT_EQ(Find<QComboBox>(form, "paper")->currentText(), "Letter");
     EXPECT_DOUBLE_EQ(Find<QDoubleSpinBox>(form, "top")->value(), 4.5);
-    EXPECT_EQ(form.NativeDialog()->windowTitle().toStdString(), PrinterConst::SSetupCaption);
+    EXPECT_EQ(NativeDialog(form)->windowTitle().toStdString(), PrinterConst::SSetupCaption);
     // The automatic name is explained where the file would go.
     EXPECT_NE(Find<QLineEdit>(form, "file")->placeholderText().toStdString().find(Pdf->EffectiveFolder()),
               std::string::npos);
@@ -115,7 +116,7 @@ TEST_F(PrinterSetupTest, TheDialogListsThePrintersAndShowsTheSettings) {
 
 TEST_F(PrinterSetupTest, ChoosingThePdfPrinterWithFilePaperAndMargins) {
     TPrinterSetupForm form(*Printer());
-    form.NativeDialog()->show();
+    NativeDialog(form)->show();
     auto* printers = Find<QComboBox>(form, "printers");
     auto* pdfGroup = Find<QGroupBox>(form, "pdf");
     EXPECT_FALSE(pdfGroup->isEnabled());
@@ -133,7 +134,7 @@ TEST_F(PrinterSetupTest, ChoosingThePdfPrinterWithFilePaperAndMargins) {
     QTest::mouseClick(Find<QRadioButton>(form, "landscape"), Qt::LeftButton);
     QTest::mouseClick(Button(form, QDialogButtonBox::Ok), Qt::LeftButton);
 
-    EXPECT_EQ(form.NativeDialog()->result(), QDialog::Accepted);
+    EXPECT_EQ(NativeDialog(form)->result(), QDialog::Accepted);
     EXPECT_EQ(Printer()->CurrentPrinter(), Pdf);
     EXPECT_EQ(Printer()->Orientation(), poLandscape);
     EXPECT_EQ(Pdf->OutputFile(), Folder + "sheet.pdf");
@@ -160,7 +161,7 @@ TEST_F(PrinterSetupTest, BrowseAsksForTheFileThroughTheSaveDialog) {
 
     Dialogs->AnswerSave(chosen);
     TPrinterSetupForm form(*Printer());
-    form.NativeDialog()->show();
+    NativeDialog(form)->show();
     QTest::mouseClick(Find<QPushButton>(form, "browse"), Qt::LeftButton);
     ASSERT_EQ(Dialogs->Log().size(), 1u);
     const TDialogRequest& save = Dialogs->Log()[0];
@@ -181,12 +182,12 @@ TEST_F(PrinterSetupTest, BrowseAsksForTheFileThroughTheSaveDialog) {
 TEST_F(PrinterSetupTest, RefusedMarginsKeepTheDialogOpenAndChangeNothing) {
     Dialogs->SetAutoOk(true);
     TPrinterSetupForm form(*Printer());
-    form.NativeDialog()->show();
+    NativeDialog(form)->show();
     Find<QComboBox>(form, "printers")->setCurrentIndex(1);
     Retype(Find<QDoubleSpinBox>(form, "left"), "110");
     Retype(Find<QDoubleSpinBox>(form, "right"), "105");
     QTest::mouseClick(Button(form, QDialogButtonBox::Ok), Qt::LeftButton);
-    EXPECT_TRUE(form.NativeDialog()->isVisible());
+    EXPECT_TRUE(NativeDialog(form)->isVisible());
     EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{PrinterConst::SInvalidPageSetup});
     EXPECT_EQ(Dialogs->Log().at(0).Flags, MB_OK | MB_ICONERROR);
     EXPECT_EQ(Printer()->PrinterIndex(), 0);
@@ -195,11 +196,11 @@ TEST_F(PrinterSetupTest, RefusedMarginsKeepTheDialogOpenAndChangeNothing) {
 
 TEST_F(PrinterSetupTest, CancelChangesNothing) {
     TPrinterSetupForm form(*Printer());
-    form.NativeDialog()->show();
+    NativeDialog(form)->show();
     Find<QComboBox>(form, "printers")->setCurrentIndex(1);
     Retype(Find<QLineEdit>(form, "file"), "/tmp/elsewhere.pdf");
     QTest::mouseClick(Button(form, QDialogButtonBox::Cancel), Qt::LeftButton);
-    EXPECT_EQ(form.NativeDialog()->result(), QDialog::Rejected);
+    EXPECT_EQ(NativeDialog(form)->result(), QDialog::Rejected);
     EXPECT_EQ(Printer()->PrinterIndex(), 0);
     EXPECT_EQ(Pdf->OutputFile(), "");
 }

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
-#include "platform/graphics/FontCache.h"
+#include "platform/graphics/qt/FontCache.h"
 #include "platform/graphics/RecordingDevice.h"
 
 namespace {

@@ -5,10 +5,11 @@
 #include <string>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 
 // Bounding box of the pixels that differ from background; empty when none.
 inline TRect InkBox(TBitmap& bitmap, TColor background = clWhite) {
-    QImage img = bitmap.Image().convertToFormat(QImage::Format_RGB32);
+    QImage img = BitmapImage(bitmap).convertToFormat(QImage::Format_RGB32);
     QRgb bg = qRgb(GetRValue(background), GetGValue(background), GetBValue(background)) & 0xFFFFFF;
     int l = img.width(), t = img.height(), r = -1, b = -1;
     for (int y = 0; y < img.height(); ++y) {
@@ -24,7 +25,7 @@ inline TRect InkBox(TBitmap& bitmap, TColor background = clWhite) {
 
 // Number of pixels of exactly this colour.
 inline int CountColor(TBitmap& bitmap, TColor color) {
-    QImage img = bitmap.Image().convertToFormat(QImage::Format_RGB32);
+    QImage img = BitmapImage(bitmap).convertToFormat(QImage::Format_RGB32);
     QRgb c = qRgb(GetRValue(color), GetGValue(color), GetBValue(color)) & 0xFFFFFF;
     int n = 0;
     for (int y = 0; y < img.height(); ++y) {
