@@ -1,6 +1,7 @@
 #include "platform/controls/Controls.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -12,7 +13,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <map>
 
+#include "platform/controls/Timers.h"
 #include "platform/controls/qt/ControlsQt.h"
 #include "platform/graphics/qt/FontCache.h"
 #include "platform/graphics/qt/QtCanvasDevice.h"
@@ -210,10 +213,37 @@ TMouseButton ButtonOf(Qt::MouseButton b) {
     return mbLeft;
 }
 
-// The control that an automatic or started drag comes from.
+// The control that an automatic or started drag comes from, the control it
+// is over (told dsDragEnter, then dsDragMove, then dsDragLeave) and whether
+// that one accepts the drop.
 QPointer<QWidget> gDragWidget;
 TControl* gDragSource = nullptr;
-TControl* gDragTarget = nullptr;
+TControl* gDragOver = nullptr;
+bool gDragAccepted = false;
+
+// The drag leaves the control it was over (it moved on, or it ends).
+void LeaveDragTarget(TControl* source, int32_t x, int32_t y) {
+    TControl* over = gDragOver;
+    gDragOver = nullptr;
+    gDragAccepted = false;
+    if (over && !over->Destroying()) over->DispatchDragOver(source, x, y, dsDragLeave);
+}
+
+// Ends the drag of source: the control it is over hears the leave, then the
+// drop when it accepted; the source hears the end.
+void FinishDrag(TControl* source, bool drop, const QPoint& global) {
+    TControl* target = drop && gDragAccepted ? gDragOver : nullptr;
+    QPoint tp = target ? NativeWidget(target)->mapFromGlobal(global) : QPoint();
+    QPoint op = gDragOver ? NativeWidget(gDragOver)->mapFromGlobal(global) : QPoint();
+    gDragSource = nullptr;
+    LeaveDragTarget(source, op.x(), op.y());
+    if (target) {
+        target->DispatchDragDrop(source, tp.x(), tp.y());
+        source->DispatchEndDrag(target, tp.x(), tp.y());
+    } else {
+        source->DispatchEndDrag(nullptr, 0, 0);
+    }
+}
 }  // namespace
 
 TControl* ControlOfWidget(const QWidget* widget) {
@@ -242,9 +272,7 @@ void EnsureFocusTracking() {
     QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget* old, QWidget* now) {
         auto* from = dynamic_cast<TWinControl*>(ControlOfWidget(old));
         auto* to = dynamic_cast<TWinControl*>(ControlOfWidget(now));
-        if (from == to) return;
-        if (from && !from->Destroying()) from->DispatchExit();
-        if (to && !to->Destroying()) to->DispatchEnter();
+        if (from != to) TWinControl::FocusChanged(from, to);
     });
 }
 
@@ -338,36 +366,28 @@ bool TControlBinding::eventFilter(QObject* watched, QEvent* event) {
             if (guard && FControl && me->button() == Qt::LeftButton && c->DragMode() == dmAutomatic) {
                 gDragSource = c;
                 gDragWidget = FWidget;
-                gDragTarget = nullptr;
+                gDragOver = nullptr;
+                gDragAccepted = false;
             }
         } else if (event->type() == QEvent::MouseButtonDblClick) {
             c->DispatchMouseDown(ButtonOf(me->button()), shift, p.x(), p.y(), true);
         } else if (event->type() == QEvent::MouseButtonRelease) {
-            if (gDragSource == c && gDragWidget) {
-                QPoint g = me->globalPosition().toPoint();
-                TControl* target = gDragTarget;
-                gDragSource = nullptr;
-                gDragTarget = nullptr;
-                if (target) {
-                    QPoint tp = NativeWidget(target)->mapFromGlobal(g);
-                    target->DispatchDragDrop(c, tp.x(), tp.y());
-                    c->DispatchEndDrag(target, tp.x(), tp.y());
-                } else {
-                    c->DispatchEndDrag(nullptr, 0, 0);
-                }
-            }
+            if (gDragSource == c && gDragWidget) FinishDrag(c, true, me->globalPosition().toPoint());
             if (guard && FControl) c->DispatchMouseUp(ButtonOf(me->button()), shift, p.x(), p.y());
         } else {
             if (gDragSource == c && gDragWidget && (me->buttons() & Qt::LeftButton)) {
                 QPoint g = me->globalPosition().toPoint();
                 TControl* under = ControlOfWidget(QApplication::widgetAt(g));
-                if (under && under != c && !under->Destroying()) {
+                if (!under || under == c || under->Destroying()) under = nullptr;
+                if (gDragOver && gDragOver != under) {
+                    QPoint op = NativeWidget(gDragOver)->mapFromGlobal(g);
+                    LeaveDragTarget(c, op.x(), op.y());
+                }
+                if (under) {
                     QPoint tp = NativeWidget(under)->mapFromGlobal(g);
-                    bool accept = under->DispatchDragOver(
-                        c, tp.x(), tp.y(), under == gDragTarget ? dsDragMove : dsDragEnter);
-                    gDragTarget = accept ? under : nullptr;
-                } else {
-                    gDragTarget = nullptr;
+                    TDragState state = under == gDragOver ? dsDragMove : dsDragEnter;
+                    gDragOver = under;
+                    gDragAccepted = under->DispatchDragOver(c, tp.x(), tp.y(), state);
                 }
             }
             c->DispatchMouseMove(shift, p.x(), p.y());
@@ -483,7 +503,10 @@ void TControl::DetachWidget() {
     FDetached = true;
     BeginDestroy();
     if (gDragSource == this) gDragSource = nullptr;
-    if (gDragTarget == this) gDragTarget = nullptr;
+    if (gDragOver == this) {
+        gDragOver = nullptr;
+        gDragAccepted = false;
+    }
     if (FBinding) FBinding->Detach();
     if (auto* pw = dynamic_cast<TPaintWidget*>(FWidget)) pw->Detach();
     if (FWidget) {
@@ -759,16 +782,13 @@ void TControl::SendToBack() {
 void TControl::BeginDrag(bool immediate) {
     gDragSource = this;
     gDragWidget = FWidget;
-    gDragTarget = nullptr;
+    gDragOver = nullptr;
+    gDragAccepted = false;
 }
 
 void TControl::EndDrag(bool drop) {
     if (gDragSource != this) return;
-    TControl* target = drop ? gDragTarget : nullptr;
-    gDragSource = nullptr;
-    gDragTarget = nullptr;
-    if (target) target->DispatchDragDrop(this, 0, 0);
-    DispatchEndDrag(target, 0, 0);
+    FinishDrag(this, drop, QCursor::pos());
 }
 
 bool TControl::Dragging() const { return gDragSource == this; }
@@ -939,8 +959,58 @@ TWinControl::~TWinControl() {
 
 void TWinControl::DetachWidget() {
     if (Detached()) return;
+    FTimers.reset();
     TControl::DetachWidget();
     for (TControl* c : FControls) c->DetachWidget();
+}
+
+// ---------------------------------------------------------------- window timers
+
+struct TWinControl::TWindowTimers {
+    std::map<uint32_t, std::unique_ptr<TTimerHandle>> Running;
+};
+
+void TWinControl::SetTimer(uint32_t id, uint32_t interval) {
+    if (Detached()) return;
+    if (!FTimers) FTimers = std::make_unique<TWindowTimers>();
+    auto& slot = FTimers->Running[id];
+    slot.reset();
+    slot = TimerService().Start(interval, [this, id] { DispatchTimer(id); });
+}
+
+bool TWinControl::KillTimer(uint32_t id) { return FTimers && FTimers->Running.erase(id) > 0; }
+
+bool TWinControl::TimerRunning(uint32_t id) const { return FTimers && FTimers->Running.count(id) > 0; }
+
+void TWinControl::DispatchTimer(uint32_t id) {
+    if (Detached()) return;
+    GuardedCall(this, [&] { WMTimer(id); });
+}
+
+// ---------------------------------------------------------------- focus rule
+
+void TWinControl::FocusChanged(TWinControl* from, TWinControl* to) {
+    // Widgets tell whether a control survived the handlers before it.
+    auto chain = [](TWinControl* c) {
+        std::vector<std::pair<TWinControl*, QPointer<QWidget>>> list;
+        for (; c; c = c->Parent())
+            if (!c->Destroying()) list.emplace_back(c, QPointer<QWidget>(NativeWidget(c)));
+        return list;
+    };
+    auto exits = chain(from);
+    auto enters = chain(to);
+    // Drop the common part: the controls that contain both.
+    while (!exits.empty() && !enters.empty() && exits.back().first == enters.back().first) {
+        exits.pop_back();
+        enters.pop_back();
+    }
+    for (auto& [c, alive] : exits)
+        if (alive && !c->Detached()) c->DispatchExit();
+    for (auto it = enters.rbegin(); it != enters.rend(); ++it) {
+        if (!it->second || it->first->Detached()) continue;
+        if (it->first == to) it->first->DispatchEnter();
+        else GuardedCall(it->first, [c = it->first] { c->DoEnter(); });
+    }
 }
 
 void TWinControl::DestroyChildren() {

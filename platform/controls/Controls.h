@@ -490,11 +490,31 @@ public:
     bool DispatchKeyDown(Word& key, TShiftState shift, bool* command = nullptr);
     bool DispatchKeyPress(char32_t& key);
     bool DispatchKeyUp(Word& key, TShiftState shift);
+    // The focus went to this control: it becomes its window's active
+    // control and hears DoEnter. DispatchExit: it hears DoExit.
     void DispatchEnter();
     void DispatchExit();
+    // The focus moved from one control to another (either may be null): the
+    // controls that lose it, from `from` up to the first one that contains
+    // `to`, exit, innermost first; then the controls that gain it, from below
+    // that common one down to `to`, enter, outermost first. A child taking
+    // the focus is no exit of its parent.
+    static void FocusChanged(TWinControl* from, TWinControl* to);
+
+    // Window timers: timer id ticks every interval milliseconds, through
+    // the timer service, until KillTimer or the control goes; setting a
+    // running id again restarts it. Each tick reaches WMTimer(id) inside
+    // the guard. KillTimer is False for an id that is not running.
+    void SetTimer(uint32_t id, uint32_t interval);
+    bool KillTimer(uint32_t id);
+    bool TimerRunning(uint32_t id) const;
+    void DispatchTimer(uint32_t id);
 
 protected:
     TWinControl(TComponent* owner, const TNativeWidget& widget);
+
+    // A tick of window timer id.
+    virtual void WMTimer(uint32_t id) {}
 
     virtual void KeyDown(Word& key, TShiftState shift);
     virtual void KeyUp(Word& key, TShiftState shift);
@@ -524,6 +544,8 @@ private:
     void RemoveControl(TControl* control);
 
     std::vector<TControl*> FControls;
+    struct TWindowTimers;
+    std::unique_ptr<TWindowTimers> FTimers;
     bool FTabStop = true;
     bool FAligning = false;
 };

@@ -374,15 +374,38 @@ TEST_F(Common, TimerTicksWhileEnabledAndSurvivesErrors) {
         if (ticks == 1) throw EInOutError("tick failed");
     };
     dialogs->AnswerMessageBox(IDOK);
-    QTest::qWait(60);
-    EXPECT_GE(ticks, 2);
+    clock->Advance(12);
+    EXPECT_EQ(ticks, 2);
     EXPECT_EQ(dialogs->Messages(), std::vector<std::string>{"tick failed."});
     timer.SetEnabled(false);
-    int stopped = ticks;
-    QTest::qWait(30);
-    EXPECT_EQ(ticks, stopped);
+    EXPECT_TRUE(clock->Intervals().empty());
+    clock->Advance(30);
+    EXPECT_EQ(ticks, 2);
     timer.Tick();
-    EXPECT_EQ(ticks, stopped + 1);
+    EXPECT_EQ(ticks, 3);
+}
+
+// A repeat button's timer: the first tick after 400 ms, then every 100 ms;
+// a new interval counts from the tick that set it.
+TEST_F(Common, ATimerThatChangesItsIntervalRepeatsAtTheNewOne) {
+    TTimer timer(nullptr);
+    timer.SetInterval(400);
+    std::vector<uint64_t> at;
+    timer.OnTimer = [&](TObject*) {
+        at.push_back(clock->Now());
+        timer.SetInterval(100);
+    };
+    clock->Advance(399);
+    EXPECT_TRUE(at.empty());
+    clock->Advance(301);
+    EXPECT_EQ(at, (std::vector<uint64_t>{400, 500, 600, 700}));
+    EXPECT_EQ(clock->Intervals(), std::vector<uint32_t>{100});
+    timer.SetEnabled(false);
+    timer.SetEnabled(true);
+    clock->Advance(99);
+    EXPECT_EQ(at.size(), 4u);
+    clock->Advance(1);
+    EXPECT_EQ(at.back(), 800u);
 }
 
 // ---------------------------------------------------------------- image and panel

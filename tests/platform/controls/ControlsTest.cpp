@@ -371,6 +371,72 @@ TEST_F(ControlTree, EnterAndExitFollowTheFocus) {
     EXPECT_TRUE(b->Focused());
 }
 
+// The controls reach the windows above them only through the installed
+// hooks; without a window a control cannot take the focus.
+TEST(ControlHooks, TheControlsReportAndFindTheirWindowThroughTheHooks) {
+    struct TRecorder : TControlHooks {
+        std::vector<std::string> Errors;
+        void HandleException(TObject*) override {
+            try {
+                throw;
+            } catch (const Exception& e) {
+                Errors.push_back(e.Message());
+            }
+        }
+    } recorder;
+    TControlHooks& previous = ControlHooks();
+    InstallControlHooks(&recorder);
+    TEdit edit(nullptr);
+    EXPECT_FALSE(GuardedCall(&edit, [] { throw EInvalidOperation("Cannot focus a disabled or invisible window"); }));
+    EXPECT_FALSE(edit.CanFocus());
+    InstallControlHooks(&previous);
+    EXPECT_EQ(recorder.Errors, std::vector<std::string>{"Cannot focus a disabled or invisible window"});
+    EXPECT_EQ(&ControlHooks(), &previous);
+}
+
+// The focus rule: a control hears enter and exit when the focus comes to or
+// leaves it or any control inside it; the controls between the one losing
+// the focus and the common container exit innermost first, those down to
+// the new one enter outermost first.
+TEST_F(ControlTree, EnterAndExitFollowTheCommonAncestorRule) {
+    auto form = NewForm(400, 300);
+    std::vector<std::string> seen;
+    auto watch = [&](TWinControl* c, const std::string& name) {
+        c->OnEnter = [&seen, name](TObject*) { seen.push_back("enter " + name); };
+        c->OnExit = [&seen, name](TObject*) { seen.push_back("exit " + name); };
+    };
+    // form > panel > group > a; form > panel > b; form > c
+    auto* panel = CreateNamed<TPanel>(form.get(), form.get(), "panel", 0, 0, 300, 200);
+    auto* group = CreateNamed<TGroupBox>(form.get(), panel, "group", 10, 10, 200, 80);
+    auto* a = CreateNamed<TEdit>(form.get(), group, "a", 10, 20, 100, 24);
+    auto* b = CreateNamed<TEdit>(form.get(), panel, "b", 10, 120, 100, 24);
+    auto* c = CreateNamed<TEdit>(form.get(), form.get(), "c", 10, 240, 100, 24);
+    for (auto [control, name] : {std::pair<TWinControl*, const char*>{panel, "panel"}, {group, "group"}, {a, "a"},
+                                 {b, "b"}, {c, "c"}})
+        watch(control, name);
+    ShowActive(*form);
+    c->SetFocus();
+    Process();
+    if (!QApplication::focusWidget()) GTEST_SKIP() << "the offscreen platform gave no window focus";
+    seen.clear();
+    a->SetFocus();
+    Process();
+    EXPECT_EQ(seen, (std::vector<std::string>{"exit c", "enter panel", "enter group", "enter a"}));
+    seen.clear();
+    b->SetFocus();
+    Process();
+    EXPECT_EQ(seen, (std::vector<std::string>{"exit a", "exit group", "enter b"}));
+    seen.clear();
+    c->SetFocus();
+    Process();
+    EXPECT_EQ(seen, (std::vector<std::string>{"exit b", "exit panel", "enter c"}));
+    EXPECT_EQ(form->ActiveControl(), c);
+    // A child taking the focus from its parent is no exit of the parent.
+    seen.clear();
+    TWinControl::FocusChanged(group, a);
+    EXPECT_EQ(seen, std::vector<std::string>{"enter a"});
+}
+
 TEST_F(ControlTree, FocusingAControlOfAHiddenFormFails) {
     auto form = NewForm();
     auto* edit = new TEdit(form.get());
@@ -459,6 +525,41 @@ TEST_F(ControlTree, DraggingFromOneControlOntoAnother) {
     QTest::mousePress(NativeWidget(source), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     QTest::mouseRelease(NativeWidget(source), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
     EXPECT_EQ(seen, (std::vector<std::string>{"end nowhere"}));
+}
+
+// The control under a drag hears it enter, move and leave: when the drag
+// moves on to another control and before it is dropped.
+TEST_F(ControlTree, ADragLeavesTheControlItMovesOffAndBeforeItsDrop) {
+    auto form = NewForm(400, 200);
+    auto* source = CreateNamed<TPaintBox>(form.get(), form.get(), "source", 10, 10, 50, 50);
+    auto* first = CreateNamed<TPaintBox>(form.get(), form.get(), "first", 150, 10, 50, 50);
+    auto* second = CreateNamed<TPaintBox>(form.get(), form.get(), "second", 250, 10, 50, 50);
+    std::vector<std::string> seen;
+    auto listen = [&](TPaintBox* box, const std::string& name, bool accepts) {
+        box->OnDragOver = [&seen, name, accepts](TObject*, TObject*, int32_t, int32_t, TDragState state, bool& accept) {
+            const char* what[] = {"enter", "leave", "move"};
+            seen.push_back(name + " " + what[state]);
+            accept = accepts;
+        };
+        box->OnDragDrop = [&seen, name](TObject*, TObject*, int32_t, int32_t) { seen.push_back(name + " drop"); };
+    };
+    listen(first, "first", false);
+    listen(second, "second", true);
+    source->SetDragMode(dmAutomatic);
+    form->Show();
+    Process();
+    QWidget* s = NativeWidget(source);
+    auto at = [&](TControl* c, int x) { return s->mapFromGlobal(NativeWidget(c)->mapToGlobal(QPoint(x, 10))); };
+    if (QApplication::widgetAt(NativeWidget(second)->mapToGlobal(QPoint(5, 5))) != NativeWidget(second))
+        GTEST_SKIP() << "the platform cannot tell the widget under a point";
+    QTest::mousePress(s, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseMove(s, at(first, 10));
+    QTest::mouseMove(s, at(first, 20));
+    QTest::mouseMove(s, at(second, 10));
+    QTest::mouseMove(s, at(second, 20));
+    QTest::mouseRelease(s, Qt::LeftButton, Qt::NoModifier, at(second, 20));
+    EXPECT_EQ(seen, (std::vector<std::string>{"first enter", "first move", "first leave", "second enter",
+                                              "second move", "second leave", "second drop"}));
 }
 
 }  // namespace
