@@ -178,7 +178,7 @@ TEST_F(CommandsTest, ShortcutsReachTheirItems) {
 }
 
 TEST_F(CommandsTest, TypingTheLastCharacterMovesOnToTheAddon) {
-    QApplication::setActiveWindow(NativeWidget(Form1));
+    MakeActiveWindow(*Form1);
     Form1->Edit1->SetFocus();
     TypeText(Form1->Edit1, "1234567890");
     EXPECT_TRUE(Form1->Edit1->Focused());
@@ -190,7 +190,7 @@ TEST_F(CommandsTest, TypingTheLastCharacterMovesOnToTheAddon) {
 
 TEST_F(CommandsTest, TheBooklandFieldTakesNineTypedCharacters) {
     UserChoose(Form1->ComboBox1, BooklandIndex);
-    QApplication::setActiveWindow(NativeWidget(Form1));
+    MakeActiveWindow(*Form1);
     Form1->Edit1->SetFocus();
     TypeText(Form1->Edit1, "1234567890");
     EXPECT_EQ(Form1->Edit1->Text(), "123456789");

@@ -3,7 +3,6 @@
 #include "designer/BarcodeImage.h"
 #include "designer/Unit2.h"
 #include "designer/UseHTMLHelp.h"
-#include "platform/controls/qt/ControlsQt.h"
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/ShellApi.h"
 #include "tests/designer/DesignerFixture.h"
@@ -118,10 +117,9 @@ TEST_F(HelpTest, HelpContentsOpensTheDefaultTopic) {
 }
 
 TEST_F(HelpTest, F1OpensTheHelpFileAtContextZero) {
-    QApplication::setActiveWindow(NativeWidget(Form1));
+    MakeActiveWindow(*Form1);
     Form1->Edit1->SetFocus();
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QApplication::sendEvent(NativeWidget(Form1->Edit1), &press);
+    PressKey(Form1->Edit1, VK_F1);
     ASSERT_EQ(HtmlHelpLog().size(), 1u);
     EXPECT_EQ(HtmlHelpLog()[0].File, HelpFile);
     EXPECT_EQ(HtmlHelpLog()[0].Command, HH_HELP_CONTEXT);

@@ -214,9 +214,7 @@ TEST_F(TemplateEditorTest, BackspacePassesTheFilters) {
     Editor->Show();
     Editor->txtRows->SetText("");
     TypeText(Editor->txtRows, "12");
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
-    QWidget* w = NativeWidget(Editor->txtRows);
-    QApplication::sendEvent(w->focusProxy() ? w->focusProxy() : w, &press);
+    PressKey(Editor->txtRows, VK_BACK);
     EXPECT_EQ(Editor->txtRows->Text(), "1");
 }
 

@@ -14,6 +14,7 @@
 #include "platform/controls/Forms.h"
 #include "platform/controls/Timers.h"
 #include "platform/controls/qt/ControlsQt.h"
+#include "tests/support/Input.h"
 
 class ScriptedTest : public ::testing::Test {
 protected:
@@ -37,18 +38,7 @@ protected:
         InstallTimerService(std::move(previousTimers));
         InstallDialogService(std::move(previous));
     }
-    static void Process() {
-        for (int i = 0; i < 4; ++i) Application->ProcessMessages();
-    }
-    // Shows the form and makes it the active window, so that focus and
-    // key handling work as for a user.
-    static void ShowActive(TForm& form) {
-        form.Show();
-        Process();
-        NativeWidget(&form)->activateWindow();
-        QApplication::setActiveWindow(NativeWidget(&form));
-        Process();
-    }
+    static void Process() { ProcessEvents(); }
     TScriptedDialogs* dialogs = nullptr;
     std::unique_ptr<TDialogService> previous;
     TTestClock* clock = nullptr;

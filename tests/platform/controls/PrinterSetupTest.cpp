@@ -17,7 +17,7 @@
 #include "platform/controls/qt/ControlsQt.h"
 #include "platform/controls/PrinterSetup.h"
 #include "platform/controls/QtPrinter.h"
-#include "tests/platform/printing/PrintTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -152,7 +152,7 @@ TEST_F(PrinterSetupTest, ChoosingThePdfPrinterWithFilePaperAndMargins) {
 
 TEST_F(PrinterSetupTest, BrowseAsksForTheFileThroughTheSaveDialog) {
     std::string chosen = Folder + "labels.pdf";
-    std::ofstream(chosen) << "old";
+    WriteFile(chosen, "old");
     Pdf->SetOutputFile(chosen);
     Printer()->SetPrinterIndex(1);
     Printer()->BeginDoc();

@@ -215,7 +215,7 @@ TEST(Bitmap, DamagedFilesRaise) {
 }
 
 TEST(Bitmap, PngThroughQtKeepsPixelsAndResolution) {
-    std::string dir = TempFolder("png");
+    std::string dir = TestFolder();
     TBitmap b(6, 6);
     b.SetResolution(200, 200);
     b.Canvas()->Brush()->SetColor(clTeal);

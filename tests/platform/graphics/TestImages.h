@@ -42,30 +42,5 @@ inline std::unique_ptr<TBitmap> WhiteBitmap(int w, int h, int dpi = 96) {
     return b;
 }
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-
-// Output of a shell command (stdout only); empty on failure.
-inline std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
-inline bool HaveTool(const std::string& name) {
-    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// A fresh folder for one test's files.
-inline std::string TempFolder(const std::string& name) {
-    std::filesystem::path p = std::filesystem::temp_directory_path() / ("varsona-graphics-" + name);
-    std::filesystem::remove_all(p);
-    std::filesystem::create_directories(p);
-    return p.string() + "/";
-}
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"

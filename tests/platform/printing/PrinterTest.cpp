@@ -472,7 +472,7 @@ TEST_F(PdfFolder, JobsAreNamedAfterTheirTitleAndNeverReplaceAFile) {
     EXPECT_EQ(PrintJob("Application"), folder + "Application (2).pdf");
     EXPECT_EQ(PrintJob("Application"), folder + "Application (3).pdf");
     EXPECT_EQ(PrintJob("Barcode"), folder + "Barcode.pdf");
-    EXPECT_EQ(ReadAll(folder + "Application.pdf"), "keep me");
+    EXPECT_EQ(ReadFile(folder + "Application.pdf"), "keep me");
     EXPECT_EQ(written, (std::vector<std::string>{folder + "Application (2).pdf", folder + "Application (3).pdf",
                                                  folder + "Barcode.pdf"}));
     // A name freed in between is taken again only when the run starts over.
@@ -497,7 +497,7 @@ TEST_F(PdfFolder, AChosenFileIsReplacedOnceThenLaterJobsGoBesideIt) {
     std::ofstream(chosen) << "old";
     pdf->SetOutputFile(chosen);
     EXPECT_EQ(PrintJob("Application"), chosen);
-    EXPECT_NE(ReadAll(chosen), "old");
+    EXPECT_NE(ReadFile(chosen), "old");
     EXPECT_EQ(PrintJob("Application"), folder + "labels (2).pdf");
     EXPECT_EQ(PrintJob("Application"), folder + "labels (3).pdf");
     pdf->SetOutputFile("");
@@ -531,7 +531,7 @@ TEST_F(PdfFolder, AbortedJobsWriteNothing) {
 TEST_F(PdfFolder, FilesAreWellFormed) {
     printer->SetCopies(2);
     std::string file = PrintJob("Xref (check)", 3);
-    std::string bytes = ReadAll(file);
+    std::string bytes = ReadFile(file);
     ExpectConsistentXref(bytes);
     EXPECT_NE(bytes.find("/Count 6 "), std::string::npos);
     // The title is kept as UTF-16 text: "Xref" starts 0058 0072 0065 0066.
@@ -541,7 +541,7 @@ TEST_F(PdfFolder, FilesAreWellFormed) {
 TEST_F(PdfFolder, ContentIsInDevicePixelsUnderOnePageMatrix) {
     TPageSetup s = Margins(10, 15, 0, 0);
     pdf->SetPageSetup(s);
-    std::string bytes = ReadAll(PrintJob("Matrix"));
+    std::string bytes = ReadFile(PrintJob("Matrix"));
     // 72/600 points per pixel; the printable corner 236 pixels in and 354 down.
     EXPECT_NE(bytes.find("q 0.12 0 0 -0.12 28.32 799.44 cm\n"), std::string::npos);
     EXPECT_NE(bytes.find("0 g\n100 100 100 100 re\nf\n"), std::string::npos);
