@@ -17,8 +17,8 @@
 #include "labels/Unit4.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
-#include "platform/printing/Printers.h"
 #include "platform/graphics/CanvasDevice.h"
+#include "platform/printing/Printers.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/SysUtils.h"
 

@@ -646,7 +646,9 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
         }
     }
 
-    for (auto& [offset, para] : paragraphs) {
+    for (auto& paragraph : paragraphs) {
+        const size_t offset = paragraph.first;
+        const std::string& para = paragraph.second;
         auto addLine = [&](size_t from, const std::string& s) {
             Line l{s, -1};
             int64_t at = prefixAt - static_cast<int64_t>(offset + from);
