@@ -71,7 +71,8 @@ TLLBarcode::~TLLBarcode() = default;
 void TLLBarcode::TransfervalidChars(TCaptionBuffer& caption, TTextBuffer& buffer, btCodeTypes type) {
     switch (type) {
         case CODE39:
-            FilterChars(caption, buffer, TBarCode39::CharSet, true);
+            // A '*' inside the data would end the symbol for a reader.
+            FilterChars(caption, buffer, TBarCode39::DataSet, true);
             {
                 std::string text = "*" + buffer.Str() + "*";
                 buffer.Assign(text);

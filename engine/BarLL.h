@@ -132,6 +132,9 @@ struct TBarcodeParams {
 class TBarCode39 {
 public:
     static constexpr std::string_view CharSet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%*";
+    // What data may hold: all but the start and stop character '*'.
+    static constexpr std::string_view DataSet = CharSet.substr(0, CharSet.size() - 1);
+    static_assert(CharSet.back() == '*');
     // Index in CharSet, -1 when absent.
     int IndexOf(char c) const;
     std::string_view Pattern(int index) const;

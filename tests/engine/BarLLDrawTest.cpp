@@ -207,7 +207,10 @@ INSTANTIATE_TEST_SUITE_P(
         TTextCase{"Code25iPGrouped", CODE25iP, "12345678901", {"12.34567   8901   6"}},
         TTextCase{"MsiWithCheck", MSI_Plessey, "1234567", {"12345674"}},
         TTextCase{"Code128C", CODE128_C, "12345", {"12345"}},
-        TTextCase{"Code128ASpacesForLowerCase", CODE128_A, "Ab", {"A "}}),
+        TTextCase{"Code39StarInDataAsZero", CODE39, "A*B", {"A0B"}},
+        // A switch to the set in use shows nothing, as it encodes nothing.
+        TTextCase{"Code128CSwitchToCurrentSet", CODE128_C, "12\x83" "34", {"1234"}},
+        TTextCase{"Code128ASwitchToCurrentSet", CODE128_A, "A\x85" "B", {"AB"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DrawBarcode, UpcALastDigitBesideTheSymbol) {
