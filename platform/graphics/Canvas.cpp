@@ -24,6 +24,8 @@ size_t Utf8Length(unsigned char c) {
 
 }  // namespace
 
+int32_t ScreenPixelsPerInch() { return kNoDeviceDpi; }
+
 TCanvas::TCanvas() : TCanvas(std::unique_ptr<TCanvasDevice>()) {}
 
 TCanvas::TCanvas(std::unique_ptr<TCanvasDevice> device)
