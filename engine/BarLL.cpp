@@ -3,6 +3,7 @@
 #include "engine/BarLL.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 #include "engine/BarMessages.h"
@@ -42,24 +43,38 @@ std::string_view ProofWeights(btCodeTypes type) {
 
 using TEncoder = void (TLLBarcode::*)();
 
-// One encoder per symbology, in the order of btCodeTypes.
-constexpr std::array<TEncoder, btCodeTypesCount> Encoders = {
-    &TLLBarcode::EncodeEAN8,    // EAN_8
-    &TLLBarcode::EncodeEAN13,   // EAN_13
-    &TLLBarcode::EncodeUPCA,    // UPC_A
-    &TLLBarcode::EncodeUPCE,    // UPC_E
-    &TLLBarcode::EncodeCode39,  // CODE39
-    &TLLBarcode::EncodeCode25,  // CODE25i
-    &TLLBarcode::EncodeCode25,  // CODE25iP
-    &TLLBarcode::EncodeCode128, // CODE128_A
-    &TLLBarcode::EncodeCode128, // CODE128_B
-    &TLLBarcode::EncodeCode128, // CODE128_C
-    &TLLBarcode::EncodeMSI,     // MSI_Plessey
-    &TLLBarcode::EncodeCodabar, // Codabar
-    &TLLBarcode::EncodePostnet, // Postnet
-    &TLLBarcode::EncodeFIM,     // Postnet_FIM
+struct TEncoderEntry {
+    btCodeTypes Type;
+    TEncoder Encode;
 };
-static_assert(Encoders.size() == static_cast<std::size_t>(Postnet_FIM) + 1, "one encoder per btCodeTypes value");
+
+// One encoder per symbology, in the order of btCodeTypes. Each entry names
+// its symbology, so that the checks below see a missing, doubled or
+// misplaced entry.
+constexpr TEncoderEntry Encoders[] = {
+    {EAN_8, &TLLBarcode::EncodeEAN8},
+    {EAN_13, &TLLBarcode::EncodeEAN13},
+    {UPC_A, &TLLBarcode::EncodeUPCA},
+    {UPC_E, &TLLBarcode::EncodeUPCE},
+    {CODE39, &TLLBarcode::EncodeCode39},
+    {CODE25i, &TLLBarcode::EncodeCode25},
+    {CODE25iP, &TLLBarcode::EncodeCode25},
+    {CODE128_A, &TLLBarcode::EncodeCode128},
+    {CODE128_B, &TLLBarcode::EncodeCode128},
+    {CODE128_C, &TLLBarcode::EncodeCode128},
+    {MSI_Plessey, &TLLBarcode::EncodeMSI},
+    {Codabar, &TLLBarcode::EncodeCodabar},
+    {Postnet, &TLLBarcode::EncodePostnet},
+    {Postnet_FIM, &TLLBarcode::EncodeFIM},
+};
+
+constexpr bool EveryEncoderInItsPlace() {
+    for (std::size_t i = 0; i < std::size(Encoders); ++i)
+        if (static_cast<std::size_t>(Encoders[i].Type) != i || Encoders[i].Encode == nullptr) return false;
+    return true;
+}
+static_assert(std::size(Encoders) == btCodeTypesCount, "one encoder per btCodeTypes value");
+static_assert(EveryEncoderInItsPlace(), "entry i of the encoders is the one of btCodeTypes value i");
 
 // (a * b) / c for c > 0, rounded to nearest, halves away from zero.
 int64_t MulDiv64(int64_t a, int64_t b, int64_t c) {
@@ -203,7 +218,7 @@ void TLLBarcode::MakeModules() {
     Modules.fill(0);
     ModuleCount = 0;
     PrepareCode(Params->Caption, TextBuffer, Params->CodeType);
-    (this->*Encoders[Params->CodeType])();
+    (this->*Encoders[Params->CodeType].Encode)();
     if (Params->CodeType == EAN_13 || Params->CodeType == UPC_A) {
         if (Params->Addon.Length() == 2) EncodeAddon2();
         else if (Params->Addon.Length() == 5) EncodeAddon5();
