@@ -258,7 +258,8 @@ public:
 
     // Text preparation. PrepareCode is the entry; for Codabar it converts the
     // caption to upper case in place. Raises EOverflow for an unknown type and
-    // for a Code 128 caption with a character outside the value set.
+    // for a Code 128 caption with a character outside the value set, a start
+    // or stop code, or a character its set cannot hold.
     static void PrepareCode(TCaptionBuffer& caption, TTextBuffer& buffer, btCodeTypes type);
     static void TransfervalidChars(TCaptionBuffer& caption, TTextBuffer& buffer, btCodeTypes type);
     static void PrepareCodabar(TCaptionBuffer& caption, TTextBuffer& buffer);
