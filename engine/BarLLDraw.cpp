@@ -1,9 +1,9 @@
 // Drawing of the module row on a canvas: bars as one rectangle per dark run,
 // rotated in steps of 90 degrees, with the human-readable text.
 //
-// A draw first lays out every bar and text in 64 bits and places each on the
-// canvas, which refuses what does not fit 32 bits; only then does it draw, so
-// that a refused symbol leaves nothing half drawn.
+// A draw first lays out every bar and text in 64 bits and places each in the
+// canvas's 32-bit coordinates, refusing what does not fit; only then does it
+// draw, so that a refused symbol leaves nothing half drawn.
 #include <utility>
 #include <vector>
 
@@ -12,8 +12,6 @@
 #include "platform/runtime/SysUtils.h"
 
 namespace {
-
-int64_t RoundL(long double v) { return Round(v); }
 
 bool IsEanWide(btCodeTypes t) { return t == EAN_13 || t == UPC_A; }
 
@@ -81,6 +79,20 @@ TSize DrawnSize(const TSymbolBox& box, btCodeRotate rotation) {
     return size;
 }
 
+// Places every bar and text once, so that a layout that does not fit is
+// refused before the first bar is drawn.
+void CheckLayout(const TLLBarcode& symbol, const TLayout& layout, btCodeRotate rotation) {
+    const TSymbolBox& box = layout.Box;
+    // The box's corners, turned or not, are positions a caller goes on from.
+    TLLBarcode::Fit32(box.X + box.W);
+    TLLBarcode::Fit32(box.Y + box.H2);
+    TLLBarcode::Fit32(box.X + box.H2);
+    TLLBarcode::Fit32(box.Y + box.W);
+    DrawnSize(box, rotation);
+    for (const TRect64& bar : layout.Bars) symbol.PlaceBar(box, bar);
+    for (const TTextPiece& text : layout.Texts) symbol.PlaceText(box, text.CentreX, text.TopY);
+}
+
 }  // namespace
 
 void TLLBarcode::CanvasResolution(const TCanvas& canvas, int32_t& dpiX, int32_t& dpiY) {
@@ -142,24 +154,6 @@ void TLLBarcode::DrawBarText(TCanvas& canvas, const TSymbolBox& box, const std::
     canvas.Font()->Assign(&saved);
 }
 
-namespace {
-
-// Places every bar and text once, so that a layout that does not fit is
-// refused before the first bar is drawn.
-void CheckLayout(const TLLBarcode& symbol, const TLayout& layout, btCodeRotate rotation) {
-    const TSymbolBox& box = layout.Box;
-    // The box's corners, turned or not, are positions a caller goes on from.
-    TLLBarcode::Fit32(box.X + box.W);
-    TLLBarcode::Fit32(box.Y + box.H2);
-    TLLBarcode::Fit32(box.X + box.H2);
-    TLLBarcode::Fit32(box.Y + box.W);
-    DrawnSize(box, rotation);
-    for (const TRect64& bar : layout.Bars) symbol.PlaceBar(box, bar);
-    for (const TTextPiece& text : layout.Texts) symbol.PlaceText(box, text.CentreX, text.TopY);
-}
-
-}  // namespace
-
 void TLLBarcode::DrawBarcode(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size) {
     const btCodeTypes type = Params->CodeType;
     if (type == Postnet || type == Postnet_FIM) {
@@ -191,11 +185,11 @@ void TLLBarcode::DrawBarcode(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size)
     const int64_t last = ModuleCount > 0 ? x(ModuleCount) : int64_t{X} + m.Margin;
     box.W = last + m.Margin + m.Px - X + 1;
     if (Params->HumanReadable)
-        box.H2 = IsEanFamily(type) ? T + RoundL(H * 0.9336L - cut) + 1 : T + H - cut + 1;
+        box.H2 = IsEanFamily(type) ? T + Round(H * 0.9336L - cut) + 1 : T + H - cut + 1;
     else
         box.H2 = H - cut + 1;
 
-    const int64_t dataBottom = Y + RoundL(H * 0.917L) - cut;
+    const int64_t dataBottom = Y + Round(H * 0.917L) - cut;
     const int64_t barBottom = Y + H - cut;
     for (int32_t s = 1; s <= ModuleCount;) {
         int32_t e = s;
@@ -203,7 +197,7 @@ void TLLBarcode::DrawBarcode(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size)
         if (Modules[static_cast<std::size_t>(s)] != 0) {
             const int64_t n = e - s + 1;
             const int64_t left = x(s);
-            int64_t right = Params->ZoomSize ? left + RoundL(m.MM * n * m.DotsX) : left + n * m.Px;
+            int64_t right = Params->ZoomSize ? left + Round(m.MM * n * m.DotsX) : left + n * m.Px;
             if (Params->WidthReduce && right - left > 1) --right;
             const int64_t top = IsEanWide(type) && s >= 101 ? Y + T + m.Px : Y;
             const int64_t bottom = InDataArea(type, s) ? dataBottom : barBottom;
@@ -289,7 +283,7 @@ void TLLBarcode::DrawPostnet(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size)
     canvas.Brush()->SetColor(clBlack);
     canvas.Font()->SetHeight(m.FontHeight);
 
-    for (int32_t i = 1; i <= ModuleCount; ++i) ModuleX[static_cast<std::size_t>(i)] = RoundL((i - 1) * m.Pitch) + X;
+    for (int32_t i = 1; i <= ModuleCount; ++i) ModuleX[static_cast<std::size_t>(i)] = Round((i - 1) * m.Pitch) + X;
     auto x = [&](int32_t i) { return ModuleX[static_cast<std::size_t>(i)]; };
     const int64_t T = canvas.TextHeight("Ay");
 
@@ -307,7 +301,7 @@ void TLLBarcode::DrawPostnet(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size)
             layout.Bars.push_back({x(i), top, x(i) + m.BarWidth, bottom});
         }
     } else {
-        const int64_t pitch = RoundL(m.Pitch);
+        const int64_t pitch = Round(m.Pitch);
         for (int32_t i = 1; i <= ModuleCount; ++i) {
             if (!Modules[static_cast<std::size_t>(i)]) continue;
             const int64_t left = (i - 1) * pitch + X;
