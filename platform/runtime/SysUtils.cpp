@@ -12,7 +12,6 @@
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 // ---------------------------------------------------------------- messages
@@ -961,4 +960,3 @@ uint32_t GetTickCount() {
 
 void SetTickCountSource(std::function<uint32_t()> source) { TickSource() = std::move(source); }
 
-void Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
