@@ -25,7 +25,8 @@ bool IsMainThread();
 
 using TThreadMethod = std::function<void()>;
 
-enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+// Held in 8 bits; tpNormal (3) is the default.
+enum TThreadPriority : uint8_t { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 VARSONA_DECLARE_EXCEPTION(EThread, Exception)
 
