@@ -1,7 +1,12 @@
 // Start-up of the main window: first start, stored symbology, settings read
 // back at the next start, failure paths, the hold and the window order.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <chrono>
 #include <functional>
+#include <set>
 #include <vector>
 
 #include "designer/DesignerConst.h"
@@ -377,6 +382,16 @@ TEST_F(StartupTest, ProgramStartCreatesTheWindowsInOrderBehindTheSplash) {
         return [&order, name]() -> TForm* {
             EXPECT_NE(SplashScreen, nullptr);
             EXPECT_NE(Form1, nullptr);
+            if (order.empty()) {
+                // The splash window is on the screen painted: what the
+                // window system shows holds the program picture.
+                QWidget* splash = SplashScreen->NativeWidget()->window();
+                const QImage shown = QGuiApplication::primaryScreen()->grabWindow(splash->winId()).toImage();
+                std::set<QRgb> colours;
+                for (int y = 0; y < shown.height(); y += 3)
+                    for (int x = 0; x < shown.width(); x += 3) colours.insert(shown.pixel(x, y));
+                EXPECT_GT(colours.size(), 3u) << "the splash window shows no picture";
+            }
             // The label sheet window reads the main window's symbology name.
             EXPECT_EQ(Form1->ComboBox1->Text(), "Code UPC-A");
             order.push_back(name);
