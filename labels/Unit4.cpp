@@ -154,11 +154,13 @@ void TfrmLabels::BuildControls() {
     Label5 = MakeLabel(GroupBox3, this, "Label5", 8, 22, "Rows:");
     txtRows = edit(GroupBox3, "txtRows", 100, 18, 30, "1");
     txtRows->OnKeyPress = onKey(&TfrmLabels::txtRowsKeyPress);
-    UpDown1 = UpDownFor(txtRows, this, "UpDown1", 999);
+    txtRows->OnChange = on(&TfrmLabels::txtRowsChange);
+    UpDown1 = UpDownFor(txtRows, this, "UpDown1", MaxCount);
     Label6 = MakeLabel(GroupBox3, this, "Label6", 144, 22, "Columns:");
     txtCol = edit(GroupBox3, "txtCol", 224, 18, 30, "1");
     txtCol->OnKeyPress = onKey(&TfrmLabels::txtColKeyPress);
-    UpDown6 = UpDownFor(txtCol, this, "UpDown6", 999);
+    txtCol->OnChange = on(&TfrmLabels::txtColChange);
+    UpDown6 = UpDownFor(txtCol, this, "UpDown6", MaxCount);
     Label7 = MakeLabel(GroupBox3, this, "Label7", 8, 48, "Left Margin:");
     txtLeft = edit(GroupBox3, "txtLeft", 100, 44, 36, "0");
     txtLeft->OnKeyPress = onKey(&TfrmLabels::txtLeftKeyPress);
@@ -177,7 +179,8 @@ void TfrmLabels::BuildControls() {
     Label16 = MakeLabel(this, this, "Label16", 292, 124, "Number of Copies");
     txtNumberPages = edit(this, "txtNumberPages", 400, 120, 34, "1");
     txtNumberPages->OnKeyPress = onKey(&TfrmLabels::txtNumberPagesKeyPress);
-    UpDown11 = UpDownFor(txtNumberPages, this, "UpDown11", 999);
+    txtNumberPages->OnChange = on(&TfrmLabels::txtNumberPagesChange);
+    UpDown11 = UpDownFor(txtNumberPages, this, "UpDown11", MaxCount);
 
     // ---- captions
     GroupBox4 = CreateNamed<TGroupBox>(this, this, "GroupBox4", 8, 176, 544, 74);
@@ -283,11 +286,16 @@ void TfrmLabels::BuildControls() {
     Label14 = MakeLabel(this, this, "Label14", 8, 452, SPrinting);
     Label14->Font()->SetStyle(fsBold);
     Label14->SetVisible(false);
-    ProgressBar1 = CreateNamed<TProgressBar>(this, this, "ProgressBar1", 84, 450, 196, 16);
+    ProgressBar1 = CreateNamed<TProgressBar>(this, this, "ProgressBar1", 84, 450, 124, 16);
     ProgressBar1->SetMin(0);
     ProgressBar1->SetMax(100);
     ProgressBar1->SetStep(1);
     ProgressBar1->SetVisible(false);
+    btnCancelPrint = CreateNamed<TButton>(this, this, "btnCancelPrint", 214, 446, 74, 25);
+    btnCancelPrint->SetCaption(SCancel);
+    btnCancelPrint->SetCancel(true);
+    btnCancelPrint->SetVisible(false);
+    btnCancelPrint->OnClick = on(&TfrmLabels::btnCancelPrintClick);
     btnExit = CreateNamed<TButton>(this, this, "btnExit", 296, 446, 80, 25);
     btnExit->SetCaption("&Close");
     btnExit->OnClick = on(&TfrmLabels::btnExitClick);
@@ -328,6 +336,8 @@ void TfrmLabels::FormCreate(TObject* Sender) { ShowSymbolName(); }
 void TfrmLabels::ShowSymbolName() { BarcodeType->SetCaption(SBarcodeType + CurrentSymbolName()); }
 
 void TfrmLabels::FormActivate(TObject* Sender) {
+    // Coming back to the window during a print must not reload its fields.
+    if (FPrinting) return;
     ComboBox1->Clear();
     ComboBox2->Clear();
     LoadTemplateList(*ComboBox3->Items());
@@ -361,6 +371,7 @@ void TfrmLabels::FormActivate(TObject* Sender) {
 void TfrmLabels::PageControl1Change(TObject* Sender) { ShowSymbolName(); }
 
 void TfrmLabels::ComboBox3Change(TObject* Sender) {
+    if (FPrinting) return;
     TLabelTemplate values;
     {
         TIniFile ini(LabelTemplateFilePath());
@@ -379,6 +390,7 @@ void TfrmLabels::Button3Click(TObject* Sender) {
 }
 
 void TfrmLabels::Button4Click(TObject* Sender) {
+    if (FPrinting) return;
     if (MessageDlg(SConfirmDelete, mtCustom, mbYes | mbNo) != mrYes) return;
     {
         TIniFile ini(LabelTemplateFilePath());
@@ -392,11 +404,21 @@ void TfrmLabels::Button4Click(TObject* Sender) {
     ShowMessage(STemplateRemoved);
 }
 
-void TfrmLabels::Button2Click(TObject* Sender) { PrinterSetupDialog1->Execute(); }
+void TfrmLabels::Button2Click(TObject* Sender) {
+    if (FPrinting) return;
+    PrinterSetupDialog1->Execute();
+}
 
-void TfrmLabels::btnExitClick(TObject* Sender) { Hide(); }
+// Closing the window stops a running print.
+void TfrmLabels::btnExitClick(TObject* Sender) {
+    if (FPrinting) FCancelRequested = true;
+    Hide();
+}
+
+void TfrmLabels::btnCancelPrintClick(TObject* Sender) { FCancelRequested = true; }
 
 void TfrmLabels::Button1Click(TObject* Sender) {
+    if (FPrinting) return;
     switch (PageControl1->ActivePageIndex()) {
         case 0:
             if (RadioGroup1->ItemIndex() == 1)
@@ -445,6 +467,10 @@ void TfrmLabels::PrefixBoxClick(TObject* Sender) { SetPrefixEnabled(PrefixBox->C
 void TfrmLabels::SuffixBoxClick(TObject* Sender) { SetSuffixEnabled(SuffixBox->Checked()); }
 
 void TfrmLabels::seqBegininputChange(TObject* Sender) { seqBegin->SetText(seqBegininput->Text()); }
+
+void TfrmLabels::txtRowsChange(TObject* Sender) { HoldToCountRange(*txtRows); }
+void TfrmLabels::txtColChange(TObject* Sender) { HoldToCountRange(*txtCol); }
+void TfrmLabels::txtNumberPagesChange(TObject* Sender) { HoldToCountRange(*txtNumberPages); }
 
 void TfrmLabels::txtWidthKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }
 void TfrmLabels::txtHeightKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }
