@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "designer/SymbologyList.h"
 #include "designer/Unit1.h"
 #include "engine/Barcode.h"
 #include "labels/LabelConst.h"
@@ -55,32 +56,23 @@ void SetHintText(TControl* control, const char* hint) {
 }
 
 // The maximum length of the counting numbers: by type, then by display
-// name, the later rule winning; other types keep what the field has.
+// name, the later rule winning. A type counts with the length of its entry
+// in the symbology list; the three Postnet entries share a type and are told
+// apart by name, and Bookland counts its whole 12-digit EAN-13 caption.
+// Types the list does not offer keep what the field has.
+int32_t TypeLength(btCodeTypes type, int32_t current) {
+    if (type == Postnet) return current;
+    for (const TSymbologyEntry& entry : SymbologyList)
+        if (entry.CodeType == type) return entry.MaxLength;
+    return current;
+}
+
 int32_t CountingMaxLength(btCodeTypes type, const std::string& name, int32_t current) {
-    int32_t length = current;
-    switch (type) {
-        case EAN_8: length = 7; break;
-        case EAN_13: length = 12; break;
-        case UPC_A: length = 11; break;
-        case UPC_E: length = 6; break;
-        case CODE39:
-        case CODE25i:
-        case Codabar:
-        case CODE128_A:
-        case CODE128_B:
-        case CODE128_C:
-        case MSI_Plessey: length = 50; break;
-        default: break;
-    }
-    if (name == "Postnet 5-digit")
-        length = 5;
-    else if (name == "Postnet 9-digit")
-        length = 9;
-    else if (name == "Postnet 11-digit")
-        length = 11;
-    else if (name == "Bookland (ISBN)")
-        length = 12;
-    return length;
+    const int32_t index = SymbologyIndexOf(name);
+    if (index == BooklandIndex) return TypeLength(EAN_13, current);
+    if (index >= 0 && SymbologyList[static_cast<size_t>(index)].CodeType == Postnet)
+        return SymbologyList[static_cast<size_t>(index)].MaxLength;
+    return TypeLength(type, current);
 }
 }  // namespace
 

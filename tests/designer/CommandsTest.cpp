@@ -257,6 +257,17 @@ TEST_F(CommandsTest, TheDataFieldShowsWhatTheSymbolHolds) {
     EXPECT_EQ(caption.substr(caption.size() - Form1->Edit1->Text().size()), Form1->Edit1->Text());
 }
 
+// "X" + line break + "barheight=999" pasted into the data field planted a key.
+TEST_F(CommandsTest, APastedLineBreakPlantsNothing) {
+    UserChoose(Form1->ComboBox1, 4);
+    Form1->Edit1->SetText("");
+    Form1->Edit1->PasteText("X\nbarheight=999");
+    EXPECT_EQ(Form1->Edit1->Text(), "X");
+    EXPECT_EQ(Ini("varsona", "4"), "X");
+    EXPECT_EQ(Ini("varsona", "barheight"), "<none>");
+    EXPECT_EQ(ReadFileBytes(IniPath()).find("999"), std::string::npos);
+}
+
 TEST_F(CommandsTest, TheBooklandFieldTakesNineTypedCharacters) {
     UserChoose(Form1->ComboBox1, BooklandIndex);
     QApplication::setActiveWindow(Form1->NativeWidget());

@@ -4,7 +4,11 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <set>
 #include <vector>
@@ -118,6 +122,46 @@ TEST_F(StartupTest, UnwritableSettingsFolderShowsTheWriteErrorAndGoesOn) {
     EXPECT_TRUE(Form1->N701->Checked());
     ASSERT_EQ(Dialogs->Messages().size(), 2u);
     EXPECT_EQ(Dialogs->Messages()[1], expected);
+}
+
+// A settings file that exists but cannot be read used to be taken as empty
+// and replaced by the next write. Reading it is an error; every write is
+// refused and the file stays as it was.
+TEST_F(StartupTest, ASettingsFileThatCannotBeReadIsNeverWritten) {
+    MakeSettingsFolder();
+    struct Case {
+        const char* Name;
+        std::function<bool()> Make;
+        std::function<void()> Undo;
+    };
+    const Case cases[] = {
+        {"a folder in its place", [&] { return std::filesystem::create_directory(IniPath()); },
+         [&] { std::filesystem::remove_all(IniPath()); }},
+        {"no read permission",
+         [&] {
+             if (geteuid() == 0) return false;  // root reads anyway
+             SetIni("varsona", "bctype", "4");
+             return chmod(IniPath().c_str(), 0200) == 0;
+         },
+         [&] {
+             chmod(IniPath().c_str(), 0600);
+             EXPECT_EQ(ReadFileBytes(IniPath()), "[varsona]\nbctype=4\n");
+             std::filesystem::remove(IniPath());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        if (!c.Make()) continue;
+        Dialogs->Clear();
+        StartForms();
+        UserClick(Form1->N701);
+        const std::vector<std::string> messages = Dialogs->Messages();
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[0].rfind("Cannot open file \"" + IniPath() + "\".", 0), 0u) << messages[0];
+        EXPECT_EQ(messages[1], "Unable to write to " + IniPath() + ".");
+        StopForms();
+        c.Undo();
+    }
 }
 
 TEST_F(StartupTest, MissingSettingsFolderIsCreatedByTheProgramStart) {
