@@ -127,7 +127,8 @@ TEST_F(PrintTest, PrinterSetupRunsTheSetUpDialog) {
     EXPECT_TRUE(Form1->MainMenu1->FindShortCut(TextToShortCut("Ctrl+Alt+P")) == Form1->PrinterSetup1);
 }
 
-class ClipboardTest : public DesignerFixture {
+// The main window showing an EAN-13 symbol.
+class Ean13Test : public DesignerFixture {
 protected:
     void SetUp() override {
         DesignerFixture::SetUp();
@@ -135,6 +136,13 @@ protected:
         StartForms();
         UserChoose(Form1->ComboBox1, 1);
         Form1->Edit1->SetText("590123412345");
+    }
+};
+
+class ClipboardTest : public Ean13Test {
+protected:
+    void SetUp() override {
+        Ean13Test::SetUp();
         Clipboard()->Clear();
     }
 };
@@ -198,14 +206,10 @@ const std::vector<TFormatRow>& FormatRows() {
     return rows;
 }
 
-class SaveImageTest : public DesignerFixture {
+class SaveImageTest : public Ean13Test {
 protected:
     void SetUp() override {
-        DesignerFixture::SetUp();
-        MakeSettingsFolder();
-        StartForms();
-        UserChoose(Form1->ComboBox1, 1);
-        Form1->Edit1->SetText("590123412345");
+        Ean13Test::SetUp();
         Folder = Root + "/pictures";
         std::filesystem::create_directories(Folder);
     }

@@ -18,6 +18,19 @@ TSheetGeometry Sheet(int32_t columns, int32_t rows) {
     return sheet;
 }
 
+// A 3 x 7 sheet with its margins and pitches in millimetres.
+TSheetGeometry Placed(double pageLeft, double pageTop, double labelLeft, double labelTop, double horzPitch,
+                      double vertPitch) {
+    TSheetGeometry sheet = Sheet(3, 7);
+    sheet.PageLeft = TMillimetres(pageLeft);
+    sheet.PageTop = TMillimetres(pageTop);
+    sheet.LabelLeft = TMillimetres(labelLeft);
+    sheet.LabelTop = TMillimetres(labelTop);
+    sheet.HorzPitch = TMillimetres(horzPitch);
+    sheet.VertPitch = TMillimetres(vertPitch);
+    return sheet;
+}
+
 // ---------------------------------------------------------------- origins
 
 struct OriginRow {
@@ -31,13 +44,8 @@ class LabelOriginTest : public ::testing::TestWithParam<OriginRow> {};
 
 TEST_P(LabelOriginTest, PrinterPixelsAt600Dpi) {
     const OriginRow& row = GetParam();
-    TSheetGeometry sheet = Sheet(3, 7);
-    sheet.PageLeft = TMillimetres(row.PageLeft);
-    sheet.PageTop = TMillimetres(row.PageTop);
-    sheet.LabelLeft = TMillimetres(row.LabelLeft);
-    sheet.LabelTop = TMillimetres(row.LabelTop);
-    sheet.HorzPitch = TMillimetres(row.HorzPitch);
-    sheet.VertPitch = TMillimetres(row.VertPitch);
+    const TSheetGeometry sheet =
+        Placed(row.PageLeft, row.PageTop, row.LabelLeft, row.LabelTop, row.HorzPitch, row.VertPitch);
     const TLabelOrigin origin = LabelOriginAt(sheet, k600, row.Column, row.Row);
     EXPECT_EQ(origin.Position, row.Expected);
     EXPECT_EQ(origin.Number, int64_t{row.Row} * 3 + row.Column + 1);
@@ -164,13 +172,7 @@ TEST(SheetGeometry, FitsThePaperOrIsRefused) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        TSheetGeometry sheet = Sheet(3, 7);
-        sheet.PageLeft = TMillimetres(c.PageLeft);
-        sheet.PageTop = TMillimetres(c.PageTop);
-        sheet.LabelLeft = TMillimetres(c.LabelLeft);
-        sheet.LabelTop = TMillimetres(c.LabelTop);
-        sheet.HorzPitch = TMillimetres(c.HorzPitch);
-        sheet.VertPitch = TMillimetres(c.VertPitch);
+        const TSheetGeometry sheet = Placed(c.PageLeft, c.PageTop, c.LabelLeft, c.LabelTop, c.HorzPitch, c.VertPitch);
         EXPECT_EQ(sheet.FitsPaper(a4w, a4h), c.Fits);
     }
 }

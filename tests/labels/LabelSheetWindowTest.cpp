@@ -1,8 +1,6 @@
 // The label sheet window: its controls as created, its activation (template
 // list, first template, the number fields from the current symbol), the
 // range clamps, the enabling rules and the key filters.
-#include <QImage>
-#include <QPixmap>
 #include <map>
 #include <vector>
 
@@ -10,6 +8,7 @@
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/ExtCtrls.h"
 #include "tests/labels/LabelsFixture.h"
+#include "tests/support/DarkPixels.h"
 
 namespace {
 
@@ -293,14 +292,7 @@ TEST_F(LabelSheetWindowTest, RadioGroupSwitchesPositionAndRange) {
 
 // The switched-off fields refused typing but were drawn like active ones.
 TEST_F(LabelSheetWindowTest, SwitchedOffFieldsAreDrawnSwitchedOff) {
-    auto dark = [](TControl* control) {
-        const QImage image = control->NativeWidget()->grab().toImage();
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (qGray(image.pixel(x, y)) < 80) ++n;
-        return n;
-    };
+    auto dark = [](TControl* control) { return DarkPixels(control->NativeWidget()); };
     W->Show();
     const std::vector<TControl*> position{W->txtPcol, W->txtProw, W->lblPcol, W->lblProw};
     const std::vector<TControl*> range{W->SpinEdit1, W->SpinEdit2, W->lblStart, W->lblStop};

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "ControlsTestSupport.h"
+#include "tests/support/DarkPixels.h"
 #include "platform/controls/StdCtrls.h"
 
 namespace {
@@ -129,14 +130,7 @@ TEST_F(StdControls, PastedTextStopsAtItsFirstLineBreak) {
 // Disabled edits, combos and labels are drawn in the disabled look, also with
 // a font colour of their own.
 TEST_F(StdControls, DisabledControlsLookDisabled) {
-    auto darkPixels = [](TControl* control) {
-        const QImage image = control->NativeWidget()->grab().toImage();
-        int dark = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (qGray(image.pixel(x, y)) < 80) ++dark;
-        return dark;
-    };
+    auto darkPixels = [](TControl* control) { return DarkPixels(control->NativeWidget()); };
     auto* edit = Make<TEdit>();
     edit->SetText("WWWW");
     auto* combo = Make<TComboBox>();
