@@ -268,7 +268,8 @@ TEST(GifDecoder, EndCodeBeforeLastPixelKeepsFillAndSkipsToTerminator) {
     TGIFDecodeResult r;
     std::vector<uint8_t> out = Decode(d + "tail", 4, 1, false, &r);
     EXPECT_EQ(out, std::vector<uint8_t>({1, 0, 0, 0}));
-    EXPECT_EQ(r.Status, TGIFDecodeStatus::Complete);
+    EXPECT_EQ(r.Status, TGIFDecodeStatus::EarlyEnd);
+    EXPECT_EQ(r.Decoded, 1);
     EXPECT_EQ(r.Consumed, d.size());
 }
 

@@ -46,11 +46,16 @@ TEST(GifImage, SaveLoadRoundTripKeepsEverything) {
     }
 }
 
+// Without its trailer the file may have lost blocks: it loads, with a warning.
 TEST(GifImage, ZeroBytesBetweenBlocksAndNoTrailer) {
     TVsGifImage image;
     Warnings w;
     w.Attach(image);
     Load(image, Header(2, 1, 1) + std::string(3, '\0') + Frame01() + std::string(2, '\0') + Frame01());
+    EXPECT_EQ(image.FrameCount(), 2);
+    EXPECT_EQ(w.messages, std::vector<std::string>({GifMsg::SPrematureEnd}));
+    w.messages.clear();
+    Load(image, Header(2, 1, 1) + std::string(3, '\0') + Frame01() + std::string(2, '\0') + Frame01() + ";");
     EXPECT_EQ(image.FrameCount(), 2);
     EXPECT_TRUE(w.messages.empty());
 }
@@ -82,7 +87,7 @@ TEST(GifImage, FrameOfWidthZeroTakesTheScreenSize) {
     TVsGifImage image;
     Warnings w;
     w.Attach(image);
-    std::string data = std::string(1, 2) + SubBlocks(PackCodes({{4, 3}, {1, 3}, {5, 3}}));
+    std::string data = std::string(1, 2) + SubBlocks(PackCodes({{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 3}}));
     Load(image, Header(3, 2, 1) + Descriptor(0, 0, 0, 5) + data + ";");
     ASSERT_EQ(image.FrameCount(), 1);
     EXPECT_EQ(image.SubImage(0)->Width(), 3);
@@ -136,14 +141,15 @@ TEST(GifImage, MalformedTable) {
          2},
         {"truncated_descriptor", head + ",\x01\x00", GifMsg::SPrematureEnd, "", 1},
         {"truncated_header", std::string("GIF89a\x04\x00", 8), GifMsg::SPrematureEnd, "", 0},
+        // A bad code ends its frame, not the file.
         {"code_above_next_free", head + Descriptor(0, 0, 4, 1) + std::string(1, 2) +
                                      SubBlocks(PackCodes({{4, 3}, {1, 3}, {7, 3}, {5, 3}})),
-         GifMsg::SInvalidData, "", 1},
+         "", GifMsg::SInvalidData, 2},
         {"first_code_not_pixel", head + Descriptor(0, 0, 4, 1) + std::string(1, 2) +
                                      SubBlocks(PackCodes({{4, 3}, {6, 3}, {5, 3}})),
-         GifMsg::SInvalidData, "", 1},
-        {"code_size_12", head + Descriptor(0, 0, 4, 1) + std::string(1, 12) + Bytes({1, 0, 0}), GifMsg::SInvalidData,
-         "", 1},
+         "", GifMsg::SInvalidData, 2},
+        {"code_size_12", head + Descriptor(0, 0, 4, 1) + std::string(1, 12) + Bytes({1, 0, 0}), "",
+         GifMsg::SInvalidData, 2},
         {"underrun", head + Descriptor(0, 0, 8, 1) + std::string(1, 2) + SubBlocks(PackCodes({{4, 3}, {1, 3}, {1, 3}, {1, 3}, {1, 4}})) + ";",
          "", GifMsg::SBitBufferUnderrun, 2},
         {"huge_frame", Header(1, 1, 1) + Descriptor(0, 0, 65535, 65535) + kPixels01 + ";", GifMsg::SImageTooLarge, "",
@@ -292,7 +298,7 @@ TEST(GifImage, MalformedFixtures) {
         int frames;
     } rows[] = {
         {"truncated.gif", GifMsg::SPrematureEnd, "", 0},
-        {"no_trailer.gif", "", "", 4},
+        {"no_trailer.gif", "", GifMsg::SPrematureEnd, 4},
         {"unknown_block.gif", "", GifMsg::SUnknownBlock, 2},
         {"zero_frame.gif", "", GifMsg::SExceedsScreen, 1},
     };
