@@ -167,9 +167,7 @@ TVsGifGraphicControlExtension::~TVsGifGraphicControlExtension() {
 
 void TVsGifGraphicControlExtension::SaveToStream(TStream& stream) {
     TVsGifExtension::SaveToStream(stream);
-    FRecord[0] = 4;
-    FRecord[5] = 0;
-    stream.WriteBuffer(FRecord, 6);
+    stream.WriteBuffer(FRecord, 6);  // size 4, the fields, the terminator
 }
 
 void TVsGifGraphicControlExtension::LoadFromStream(TStream& stream) {

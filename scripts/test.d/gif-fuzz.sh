@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the GIF loading fuzz target with clang and the sanitizers in a build
-# directory of its own and runs it for a minute on the GIF fixtures. Any crash,
-# leak or sanitizer report fails the run. $1 (the main build directory) is
-# not used: the sanitizer build must not mix with it.
+# directory of its own and runs it for a minute, seeded with the GIF corpus.
+# Any crash, leak or sanitizer report fails the run. $1 (the main build
+# directory) is not used: the sanitizer build must not mix with it.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=${VARSONA_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
@@ -19,9 +19,14 @@ cmake --build "$BUILD" --target gif_fuzz -j "$(nproc)"
 CORPUS="$BUILD/gif-fuzz-corpus"
 ARTIFACTS="$BUILD/gif-fuzz-artifacts"
 mkdir -p "$CORPUS" "$ARTIFACTS"
+# Every file of the GIF corpus seeds it (quirks/ and malformed/ included).
 SEEDS="$ROOT/tests/gif/fixtures"
+rm -rf "$BUILD/gif-fuzz-seeds"
 mkdir -p "$BUILD/gif-fuzz-seeds"
-cp "$SEEDS"/*.gif "$SEEDS"/malformed/*.gif "$BUILD/gif-fuzz-seeds/"
+for f in "$SEEDS"/*.gif "$SEEDS"/*/*.gif; do
+  rel=${f#"$SEEDS"/}
+  cp "$f" "$BUILD/gif-fuzz-seeds/${rel//\//_}"
+done
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
