@@ -90,6 +90,7 @@ TfrmLabels::TfrmLabels(TComponent* owner) : TForm(owner) {
     BuildControls();
     OnCreate = [this](TObject* s) { FormCreate(s); };
     OnActivate = [this](TObject* s) { FormActivate(s); };
+    OnHide = [this](TObject* s) { FormHide(s); };
 }
 
 TfrmLabels::~TfrmLabels() {
@@ -401,10 +402,11 @@ void TfrmLabels::Button2Click(TObject* Sender) {
     PrinterSetupDialog1->Execute();
 }
 
-// Closing the window stops a running print.
-void TfrmLabels::btnExitClick(TObject* Sender) {
+void TfrmLabels::btnExitClick(TObject* Sender) { Hide(); }
+
+// Closing the window, by its button or its frame, stops a running print.
+void TfrmLabels::FormHide(TObject* Sender) {
     if (FPrinting) FCancelRequested = true;
-    Hide();
 }
 
 void TfrmLabels::btnCancelPrintClick(TObject* Sender) { FCancelRequested = true; }

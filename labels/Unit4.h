@@ -140,6 +140,7 @@ public:
     // ---- window handlers
     void FormCreate(TObject* Sender);
     void FormActivate(TObject* Sender);
+    void FormHide(TObject* Sender);
     void PageControl1Change(TObject* Sender);
     void ComboBox3Change(TObject* Sender);
     void Button3Click(TObject* Sender);

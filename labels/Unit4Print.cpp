@@ -4,9 +4,9 @@
 // symbol, a caption below it.
 #include <string>
 
+#include "designer/Unit1.h"
 #include "engine/Barcode.h"
 #include "labels/LabelConst.h"
-#include "designer/Unit1.h"
 #include "labels/Unit4.h"
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/Dialogs.h"
