@@ -24,6 +24,14 @@ private:
     TFunctionThread FThread;
 };
 
+using TWaiters = std::vector<std::unique_ptr<TWaiter>>;
+
+int Ended(const TWaiters& waiters) {
+    int n = 0;
+    for (const auto& w : waiters) n += w->Ended();
+    return n;
+}
+
 // Each kind of object with a timed wait, and what signals it.
 struct TWaitable {
     const char* name;
@@ -66,13 +74,9 @@ TEST(Event, ASignalReleasesOneWaiterOfAnAutoResetEventAndEveryWaiterOfAManualOne
     for (bool manual : {false, true}) {
         SCOPED_TRACE(manual ? "manual reset" : "auto reset");
         TEvent event(manual, false);
-        std::vector<std::unique_ptr<TWaiter>> waiters;
+        TWaiters waiters;
         for (int i = 0; i < 3; ++i) waiters.push_back(std::make_unique<TWaiter>([&] { return event.WaitFor(); }));
-        auto ended = [&] {
-            int n = 0;
-            for (auto& w : waiters) n += w->Ended();
-            return n;
-        };
+        auto ended = [&] { return Ended(waiters); };
         RealSleep(10);
         EXPECT_EQ(ended(), 0);
         event.SetEvent();
@@ -130,13 +134,9 @@ TEST(Semaphore, CountsWithinItsLimits) {
 
 TEST(Semaphore, EachCountReleasesOneWaiter) {
     TSemaphore semaphore(0, 10);
-    std::vector<std::unique_ptr<TWaiter>> waiters;
+    TWaiters waiters;
     for (int i = 0; i < 3; ++i) waiters.push_back(std::make_unique<TWaiter>([&] { return semaphore.WaitFor(); }));
-    auto ended = [&] {
-        int n = 0;
-        for (auto& w : waiters) n += w->Ended();
-        return n;
-    };
+    auto ended = [&] { return Ended(waiters); };
     semaphore.Release(2);
     ASSERT_TRUE(WaitUntil([&] { return ended() == 2; }));
     RealSleep(10);

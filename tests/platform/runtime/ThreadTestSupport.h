@@ -33,23 +33,22 @@ private:
 // Real milliseconds, whatever clock the test has installed.
 inline void RealSleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
-// Runs the synchronised calls until done() holds; false after limitMs real
-// milliseconds.
-inline bool PumpUntil(const std::function<bool()>& done, int limitMs = 2000) {
+// Runs step until done() holds; false after limitMs real milliseconds.
+inline bool RepeatUntil(const std::function<bool()>& done, const std::function<void()>& step, int limitMs) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     while (!done()) {
         if (std::chrono::steady_clock::now() > end) return false;
-        CheckSynchronize(1);
+        step();
     }
     return true;
 }
 
+// Runs the synchronised calls until done() holds.
+inline bool PumpUntil(const std::function<bool()>& done, int limitMs = 2000) {
+    return RepeatUntil(done, [] { CheckSynchronize(1); }, limitMs);
+}
+
 // Waits without running synchronised calls.
 inline bool WaitUntil(const std::function<bool()>& done, int limitMs = 2000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        RealSleep(1);
-    }
-    return true;
+    return RepeatUntil(done, [] { RealSleep(1); }, limitMs);
 }
