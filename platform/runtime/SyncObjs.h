@@ -45,6 +45,7 @@ public:
     TManualClock& operator=(const TManualClock&) = delete;
 
     uint32_t Now() const;
+    // For a test's start: setting it back ends the timed waits running.
     void Set(uint32_t now);
     void Advance(uint32_t milliseconds);
     // Timed waits (and other threads' sleeps) now waiting on the clock.
