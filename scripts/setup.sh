@@ -55,3 +55,17 @@ varsona_fuzz_build() {
   export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 }
+
+# Builds the test executables named by varsona_tsan_test with clang and
+# ThreadSanitizer in a build directory of its own (Qt is not built with the
+# sanitizer, so nothing that links Qt is built there; the list of built tests
+# is tsan-tests.txt in it), and sets the sanitizer to fail the run on any
+# report. VARSONA_JOBS limits the build's jobs.
+varsona_tsan_build() {
+  local build_dir=$1
+  cmake -S "$VARSONA_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DVARSONA_TSAN=ON -DVARSONA_TESTS=ON -DVARSONA_BENCH=OFF >/dev/null
+  cmake --build "$build_dir" --target tsan_tests -j "${VARSONA_JOBS:-$(nproc)}"
+  export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+}

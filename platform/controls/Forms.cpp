@@ -19,6 +19,7 @@
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdCtrls.h"
+#include "platform/controls/ThreadHooks.h"
 
 namespace {
 
@@ -670,7 +671,7 @@ void TScrollBox::ScrollInView(TControl* control) {
 
 // ---------------------------------------------------------------- TApplication
 
-TApplication::TApplication() : TComponent(nullptr) {}
+TApplication::TApplication() : TComponent(nullptr) { InstallThreadHooks(); }
 
 TApplication::~TApplication() {
     // Qt objects must go while Qt is still there (see the post routine).

@@ -13,7 +13,6 @@
 #include <limits>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 // ---------------------------------------------------------------- messages
@@ -1018,5 +1017,3 @@ uint32_t GetTickCount() {
 }
 
 void SetTickCountSource(std::function<uint32_t()> source) { TickSource() = std::move(source); }
-
-void Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }

@@ -232,4 +232,5 @@ std::string DocumentsFolder();
 uint32_t GetTickCount();
 // Tests replace the tick source; an empty function restores the real clock.
 void SetTickCountSource(std::function<uint32_t()> source);
+// Runs on the clock of SyncObjs.h (tests may replace it); 0 only yields.
 void Sleep(uint32_t milliseconds);
