@@ -160,3 +160,40 @@ inline std::vector<TPdfWord> PdfWords(const std::string& pdf, int page = 1) {
 }
 
 inline bool HavePoppler() { return HaveTool("pdftoppm") && HaveTool("pdftotext") && HaveTool("pdfinfo"); }
+
+// A font as pdffonts lists it.
+struct TPdfFont {
+    std::string Name;
+    std::string Type;  // "Type 1", "Type 3", ...
+    bool Embedded = false;
+    bool Subset = false;
+    bool Unicode = false;
+};
+
+// The fonts of a file, in pdffonts's order; its columns are as wide as the
+// dashes under their heads.
+inline std::vector<TPdfFont> PdfFonts(const std::string& pdf) {
+    std::istringstream in(RunCommand("pdffonts " + Quoted(pdf)));
+    std::string head, dashes, line;
+    std::getline(in, head);
+    std::getline(in, dashes);
+    std::vector<std::pair<size_t, size_t>> columns;
+    for (size_t at = 0; at < dashes.size();) {
+        size_t end = dashes.find(' ', at);
+        if (end == std::string::npos) end = dashes.size();
+        columns.emplace_back(at, end - at);
+        at = end + 1;
+    }
+    auto trim = [](std::string s) {
+        s.erase(s.find_last_not_of(' ') + 1);
+        s.erase(0, std::min(s.size(), s.find_first_not_of(' ')));
+        return s;
+    };
+    std::vector<TPdfFont> fonts;
+    while (std::getline(in, line)) {
+        if (columns.size() < 6 || line.size() < columns[5].first) continue;
+        auto field = [&](size_t i) { return trim(line.substr(columns[i].first, columns[i].second)); };
+        fonts.push_back({field(0), field(1), field(3) == "yes", field(4) == "yes", field(5) == "yes"});
+    }
+    return fonts;
+}
