@@ -20,14 +20,14 @@ namespace {
 enum TStandardFamily { sfHelvetica, sfTimes, sfCourier };
 
 // Resolved families with the advance widths of a standard font that also
-// look like it (lower case).
+// look like it (lower case). Courier New and its metric twins are taller
+// and darker than Courier: they are embedded.
 constexpr std::pair<const char*, TStandardFamily> kMetricCompatible[] = {
     {"liberation sans", sfHelvetica}, {"arimo", sfHelvetica},       {"nimbus sans", sfHelvetica},
     {"nimbus sans l", sfHelvetica},   {"arial", sfHelvetica},       {"helvetica", sfHelvetica},
     {"liberation serif", sfTimes},    {"tinos", sfTimes},           {"nimbus roman", sfTimes},
     {"nimbus roman no9 l", sfTimes},  {"times new roman", sfTimes}, {"times", sfTimes},
-    {"liberation mono", sfCourier},   {"cousine", sfCourier},       {"nimbus mono ps", sfCourier},
-    {"nimbus mono l", sfCourier},     {"courier new", sfCourier},   {"courier", sfCourier},
+    {"nimbus mono ps", sfCourier},    {"nimbus mono l", sfCourier}, {"courier", sfCourier},
 };
 
 // Regular, bold, italic, bold italic.
@@ -38,7 +38,9 @@ constexpr const char* kStandardNames[3][4] = {
 };
 
 std::string StandardFontFor(const QFont& font, TFontStyles shape) {
-    const std::string family = QFontInfo(font).family().toLower().toStdString();
+    // A family that two foundries offer comes as "Nimbus Sans [URW ]".
+    std::string family = QFontInfo(font).family().toLower().toStdString();
+    family = family.substr(0, family.find(" ["));
     for (const auto& [name, standard] : kMetricCompatible)
         if (family == name) return kStandardNames[standard][(shape & fsBold ? 1 : 0) + (shape & fsItalic ? 2 : 0)];
     return {};
@@ -211,47 +213,52 @@ const TEmbeddedGlyph& GlyphOf(TEmbeddedFace& face, uint32_t id) {
 // right follows it character by character, a ligature taking the
 // characters up to the next glyph's; otherwise the font's character map
 // answers.
-std::vector<std::u16string> GlyphTexts(const QGlyphRun& run, const std::string& utf8, bool whole) {
+std::vector<std::u16string> GlyphTexts(const QGlyphRun& run, const QString& text, bool whole) {
     const QList<quint32> glyphs = run.glyphIndexes();
-    const QList<uint> chars = ToQString(utf8).toUcs4();
-    std::vector<quint32> expected(static_cast<size_t>(chars.size()));
-    for (qsizetype j = 0; j < chars.size(); ++j) {
-        const QList<quint32> g = run.rawFont().glyphIndexesForString(QString::fromUcs4(reinterpret_cast<const char32_t*>(&chars[j]), 1));
-        expected[static_cast<size_t>(j)] = g.isEmpty() ? 0 : g[0];
+    // The text's code points: where each starts, and its glyph in this font.
+    std::vector<qsizetype> starts;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        starts.push_back(k);
+        if (text[k].isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate()) ++k;
     }
-    auto text = [&](qsizetype from, qsizetype to) {
-        std::u16string s;
-        for (qsizetype j = from; j < to; ++j) {
-            const QString q = QString::fromUcs4(reinterpret_cast<const char32_t*>(&chars[j]), 1);
-            s.append(reinterpret_cast<const char16_t*>(q.utf16()), static_cast<size_t>(q.size()));
-        }
-        return s;
+    const qsizetype chars = static_cast<qsizetype>(starts.size());
+    starts.push_back(text.size());
+    std::vector<quint32> expected(starts.size(), 0);
+    int count = static_cast<int>(expected.size());
+    if (!run.rawFont().glyphIndexesForChars(text.constData(), static_cast<int>(text.size()), expected.data(), &count) ||
+        count != chars)
+        std::fill(expected.begin(), expected.end(), 0);
+    auto part = [&](qsizetype from, qsizetype to) {
+        return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()) + starts[static_cast<size_t>(from)],
+                              static_cast<size_t>(starts[static_cast<size_t>(to)] - starts[static_cast<size_t>(from)]));
     };
+    auto glyphOf = [&](qsizetype j) { return expected[static_cast<size_t>(j)]; };
+
     std::vector<std::u16string> texts(static_cast<size_t>(glyphs.size()));
     bool aligned = whole;
     for (qsizetype i = 0, j = 0; aligned && i < glyphs.size(); ++i) {
-        if (j >= chars.size()) {
+        if (j >= chars) {
             aligned = false;
             break;
         }
         qsizetype next = j + 1;
-        if (glyphs[i] != expected[static_cast<size_t>(j)]) {
+        if (glyphs[i] != glyphOf(j)) {
             if (i + 1 < glyphs.size()) {
-                while (next < chars.size() && expected[static_cast<size_t>(next)] != glyphs[i + 1]) ++next;
-                if (next == chars.size()) aligned = false;
+                while (next < chars && glyphOf(next) != glyphs[i + 1]) ++next;
+                if (next == chars) aligned = false;
             } else {
-                next = chars.size();
+                next = chars;
             }
         }
-        texts[static_cast<size_t>(i)] = text(j, next);
+        texts[static_cast<size_t>(i)] = part(j, next);
         j = next;
     }
     if (aligned) return texts;
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
         texts[static_cast<size_t>(i)].clear();
-        for (size_t j = 0; j < expected.size(); ++j)
-            if (expected[j] == glyphs[i] && glyphs[i] != 0) {
-                texts[static_cast<size_t>(i)] = text(static_cast<qsizetype>(j), static_cast<qsizetype>(j) + 1);
+        for (qsizetype j = 0; j < chars && glyphs[i] != 0; ++j)
+            if (glyphOf(j) == glyphs[i]) {
+                texts[static_cast<size_t>(i)] = part(j, j + 1);
                 break;
             }
     }
@@ -325,21 +332,30 @@ TPdfText PreparePdfText(const std::string& utf8, const TPdfFace& face, const TRe
 
 // ---------------------------------------------------------------- the fonts of a file
 
-// Up to 255 glyphs of a face, codes from 1.
+// Up to 255 codes of a face, from 1. A glyph that shows two texts (Latin A
+// and Greek Alpha may share one) has a code for each, and one procedure.
 struct TPdfFontSet::TType3 {
     TEmbeddedFace* Face = nullptr;
     int32_t Resource = 0;
     std::vector<uint32_t> Glyphs;  // by code - 1
     std::vector<std::u16string> Texts;
+    std::vector<uint32_t> Procedures;  // each glyph once, in order of use
 };
 
 struct TPdfFontSet::TCodes {
+    struct Key {
+        const TEmbeddedFace* Face;
+        uint32_t Glyph;
+        std::u16string Text;
+        bool operator==(const Key&) const = default;
+    };
     struct Hash {
-        size_t operator()(const std::pair<const TEmbeddedFace*, uint32_t>& k) const {
-            return std::hash<const void*>()(k.first) ^ (size_t(k.second) * 0x9e3779b97f4a7c15ULL);
+        size_t operator()(const Key& k) const {
+            return std::hash<const void*>()(k.Face) ^ (size_t(k.Glyph) * 0x9e3779b97f4a7c15ULL) ^
+                   (std::hash<std::u16string>()(k.Text) << 1);
         }
     };
-    std::unordered_map<std::pair<const TEmbeddedFace*, uint32_t>, std::pair<int32_t, uint8_t>, Hash> Codes;
+    std::unordered_map<Key, std::pair<int32_t, uint8_t>, Hash> Codes;
     std::unordered_map<const TEmbeddedFace*, size_t> Open;  // the face's font with room left
 };
 
@@ -358,7 +374,20 @@ int32_t TPdfFontSet::StandardResource(const TPdfFace* face) {
 }
 
 std::pair<int32_t, uint8_t> TPdfFontSet::Code(const TEmbeddedFace* face, uint32_t glyph, const std::u16string& text) {
-    if (auto it = FCodes->Codes.find({face, glyph}); it != FCodes->Codes.end()) return it->second;
+    TCodes::Key key{face, glyph, text};
+    if (auto it = FCodes->Codes.find(key); it != FCodes->Codes.end()) return it->second;
+    // A glyph with a second text goes where its procedure is, if there is room.
+    for (size_t k = 0; k < FType3.size(); ++k) {
+        TType3& font = *FType3[k];
+        if (font.Face != face || font.Glyphs.size() >= kCodesPerFont ||
+            std::find(font.Procedures.begin(), font.Procedures.end(), glyph) == font.Procedures.end())
+            continue;
+        font.Glyphs.push_back(glyph);
+        font.Texts.push_back(text);
+        const std::pair<int32_t, uint8_t> code{font.Resource, static_cast<uint8_t>(font.Glyphs.size())};
+        FCodes->Codes.emplace(std::move(key), code);
+        return code;
+    }
     auto open = FCodes->Open.find(face);
     if (open == FCodes->Open.end() || FType3[open->second]->Glyphs.size() >= kCodesPerFont) {
         auto font = std::make_unique<TType3>();
@@ -370,10 +399,11 @@ std::pair<int32_t, uint8_t> TPdfFontSet::Code(const TEmbeddedFace* face, uint32_
         open = FCodes->Open.find(face);
     }
     TType3& font = *FType3[open->second];
+    font.Procedures.push_back(glyph);
     font.Glyphs.push_back(glyph);
     font.Texts.push_back(text);
-    std::pair<int32_t, uint8_t> code{font.Resource, static_cast<uint8_t>(font.Glyphs.size())};
-    FCodes->Codes.emplace(std::make_pair(face, glyph), code);
+    const std::pair<int32_t, uint8_t> code{font.Resource, static_cast<uint8_t>(font.Glyphs.size())};
+    FCodes->Codes.emplace(std::move(key), code);
     return code;
 }
 
@@ -407,16 +437,14 @@ void TPdfFontSet::Show(std::string& out, const TPdfText& text, double em) {
         if (inArray) out += "] TJ\n";
         inArray = false;
     };
+    const QString chars = ToQString(text.Bytes);
     for (const QGlyphRun& run : text.Shaped.Runs) {
         TEmbeddedFace* face = EmbeddedFaceFor(run.rawFont());
         const QList<quint32> glyphs = run.glyphIndexes();
         const QList<QPointF> positions = run.positions();
-        std::vector<std::u16string> texts;
+        const std::vector<std::u16string> texts = GlyphTexts(run, chars, text.Shaped.Runs.size() == 1);
         for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
-            if (texts.empty() && !FCodes->Codes.count({face, glyphs[i]}))
-                texts = GlyphTexts(run, text.Bytes, text.Shaped.Runs.size() == 1);
-            const auto [resource, code] =
-                Code(face, glyphs[i], texts.empty() ? std::u16string() : texts[static_cast<size_t>(i)]);
+            const auto [resource, code] = Code(face, glyphs[i], texts[static_cast<size_t>(i)]);
             const TEmbeddedGlyph& glyph = GlyphOf(*face, glyphs[i]);
             const double x = positions[i].x(), y = -positions[i].y();
             if (resource != current) {
@@ -457,7 +485,7 @@ void TPdfFontSet::Show(std::string& out, const TPdfText& text, double em) {
 }
 
 int32_t TPdfFontSet::ObjectsOf(const TResource& r) const {
-    return r.Standard ? 1 : 4 + static_cast<int32_t>(FType3[r.Type3]->Glyphs.size());
+    return r.Standard ? 1 : 4 + static_cast<int32_t>(FType3[r.Type3]->Procedures.size());
 }
 
 int32_t TPdfFontSet::ObjectCount() const {
@@ -497,16 +525,16 @@ void TPdfFontSet::Write(std::string& out, int32_t first, const std::function<voi
         const TEmbeddedFace& face = *font.Face;
         const int32_t fontObject = n, procs = n + 1, descriptor = n + 2, toUnicode = n + 3, firstGlyph = n + 4;
         const int32_t count = static_cast<int32_t>(font.Glyphs.size());
-        n += 4 + count;
-        std::vector<const TEmbeddedGlyph*> glyphs;
+        n += 4 + static_cast<int32_t>(font.Procedures.size());
+        std::vector<const TEmbeddedGlyph*> procedures;
         int32_t box[4] = {0, 0, 0, 0};
-        for (uint32_t id : font.Glyphs) {
-            glyphs.push_back(&GlyphOf(*font.Face, id));
-            const int32_t* b = glyphs.back()->Box;
+        for (uint32_t id : font.Procedures) {
+            procedures.push_back(&GlyphOf(*font.Face, id));
+            const int32_t* b = procedures.back()->Box;
             box[0] = std::min(box[0], b[0]), box[1] = std::min(box[1], b[1]);
             box[2] = std::max(box[2], b[2]), box[3] = std::max(box[3], b[3]);
         }
-        const std::string name = SubsetTag(face.Name, font.Glyphs) + "+" + face.Name;
+        const std::string name = SubsetTag(face.Name, font.Procedures) + "+" + face.Name;
         auto appendBox = [&] {
             out += "[";
             for (int32_t i = 0; i < 4; ++i) {
@@ -535,9 +563,9 @@ void TPdfFontSet::Write(std::string& out, int32_t first, const std::function<voi
         out += "] >>\n/FirstChar 1 /LastChar ";
         AppendInt(out, count);
         out += " /Widths [";
-        for (size_t i = 0; i < glyphs.size(); ++i) {
+        for (size_t i = 0; i < font.Glyphs.size(); ++i) {
             out.push_back(i % 16 == 15 ? '\n' : ' ');
-            AppendCoord(out, glyphs[i]->Advance);
+            AppendCoord(out, GlyphOf(*font.Face, font.Glyphs[i]).Advance);
         }
         out += " ]\n/FontDescriptor ";
         ref(descriptor);
@@ -547,9 +575,9 @@ void TPdfFontSet::Write(std::string& out, int32_t first, const std::function<voi
 
         begin(procs);
         out += "<<";
-        for (size_t i = 0; i < font.Glyphs.size(); ++i) {
+        for (size_t i = 0; i < font.Procedures.size(); ++i) {
             out += i % 8 == 7 ? "\n/g" : " /g";
-            AppendInt(out, font.Glyphs[i]);
+            AppendInt(out, font.Procedures[i]);
             out.push_back(' ');
             ref(firstGlyph + static_cast<int32_t>(i));
         }
@@ -604,6 +632,6 @@ void TPdfFontSet::Write(std::string& out, int32_t first, const std::function<voi
             out += "\nendstream\nendobj\n";
         };
         stream(toUnicode, cmap);
-        for (size_t i = 0; i < glyphs.size(); ++i) stream(firstGlyph + static_cast<int32_t>(i), glyphs[i]->Proc);
+        for (size_t i = 0; i < procedures.size(); ++i) stream(firstGlyph + static_cast<int32_t>(i), procedures[i]->Proc);
     }
 }

@@ -4,7 +4,8 @@
 // text back.
 #include <gtest/gtest.h>
 
-#include <QImage>
+#include <QFont>
+#include <QRawFont>
 
 #include "platform/controls/Printers.h"
 #include "tests/platform/printing/PrintTestSupport.h"
@@ -12,13 +13,6 @@
 namespace {
 
 constexpr int kDpi = 600;
-
-// Families of two foundries are listed as "Z003 [urw]" and "Z003 [UKWN]".
-bool Installed(const std::string& family) {
-    for (const std::string& f : InstalledFontFamilies())
-        if (f == family || f.rfind(family + " [", 0) == 0) return true;
-    return false;
-}
 
 // A small printable area keeps the bitmaps of the recording printer small.
 TPageSetup SmallArea() {
@@ -63,96 +57,12 @@ struct TwinPrint {
     TRecordingPrinter* Recorder = nullptr;
 };
 
-// Ink of a grey raster in region: its box, and which columns have ink.
-struct TInk {
-    TRect Box;
-    int Left = 0;
-    std::vector<bool> Columns;
-    bool At(int x) const { return x >= Left && x < Left + static_cast<int>(Columns.size()) && Columns[x - Left]; }
-};
-
-template <class Dark>
-TInk InkOf(const TRect& region, int offsetX, int offsetY, Dark dark) {
-    TInk ink;
-    ink.Left = region.Left + offsetX;
-    ink.Columns.assign(static_cast<size_t>(region.Width()), false);
-    int l = INT32_MAX, t = INT32_MAX, r = -1, b = -1;
-    for (int x = region.Left; x < region.Right; ++x)
-        for (int y = region.Top; y < region.Bottom; ++y)
-            if (dark(x, y)) {
-                ink.Columns[static_cast<size_t>(x - region.Left)] = true;
-                l = std::min(l, x), r = std::max(r, x), t = std::min(t, y), b = std::max(b, y);
-            }
-    if (r >= 0) ink.Box = {l + offsetX, t + offsetY, r + 1 + offsetX, b + 1 + offsetY};
-    return ink;
-}
-
-TInk ScreenInk(TBitmap& bitmap, const TRect& region) {
-    const QImage& image = bitmap.Image();
-    return InkOf(region, 0, 0, [&](int x, int y) { return image.valid(x, y) && qGray(image.pixel(x, y)) < 128; });
-}
-
-TInk PdfInk(const std::string& pdf, const TRect& region) {
-    TRaster raster = RasterizePdf(pdf, 1, kDpi, region);
-    EXPECT_EQ(raster.Width, region.Width()) << "pdftoppm gave no raster";
-    return InkOf({0, 0, raster.Width, raster.Height}, region.Left, region.Top,
-                 [&](int x, int y) { return raster.Grey(x, y) < 128; });
-}
-
-// The letters of a text: runs of ink columns between gaps of six pixels or
-// more (0.25 mm at 600 dpi).
-std::vector<std::pair<int, int>> Letters(const TInk& ink) {
-    std::vector<std::pair<int, int>> letters;
-    for (int i = 0; i < static_cast<int>(ink.Columns.size()); ++i) {
-        if (!ink.Columns[static_cast<size_t>(i)]) continue;
-        const int x = ink.Left + i;
-        if (!letters.empty() && x - letters.back().second < 6) letters.back().second = x + 1;
-        else letters.emplace_back(x, x + 1);
-    }
-    return letters;
-}
-
-// Every letter of one has its ink in the other within three pixels of its
-// edges, and the gaps around it stay clear there.
-void ExpectLettersIn(const TInk& from, const TInk& in) {
-    const auto letters = Letters(from);
-    for (size_t i = 0; i < letters.size(); ++i) {
-        SCOPED_TRACE("letter " + std::to_string(i) + " at " + std::to_string(letters[i].first));
-        const auto [left, right] = letters[i];
-        int first = INT32_MAX, last = -1;
-        for (int x = left - 3; x < right + 3; ++x)
-            if (in.At(x)) first = std::min(first, x), last = x;
-        EXPECT_NEAR(first, left, 3);
-        EXPECT_NEAR(last + 1, right, 3);
-        if (i + 1 < letters.size()) {
-            for (int x = right + 3; x < letters[i + 1].first - 3; ++x) EXPECT_FALSE(in.At(x)) << "ink in the gap at " << x;
-        }
-    }
-}
-
-// Glyph ink boxes: the whole box within two pixels at 600 dpi, every letter
-// within three (the screen's antialiased edges and poppler's sampled ones
-// differ on thin strokes). A glyph at another advance or in another face
-// misses by far more.
-void ExpectSameInk(const TInk& pdf, const TInk& screen) {
-    ASSERT_GT(screen.Box.Width(), 0);
-    EXPECT_NEAR(pdf.Box.Left, screen.Box.Left, 2);
-    EXPECT_NEAR(pdf.Box.Top, screen.Box.Top, 2);
-    EXPECT_NEAR(pdf.Box.Right, screen.Box.Right, 2);
-    EXPECT_NEAR(pdf.Box.Bottom, screen.Box.Bottom, 2);
-    ExpectLettersIn(screen, pdf);
-    ExpectLettersIn(pdf, screen);
-}
-
-// The text cell of a recorded text (left, top aligned), with room around.
-TRect CellOf(const TRecordedCall& c, int room) {
-    return {c.Anchor.X - room, c.Anchor.Y - room, c.Anchor.X + c.Extent.cx + room, c.Anchor.Y + c.Extent.cy + room};
-}
-
-std::string WordsOf(const std::string& pdf) {
-    std::string all;
-    for (const TPdfWord& w : PdfWords(pdf)) all += (all.empty() ? "" : " ") + w.Text;
-    return all;
+std::vector<std::string> SortedWords(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string w; in >> w;) words.push_back(w);
+    std::sort(words.begin(), words.end());
+    return words;
 }
 
 // ---------------------------------------------------------------- chosen fonts
@@ -167,27 +77,42 @@ class ChosenFont : public ::testing::TestWithParam<FontRow> {};
 
 TEST_P(ChosenFont, InkMatchesTheScreenAndTheFaceIsEmbeddedOnce) {
     if (!HavePoppler() || !HaveTool("pdffonts")) GTEST_SKIP() << "poppler-utils are not installed";
-    if (!Installed(GetParam().Family)) GTEST_SKIP() << GetParam().Family << " is not installed";
+    if (!InstalledFamily(GetParam().Family)) GTEST_SKIP() << GetParam().Family << " is not installed";
     // Windows Latin from the engine and UTF-8 beyond it from a caption.
     const std::vector<std::string> texts = {"HELLO-123", "Gr\xC3\xB6\xC3\x9F" "e 5 \xE2\x82\xAC",
                                             "\xCE\xA9 \xE2\x89\xA5 \xC5\x81\xC3\xB3" "d\xC5\xBA"};
     TwinPrint print([&](TCanvas& c) {
         c.Font()->SetName(GetParam().Family);
+        c.Font()->SetOrientation(0);
         c.Brush()->SetStyle(bsClear);
         c.Font()->SetHeight(-110);
         c.TextOut(300, 200, texts[0]);
         c.Font()->SetSize(14);
         c.TextOut(300, 500, texts[1]);
         c.TextOut(300, 800, texts[2]);
+        // Turned a quarter: the text runs up the page from its anchor.
+        c.Font()->SetOrientation(900);
+        c.TextOut(1500, 1200, texts[0]);
     });
     const std::vector<TRecordedCall> drawn = print.Texts();
-    ASSERT_EQ(drawn.size(), texts.size());
-    for (const TRecordedCall& c : drawn) {
-        SCOPED_TRACE(c.Text);
-        const TRect cell = CellOf(c, 30);
-        ExpectSameInk(PdfInk(print.File(), cell), ScreenInk(*print.Recorder->PageBitmap(0), cell));
+    ASSERT_EQ(drawn.size(), texts.size() + 1);
+    TBitmap& screen = *print.Recorder->PageBitmap(0);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        SCOPED_TRACE(drawn[i].Text);
+        const TRect cell = CellOf(drawn[i], 30);
+        ExpectSameInk(PdfInk(print.File(), cell), ScreenInk(screen, cell));
     }
-    EXPECT_EQ(WordsOf(print.File()), texts[0] + " " + texts[1] + " " + texts[2]);
+    const TRecordedCall& turned = drawn.back();
+    const TRect upwards{turned.Anchor.X - 30, turned.Anchor.Y - turned.Extent.cx - 30,
+                        turned.Anchor.X + turned.Extent.cy + 30, turned.Anchor.Y + 30};
+    const TRect pdfBox = PdfInk(print.File(), upwards).Box, screenBox = ScreenInk(screen, upwards).Box;
+    ASSERT_GT(screenBox.Height(), turned.Extent.cx / 2);
+    EXPECT_NEAR(pdfBox.Left, screenBox.Left, 2);
+    EXPECT_NEAR(pdfBox.Top, screenBox.Top, 2);
+    EXPECT_NEAR(pdfBox.Right, screenBox.Right, 2);
+    EXPECT_NEAR(pdfBox.Bottom, screenBox.Bottom, 2);
+    // pdftotext puts the turned text where it likes.
+    EXPECT_EQ(SortedWords(WordsOf(print.File())), SortedWords(texts[0] + " " + texts[1] + " " + texts[2] + " " + texts[0]));
 
     const std::vector<TPdfFont> fonts = PdfFonts(print.File());
     ASSERT_FALSE(fonts.empty());
@@ -208,5 +133,133 @@ INSTANTIATE_TEST_SUITE_P(Fonts, ChosenFont,
                          ::testing::Values(FontRow{"Serif", "DejaVu Serif", "DejaVuSerif-Book"},
                                            FontRow{"Script", "Z003", "Z003-MediumItalic"}),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+// ---------------------------------------------------------------- standard fonts
+
+struct StandardRow {
+    const char* Name;
+    const char* Family;
+    TFontStyles Style;
+    const char* Standard;
+    const char* Resolved;  // the installed face it needs
+};
+
+class MetricCompatible : public ::testing::TestWithParam<StandardRow> {};
+
+// A face metric-compatible with a standard font that looks like it keeps the
+// standard font, unembedded.
+TEST_P(MetricCompatible, KeepsTheStandardFont) {
+    if (!HavePoppler() || !HaveTool("pdffonts")) GTEST_SKIP() << "poppler-utils are not installed";
+    if (!InstalledFamily(GetParam().Resolved)) GTEST_SKIP() << GetParam().Resolved << " is not installed";
+    const std::string text = "Hamburg 1942 \xC3\xA9t\xC3\xA9";
+    TwinPrint print([&](TCanvas& c) {
+        c.Font()->SetName(GetParam().Family);
+        c.Font()->SetStyle(GetParam().Style);
+        c.Font()->SetHeight(-110);
+        c.Brush()->SetStyle(bsClear);
+        c.TextOut(300, 300, text);
+    });
+    const std::vector<TPdfFont> fonts = PdfFonts(print.File());
+    ASSERT_EQ(fonts.size(), 1u);
+    EXPECT_EQ(fonts[0].Name, GetParam().Standard);
+    EXPECT_FALSE(fonts[0].Embedded);
+    EXPECT_EQ(WordsOf(print.File()), text);
+    // A viewer draws the standard font's own letters (a "1" with a flag
+    // where Arial has none), at the same advances: the text's ink ends where
+    // the screen's does.
+    const TRect cell = CellOf(print.Texts().at(0), 30);
+    const TRect pdf = PdfInk(print.File(), cell).Box, screen = ScreenInk(*print.Recorder->PageBitmap(0), cell).Box;
+    ASSERT_GT(screen.Width(), 0);
+    EXPECT_NEAR(pdf.Left, screen.Left, 4);
+    EXPECT_NEAR(pdf.Top, screen.Top, 4);
+    EXPECT_NEAR(pdf.Right, screen.Right, 4);
+    EXPECT_NEAR(pdf.Bottom, screen.Bottom, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, MetricCompatible,
+                         ::testing::Values(StandardRow{"Arial", "Arial", 0, "Helvetica", "Liberation Sans"},
+                                           StandardRow{"ArialBold", "Arial", fsBold, "Helvetica-Bold", "Liberation Sans"},
+                                           StandardRow{"TimesItalic", "Times New Roman", fsItalic, "Times-Italic",
+                                                       "Liberation Serif"},
+                                           StandardRow{"Courier", "Courier", 0, "Courier", "Nimbus Mono PS"}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// Beyond Windows Latin the standard fonts have no glyphs: the resolved face
+// is embedded instead.
+TEST(EmbeddedText, TextBeyondWindowsLatinEmbedsEvenAMetricCompatibleFace) {
+    if (!HavePoppler() || !HaveTool("pdffonts")) GTEST_SKIP() << "poppler-utils are not installed";
+    if (!InstalledFamily("Liberation Sans")) GTEST_SKIP() << "fonts-liberation is not installed";
+    const std::string latin = "Price 5", beyond = "\xCE\xA9" "mega \xE2\x89\xA0 5";
+    TwinPrint print([&](TCanvas& c) {
+        c.Font()->SetName("Arial");
+        c.Font()->SetHeight(-110);
+        c.Brush()->SetStyle(bsClear);
+        c.TextOut(300, 300, latin);
+        c.TextOut(300, 600, beyond);
+    });
+    std::vector<std::string> names;
+    for (const TPdfFont& f : PdfFonts(print.File())) names.push_back(f.Name.substr(f.Name.find('+') + 1));
+    EXPECT_EQ(names, (std::vector<std::string>{"Helvetica", "LiberationSans-Regular"}));
+    EXPECT_EQ(WordsOf(print.File()), latin + " " + beyond);
+    const TRect cell = CellOf(print.Texts().at(1), 30);
+    ExpectSameInk(PdfInk(print.File(), cell), ScreenInk(*print.Recorder->PageBitmap(0), cell));
+}
+
+// Every glyph of a file is embedded once, whatever page uses it; a face with
+// more glyphs than one font object holds (255 codes) takes a second.
+TEST(EmbeddedText, EachGlyphOnceInAFileOfManyPagesAndGlyphs) {
+    if (!HavePoppler() || !HaveTool("pdffonts")) GTEST_SKIP() << "poppler-utils are not installed";
+    if (!InstalledFamily("DejaVu Serif")) GTEST_SKIP() << "fonts-dejavu-core is not installed";
+    // Latin, Latin Extended-A, Greek and Cyrillic letters: 306 characters.
+    std::vector<std::string> lines;
+    std::string line;
+    auto add = [&](uint32_t from, uint32_t to) {
+        for (uint32_t cp = from; cp <= to; ++cp) {
+            if (cp == 0x3A2) continue;  // no capital final sigma
+            AppendUtf8(line, cp);
+            if (line.size() >= 60) lines.push_back(line), line.clear();
+        }
+    };
+    add('A', 'Z'), add('a', 'z'), add(0x100, 0x17F), add(0x391, 0x3A9), add(0x3B1, 0x3C9), add(0x410, 0x44F);
+    lines.push_back(line);
+    auto pdf = std::make_unique<TPdfFilePrinter>();
+    pdf->SetOutputFolder(TestFolder());
+    TPdfFilePrinter* file = pdf.get();
+    std::vector<std::unique_ptr<TPrinterBackend>> list;
+    list.push_back(std::move(pdf));
+    TPrinter printer(std::move(list));
+    printer.BeginDoc();
+    TCanvas& c = *printer.Canvas();
+    c.Font()->SetName("DejaVu Serif");
+    c.Font()->SetSize(10);
+    for (size_t i = 0; i < lines.size(); ++i) c.TextOut(300, 300 + static_cast<int32_t>(i) * 150, lines[i]);
+    printer.NewPage();
+    c.TextOut(300, 300, lines[0]);
+    printer.EndDoc();
+
+    const std::vector<TPdfFont> fonts = PdfFonts(file->LastFile());
+    ASSERT_EQ(fonts.size(), 2u);
+    for (const TPdfFont& f : fonts) {
+        EXPECT_EQ(f.Name.substr(f.Name.find('+') + 1), "DejaVuSerif-Book");
+        EXPECT_TRUE(f.Embedded);
+    }
+    // The face draws some letters of the three alphabets with one glyph.
+    std::string drawn;
+    for (const std::string& l : lines) drawn += l;
+    QList<quint32> glyphs = QRawFont::fromFont(QFont(QStringLiteral("DejaVu Serif"))).glyphIndexesForString(QString::fromStdString(drawn));
+    std::sort(glyphs.begin(), glyphs.end());
+    const auto distinct = std::unique(glyphs.begin(), glyphs.end()) - glyphs.begin();
+    EXPECT_LT(distinct, 306);
+    const std::string bytes = ReadAll(file->LastFile());
+    int procedures = 0;
+    for (size_t at = 0; (at = bytes.find(" d1\n", at)) != std::string::npos; ++at) ++procedures;
+    EXPECT_EQ(procedures, distinct);
+    std::string read;
+    for (const TPdfWord& w : PdfWords(file->LastFile())) read += w.Text;
+    EXPECT_EQ(read, drawn);
+    std::string second;
+    for (const TPdfWord& w : PdfWords(file->LastFile(), 2)) second += w.Text;
+    EXPECT_EQ(second, lines[0]);
+}
 
 }  // namespace
