@@ -5,15 +5,11 @@
 # not used: the sanitizer build must not mix with it.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+VARSONA_ROOT=$ROOT
+source "$ROOT/scripts/setup.sh"
 BUILD=${VARSONA_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
 SECONDS_TO_RUN=${VARSONA_FUZZ_SECONDS:-60}
-SAN="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"
-
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_C_FLAGS="$SAN" -DCMAKE_CXX_FLAGS="$SAN" \
-  -DVARSONA_FUZZ=ON -DVARSONA_TESTS=OFF -DVARSONA_BENCH=OFF >/dev/null
-cmake --build "$BUILD" --target gif_fuzz -j "$(nproc)"
+varsona_fuzz_build "$BUILD" gif_fuzz
 
 # The seeds stay untouched; new inputs go to a scratch corpus.
 CORPUS="$BUILD/gif-fuzz-corpus"
@@ -23,8 +19,6 @@ SEEDS="$ROOT/tests/gif/fixtures"
 mkdir -p "$BUILD/gif-fuzz-seeds"
 cp "$SEEDS"/*.gif "$SEEDS"/malformed/*.gif "$BUILD/gif-fuzz-seeds/"
 
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}
-export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 "$BUILD/fuzz/gif_fuzz" -max_total_time="$SECONDS_TO_RUN" -timeout=20 -rss_limit_mb=2560 \
   -max_len=65536 -print_final_stats=1 -artifact_prefix="$ARTIFACTS/" \
   "$CORPUS" "$BUILD/gif-fuzz-seeds"
