@@ -109,7 +109,8 @@ std::mutex& FaceMutex() {
 std::string NameOf(const QRawFont& raw) {
     std::string name;
     for (QChar c : raw.familyName() + QLatin1Char('-') + raw.styleName())
-        if (c.unicode() < 0x80 && (c.isLetterOrNumber() || c == QLatin1Char('-'))) name.push_back(static_cast<char>(c.unicode()));
+        if (c.unicode() < 0x80 && (c.isLetterOrNumber() || c == QLatin1Char('-')))
+            name.push_back(static_cast<char>(c.unicode()));
     if (name.empty() || name == "-") name = "Font";
     return name;
 }
@@ -119,7 +120,8 @@ double ItalicAngleOf(const QRawFont& raw) {
     const QByteArray post = raw.fontTable("post");
     if (post.size() < 8) return 0;
     const auto* p = reinterpret_cast<const unsigned char*>(post.constData()) + 4;
-    const int32_t fixed = static_cast<int32_t>((uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]);
+    const int32_t fixed =
+        static_cast<int32_t>((uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]);
     return fixed / 65536.0;
 }
 
@@ -373,7 +375,7 @@ int32_t TPdfFontSet::StandardResource(const TPdfFace* face) {
     return r;
 }
 
-std::pair<int32_t, uint8_t> TPdfFontSet::Code(const TEmbeddedFace* face, uint32_t glyph, const std::u16string& text) {
+std::pair<int32_t, uint8_t> TPdfFontSet::Code(TEmbeddedFace* face, uint32_t glyph, const std::u16string& text) {
     TCodes::Key key{face, glyph, text};
     if (auto it = FCodes->Codes.find(key); it != FCodes->Codes.end()) return it->second;
     // A glyph with a second text goes where its procedure is, if there is room.
@@ -391,7 +393,7 @@ std::pair<int32_t, uint8_t> TPdfFontSet::Code(const TEmbeddedFace* face, uint32_
     auto open = FCodes->Open.find(face);
     if (open == FCodes->Open.end() || FType3[open->second]->Glyphs.size() >= kCodesPerFont) {
         auto font = std::make_unique<TType3>();
-        font->Face = const_cast<TEmbeddedFace*>(face);
+        font->Face = face;
         FResources.push_back({nullptr, FType3.size()});
         font->Resource = ResourceCount();
         FCodes->Open[face] = FType3.size();
@@ -632,6 +634,7 @@ void TPdfFontSet::Write(std::string& out, int32_t first, const std::function<voi
             out += "\nendstream\nendobj\n";
         };
         stream(toUnicode, cmap);
-        for (size_t i = 0; i < procedures.size(); ++i) stream(firstGlyph + static_cast<int32_t>(i), procedures[i]->Proc);
+        for (size_t i = 0; i < procedures.size(); ++i)
+            stream(firstGlyph + static_cast<int32_t>(i), procedures[i]->Proc);
     }
 }

@@ -72,7 +72,7 @@ private:
     };
     int32_t StandardResource(const TPdfFace* face);
     // The resource and code of a glyph, added on first use.
-    std::pair<int32_t, uint8_t> Code(const TEmbeddedFace* face, uint32_t glyph, const std::u16string& text);
+    std::pair<int32_t, uint8_t> Code(TEmbeddedFace* face, uint32_t glyph, const std::u16string& text);
     int32_t ObjectsOf(const TResource& r) const;
 
     std::vector<TResource> FResources;

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kDpi = 600;
-
 // A small printable area keeps the bitmaps of the recording printer small.
 TPageSetup SmallArea() {
     TPageSetup setup;
@@ -112,7 +110,8 @@ TEST_P(ChosenFont, InkMatchesTheScreenAndTheFaceIsEmbeddedOnce) {
     EXPECT_NEAR(pdfBox.Right, screenBox.Right, 2);
     EXPECT_NEAR(pdfBox.Bottom, screenBox.Bottom, 2);
     // pdftotext puts the turned text where it likes.
-    EXPECT_EQ(SortedWords(WordsOf(print.File())), SortedWords(texts[0] + " " + texts[1] + " " + texts[2] + " " + texts[0]));
+    EXPECT_EQ(SortedWords(WordsOf(print.File())),
+              SortedWords(texts[0] + " " + texts[1] + " " + texts[2] + " " + texts[0]));
 
     const std::vector<TPdfFont> fonts = PdfFonts(print.File());
     ASSERT_FALSE(fonts.empty());
@@ -178,7 +177,8 @@ TEST_P(MetricCompatible, KeepsTheStandardFont) {
 
 INSTANTIATE_TEST_SUITE_P(Faces, MetricCompatible,
                          ::testing::Values(StandardRow{"Arial", "Arial", 0, "Helvetica", "Liberation Sans"},
-                                           StandardRow{"ArialBold", "Arial", fsBold, "Helvetica-Bold", "Liberation Sans"},
+                                           StandardRow{"ArialBold", "Arial", fsBold, "Helvetica-Bold",
+                                                       "Liberation Sans"},
                                            StandardRow{"TimesItalic", "Times New Roman", fsItalic, "Times-Italic",
                                                        "Liberation Serif"},
                                            StandardRow{"Courier", "Courier", 0, "Courier", "Nimbus Mono PS"}),
@@ -246,7 +246,8 @@ TEST(EmbeddedText, EachGlyphOnceInAFileOfManyPagesAndGlyphs) {
     // The face draws some letters of the three alphabets with one glyph.
     std::string drawn;
     for (const std::string& l : lines) drawn += l;
-    QList<quint32> glyphs = QRawFont::fromFont(QFont(QStringLiteral("DejaVu Serif"))).glyphIndexesForString(QString::fromStdString(drawn));
+    QList<quint32> glyphs = QRawFont::fromFont(QFont(QStringLiteral("DejaVu Serif")))
+                                .glyphIndexesForString(QString::fromStdString(drawn));
     std::sort(glyphs.begin(), glyphs.end());
     const auto distinct = std::unique(glyphs.begin(), glyphs.end()) - glyphs.begin();
     EXPECT_LT(distinct, 306);

@@ -284,7 +284,8 @@ inline void ExpectLettersIn(const TInk& from, const TInk& in) {
         EXPECT_NEAR(first, left, 3);
         EXPECT_NEAR(last + 1, right, 3);
         if (i + 1 < letters.size()) {
-            for (int x = right + 3; x < letters[i + 1].first - 3; ++x) EXPECT_FALSE(in.At(x)) << "ink in the gap at " << x;
+            for (int x = right + 3; x < letters[i + 1].first - 3; ++x)
+                EXPECT_FALSE(in.At(x)) << "ink in the gap at " << x;
         }
     }
 }
