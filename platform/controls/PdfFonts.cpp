@@ -288,6 +288,33 @@ std::string SubsetTag(const std::string& name, const std::vector<uint32_t>& glyp
     return tag;
 }
 
+// The ToUnicode map of a Type 3 font: code n + 1 shows texts[n].
+std::string ToUnicodeCMap(const std::vector<std::u16string>& texts) {
+    std::string cmap =
+        "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+        "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+        "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+        "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n";
+    std::vector<size_t> mapped;
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (!texts[i].empty()) mapped.push_back(i);
+    for (size_t from = 0; from < mapped.size(); from += 100) {
+        const size_t to = std::min(mapped.size(), from + 100);
+        AppendInt(cmap, static_cast<int64_t>(to - from));
+        cmap += " beginbfchar\n";
+        for (size_t k = from; k < to; ++k) {
+            cmap.push_back('<');
+            AppendHexByte(cmap, static_cast<uint8_t>(mapped[k] + 1));
+            cmap += "> <";
+            AppendUtf16Hex(cmap, texts[mapped[k]]);
+            cmap += ">\n";
+        }
+        cmap += "endbfchar\n";
+    }
+    cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend";
+    return cmap;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- faces of TFont names
@@ -512,7 +539,7 @@ void TPdfFontSet::Write(std::string& out, int32_t first, const std::function<voi
     int32_t n = first;
     for (const TResource& r : FResources) {
         if (r.Standard) {
-            begin(n++);
+            begin(n);
             out += "<< /Type /Font /Subtype /Type1 /BaseFont /";
             out += r.Standard->StandardFont;
             out += " /Encoding /WinAnsiEncoding /FirstChar 32 /LastChar 255 /Widths [";
@@ -521,120 +548,106 @@ void TPdfFontSet::Write(std::string& out, int32_t first, const std::function<voi
                 AppendNum(out, r.Standard->Widths[static_cast<size_t>(b)]);
             }
             out += " ] >>\nendobj\n";
-            continue;
+        } else {
+            WriteType3(out, *FType3[r.Type3], n, begin);
         }
-        const TType3& font = *FType3[r.Type3];
-        const TEmbeddedFace& face = *font.Face;
-        const int32_t fontObject = n, procs = n + 1, descriptor = n + 2, toUnicode = n + 3, firstGlyph = n + 4;
-        const int32_t count = static_cast<int32_t>(font.Glyphs.size());
-        n += 4 + static_cast<int32_t>(font.Procedures.size());
-        std::vector<const TEmbeddedGlyph*> procedures;
-        int32_t box[4] = {0, 0, 0, 0};
-        for (uint32_t id : font.Procedures) {
-            procedures.push_back(&GlyphOf(*font.Face, id));
-            const int32_t* b = procedures.back()->Box;
-            box[0] = std::min(box[0], b[0]), box[1] = std::min(box[1], b[1]);
-            box[2] = std::max(box[2], b[2]), box[3] = std::max(box[3], b[3]);
-        }
-        const std::string name = SubsetTag(face.Name, font.Procedures) + "+" + face.Name;
-        auto appendBox = [&] {
-            out += "[";
-            for (int32_t i = 0; i < 4; ++i) {
-                if (i) out.push_back(' ');
-                AppendInt(out, box[i]);
-            }
-            out += "]";
-        };
-        auto ref = [&](int32_t object) {
-            AppendInt(out, object);
-            out += " 0 R";
-        };
-
-        begin(fontObject);
-        out += "<< /Type /Font /Subtype /Type3 /BaseFont /";
-        out += name;
-        out += " /FontBBox ";
-        appendBox();
-        out += " /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs ";
-        ref(procs);
-        out += "\n/Encoding << /Type /Encoding /Differences [1";
-        for (size_t i = 0; i < font.Glyphs.size(); ++i) {
-            out += i % 16 == 15 ? "\n/g" : " /g";
-            AppendInt(out, font.Glyphs[i]);
-        }
-        out += "] >>\n/FirstChar 1 /LastChar ";
-        AppendInt(out, count);
-        out += " /Widths [";
-        for (size_t i = 0; i < font.Glyphs.size(); ++i) {
-            out.push_back(i % 16 == 15 ? '\n' : ' ');
-            AppendCoord(out, GlyphOf(*font.Face, font.Glyphs[i]).Advance);
-        }
-        out += " ]\n/FontDescriptor ";
-        ref(descriptor);
-        out += " /ToUnicode ";
-        ref(toUnicode);
-        out += " /Resources << >> >>\nendobj\n";
-
-        begin(procs);
-        out += "<<";
-        for (size_t i = 0; i < font.Procedures.size(); ++i) {
-            out += i % 8 == 7 ? "\n/g" : " /g";
-            AppendInt(out, font.Procedures[i]);
-            out.push_back(' ');
-            ref(firstGlyph + static_cast<int32_t>(i));
-        }
-        out += " >>\nendobj\n";
-
-        begin(descriptor);
-        out += "<< /Type /FontDescriptor /FontName /";
-        out += name;
-        // Symbolic: the glyphs are named by the file, not by a standard set.
-        out += " /Flags ";
-        AppendInt(out, 4 + (face.FixedPitch ? 1 : 0) + (face.Italic ? 64 : 0));
-        out += " /FontBBox ";
-        appendBox();
-        out += " /ItalicAngle ";
-        AppendNum(out, face.ItalicAngle);
-        out += " /Ascent ";
-        AppendCoord(out, face.Ascent);
-        out += " /Descent ";
-        AppendCoord(out, face.Descent);
-        out += " /CapHeight ";
-        AppendCoord(out, face.CapHeight);
-        out += " /StemV 80 >>\nendobj\n";
-
-        std::string cmap =
-            "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
-            "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
-            "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
-            "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n";
-        std::vector<size_t> mapped;
-        for (size_t i = 0; i < font.Texts.size(); ++i)
-            if (!font.Texts[i].empty()) mapped.push_back(i);
-        for (size_t from = 0; from < mapped.size(); from += 100) {
-            const size_t to = std::min(mapped.size(), from + 100);
-            AppendInt(cmap, static_cast<int64_t>(to - from));
-            cmap += " beginbfchar\n";
-            for (size_t k = from; k < to; ++k) {
-                cmap.push_back('<');
-                AppendHexByte(cmap, static_cast<uint8_t>(mapped[k] + 1));
-                cmap += "> <";
-                AppendUtf16Hex(cmap, font.Texts[mapped[k]]);
-                cmap += ">\n";
-            }
-            cmap += "endbfchar\n";
-        }
-        cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend";
-        auto stream = [&](int32_t object, const std::string& data) {
-            begin(object);
-            out += "<< /Length ";
-            AppendInt(out, static_cast<int64_t>(data.size()));
-            out += " >>\nstream\n";
-            out += data;
-            out += "\nendstream\nendobj\n";
-        };
-        stream(toUnicode, cmap);
-        for (size_t i = 0; i < procedures.size(); ++i)
-            stream(firstGlyph + static_cast<int32_t>(i), procedures[i]->Proc);
+        n += ObjectsOf(r);
     }
+}
+
+// The font, its glyph procedures' names, its descriptor, its ToUnicode map,
+// then the procedures, as objects first, first + 1, ...
+void TPdfFontSet::WriteType3(std::string& out, const TType3& font, int32_t first,
+                             const std::function<void(int32_t)>& begin) const {
+    const TEmbeddedFace& face = *font.Face;
+    const int32_t fontObject = first, procs = first + 1, descriptor = first + 2, toUnicode = first + 3,
+                  firstGlyph = first + 4;
+    const int32_t count = static_cast<int32_t>(font.Glyphs.size());
+    std::vector<const TEmbeddedGlyph*> procedures;
+    int32_t box[4] = {0, 0, 0, 0};
+    for (uint32_t id : font.Procedures) {
+        procedures.push_back(&GlyphOf(*font.Face, id));
+        const int32_t* b = procedures.back()->Box;
+        box[0] = std::min(box[0], b[0]), box[1] = std::min(box[1], b[1]);
+        box[2] = std::max(box[2], b[2]), box[3] = std::max(box[3], b[3]);
+    }
+    const std::string name = SubsetTag(face.Name, font.Procedures) + "+" + face.Name;
+    auto appendBox = [&] {
+        out += "[";
+        for (int32_t i = 0; i < 4; ++i) {
+            if (i) out.push_back(' ');
+            AppendInt(out, box[i]);
+        }
+        out += "]";
+    };
+    auto ref = [&](int32_t object) {
+        AppendInt(out, object);
+        out += " 0 R";
+    };
+
+    begin(fontObject);
+    out += "<< /Type /Font /Subtype /Type3 /BaseFont /";
+    out += name;
+    out += " /FontBBox ";
+    appendBox();
+    out += " /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs ";
+    ref(procs);
+    out += "\n/Encoding << /Type /Encoding /Differences [1";
+    for (size_t i = 0; i < font.Glyphs.size(); ++i) {
+        out += i % 16 == 15 ? "\n/g" : " /g";
+        AppendInt(out, font.Glyphs[i]);
+    }
+    out += "] >>\n/FirstChar 1 /LastChar ";
+    AppendInt(out, count);
+    out += " /Widths [";
+    for (size_t i = 0; i < font.Glyphs.size(); ++i) {
+        out.push_back(i % 16 == 15 ? '\n' : ' ');
+        AppendCoord(out, GlyphOf(*font.Face, font.Glyphs[i]).Advance);
+    }
+    out += " ]\n/FontDescriptor ";
+    ref(descriptor);
+    out += " /ToUnicode ";
+    ref(toUnicode);
+    out += " /Resources << >> >>\nendobj\n";
+
+    begin(procs);
+    out += "<<";
+    for (size_t i = 0; i < font.Procedures.size(); ++i) {
+        out += i % 8 == 7 ? "\n/g" : " /g";
+        AppendInt(out, font.Procedures[i]);
+        out.push_back(' ');
+        ref(firstGlyph + static_cast<int32_t>(i));
+    }
+    out += " >>\nendobj\n";
+
+    begin(descriptor);
+    out += "<< /Type /FontDescriptor /FontName /";
+    out += name;
+    // Symbolic: the glyphs are named by the file, not by a standard set.
+    out += " /Flags ";
+    AppendInt(out, 4 + (face.FixedPitch ? 1 : 0) + (face.Italic ? 64 : 0));
+    out += " /FontBBox ";
+    appendBox();
+    out += " /ItalicAngle ";
+    AppendNum(out, face.ItalicAngle);
+    out += " /Ascent ";
+    AppendCoord(out, face.Ascent);
+    out += " /Descent ";
+    AppendCoord(out, face.Descent);
+    out += " /CapHeight ";
+    AppendCoord(out, face.CapHeight);
+    out += " /StemV 80 >>\nendobj\n";
+
+    const std::string cmap = ToUnicodeCMap(font.Texts);
+    auto stream = [&](int32_t object, const std::string& data) {
+        begin(object);
+        out += "<< /Length ";
+        AppendInt(out, static_cast<int64_t>(data.size()));
+        out += " >>\nstream\n";
+        out += data;
+        out += "\nendstream\nendobj\n";
+    };
+    stream(toUnicode, cmap);
+    for (size_t i = 0; i < procedures.size(); ++i)
+        stream(firstGlyph + static_cast<int32_t>(i), procedures[i]->Proc);
 }

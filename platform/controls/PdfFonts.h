@@ -74,6 +74,8 @@ private:
     // The resource and code of a glyph, added on first use.
     std::pair<int32_t, uint8_t> Code(TEmbeddedFace* face, uint32_t glyph, const std::u16string& text);
     int32_t ObjectsOf(const TResource& r) const;
+    void WriteType3(std::string& out, const TType3& font, int32_t first,
+                    const std::function<void(int32_t)>& begin) const;
 
     std::vector<TResource> FResources;
     std::vector<std::unique_ptr<TType3>> FType3;

@@ -124,9 +124,13 @@ fi
 # The PDF from Qt reaches cups-pdf as PostScript. Ghostscript, the default
 # renderer of that step, redraws text as fonts without a Unicode map, so no
 # reader could find the captions; poppler's cairo renderer keeps them.
-lpadmin -h "$SOCKET" -p "$QUEUE" -E -v cups-pdf:/ -P "$PPD" -o PageSize=A4 -o printer-error-policy=abort-job \
-  -o pdftops-renderer-default=pdftocairo
-lpadmin -h "$SOCKET" -d "$QUEUE"
+if ! made=$(lpadmin -h "$SOCKET" -p "$QUEUE" -E -v cups-pdf:/ -P "$PPD" -o PageSize=A4 \
+  -o printer-error-policy=abort-job -o pdftops-renderer-default=pdftocairo 2>&1) ||
+  ! lpadmin -h "$SOCKET" -d "$QUEUE"; then
+  echo "$made"
+  echo "cups: the queue could not be set up"
+  exit 1
+fi
 echo "cups: private server (pid $SERVER_PID) on $SOCKET, queue $QUEUE"
 lpstat -h "$SOCKET" -p "$QUEUE"
 
@@ -141,7 +145,7 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 failed=0
 for t in "${TESTS[@]}"; do
-  "$t" --gtest_filter='Cups*' --gtest_brief=1 || failed=1
+  "$t" --gtest_filter='Cups*' || failed=1
 done
 if [ "$failed" -ne 0 ]; then
   echo "cups: the server's log:"

@@ -181,15 +181,16 @@ protected:
     // Top%d and Bot%d: every symbol's bars where its label starts below the
     // top caption, the captions above and below it (pdftotext), every label
     // decoded in order. The page is measured at 600 dpi, whatever the
-    // printer's resolution; the paper may differ from ours by the rounding
-    // of another PDF writer (tolerance, in pixels).
-    void ExpectSheet(const std::string& pdf, const std::string& name, int tolerance) {
+    // printer's resolution, each bar edge within a pixel; the paper may
+    // differ from ours by another PDF writer's rounding (paperTolerance, in
+    // pixels).
+    void ExpectSheet(const std::string& pdf, const std::string& name, int paperTolerance) {
         const int dpi = Printer()->Canvas()->GetDeviceCaps(LOGPIXELSX);
         const double scale = static_cast<double>(kDpi) / dpi;
         auto onPage = [scale](int32_t v) { return static_cast<int32_t>(std::lround(v * scale)); };
         const TGrey page = RasterizePage(pdf, Out + name);
-        ASSERT_NEAR(page.Width, 4961, tolerance);  // A4 at 600 dpi
-        ASSERT_NEAR(page.Height, 7016, tolerance);
+        ASSERT_NEAR(page.Width, 4961, paperTolerance);  // A4 at 600 dpi
+        ASSERT_NEAR(page.Height, 7016, paperTolerance);
 
         TSize size;
         const TRect bars = ReferenceBars(&size, dpi);
@@ -205,11 +206,10 @@ protected:
                 const int32_t top = onPage(symbol.Y + bars.Top), height = onPage(bars.Bottom - bars.Top);
                 // Across: a band of bars alone, below the top caption and above the digits.
                 const TRect dark = page.DarkBox({left - 30, top + 10, right + 30, top + height * 8 / 10});
-                EXPECT_NEAR(dark.Left, left, 1 + tolerance);
-                EXPECT_NEAR(dark.Right, right, 1 + tolerance);
+                EXPECT_NEAR(dark.Left, left, 1);
+                EXPECT_NEAR(dark.Right, right, 1);
                 // Down: the right half of the bars, clear of the top caption's text.
-                EXPECT_NEAR(page.DarkBox({(left + right) / 2, onPage(symbol.Y) - 40, right + 30, top + 200}).Top, top,
-                            1 + tolerance);
+                EXPECT_NEAR(page.DarkBox({(left + right) / 2, onPage(symbol.Y) - 40, right + 30, top + 200}).Top, top, 1);
 
                 // Captions: the top one at the label origin, the bottom one under the symbol.
                 const auto topCaption = words.find("Top" + std::to_string(n));
