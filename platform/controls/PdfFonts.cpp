@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "platform/controls/PdfSyntax.h"
+#include "platform/graphics/FontCache.h"
 #include "platform/runtime/SysUtils.h"
 
 namespace {
@@ -354,8 +355,8 @@ TPdfText PreparePdfText(const std::string& utf8, const TPdfFace& face, const TRe
         return t;
     }
     t.Bytes = utf8;
-    t.Shaped = ShapeText(font, utf8);
-    t.Width = t.Shaped.Width;
+    t.Shaped = std::make_shared<const TShapedText>(ShapeText(font, utf8));
+    t.Width = t.Shaped->Width;
     return t;
 }
 
@@ -450,7 +451,7 @@ void TPdfFontSet::Show(std::string& out, const TPdfText& text, double em) {
         out += " Tj";
         return;
     }
-    if (em <= 0) return;
+    if (em <= 0 || !text.Shaped) return;
     // Glyphs go where the layout put them: a TJ array per stretch of one
     // font on one base line, its numbers taking up what the advances miss.
     double lineX = 0, lineY = 0;  // the text line matrix, from Td
@@ -467,11 +468,11 @@ void TPdfFontSet::Show(std::string& out, const TPdfText& text, double em) {
         inArray = false;
     };
     const QString chars = ToQString(text.Bytes);
-    for (const QGlyphRun& run : text.Shaped.Runs) {
+    for (const QGlyphRun& run : text.Shaped->Runs) {
         TEmbeddedFace* face = EmbeddedFaceFor(run.rawFont());
         const QList<quint32> glyphs = run.glyphIndexes();
         const QList<QPointF> positions = run.positions();
-        const std::vector<std::u16string> texts = GlyphTexts(run, chars, text.Shaped.Runs.size() == 1);
+        const std::vector<std::u16string> texts = GlyphTexts(run, chars, text.Shaped->Runs.size() == 1);
         for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
             const auto [resource, code] = Code(face, glyphs[i], texts[static_cast<size_t>(i)]);
             const TEmbeddedGlyph& glyph = GlyphOf(*face, glyphs[i]);

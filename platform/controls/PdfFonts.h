@@ -14,7 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics/FontCache.h"
+#include "platform/graphics/Graphics.h"
+
+struct TResolvedFont;
+struct TShapedText;
 
 // A TFont name and style as the PDF-file printer draws it; one per name and
 // style for the life of the process.
@@ -36,7 +39,7 @@ struct TPdfText {
     const TPdfFace* Face = nullptr;
     bool Standard = false;
     std::string Bytes;    // standard: Windows-1252; embedded: the UTF-8 text
-    TShapedText Shaped;   // embedded
+    std::shared_ptr<const TShapedText> Shaped;  // embedded: as the screen lays it out
     double Width = 0;     // device pixels
 };
 TPdfText PreparePdfText(const std::string& utf8, const TPdfFace& face, const TResolvedFont& font);
