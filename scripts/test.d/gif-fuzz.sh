@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the GIF loading fuzz target with clang and the sanitizers in a build
-# directory of its own and runs it for a minute on the GIF fixtures. Any crash,
-# leak or sanitizer report fails the run. $1 (the main build directory) is
-# not used: the sanitizer build must not mix with it.
+# directory of its own and runs it for a minute, seeded with the GIF corpus.
+# Any crash, leak or sanitizer report fails the run. $1 (the main build
+# directory) is not used: the sanitizer build must not mix with it.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 VARSONA_ROOT=$ROOT
@@ -15,9 +15,14 @@ varsona_fuzz_build "$BUILD" gif_fuzz
 CORPUS="$BUILD/gif-fuzz-corpus"
 ARTIFACTS="$BUILD/gif-fuzz-artifacts"
 mkdir -p "$CORPUS" "$ARTIFACTS"
+# Every file of the GIF corpus seeds it (quirks/ and malformed/ included).
 SEEDS="$ROOT/tests/gif/fixtures"
+rm -rf "$BUILD/gif-fuzz-seeds"
 mkdir -p "$BUILD/gif-fuzz-seeds"
-cp "$SEEDS"/*.gif "$SEEDS"/malformed/*.gif "$BUILD/gif-fuzz-seeds/"
+for f in "$SEEDS"/*.gif "$SEEDS"/*/*.gif; do
+  rel=${f#"$SEEDS"/}
+  cp "$f" "$BUILD/gif-fuzz-seeds/${rel//\//_}"
+done
 
 "$BUILD/fuzz/gif_fuzz" -max_total_time="$SECONDS_TO_RUN" -timeout=20 -rss_limit_mb=2560 \
   -max_len=65536 -print_final_stats=1 -artifact_prefix="$ARTIFACTS/" \
