@@ -4,9 +4,10 @@
 VARSONA_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation fonts-dejavu-core
+  fonts-liberation fonts-dejavu-core fonts-urw-base35
   zbar-tools zint poppler-utils imagemagick libmagickcore-6.q16-6-extra gifsicle giflib-tools libgif-dev python3-pil
   xvfb xauth
+  cups printer-driver-cups-pdf
   emf2svg
 )
 
