@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/controls/ServiceSlot.h"
 #include "platform/controls/qt/ControlsQt.h"
 
 // ---------------------------------------------------------------- filters
@@ -64,10 +65,7 @@ const char* DialogKindName(TDialogKind kind) {
 // ---------------------------------------------------------------- installation
 
 namespace {
-std::unique_ptr<TDialogService>& InstalledService() {
-    static std::unique_ptr<TDialogService> service = std::make_unique<TQtDialogService>();
-    return service;
-}
+using TDialogSlot = TServiceSlot<TDialogService, TQtDialogService>;
 
 std::function<bool()>& PrinterSetupHandler() {
     static std::function<bool()> handler;
@@ -75,12 +73,10 @@ std::function<bool()>& PrinterSetupHandler() {
 }
 }  // namespace
 
-TDialogService& DialogService() { return *InstalledService(); }
+TDialogService& DialogService() { return TDialogSlot::Get(); }
 
 std::unique_ptr<TDialogService> InstallDialogService(std::unique_ptr<TDialogService> service) {
-    if (!service) service = std::make_unique<TQtDialogService>();
-    std::swap(service, InstalledService());
-    return service;
+    return TDialogSlot::Install(std::move(service));
 }
 
 void SetPrinterSetupHandler(std::function<bool()> handler) { PrinterSetupHandler() = std::move(handler); }
