@@ -204,8 +204,8 @@ TEST_F(Forms, EnterClicksTheDefaultButtonOfAModalForm) {
         auto& d = static_cast<TDialogForm&>(f);
         EXPECT_TRUE(d.Visible());
         EXPECT_TRUE(d.Modal());
-        QTest::keyClicks(NativeWidget(d.Edit), "Hello");
-        QTest::keyClick(NativeWidget(d.Edit), Qt::Key_Return);
+        TypeText(d.Edit, "Hello");
+        PressKey(d.Edit, VK_RETURN);
     });
     EXPECT_EQ(form->ShowModal(), mrOk);
     EXPECT_EQ(form->Edit->Text(), "Hello");
@@ -230,7 +230,7 @@ TEST_F(Forms, AButtonsModalResultClosesTheModalForm) {
     std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
     form->Ok->SetModalResult(mrYes);
     dialogs->AnswerModal([](TForm& f) {
-        QTest::mouseClick(NativeWidget(static_cast<TDialogForm&>(f).Ok), Qt::LeftButton);
+        Click(static_cast<TDialogForm&>(f).Ok);
     });
     EXPECT_EQ(form->ShowModal(), mrYes);
     EXPECT_EQ(form->Log, (std::vector<std::string>{"create", "show", "query", "close", "hide"}));
