@@ -4,7 +4,7 @@
 #include "designer/DesignerConst.h"
 
 #include "platform/controls/ComCtrls.h"
-#include "platform/controls/Printers.h"
+#include "platform/controls/PrinterSetup.h"
 
 namespace {
 TLabel* HiddenLabel(TForm1* form, const char* name, const char* caption) {

@@ -3,7 +3,7 @@
 #include "designer/DesignerConst.h"
 #include "designer/Unit1.h"
 #include "platform/controls/ComCtrls.h"
-#include "platform/controls/Printers.h"
+#include "platform/controls/PrinterSetup.h"
 
 void TForm1::Print1Click(TObject* Sender) {
     Screen->SetCursor(crAppStart);

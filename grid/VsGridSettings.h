@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/controls/Printers.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/printing/PageSetup.h"
 #include "platform/runtime/Classes.h"
 #include "platform/runtime/Types.h"
 

@@ -12,7 +12,7 @@
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/ExtCtrls.h"
-#include "platform/controls/Printers.h"
+#include "platform/controls/PrinterSetup.h"
 #include "platform/controls/Spin.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/SysUtils.h"

@@ -10,7 +10,7 @@
 #include "labels/Unit4.h"
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/Dialogs.h"
-#include "platform/controls/Printers.h"
+#include "platform/printing/Printers.h"
 #include "platform/controls/Spin.h"
 #include "platform/runtime/SysUtils.h"
 

@@ -35,9 +35,12 @@ varsona_install_packages() {
   fi
 }
 
+# varsona_build DIR [CMAKE ARGS...]: configures (VARSONA_BUILD_TYPE, else
+# RelWithDebInfo) and builds everything in DIR.
 varsona_build() {
   local build_dir=$1
-  cmake -S "$VARSONA_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  shift
+  cmake -S "$VARSONA_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="${VARSONA_BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
   cmake --build "$build_dir" -j "$(nproc)"
 }
 

@@ -18,8 +18,8 @@
 #include "labels/Unit4.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
-#include "platform/controls/Printers.h"
 #include "platform/graphics/CanvasDevice.h"
+#include "platform/printing/Printers.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/SysUtils.h"
 
@@ -38,7 +38,7 @@ public:
     void Polygon(const std::vector<TPoint>&, const TDevicePen*, const TDeviceBrush*) override {}
     void Ellipse(const TRect&, const TDevicePen*, const TDeviceBrush*) override {}
     void TextOut(int32_t, int32_t, const std::string&, const TDeviceFont&, uint32_t, bool, TColor) override {}
-    void DrawImage(const TRect&, const QImage&, const TRect&, bool, TColor) override {}
+    void DrawImage(const TRect&, const TDeviceImage&, const TRect&, bool, TColor) override {}
     void SetClip(const TRect*) override {}
 };
 

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "engine/Barcode.h"
-#include "platform/controls/Printers.h"
+#include "platform/controls/QtPrinter.h"
 
 namespace {
 

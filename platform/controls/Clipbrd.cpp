@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 
 namespace {
 
@@ -231,8 +232,8 @@ void TClipboard::Assign(const TPersistent* source) {
         TBitmap copy;
         copy.Assign(bitmap);
         QMimeData& m = FImpl->Target(true);
-        m.setImageData(copy.Image());
-        m.setData(kPng, Bytes(PngBytes(copy.Image())));
+        m.setImageData(BitmapImage(copy));
+        m.setData(kPng, Bytes(PngBytes(BitmapImage(copy))));
         m.setData(kBmp, Bytes(BmpBytes(copy)));
         return;
     }
@@ -282,7 +283,7 @@ bool TClipboard::GetBitmap(TBitmap& bitmap) const {
     if (m->hasImage()) {
         QImage image = qvariant_cast<QImage>(m->imageData());
         if (!image.isNull()) {
-            bitmap.SetImage(image);
+            SetBitmapImage(bitmap, image);
             return true;
         }
     }
@@ -311,8 +312,8 @@ void TClipboard::SetFormatData(TClipboardFormat format, const std::string& bytes
         TBitmap b;
         TReadOnlyMemoryStream stream(bytes.data(), static_cast<int64_t>(bytes.size()));
         b.LoadFromStream(stream);
-        m.setImageData(b.Image());
-        m.setData(kPng, Bytes(PngBytes(b.Image())));
+        m.setImageData(BitmapImage(b));
+        m.setData(kPng, Bytes(PngBytes(BitmapImage(b))));
         m.setData(kBmp, Bytes(bytes));
     } else {
         m.setData(Q(mime), Bytes(bytes));

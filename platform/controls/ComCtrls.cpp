@@ -11,9 +11,9 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "platform/controls/ControlsQt.h"
-#include "platform/controls/Menus.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 
 // ---------------------------------------------------------------- status bar
 
@@ -144,7 +144,7 @@ std::vector<std::string> TStatusBar::ShownTexts() const {
 // ---------------------------------------------------------------- tool button
 
 TToolButton::TToolButton(TComponent* owner) : TGraphicControl(owner, new QToolButton()) {
-    auto* b = static_cast<QToolButton*>(NativeWidget());
+    auto* b = static_cast<QToolButton*>(NativeWidget(this));
     b->setAutoRaise(true);
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     QObject::connect(b, &QToolButton::clicked, b, [this](bool) {
@@ -219,15 +219,16 @@ void TToolButton::SetEnabled(bool enabled) {
 void TToolButton::SetMenuItem(TMenuItem* item) {
     FMenuItem = item;
     if (item) {
-        SetCaption(item->Caption());
-        SetHint(item->Hint());
-        SetEnabled(item->Enabled());
-        SetDown(item->Checked());
+        TControlHooks::TMenuItemState state = ControlHooks().MenuItemState(item);
+        SetCaption(state.Caption);
+        SetHint(state.Hint);
+        SetEnabled(state.Enabled);
+        SetDown(state.Checked);
     }
 }
 
 void TToolButton::UpdateLook() {
-    auto* b = static_cast<QToolButton*>(NativeWidget());
+    auto* b = static_cast<QToolButton*>(NativeWidget(this));
     bool separator = FStyle == tbsSeparator || FStyle == tbsDivider;
     b->setCheckable(FStyle == tbsCheck);
     b->blockSignals(true);
@@ -242,7 +243,7 @@ void TToolButton::UpdateLook() {
     if (!separator && images && FImageIndex >= 0 && FImageIndex < images->Count()) {
         TBitmap bmp;
         images->GetBitmap(FImageIndex, bmp);
-        QImage img = bmp.Image().convertToFormat(QImage::Format_ARGB32);
+        QImage img = BitmapImage(bmp).convertToFormat(QImage::Format_ARGB32);
         // The bottom-left colour is the list's transparent colour.
         if (!img.isNull()) {
             QRgb key = img.pixel(0, img.height() - 1);
@@ -259,7 +260,7 @@ void TToolButton::UpdateLook() {
 
 void TToolButton::UserClicked() {
     if (FStyle == tbsCheck) {
-        bool down = static_cast<QToolButton*>(NativeWidget())->isChecked();
+        bool down = static_cast<QToolButton*>(NativeWidget(this))->isChecked();
         // A grouped button stays down unless all may be up.
         if (!down && FGrouped && !FAllowAllUp) down = true;
         FDown = !down;
@@ -270,7 +271,7 @@ void TToolButton::UserClicked() {
 
 void TToolButton::Click() {
     if (OnClick) OnClick(this);
-    else if (FMenuItem) FMenuItem->Click();
+    else if (FMenuItem) ControlHooks().ClickMenuItem(FMenuItem);
 }
 
 // ---------------------------------------------------------------- tool bar
@@ -444,7 +445,7 @@ void TTabSheet::SetTabVisible(bool visible) {
 // ---------------------------------------------------------------- page control
 
 TPageControl::TPageControl(TComponent* owner) : TWinControl(owner, new QTabWidget()) {
-    auto* tabs = static_cast<QTabWidget*>(NativeWidget());
+    auto* tabs = static_cast<QTabWidget*>(NativeWidget(this));
     WatchWidget(tabs->tabBar());
     QObject::connect(tabs, &QTabWidget::currentChanged, tabs, [this](int index) {
         if (!Detached() && FSyncing == 0) UserSelected(index);
@@ -457,7 +458,8 @@ TPageControl::~TPageControl() {
     FActive = nullptr;
 }
 
-QTabWidget* TPageControl::NativeTabs() const { return static_cast<QTabWidget*>(NativeWidget()); }
+QTabWidget* TNativeAccess::Tabs(const TPageControl* pages) { return static_cast<QTabWidget*>(NativeWidget(pages)); }
+QTabWidget* NativeTabs(const TPageControl* pages) { return TNativeAccess::Tabs(pages); }
 
 TTabSheet* TPageControl::Pages(int32_t index) const {
     if (index < 0 || index >= PageCount()) throw EListError(FmtMsg(SysConst::SListIndexError, index));
@@ -485,8 +487,8 @@ void TPageControl::RemovePage(TTabSheet* page) {
     page->FPageControl = nullptr;
     if (FActive == page) FActive = FindNextPage(nullptr, true, true);
     ++FSyncing;
-    QTabWidget* tabs = NativeTabs();
-    int i = tabs->indexOf(page->NativeWidget());
+    QTabWidget* tabs = NativeTabs(this);
+    int i = tabs->indexOf(NativeWidget(page));
     if (i >= 0) tabs->removeTab(i);
     --FSyncing;
     SyncTabs();
@@ -494,19 +496,19 @@ void TPageControl::RemovePage(TTabSheet* page) {
 
 void TPageControl::SyncTabs() {
     if (Detached()) return;
-    QTabWidget* tabs = NativeTabs();
+    QTabWidget* tabs = NativeTabs(this);
     ++FSyncing;
     for (size_t i = 0; i < FPages.size(); ++i) {
         TTabSheet* p = FPages[i];
-        int at = tabs->indexOf(p->NativeWidget());
+        int at = tabs->indexOf(NativeWidget(p));
         if (at != static_cast<int>(i)) {
             if (at >= 0) tabs->removeTab(at);
-            tabs->insertTab(static_cast<int>(i), p->NativeWidget(), QStr(p->Caption()));
+            tabs->insertTab(static_cast<int>(i), NativeWidget(p), QStr(p->Caption()));
         }
         tabs->setTabText(static_cast<int>(i), QStr(p->Caption()));
         tabs->setTabVisible(static_cast<int>(i), p->TabVisible());
     }
-    if (FActive) tabs->setCurrentWidget(FActive->NativeWidget());
+    if (FActive) tabs->setCurrentWidget(NativeWidget(FActive));
     --FSyncing;
 }
 
@@ -516,7 +518,7 @@ void TPageControl::SetActivePage(TTabSheet* page) {
     if (page && page->FPageControl != this) return;
     FActive = page;
     ++FSyncing;
-    if (page) NativeTabs()->setCurrentWidget(page->NativeWidget());
+    if (page) NativeTabs(this)->setCurrentWidget(NativeWidget(page));
     --FSyncing;
 }
 
@@ -541,15 +543,15 @@ TTabSheet* TPageControl::FindNextPage(TTabSheet* current, bool forward, bool che
 void TPageControl::SelectNextPage(bool forward) {
     TTabSheet* next = FindNextPage(FActive, forward, true);
     if (!next || next == FActive) return;
-    int index = NativeTabs()->indexOf(next->NativeWidget());
-    NativeTabs()->setCurrentIndex(index);
+    int index = NativeTabs(this)->indexOf(NativeWidget(next));
+    NativeTabs(this)->setCurrentIndex(index);
 }
 
 void TPageControl::UserSelected(int32_t tabIndex) {
-    QWidget* w = NativeTabs()->widget(tabIndex);
+    QWidget* w = NativeTabs(this)->widget(tabIndex);
     TTabSheet* page = nullptr;
     for (TTabSheet* p : FPages)
-        if (p->NativeWidget() == w) page = p;
+        if (NativeWidget(p) == w) page = p;
     if (!page || page == FActive) return;
     bool allow = true;
     GuardedCall(this, [&] {
@@ -557,7 +559,7 @@ void TPageControl::UserSelected(int32_t tabIndex) {
     });
     if (!allow) {
         ++FSyncing;
-        if (FActive) NativeTabs()->setCurrentWidget(FActive->NativeWidget());
+        if (FActive) NativeTabs(this)->setCurrentWidget(NativeWidget(FActive));
         --FSyncing;
         return;
     }
@@ -568,7 +570,7 @@ void TPageControl::UserSelected(int32_t tabIndex) {
 }
 
 TRect TPageControl::DisplayRect() const {
-    int32_t tabHeight = NativeTabs()->tabBar()->sizeHint().height();
+    int32_t tabHeight = NativeTabs(this)->tabBar()->sizeHint().height();
     TRect r = ClientRect();
     r.Top += tabHeight;
     InflateRect(r, -2, -2);
@@ -584,7 +586,7 @@ void TPageControl::AlignControls(TRect rect) {
 // ---------------------------------------------------------------- progress bar
 
 TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner, new QProgressBar()) {
-    auto* bar = static_cast<QProgressBar*>(NativeWidget());
+    auto* bar = static_cast<QProgressBar*>(NativeWidget(this));
     bar->setTextVisible(false);
     SetBounds(0, 0, 150, 16);
     Apply();
@@ -593,7 +595,7 @@ TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner, new QProgress
 TProgressBar::~TProgressBar() { DetachWidget(); }
 
 void TProgressBar::Apply() {
-    auto* bar = static_cast<QProgressBar*>(NativeWidget());
+    auto* bar = static_cast<QProgressBar*>(NativeWidget(this));
     bar->setRange(FMin, std::max(FMin, FMax));
     bar->setValue(FPosition);
 }
@@ -627,7 +629,7 @@ void TProgressBar::StepIt() { StepBy(FStep); }
 
 void TProgressBar::SetOrientation(TProgressBarOrientation orientation) {
     FOrientation = orientation;
-    static_cast<QProgressBar*>(NativeWidget())
+    static_cast<QProgressBar*>(NativeWidget(this))
         ->setOrientation(orientation == pbVertical ? Qt::Vertical : Qt::Horizontal);
 }
 
@@ -677,7 +679,7 @@ protected:
 }  // namespace
 
 TUpDown::TUpDown(TComponent* owner) : TWinControl(owner, new TUpDownWidget()) {
-    auto* w = static_cast<TUpDownWidget*>(NativeWidget());
+    auto* w = static_cast<TUpDownWidget*>(NativeWidget(this));
     WatchWidget(w->Up);
     WatchWidget(w->Down);
     QObject::connect(w->Up, &QToolButton::clicked, w, [this] {
@@ -708,8 +710,8 @@ void TUpDown::SetAssociate(TWinControl* control) {
     FAssociate = control;
     if (!control) return;
     if (!keys) FKeys = keys = new TUpDownKeys(this);
-    keys->Target = control->NativeWidget();
-    control->NativeWidget()->installEventFilter(keys);
+    keys->Target = NativeWidget(control);
+    NativeWidget(control)->installEventFilter(keys);
     PlaceBesideAssociate();
     UpdateAssociate();
 }

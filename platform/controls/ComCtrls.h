@@ -11,7 +11,6 @@
 #include "platform/controls/Controls.h"
 
 class TMenuItem;
-class QTabWidget;
 class QObject;
 
 // ---------------------------------------------------------------- status bar
@@ -264,7 +263,6 @@ public:
     void SelectNextPage(bool forward);
     // The area the sheets fill.
     TRect DisplayRect() const;
-    QTabWidget* NativeTabs() const;
 
     TNotifyEvent OnChange;
     TTabChangingEvent OnChanging;
@@ -280,6 +278,7 @@ protected:
 
 private:
     friend class TTabSheet;
+    friend struct TNativeAccess;
     void InsertPage(TTabSheet* page);
     void RemovePage(TTabSheet* page);
     void SyncTabs();

@@ -1,6 +1,7 @@
 #include "platform/controls/Controls.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -13,13 +14,47 @@
 #include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
+#include <cstdio>
 #include <exception>
+#include <map>
 
-#include "platform/controls/ControlsQt.h"
-#include "platform/controls/Forms.h"
-#include "platform/controls/Menus.h"
-#include "platform/graphics/FontCache.h"
-#include "platform/graphics/QtCanvasDevice.h"
+#include "platform/controls/Timers.h"
+#include "platform/controls/qt/ControlsQt.h"
+#include "platform/graphics/qt/FontCache.h"
+#include "platform/graphics/qt/QtCanvasDevice.h"
+
+// ---------------------------------------------------------------- hooks
+
+void TControlHooks::HandleException(TObject* sender) {
+    try {
+        throw;
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "varsona: %s\n", e.Message().c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "varsona: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "varsona: unknown exception\n");
+    }
+}
+
+void TControlHooks::FocusControl(TWinControl* window, TWinControl* control) {
+    if (QWidget* w = NativeWidget(control)) w->setFocus(Qt::OtherFocusReason);
+}
+
+namespace {
+TControlHooks& DefaultHooks() {
+    static TControlHooks defaults;
+    return defaults;
+}
+TControlHooks*& InstalledHooks() {
+    static TControlHooks* hooks = &DefaultHooks();
+    return hooks;
+}
+}  // namespace
+
+TControlHooks& ControlHooks() { return *InstalledHooks(); }
+
+void InstallControlHooks(TControlHooks* hooks) { InstalledHooks() = hooks ? hooks : &DefaultHooks(); }
 
 // ---------------------------------------------------------------- guard
 
@@ -28,7 +63,10 @@ bool GuardedCall(TObject* sender, const std::function<void()>& f) noexcept {
         f();
         return true;
     } catch (...) {
-        Application->HandleException(sender);
+        try {
+            ControlHooks().HandleException(sender);
+        } catch (...) {
+        }
         return false;
     }
 }
@@ -183,10 +221,37 @@ TMouseButton ButtonOf(Qt::MouseButton b) {
     return mbLeft;
 }
 
-// The control that an automatic or started drag comes from.
+// The control that an automatic or started drag comes from, the control it
+// is over (told dsDragEnter, then dsDragMove, then dsDragLeave) and whether
+// that one accepts the drop.
 QPointer<QWidget> gDragWidget;
 TControl* gDragSource = nullptr;
-TControl* gDragTarget = nullptr;
+TControl* gDragOver = nullptr;
+bool gDragAccepted = false;
+
+// The drag leaves the control it was over (it moved on, or it ends).
+void LeaveDragTarget(TControl* source, int32_t x, int32_t y) {
+    TControl* over = gDragOver;
+    gDragOver = nullptr;
+    gDragAccepted = false;
+    if (over && !over->Destroying()) over->DispatchDragOver(source, x, y, dsDragLeave);
+}
+
+// Ends the drag of source: the control it is over hears the leave, then the
+// drop when it accepted; the source hears the end.
+void FinishDrag(TControl* source, bool drop, const QPoint& global) {
+    TControl* target = drop && gDragAccepted ? gDragOver : nullptr;
+    QPoint tp = target ? NativeWidget(target)->mapFromGlobal(global) : QPoint();
+    QPoint op = gDragOver ? NativeWidget(gDragOver)->mapFromGlobal(global) : QPoint();
+    gDragSource = nullptr;
+    LeaveDragTarget(source, op.x(), op.y());
+    if (target) {
+        target->DispatchDragDrop(source, tp.x(), tp.y());
+        source->DispatchEndDrag(target, tp.x(), tp.y());
+    } else {
+        source->DispatchEndDrag(nullptr, 0, 0);
+    }
+}
 }  // namespace
 
 TControl* ControlOfWidget(const QWidget* widget) {
@@ -215,9 +280,7 @@ void EnsureFocusTracking() {
     QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget* old, QWidget* now) {
         auto* from = dynamic_cast<TWinControl*>(ControlOfWidget(old));
         auto* to = dynamic_cast<TWinControl*>(ControlOfWidget(now));
-        if (from == to) return;
-        if (from && !from->Destroying()) from->DispatchExit();
-        if (to && !to->Destroying()) to->DispatchEnter();
+        if (from != to) TWinControl::FocusChanged(from, to);
     });
 }
 
@@ -311,36 +374,28 @@ bool TControlBinding::eventFilter(QObject* watched, QEvent* event) {
             if (guard && FControl && me->button() == Qt::LeftButton && c->DragMode() == dmAutomatic) {
                 gDragSource = c;
                 gDragWidget = FWidget;
-                gDragTarget = nullptr;
+                gDragOver = nullptr;
+                gDragAccepted = false;
             }
         } else if (event->type() == QEvent::MouseButtonDblClick) {
             c->DispatchMouseDown(ButtonOf(me->button()), shift, p.x(), p.y(), true);
         } else if (event->type() == QEvent::MouseButtonRelease) {
-            if (gDragSource == c && gDragWidget) {
-                QPoint g = me->globalPosition().toPoint();
-                TControl* target = gDragTarget;
-                gDragSource = nullptr;
-                gDragTarget = nullptr;
-                if (target) {
-                    QPoint tp = target->NativeWidget()->mapFromGlobal(g);
-                    target->DispatchDragDrop(c, tp.x(), tp.y());
-                    c->DispatchEndDrag(target, tp.x(), tp.y());
-                } else {
-                    c->DispatchEndDrag(nullptr, 0, 0);
-                }
-            }
+            if (gDragSource == c && gDragWidget) FinishDrag(c, true, me->globalPosition().toPoint());
             if (guard && FControl) c->DispatchMouseUp(ButtonOf(me->button()), shift, p.x(), p.y());
         } else {
             if (gDragSource == c && gDragWidget && (me->buttons() & Qt::LeftButton)) {
                 QPoint g = me->globalPosition().toPoint();
                 TControl* under = ControlOfWidget(QApplication::widgetAt(g));
-                if (under && under != c && !under->Destroying()) {
-                    QPoint tp = under->NativeWidget()->mapFromGlobal(g);
-                    bool accept = under->DispatchDragOver(
-                        c, tp.x(), tp.y(), under == gDragTarget ? dsDragMove : dsDragEnter);
-                    gDragTarget = accept ? under : nullptr;
-                } else {
-                    gDragTarget = nullptr;
+                if (!under || under == c || under->Destroying()) under = nullptr;
+                if (gDragOver && gDragOver != under) {
+                    QPoint op = NativeWidget(gDragOver)->mapFromGlobal(g);
+                    LeaveDragTarget(c, op.x(), op.y());
+                }
+                if (under) {
+                    QPoint tp = NativeWidget(under)->mapFromGlobal(g);
+                    TDragState state = under == gDragOver ? dsDragMove : dsDragEnter;
+                    gDragOver = under;
+                    gDragAccepted = under->DispatchDragOver(c, tp.x(), tp.y(), state);
                 }
             }
             c->DispatchMouseMove(shift, p.x(), p.y());
@@ -359,13 +414,9 @@ bool TControlBinding::eventFilter(QObject* watched, QEvent* event) {
         if (w == FWidget) c->WidgetResized(w->width(), w->height());
         return false;
     case QEvent::ContextMenu: {
-        if (c->PopupMenu()) {
-            auto* ce = static_cast<QContextMenuEvent*>(event);
-            c->PopupMenu()->SetPopupComponent(c);
-            c->PopupMenu()->Popup(ce->globalPos().x(), ce->globalPos().y());
-            return true;
-        }
-        return false;
+        if (!c->PopupMenu()) return false;
+        auto* ce = static_cast<QContextMenuEvent*>(event);
+        return ControlHooks().Popup(c->PopupMenu(), c, ce->globalPos().x(), ce->globalPos().y());
     }
     default: return false;
     }
@@ -433,7 +484,7 @@ void TPaintWidget::paintEvent(QPaintEvent* event) {
 
 // ---------------------------------------------------------------- TControl
 
-TControl::TControl(TComponent* owner, QWidget* widget) : TComponent(owner), FWidget(widget) {
+TControl::TControl(TComponent* owner, const TNativeWidget& widget) : TComponent(owner), FWidget(widget.Widget) {
     EnsureFocusTracking();
     FFont = std::make_unique<TFont>();
     FFont->OnChange = [this](TObject*) { FontChanged(); };
@@ -460,7 +511,10 @@ void TControl::DetachWidget() {
     FDetached = true;
     BeginDestroy();
     if (gDragSource == this) gDragSource = nullptr;
-    if (gDragTarget == this) gDragTarget = nullptr;
+    if (gDragOver == this) {
+        gDragOver = nullptr;
+        gDragAccepted = false;
+    }
     if (FBinding) FBinding->Detach();
     if (auto* pw = dynamic_cast<TPaintWidget*>(FWidget)) pw->Detach();
     if (FWidget) {
@@ -469,9 +523,14 @@ void TControl::DetachWidget() {
     }
 }
 
-void TControl::WatchWidget(QWidget* widget) {
-    if (FBinding) FBinding->Watch(widget);
+void TControl::WatchWidget(const TNativeWidget& widget) {
+    if (FBinding) FBinding->Watch(widget.Widget);
 }
+
+QWidget* TNativeAccess::Widget(const TControl* control) { return control->FWidget; }
+QWidget* TNativeAccess::Client(const TWinControl* control) { return control->ClientWidget(); }
+QWidget* NativeWidget(const TControl* control) { return TNativeAccess::Widget(control); }
+QWidget* ClientWidget(const TWinControl* control) { return TNativeAccess::Client(control); }
 
 void TControl::DestroyOwnedComponents() {
     while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
@@ -486,7 +545,7 @@ void TControl::SetParent(TWinControl* parent) {
     if (parent) {
         // The widget moves first: a parent may place it elsewhere (a page
         // control puts its sheets into its pages).
-        FWidget->setParent(parent->ClientWidget());
+        FWidget->setParent(::ClientWidget(parent));
         parent->InsertControl(this);
         if (FParentFont) ParentFontChanged();
         if (FParentColor) ParentColorChanged();
@@ -753,16 +812,13 @@ void TControl::SendToBack() {
 void TControl::BeginDrag(bool immediate) {
     gDragSource = this;
     gDragWidget = FWidget;
-    gDragTarget = nullptr;
+    gDragOver = nullptr;
+    gDragAccepted = false;
 }
 
 void TControl::EndDrag(bool drop) {
     if (gDragSource != this) return;
-    TControl* target = drop ? gDragTarget : nullptr;
-    gDragSource = nullptr;
-    gDragTarget = nullptr;
-    if (target) target->DispatchDragDrop(this, 0, 0);
-    DispatchEndDrag(target, 0, 0);
+    FinishDrag(this, drop, QCursor::pos());
 }
 
 bool TControl::Dragging() const { return gDragSource == this; }
@@ -914,25 +970,16 @@ void TControl::DispatchPaint(QPainter& painter, const TRect& area) {
         try {
             std::rethrow_exception(error);
         } catch (...) {
-            Application->HandleException(this);
+            ControlHooks().HandleException(this);
         }
     });
 }
 
-TForm* TControl::ParentForm() const { return GetParentForm(this); }
-
-TForm* GetParentForm(const TControl* control) {
-    const TControl* c = control;
-    while (c) {
-        if (auto* f = dynamic_cast<const TForm*>(c)) return const_cast<TForm*>(f);
-        c = c->Parent();
-    }
-    return nullptr;
-}
-
 // ---------------------------------------------------------------- TWinControl
 
-TWinControl::TWinControl(TComponent* owner, QWidget* widget) : TControl(owner, widget) {}
+TWinControl::TWinControl(TComponent* owner, const TNativeWidget& widget) : TControl(owner, widget) {}
+
+QWidget* TWinControl::ClientWidget() const { return FWidget; }
 
 TWinControl::~TWinControl() {
     DetachWidget();
@@ -942,8 +989,58 @@ TWinControl::~TWinControl() {
 
 void TWinControl::DetachWidget() {
     if (Detached()) return;
+    FTimers.reset();
     TControl::DetachWidget();
     for (TControl* c : FControls) c->DetachWidget();
+}
+
+// ---------------------------------------------------------------- window timers
+
+struct TWinControl::TWindowTimers {
+    std::map<uint32_t, std::unique_ptr<TTimerHandle>> Running;
+};
+
+void TWinControl::SetTimer(uint32_t id, uint32_t interval) {
+    if (Detached()) return;
+    if (!FTimers) FTimers = std::make_unique<TWindowTimers>();
+    auto& slot = FTimers->Running[id];
+    slot.reset();
+    slot = TimerService().Start(interval, [this, id] { DispatchTimer(id); });
+}
+
+bool TWinControl::KillTimer(uint32_t id) { return FTimers && FTimers->Running.erase(id) > 0; }
+
+bool TWinControl::TimerRunning(uint32_t id) const { return FTimers && FTimers->Running.count(id) > 0; }
+
+void TWinControl::DispatchTimer(uint32_t id) {
+    if (Detached()) return;
+    GuardedCall(this, [&] { WMTimer(id); });
+}
+
+// ---------------------------------------------------------------- focus rule
+
+void TWinControl::FocusChanged(TWinControl* from, TWinControl* to) {
+    // Widgets tell whether a control survived the handlers before it.
+    auto chain = [](TWinControl* c) {
+        std::vector<std::pair<TWinControl*, QPointer<QWidget>>> list;
+        for (; c; c = c->Parent())
+            if (!c->Destroying()) list.emplace_back(c, QPointer<QWidget>(NativeWidget(c)));
+        return list;
+    };
+    auto exits = chain(from);
+    auto enters = chain(to);
+    // Drop the common part: the controls that contain both.
+    while (!exits.empty() && !enters.empty() && exits.back().first == enters.back().first) {
+        exits.pop_back();
+        enters.pop_back();
+    }
+    for (auto& [c, alive] : exits)
+        if (alive && !c->Detached()) c->DispatchExit();
+    for (auto it = enters.rbegin(); it != enters.rend(); ++it) {
+        if (!it->second || it->first->Detached()) continue;
+        if (it->first == to) it->first->DispatchEnter();
+        else GuardedCall(it->first, [c = it->first] { c->DoEnter(); });
+    }
 }
 
 void TWinControl::DestroyChildren() {
@@ -975,7 +1072,7 @@ void TWinControl::RemoveControl(TControl* control) {
 
 void TWinControl::SetTabStop(bool tabStop) {
     FTabStop = tabStop;
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     if (w->focusPolicy() == Qt::NoFocus && !tabStop) return;
     w->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
 }
@@ -1004,11 +1101,11 @@ void TWinControl::SetTabOrder(int32_t order) {
         if (!dynamic_cast<TWinControl*>(c)) others.push_back(c);
     p->FControls = others;
     for (TWinControl* w : wins) p->FControls.push_back(w);
-    for (size_t i = 1; i < wins.size(); ++i) QWidget::setTabOrder(wins[i - 1]->NativeWidget(), wins[i]->NativeWidget());
+    for (size_t i = 1; i < wins.size(); ++i) QWidget::setTabOrder(NativeWidget(wins[i - 1]), NativeWidget(wins[i]));
 }
 
 bool TWinControl::CanFocus() const {
-    TForm* form = GetParentForm(this);
+    TWinControl* form = ControlHooks().ParentWindow(this);
     if (!form) return false;
     for (const TControl* c = this; c && c != static_cast<const TControl*>(form); c = c->Parent())
         if (!c->Visible() || !c->Enabled()) return false;
@@ -1021,12 +1118,12 @@ bool TWinControl::Focused() const {
 }
 
 void TWinControl::SetFocus() {
-    TForm* form = GetParentForm(this);
+    TWinControl* form = ControlHooks().ParentWindow(this);
     if (form && form != this) {
-        form->FocusControl(this);
+        ControlHooks().FocusControl(form, this);
         return;
     }
-    NativeWidget()->setFocus(Qt::OtherFocusReason);
+    NativeWidget(this)->setFocus(Qt::OtherFocusReason);
 }
 
 void TWinControl::Realign() {
@@ -1113,14 +1210,15 @@ void TWinControl::DoExit() {
 bool TWinControl::DispatchKeyDown(Word& key, TShiftState shift, bool* command) {
     if (command) *command = false;
     if (Detached()) return true;
-    TForm* form = GetParentForm(this);
+    TControlHooks& hooks = ControlHooks();
+    TWinControl* form = hooks.ParentWindow(this);
     // Menu shortcuts come first, then the dialog keys (default and cancel
     // buttons, Tab), then the form's preview, then the control.
-    if (form && form->IsShortCut(key, shift)) {
+    if (form && hooks.ShortCut(form, key, shift)) {
         if (command) *command = true;
         return true;
     }
-    if (form && !WantsKey(key, shift) && form->DialogKey(key, shift)) {
+    if (form && !WantsKey(key, shift) && hooks.DialogKey(form, key, shift)) {
         if (command) *command = true;
         return true;
     }
@@ -1128,9 +1226,9 @@ bool TWinControl::DispatchKeyDown(Word& key, TShiftState shift, bool* command) {
         if (command) *command = true;
         return false;
     }
-    if (form && form != this && form->KeyPreview()) {
-        QPointer<QWidget> alive(NativeWidget());
-        GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyDown(key, shift); });
+    if (form && form != this && hooks.KeyPreview(form)) {
+        QPointer<QWidget> alive(NativeWidget(this));
+        GuardedCall(form, [&] { form->KeyDown(key, shift); });
         if (key == 0 || !alive || Detached()) return true;
     }
     GuardedCall(this, [&] { KeyDown(key, shift); });
@@ -1139,10 +1237,10 @@ bool TWinControl::DispatchKeyDown(Word& key, TShiftState shift, bool* command) {
 
 bool TWinControl::DispatchKeyPress(char32_t& key) {
     if (Detached()) return true;
-    TForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview()) {
-        QPointer<QWidget> alive(NativeWidget());
-        GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyPress(key); });
+    TWinControl* form = ControlHooks().ParentWindow(this);
+    if (form && form != this && ControlHooks().KeyPreview(form)) {
+        QPointer<QWidget> alive(NativeWidget(this));
+        GuardedCall(form, [&] { form->KeyPress(key); });
         if (key == 0 || !alive || Detached()) return true;
     }
     GuardedCall(this, [&] { KeyPress(key); });
@@ -1151,10 +1249,10 @@ bool TWinControl::DispatchKeyPress(char32_t& key) {
 
 bool TWinControl::DispatchKeyUp(Word& key, TShiftState shift) {
     if (Detached()) return true;
-    TForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview()) {
-        QPointer<QWidget> alive(NativeWidget());
-        GuardedCall(form, [&] { static_cast<TWinControl*>(form)->KeyUp(key, shift); });
+    TWinControl* form = ControlHooks().ParentWindow(this);
+    if (form && form != this && ControlHooks().KeyPreview(form)) {
+        QPointer<QWidget> alive(NativeWidget(this));
+        GuardedCall(form, [&] { form->KeyUp(key, shift); });
         if (key == 0 || !alive || Detached()) return true;
     }
     GuardedCall(this, [&] { KeyUp(key, shift); });
@@ -1163,8 +1261,8 @@ bool TWinControl::DispatchKeyUp(Word& key, TShiftState shift) {
 
 void TWinControl::DispatchEnter() {
     if (Detached()) return;
-    TForm* form = GetParentForm(this);
-    if (form && form != this) form->ActiveControlChanged(this);
+    TWinControl* form = ControlHooks().ParentWindow(this);
+    if (form && form != this) ControlHooks().ControlEntered(form, this);
     GuardedCall(this, [&] { DoEnter(); });
 }
 
@@ -1177,7 +1275,8 @@ void TWinControl::DispatchExit() {
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TGraphicControl(owner, new TPaintWidget(nullptr)) {}
 
-TGraphicControl::TGraphicControl(TComponent* owner, QWidget* widget) : TControl(owner, widget) {
+TGraphicControl::TGraphicControl(TComponent* owner, const TNativeWidget& native) : TControl(owner, native) {
+    QWidget* widget = native.Widget;
     CreateCanvas();
     widget->setAttribute(Qt::WA_NoSystemBackground, false);
     widget->setAutoFillBackground(false);
@@ -1187,7 +1286,8 @@ TGraphicControl::~TGraphicControl() { DetachWidget(); }
 
 TCustomControl::TCustomControl(TComponent* owner) : TCustomControl(owner, new TPaintWidget(nullptr)) {}
 
-TCustomControl::TCustomControl(TComponent* owner, QWidget* widget) : TWinControl(owner, widget) {
+TCustomControl::TCustomControl(TComponent* owner, const TNativeWidget& native) : TWinControl(owner, native) {
+    QWidget* widget = native.Widget;
     CreateCanvas();
     widget->setFocusPolicy(Qt::StrongFocus);
     widget->setAutoFillBackground(true);

@@ -1,8 +1,11 @@
 // Controls room: the control tree on Qt widgets. Every control owns one
-// widget; the Qt type stays behind the one native accessor NativeWidget().
+// widget; no Qt type shows here: the platform reaches the widgets through
+// its Qt side (qt/ControlsQt.h).
 // Every call into the system's handlers (paint, click, change, key, mouse,
 // timer, create) goes through a guard that reports an escaping exception
-// through Application->HandleException and lets the program go on.
+// through the installed hooks (the application's HandleException) and lets
+// the program go on. The controls stand below forms and menus: what they
+// need of them comes through TControlHooks, which the forms install.
 #pragma once
 
 #include <cstdint>
@@ -16,10 +19,13 @@
 #include "platform/runtime/Types.h"
 
 class QWidget;
+class TControl;
+// A Qt widget handed to a platform control's constructor (qt/ControlsQt.h).
+class TNativeWidget;
 class TWinControl;
-class TForm;
 class QPainter;
 class TPopupMenu;
+class TMenuItem;
 class TControlBinding;
 class TPaintWidget;
 
@@ -179,10 +185,58 @@ using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* Source, int32_t X, int32_t Y, TDragState State, bool& Accept)>;
 using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int32_t X, int32_t Y)>;
 
+// ---------------------------------------------------------------- hooks
+
+// What the control layer asks of the windows and menus above it. The
+// application object installs the forms' hooks when it is created; the
+// defaults here are those of a control outside any window.
+class TControlHooks {
+public:
+    virtual ~TControlHooks() = default;
+    // Reports the exception being handled (called inside a catch block);
+    // the default writes its message to the standard error.
+    virtual void HandleException(TObject* sender);
+    // The window a control sits on (a form), or null.
+    virtual TWinControl* ParentWindow(const TControl* control) { return nullptr; }
+    // The window's part of a key on its way to one of its controls: menu
+    // shortcuts (and accelerators and help), dialog keys (default and cancel
+    // buttons), and whether the window previews the keys of its controls.
+    // True when the key was used.
+    virtual bool ShortCut(TWinControl* window, Word key, TShiftState shift) { return false; }
+    virtual bool DialogKey(TWinControl* window, Word key, TShiftState shift) { return false; }
+    virtual bool KeyPreview(TWinControl* window) { return false; }
+    // The window moves its focus to control (raising when it cannot), and
+    // learns that the focus entered control.
+    virtual void FocusControl(TWinControl* window, TWinControl* control);
+    virtual void ControlEntered(TWinControl* window, TWinControl* control) {}
+    // A button with a modal result was clicked on window.
+    virtual void SetModalResult(TWinControl* window, TModalResult result) {}
+    // The pop-up menu of control, asked for at a screen position; True when
+    // it opened.
+    virtual bool Popup(TPopupMenu* menu, TControl* control, int32_t x, int32_t y) { return false; }
+    // A menu item a tool button stands for: what it shows, and its click.
+    struct TMenuItemState {
+        std::string Caption;
+        std::string Hint;
+        bool Enabled = true;
+        bool Checked = false;
+    };
+    virtual TMenuItemState MenuItemState(TMenuItem* item) { return {}; }
+    virtual void ClickMenuItem(TMenuItem* item) {}
+    // The caption of the platform's message boxes, and the window that
+    // dialogs open over (null: the active Qt window).
+    virtual std::string ApplicationTitle() { return {}; }
+    virtual TWinControl* ActiveWindow() { return nullptr; }
+};
+// The installed hooks.
+TControlHooks& ControlHooks();
+// Installs hooks (not owned; nullptr: the defaults).
+void InstallControlHooks(TControlHooks* hooks);
+
 // ---------------------------------------------------------------- guard
 
-// Runs f and reports any exception that escapes it through
-// Application->HandleException(sender). Returns False when f raised.
+// Runs f and reports any exception that escapes it through the hooks'
+// HandleException(sender). Returns False when f raised.
 bool GuardedCall(TObject* sender, const std::function<void()>& f) noexcept;
 
 // ---------------------------------------------------------------- TControl
@@ -292,11 +346,6 @@ public:
     TEndDragEvent OnEndDrag;
     TNotifyEvent OnResize;
 
-    // The widget behind the control, for the platform and its tests.
-    QWidget* NativeWidget() const { return FWidget; }
-    // The form the control sits on (the control itself for a form).
-    TForm* ParentForm() const;
-
     // Entry points of the event binding; they run the virtual handlers
     // below inside the guard.
     void DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y, bool dbl);
@@ -316,7 +365,7 @@ public:
 
 protected:
     // widget: created by the derived class, owned by this control.
-    TControl(TComponent* owner, QWidget* widget);
+    TControl(TComponent* owner, const TNativeWidget& widget);
 
     virtual std::string GetText() const { return FText; }
     virtual void SetTextValue(const std::string& text);
@@ -335,7 +384,7 @@ protected:
     virtual bool ClicksOnMouseUp() const { return true; }
     // Routes the events of an inner widget (the edit of a combo box, the
     // viewport of a memo) to this control.
-    void WatchWidget(QWidget* widget);
+    void WatchWidget(const TNativeWidget& widget);
     // Painting controls create their canvas; Paint draws on it.
     void CreateCanvas();
     TCanvas* ControlCanvas() const { return FCanvas.get(); }
@@ -360,6 +409,7 @@ protected:
     friend class TWinControl;
     friend class TControlBinding;
     friend class TPaintWidget;
+    friend struct TNativeAccess;
 
 private:
     // Paints through the canvas; called by the widget while it paints.
@@ -429,10 +479,6 @@ public:
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
 
-    // Widget where the children's widgets live (the scrolled area of a
-    // scroll box, the page of a tab sheet, the client below a form's menu).
-    virtual QWidget* ClientWidget() const { return NativeWidget(); }
-
     // Entry points of the event binding. A True result means the key was
     // consumed (the control or the form's preview set it to 0, or it was a
     // shortcut or a dialog key).
@@ -443,11 +489,31 @@ public:
     bool DispatchKeyDown(Word& key, TShiftState shift, bool* command = nullptr);
     bool DispatchKeyPress(char32_t& key);
     bool DispatchKeyUp(Word& key, TShiftState shift);
+    // The focus went to this control: it becomes its window's active
+    // control and hears DoEnter. DispatchExit: it hears DoExit.
     void DispatchEnter();
     void DispatchExit();
+    // The focus moved from one control to another (either may be null): the
+    // controls that lose it, from `from` up to the first one that contains
+    // `to`, exit, innermost first; then the controls that gain it, from below
+    // that common one down to `to`, enter, outermost first. A child taking
+    // the focus is no exit of its parent.
+    static void FocusChanged(TWinControl* from, TWinControl* to);
+
+    // Window timers: timer id ticks every interval milliseconds, through
+    // the timer service, until KillTimer or the control goes; setting a
+    // running id again restarts it. Each tick reaches WMTimer(id) inside
+    // the guard. KillTimer is False for an id that is not running.
+    void SetTimer(uint32_t id, uint32_t interval);
+    bool KillTimer(uint32_t id);
+    bool TimerRunning(uint32_t id) const;
+    void DispatchTimer(uint32_t id);
 
 protected:
-    TWinControl(TComponent* owner, QWidget* widget);
+    TWinControl(TComponent* owner, const TNativeWidget& widget);
+
+    // A tick of window timer id.
+    virtual void WMTimer(uint32_t id) {}
 
     virtual void KeyDown(Word& key, TShiftState shift);
     virtual void KeyUp(Word& key, TShiftState shift);
@@ -469,10 +535,16 @@ protected:
 
 private:
     friend class TControl;
+    friend struct TNativeAccess;
+    // Widget where the children's widgets live (the scrolled area of a
+    // scroll box, the page of a tab sheet, the client below a form's menu).
+    virtual QWidget* ClientWidget() const;
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
 
     std::vector<TControl*> FControls;
+    struct TWindowTimers;
+    std::unique_ptr<TWindowTimers> FTimers;
     bool FTabStop = true;
     bool FAligning = false;
 };
@@ -488,7 +560,7 @@ public:
     TCanvas* Canvas() const { return ControlCanvas(); }
 
 protected:
-    TGraphicControl(TComponent* owner, QWidget* widget);
+    TGraphicControl(TComponent* owner, const TNativeWidget& widget);
 };
 
 // A focusable control that draws itself on its canvas (the grid's base).
@@ -499,7 +571,7 @@ public:
     TCanvas* Canvas() const { return ControlCanvas(); }
 
 protected:
-    TCustomControl(TComponent* owner, QWidget* widget);
+    TCustomControl(TComponent* owner, const TNativeWidget& widget);
     bool WantsKey(Word key, TShiftState shift) const override { return FWantKeys; }
     // Grid-like controls take arrows, Return and Escape themselves.
     void SetWantKeys(bool want) { FWantKeys = want; }
@@ -525,9 +597,6 @@ T* CreateNamed(TComponent* owner, TWinControl* parent, const std::string& name, 
     control->SetBounds(left, top, width, height);
     return control;
 }
-
-// Parent form of a control, or nullptr.
-TForm* GetParentForm(const TControl* control);
 
 // The text of a caption without its "&" accelerator marks ("&&" is one "&").
 std::string StripHotkey(const std::string& caption);

@@ -9,8 +9,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "platform/controls/ControlsQt.h"
-#include "platform/controls/Forms.h"
+#include "platform/controls/ServiceSlot.h"
+#include "platform/controls/qt/ControlsQt.h"
 
 // ---------------------------------------------------------------- filters
 
@@ -65,10 +65,7 @@ const char* DialogKindName(TDialogKind kind) {
 // ---------------------------------------------------------------- installation
 
 namespace {
-std::unique_ptr<TDialogService>& InstalledService() {
-    static std::unique_ptr<TDialogService> service = std::make_unique<TQtDialogService>();
-    return service;
-}
+using TDialogSlot = TServiceSlot<TDialogService, TQtDialogService>;
 
 std::function<bool()>& PrinterSetupHandler() {
     static std::function<bool()> handler;
@@ -76,12 +73,10 @@ std::function<bool()>& PrinterSetupHandler() {
 }
 }  // namespace
 
-TDialogService& DialogService() { return *InstalledService(); }
+TDialogService& DialogService() { return TDialogSlot::Get(); }
 
 std::unique_ptr<TDialogService> InstallDialogService(std::unique_ptr<TDialogService> service) {
-    if (!service) service = std::make_unique<TQtDialogService>();
-    std::swap(service, InstalledService());
-    return service;
+    return TDialogSlot::Install(std::move(service));
 }
 
 void SetPrinterSetupHandler(std::function<bool()> handler) { PrinterSetupHandler() = std::move(handler); }
@@ -100,13 +95,16 @@ bool NobodyToAnswer() {
     QString p = QGuiApplication::platformName();
     return p == QLatin1String("offscreen") || p == QLatin1String("minimal");
 }
+}  // namespace
 
 void RefuseWithoutUser(TDialogKind kind, const std::string& text) {
     if (NobodyToAnswer()) throw EDialogScriptError(FmtMsg(DialogConst::SNoUserHere, DialogKindName(kind), text));
 }
 
+namespace {
+
 QWidget* DialogParent() {
-    if (Screen && Screen->ActiveForm()) return Screen->ActiveForm()->NativeWidget();
+    if (TWinControl* window = ControlHooks().ActiveWindow()) return NativeWidget(window);
     return QApplication::activeWindow();
 }
 
@@ -265,10 +263,6 @@ bool TQtDialogService::ChooseFont(TFont& font) {
     return true;
 }
 
-TModalResult TQtDialogService::ShowModal(TForm& form) {
-    RefuseWithoutUser(TDialogKind::ShowModal, form.Caption());
-    return form.RunModalLoop();
-}
 
 // ---------------------------------------------------------------- scripted service
 
@@ -505,35 +499,11 @@ bool TScriptedDialogs::ChooseFont(TFont& font) {
     return r.Accept;
 }
 
-TModalResult TScriptedDialogs::ShowModal(TForm& form) {
-    TDialogRequest q;
-    q.Kind = TDialogKind::ShowModal;
-    q.Caption = form.Caption();
-    q.Form = &form;
-    Reply r = Take(q);
-    form.BeginModal();
-    try {
-        if (r.Action) r.Action(form);
-        if (form.ModalResult() == mrNone) form.SetModalResult(r.Result != mrNone ? r.Result : mrCancel);
-        form.CloseModal();
-        if (form.ModalResult() == mrNone) {
-            // The form would stay open and wait for the user.
-            FFailures.push_back("The modal form \"" + form.Caption() + "\" refused to close");
-            form.SetModalResult(mrCancel);
-        }
-    } catch (...) {
-        form.EndModal();
-        throw;
-    }
-    TModalResult result = form.ModalResult();
-    form.EndModal();
-    return result;
-}
 
 // ---------------------------------------------------------------- routines
 
 void ShowMessage(const std::string& message) {
-    DialogService().MessageDlg(Application->Title(), message, mtCustom, mbOK);
+    DialogService().MessageDlg(ControlHooks().ApplicationTitle(), message, mtCustom, mbOK);
 }
 
 TModalResult MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons, int32_t helpContext) {
@@ -543,7 +513,7 @@ TModalResult MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgBut
     case mtError: caption = DialogConst::SMsgDlgError; break;
     case mtInformation: caption = DialogConst::SMsgDlgInformation; break;
     case mtConfirmation: caption = DialogConst::SMsgDlgConfirm; break;
-    default: caption = Application->Title(); break;
+    default: caption = ControlHooks().ApplicationTitle(); break;
     }
     return DialogService().MessageDlg(caption, message, type, buttons);
 }

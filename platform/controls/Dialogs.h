@@ -168,7 +168,8 @@ public:
     virtual bool PrinterSetup();
     virtual bool ChooseColor(TColor& color) = 0;
     virtual bool ChooseFont(TFont& font) = 0;
-    // Shows the form modally and returns its ModalResult.
+    // Shows the form modally and returns its ModalResult (the services'
+    // own entries live with the forms, in Forms.cpp).
     virtual TModalResult ShowModal(TForm& form) = 0;
 };
 
@@ -176,6 +177,9 @@ public:
 TDialogService& DialogService();
 // Installs service (nullptr: the Qt service) and returns the previous one.
 std::unique_ptr<TDialogService> InstallDialogService(std::unique_ptr<TDialogService> service);
+// Raises EDialogScriptError where no user can answer (the offscreen
+// platform): the Qt service's guard before it opens a dialog.
+void RefuseWithoutUser(TDialogKind kind, const std::string& text);
 // The printer code installs the dialog behind PrinterSetup here.
 void SetPrinterSetupHandler(std::function<bool()> handler);
 bool RunPrinterSetupHandler();

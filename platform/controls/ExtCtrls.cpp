@@ -2,10 +2,10 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QTimer>
 #include <algorithm>
 
-#include "platform/controls/ControlsQt.h"
+#include "platform/controls/Timers.h"
+#include "platform/controls/qt/ControlsQt.h"
 
 // ---------------------------------------------------------------- panel
 
@@ -65,7 +65,7 @@ TPanel::~TPanel() { DetachWidget(); }
 
 void TPanel::SetTextValue(const std::string& text) {
     FText = text;
-    NativeWidget()->update();
+    NativeWidget(this)->update();
 }
 
 void TPanel::SetBevelOuter(TPanelBevel bevel) {
@@ -344,15 +344,9 @@ void TRadioGroup::ButtonClicked(TRadioButton* button) {
 
 // ---------------------------------------------------------------- timer
 
-TTimer::TTimer(TComponent* owner) : TComponent(owner), FTimer(new QTimer()) {
-    QObject::connect(FTimer, &QTimer::timeout, FTimer, [this] { Tick(); });
-    Update();
-}
+TTimer::TTimer(TComponent* owner) : TComponent(owner) { Update(); }
 
-TTimer::~TTimer() {
-    FTimer->stop();
-    delete FTimer;
-}
+TTimer::~TTimer() { FTimer.reset(); }
 
 void TTimer::SetInterval(uint32_t interval) {
     if (interval == FInterval) return;
@@ -367,8 +361,8 @@ void TTimer::SetEnabled(bool enabled) {
 }
 
 void TTimer::Update() {
-    FTimer->stop();
-    if (FEnabled && FInterval > 0) FTimer->start(static_cast<int>(std::min<uint32_t>(FInterval, 0x7FFFFFFF)));
+    FTimer.reset();
+    if (FEnabled && FInterval > 0) FTimer = TimerService().Start(FInterval, [this] { Tick(); });
 }
 
 void TTimer::Tick() {

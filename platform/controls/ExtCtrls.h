@@ -9,7 +9,7 @@
 #include "platform/controls/Controls.h"
 #include "platform/controls/StdCtrls.h"
 
-class QTimer;
+class TTimerHandle;
 
 enum TPanelBevel { bvNone, bvLowered, bvRaised, bvSpace };
 enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
@@ -157,7 +157,8 @@ private:
 // ---------------------------------------------------------------- timer
 
 // Calls OnTimer every Interval milliseconds while Enabled (inside the
-// guard: an error is shown and the timer goes on).
+// guard: an error is shown and the timer goes on), through the timer
+// service of Timers.h.
 class TTimer : public TComponent {
 public:
     explicit TTimer(TComponent* owner);
@@ -175,5 +176,5 @@ private:
     void Update();
     uint32_t FInterval = 1000;
     bool FEnabled = true;
-    QTimer* FTimer;
+    std::unique_ptr<TTimerHandle> FTimer;
 };

@@ -15,11 +15,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/controls/ControlsQt.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Menus.h"
+#include "platform/controls/QtPrinter.h"
 #include "platform/controls/StdCtrls.h"
 #include "platform/controls/ThreadHooks.h"
+#include "platform/controls/qt/ControlsQt.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 
 namespace {
 
@@ -95,16 +97,61 @@ TButton* FindButton(TWinControl* root, Pred pred) {
     return nullptr;
 }
 
+// What the controls ask of the forms and menus above them.
+class TFormHooks : public TControlHooks {
+public:
+    void HandleException(TObject* sender) override { Application->HandleException(sender); }
+    TWinControl* ParentWindow(const TControl* control) override { return GetParentForm(control); }
+    bool ShortCut(TWinControl* window, Word key, TShiftState shift) override {
+        return static_cast<TForm*>(window)->IsShortCut(key, shift);
+    }
+    bool DialogKey(TWinControl* window, Word key, TShiftState shift) override {
+        return static_cast<TForm*>(window)->DialogKey(key, shift);
+    }
+    bool KeyPreview(TWinControl* window) override { return static_cast<TForm*>(window)->KeyPreview(); }
+    void FocusControl(TWinControl* window, TWinControl* control) override {
+        static_cast<TForm*>(window)->FocusControl(control);
+    }
+    void ControlEntered(TWinControl* window, TWinControl* control) override {
+        static_cast<TForm*>(window)->ActiveControlChanged(control);
+    }
+    void SetModalResult(TWinControl* window, TModalResult result) override {
+        static_cast<TForm*>(window)->SetModalResult(result);
+    }
+    bool Popup(TPopupMenu* menu, TControl* control, int32_t x, int32_t y) override {
+        menu->SetPopupComponent(control);
+        menu->Popup(x, y);
+        return true;
+    }
+    TMenuItemState MenuItemState(TMenuItem* item) override {
+        return {item->Caption(), item->Hint(), item->Enabled(), item->Checked()};
+    }
+    void ClickMenuItem(TMenuItem* item) override { item->Click(); }
+    std::string ApplicationTitle() override { return Application->Title(); }
+    TWinControl* ActiveWindow() override { return Screen ? Screen->ActiveForm() : nullptr; }
+};
+
+TFormHooks& FormHooks() {
+    static TFormHooks hooks;
+    return hooks;
+}
+
 }  // namespace
 
 TApplication* Application = &ApplicationInstance();
 TScreen* Screen = &ScreenInstance();
 
+TForm* GetParentForm(const TControl* control) {
+    for (const TControl* c = control; c; c = c->Parent())
+        if (auto* f = dynamic_cast<const TForm*>(c)) return const_cast<TForm*>(f);
+    return nullptr;
+}
+
 // ---------------------------------------------------------------- TForm
 
 TForm::TForm(TComponent* owner) : TWinControl(owner, new TFormWindow()) {
     InstallPostRoutine();
-    FClient = new QWidget(NativeWidget());
+    FClient = new QWidget(NativeWidget(this));
     FClient->setAutoFillBackground(false);
     TControl::SetVisible(false);
     SetParentFont(false);
@@ -113,7 +160,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner, new TFormWindow()) {
     Screen->AddForm(this);
     // A form built without CreateForm or Create completes its creation (and
     // shows, when visible by design) on the next pass of the message loop.
-    QTimer::singleShot(0, NativeWidget(), [this] {
+    QTimer::singleShot(0, NativeWidget(this), [this] {
         if (!Detached()) DoCreate();
     });
 }
@@ -125,7 +172,8 @@ TForm::~TForm() {
     DetachWidget();
     if (FMenu) {
         FMenu->FForm = nullptr;
-        if (QWidget* bar = FMenu->NativeMenuBar()) {
+        FMenu->FDetachFromForm = nullptr;
+        if (QWidget* bar = NativeMenuBar(FMenu)) {
             bar->hide();
             bar->setParent(nullptr);
         }
@@ -139,7 +187,7 @@ QWidget* TForm::ClientWidget() const { return FClient; }
 
 void TForm::SetTextValue(const std::string& text) {
     FText = text;
-    NativeWidget()->setWindowTitle(QStr(text));
+    NativeWidget(this)->setWindowTitle(QStr(text));
 }
 
 void TForm::SetBorderStyle(TBorderStyle style) {
@@ -158,7 +206,7 @@ void TForm::SetFormStyle(TFormStyle style) {
 }
 
 void TForm::ApplyWindowFlags() {
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     bool wasVisible = w->isVisible();
     Qt::WindowFlags f = Qt::Window | Qt::CustomizeWindowHint;
     switch (FBorderStyle) {
@@ -187,7 +235,7 @@ void TForm::ApplyWindowFlags() {
 
 void TForm::SetWindowState(TWindowState state) {
     FWindowState = state;
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     Qt::WindowStates s = state == wsMinimized ? Qt::WindowMinimized
                          : state == wsMaximized ? Qt::WindowMaximized
                                                 : Qt::WindowNoState;
@@ -211,7 +259,7 @@ void TForm::LayoutClient() {
 }
 
 void TForm::ApplyBounds() {
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     if (FBorderStyle != bsSizeable && FBorderStyle != bsSizeToolWin) w->setFixedSize(Width(), Height());
     w->move(Left(), Top());
     w->resize(Width(), Height());
@@ -224,7 +272,7 @@ void TForm::WidgetResized(int32_t width, int32_t height) {
 }
 
 void TForm::ApplyColor() {
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     QPalette pal = w->palette();
     pal.setColor(QPalette::Window, QtColor(Color()));
     w->setPalette(pal);
@@ -235,7 +283,8 @@ void TForm::SetMenu(TMainMenu* menu) {
     if (menu == FMenu) return;
     if (FMenu) {
         FMenu->FForm = nullptr;
-        if (QWidget* bar = FMenu->NativeMenuBar()) {
+        FMenu->FDetachFromForm = nullptr;
+        if (QWidget* bar = NativeMenuBar(FMenu)) {
             bar->hide();
             bar->setParent(nullptr);
         }
@@ -245,15 +294,16 @@ void TForm::SetMenu(TMainMenu* menu) {
     if (menu) {
         if (menu->FForm && menu->FForm != this) menu->FForm->SetMenu(nullptr);
         menu->FForm = this;
-        FMenuBar = menu->NativeMenuBar();
-        FMenuBar->setParent(NativeWidget());
+        menu->FDetachFromForm = [this] { SetMenu(nullptr); };
+        FMenuBar = NativeMenuBar(menu);
+        FMenuBar->setParent(NativeWidget(this));
         FMenuBar->show();
     }
     LayoutClient();
     Realign();
 }
 
-bool TForm::Showing() const { return Visible() && NativeWidget()->isVisible(); }
+bool TForm::Showing() const { return Visible() && NativeWidget(this)->isVisible(); }
 
 void TForm::PlaceOnFirstShow() {
     if (FShownOnce) return;
@@ -285,7 +335,7 @@ void TForm::PlaceOnFirstShow() {
 
 void TForm::SetVisible(bool visible) {
     if (visible == Visible()) {
-        if (visible && FCreated && !NativeWidget()->isVisible()) ApplyVisible();
+        if (visible && FCreated && !NativeWidget(this)->isVisible()) ApplyVisible();
         return;
     }
     TControl::SetVisible(visible);
@@ -294,7 +344,7 @@ void TForm::SetVisible(bool visible) {
 void TForm::ApplyVisible() {
     // A form under construction shows when its create handler has run.
     if (!FCreated || FInShowChange) return;
-    QWidget* w = NativeWidget();
+    QWidget* w = NativeWidget(this);
     FInShowChange = true;
     try {
         if (Visible()) {
@@ -305,7 +355,7 @@ void TForm::ApplyVisible() {
                     w->show();
                     RaiseWindow(w);
                     if (FActiveControl && FActiveControl->CanFocus())
-                        FActiveControl->NativeWidget()->setFocus(Qt::OtherFocusReason);
+                        NativeWidget(FActiveControl)->setFocus(Qt::OtherFocusReason);
                     Screen->ActivateForm(this);
                 }
             }
@@ -378,13 +428,13 @@ void TForm::Close() {
 }
 
 void TForm::Release() {
-    QPointer<QWidget> w(NativeWidget());
+    QPointer<QWidget> w(NativeWidget(this));
     QTimer::singleShot(0, qApp, [this, w] {
         if (w) delete this;
     });
 }
 
-void TForm::BringToFront() { RaiseWindow(NativeWidget()); }
+void TForm::BringToFront() { RaiseWindow(NativeWidget(this)); }
 
 TModalResult TForm::ShowModal() {
     if (Visible() || FModal) throw EInvalidOperation(FormsConst::SCannotShowModal);
@@ -400,12 +450,12 @@ void TForm::SetModalResult(TModalResult result) {
 void TForm::BeginModal() {
     FModal = true;
     FModalResult = mrNone;
-    NativeWidget()->setWindowModality(Qt::ApplicationModal);
+    NativeWidget(this)->setWindowModality(Qt::ApplicationModal);
     try {
         Show();
     } catch (...) {
         FModal = false;
-        NativeWidget()->setWindowModality(Qt::NonModal);
+        NativeWidget(this)->setWindowModality(Qt::NonModal);
         throw;
     }
 }
@@ -415,10 +465,10 @@ void TForm::EndModal() {
     try {
         Hide();
     } catch (...) {
-        NativeWidget()->setWindowModality(Qt::NonModal);
+        NativeWidget(this)->setWindowModality(Qt::NonModal);
         throw;
     }
-    NativeWidget()->setWindowModality(Qt::NonModal);
+    NativeWidget(this)->setWindowModality(Qt::NonModal);
 }
 
 void TForm::CloseModal() {
@@ -440,7 +490,7 @@ TModalResult TForm::RunModalLoop() {
     BeginModal();
     QEventLoop loop;
     FModalLoop = &loop;
-    QPointer<QWidget> alive(NativeWidget());
+    QPointer<QWidget> alive(NativeWidget(this));
     for (;;) {
         if (FModalResult == mrNone && !Application->Terminated()) loop.exec();
         if (!alive) return mrCancel;
@@ -513,7 +563,7 @@ void TForm::SetActiveControl(TWinControl* control) {
     if (control && (control == this || GetParentForm(control) != this || !control->CanFocus()))
         throw EInvalidOperation(FormsConst::SCannotFocus);
     FActiveControl = control;
-    if (control && Visible()) control->NativeWidget()->setFocus(Qt::OtherFocusReason);
+    if (control && Visible()) NativeWidget(control)->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm::FocusControl(TWinControl* control) {
@@ -558,10 +608,44 @@ void TForm::WindowCloseRequested() {
     GuardedCall(this, [this] { Close(); });
 }
 
+// ---------------------------------------------------------------- the dialog service's modal forms
+
+// The services live with the dialogs; their modal-form entries live here,
+// with the forms they run.
+TModalResult TQtDialogService::ShowModal(TForm& form) {
+    RefuseWithoutUser(TDialogKind::ShowModal, form.Caption());
+    return form.RunModalLoop();
+}
+
+TModalResult TScriptedDialogs::ShowModal(TForm& form) {
+    TDialogRequest q;
+    q.Kind = TDialogKind::ShowModal;
+    q.Caption = form.Caption();
+    q.Form = &form;
+    Reply r = Take(q);
+    form.BeginModal();
+    try {
+        if (r.Action) r.Action(form);
+        if (form.ModalResult() == mrNone) form.SetModalResult(r.Result != mrNone ? r.Result : mrCancel);
+        form.CloseModal();
+        if (form.ModalResult() == mrNone) {
+            // The form would stay open and wait for the user.
+            FFailures.push_back("The modal form \"" + form.Caption() + "\" refused to close");
+            form.SetModalResult(mrCancel);
+        }
+    } catch (...) {
+        form.EndModal();
+        throw;
+    }
+    TModalResult result = form.ModalResult();
+    form.EndModal();
+    return result;
+}
+
 // ---------------------------------------------------------------- TScrollBox
 
 TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner, new QScrollArea()) {
-    auto* area = static_cast<QScrollArea*>(NativeWidget());
+    auto* area = static_cast<QScrollArea*>(NativeWidget(this));
     FContent = new QWidget();
     FContent->setAutoFillBackground(true);
     area->setWidget(FContent);
@@ -582,7 +666,7 @@ TScrollBox::~TScrollBox() {
 
 QWidget* TScrollBox::ClientWidget() const { return FContent; }
 
-int32_t TScrollBox::FrameWidth() const { return static_cast<QScrollArea*>(NativeWidget())->frameWidth(); }
+int32_t TScrollBox::FrameWidth() const { return static_cast<QScrollArea*>(NativeWidget(this))->frameWidth(); }
 
 int32_t TScrollBox::ClientWidth() const { return std::max(0, Width() - 2 * FrameWidth()); }
 
@@ -590,14 +674,14 @@ int32_t TScrollBox::ClientHeight() const { return std::max(0, Height() - 2 * Fra
 
 void TScrollBox::SetBorderStyle(TBorderStyle style) {
     FBorderStyle = style;
-    auto* area = static_cast<QScrollArea*>(NativeWidget());
+    auto* area = static_cast<QScrollArea*>(NativeWidget(this));
     area->setFrameShape(style == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
     UpdateContent();
 }
 
 void TScrollBox::SetAutoScroll(bool autoScroll) {
     FAutoScroll = autoScroll;
-    auto* area = static_cast<QScrollArea*>(NativeWidget());
+    auto* area = static_cast<QScrollArea*>(NativeWidget(this));
     Qt::ScrollBarPolicy p = autoScroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
     area->setHorizontalScrollBarPolicy(p);
     area->setVerticalScrollBarPolicy(p);
@@ -607,9 +691,9 @@ void TScrollBox::ApplyColor() {
     QPalette pal = FContent->palette();
     pal.setColor(QPalette::Window, QtColor(Color()));
     FContent->setPalette(pal);
-    QPalette vp = NativeWidget()->palette();
+    QPalette vp = NativeWidget(this)->palette();
     vp.setColor(QPalette::Window, QtColor(Color()));
-    NativeWidget()->setPalette(vp);
+    NativeWidget(this)->setPalette(vp);
 }
 
 void TScrollBox::ApplyBounds() {
@@ -641,39 +725,47 @@ void TScrollBox::AlignControls(TRect rect) {
 }
 
 int32_t TScrollBox::HorzScrollPos() const {
-    return static_cast<QScrollArea*>(NativeWidget())->horizontalScrollBar()->value();
+    return static_cast<QScrollArea*>(NativeWidget(this))->horizontalScrollBar()->value();
 }
 
 void TScrollBox::SetHorzScrollPos(int32_t pos) {
-    static_cast<QScrollArea*>(NativeWidget())->horizontalScrollBar()->setValue(pos);
+    static_cast<QScrollArea*>(NativeWidget(this))->horizontalScrollBar()->setValue(pos);
 }
 
 int32_t TScrollBox::VertScrollPos() const {
-    return static_cast<QScrollArea*>(NativeWidget())->verticalScrollBar()->value();
+    return static_cast<QScrollArea*>(NativeWidget(this))->verticalScrollBar()->value();
 }
 
 void TScrollBox::SetVertScrollPos(int32_t pos) {
-    static_cast<QScrollArea*>(NativeWidget())->verticalScrollBar()->setValue(pos);
+    static_cast<QScrollArea*>(NativeWidget(this))->verticalScrollBar()->setValue(pos);
 }
 
 int32_t TScrollBox::HorzScrollRange() const {
-    return static_cast<QScrollArea*>(NativeWidget())->horizontalScrollBar()->maximum();
+    return static_cast<QScrollArea*>(NativeWidget(this))->horizontalScrollBar()->maximum();
 }
 
 int32_t TScrollBox::VertScrollRange() const {
-    return static_cast<QScrollArea*>(NativeWidget())->verticalScrollBar()->maximum();
+    return static_cast<QScrollArea*>(NativeWidget(this))->verticalScrollBar()->maximum();
 }
 
 void TScrollBox::ScrollInView(TControl* control) {
     if (!control || control->Parent() != this) return;
-    static_cast<QScrollArea*>(NativeWidget())->ensureWidgetVisible(control->NativeWidget(), 0, 0);
+    static_cast<QScrollArea*>(NativeWidget(this))->ensureWidgetVisible(NativeWidget(control), 0, 0);
 }
 
 // ---------------------------------------------------------------- TApplication
 
-TApplication::TApplication() : TComponent(nullptr) { InstallThreadHooks(); }
+TApplication::TApplication() : TComponent(nullptr) {
+    // The controls report to the application and find their forms; the
+    // runtime's threads reach the main thread through it; the process's
+    // printer lists the system's printers.
+    InstallControlHooks(&FormHooks());
+    InstallThreadHooks();
+    InstallSystemPrinters();
+}
 
 TApplication::~TApplication() {
+    InstallControlHooks(nullptr);
     // Qt objects must go while Qt is still there (see the post routine).
     if (!QCoreApplication::instance() && ComponentCount() > 0) {
         // Too late to free widgets: leave them to the process end.
@@ -694,7 +786,7 @@ void TApplication::Initialize() {
 
 void TApplication::SetIcon(TBitmap& icon) {
     Initialize();
-    QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.Image())));
+    QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(BitmapImage(icon))));
 }
 
 std::string TApplication::Title() const {
@@ -847,7 +939,7 @@ void TScreen::RemoveForm(TForm* form) {
     // The form goes without hearing of it; the one active before takes over.
     FActiveForm = nullptr;
     for (auto it = FHistory.rbegin(); it != FHistory.rend(); ++it)
-        if ((*it)->Visible() && (*it)->NativeWidget()->isVisible()) {
+        if ((*it)->Visible() && NativeWidget((*it))->isVisible()) {
             ActivateForm(*it);
             break;
         }
@@ -872,10 +964,10 @@ void TScreen::FormHidden(TForm* form) {
     // The form shown and active before it takes over.
     TForm* next = nullptr;
     for (auto it = FHistory.rbegin(); it != FHistory.rend(); ++it)
-        if (*it != form && (*it)->Visible() && (*it)->NativeWidget()->isVisible()) {
+        if (*it != form && (*it)->Visible() && NativeWidget((*it))->isVisible()) {
             next = *it;
             break;
         }
     ActivateForm(next);
-    if (next) next->NativeWidget()->activateWindow();
+    if (next) NativeWidget(next)->activateWindow();
 }

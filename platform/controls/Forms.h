@@ -131,7 +131,6 @@ public:
     void WindowActivated(bool active);
     void ActivationChanged(bool active);
     void WindowCloseRequested();
-    QWidget* ClientWidget() const override;
 
 protected:
     void SetTextValue(const std::string& text) override;
@@ -145,6 +144,7 @@ protected:
     virtual void DoClose(TCloseAction& action);
 
 private:
+    QWidget* ClientWidget() const override;
     void ApplyWindowFlags();
     // Another form is modal: this one cannot become active.
     bool ModalBlocked() const;
@@ -201,7 +201,6 @@ public:
 
     int32_t ClientWidth() const override;
     int32_t ClientHeight() const override;
-    QWidget* ClientWidget() const override;
 
 protected:
     void ChildBoundsChanged(TControl* control) override;
@@ -210,6 +209,7 @@ protected:
     void AlignControls(TRect rect) override;
 
 private:
+    QWidget* ClientWidget() const override;
     void UpdateContent();
     int32_t FrameWidth() const;
     QWidget* FContent;
@@ -324,6 +324,9 @@ private:
 };
 
 extern TApplication* Application;
+
+// The form a control sits on (the control itself for a form), or nullptr.
+TForm* GetParentForm(const TControl* control);
 
 // ---------------------------------------------------------------- screen
 

@@ -6,8 +6,7 @@
 #include <QMenuBar>
 #include <algorithm>
 
-#include "platform/controls/ControlsQt.h"
-#include "platform/controls/Forms.h"
+#include "platform/controls/qt/ControlsQt.h"
 
 // ---------------------------------------------------------------- shortcuts
 
@@ -206,7 +205,7 @@ int32_t TMenuItem::IndexOf(const TMenuItem* item) const {
     return it == FItems.end() ? -1 : static_cast<int32_t>(it - FItems.begin());
 }
 
-QMenu* TMenuItem::NativeSubMenu() {
+QMenu* TMenuItem::SubMenu() {
     if (!FSubMenu) {
         FSubMenu = new QMenu();
         FAction->setMenu(FSubMenu);
@@ -216,7 +215,7 @@ QMenu* TMenuItem::NativeSubMenu() {
 
 QWidget* TMenuItem::Container() const {
     if (FContainerOverride) return FContainerOverride;
-    return const_cast<TMenuItem*>(this)->NativeSubMenu();
+    return const_cast<TMenuItem*>(this)->SubMenu();
 }
 
 void TMenuItem::Add(TMenuItem* item) { Insert(Count(), item); }
@@ -277,10 +276,10 @@ void TMenuItem::Click() {
 
 // ---------------------------------------------------------------- TMenu
 
-TMenu::TMenu(TComponent* owner, QWidget* container) : TComponent(owner), FContainer(container) {
+TMenu::TMenu(TComponent* owner, const TNativeWidget& container) : TComponent(owner), FContainer(container.Widget) {
     FItems = std::make_unique<TMenuItem>(nullptr);
     FItems->FRootOf = this;
-    FItems->FContainerOverride = container;
+    FItems->FContainerOverride = container.Widget;
 }
 
 TMenu::~TMenu() { FItems.reset(); }
@@ -297,18 +296,24 @@ bool TMenu::IsShortCut(Word key, TShiftState shift) {
 TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner, new QMenuBar()) {}
 
 TMainMenu::~TMainMenu() {
-    if (FForm) FForm->SetMenu(nullptr);
-    QWidget* bar = NativeContainer();
+    if (FDetachFromForm) FDetachFromForm();
+    QWidget* bar = NativeContainer(this);
     Items()->Clear();
     delete bar;
 }
 
-QMenuBar* TMainMenu::NativeMenuBar() const { return static_cast<QMenuBar*>(NativeContainer()); }
+QAction* TNativeAccess::Action(const TMenuItem* item) { return item->FAction; }
+QMenu* TNativeAccess::SubMenu(TMenuItem* item) { return item->SubMenu(); }
+QWidget* TNativeAccess::Container(const TMenu* menu) { return menu->FContainer; }
+QAction* NativeAction(const TMenuItem* item) { return TNativeAccess::Action(item); }
+QMenu* NativeSubMenu(TMenuItem* item) { return TNativeAccess::SubMenu(item); }
+QWidget* NativeContainer(const TMenu* menu) { return TNativeAccess::Container(menu); }
+QMenuBar* NativeMenuBar(const TMainMenu* menu) { return static_cast<QMenuBar*>(NativeContainer(menu)); }
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner, new QMenu()) {}
 
 TPopupMenu::~TPopupMenu() {
-    QWidget* menu = NativeContainer();
+    QWidget* menu = NativeContainer(this);
     Items()->Clear();
     delete menu;
 }
@@ -318,7 +323,7 @@ void TPopupMenu::Popup(int32_t x, int32_t y) {
             if (OnPopup) OnPopup(this);
         }))
         return;
-    static_cast<QMenu*>(NativeContainer())->popup(QPoint(x, y));
+    static_cast<QMenu*>(NativeContainer(this))->popup(QPoint(x, y));
 }
 
 TMenuItem* NewItem(TComponent* owner, const std::string& caption, TShortCut shortCut, TNotifyEvent onClick,

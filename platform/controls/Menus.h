@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,7 +11,6 @@
 
 class QAction;
 class QMenu;
-class QMenuBar;
 class QWidget;
 
 // A shortcut is a key code with scShift, scCtrl and scAlt bits.
@@ -87,13 +87,11 @@ public:
 
     TNotifyEvent OnClick;
 
-    // The Qt action behind the item, for the platform and its tests.
-    QAction* NativeAction() const { return FAction; }
-    // The Qt menu of the item's children (created when first asked for).
-    QMenu* NativeSubMenu();
-
 private:
     friend class TMenu;
+    friend struct TNativeAccess;
+    // The Qt menu of the item's children (created when first asked for).
+    QMenu* SubMenu();
     void Attach(QWidget* container);
     void Detach();
     void SyncAction();
@@ -126,12 +124,13 @@ public:
     // Clicks the enabled item with this shortcut; True when one was found.
     bool IsShortCut(Word key, TShiftState shift);
     TMenuItem* FindShortCut(TShortCut shortCut) const { return FItems->FindShortCut(shortCut); }
-    QWidget* NativeContainer() const { return FContainer; }
 
 protected:
-    TMenu(TComponent* owner, QWidget* container);
+    // container: the Qt menu or menu bar, owned by the derived class.
+    TMenu(TComponent* owner, const TNativeWidget& container);
 
 private:
+    friend struct TNativeAccess;
     std::unique_ptr<TMenuItem> FItems;
     QWidget* FContainer;
 };
@@ -142,12 +141,13 @@ class TMainMenu : public TMenu {
 public:
     explicit TMainMenu(TComponent* owner);
     ~TMainMenu() override;
-    QMenuBar* NativeMenuBar() const;
     TForm* Form() const { return FForm; }
 
 private:
     friend class TForm;
     TForm* FForm = nullptr;
+    // Set by the form the menu belongs to: takes the menu off it.
+    std::function<void()> FDetachFromForm;
 };
 
 enum TPopupAlignment { paLeft, paRight, paCenter };

@@ -15,35 +15,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "platform/controls/Printers.h"
-
-// ---------------------------------------------------------------- values
-
-TPrinterSetupValues ReadPrinterSetup(const TPrinter& printer) {
-    TPrinterSetupValues v;
-    v.PrinterIndex = printer.PrinterIndex();
-    v.Orientation = printer.Orientation();
-    if (TPdfFilePrinter* pdf = printer.PdfPrinter()) {
-        v.OutputFile = pdf->OutputFile();
-        v.PageSetup = pdf->PageSetup();
-    }
-    return v;
-}
-
-void ApplyPrinterSetup(TPrinter& printer, const TPrinterSetupValues& values) {
-    if (printer.Printing()) throw EPrinter(PrinterConst::SPrinting);
-    TPdfFilePrinter* pdf = printer.PdfPrinter();
-    if (pdf) CheckPageSetup(values.PageSetup);
-    if (values.PrinterIndex < -1 || values.PrinterIndex >= printer.Printers()->Count())
-        throw EPrinter(PrinterConst::SPrinterIndexError);
-    printer.SetPrinterIndex(values.PrinterIndex);
-    printer.SetOrientation(values.Orientation);
-    if (pdf) {
-        pdf->SetPageSetup(values.PageSetup);
-        // An unchanged file keeps its run of numbered names going.
-        if (values.FileChosen || values.OutputFile != pdf->OutputFile()) pdf->SetOutputFile(values.OutputFile);
-    }
-}
+#include "platform/controls/PrinterSetup.h"
+#include "platform/controls/qt/ControlsQt.h"
 
 // ---------------------------------------------------------------- the Qt dialog
 
@@ -229,7 +202,8 @@ struct TPrinterSetupForm::Impl {
 
 TPrinterSetupForm::TPrinterSetupForm(TPrinter& printer) : FImpl(std::make_unique<Impl>(printer)) { FImpl->Build(); }
 TPrinterSetupForm::~TPrinterSetupForm() = default;
-QDialog* TPrinterSetupForm::NativeDialog() const { return FImpl->Dialog.get(); }
+QDialog* TNativeAccess::Dialog(const TPrinterSetupForm& form) { return form.FImpl->Dialog.get(); }
+QDialog* NativeDialog(const TPrinterSetupForm& form) { return TNativeAccess::Dialog(form); }
 TPrinterSetupValues TPrinterSetupForm::Values() const { return FImpl->Values(); }
 bool TPrinterSetupForm::Accept() { return FImpl->Accept(); }
 bool TPrinterSetupForm::Exec() { return FImpl->Dialog->exec() == QDialog::Accepted; }

@@ -9,8 +9,8 @@
 #include <QPrinterInfo>
 #include <optional>
 
-#include "platform/controls/Printers.h"
-#include "platform/graphics/QtCanvasDevice.h"
+#include "platform/controls/QtPrinter.h"
+#include "platform/graphics/qt/QtCanvasDevice.h"
 
 namespace {
 
@@ -130,4 +130,17 @@ std::vector<std::string> SystemPrinterNames(std::string* defaultName) {
     for (const QString& n : QPrinterInfo::availablePrinterNames()) names.push_back(n.toStdString());
     if (defaultName) *defaultName = QPrinterInfo::defaultPrinterName().toStdString();
     return names;
+}
+
+void InstallSystemPrinters() {
+    SetSystemPrinterSource([](int32_t& defaultIndex) {
+        std::vector<std::unique_ptr<TPrinterBackend>> list;
+        std::string defaultName;
+        defaultIndex = -1;
+        for (const std::string& name : SystemPrinterNames(&defaultName)) {
+            if (name == defaultName) defaultIndex = static_cast<int32_t>(list.size());
+            list.push_back(CreateSystemPrinter(name));
+        }
+        return list;
+    });
 }

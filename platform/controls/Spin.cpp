@@ -4,7 +4,7 @@
 #include <QResizeEvent>
 #include <QToolButton>
 
-#include "platform/controls/ControlsQt.h"
+#include "platform/controls/qt/ControlsQt.h"
 
 namespace {
 constexpr int kButtonWidth = 15;
@@ -35,7 +35,7 @@ private:
 }  // namespace
 
 TSpinEdit::TSpinEdit(TComponent* owner) : TEdit(owner) {
-    auto* edit = static_cast<QLineEdit*>(NativeWidget());
+    auto* edit = static_cast<QLineEdit*>(NativeWidget(this));
     FUp = new QToolButton(edit);
     FDown = new QToolButton(edit);
     FUp->setArrowType(Qt::UpArrow);

@@ -16,8 +16,7 @@
 #include <QValidator>
 #include <algorithm>
 
-#include "platform/controls/ControlsQt.h"
-#include "platform/controls/Forms.h"
+#include "platform/controls/qt/ControlsQt.h"
 
 namespace {
 
@@ -95,7 +94,7 @@ struct TEdit::Impl {
 };
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner, new QLineEdit()) {
-    auto* edit = static_cast<QLineEdit*>(NativeWidget());
+    auto* edit = static_cast<QLineEdit*>(NativeWidget(this));
     auto* limiter = new TInputLimiter();
     limiter->setParent(edit);
     edit->setValidator(limiter);
@@ -178,7 +177,7 @@ void TEdit::SetCharCase(TEditCharCase charCase) {
 
 void TEdit::PasteText(const std::string& text) { FImpl->Edit->insert(QStr(text)); }
 
-void TEdit::ApplyColor() { SetBase(NativeWidget(), Color()); }
+void TEdit::ApplyColor() { SetBase(NativeWidget(this), Color()); }
 
 void TEdit::DoEnter() { TWinControl::DoEnter(); }
 
@@ -228,7 +227,7 @@ private:
 };
 
 TMemo::TMemo(TComponent* owner) : TWinControl(owner, new QPlainTextEdit()) {
-    auto* edit = static_cast<QPlainTextEdit*>(NativeWidget());
+    auto* edit = static_cast<QPlainTextEdit*>(NativeWidget(this));
     WatchWidget(edit->viewport());
     FLines = std::make_unique<TMemoLines>(this);
     QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this] {
@@ -243,10 +242,10 @@ TMemo::~TMemo() { DetachWidget(); }
 TStrings* TMemo::Lines() const { return FLines.get(); }
 void TMemo::SetLines(const TStrings* lines) { FLines->Assign(lines); }
 
-std::string TMemo::GetText() const { return StdStr(static_cast<QPlainTextEdit*>(NativeWidget())->toPlainText()); }
+std::string TMemo::GetText() const { return StdStr(static_cast<QPlainTextEdit*>(NativeWidget(this))->toPlainText()); }
 
 void TMemo::SetTextValue(const std::string& text) {
-    auto* edit = static_cast<QPlainTextEdit*>(NativeWidget());
+    auto* edit = static_cast<QPlainTextEdit*>(NativeWidget(this));
     QString t = QStr(text);
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (t == edit->toPlainText()) return;
@@ -257,18 +256,18 @@ void TMemo::Change() {
     if (OnChange) OnChange(this);
 }
 
-bool TMemo::ReadOnly() const { return static_cast<QPlainTextEdit*>(NativeWidget())->isReadOnly(); }
-void TMemo::SetReadOnly(bool readOnly) { static_cast<QPlainTextEdit*>(NativeWidget())->setReadOnly(readOnly); }
+bool TMemo::ReadOnly() const { return static_cast<QPlainTextEdit*>(NativeWidget(this))->isReadOnly(); }
+void TMemo::SetReadOnly(bool readOnly) { static_cast<QPlainTextEdit*>(NativeWidget(this))->setReadOnly(readOnly); }
 
 void TMemo::SetWordWrap(bool wrap) {
     FWordWrap = wrap;
-    static_cast<QPlainTextEdit*>(NativeWidget())
+    static_cast<QPlainTextEdit*>(NativeWidget(this))
         ->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
 void TMemo::SetScrollBars(TScrollStyle bars) {
     FScrollBars = bars;
-    auto* edit = static_cast<QPlainTextEdit*>(NativeWidget());
+    auto* edit = static_cast<QPlainTextEdit*>(NativeWidget(this));
     bool h = bars == ssHorizontal || bars == ssBoth;
     bool v = bars == ssVertical || bars == ssBoth;
     edit->setHorizontalScrollBarPolicy(h ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
@@ -277,12 +276,12 @@ void TMemo::SetScrollBars(TScrollStyle bars) {
 
 void TMemo::SetWantTabs(bool want) {
     FWantTabs = want;
-    static_cast<QPlainTextEdit*>(NativeWidget())->setTabChangesFocus(!want);
+    static_cast<QPlainTextEdit*>(NativeWidget(this))->setTabChangesFocus(!want);
 }
 
 void TMemo::SetAlignment(TAlignment alignment) { FAlignment = alignment; }
 
-void TMemo::SelectAll() { static_cast<QPlainTextEdit*>(NativeWidget())->selectAll(); }
+void TMemo::SelectAll() { static_cast<QPlainTextEdit*>(NativeWidget(this))->selectAll(); }
 
 bool TMemo::WantsKey(Word key, TShiftState shift) const {
     if (key == VK_RETURN) return FWantReturns;
@@ -290,7 +289,7 @@ bool TMemo::WantsKey(Word key, TShiftState shift) const {
     return false;
 }
 
-void TMemo::ApplyColor() { SetBase(NativeWidget(), Color()); }
+void TMemo::ApplyColor() { SetBase(NativeWidget(this), Color()); }
 
 // ---------------------------------------------------------------- TComboBox
 
@@ -439,7 +438,7 @@ private:
 
 TComboBox::TComboBox(TComponent* owner) : TWinControl(owner, new TComboWidget()) {
     FImpl = std::make_unique<Impl>();
-    FImpl->Combo = static_cast<TComboWidget*>(NativeWidget());
+    FImpl->Combo = static_cast<TComboWidget*>(NativeWidget(this));
     FItems = std::make_unique<TComboItems>(this);
     QComboBox* cb = FImpl->Combo;
     cb->setInsertPolicy(QComboBox::NoInsert);
@@ -640,12 +639,12 @@ bool TComboBox::WantsKey(Word key, TShiftState shift) const {
     return (key == VK_RETURN || key == VK_ESCAPE) && DroppedDown();
 }
 
-void TComboBox::ApplyColor() { SetBase(NativeWidget(), Color()); }
+void TComboBox::ApplyColor() { SetBase(NativeWidget(this), Color()); }
 
 // ---------------------------------------------------------------- TButton
 
 TButton::TButton(TComponent* owner) : TWinControl(owner, new QPushButton()) {
-    auto* b = static_cast<QPushButton*>(NativeWidget());
+    auto* b = static_cast<QPushButton*>(NativeWidget(this));
     b->setAutoDefault(false);
     QObject::connect(b, &QPushButton::clicked, b, [this] {
         if (!Detached()) GuardedCall(this, [this] { Click(); });
@@ -657,23 +656,23 @@ TButton::~TButton() { DetachWidget(); }
 
 void TButton::SetTextValue(const std::string& text) {
     FText = text;
-    static_cast<QPushButton*>(NativeWidget())->setText(QStr(text));
+    static_cast<QPushButton*>(NativeWidget(this))->setText(QStr(text));
 }
 
 void TButton::SetDefault(bool isDefault) {
     FDefault = isDefault;
-    static_cast<QPushButton*>(NativeWidget())->setDefault(isDefault);
+    static_cast<QPushButton*>(NativeWidget(this))->setDefault(isDefault);
 }
 
 void TButton::Click() {
-    if (TForm* form = GetParentForm(this)) form->SetModalResult(FModalResult);
+    if (TWinControl* form = ControlHooks().ParentWindow(this)) ControlHooks().SetModalResult(form, FModalResult);
     TWinControl::Click();
 }
 
 // ---------------------------------------------------------------- TCheckBox
 
 TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner, new QCheckBox()) {
-    auto* b = static_cast<QCheckBox*>(NativeWidget());
+    auto* b = static_cast<QCheckBox*>(NativeWidget(this));
     QObject::connect(b, &QCheckBox::clicked, b, [this](bool) {
         if (!Detached()) UserToggled();
     });
@@ -684,13 +683,13 @@ TCheckBox::~TCheckBox() { DetachWidget(); }
 
 void TCheckBox::SetTextValue(const std::string& text) {
     FText = text;
-    static_cast<QCheckBox*>(NativeWidget())->setText(QStr(text));
+    static_cast<QCheckBox*>(NativeWidget(this))->setText(QStr(text));
 }
 
 void TCheckBox::SetState(TCheckBoxState state) {
     if (state == FState) return;
     FState = state;
-    auto* b = static_cast<QCheckBox*>(NativeWidget());
+    auto* b = static_cast<QCheckBox*>(NativeWidget(this));
     bool blocked = b->blockSignals(true);
     b->setCheckState(state == cbChecked ? Qt::Checked : state == cbGrayed ? Qt::PartiallyChecked : Qt::Unchecked);
     b->blockSignals(blocked);
@@ -699,16 +698,16 @@ void TCheckBox::SetState(TCheckBoxState state) {
 
 void TCheckBox::SetAllowGrayed(bool allow) {
     FAllowGrayed = allow;
-    static_cast<QCheckBox*>(NativeWidget())->setTristate(allow);
+    static_cast<QCheckBox*>(NativeWidget(this))->setTristate(allow);
 }
 
 void TCheckBox::SetAlignment(TAlignment alignment) {
     FAlignment = alignment;
-    NativeWidget()->setLayoutDirection(alignment == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
+    NativeWidget(this)->setLayoutDirection(alignment == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
 }
 
 void TCheckBox::UserToggled() {
-    auto* b = static_cast<QCheckBox*>(NativeWidget());
+    auto* b = static_cast<QCheckBox*>(NativeWidget(this));
     Qt::CheckState s = b->checkState();
     FState = s == Qt::Checked ? cbChecked : s == Qt::PartiallyChecked ? cbGrayed : cbUnchecked;
     GuardedCall(this, [this] { Click(); });
@@ -717,7 +716,7 @@ void TCheckBox::UserToggled() {
 // ---------------------------------------------------------------- TRadioButton
 
 TRadioButton::TRadioButton(TComponent* owner) : TWinControl(owner, new QRadioButton()) {
-    auto* b = static_cast<QRadioButton*>(NativeWidget());
+    auto* b = static_cast<QRadioButton*>(NativeWidget(this));
     QObject::connect(b, &QRadioButton::toggled, b, [this](bool on) {
         if (on && !Detached()) UserChecked();
     });
@@ -728,10 +727,10 @@ TRadioButton::~TRadioButton() { DetachWidget(); }
 
 void TRadioButton::SetTextValue(const std::string& text) {
     FText = text;
-    static_cast<QRadioButton*>(NativeWidget())->setText(QStr(text));
+    static_cast<QRadioButton*>(NativeWidget(this))->setText(QStr(text));
 }
 
-bool TRadioButton::Checked() const { return static_cast<QRadioButton*>(NativeWidget())->isChecked(); }
+bool TRadioButton::Checked() const { return static_cast<QRadioButton*>(NativeWidget(this))->isChecked(); }
 
 void TRadioButton::TurnSiblingsOff() {
     if (!Parent()) return;
@@ -741,7 +740,7 @@ void TRadioButton::TurnSiblingsOff() {
 }
 
 void TRadioButton::SetChecked(bool checked) {
-    auto* b = static_cast<QRadioButton*>(NativeWidget());
+    auto* b = static_cast<QRadioButton*>(NativeWidget(this));
     if (checked == b->isChecked()) return;
     bool blocked = b->blockSignals(true);
     // Qt keeps the one checked button of a group checked.
@@ -762,7 +761,7 @@ void TRadioButton::UserChecked() {
 // ---------------------------------------------------------------- TLabel
 
 TLabel::TLabel(TComponent* owner) : TGraphicControl(owner, new QLabel()) {
-    auto* l = static_cast<QLabel*>(NativeWidget());
+    auto* l = static_cast<QLabel*>(NativeWidget(this));
     l->setTextFormat(Qt::PlainText);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     SetParentColor(true);
@@ -778,7 +777,7 @@ void TLabel::SetTextValue(const std::string& text) {
 }
 
 void TLabel::ShowCaption() {
-    auto* l = static_cast<QLabel*>(NativeWidget());
+    auto* l = static_cast<QLabel*>(NativeWidget(this));
     l->setText(QStr(FShowAccelChar ? StripHotkey(FText) : FText));
 }
 
@@ -795,7 +794,7 @@ void TLabel::SetAlignment(TAlignment alignment) {
 void TLabel::SetLayout(TTextLayout layout) {
     FLayout = layout;
     Qt::Alignment v = layout == tlCenter ? Qt::AlignVCenter : layout == tlBottom ? Qt::AlignBottom : Qt::AlignTop;
-    static_cast<QLabel*>(NativeWidget())->setAlignment(QtHAlign(FAlignment) | v);
+    static_cast<QLabel*>(NativeWidget(this))->setAlignment(QtHAlign(FAlignment) | v);
 }
 
 void TLabel::SetTransparent(bool transparent) {
@@ -805,12 +804,12 @@ void TLabel::SetTransparent(bool transparent) {
 
 void TLabel::ApplyColor() {
     TControl::ApplyColor();
-    NativeWidget()->setAutoFillBackground(!FTransparent);
+    NativeWidget(this)->setAutoFillBackground(!FTransparent);
 }
 
 void TLabel::SetWordWrap(bool wrap) {
     FWordWrap = wrap;
-    static_cast<QLabel*>(NativeWidget())->setWordWrap(wrap);
+    static_cast<QLabel*>(NativeWidget(this))->setWordWrap(wrap);
     AdjustBounds();
 }
 
@@ -849,7 +848,7 @@ TGroupBox::~TGroupBox() { DetachWidget(); }
 
 void TGroupBox::SetTextValue(const std::string& text) {
     FText = text;
-    static_cast<QGroupBox*>(NativeWidget())->setTitle(QStr(text));
+    static_cast<QGroupBox*>(NativeWidget(this))->setTitle(QStr(text));
 }
 
 TRect TGroupBox::AlignRect() const {
@@ -865,7 +864,7 @@ TRect TGroupBox::AlignRect() const {
 class TListBoxItems : public TStrings {
 public:
     explicit TListBoxItems(TListBox* box) : FBox(box) {}
-    QListWidget* List() const { return static_cast<QListWidget*>(FBox->NativeWidget()); }
+    QListWidget* List() const { return static_cast<QListWidget*>(NativeWidget(FBox)); }
     int32_t Count() const override { return List()->count(); }
     std::string Get(int32_t index) const override {
         Check(index);
@@ -918,7 +917,7 @@ private:
 };
 
 TListBox::TListBox(TComponent* owner) : TWinControl(owner, new QListWidget()) {
-    auto* list = static_cast<QListWidget*>(NativeWidget());
+    auto* list = static_cast<QListWidget*>(NativeWidget(this));
     WatchWidget(list->viewport());
     FItems = std::make_unique<TListBoxItems>(this);
     QObject::connect(list, &QListWidget::itemClicked, list, [this](QListWidgetItem*) {
@@ -932,10 +931,10 @@ TListBox::~TListBox() { DetachWidget(); }
 
 TStrings* TListBox::Items() const { return FItems.get(); }
 
-int32_t TListBox::ItemIndex() const { return static_cast<QListWidget*>(NativeWidget())->currentRow(); }
+int32_t TListBox::ItemIndex() const { return static_cast<QListWidget*>(NativeWidget(this))->currentRow(); }
 
 void TListBox::SetItemIndex(int32_t index) {
-    auto* list = static_cast<QListWidget*>(NativeWidget());
+    auto* list = static_cast<QListWidget*>(NativeWidget(this));
     bool b = list->blockSignals(true);
     list->setCurrentRow(index >= 0 && index < list->count() ? index : -1);
     list->blockSignals(b);
@@ -951,26 +950,26 @@ void TListBox::SetSorted(bool sorted) {
 }
 
 bool TListBox::MultiSelect() const {
-    return static_cast<QListWidget*>(NativeWidget())->selectionMode() == QAbstractItemView::ExtendedSelection;
+    return static_cast<QListWidget*>(NativeWidget(this))->selectionMode() == QAbstractItemView::ExtendedSelection;
 }
 
 void TListBox::SetMultiSelect(bool multi) {
-    static_cast<QListWidget*>(NativeWidget())
+    static_cast<QListWidget*>(NativeWidget(this))
         ->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
 }
 
 bool TListBox::Selected(int32_t index) const {
-    auto* list = static_cast<QListWidget*>(NativeWidget());
+    auto* list = static_cast<QListWidget*>(NativeWidget(this));
     return index >= 0 && index < list->count() && list->item(index)->isSelected();
 }
 
 void TListBox::SetSelected(int32_t index, bool selected) {
-    auto* list = static_cast<QListWidget*>(NativeWidget());
+    auto* list = static_cast<QListWidget*>(NativeWidget(this));
     if (index >= 0 && index < list->count()) list->item(index)->setSelected(selected);
 }
 
 int32_t TListBox::SelCount() const {
-    return static_cast<int32_t>(static_cast<QListWidget*>(NativeWidget())->selectedItems().size());
+    return static_cast<int32_t>(static_cast<QListWidget*>(NativeWidget(this))->selectedItems().size());
 }
 
 void TListBox::Clear() { FItems->Clear(); }
@@ -979,4 +978,4 @@ void TListBox::UserSelected() {
     GuardedCall(this, [this] { Click(); });
 }
 
-void TListBox::ApplyColor() { SetBase(NativeWidget(), Color()); }
+void TListBox::ApplyColor() { SetBase(NativeWidget(this), Color()); }

@@ -4,9 +4,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/graphics/BmpCodec.h"
+#include "platform/graphics/qt/BmpCodec.h"
 #include "platform/graphics/GraphicsConst.h"
-#include "platform/graphics/QtCanvasDevice.h"
+#include "platform/graphics/qt/GraphicsQt.h"
+#include "platform/graphics/qt/QtCanvasDevice.h"
 
 namespace {
 
@@ -324,6 +325,11 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
 }
 
 const QImage& TBitmap::Image() { return FImpl->Pixels(); }
+
+const QImage& TGraphicsQt::Image(TBitmap& bitmap) { return bitmap.Image(); }
+void TGraphicsQt::SetImage(TBitmap& bitmap, const QImage& image) { bitmap.SetImage(image); }
+const QImage& BitmapImage(TBitmap& bitmap) { return TGraphicsQt::Image(bitmap); }
+void SetBitmapImage(TBitmap& bitmap, const QImage& image) { TGraphicsQt::SetImage(bitmap, image); }
 
 void TBitmap::SetImage(const QImage& image) {
     FImpl->EndPaint();

@@ -4,6 +4,7 @@
 
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 
 namespace {
 
@@ -472,7 +473,7 @@ void TCanvas::FloodFill(int32_t x, int32_t y, TColor color, bool surface) {
     RealizeBrush();
     if (!FDevice || !BrushVisible()) return;
     TSize size = FDevice->PixelSize();
-    QImage image;
+    TDeviceImage image;
     if (!FDevice->ReadPixels({0, 0, size.cx, size.cy}, image) || image.isNull()) return;
     image = image.convertToFormat(QImage::Format_RGB32);
     TPoint start = LPtoDP(TPoint{x, y});
@@ -767,7 +768,7 @@ void TCanvas::StretchDraw(const TRect& rect, TGraphic* graphic) {
 void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect) {
     if (!FDevice || !source.FDevice) return;
     TRect from = source.ToDevice(sourceRect);
-    QImage part;
+    TDeviceImage part;
     if (IsRectEmpty(from) || !source.FDevice->ReadPixels(from, part) || part.isNull()) return;
     TRect to = ToDevice(dest);
     if (IsRectEmpty(to)) return;
@@ -780,7 +781,7 @@ void TCanvas::BrushCopy(const TRect& dest, TBitmap& bitmap, const TRect& sourceR
     RealizeBrush();
     if (!FDevice || bitmap.Empty()) return;
     TRect from = sourceRect.Normalized();
-    QImage part = bitmap.Image().copy(from.Left, from.Top, from.Width(), from.Height()).convertToFormat(QImage::Format_RGB32);
+    QImage part = BitmapImage(bitmap).copy(from.Left, from.Top, from.Width(), from.Height()).convertToFormat(QImage::Format_RGB32);
     TColor key = ColorToRGB(color);
     TColor fill = ColorToRGB(FBrush->Color());
     QRgb k = qRgb(GetRValue(key), GetGValue(key), GetBValue(key));

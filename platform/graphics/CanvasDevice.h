@@ -10,7 +10,9 @@
 
 #include "platform/graphics/Graphics.h"
 
-class QImage;
+// The pixels of an image a device draws or reads back; opaque outside the
+// graphics room's Qt side (qt/GraphicsQt.h).
+class TDeviceImage;
 
 struct TDeviceFont {
     std::string Name;        // family; "Default" is the desktop's default family
@@ -73,7 +75,7 @@ public:
     virtual TTextMetric TextMetrics(const TDeviceFont& font);
     // Draws source (a part of image) stretched into dest; transparent drops
     // the pixels of colour key.
-    virtual void DrawImage(const TRect& dest, const QImage& image, const TRect& source, bool transparent,
+    virtual void DrawImage(const TRect& dest, const TDeviceImage& image, const TRect& source, bool transparent,
                            TColor key) = 0;
     // nullptr: no clipping.
     virtual void SetClip(const TRect* rect) = 0;
@@ -81,7 +83,7 @@ public:
     virtual void SetPixel(int32_t x, int32_t y, TColor color) {}
     // A copy of a part of the surface, for CopyRect; null image when the
     // device cannot read back.
-    virtual bool ReadPixels(const TRect& rect, QImage& out) { return false; }
+    virtual bool ReadPixels(const TRect& rect, TDeviceImage& out) { return false; }
 };
 
 // Text measurement shared by the devices: Qt font metrics at a resolution.

@@ -388,13 +388,12 @@ public:
     void SaveToFile(const std::string& path) override;
     void Assign(const TPersistent* source) override;
 
-    // The native pixels, for the platform layer and its tests only (ends
-    // painting first).
-    const QImage& Image();
-    void SetImage(const QImage& image);
-
 private:
     friend class TBitmapDevice;
+    // The native pixels (qt/GraphicsQt.h: BitmapImage, SetBitmapImage).
+    friend struct TGraphicsQt;
+    const QImage& Image();
+    void SetImage(const QImage& image);
     void EndPaint();
     void SyncIndexed();
     struct Impl;

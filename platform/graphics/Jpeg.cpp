@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/graphics/GraphicsConst.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 
 extern "C" {
 #include <jpeglib.h>
@@ -245,7 +246,7 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
         image = indexed;
     }
     FBitmap->OnChange = nullptr;
-    FBitmap->SetImage(image);
+    SetBitmapImage(*FBitmap, image);
     FBitmap->SetResolution(d.DpiX, d.DpiY);
     FBitmap->OnChange = [this](TObject*) { FData.clear(); };
     FGrayscale = d.Components == 1;
@@ -259,7 +260,7 @@ void TJPEGImage::SaveToStream(TStream& stream) {
         return;
     }
     if (Empty()) Fail(JERR_EMPTY_IMAGE);
-    const QImage& source = FBitmap->Image();
+    const QImage& source = BitmapImage(*FBitmap);
     int w = source.width(), h = source.height();
     int components = FGrayscale ? 1 : 3;
     QImage rows = source.convertToFormat(FGrayscale ? QImage::Format_Grayscale8 : QImage::Format_RGB888);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/graphics/CanvasDevice.h"
-#include "platform/graphics/FontCache.h"
+#include "platform/graphics/qt/FontCache.h"
 #include "platform/graphics/GraphicsConst.h"
 
 namespace {
@@ -938,7 +938,7 @@ public:
         Records.push_back(r);
     }
     // Pictures and clipping are not recorded.
-    void DrawImage(const TRect&, const QImage&, const TRect&, bool, TColor) override {}
+    void DrawImage(const TRect&, const TDeviceImage&, const TRect&, bool, TColor) override {}
     void SetClip(const TRect*) override {}
 
     std::vector<MetaRecord> Records;

@@ -5,6 +5,7 @@
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/GraphicsConst.h"
 #include "platform/graphics/PictureFormats.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 
 // ---------------------------------------------------------------- registry
 
@@ -158,7 +159,7 @@ int32_t TImageList::Count() const { return static_cast<int32_t>(FImpl->Images.si
 
 int32_t TImageList::Add(TBitmap& bitmap, bool masked) {
     QImage original = bitmap.Empty() ? QImage(FWidth, FHeight, QImage::Format_RGB32)
-                                     : bitmap.Image().convertToFormat(QImage::Format_RGB32);
+                                     : BitmapImage(bitmap).convertToFormat(QImage::Format_RGB32);
     if (bitmap.Empty()) original.fill(Qt::white);
     if (original.width() != FWidth || original.height() != FHeight)
         original = original.scaled(FWidth, FHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation);
@@ -205,5 +206,5 @@ void TImageList::Draw(TCanvas& canvas, int32_t x, int32_t y, int32_t index, bool
 
 void TImageList::GetBitmap(int32_t index, TBitmap& bitmap) {
     if (index < 0 || index >= Count()) throw EInvalidOperation(GraphicsConst::SInvalidImageList);
-    bitmap.SetImage(FImpl->Images[index].Original);
+    SetBitmapImage(bitmap, FImpl->Images[index].Original);
 }

@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+#include "platform/graphics/qt/GraphicsQt.h"
+
 TRecordingDevice::TRecordingDevice(int32_t dpiX, int32_t dpiY, TSize size, TCanvasDevice* inner)
     : FDpiX(dpiX), FDpiY(dpiY), FSize(size), FInner(inner) {}
 
@@ -81,7 +83,7 @@ TTextMetric TRecordingDevice::TextMetrics(const TDeviceFont& font) {
     return FInner ? FInner->TextMetrics(font) : MeasureFont(font, FDpiY);
 }
 
-void TRecordingDevice::DrawImage(const TRect& dest, const QImage& image, const TRect& source, bool transparent,
+void TRecordingDevice::DrawImage(const TRect& dest, const TDeviceImage& image, const TRect& source, bool transparent,
                                  TColor key) {
     TRecordedCall c;
     c.Kind = TRecordedKind::DrawImage;
@@ -113,7 +115,7 @@ void TRecordingDevice::SetPixel(int32_t x, int32_t y, TColor color) {
     if (FInner) FInner->SetPixel(x, y, color);
 }
 
-bool TRecordingDevice::ReadPixels(const TRect& rect, QImage& out) {
+bool TRecordingDevice::ReadPixels(const TRect& rect, TDeviceImage& out) {
     return FInner ? FInner->ReadPixels(rect, out) : false;
 }
 

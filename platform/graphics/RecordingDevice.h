@@ -63,11 +63,11 @@ public:
                  TColor background) override;
     TSize TextExtent(const std::string& text, const TDeviceFont& font) override;
     TTextMetric TextMetrics(const TDeviceFont& font) override;
-    void DrawImage(const TRect& dest, const QImage& image, const TRect& source, bool transparent, TColor key) override;
+    void DrawImage(const TRect& dest, const TDeviceImage& image, const TRect& source, bool transparent, TColor key) override;
     void SetClip(const TRect* rect) override;
     TColor GetPixel(int32_t x, int32_t y) override;
     void SetPixel(int32_t x, int32_t y, TColor color) override;
-    bool ReadPixels(const TRect& rect, QImage& out) override;
+    bool ReadPixels(const TRect& rect, TDeviceImage& out) override;
 
 private:
     int32_t FDpiX;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/graphics/GraphicsConst.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ TTiffImage::~TTiffImage() = default;
 
 void TTiffImage::SaveToStream(TStream& stream) {
     if (FBitmap->Empty()) Invalid();
-    std::string bytes = Encode(FBitmap->Image(), FBitmap->ResolutionX(), FBitmap->ResolutionY());
+    std::string bytes = Encode(BitmapImage(*FBitmap), FBitmap->ResolutionX(), FBitmap->ResolutionY());
     stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
@@ -221,7 +222,7 @@ void TTiffImage::LoadFromStream(TStream& stream) {
     int32_t dpiX = static_cast<int32_t>(get(282, 96)), dpiY = static_cast<int32_t>(get(283, 96));
     if (unit == 3) dpiX = static_cast<int32_t>(dpiX * 2.54 + 0.5), dpiY = static_cast<int32_t>(dpiY * 2.54 + 0.5);
     else if (unit == 1) dpiX = dpiY = 96;
-    FBitmap->SetImage(image);
+    SetBitmapImage(*FBitmap, image);
     FBitmap->SetResolution(dpiX, dpiY);
     Changed();
 }

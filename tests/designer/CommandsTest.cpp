@@ -4,15 +4,6 @@
 
 namespace {
 
-// One key pressed and released on a control's widget.
-void PressKey(TWinControl* control, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QWidget* w = control->NativeWidget();
-    QKeyEvent press(QEvent::KeyPress, key, modifiers);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
-    QApplication::sendEvent(w, &release);
-}
-
 class CommandsTest : public DesignerFixture {
 protected:
     void SetUp() override {
@@ -187,7 +178,7 @@ TEST_F(CommandsTest, ShortcutsReachTheirItems) {
 }
 
 TEST_F(CommandsTest, TypingTheLastCharacterMovesOnToTheAddon) {
-    QApplication::setActiveWindow(Form1->NativeWidget());
+    MakeActiveWindow(*Form1);
     Form1->Edit1->SetFocus();
     TypeText(Form1->Edit1, "1234567890");
     EXPECT_TRUE(Form1->Edit1->Focused());
@@ -202,27 +193,24 @@ TEST_F(CommandsTest, TypingTheLastCharacterMovesOnToTheAddon) {
 // edits the data, not the add-on.
 TEST_F(CommandsTest, OnlyAKeyThatChangedTheDataMovesOnToTheAddon) {
     UserChoose(Form1->ComboBox1, 1);
-    QApplication::setActiveWindow(Form1->NativeWidget());
+    MakeActiveWindow(*Form1);
     Form1->Edit2->SetText("12345");
     Form1->Edit1->SetText("590123412345");  // full, set by code
     struct Key {
         const char* Name;
-        int Code;
-        Qt::KeyboardModifiers Modifiers;
+        Word Code;
+        TShiftState Shift;
     };
-    const Key keys[] = {{"Ctrl+A", Qt::Key_A, Qt::ControlModifier},
-                        {"Home", Qt::Key_Home, Qt::NoModifier},
-                        {"Left", Qt::Key_Left, Qt::NoModifier},
-                        {"Shift", Qt::Key_Shift, Qt::ShiftModifier}};
+    const Key keys[] = {{"Ctrl+A", 'A', ssCtrl}, {"Home", VK_HOME, 0}, {"Left", VK_LEFT, 0}, {"Shift", VK_SHIFT, ssShift}};
     for (const Key& k : keys) {
         SCOPED_TRACE(k.Name);
         Form1->Edit1->SetFocus();
         Form1->Edit1->SetSelStart(12);
-        PressKey(Form1->Edit1, k.Code, k.Modifiers);
+        PressKey(Form1->Edit1, k.Code, k.Shift);
         EXPECT_TRUE(Form1->Edit1->Focused());
     }
     Form1->Edit1->SetSelStart(12);
-    PressKey(Form1->Edit1, Qt::Key_Backspace);
+    PressKey(Form1->Edit1, VK_BACK);
     EXPECT_EQ(Form1->Edit1->Text(), "59012341234");
     EXPECT_EQ(Form1->Edit2->Text(), "12345");
     EXPECT_EQ(Ini("addon", "Ean13"), "12345");
@@ -270,7 +258,7 @@ TEST_F(CommandsTest, APastedLineBreakPlantsNothing) {
 
 TEST_F(CommandsTest, TheBooklandFieldTakesNineTypedCharacters) {
     UserChoose(Form1->ComboBox1, BooklandIndex);
-    QApplication::setActiveWindow(Form1->NativeWidget());
+    MakeActiveWindow(*Form1);
     Form1->Edit1->SetFocus();
     TypeText(Form1->Edit1, "1234567890");
     EXPECT_EQ(Form1->Edit1->Text(), "123456789");

@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -19,6 +16,8 @@
 #include "platform/controls/Forms.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/SysUtils.h"
+#include "tests/support/Input.h"
+#include "tests/support/TempFolder.h"
 
 // A command as the user gives it: errors go to the error box.
 inline void UserClick(TMenuItem* item) {
@@ -29,28 +28,11 @@ inline void UserChoose(TComboBox* combo, int32_t index) {
     combo->UserSelected(index);
 }
 
-// Types text into an edit key by key, as the keyboard would.
-inline void TypeText(TWinControl* control, const std::string& text) {
-    QWidget* w = control->NativeWidget();
-    if (QWidget* f = w->focusProxy()) w = f;
-    for (char ch : text) {
-        const QString s = QString(QChar(ch));
-        const int key = (ch >= 'a' && ch <= 'z') ? ch - 'a' + Qt::Key_A : ch;
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, s);
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, s);
-        QApplication::sendEvent(w, &release);
-    }
-}
-
 class DesignerFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/varsona-designer-XXXXXX";
-        Root = mkdtemp(tmpl);
-        setenv("HOME", Root.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (Root + "/config").c_str(), 1);
-        std::filesystem::create_directories(Root + "/config");
+        Home = std::make_unique<TTempHome>("varsona-designer");
+        Root = Home->Root();
         auto dialogs = std::make_unique<TScriptedDialogs>();
         dialogs->SetAutoOk(true);
         Dialogs = dialogs.get();
@@ -63,8 +45,8 @@ protected:
         StopForms();
         InstallDialogService(nullptr);
         SetTickCountSource({});
-        // VARSONA_TEST_KEEP keeps the files of a test for a look.
-        if (!std::getenv("VARSONA_TEST_KEEP")) std::filesystem::remove_all(Root);
+        // The folder goes with the home (VARSONA_TEST_KEEP keeps it for a look).
+        Home.reset();
     }
 
     std::string ConfigFolder() const { return Root + "/config/varsona/"; }
@@ -95,6 +77,7 @@ protected:
         ini.WriteString(section, key, value);
     }
 
+    std::unique_ptr<TTempHome> Home;
     std::string Root;
     TScriptedDialogs* Dialogs = nullptr;
 };

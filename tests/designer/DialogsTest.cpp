@@ -117,10 +117,9 @@ TEST_F(HelpTest, HelpContentsOpensTheDefaultTopic) {
 }
 
 TEST_F(HelpTest, F1OpensTheHelpFileAtContextZero) {
-    QApplication::setActiveWindow(Form1->NativeWidget());
+    MakeActiveWindow(*Form1);
     Form1->Edit1->SetFocus();
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QApplication::sendEvent(Form1->Edit1->NativeWidget(), &press);
+    PressKey(Form1->Edit1, VK_F1);
     ASSERT_EQ(HtmlHelpLog().size(), 1u);
     EXPECT_EQ(HtmlHelpLog()[0].File, HelpFile);
     EXPECT_EQ(HtmlHelpLog()[0].Command, HH_HELP_CONTEXT);

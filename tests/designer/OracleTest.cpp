@@ -17,35 +17,13 @@
 #include "designer/BarcodeImage.h"
 #include "designer/SymbologyList.h"
 #include "platform/controls/ComCtrls.h"
-#include "platform/controls/Printers.h"
+#include "platform/controls/PrinterSetup.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "tests/designer/DesignerFixture.h"
 #include "tests/support/CupsQueue.h"
+#include "tests/support/Tools.h"
 
 namespace {
-
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
-bool HaveTool(const std::string& tool) {
-    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
 
 // zbarimg with only the named symbologies enabled, so that a stray read of
 // another cannot fake a result.
@@ -53,7 +31,9 @@ std::vector<std::string> Zbar(const std::string& file, const std::string& symbol
     std::string command = "zbarimg --nodbus -q -Sdisable";
     std::istringstream names(symbologies);
     for (std::string name; names >> name;) command += " -S" + name + ".enable=1";
-    return Lines(RunCommand(command + " '" + file + "' 2>/dev/null"));
+    std::vector<std::string> lines = OutputLines(command + " " + Quoted(file));
+    std::sort(lines.begin(), lines.end());
+    return lines;
 }
 
 // A grey raster as pdftoppm writes it (binary PGM).
@@ -134,17 +114,17 @@ struct ScreenRow {
 class ScreenSymbol : public OracleTest, public ::testing::WithParamInterface<ScreenRow> {};
 
 TEST_P(ScreenSymbol, GrabOfTheWindowDecodes) {
-    if (!HaveTool("zbarimg")) GTEST_SKIP() << "zbarimg not installed";
+    SKIP_WITHOUT_TOOL("zbarimg");
     const ScreenRow& r = GetParam();
     Select(r.Index, r.Data, r.Addon);
     // A paint takes the symbol's size; the next one shows all of it.
     Form1->Barcode1->Repaint();
     Application->ProcessMessages();
     // The scroll box is the white area around the symbol: its quiet zone.
-    QImage grab = Form1->ScrollBox1->NativeWidget()->grab().toImage();
+    QImage grab = NativeWidget(Form1->ScrollBox1)->grab().toImage();
     Application->ProcessMessages();
     // The first grab painted the symbol at its new size; this one shows it.
-    grab = Form1->ScrollBox1->NativeWidget()->grab().toImage();
+    grab = NativeWidget(Form1->ScrollBox1)->grab().toImage();
     ASSERT_FALSE(grab.isNull());
     // Screen modules are one pixel wide: enlarge without smoothing.
     grab = grab.scaled(grab.width() * 3, grab.height() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
@@ -207,7 +187,7 @@ void ExpectHelloAtFiftyAndSixty(const std::string& pdf, const std::string& prefi
 }
 
 TEST_P(PrintedPage, SymbolStartsFiftyAndSixtyMillimetresFromThePaperCorner) {
-    if (!HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm not installed";
+    SKIP_WITHOUT_TOOL("pdftoppm");
     Select(4, "HELLO");
     Form1->Barcode1->SetBar_Rotation(rotate_000);
     Form1->Print1->Click();
@@ -217,7 +197,7 @@ TEST_P(PrintedPage, SymbolStartsFiftyAndSixtyMillimetresFromThePaperCorner) {
 }
 
 TEST_P(PrintedPage, ZoomAndRatioTwoPrintAsTheNarrowModuleAndThreeToOne) {
-    if (!HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm not installed";
+    SKIP_WITHOUT_TOOL("pdftoppm");
     Select(4, "HELLO");
     Form1->Barcode1->SetBar_Rotation(rotate_000);
     Form1->Zoom1->Click();
@@ -278,16 +258,16 @@ protected:
     // Runs the set-up dialog as the user does: picks a printer, OK.
     void ChooseInSetupDialog(const std::string& name) {
         TPrinterSetupForm form(*Printer());
-        form.NativeDialog()->show();
-        auto* printers = form.NativeDialog()->findChild<QComboBox*>("printers");
+        NativeDialog(form)->show();
+        auto* printers = NativeDialog(form)->findChild<QComboBox*>("printers");
         ASSERT_NE(printers, nullptr);
         const int index = printers->findText(QString::fromStdString(name));
         ASSERT_GE(index, 0) << name;
         printers->setFocus();
         printers->setCurrentIndex(index);
-        QTest::mouseClick(form.NativeDialog()->findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok),
+        QTest::mouseClick(NativeDialog(form)->findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok),
                           Qt::LeftButton);
-        EXPECT_FALSE(form.NativeDialog()->isVisible());
+        EXPECT_FALSE(NativeDialog(form)->isVisible());
     }
     TCupsQueue Queue;
     std::unique_ptr<TPrinter> Previous;
@@ -365,7 +345,7 @@ TEST_P(SavedPicture, OpensInAStandardReaderWithItsCaptions) {
     EXPECT_GT(withCaptions.Height, without.Height + 2 * withCaptions.FontHeight);
 
     if (std::string(r.Extension) == "emf") {
-        if (!HaveTool("emf2svg-conv")) GTEST_SKIP() << "emf2svg not installed";
+        SKIP_WITHOUT_TOOL("emf2svg-conv");
         RunCommand("emf2svg-conv -i '" + captioned + "' -o '" + captioned + ".svg' 2>&1");
         const std::string svg = ReadFileBytes(captioned + ".svg");
         EXPECT_NE(svg.find("TOP CAPTION"), std::string::npos);
@@ -375,7 +355,7 @@ TEST_P(SavedPicture, OpensInAStandardReaderWithItsCaptions) {
         EXPECT_GE(bars, 30);
         return;
     }
-    if (!HaveTool("identify-im6.q16")) GTEST_SKIP() << "ImageMagick not installed";
+    SKIP_WITHOUT_TOOL("identify-im6.q16");
     const std::string seen = RunCommand("identify-im6.q16 -format '%m %w %h' '" + captioned + "' 2>&1");
     std::istringstream in(seen);
     std::string magick;

@@ -13,7 +13,7 @@
 #include "designer/BarcodeImage.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/ComCtrls.h"
-#include "platform/controls/Printers.h"
+#include "platform/printing/Printers.h"
 #include "platform/graphics/Metafile.h"
 #include "tests/designer/DesignerFixture.h"
 

@@ -19,6 +19,7 @@
 #include "designer/StartWindows.h"
 #include "designer/SymbologyList.h"
 #include "designer/VarsonaStart.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "tests/designer/DesignerFixture.h"
 
 namespace {
@@ -429,7 +430,7 @@ TEST_F(StartupTest, ProgramStartCreatesTheWindowsInOrderBehindTheSplash) {
             if (order.empty()) {
                 // The splash window is on the screen painted: what the
                 // window system shows holds the program picture.
-                QWidget* splash = SplashScreen->NativeWidget()->window();
+                QWidget* splash = NativeWidget(SplashScreen)->window();
                 const QImage shown = QGuiApplication::primaryScreen()->grabWindow(splash->winId()).toImage();
                 std::set<QRgb> colours;
                 for (int y = 0; y < shown.height(); y += 3)

@@ -597,7 +597,6 @@ TEST(Robustness, AnyCaptionStaysInsideTheBuffers) {
 TEST(Buffers, CaptionHoldsFiftyCharacters) {
     TCaptionBuffer caption(std::string(60, 'x'));
     EXPECT_EQ(caption.Length(), 50u);
-    TTextBuffer text;
     EXPECT_EQ(TTextBuffer::Capacity, 54u);
     TLLBarcode bc;
     EXPECT_EQ(bc.Params->Caption.Str(), "4711");

@@ -9,37 +9,21 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/support/Tools.h"
 
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-    pclose(pipe);
-    return out;
-}
+namespace {
 
 bool HaveZint() {
     static const bool have = RunCommand("zint --version 2>/dev/null").find("Zint") != std::string::npos;
     return have;
 }
 
-std::string ShellQuote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 // One string of '0'/'1' per row of the dump.
 std::vector<std::string> ZintRows(const std::string& args, const std::string& data) {
-    const std::string out = RunCommand("zint " + args + " --dump -d " + ShellQuote(data) + " 2>/dev/null");
+    const std::string out = RunCommand("zint " + args + " --dump -d " + Quoted(data) + " 2>/dev/null");
     std::vector<std::string> rows;
     std::string row;
     auto flush = [&] {

@@ -3,32 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
+#include <memory>
 #include <sstream>
-#include <unistd.h>
 
 #include "engine/Barcode.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/RecordingDevice.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
 
 namespace {
-
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-    pclose(pipe);
-    return out;
-}
-
-bool HaveZbar() {
-    static const bool have = std::system("zbarimg --version >/dev/null 2>&1") == 0;
-    return have;
-}
 
 std::vector<std::string> SortedLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -53,18 +37,15 @@ void PrintTo(const TZbarCase& c, std::ostream* os) { *os << c.name; }
 
 class ZbarReads : public ::testing::TestWithParam<TZbarCase> {
 protected:
-    static void SetUpTestSuite() {
-        dir = std::filesystem::temp_directory_path() / ("varsona-zbar-" + std::to_string(getpid()));
-        std::filesystem::create_directories(dir);
-    }
-    static void TearDownTestSuite() { std::filesystem::remove_all(dir); }
-    static std::filesystem::path dir;
+    static void SetUpTestSuite() { dir = std::make_unique<TTempFolder>("varsona-zbar"); }
+    static void TearDownTestSuite() { dir.reset(); }
+    static std::unique_ptr<TTempFolder> dir;
 };
 
-std::filesystem::path ZbarReads::dir;
+std::unique_ptr<TTempFolder> ZbarReads::dir;
 
 TEST_P(ZbarReads, EveryRotation) {
-    if (!HaveZbar()) GTEST_SKIP() << "zbarimg not installed";
+    SKIP_WITHOUT_TOOL("zbarimg");
     const TZbarCase& c = GetParam();
     TBarcode barcode(nullptr);
     barcode.SetBar_CodeType(c.type);
@@ -88,15 +69,15 @@ TEST_P(ZbarReads, EveryRotation) {
         TSize drawn;
         barcode.DrawOnCanvas(canvas, quiet, quiet, &drawn);
         EXPECT_EQ(drawn, size);
-        const std::filesystem::path file =
-            dir / (std::string(c.name) + "-" + std::to_string(90 * static_cast<int>(rotation)) + ".png");
-        bitmap.SaveToFile(file.string());
+        const std::string file =
+            dir->File(std::string(c.name) + "-" + std::to_string(90 * static_cast<int>(rotation)) + ".png");
+        bitmap.SaveToFile(file);
         // Only the symbology drawn is enabled, so that a stray read of another
         // one cannot hide or fake a result.
         std::string command = "zbarimg --nodbus -q -Sdisable";
         std::istringstream names(c.symbologies);
         for (std::string name; names >> name;) command += " -S" + name + ".enable=1";
-        command += " -Si25.min-length=2 -Scodabar.min-length=1 '" + file.string() + "' 2>/dev/null";
+        command += " -Si25.min-length=2 -Scodabar.min-length=1 " + Quoted(file);
         EXPECT_EQ(SortedLines(RunCommand(command)), c.decoded) << file;
     }
 }

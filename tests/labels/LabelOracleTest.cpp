@@ -2,6 +2,7 @@
 // back by tools nobody here wrote: pdftoppm rasterises the page at 600 dpi,
 // zbarimg decodes every symbol, pdftotext -bbox finds the captions.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -12,33 +13,11 @@
 #include "platform/graphics/RecordingDevice.h"
 #include "tests/labels/LabelsFixture.h"
 #include "tests/support/CupsQueue.h"
+#include "tests/support/Tools.h"
 
 namespace {
 
 constexpr int kDpi = 600;
-
-std::string Shell(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
-bool Have(const char* tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-    return lines;
-}
 
 // An 8-bit grey raster.
 struct TGrey {
@@ -62,7 +41,7 @@ struct TGrey {
 };
 
 TGrey RasterizePage(const std::string& pdf, const std::string& prefix) {
-    Shell("pdftoppm -r " + std::to_string(kDpi) + " -gray -aa no -aaVector no -singlefile '" + pdf + "' '" + prefix +
+    RunCommand("pdftoppm -r " + std::to_string(kDpi) + " -gray -aa no -aaVector no -singlefile '" + pdf + "' '" + prefix +
           "'");
     TGrey g;
     std::ifstream in(prefix + ".pgm", std::ios::binary);
@@ -83,7 +62,7 @@ struct TWord {
 
 // The words of page 1 with their top left corners in points.
 std::map<std::string, TWord> PdfWords(const std::string& pdf) {
-    const std::string html = Shell("pdftotext -bbox -f 1 -l 1 '" + pdf + "' -");
+    const std::string html = RunCommand("pdftotext -bbox -f 1 -l 1 '" + pdf + "' -");
     std::map<std::string, TWord> words;
     for (size_t at = 0; (at = html.find("<word ", at)) != std::string::npos;) {
         const size_t close = html.find('>', at), end = html.find("</word>", close);
@@ -114,7 +93,7 @@ class LabelOracleTest : public LabelsFixture {
 protected:
     void SetUp() override {
         LabelsFixture::SetUp();
-        if (!Have("pdftoppm") || !Have("pdftotext") || !Have("zbarimg"))
+        if (!HaveTool("pdftoppm") || !HaveTool("pdftotext") || !HaveTool("zbarimg"))
             GTEST_SKIP() << "poppler-utils or zbar-tools missing";
         Out = Root + "/out/";
         std::filesystem::create_directories(Out);
@@ -239,7 +218,7 @@ protected:
                 page.SaveCrop(crop, path);
                 files += " '" + path + "'";
             }
-        return Lines(Shell("zbarimg -q --raw -Sdisable -Sean13.enable" + files));
+        return OutputLines("zbarimg -q --raw -Sdisable -Sean13.enable" + files);
     }
 
     std::string Out;

@@ -600,13 +600,7 @@ private:
     QTimer FTimer;
 };
 
-void PressEscape(TfrmLabels* w) {
-    QWidget* target = w->Button1->NativeWidget();
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(target, &release);
-}
+void PressEscape(TfrmLabels* w) { PressKey(w->Button1, VK_ESCAPE); }
 
 // Counting from 1 to a billion, one label a page, wrote page after page
 // until the disk was full, and neither Close nor Escape stopped it. Cancel

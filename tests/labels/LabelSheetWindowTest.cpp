@@ -292,7 +292,7 @@ TEST_F(LabelSheetWindowTest, RadioGroupSwitchesPositionAndRange) {
 
 // The switched-off fields refused typing but were drawn like active ones.
 TEST_F(LabelSheetWindowTest, SwitchedOffFieldsAreDrawnSwitchedOff) {
-    auto dark = [](TControl* control) { return DarkPixels(control->NativeWidget()); };
+    auto dark = [](TControl* control) { return DarkPixels(control); };
     W->Show();
     const std::vector<TControl*> position{W->txtPcol, W->txtProw, W->lblPcol, W->lblProw};
     const std::vector<TControl*> range{W->SpinEdit1, W->SpinEdit2, W->lblStart, W->lblStop};

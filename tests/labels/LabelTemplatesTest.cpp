@@ -10,19 +10,18 @@
 #include "labels/LabelTemplates.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/SysUtils.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 class LabelTemplatesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/varsona-labels-XXXXXX";
-        Root = mkdtemp(tmpl);
-        setenv("HOME", Root.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (Root + "/config").c_str(), 1);
+        Home = std::make_unique<TTempHome>("varsona-labels");
+        Root = Home->Root();
         std::filesystem::create_directories(Root + "/config/varsona");
     }
-    void TearDown() override { std::filesystem::remove_all(Root); }
+    void TearDown() override { Home.reset(); }
 
     std::string Path() const { return Root + "/config/varsona/vrslbl.ini"; }
     void WriteFile(const std::string& text) { std::ofstream(Path(), std::ios::binary) << text; }
@@ -33,6 +32,7 @@ protected:
         return s.str();
     }
 
+    std::unique_ptr<TTempHome> Home;
     std::string Root;
 };
 

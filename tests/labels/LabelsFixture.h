@@ -7,9 +7,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,18 +26,18 @@
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/Forms.h"
-#include "platform/controls/Printers.h"
 #include "platform/controls/Spin.h"
+#include "platform/printing/Printers.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/SysUtils.h"
+#include "tests/support/Input.h"
+#include "tests/support/TempFolder.h"
 
 class LabelsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/varsona-labels-XXXXXX";
-        Root = mkdtemp(tmpl);
-        setenv("HOME", Root.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (Root + "/config").c_str(), 1);
+        Home = std::make_unique<TTempHome>("varsona-labels");
+        Root = Home->Root();
         std::filesystem::create_directories(ConfigFolder());
         auto dialogs = std::make_unique<TScriptedDialogs>();
         dialogs->SetAutoOk(true);
@@ -55,7 +52,7 @@ protected:
         SetPrinter(nullptr);
         InstallDialogService(nullptr);
         SetTickCountSource({});
-        std::filesystem::remove_all(Root);
+        Home.reset();
     }
 
     std::string ConfigFolder() const { return Root + "/config/varsona/"; }
@@ -115,20 +112,7 @@ protected:
         });
     }
 
-    // Types text key by key, as the keyboard would.
-    static void TypeText(TWinControl* control, const std::string& text) {
-        QWidget* w = control->NativeWidget();
-        if (QWidget* f = w->focusProxy()) w = f;
-        for (char ch : text) {
-            const QString s = QString(QChar(ch));
-            const int key = (ch >= 'a' && ch <= 'z') ? ch - 'a' + Qt::Key_A : ch;
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, s);
-            QApplication::sendEvent(w, &press);
-            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, s);
-            QApplication::sendEvent(w, &release);
-        }
-    }
-
+    std::unique_ptr<TTempHome> Home;
     std::string Root;
     TScriptedDialogs* Dialogs = nullptr;
     TRecordingPrinter* Recorder = nullptr;

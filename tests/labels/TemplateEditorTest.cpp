@@ -330,9 +330,7 @@ TEST_F(TemplateEditorTest, BackspacePassesTheFilters) {
     Editor->Show();
     Editor->txtRows->SetText("");
     TypeText(Editor->txtRows, "12");
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
-    QWidget* w = Editor->txtRows->NativeWidget();
-    QApplication::sendEvent(w->focusProxy() ? w->focusProxy() : w, &press);
+    PressKey(Editor->txtRows, VK_BACK);
     EXPECT_EQ(Editor->txtRows->Text(), "1");
 }
 

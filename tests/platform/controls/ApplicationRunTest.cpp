@@ -57,7 +57,7 @@ TEST_F(ApplicationRun, FormsInOrderThenTheLoopUntilTheMainFormCloses) {
     Application->CreateForm(LabelWindow);
     EXPECT_EQ(Application->MainForm(), MainWindow);
     EXPECT_EQ(LabelWindow->Symbol, "Code UPC-A");
-    EXPECT_TRUE(MainWindow->NativeWidget()->isVisible());
+    EXPECT_TRUE(NativeWidget(MainWindow)->isVisible());
     EXPECT_FALSE(LabelWindow->Visible());
     EXPECT_EQ(Trace, (std::vector<std::string>{"main: global set before construction", "main: create", "main: show",
                                                "labels: create"}));
@@ -71,7 +71,7 @@ TEST_F(ApplicationRun, FormsInOrderThenTheLoopUntilTheMainFormCloses) {
         return true;
     };
     EXPECT_TRUE(Application->HelpCommand(HELP_CONTENTS, 0));
-    QTest::keyClick(MainWindow->Combo->NativeWidget(), Qt::Key_F1);
+    QTest::keyClick(NativeWidget(MainWindow->Combo), Qt::Key_F1);
     EXPECT_EQ(help, (std::vector<std::pair<Word, int32_t>>{{HELP_CONTENTS, 0}, {HELP_CONTEXT, 0}}));
     Application->OnHelp = nullptr;
 

@@ -56,7 +56,7 @@ TEST_F(Common, ToolBarPlacesButtonsAndSeparators) {
     EXPECT_EQ(copy->Left(), 31);
     EXPECT_EQ(bar->Height(), 22);
     EXPECT_EQ(bar->Align(), alTop);
-    EXPECT_EQ(save->NativeWidget()->toolTip(), QString("Save barcode to file"));
+    EXPECT_EQ(NativeWidget(save)->toolTip(), QString("Save barcode to file"));
     bar->SetButtonHeight(23);
     EXPECT_EQ(bar->Height(), 23);
     EXPECT_EQ(copy->Height(), 23);
@@ -91,18 +91,18 @@ TEST_F(Common, ToolButtonsClickAndCheck) {
     bar->SetImages(images);
     TToolButton* rotate = Make<TToolButton>(bar);
     rotate->SetImageIndex(0);
-    EXPECT_FALSE(static_cast<QToolButton*>(rotate->NativeWidget())->icon().isNull());
+    EXPECT_FALSE(static_cast<QToolButton*>(NativeWidget(rotate))->icon().isNull());
     int clicks = 0;
     rotate->OnClick = [&](TObject*) { ++clicks; };
     form->Show();
     Process();
-    QTest::mouseClick(rotate->NativeWidget(), Qt::LeftButton);
+    Click(rotate);
     EXPECT_EQ(clicks, 1);
     TToolButton* check = Make<TToolButton>(bar);
     check->SetStyle(tbsCheck);
-    QTest::mouseClick(check->NativeWidget(), Qt::LeftButton);
+    Click(check);
     EXPECT_TRUE(check->Down());
-    QTest::mouseClick(check->NativeWidget(), Qt::LeftButton);
+    Click(check);
     EXPECT_FALSE(check->Down());
     // Without OnClick a button clicks its menu item.
     auto* item = new TMenuItem(form.get());
@@ -145,7 +145,7 @@ TEST_F(Common, StatusBarShowsItsSimpleTextOrItsPanels) {
     EXPECT_EQ(status->Panels()->Items(1)->Index(), 1);
     status->Panels()->Delete(0);
     EXPECT_EQ(status->Panels()->Items(0)->Index(), 0);
-    EXPECT_FALSE(status->NativeWidget()->grab().isNull());
+    EXPECT_FALSE(NativeWidget(status)->grab().isNull());
 }
 
 // ---------------------------------------------------------------- page control
@@ -164,7 +164,7 @@ TEST_F(Common, PageControlChangesOnlyForTheUser) {
     edit->SetBounds(8, 8, 100, 21);
     EXPECT_EQ(pages->PageCount(), 3);
     EXPECT_EQ(pages->ActivePageIndex(), 0);
-    EXPECT_EQ(pages->NativeTabs()->tabText(2), QString("Print From Data File"));
+    EXPECT_EQ(NativeTabs(pages)->tabText(2), QString("Print From Data File"));
     EXPECT_EQ(sheets[1]->PageIndex(), 1);
     EXPECT_EQ(edit->Parent(), sheets[1]);
     int changes = 0;
@@ -181,7 +181,7 @@ TEST_F(Common, PageControlChangesOnlyForTheUser) {
     EXPECT_EQ(changes, 0);
     form->Show();
     Process();
-    QTabBar* tabs = pages->NativeTabs()->tabBar();
+    QTabBar* tabs = NativeTabs(pages)->tabBar();
     QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(0).center());
     EXPECT_EQ(pages->ActivePageIndex(), 0);
     EXPECT_EQ(changes, 1);
@@ -189,7 +189,7 @@ TEST_F(Common, PageControlChangesOnlyForTheUser) {
     allow = false;
     QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(2).center());
     EXPECT_EQ(pages->ActivePageIndex(), 0);
-    EXPECT_EQ(pages->NativeTabs()->currentIndex(), 0);
+    EXPECT_EQ(NativeTabs(pages)->currentIndex(), 0);
     EXPECT_EQ(changes, 1);
     // Sheets fill the page area.
     EXPECT_GT(sheets[0]->Width(), 0);
@@ -250,12 +250,12 @@ TEST_F(Common, UpDownCountsInItsAssociate) {
     EXPECT_EQ(edit->Text(), "999");
     // The arrow keys in the edit count too.
     allow = true;
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_Down);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_Down);
     EXPECT_EQ(edit->Text(), "998");
     // And the buttons.
     form->Show();
     Process();
-    auto buttons = updown->NativeWidget()->findChildren<QToolButton*>();
+    auto buttons = NativeWidget(updown)->findChildren<QToolButton*>();
     ASSERT_EQ(buttons.size(), 2);
     QTest::mouseClick(buttons[1], Qt::LeftButton);
     EXPECT_EQ(edit->Text(), "997");
@@ -319,13 +319,13 @@ TEST_F(Common, SpinEditKeys) {
     auto* spin = Make<TSpinEdit>();
     spin->SetValue(5);
     spin->SetSelStart(1);
-    QTest::keyClick(spin->NativeWidget(), Qt::Key_Up);
+    QTest::keyClick(NativeWidget(spin), Qt::Key_Up);
     EXPECT_EQ(spin->Value(), 6);
-    QTest::keyClick(spin->NativeWidget(), Qt::Key_Down);
-    QTest::keyClick(spin->NativeWidget(), Qt::Key_Down);
+    QTest::keyClick(NativeWidget(spin), Qt::Key_Down);
+    QTest::keyClick(NativeWidget(spin), Qt::Key_Down);
     EXPECT_EQ(spin->Value(), 4);
     spin->SetSelStart(1);
-    QTest::keyClicks(spin->NativeWidget(), "x2");
+    QTest::keyClicks(NativeWidget(spin), "x2");
     EXPECT_EQ(spin->Text(), "42");
 }
 
@@ -345,7 +345,7 @@ TEST_F(Common, RadioGroupItemIndexClicksLikeTheUser) {
     EXPECT_EQ(clicks, std::vector<int32_t>{0});
     form->Show();
     Process();
-    QTest::mouseClick(group->Buttons(1)->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 8));
+    QTest::mouseClick(NativeWidget(group->Buttons(1)), Qt::LeftButton, Qt::NoModifier, QPoint(6, 8));
     EXPECT_EQ(group->ItemIndex(), 1);
     EXPECT_FALSE(group->Buttons(0)->Checked());
     EXPECT_EQ(clicks, (std::vector<int32_t>{0, 1}));
@@ -374,15 +374,38 @@ TEST_F(Common, TimerTicksWhileEnabledAndSurvivesErrors) {
         if (ticks == 1) throw EInOutError("tick failed");
     };
     dialogs->AnswerMessageBox(IDOK);
-    QTest::qWait(60);
-    EXPECT_GE(ticks, 2);
+    clock->Advance(12);
+    EXPECT_EQ(ticks, 2);
     EXPECT_EQ(dialogs->Messages(), std::vector<std::string>{"tick failed."});
     timer.SetEnabled(false);
-    int stopped = ticks;
-    QTest::qWait(30);
-    EXPECT_EQ(ticks, stopped);
+    EXPECT_TRUE(clock->Intervals().empty());
+    clock->Advance(30);
+    EXPECT_EQ(ticks, 2);
     timer.Tick();
-    EXPECT_EQ(ticks, stopped + 1);
+    EXPECT_EQ(ticks, 3);
+}
+
+// A repeat button's timer: the first tick after 400 ms, then every 100 ms;
+// a new interval counts from the tick that set it.
+TEST_F(Common, ATimerThatChangesItsIntervalRepeatsAtTheNewOne) {
+    TTimer timer(nullptr);
+    timer.SetInterval(400);
+    std::vector<uint64_t> at;
+    timer.OnTimer = [&](TObject*) {
+        at.push_back(clock->Now());
+        timer.SetInterval(100);
+    };
+    clock->Advance(399);
+    EXPECT_TRUE(at.empty());
+    clock->Advance(301);
+    EXPECT_EQ(at, (std::vector<uint64_t>{400, 500, 600, 700}));
+    EXPECT_EQ(clock->Intervals(), std::vector<uint32_t>{100});
+    timer.SetEnabled(false);
+    timer.SetEnabled(true);
+    clock->Advance(99);
+    EXPECT_EQ(at.size(), 4u);
+    clock->Advance(1);
+    EXPECT_EQ(at.back(), 800u);
 }
 
 // ---------------------------------------------------------------- image and panel
@@ -396,13 +419,13 @@ TEST_F(Common, ImageDrawsItsPictureAndSizesItself) {
     image->Picture()->SetGraphic(std::move(bmp));
     EXPECT_EQ(image->Width(), 30);
     EXPECT_EQ(image->Height(), 20);
-    QImage shot = image->NativeWidget()->grab().toImage();
+    QImage shot = NativeWidget(image)->grab().toImage();
     EXPECT_EQ(shot.pixelColor(15, 10), QColor(0, 255, 0));
     image->SetAutoSize(false);
     image->SetBounds(0, 0, 60, 40);
     image->SetStretch(true);
     EXPECT_EQ(image->DestRect(), Rect(0, 0, 60, 40));
-    shot = image->NativeWidget()->grab().toImage();
+    shot = NativeWidget(image)->grab().toImage();
     EXPECT_EQ(shot.pixelColor(55, 35), QColor(0, 255, 0));
     image->SetStretch(false);
     image->SetCenter(true);
@@ -430,7 +453,7 @@ TEST_F(Common, BevelPaintsWithoutFailing) {
     auto* bevel = Make<TBevel>();
     for (TBevelShape shape : {bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer}) {
         bevel->SetShape(shape);
-        EXPECT_FALSE(bevel->NativeWidget()->grab().isNull());
+        EXPECT_FALSE(NativeWidget(bevel)->grab().isNull());
     }
     EXPECT_TRUE(dialogs->Log().empty());
 }

@@ -23,7 +23,7 @@ TEST_F(ControlTree, BoundsAndClientSize) {
     EXPECT_EQ(panel->Height(), 60);
     EXPECT_EQ(panel->ClientWidth(), 150);
     EXPECT_EQ(panel->BoundsRect(), Rect(10, 20, 160, 80));
-    QRect g = panel->NativeWidget()->geometry();
+    QRect g = NativeWidget(panel)->geometry();
     EXPECT_EQ(g, QRect(10, 20, 150, 60));
     panel->SetWidth(-5);
     EXPECT_EQ(panel->Width(), 0);
@@ -77,7 +77,7 @@ TEST_F(ControlTree, ChildrenTakeTheParentFontUntilGivenTheirOwn) {
     EXPECT_FALSE(edit->ParentFont());
     form->Font()->SetHeight(-20);
     EXPECT_EQ(edit->Font()->Height(), -12);
-    EXPECT_EQ(edit->NativeWidget()->font().pixelSize(), 12);
+    EXPECT_EQ(NativeWidget(edit)->font().pixelSize(), 12);
 }
 
 TEST_F(ControlTree, FreeingAParentFreesItsChildren) {
@@ -111,7 +111,7 @@ TEST_F(ControlTree, CanvasDrawsOnTheControlWhilePainting) {
         box->Canvas()->Brush()->SetColor(clBlue);
         box->Canvas()->FillRect(Rect(20, 0, 40, 30));
     };
-    QImage img = box->NativeWidget()->grab().toImage();
+    QImage img = NativeWidget(box)->grab().toImage();
     EXPECT_EQ(img.pixelColor(5, 10), QColor(255, 0, 0));
     EXPECT_EQ(img.pixelColor(30, 10), QColor(0, 0, 255));
     EXPECT_GE(box->PaintCount(), 1);
@@ -132,8 +132,8 @@ TEST_F(ControlTree, EveryPaintStartsWithAFreshDeviceContext) {
         box->Canvas()->SetMapMode(MM_LOMETRIC);
         box->Canvas()->SetViewportOrgEx(10, 10);
     };
-    box->NativeWidget()->grab();
-    box->NativeWidget()->grab();
+    NativeWidget(box)->grab();
+    NativeWidget(box)->grab();
     ASSERT_EQ(modes.size(), 2u);
     EXPECT_EQ(modes[1], MM_TEXT);
     EXPECT_EQ(origins[1], Point(0, 0));
@@ -153,7 +153,7 @@ TEST_F(ControlTree, APaintThatResizesItsControlSettles) {
     EXPECT_GE(count, 1);
     EXPECT_EQ(box->Width(), 120);
     EXPECT_EQ(box->Height(), 45);
-    EXPECT_EQ(box->NativeWidget()->size(), QSize(120, 45));
+    EXPECT_EQ(NativeWidget(box)->size(), QSize(120, 45));
     Process();
     Process();
     EXPECT_EQ(box->PaintCount(), count) << "painting must stop once the size holds";
@@ -174,7 +174,7 @@ TEST_F(ControlTree, APaintErrorIsReportedOnceUntilAPaintSucceeds) {
     };
     dialogs->AnswerMessageBox(IDOK);
     for (int i = 0; i < 5; ++i) {
-        box->NativeWidget()->grab();
+        NativeWidget(box)->grab();
         Process();
     }
     ASSERT_EQ(dialogs->Messages().size(), 1u);
@@ -182,11 +182,11 @@ TEST_F(ControlTree, APaintErrorIsReportedOnceUntilAPaintSucceeds) {
     EXPECT_EQ(dialogs->Log()[0].Flags, MB_OK | MB_ICONSTOP);
     EXPECT_EQ(dialogs->Log()[0].Caption, Application->Title());
     fail = false;
-    box->NativeWidget()->grab();
+    NativeWidget(box)->grab();
     fail = true;
     dialogs->AnswerMessageBox(IDOK);
-    box->NativeWidget()->grab();
-    box->NativeWidget()->grab();
+    NativeWidget(box)->grab();
+    NativeWidget(box)->grab();
     Process();
     EXPECT_EQ(dialogs->Messages().size(), 2u);
 }
@@ -203,8 +203,8 @@ TEST_F(ControlTree, AClickHandlerErrorIsShownAndTheProgramGoesOn) {
     form->Show();
     Process();
     dialogs->AnswerMessageBox(IDOK).AnswerMessageBox(IDOK);
-    QTest::mouseClick(button->NativeWidget(), Qt::LeftButton);
-    QTest::mouseClick(button->NativeWidget(), Qt::LeftButton);
+    Click(button);
+    Click(button);
     EXPECT_EQ(clicks, 2);
     ASSERT_EQ(dialogs->Messages().size(), 2u);
     EXPECT_EQ(dialogs->Messages()[0], "'abc' is not a valid integer value.");
@@ -263,15 +263,15 @@ TEST_F(ControlTree, MouseEventsAndClicksInOrder) {
     box->OnDblClick = [&](TObject*) { events.push_back("dblclick"); };
     form->Show();
     Process();
-    QTest::mouseClick(box->NativeWidget(), Qt::LeftButton, Qt::ShiftModifier, QPoint(7, 9));
+    ClickAt(box, 7, 9, mbLeft, ssShift);
     EXPECT_EQ(events, (std::vector<std::string>{"down 0 7,9 shift", "click", "up"}));
     events.clear();
-    QTest::mouseDClick(box->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 4));
+    DoubleClickAt(box, 3, 4);
     ASSERT_GE(events.size(), 2u);
     EXPECT_NE(std::find(events.begin(), events.end(), "dblclick"), events.end());
     EXPECT_NE(std::find(events.begin(), events.end(), "down 0 3,4 dbl"), events.end());
     events.clear();
-    QTest::mouseClick(box->NativeWidget(), Qt::RightButton, Qt::NoModifier, QPoint(1, 1));
+    ClickAt(box, 1, 1, mbRight);
     EXPECT_EQ(events, (std::vector<std::string>{"down 1 1,1", "up"}));
 }
 
@@ -302,16 +302,16 @@ TEST_F(ControlTree, KeyPreviewLetsTheFormSeeKeysFirst) {
     edit->OnKeyUp = [&](TObject*, Word& key, TShiftState) { seen.push_back("edit up " + std::to_string(key)); };
     form->Show();
     Process();
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_A);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_A);
     EXPECT_EQ(seen, (std::vector<std::string>{"edit down 65", "edit up 65"}));
     seen.clear();
     form->SetKeyPreview(true);
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_A);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_A);
     EXPECT_EQ(seen, (std::vector<std::string>{"form down 65", "edit down 65", "form up 65", "edit up 65"}));
     seen.clear();
     // A key the form takes never reaches the edit's handler; the typed
     // character still arrives, as on the platform.
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_X);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_X);
     EXPECT_EQ(seen.front(), "form down 88");
     EXPECT_EQ(std::count(seen.begin(), seen.end(), "edit down 88"), 0);
     EXPECT_EQ(edit->Text(), "aax");
@@ -328,10 +328,10 @@ TEST_F(ControlTree, KeyDownTakingTheKeyStopsItsAction) {
     };
     form->Show();
     Process();
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_Delete);
+    PressKey(edit, VK_DELETE);
     EXPECT_EQ(edit->Text(), "abc");
     edit->OnKeyDown = nullptr;
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_Delete);
+    PressKey(edit, VK_DELETE);
     EXPECT_EQ(edit->Text(), "bc");
 }
 
@@ -343,7 +343,7 @@ TEST_F(ControlTree, KeyHandlerErrorsAreReported) {
     form->Show();
     Process();
     dialogs->AnswerMessageBox(IDOK);
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_1);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_1);
     EXPECT_EQ(edit->Text(), "1");
     ASSERT_EQ(dialogs->Messages().size(), 1u);
     EXPECT_EQ(dialogs->Messages()[0], "Cannot focus a disabled or invisible window.");
@@ -369,6 +369,72 @@ TEST_F(ControlTree, EnterAndExitFollowTheFocus) {
     EXPECT_EQ(seen, (std::vector<std::string>{"enter a", "exit a", "enter b"}));
     EXPECT_EQ(form->ActiveControl(), b);
     EXPECT_TRUE(b->Focused());
+}
+
+// The controls reach the windows above them only through the installed
+// hooks; without a window a control cannot take the focus.
+TEST(ControlHooks, TheControlsReportAndFindTheirWindowThroughTheHooks) {
+    struct TRecorder : TControlHooks {
+        std::vector<std::string> Errors;
+        void HandleException(TObject*) override {
+            try {
+                throw;
+            } catch (const Exception& e) {
+                Errors.push_back(e.Message());
+            }
+        }
+    } recorder;
+    TControlHooks& previous = ControlHooks();
+    InstallControlHooks(&recorder);
+    TEdit edit(nullptr);
+    EXPECT_FALSE(GuardedCall(&edit, [] { throw EInvalidOperation("Cannot focus a disabled or invisible window"); }));
+    EXPECT_FALSE(edit.CanFocus());
+    InstallControlHooks(&previous);
+    EXPECT_EQ(recorder.Errors, std::vector<std::string>{"Cannot focus a disabled or invisible window"});
+    EXPECT_EQ(&ControlHooks(), &previous);
+}
+
+// The focus rule: a control hears enter and exit when the focus comes to or
+// leaves it or any control inside it; the controls between the one losing
+// the focus and the common container exit innermost first, those down to
+// the new one enter outermost first.
+TEST_F(ControlTree, EnterAndExitFollowTheCommonAncestorRule) {
+    auto form = NewForm(400, 300);
+    std::vector<std::string> seen;
+    auto watch = [&](TWinControl* c, const std::string& name) {
+        c->OnEnter = [&seen, name](TObject*) { seen.push_back("enter " + name); };
+        c->OnExit = [&seen, name](TObject*) { seen.push_back("exit " + name); };
+    };
+    // form > panel > group > a; form > panel > b; form > c
+    auto* panel = CreateNamed<TPanel>(form.get(), form.get(), "panel", 0, 0, 300, 200);
+    auto* group = CreateNamed<TGroupBox>(form.get(), panel, "group", 10, 10, 200, 80);
+    auto* a = CreateNamed<TEdit>(form.get(), group, "a", 10, 20, 100, 24);
+    auto* b = CreateNamed<TEdit>(form.get(), panel, "b", 10, 120, 100, 24);
+    auto* c = CreateNamed<TEdit>(form.get(), form.get(), "c", 10, 240, 100, 24);
+    for (auto [control, name] : {std::pair<TWinControl*, const char*>{panel, "panel"}, {group, "group"}, {a, "a"},
+                                 {b, "b"}, {c, "c"}})
+        watch(control, name);
+    ShowActive(*form);
+    c->SetFocus();
+    Process();
+    if (!QApplication::focusWidget()) GTEST_SKIP() << "the offscreen platform gave no window focus";
+    seen.clear();
+    a->SetFocus();
+    Process();
+    EXPECT_EQ(seen, (std::vector<std::string>{"exit c", "enter panel", "enter group", "enter a"}));
+    seen.clear();
+    b->SetFocus();
+    Process();
+    EXPECT_EQ(seen, (std::vector<std::string>{"exit a", "exit group", "enter b"}));
+    seen.clear();
+    c->SetFocus();
+    Process();
+    EXPECT_EQ(seen, (std::vector<std::string>{"exit b", "exit panel", "enter c"}));
+    EXPECT_EQ(form->ActiveControl(), c);
+    // A child taking the focus from its parent is no exit of the parent.
+    seen.clear();
+    TWinControl::FocusChanged(group, a);
+    EXPECT_EQ(seen, std::vector<std::string>{"enter a"});
 }
 
 TEST_F(ControlTree, FocusingAControlOfAHiddenFormFails) {
@@ -398,15 +464,15 @@ TEST_F(ControlTree, HintsFollowTheParentUntilSetOwn) {
     auto* box = new TPaintBox(form.get());
     box->SetParent(bar);
     box->SetHint("Rotate barcode 90 degrees|Turns the symbol");
-    EXPECT_TRUE(box->NativeWidget()->toolTip().isEmpty());
+    EXPECT_TRUE(NativeWidget(box)->toolTip().isEmpty());
     form->SetShowHint(true);
     EXPECT_TRUE(bar->ShowHint());
     EXPECT_TRUE(box->ShowHint());
-    EXPECT_EQ(box->NativeWidget()->toolTip(), QString("Rotate barcode 90 degrees"));
+    EXPECT_EQ(NativeWidget(box)->toolTip(), QString("Rotate barcode 90 degrees"));
     box->SetShowHint(false);
     EXPECT_FALSE(box->ParentShowHint());
     form->SetShowHint(true);
-    EXPECT_TRUE(box->NativeWidget()->toolTip().isEmpty());
+    EXPECT_TRUE(NativeWidget(box)->toolTip().isEmpty());
 }
 
 TEST_F(ControlTree, MouseMovesArriveWithoutAPressedButton) {
@@ -417,7 +483,7 @@ TEST_F(ControlTree, MouseMovesArriveWithoutAPressedButton) {
     Process();
     std::vector<TPoint> moves;
     box->OnMouseMove = [&](TObject*, TShiftState, int32_t x, int32_t y) { moves.push_back(Point(x, y)); };
-    QTest::mouseMove(box->NativeWidget(), QPoint(12, 14));
+    QTest::mouseMove(NativeWidget(box), QPoint(12, 14));
     Process();
     ASSERT_FALSE(moves.empty());
     EXPECT_EQ(moves.back(), Point(12, 14));
@@ -445,20 +511,55 @@ TEST_F(ControlTree, DraggingFromOneControlOntoAnother) {
     source->SetDragMode(dmAutomatic);
     form->Show();
     Process();
-    if (QApplication::widgetAt(target->NativeWidget()->mapToGlobal(QPoint(5, 5))) != target->NativeWidget())
+    if (QApplication::widgetAt(NativeWidget(target)->mapToGlobal(QPoint(5, 5))) != NativeWidget(target))
         GTEST_SKIP() << "the platform cannot tell the widget under a point";
-    QTest::mousePress(source->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mousePress(NativeWidget(source), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     EXPECT_TRUE(source->Dragging());
-    QPoint over = source->NativeWidget()->mapFromGlobal(target->NativeWidget()->mapToGlobal(QPoint(10, 10)));
-    QTest::mouseMove(source->NativeWidget(), over);
-    QTest::mouseRelease(source->NativeWidget(), Qt::LeftButton, Qt::NoModifier, over);
+    QPoint over = NativeWidget(source)->mapFromGlobal(NativeWidget(target)->mapToGlobal(QPoint(10, 10)));
+    QTest::mouseMove(NativeWidget(source), over);
+    QTest::mouseRelease(NativeWidget(source), Qt::LeftButton, Qt::NoModifier, over);
     EXPECT_EQ(seen, (std::vector<std::string>{"over", "drop from source", "end on target"}));
     EXPECT_FALSE(source->Dragging());
     // Released elsewhere: the source hears that nothing took it.
     seen.clear();
-    QTest::mousePress(source->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
-    QTest::mouseRelease(source->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
+    QTest::mousePress(NativeWidget(source), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseRelease(NativeWidget(source), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
     EXPECT_EQ(seen, (std::vector<std::string>{"end nowhere"}));
+}
+
+// The control under a drag hears it enter, move and leave: when the drag
+// moves on to another control and before it is dropped.
+TEST_F(ControlTree, ADragLeavesTheControlItMovesOffAndBeforeItsDrop) {
+    auto form = NewForm(400, 200);
+    auto* source = CreateNamed<TPaintBox>(form.get(), form.get(), "source", 10, 10, 50, 50);
+    auto* first = CreateNamed<TPaintBox>(form.get(), form.get(), "first", 150, 10, 50, 50);
+    auto* second = CreateNamed<TPaintBox>(form.get(), form.get(), "second", 250, 10, 50, 50);
+    std::vector<std::string> seen;
+    auto listen = [&](TPaintBox* box, const std::string& name, bool accepts) {
+        box->OnDragOver = [&seen, name, accepts](TObject*, TObject*, int32_t, int32_t, TDragState state, bool& accept) {
+            const char* what[] = {"enter", "leave", "move"};
+            seen.push_back(name + " " + what[state]);
+            accept = accepts;
+        };
+        box->OnDragDrop = [&seen, name](TObject*, TObject*, int32_t, int32_t) { seen.push_back(name + " drop"); };
+    };
+    listen(first, "first", false);
+    listen(second, "second", true);
+    source->SetDragMode(dmAutomatic);
+    form->Show();
+    Process();
+    QWidget* s = NativeWidget(source);
+    auto at = [&](TControl* c, int x) { return s->mapFromGlobal(NativeWidget(c)->mapToGlobal(QPoint(x, 10))); };
+    if (QApplication::widgetAt(NativeWidget(second)->mapToGlobal(QPoint(5, 5))) != NativeWidget(second))
+        GTEST_SKIP() << "the platform cannot tell the widget under a point";
+    QTest::mousePress(s, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseMove(s, at(first, 10));
+    QTest::mouseMove(s, at(first, 20));
+    QTest::mouseMove(s, at(second, 10));
+    QTest::mouseMove(s, at(second, 20));
+    QTest::mouseRelease(s, Qt::LeftButton, Qt::NoModifier, at(second, 20));
+    EXPECT_EQ(seen, (std::vector<std::string>{"first enter", "first move", "first leave", "second enter",
+                                              "second move", "second leave", "second drop"}));
 }
 
 }  // namespace
@@ -485,9 +586,9 @@ TEST_F(ControlTree, InputReachesOnlyTheControlUnderIt) {
     edit->OnKeyDown = [&](TObject*, Word&, TShiftState) { seen.push_back("edit key"); };
     form->Show();
     Process();
-    QTest::mouseClick(box->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
-    QTest::mouseClick(panel->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 80));
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_F5);  // a key the edit ignores
+    QTest::mouseClick(NativeWidget(box), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseClick(NativeWidget(panel), Qt::LeftButton, Qt::NoModifier, QPoint(150, 80));
+    QTest::keyClick(NativeWidget(edit), Qt::Key_F5);  // a key the edit ignores
     EXPECT_EQ(seen, (std::vector<std::string>{"box click", "panel click", "edit key"}));
 }
 
@@ -533,18 +634,18 @@ TEST_F(ControlTree, CustomControlPaintsAndTakesItsKeys) {
     ok->SetDefault(true);
     int okClicks = 0;
     ok->OnClick = [&](TObject*) { ++okClicks; };
-    EXPECT_EQ(cells->NativeWidget()->grab().toImage().pixelColor(50, 40), QColor(255, 255, 0));
+    EXPECT_EQ(NativeWidget(cells)->grab().toImage().pixelColor(50, 40), QColor(255, 255, 0));
     form->Show();
     Process();
     for (Qt::Key k : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Return, Qt::Key_Tab, Qt::Key_Escape})
-        QTest::keyClick(cells->NativeWidget(), k);
-    QTest::keyClicks(cells->NativeWidget(), "ab");
+        QTest::keyClick(NativeWidget(cells), k);
+    QTest::keyClicks(NativeWidget(cells), "ab");
     EXPECT_EQ(cells->Keys, (std::vector<Word>{VK_DOWN, VK_RIGHT, VK_RETURN, VK_TAB, VK_ESCAPE, 'A', 'B'}));
     EXPECT_EQ(cells->Typed, std::u32string(U"\r\t\x1b" U"ab"));
     EXPECT_EQ(okClicks, 0) << "Return belongs to the control";
-    QWheelEvent wheel(QPointF(5, 5), cells->NativeWidget()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+    QWheelEvent wheel(QPointF(5, 5), NativeWidget(cells)->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(cells->NativeWidget(), &wheel);
+    QApplication::sendEvent(NativeWidget(cells), &wheel);
     EXPECT_EQ(cells->Wheel, 120);
 }
 
@@ -561,8 +662,8 @@ TEST_F(ControlTree, ThePaintedPartIsTheCanvasClip) {
     form->Show();
     Process();
     box->OnPaint = [&](TObject*) { clips.push_back(box->Canvas()->ClipRect()); };
-    box->NativeWidget()->repaint(QRect(10, 20, 30, 15));
-    box->NativeWidget()->repaint();
+    NativeWidget(box)->repaint(QRect(10, 20, 30, 15));
+    NativeWidget(box)->repaint();
     ASSERT_EQ(clips.size(), 2u);
     EXPECT_EQ(clips[0], Rect(10, 20, 40, 35));
     EXPECT_EQ(clips[1], Rect(0, 0, 100, 60));

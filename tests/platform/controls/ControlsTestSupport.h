@@ -1,5 +1,6 @@
-// Shared by the controls tests: every test answers its dialogs through the
-// scripted service and fails when a request was left without a reply.
+// Shared by the controls tests: every test answers its dialogs and drags
+// through the scripted services, and fails when a request was left without
+// a reply; its timers run on a test clock that only the test moves.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,9 +9,12 @@
 #include <QTest>
 #include <memory>
 
-#include "platform/controls/ControlsQt.h"
 #include "platform/controls/Dialogs.h"
+#include "platform/controls/DragDrop.h"
 #include "platform/controls/Forms.h"
+#include "platform/controls/Timers.h"
+#include "platform/controls/qt/ControlsQt.h"
+#include "tests/support/Input.h"
 
 class ScriptedTest : public ::testing::Test {
 protected:
@@ -18,26 +22,29 @@ protected:
         auto scripted = std::make_unique<TScriptedDialogs>();
         dialogs = scripted.get();
         previous = InstallDialogService(std::move(scripted));
+        auto testClock = std::make_unique<TTestClock>();
+        clock = testClock.get();
+        previousTimers = InstallTimerService(std::move(testClock));
+        auto scriptedDrags = std::make_unique<TScriptedDrags>();
+        drags = scriptedDrags.get();
+        previousDrags = InstallDragService(std::move(scriptedDrags));
     }
     void TearDown() override {
         for (const std::string& f : dialogs->Failures()) ADD_FAILURE() << "dialog script: " << f;
         EXPECT_EQ(dialogs->Pending(), 0u) << "scripted replies left over";
+        for (const std::string& f : drags->Failures()) ADD_FAILURE() << "drag script: " << f;
+        EXPECT_EQ(drags->Pending(), 0u) << "scripted drag answers left over";
+        InstallDragService(std::move(previousDrags));
+        InstallTimerService(std::move(previousTimers));
         InstallDialogService(std::move(previous));
     }
-    static void Process() {
-        for (int i = 0; i < 4; ++i) Application->ProcessMessages();
-    }
-    // Shows the form and makes it the active window, so that focus and
-    // key handling work as for a user.
-    static void ShowActive(TForm& form) {
-        form.Show();
-        Process();
-        form.NativeWidget()->activateWindow();
-        QApplication::setActiveWindow(form.NativeWidget());
-        Process();
-    }
+    static void Process() { ProcessEvents(); }
     TScriptedDialogs* dialogs = nullptr;
     std::unique_ptr<TDialogService> previous;
+    TTestClock* clock = nullptr;
+    std::unique_ptr<TTimerService> previousTimers;
+    TScriptedDrags* drags = nullptr;
+    std::unique_ptr<TDragService> previousDrags;
 };
 
 // A form whose construction finished (its create handler ran).

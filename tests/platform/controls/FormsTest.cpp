@@ -66,7 +66,7 @@ TEST_F(Forms, CreateHandlerRunsOnceInsideCreation) {
     EXPECT_FALSE(form->Visible());
     EXPECT_EQ(form->ClientWidth(), 342);
     EXPECT_EQ(form->ClientHeight(), 215);
-    EXPECT_EQ(form->NativeWidget()->windowTitle(), QString("Image Captions"));
+    EXPECT_EQ(NativeWidget(form.get())->windowTitle(), QString("Image Captions"));
 }
 
 class TFailingForm : public TForm {
@@ -93,7 +93,7 @@ TEST_F(Forms, AnErrorInTheCreateHandlerIsShownAndTheFormStillOpens) {
     ASSERT_EQ(dialogs->Messages().size(), 1u);
     EXPECT_EQ(dialogs->Messages()[0], "'abc' is not a valid integer value.");
     EXPECT_TRUE(form->Visible());
-    EXPECT_TRUE(form->NativeWidget()->isVisible());
+    EXPECT_TRUE(NativeWidget(form.get())->isVisible());
     EXPECT_EQ(form->Edit->Text(), "01234567890");
 }
 
@@ -103,7 +103,7 @@ TEST_F(Forms, AFormMadeVisibleInItsConstructorShowsAfterItsCreateHandler) {
         TVisibleForm(std::vector<std::string>& order) : TForm(nullptr) {
             SetVisible(true);
             OnCreate = [&order, this](TObject*) {
-                order.push_back(NativeWidget()->isVisible() ? "create while shown" : "create");
+                order.push_back(NativeWidget(this)->isVisible() ? "create while shown" : "create");
             };
             OnShow = [&order](TObject*) { order.push_back("show"); };
         }
@@ -117,10 +117,10 @@ TEST_F(Forms, AFormBuiltDirectlyCompletesOnTheNextPass) {
     int created = 0;
     form.OnCreate = [&](TObject*) { ++created; };
     form.Show();
-    EXPECT_FALSE(form.NativeWidget()->isVisible());
+    EXPECT_FALSE(NativeWidget(&form)->isVisible());
     Process();
     EXPECT_EQ(created, 1);
-    EXPECT_TRUE(form.NativeWidget()->isVisible());
+    EXPECT_TRUE(NativeWidget(&form)->isVisible());
 }
 
 // As on the platform, a window shown and repainted at once is on the screen
@@ -138,10 +138,10 @@ TEST_F(Forms, AWindowShownAndRepaintedIsPaintedAtOnce) {
     auto* panel = new TPanel(form.get());
     panel->SetParent(form.get());
     panel->SetAlign(alClient);
-    panel->NativeWidget()->installEventFilter(&counter);
+    NativeWidget(panel)->installEventFilter(&counter);
     form->Show();
     form->Repaint();
-    QWindow* window = form->NativeWidget()->window()->windowHandle();
+    QWindow* window = NativeWidget(form.get())->window()->windowHandle();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isExposed());
     EXPECT_GT(counter.Paints, 0);
@@ -170,7 +170,7 @@ TEST_F(Forms, TheWindowsCloseButtonClosesTheForm) {
     std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
     form->Show();
     Process();
-    form->NativeWidget()->close();
+    NativeWidget(form.get())->close();
     Process();
     EXPECT_FALSE(form->Visible());
     EXPECT_NE(std::find(form->Log.begin(), form->Log.end(), "close"), form->Log.end());
@@ -204,8 +204,8 @@ TEST_F(Forms, EnterClicksTheDefaultButtonOfAModalForm) {
         auto& d = static_cast<TDialogForm&>(f);
         EXPECT_TRUE(d.Visible());
         EXPECT_TRUE(d.Modal());
-        QTest::keyClicks(d.Edit->NativeWidget(), "Hello");
-        QTest::keyClick(d.Edit->NativeWidget(), Qt::Key_Return);
+        TypeText(d.Edit, "Hello");
+        PressKey(d.Edit, VK_RETURN);
     });
     EXPECT_EQ(form->ShowModal(), mrOk);
     EXPECT_EQ(form->Edit->Text(), "Hello");
@@ -220,7 +220,7 @@ TEST_F(Forms, EscapeClicksTheCancelButton) {
     int cancelClicks = 0;
     form->Cancel->OnClick = [&](TObject*) { ++cancelClicks; };
     dialogs->AnswerModal([](TForm& f) {
-        QTest::keyClick(static_cast<TDialogForm&>(f).Edit->NativeWidget(), Qt::Key_Escape);
+        QTest::keyClick(NativeWidget(static_cast<TDialogForm&>(f).Edit), Qt::Key_Escape);
     });
     EXPECT_EQ(form->ShowModal(), mrCancel);
     EXPECT_EQ(cancelClicks, 1);
@@ -230,7 +230,7 @@ TEST_F(Forms, AButtonsModalResultClosesTheModalForm) {
     std::unique_ptr<TDialogForm> form(TForm::Create<TDialogForm>(nullptr));
     form->Ok->SetModalResult(mrYes);
     dialogs->AnswerModal([](TForm& f) {
-        QTest::mouseClick(static_cast<TDialogForm&>(f).Ok->NativeWidget(), Qt::LeftButton);
+        Click(static_cast<TDialogForm&>(f).Ok);
     });
     EXPECT_EQ(form->ShowModal(), mrYes);
     EXPECT_EQ(form->Log, (std::vector<std::string>{"create", "show", "query", "close", "hide"}));
@@ -269,13 +269,13 @@ TEST_F(Forms, TheFocusedButtonAnswersEnter) {
     form->Cancel->SetFocus();
     Process();
     if (!form->Cancel->Focused()) GTEST_SKIP() << "the offscreen platform gave no window focus";
-    QTest::keyClick(form->Cancel->NativeWidget(), Qt::Key_Return);
+    QTest::keyClick(NativeWidget(form->Cancel), Qt::Key_Return);
     EXPECT_EQ(cancelClicks, 1);
     EXPECT_EQ(okClicks, 0);
     // Elsewhere Enter goes to the default button.
     form->Edit->SetFocus();
     Process();
-    QTest::keyClick(form->Edit->NativeWidget(), Qt::Key_Return);
+    QTest::keyClick(NativeWidget(form->Edit), Qt::Key_Return);
     EXPECT_EQ(okClicks, 1);
 }
 
@@ -285,17 +285,17 @@ TEST_F(Forms, DefaultAndCancelButtonsOfAModelessForm) {
     form->Ok->OnClick = [&](TObject*) { ++okClicks; };
     form->Cancel->OnClick = [&](TObject*) { ++cancelClicks; };
     form->Show();
-    QTest::keyClick(form->Edit->NativeWidget(), Qt::Key_Return);
-    QTest::keyClick(form->Edit->NativeWidget(), Qt::Key_Escape);
+    QTest::keyClick(NativeWidget(form->Edit), Qt::Key_Return);
+    QTest::keyClick(NativeWidget(form->Edit), Qt::Key_Escape);
     EXPECT_EQ(okClicks, 1);
     EXPECT_EQ(cancelClicks, 1);
     // A hidden or disabled default button does not answer.
     form->Ok->SetEnabled(false);
-    QTest::keyClick(form->Edit->NativeWidget(), Qt::Key_Return);
+    QTest::keyClick(NativeWidget(form->Edit), Qt::Key_Return);
     EXPECT_EQ(okClicks, 1);
     // Modifiers are no dialog keys.
     form->Cancel->SetCancel(true);
-    QTest::keyClick(form->Edit->NativeWidget(), Qt::Key_Escape, Qt::ShiftModifier);
+    QTest::keyClick(NativeWidget(form->Edit), Qt::Key_Escape, Qt::ShiftModifier);
     EXPECT_EQ(cancelClicks, 1);
 }
 
@@ -359,12 +359,12 @@ TEST_F(Forms, ScrollBoxScrollsItsChildren) {
     EXPECT_GE(box->ContentSize().cy, 732);
     EXPECT_GT(box->HorzScrollRange(), 0);
     EXPECT_GT(box->VertScrollRange(), 0);
-    QWidget* viewport = static_cast<QScrollArea*>(box->NativeWidget())->viewport();
-    EXPECT_EQ(child->NativeWidget()->mapTo(viewport, QPoint(0, 0)), QPoint(35, 32));
+    QWidget* viewport = static_cast<QScrollArea*>(NativeWidget(box))->viewport();
+    EXPECT_EQ(NativeWidget(child)->mapTo(viewport, QPoint(0, 0)), QPoint(35, 32));
     box->SetVertScrollPos(100);
     box->SetHorzScrollPos(20);
     EXPECT_EQ(box->VertScrollPos(), 100);
-    EXPECT_EQ(child->NativeWidget()->mapTo(viewport, QPoint(0, 0)), QPoint(15, -68));
+    EXPECT_EQ(NativeWidget(child)->mapTo(viewport, QPoint(0, 0)), QPoint(15, -68));
     // Positions stay those of the scrolled area.
     EXPECT_EQ(child->Left(), 35);
     EXPECT_EQ(child->Top(), 32);
@@ -386,8 +386,8 @@ TEST_F(Forms, ScrollInViewBringsAChildIntoSight) {
     Process();
     box->ScrollInView(far);
     Process();
-    QWidget* viewport = static_cast<QScrollArea*>(box->NativeWidget())->viewport();
-    QPoint at = far->NativeWidget()->mapTo(viewport, QPoint(0, 0));
+    QWidget* viewport = static_cast<QScrollArea*>(NativeWidget(box))->viewport();
+    QPoint at = NativeWidget(far)->mapTo(viewport, QPoint(0, 0));
     EXPECT_GE(at.y(), 0);
     EXPECT_LE(at.y() + 30, viewport->height());
 }

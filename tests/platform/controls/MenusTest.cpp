@@ -42,17 +42,17 @@ TEST_F(Menus, ItemsBuildTheMenuBar) {
     EXPECT_EQ(menu->Items()->Count(), 1);
     EXPECT_EQ(file->Count(), 3);
     EXPECT_TRUE(line->IsLine());
-    EXPECT_TRUE(line->NativeAction()->isSeparator());
+    EXPECT_TRUE(NativeAction(line)->isSeparator());
     // Qt draws a separator's text as a section heading: a "-" would show.
-    EXPECT_TRUE(line->NativeAction()->text().isEmpty());
+    EXPECT_TRUE(NativeAction(line)->text().isEmpty());
     line->SetCaption("-");
-    EXPECT_TRUE(line->NativeAction()->text().isEmpty());
+    EXPECT_TRUE(NativeAction(line)->text().isEmpty());
     EXPECT_EQ(file->Find("exit")->Caption(), "E&xit");
     EXPECT_EQ(file->Items(2)->MenuIndex(), 2);
-    EXPECT_EQ(file->Items(0)->NativeAction()->shortcut().toString(), QString("Ctrl+O"));
-    ASSERT_NE(menu->NativeMenuBar(), nullptr);
-    EXPECT_EQ(menu->NativeMenuBar()->actions().size(), 1);
-    EXPECT_EQ(file->NativeSubMenu()->actions().size(), 3);
+    EXPECT_EQ(NativeAction(file->Items(0))->shortcut().toString(), QString("Ctrl+O"));
+    ASSERT_NE(NativeMenuBar(menu), nullptr);
+    EXPECT_EQ(NativeMenuBar(menu)->actions().size(), 1);
+    EXPECT_EQ(NativeSubMenu(file)->actions().size(), 3);
     EXPECT_EQ(file->Menu(), menu);
     // The menu bar takes its room above the client area.
     EXPECT_LT(form->ClientHeight(), form->Height());
@@ -65,13 +65,13 @@ TEST_F(Menus, InsertAndDeleteKeepTheOrder) {
     auto* b = new TMenuItem(form.get());
     b->SetCaption("b");
     file->Insert(1, b);
-    QList<QAction*> actions = file->NativeSubMenu()->actions();
+    QList<QAction*> actions = NativeSubMenu(file)->actions();
     ASSERT_EQ(actions.size(), 3);
     EXPECT_EQ(actions[1]->text(), QString("b"));
     file->Delete(0);
     EXPECT_EQ(file->Count(), 2);
     EXPECT_EQ(file->Items(0)->Caption(), "b");
-    EXPECT_EQ(file->NativeSubMenu()->actions().size(), 2);
+    EXPECT_EQ(NativeSubMenu(file)->actions().size(), 2);
     int32_t components = form->ComponentCount();
     delete file;
     EXPECT_EQ(menu->Items()->Count(), 0);
@@ -108,7 +108,7 @@ TEST_F(Menus, CheckingARadioItemClearsItsGroupInItsSubmenuOnly) {
     metafile->SetChecked(true);
     EXPECT_TRUE(bitmap->Checked());
     EXPECT_TRUE(metafile->Checked());
-    EXPECT_TRUE(metafile->NativeAction()->isChecked());
+    EXPECT_TRUE(NativeAction(metafile)->isChecked());
     // Plain check items are not radio items.
     TMenuItem* human = Item(menu->Items(), "H&uman Readable");
     human->SetChecked(true);
@@ -131,15 +131,15 @@ TEST_F(Menus, ShortcutsAreDispatchedFromAnyControlOfTheForm) {
     };
     form->Show();
     Process();
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_O, Qt::ControlModifier);
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(clicks, (std::vector<std::string>{"Open Barcode Configuration", "Printer Setup"}))
 ;
     EXPECT_EQ(formKeys, 0) << "a shortcut is not a key for the form's preview";
     EXPECT_EQ(edit->Text(), "abc");
     // A disabled item does not take its key; the control gets it.
     zoom->SetEnabled(false);
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(clicks.size(), 2u);
     EXPECT_EQ(formKeys, 1);
     // Clicking from code runs an enabled item only.
@@ -154,10 +154,10 @@ TEST_F(Menus, ChoosingAnItemInTheMenuRunsItsClick) {
     TMenuItem* human = Item(file, "H&uman Readable");
     human->SetChecked(true);
     human->OnClick = [&](TObject*) { human->SetChecked(!human->Checked()); };
-    human->NativeAction()->trigger();
+    NativeAction(human)->trigger();
     EXPECT_FALSE(human->Checked());
-    EXPECT_FALSE(human->NativeAction()->isChecked());
-    human->NativeAction()->trigger();
+    EXPECT_FALSE(NativeAction(human)->isChecked());
+    NativeAction(human)->trigger();
     EXPECT_TRUE(human->Checked());
 }
 
@@ -166,7 +166,7 @@ TEST_F(Menus, AnErrorInAMenuHandlerIsShown) {
     TMenuItem* save = Item(file, "&Save Barcode Configuration", "Ctrl+S");
     save->OnClick = [](TObject*) { throw EIniFileException("Unable to write to x.vrs"); };
     dialogs->AnswerMessageBox(IDOK);
-    save->NativeAction()->trigger();
+    NativeAction(save)->trigger();
     ASSERT_EQ(dialogs->Messages().size(), 1u);
     EXPECT_EQ(dialogs->Messages()[0], "Unable to write to x.vrs.");
 }
@@ -175,10 +175,10 @@ TEST_F(Menus, HiddenItemsAndDefaultItems) {
     TMenuItem* edit = Item(menu->Items(), "&Barcode");
     TMenuItem* caps = Item(edit, "Image Captions");
     caps->SetVisible(false);
-    EXPECT_FALSE(caps->NativeAction()->isVisible());
+    EXPECT_FALSE(NativeAction(caps)->isVisible());
     TMenuItem* one = Item(edit, " &1 X");
     one->SetDefault(true);
-    EXPECT_TRUE(one->NativeAction()->font().bold());
+    EXPECT_TRUE(NativeAction(one)->font().bold());
     // A hidden item is still clicked from code.
     caps->Click();
     EXPECT_EQ(clicks, (std::vector<std::string>{"Image Captions"}));
@@ -193,7 +193,7 @@ TEST_F(Menus, PopupMenuShowsWithoutWaiting) {
     popup->OnPopup = [&](TObject*) { ++popups; };
     popup->Popup(10, 10);
     EXPECT_EQ(popups, 1);
-    static_cast<QMenu*>(popup->NativeContainer())->hide();
+    static_cast<QMenu*>(NativeContainer(popup))->hide();
 }
 
 TEST_F(Menus, FreeingTheMenuDetachesItFromTheForm) {

@@ -2,7 +2,7 @@
 // filters, key codes.
 #include <gtest/gtest.h>
 
-#include "platform/controls/ControlsQt.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Menus.h"
 

@@ -38,10 +38,10 @@ TEST_F(StdControls, EditChangeFiresForTypingAndForCode) {
     auto* edit = Make<TEdit>();
     std::vector<std::string> changes;
     edit->OnChange = [&](TObject*) { changes.push_back(edit->Text()); };
-    QTest::keyClicks(edit->NativeWidget(), "12");
+    QTest::keyClicks(NativeWidget(edit), "12");
     edit->SetText("01234567890");
     edit->SetText("01234567890");  // the same text: no change
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_Backspace);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_Backspace);
     EXPECT_EQ(changes, (std::vector<std::string>{"1", "12", "01234567890", "0123456789"}));
 }
 
@@ -68,28 +68,28 @@ TEST_F(StdControls, MaxLengthNeverShortensText) {
 TEST_F(StdControls, MaxLengthBlocksTypingAndPastingButNotDeleting) {
     auto* edit = Make<TEdit>();
     edit->SetMaxLength(5);
-    QTest::keyClicks(edit->NativeWidget(), "1234567");
+    QTest::keyClicks(NativeWidget(edit), "1234567");
     EXPECT_EQ(edit->Text(), "12345");
     edit->SetText("1234567890");  // longer, from code
     edit->SetSelStart(10);
-    QTest::keyClicks(edit->NativeWidget(), "x");
+    QTest::keyClicks(NativeWidget(edit), "x");
     EXPECT_EQ(edit->Text(), "1234567890");
     edit->PasteText("yz");
     EXPECT_EQ(edit->Text(), "1234567890");
     QApplication::clipboard()->setText("pasted");
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit->Text(), "1234567890");
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_Backspace);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_Backspace);
     EXPECT_EQ(edit->Text(), "123456789");
     // A paste into a field with room for part of it takes what fits.
     edit->SetText("12");
     edit->SetSelStart(2);
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit->Text(), "12pas");
     // Replacing a selection within the limit works.
     edit->SetSelStart(0);
     edit->SetSelLength(2);
-    QTest::keyClicks(edit->NativeWidget(), "9");
+    QTest::keyClicks(NativeWidget(edit), "9");
     EXPECT_EQ(edit->Text(), "9pas");
 }
 
@@ -111,10 +111,10 @@ TEST_F(StdControls, PastedTextStopsAtItsFirstLineBreak) {
         QApplication::clipboard()->setText(QString::fromUtf8(c.Clipboard));
         edit->SetText("ab");
         edit->SetSelStart(2);
-        QTest::keyClick(edit->NativeWidget(), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(NativeWidget(edit), Qt::Key_V, Qt::ControlModifier);
         EXPECT_EQ(edit->Text(), c.Expected);
         combo->SetText("ab");
-        QLineEdit* inner = combo->NativeWidget()->findChild<QLineEdit*>();
+        QLineEdit* inner = NativeWidget(combo)->findChild<QLineEdit*>();
         ASSERT_NE(inner, nullptr);
         inner->setCursorPosition(2);
         QTest::keyClick(inner, Qt::Key_V, Qt::ControlModifier);
@@ -130,7 +130,7 @@ TEST_F(StdControls, PastedTextStopsAtItsFirstLineBreak) {
 // Disabled edits, combos and labels are drawn in the disabled look, also with
 // a font colour of their own.
 TEST_F(StdControls, DisabledControlsLookDisabled) {
-    auto darkPixels = [](TControl* control) { return DarkPixels(control->NativeWidget()); };
+    auto darkPixels = [](TControl* control) { return DarkPixels(control); };
     auto* edit = Make<TEdit>();
     edit->SetText("WWWW");
     auto* combo = Make<TComboBox>();
@@ -158,19 +158,19 @@ TEST_F(StdControls, KeyPressCanDropOrChangeCharacters) {
         bool ok = (key >= '0' && key <= '9') || key == '.' || key == ',' || key == '\b';
         if (!ok) key = 0;
     };
-    QTest::keyClicks(edit->NativeWidget(), "1a2.5,x");
+    QTest::keyClicks(NativeWidget(edit), "1a2.5,x");
     EXPECT_EQ(edit->Text(), "12.5,");
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_Backspace);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_Backspace);
     EXPECT_EQ(edit->Text(), "12.5");
     edit->OnKeyPress = [](TObject*, char32_t& key) {
         if (key >= 'a' && key <= 'z') key = key - 'a' + 'A';
     };
-    QTest::keyClicks(edit->NativeWidget(), "ab");
+    QTest::keyClicks(NativeWidget(edit), "ab");
     EXPECT_EQ(edit->Text(), "12.5AB");
     edit->OnKeyPress = [](TObject*, char32_t& key) {
         if (key == '\b') key = 0;
     };
-    QTest::keyClick(edit->NativeWidget(), Qt::Key_Backspace);
+    QTest::keyClick(NativeWidget(edit), Qt::Key_Backspace);
     EXPECT_EQ(edit->Text(), "12.5AB");
 }
 
@@ -185,7 +185,7 @@ TEST_F(StdControls, EditSelectionAndReadOnly) {
     edit->SetSelText("X");
     EXPECT_EQ(edit->Text(), "barX");
     edit->SetReadOnly(true);
-    QTest::keyClicks(edit->NativeWidget(), "yz");
+    QTest::keyClicks(NativeWidget(edit), "yz");
     EXPECT_EQ(edit->Text(), "barX");
 }
 
@@ -254,14 +254,14 @@ TEST_F(Combo, ChoosingFromTheListClicksThenChanges) {
     auto* combo = MakeCombo(csDropDownList);
     for (const char* s : {"6", "8", "10"}) combo->Items()->Add(s);
     combo->SetItemIndex(0);
-    QTest::keyClick(combo->NativeWidget(), Qt::Key_Down);
+    QTest::keyClick(NativeWidget(combo), Qt::Key_Down);
     EXPECT_EQ(combo->ItemIndex(), 1);
     EXPECT_EQ(combo->Text(), "8");
     EXPECT_EQ(events, (std::vector<std::string>{"click", "change"}));
     events.clear();
     std::vector<std::string> selects;
     combo->OnSelect = [&](TObject*) { selects.push_back(combo->Text()); };
-    QTest::keyClick(combo->NativeWidget(), Qt::Key_Down);
+    QTest::keyClick(NativeWidget(combo), Qt::Key_Down);
     EXPECT_EQ(events, (std::vector<std::string>{"click"}));
     EXPECT_EQ(selects, (std::vector<std::string>{"10"}));
 }
@@ -269,7 +269,7 @@ TEST_F(Combo, ChoosingFromTheListClicksThenChanges) {
 TEST_F(Combo, TypingChanges) {
     auto* combo = MakeCombo(csDropDown);
     for (const char* s : {"Arial", "Courier"}) combo->Items()->Add(s);
-    QLineEdit* edit = static_cast<QComboBox*>(combo->NativeWidget())->lineEdit();
+    QLineEdit* edit = static_cast<QComboBox*>(NativeWidget(combo))->lineEdit();
     ASSERT_NE(edit, nullptr);
     QTest::keyClicks(edit, "Ar");
     EXPECT_EQ(combo->Text(), "Ar");
@@ -289,7 +289,7 @@ TEST_F(Combo, SortedItemsAndObjects) {
     combo->Items()->AddObject("Bold", &marker);
     EXPECT_EQ(combo->Items()->Objects(combo->Items()->IndexOf("Bold")), &marker);
     combo->SetDropDownCount(12);
-    EXPECT_EQ(static_cast<QComboBox*>(combo->NativeWidget())->maxVisibleItems(), 12);
+    EXPECT_EQ(static_cast<QComboBox*>(NativeWidget(combo))->maxVisibleItems(), 12);
 }
 
 TEST_F(Combo, DropDownEventBeforeTheListOpens) {
@@ -329,7 +329,7 @@ TEST_F(StdControls, CheckBoxClickFiresForCodeAndForTheUser) {
     box->SetChecked(true);
     box->SetChecked(true);  // unchanged: no click
     box->SetChecked(false);
-    QTest::mouseClick(box->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 8));
+    QTest::mouseClick(NativeWidget(box), Qt::LeftButton, Qt::NoModifier, QPoint(6, 8));
     EXPECT_EQ(clicks, (std::vector<bool>{true, false, true}));
     EXPECT_EQ(box->State(), cbChecked);
 }
@@ -352,8 +352,8 @@ TEST_F(StdControls, RadioButtonsOfOneParentExcludeEachOther) {
     b->SetChecked(true);
     EXPECT_FALSE(a->Checked());
     EXPECT_TRUE(b->Checked());
-    QTest::mouseClick(a->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 8));
-    QTest::mouseClick(a->NativeWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 8));  // already checked
+    QTest::mouseClick(NativeWidget(a), Qt::LeftButton, Qt::NoModifier, QPoint(6, 8));
+    QTest::mouseClick(NativeWidget(a), Qt::LeftButton, Qt::NoModifier, QPoint(6, 8));  // already checked
     EXPECT_TRUE(a->Checked());
     EXPECT_FALSE(b->Checked());
     EXPECT_EQ(clicks, (std::vector<std::string>{"a", "b", "a"}));
@@ -384,7 +384,7 @@ TEST_F(StdControls, LabelSizesItselfToItsCaption) {
     label->SetCaption("Caption above barcode:");
     EXPECT_EQ(label->Width(), 10);
     label->SetCaption("&Name");
-    EXPECT_EQ(static_cast<QLabel*>(label->NativeWidget())->text(), QString("Name"));
+    EXPECT_EQ(static_cast<QLabel*>(NativeWidget(label))->text(), QString("Name"));
 }
 
 // ---------------------------------------------------------------- memo
@@ -412,13 +412,13 @@ TEST_F(StdControls, MemoKeepsEnterWhileTheFormHasADefaultButton) {
     ok->SetTop(100);
     int clicked = 0;
     ok->OnClick = [&](TObject*) { ++clicked; };
-    QTest::keyClicks(memo->NativeWidget(), "a");
-    QTest::keyClick(memo->NativeWidget(), Qt::Key_Return);
-    QTest::keyClicks(memo->NativeWidget(), "b");
+    QTest::keyClicks(NativeWidget(memo), "a");
+    QTest::keyClick(NativeWidget(memo), Qt::Key_Return);
+    QTest::keyClicks(NativeWidget(memo), "b");
     EXPECT_EQ(memo->Lines()->Count(), 2);
     EXPECT_EQ(clicked, 0);
     memo->SetWantReturns(false);
-    QTest::keyClick(memo->NativeWidget(), Qt::Key_Return);
+    QTest::keyClick(NativeWidget(memo), Qt::Key_Return);
     EXPECT_EQ(clicked, 1);
 }
 
@@ -451,7 +451,7 @@ TEST_F(StdControls, ALabelsAcceleratorFocusesItsControl) {
     other->SetFocus();
     Process();
     if (!other->Focused()) GTEST_SKIP() << "the offscreen platform gave no window focus";
-    QTest::keyClick(other->NativeWidget(), Qt::Key_N, Qt::AltModifier);
+    QTest::keyClick(NativeWidget(other), Qt::Key_N, Qt::AltModifier);
     Process();
     EXPECT_TRUE(name->Focused());
     EXPECT_EQ(other->Text(), "");

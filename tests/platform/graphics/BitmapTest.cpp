@@ -2,6 +2,7 @@
 
 #include "platform/graphics/GraphicsConst.h"
 #include "platform/graphics/RecordingDevice.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 #include "tests/platform/graphics/TestImages.h"
 
 namespace {
@@ -214,7 +215,7 @@ TEST(Bitmap, DamagedFilesRaise) {
 }
 
 TEST(Bitmap, PngThroughQtKeepsPixelsAndResolution) {
-    std::string dir = TempFolder("png");
+    std::string dir = TestFolder();
     TBitmap b(6, 6);
     b.SetResolution(200, 200);
     b.Canvas()->Brush()->SetColor(clTeal);
@@ -297,7 +298,7 @@ TEST(Bitmap, SolidFillsMatchQPainter) {
         SCOPED_TRACE(format);
         TBitmap b(97, 61);
         b.SetPixelFormat(format);
-        QImage expected = b.Image().convertToFormat(QImage::Format_RGB32);
+        QImage expected = BitmapImage(b).convertToFormat(QImage::Format_RGB32);
         QPainter p(&expected);
         TCanvas* c = b.Canvas();
         for (int i = 0; i < 200; ++i) {
@@ -314,8 +315,8 @@ TEST(Bitmap, SolidFillsMatchQPainter) {
             p.fillRect(QRect(n.Left, n.Top, n.Width(), n.Height()), QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
         }
         p.end();
-        if (format == pf8bit) expected = expected.convertToFormat(QImage::Format_Indexed8, b.Image().colorTable()).convertToFormat(QImage::Format_RGB32);
-        EXPECT_TRUE(b.Image().convertToFormat(QImage::Format_RGB32) == expected);
+        if (format == pf8bit) expected = expected.convertToFormat(QImage::Format_Indexed8, BitmapImage(b).colorTable()).convertToFormat(QImage::Format_RGB32);
+        EXPECT_TRUE(BitmapImage(b).convertToFormat(QImage::Format_RGB32) == expected);
     }
 }
 

@@ -46,7 +46,7 @@ TEST_P(BmpOracle, ImageMagickReadsTheSamePixelsAndResolution) {
     b.Canvas()->SetPixel(20, 4, clBlack);
     b.SetPixelFormat(row.Format);
     b.SetResolution(300, 300);
-    std::string path = TempFolder(std::string("bmp-") + row.Name) + "b.bmp";
+    std::string path = TestFolder() + "b.bmp";
     b.SaveToFile(path);
 
     std::string info = RunCommand(std::string(kIdentify) + " -format '%w %h %x %U' '" + path + "'");

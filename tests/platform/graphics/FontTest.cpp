@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/graphics/FontCache.h"
+#include "platform/graphics/qt/FontCache.h"
 #include "platform/graphics/RecordingDevice.h"
 
 namespace {

@@ -362,7 +362,7 @@ TEST(Metafile, SizeFromTheDrawingAndFileExtensionPicksTheFormat) {
     EXPECT_EQ(m.Width(), 50);
     EXPECT_EQ(m.Height(), 30);
     EXPECT_EQ(m.Inch(), 96);
-    std::string dir = TempFolder("metafile-ext");
+    std::string dir = TestFolder();
     m.SaveToFile(dir + "a.wmf");
     EXPECT_FALSE(m.Enhanced());
     EXPECT_EQ(ReadFileBytes(dir + "a.wmf").substr(0, 4), "\xD7\xCD\xC6\x9A");
@@ -381,7 +381,7 @@ TEST(PictureFormats, RegistryOffersTheSaveAsImageFormats) {
     std::string filter = TPicture::GraphicFilter();
     EXPECT_NE(filter.find("JPEG Image File (*.jpg)|*.jpg"), std::string::npos);
     EXPECT_NE(filter.find("Enhanced Metafiles (*.emf)|*.emf"), std::string::npos);
-    std::string dir = TempFolder("formats");
+    std::string dir = TestFolder();
     auto b = Sample();
     TJPEGImage jpeg;
     jpeg.Assign(b.get());

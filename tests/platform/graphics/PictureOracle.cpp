@@ -49,7 +49,7 @@ int Distance(TColor a, TColor b) {
 
 TEST(PictureOracle, JpegOpensWithItsSizeResolutionAndQuality) {
     if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
-    std::string dir = TempFolder("oracle-jpeg");
+    std::string dir = TestFolder();
     auto b = Sample(300);
     TJPEGImage jpeg;
     jpeg.Assign(b.get());
@@ -72,7 +72,7 @@ TEST(PictureOracle, JpegOpensWithItsSizeResolutionAndQuality) {
 
 TEST(PictureOracle, TiffOpensUncompressedWithResolutionAndExactPixels) {
     if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
-    std::string dir = TempFolder("oracle-tiff");
+    std::string dir = TestFolder();
     auto b = Sample(600);
     TTiffImage tiff;
     tiff.Assign(b.get());
@@ -134,7 +134,7 @@ std::string SaveSymbol(const std::string& path, int escapement = 0) {
 TEST(PictureOracle, WmfRendersItsBarsAndTextInPlace) {
     if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
     if (RunCommand(kConvert + " -list format").find(" WMF") == std::string::npos) GTEST_SKIP() << "no WMF coder";
-    std::string dir = TempFolder("oracle-wmf");
+    std::string dir = TestFolder();
     std::string wmf = SaveSymbol(dir + "a.wmf");
     // 100 x 120 pixels at 300 units per inch: 24 x 29 at ImageMagick's 72 dpi.
     EXPECT_EQ(RunCommand(kIdentify + " -format '%m %w %h' '" + wmf + "'"), "WMF 24 29");
@@ -159,7 +159,7 @@ TEST(PictureOracle, WmfRendersItsBarsAndTextInPlace) {
 
 TEST(PictureOracle, EmfConvertsToTheSameDrawing) {
     if (!HaveTool("emf2svg-conv")) GTEST_SKIP() << "emf2svg is not installed";
-    std::string dir = TempFolder("oracle-emf");
+    std::string dir = TestFolder();
     for (int escapement : {0, 900}) {
         SCOPED_TRACE(escapement);
         std::string emf = SaveSymbol(dir + "a" + std::to_string(escapement) + ".emf", escapement);

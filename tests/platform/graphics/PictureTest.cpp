@@ -46,7 +46,7 @@ TEST(Picture, UnknownExtensionRaises) {
 
 TEST(Picture, RegisteredFormatsLoadByExtension) {
     TPicture::RegisterFileFormat("cnt", "Counting", [] { return std::make_unique<CountingGraphic>(); });
-    std::string dir = TempFolder("picture");
+    std::string dir = TestFolder();
     WriteFileAtomically(dir + "a.cnt", "abc");
     TPicture picture;
     int changes = 0;
@@ -67,7 +67,7 @@ TEST(Picture, RegisteredFormatsLoadByExtension) {
 }
 
 TEST(Picture, BitmapsLoadSaveAndReplaceOtherGraphics) {
-    std::string dir = TempFolder("picture-bmp");
+    std::string dir = TestFolder();
     TBitmap b(5, 4);
     b.Canvas()->Brush()->SetColor(clRed);
     b.Canvas()->FillRect({0, 0, 2, 2});

@@ -2,14 +2,15 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
-#include "platform/graphics/QtCanvasDevice.h"
+#include "platform/graphics/qt/GraphicsQt.h"
+#include "platform/graphics/qt/QtCanvasDevice.h"
 #include "tests/platform/graphics/TestImages.h"
 
 namespace {
 
 TRect InkOf(const QImage& image) {
     TBitmap b;
-    b.SetImage(image.convertToFormat(QImage::Format_RGB32));
+    SetBitmapImage(b, image.convertToFormat(QImage::Format_RGB32));
     return InkBox(b);
 }
 

@@ -5,10 +5,11 @@
 #include <string>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 
 // Bounding box of the pixels that differ from background; empty when none.
 inline TRect InkBox(TBitmap& bitmap, TColor background = clWhite) {
-    QImage img = bitmap.Image().convertToFormat(QImage::Format_RGB32);
+    QImage img = BitmapImage(bitmap).convertToFormat(QImage::Format_RGB32);
     QRgb bg = qRgb(GetRValue(background), GetGValue(background), GetBValue(background)) & 0xFFFFFF;
     int l = img.width(), t = img.height(), r = -1, b = -1;
     for (int y = 0; y < img.height(); ++y) {
@@ -24,7 +25,7 @@ inline TRect InkBox(TBitmap& bitmap, TColor background = clWhite) {
 
 // Number of pixels of exactly this colour.
 inline int CountColor(TBitmap& bitmap, TColor color) {
-    QImage img = bitmap.Image().convertToFormat(QImage::Format_RGB32);
+    QImage img = BitmapImage(bitmap).convertToFormat(QImage::Format_RGB32);
     QRgb c = qRgb(GetRValue(color), GetGValue(color), GetBValue(color)) & 0xFFFFFF;
     int n = 0;
     for (int y = 0; y < img.height(); ++y) {
@@ -41,30 +42,5 @@ inline std::unique_ptr<TBitmap> WhiteBitmap(int w, int h, int dpi = 96) {
     return b;
 }
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-
-// Output of a shell command (stdout only); empty on failure.
-inline std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
-inline bool HaveTool(const std::string& name) {
-    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// A fresh folder for one test's files.
-inline std::string TempFolder(const std::string& name) {
-    std::filesystem::path p = std::filesystem::temp_directory_path() / ("varsona-graphics-" + name);
-    std::filesystem::remove_all(p);
-    std::filesystem::create_directories(p);
-    return p.string() + "/";
-}
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"

@@ -7,7 +7,7 @@
 #include <QFont>
 #include <QRawFont>
 
-#include "platform/controls/Printers.h"
+#include "platform/controls/QtPrinter.h"
 #include "tests/platform/printing/PrintTestSupport.h"
 
 namespace {
@@ -251,7 +251,7 @@ TEST(EmbeddedText, EachGlyphOnceInAFileOfManyPagesAndGlyphs) {
     std::sort(glyphs.begin(), glyphs.end());
     const auto distinct = std::unique(glyphs.begin(), glyphs.end()) - glyphs.begin();
     EXPECT_LT(distinct, 306);
-    const std::string bytes = ReadAll(file->LastFile());
+    const std::string bytes = ReadFile(file->LastFile());
     int procedures = 0;
     for (size_t at = 0; (at = bytes.find(" d1\n", at)) != std::string::npos; ++at) ++procedures;
     EXPECT_EQ(procedures, distinct);

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/controls/Printers.h"
+#include "platform/controls/QtPrinter.h"
 #include "tests/platform/printing/PrintTestSupport.h"
 
 namespace {
@@ -296,7 +296,7 @@ TEST(PdfText, WindowsLatinCharactersReadBack) {
     for (const TPdfWord& w : PdfWords(job.File())) texts.push_back(w.Text);
     EXPECT_EQ(texts, (std::vector<std::string>{"Gr\xC3\xB6\xC3\x9F" "e", "5", "\xE2\x82\xAC", "(x)", "\\",
                                               "Caf\xC3\xA9", "mono"}));
-    std::string pdf = ReadAll(job.File());
+    std::string pdf = ReadFile(job.File());
     EXPECT_NE(pdf.find("/BaseFont /Helvetica "), std::string::npos);
     EXPECT_NE(pdf.find("/BaseFont /Times-BoldItalic "), std::string::npos);
     // Courier New's faces are taller than Courier's: embedded, not replaced.

@@ -1,6 +1,6 @@
-// Helpers of the printing tests: temporary folders, shell commands, PDF
-// pages rasterised by poppler (which nobody here wrote), and the ink of text
-// on them and on the screen canvas's bitmaps.
+// Helpers of the printing tests: PDF pages rasterised by poppler (which
+// nobody here wrote), and the ink of text on them and on the screen canvas's
+// bitmaps.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,52 +21,10 @@
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/RecordingDevice.h"
+#include "platform/graphics/qt/GraphicsQt.h"
 #include "platform/runtime/Types.h"
-
-// Output of a shell command (stdout only); empty on failure.
-inline std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
-inline bool HaveTool(const std::string& name) {
-    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-inline std::string Quoted(const std::string& s) { return "'" + s + "'"; }
-
-// A fresh folder for the running test's files, with a trailing '/'.
-inline std::string TestFolder(const std::string& tag = "") {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name() + tag;
-    for (char& c : name)
-        if (c == '/') c = '_';
-    std::filesystem::path p = std::filesystem::temp_directory_path() /
-                              ("varsona-printing-" + std::to_string(::getpid())) / name;
-    std::filesystem::remove_all(p);
-    std::filesystem::create_directories(p);
-    return p.string() + "/";
-}
-
-inline std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
 
 // A page region rasterised at a resolution: 8-bit grey or RGB.
 struct TRaster {
@@ -94,7 +52,7 @@ struct TRaster {
 // Reads a binary PGM (P5) or PPM (P6).
 inline TRaster ReadPnm(const std::string& path) {
     TRaster r;
-    std::string bytes = ReadAll(path);
+    std::string bytes = ReadFile(path);
     std::istringstream in(bytes);
     std::string magic;
     int maxval = 0;
@@ -246,7 +204,7 @@ inline TInk InkOf(const TRect& region, int offsetX, int offsetY, Dark dark) {
 
 // The ink of a region of a bitmap drawn by the screen canvas.
 inline TInk ScreenInk(TBitmap& bitmap, const TRect& region) {
-    const QImage& image = bitmap.Image();
+    const QImage& image = BitmapImage(bitmap);
     return InkOf(region, 0, 0, [&](int x, int y) { return image.valid(x, y) && qGray(image.pixel(x, y)) < 128; });
 }
 

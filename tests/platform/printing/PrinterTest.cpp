@@ -6,7 +6,7 @@
 #include <QFontMetricsF>
 #include <regex>
 
-#include "platform/controls/Printers.h"
+#include "platform/printing/Printers.h"
 #include "platform/graphics/CanvasDevice.h"
 #include "tests/platform/printing/PrintTestSupport.h"
 
@@ -49,16 +49,40 @@ TPageSetup Margins(double l, double t, double r, double b, int dpi = 600) {
 // ---------------------------------------------------------------- the list
 
 TEST(PrinterList, TheProcessPrinterAlwaysHasThePdfFilePrinter) {
+    // Without a source of system printers ours is the only one, the default
+    // and selected.
+    SetSystemPrinterSource({});
+    std::unique_ptr<TPrinter> previous = SetPrinter(nullptr);
     TPrinter* p = Printer();
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p, Printer());
     ASSERT_NE(p->PdfPrinter(), nullptr);
-    EXPECT_GE(p->Printers()->IndexOf(PrinterConst::SPdfPrinterName), 0);
-    EXPECT_EQ(p->Printers()->Count(), static_cast<int32_t>(SystemPrinterNames().size()) + 1);
-    // Without system printers ours is the default and selected.
-    if (SystemPrinterNames().empty()) {
-        EXPECT_EQ(p->CurrentPrinter(), p->PdfPrinter());
-        EXPECT_EQ(p->PrinterIndex(), p->DefaultIndex());
+    EXPECT_EQ(p->Printers()->IndexOf(PrinterConst::SPdfPrinterName), 0);
+    EXPECT_EQ(p->Printers()->Count(), 1);
+    EXPECT_EQ(p->CurrentPrinter(), p->PdfPrinter());
+    EXPECT_EQ(p->PrinterIndex(), p->DefaultIndex());
+    SetPrinter(std::move(previous));
+}
+
+TEST(PrinterList, SystemPrintersComeFirstAndTheirDefaultIsSelected) {
+    for (int32_t systemDefault : {1, -1}) {
+        SCOPED_TRACE(systemDefault);
+        SetSystemPrinterSource([systemDefault](int32_t& defaultIndex) {
+            std::vector<std::unique_ptr<TPrinterBackend>> list;
+            list.push_back(std::make_unique<TRecordingPrinter>("Office"));
+            list.push_back(std::make_unique<TRecordingPrinter>("Labels"));
+            defaultIndex = systemDefault;
+            return list;
+        });
+        TPrinter p;
+        SetSystemPrinterSource({});
+        ASSERT_EQ(p.Printers()->Count(), 3);
+        EXPECT_EQ(p.Printers()->Strings(0), "Office");
+        EXPECT_EQ(p.Printers()->Strings(1), "Labels");
+        EXPECT_EQ(p.Printers()->Strings(2), PrinterConst::SPdfPrinterName);
+        // No system default: the first system printer.
+        EXPECT_EQ(p.PrinterIndex(), systemDefault < 0 ? 0 : systemDefault);
+        EXPECT_EQ(p.DefaultIndex(), p.PrinterIndex());
     }
 }
 
@@ -448,7 +472,7 @@ TEST_F(PdfFolder, JobsAreNamedAfterTheirTitleAndNeverReplaceAFile) {
     EXPECT_EQ(PrintJob("Application"), folder + "Application (2).pdf");
     EXPECT_EQ(PrintJob("Application"), folder + "Application (3).pdf");
     EXPECT_EQ(PrintJob("Barcode"), folder + "Barcode.pdf");
-    EXPECT_EQ(ReadAll(folder + "Application.pdf"), "keep me");
+    EXPECT_EQ(ReadFile(folder + "Application.pdf"), "keep me");
     EXPECT_EQ(written, (std::vector<std::string>{folder + "Application (2).pdf", folder + "Application (3).pdf",
                                                  folder + "Barcode.pdf"}));
     // A name freed in between is taken again only when the run starts over.
@@ -473,7 +497,7 @@ TEST_F(PdfFolder, AChosenFileIsReplacedOnceThenLaterJobsGoBesideIt) {
     std::ofstream(chosen) << "old";
     pdf->SetOutputFile(chosen);
     EXPECT_EQ(PrintJob("Application"), chosen);
-    EXPECT_NE(ReadAll(chosen), "old");
+    EXPECT_NE(ReadFile(chosen), "old");
     EXPECT_EQ(PrintJob("Application"), folder + "labels (2).pdf");
     EXPECT_EQ(PrintJob("Application"), folder + "labels (3).pdf");
     pdf->SetOutputFile("");
@@ -507,7 +531,7 @@ TEST_F(PdfFolder, AbortedJobsWriteNothing) {
 TEST_F(PdfFolder, FilesAreWellFormed) {
     printer->SetCopies(2);
     std::string file = PrintJob("Xref (check)", 3);
-    std::string bytes = ReadAll(file);
+    std::string bytes = ReadFile(file);
     ExpectConsistentXref(bytes);
     EXPECT_NE(bytes.find("/Count 6 "), std::string::npos);
     // The title is kept as UTF-16 text: "Xref" starts 0058 0072 0065 0066.
@@ -517,7 +541,7 @@ TEST_F(PdfFolder, FilesAreWellFormed) {
 TEST_F(PdfFolder, ContentIsInDevicePixelsUnderOnePageMatrix) {
     TPageSetup s = Margins(10, 15, 0, 0);
     pdf->SetPageSetup(s);
-    std::string bytes = ReadAll(PrintJob("Matrix"));
+    std::string bytes = ReadFile(PrintJob("Matrix"));
     // 72/600 points per pixel; the printable corner 236 pixels in and 354 down.
     EXPECT_NE(bytes.find("q 0.12 0 0 -0.12 28.32 799.44 cm\n"), std::string::npos);
     EXPECT_NE(bytes.find("0 g\n100 100 100 100 re\nf\n"), std::string::npos);

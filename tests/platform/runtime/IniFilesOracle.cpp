@@ -1,28 +1,15 @@
 // Settings files as we write them, read back by Python's configparser: every
 // value reads as written, and what the writer refused plants nothing.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <string>
 
 #include "platform/runtime/IniFiles.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
 
 namespace {
-
-std::string Output(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
 
 // section, key and value per line, tab-separated, as configparser reads them.
 constexpr const char* kDump = R"PY(
@@ -37,11 +24,10 @@ for s in p.sections():
 )PY";
 
 TEST(IniFileOracle, ConfigparserReadsWhatWeWrote) {
-    if (std::system("command -v python3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "python3 is not installed";
-    char tmpl[] = "/tmp/inioracleXXXXXX";
-    const std::string dir = mkdtemp(tmpl);
-    const std::string path = dir + "/varsona.ini";
-    const std::string script = dir + "/dump.py";
+    SKIP_WITHOUT_TOOL("python3");
+    TTempFolder dir("inioracle");
+    const std::string path = dir.File("varsona.ini");
+    const std::string script = dir.File("dump.py");
     ASSERT_TRUE(WriteFileAtomically(script, kDump));
 
     const std::map<std::pair<std::string, std::string>, std::string> values = {
@@ -59,7 +45,7 @@ TEST(IniFileOracle, ConfigparserReadsWhatWeWrote) {
         EXPECT_THROW(ini.WriteString("varsona", "2", "X\r\n[evil]\r\nk=v"), EIniFileException);
     }
     std::map<std::pair<std::string, std::string>, std::string> read;
-    const std::string dump = Output("python3 '" + script + "' '" + path + "'");
+    const std::string dump = RunCommand("python3 " + Quoted(script) + " " + Quoted(path));
     for (size_t at = 0; at < dump.size();) {
         const size_t end = dump.find('\n', at);
         const std::string line = dump.substr(at, end - at);
@@ -69,7 +55,6 @@ TEST(IniFileOracle, ConfigparserReadsWhatWeWrote) {
         read[{line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1)}] = line.substr(tab2 + 1);
     }
     EXPECT_EQ(read, values);
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

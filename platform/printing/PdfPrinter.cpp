@@ -21,11 +21,12 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "platform/controls/PdfFonts.h"
-#include "platform/controls/PdfSyntax.h"
-#include "platform/controls/Printers.h"
 #include "platform/graphics/CanvasDevice.h"
-#include "platform/graphics/FontCache.h"
+#include "platform/graphics/qt/FontCache.h"
+#include "platform/graphics/qt/GraphicsQt.h"
+#include "platform/printing/PdfFonts.h"
+#include "platform/printing/PdfSyntax.h"
+#include "platform/printing/Printers.h"
 
 namespace {
 
@@ -300,7 +301,7 @@ public:
     void TextOut(int32_t x, int32_t y, const std::string& text, const TDeviceFont& font, uint32_t align, bool opaque,
                  TColor background) override;
     TSize TextExtent(const std::string& text, const TDeviceFont& font) override;
-    void DrawImage(const TRect& dest, const QImage& image, const TRect& source, bool transparent, TColor key) override;
+    void DrawImage(const TRect& dest, const TDeviceImage& image, const TRect& source, bool transparent, TColor key) override;
     void SetClip(const TRect* rect) override;
     void SetPixel(int32_t x, int32_t y, TColor color) override {
         TDeviceBrush b;
@@ -604,7 +605,7 @@ void TPdfPageDevice::TextOut(int32_t x, int32_t y, const std::string& text, cons
     }
 }
 
-void TPdfPageDevice::DrawImage(const TRect& dest, const QImage& image, const TRect& source, bool transparent,
+void TPdfPageDevice::DrawImage(const TRect& dest, const TDeviceImage& image, const TRect& source, bool transparent,
                                TColor key) {
     if (!FOut || image.isNull() || dest.Width() == 0 || dest.Height() == 0 || source.Width() <= 0 ||
         source.Height() <= 0)

@@ -1,5 +1,6 @@
 // Internal to the platform and its tests: the Qt side of the controls room
-// (event binding, conversions between our values and Qt's).
+// (the widgets behind the controls, event binding, conversions between our
+// values and Qt's).
 #pragma once
 
 #include <QColor>
@@ -13,7 +14,49 @@
 
 #include "platform/controls/Controls.h"
 
+class QAction;
+class QDialog;
 class QKeyEvent;
+class QMenu;
+class QMenuBar;
+class QTabWidget;
+class TMainMenu;
+class TMenu;
+class TMenuItem;
+class TPageControl;
+class TPrinterSetupForm;
+
+// A widget for a platform control's constructor: the platform's controls
+// pass new Qt widgets, which convert.
+class TNativeWidget {
+public:
+    TNativeWidget(QWidget* widget) : Widget(widget) {}
+    QWidget* Widget;
+};
+
+// The Qt objects behind the platform's classes.
+QWidget* NativeWidget(const TControl* control);
+// Where the children's widgets live (the client area below a form's menu,
+// the scrolled area of a scroll box).
+QWidget* ClientWidget(const TWinControl* control);
+QAction* NativeAction(const TMenuItem* item);
+// The Qt menu of an item's children (created when first asked for).
+QMenu* NativeSubMenu(TMenuItem* item);
+QWidget* NativeContainer(const TMenu* menu);
+QMenuBar* NativeMenuBar(const TMainMenu* menu);
+QTabWidget* NativeTabs(const TPageControl* pages);
+QDialog* NativeDialog(const TPrinterSetupForm& form);
+
+// What the functions above reach inside the classes.
+struct TNativeAccess {
+    static QWidget* Widget(const TControl* control);
+    static QWidget* Client(const TWinControl* control);
+    static QAction* Action(const TMenuItem* item);
+    static QMenu* SubMenu(TMenuItem* item);
+    static QWidget* Container(const TMenu* menu);
+    static QTabWidget* Tabs(const TPageControl* pages);
+    static QDialog* Dialog(const TPrinterSetupForm& form);
+};
 
 inline QString QStr(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 inline std::string StdStr(const QString& s) {

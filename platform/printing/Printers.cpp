@@ -1,4 +1,4 @@
-#include "platform/controls/Printers.h"
+#include "platform/printing/Printers.h"
 
 #include <QCoreApplication>
 #include <cmath>
@@ -119,7 +119,7 @@ public:
         if (TCanvasDevice* d = Measurer()) return d->TextMetrics(font);
         return MeasureFont(font, LogPixelsY());
     }
-    void DrawImage(const TRect& dest, const QImage& image, const TRect& source, bool transparent,
+    void DrawImage(const TRect& dest, const TDeviceImage& image, const TRect& source, bool transparent,
                    TColor key) override {
         if (Target) Target->DrawImage(dest, image, source, transparent, key);
     }
@@ -134,7 +134,7 @@ public:
     void SetPixel(int32_t x, int32_t y, TColor color) override {
         if (Target) Target->SetPixel(x, y, color);
     }
-    bool ReadPixels(const TRect& rect, QImage& out) override { return Target && Target->ReadPixels(rect, out); }
+    bool ReadPixels(const TRect& rect, TDeviceImage& out) override { return Target && Target->ReadPixels(rect, out); }
 
     // A new page's device starts unclipped; it gets the canvas's clip.
     void Attach(TCanvasDevice* target) {
@@ -166,21 +166,24 @@ TPrinter::TPrinter(std::vector<std::unique_ptr<TPrinterBackend>> printers, int32
 }
 
 namespace {
+TSystemPrinterSource& SystemPrinterSource() {
+    static TSystemPrinterSource source;
+    return source;
+}
+
 // The system printers, then ours; defaultIndex receives the one to select.
 std::vector<std::unique_ptr<TPrinterBackend>> SystemAndPdfPrinters(int32_t& defaultIndex) {
     std::vector<std::unique_ptr<TPrinterBackend>> list;
-    std::string defaultName;
     defaultIndex = -1;
-    for (const std::string& name : SystemPrinterNames(&defaultName)) {
-        if (name == defaultName) defaultIndex = static_cast<int32_t>(list.size());
-        list.push_back(CreateSystemPrinter(name));
-    }
+    if (const TSystemPrinterSource& source = SystemPrinterSource()) list = source(defaultIndex);
     if (defaultIndex < 0 && !list.empty()) defaultIndex = 0;
     list.push_back(std::make_unique<TPdfFilePrinter>());
     if (defaultIndex < 0) defaultIndex = static_cast<int32_t>(list.size()) - 1;
     return list;
 }
 }  // namespace
+
+void SetSystemPrinterSource(TSystemPrinterSource source) { SystemPrinterSource() = std::move(source); }
 
 TPrinter::TPrinter() : TPrinter(std::vector<std::unique_ptr<TPrinterBackend>>(), -1) {
     FPrinters = SystemAndPdfPrinters(FDefaultIndex);
@@ -509,4 +512,32 @@ void TRecordingPrinter::Clear() {
     FJobs.clear();
     FEvents.clear();
     FBitmaps.clear();
+}
+
+// ---------------------------------------------------------------- set-up values
+
+TPrinterSetupValues ReadPrinterSetup(const TPrinter& printer) {
+    TPrinterSetupValues v;
+    v.PrinterIndex = printer.PrinterIndex();
+    v.Orientation = printer.Orientation();
+    if (TPdfFilePrinter* pdf = printer.PdfPrinter()) {
+        v.OutputFile = pdf->OutputFile();
+        v.PageSetup = pdf->PageSetup();
+    }
+    return v;
+}
+
+void ApplyPrinterSetup(TPrinter& printer, const TPrinterSetupValues& values) {
+    if (printer.Printing()) throw EPrinter(PrinterConst::SPrinting);
+    TPdfFilePrinter* pdf = printer.PdfPrinter();
+    if (pdf) CheckPageSetup(values.PageSetup);
+    if (values.PrinterIndex < -1 || values.PrinterIndex >= printer.Printers()->Count())
+        throw EPrinter(PrinterConst::SPrinterIndexError);
+    printer.SetPrinterIndex(values.PrinterIndex);
+    printer.SetOrientation(values.Orientation);
+    if (pdf) {
+        pdf->SetPageSetup(values.PageSetup);
+        // An unchanged file keeps its run of numbered names going.
+        if (values.FileChosen || values.OutputFile != pdf->OutputFile()) pdf->SetOutputFile(values.OutputFile);
+    }
 }

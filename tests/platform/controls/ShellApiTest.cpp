@@ -5,7 +5,7 @@
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/HtmlHelp.h"
 #include "platform/controls/ShellApi.h"
-#include "tests/platform/printing/PrintTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ struct OpenRow {
 };
 
 TEST_F(ShellExecuteTest, AddressesAndFilesOpenWithTheDesktop) {
-    std::ofstream(folder + "notes.txt") << "x";
+    WriteFile(folder + "notes.txt", "x");
     const OpenRow rows[] = {
         {"WebPage", "open", "https://varsona.example.org/", "https://varsona.example.org/", SE_SUCCESS},
         {"Mail", "open", "mailto:info@example.org", "mailto:info@example.org", SE_SUCCESS},
@@ -71,7 +71,7 @@ TEST_F(ShellExecuteTest, AddressesAndFilesOpenWithTheDesktop) {
 }
 
 TEST_F(ShellExecuteTest, FilesAreFoundInTheDirectoryGivenAndMustExist) {
-    std::ofstream(folder + "labels.csv") << "1,2";
+    WriteFile(folder + "labels.csv", "1,2");
     EXPECT_EQ(ShellExecute(nullptr, "open", "labels.csv", "-x", folder, SW_SHOW), SE_SUCCESS);
     EXPECT_EQ(opened, std::vector<std::string>{"file://" + folder + "labels.csv"});
     EXPECT_EQ(ShellExecuteLog().back().Parameters, "-x");
@@ -101,7 +101,7 @@ struct HelpRow {
 
 TEST_F(HtmlHelpTest, EveryDisplayCommandOpensTheHelpFile) {
     std::string chm = folder + "varsona.chm";
-    std::ofstream(chm) << "ITSF";
+    WriteFile(chm, "ITSF");
     const HelpRow rows[] = {{"Topic", HH_DISPLAY_TOPIC, 0}, {"Index", HH_DISPLAY_INDEX, 0},
                             {"Context", HH_HELP_CONTEXT, 0}, {"ContextNumber", HH_HELP_CONTEXT, 4711}};
     for (const HelpRow& row : rows) {
@@ -145,7 +145,7 @@ TEST_F(HtmlHelpTest, AMissingFileIsReportedWithItsPathInAWarningBox) {
 
 TEST_F(HtmlHelpTest, AFileWithoutAViewerIsReportedToo) {
     std::string chm = folder + "varsona.chm";
-    std::ofstream(chm) << "ITSF";
+    WriteFile(chm, "ITSF");
     desktopCanOpen = false;
     EXPECT_EQ(HtmlHelp(nullptr, chm, HH_HELP_CONTEXT, 0), 0);
     EXPECT_EQ(dialogs->Messages(), std::vector<std::string>{FmtMsg(HtmlHelpConst::SNoViewer, chm)});

@@ -15,8 +15,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "platform/controls/Printers.h"
-#include "tests/platform/printing/PrintTestSupport.h"
+#include "platform/controls/qt/ControlsQt.h"
+#include "platform/controls/PrinterSetup.h"
+#include "platform/controls/QtPrinter.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -42,7 +44,7 @@ protected:
     }
     template <class W>
     W* Find(TPrinterSetupForm& form, const char* name) {
-        W* w = form.NativeDialog()->findChild<W*>(name);
+        W* w = NativeDialog(form)->findChild<W*>(name);
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
@@ -62,6 +64,20 @@ protected:
     std::unique_ptr<TDialogService> PreviousDialogs;
     std::string Folder;
 };
+
+// The application object makes the system's printers the source of the
+// process's printer; ours comes after them.
+TEST(SystemPrinters, TheProcessPrinterListsTheSystemPrintersThenThePdfFilePrinter) {
+    InstallSystemPrinters();
+    TPrinter p;
+    const std::vector<std::string> names = SystemPrinterNames();
+    ASSERT_EQ(p.Printers()->Count(), static_cast<int32_t>(names.size()) + 1);
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(p.Printers()->Strings(static_cast<int32_t>(i)), names[i]);
+    EXPECT_EQ(p.Printers()->Strings(static_cast<int32_t>(names.size())), PrinterConst::SPdfPrinterName);
+    if (names.empty()) {
+        EXPECT_EQ(p.CurrentPrinter(), p.PdfPrinter());
+    }
+}
 
 TEST_F(PrinterSetupTest, ExecuteGoesThroughTheDialogServiceAndReturnsItsAnswer) {
     TPrinterSetupDialog dialog(nullptr);
@@ -93,7 +109,7 @@ TEST_F(PrinterSetupTest, TheDialogListsThePrintersAndShowsTheSettings) {
     EXPECT_TRUE(Find<QRadioButton>(form, "landscape")->isChecked());
     EXPECT_EQ(Find<QComboBox>(form, "paper")->currentText(), "Letter");
     EXPECT_DOUBLE_EQ(Find<QDoubleSpinBox>(form, "top")->value(), 4.5);
-    EXPECT_EQ(form.NativeDialog()->windowTitle().toStdString(), PrinterConst::SSetupCaption);
+    EXPECT_EQ(NativeDialog(form)->windowTitle().toStdString(), PrinterConst::SSetupCaption);
     // The automatic name is explained where the file would go.
     EXPECT_NE(Find<QLineEdit>(form, "file")->placeholderText().toStdString().find(Pdf->EffectiveFolder()),
               std::string::npos);
@@ -114,7 +130,7 @@ TEST_F(PrinterSetupTest, TheDialogShowsTheOutputFolderInFull) {
 
 TEST_F(PrinterSetupTest, ChoosingThePdfPrinterWithFilePaperAndMargins) {
     TPrinterSetupForm form(*Printer());
-    form.NativeDialog()->show();
+    NativeDialog(form)->show();
     auto* printers = Find<QComboBox>(form, "printers");
     auto* pdfGroup = Find<QGroupBox>(form, "pdf");
     EXPECT_FALSE(pdfGroup->isEnabled());
@@ -132,7 +148,7 @@ TEST_F(PrinterSetupTest, ChoosingThePdfPrinterWithFilePaperAndMargins) {
     QTest::mouseClick(Find<QRadioButton>(form, "landscape"), Qt::LeftButton);
     QTest::mouseClick(Button(form, QDialogButtonBox::Ok), Qt::LeftButton);
 
-    EXPECT_EQ(form.NativeDialog()->result(), QDialog::Accepted);
+    EXPECT_EQ(NativeDialog(form)->result(), QDialog::Accepted);
     EXPECT_EQ(Printer()->CurrentPrinter(), Pdf);
     EXPECT_EQ(Printer()->Orientation(), poLandscape);
     EXPECT_EQ(Pdf->OutputFile(), Folder + "sheet.pdf");
@@ -150,7 +166,7 @@ TEST_F(PrinterSetupTest, ChoosingThePdfPrinterWithFilePaperAndMargins) {
 
 TEST_F(PrinterSetupTest, BrowseAsksForTheFileThroughTheSaveDialog) {
     std::string chosen = Folder + "labels.pdf";
-    std::ofstream(chosen) << "old";
+    WriteFile(chosen, "old");
     Pdf->SetOutputFile(chosen);
     Printer()->SetPrinterIndex(1);
     Printer()->BeginDoc();
@@ -160,7 +176,7 @@ TEST_F(PrinterSetupTest, BrowseAsksForTheFileThroughTheSaveDialog) {
     // The file exists: the save dialog asks before it is replaced.
     Dialogs->AnswerSave(chosen).AnswerMessageBox(IDYES);
     TPrinterSetupForm form(*Printer());
-    form.NativeDialog()->show();
+    NativeDialog(form)->show();
     QTest::mouseClick(Find<QPushButton>(form, "browse"), Qt::LeftButton);
     ASSERT_EQ(Dialogs->Log().size(), 2u);
     EXPECT_EQ(Dialogs->Log()[1].Text, chosen + " already exists.\nDo you want to replace it?");
@@ -182,12 +198,12 @@ TEST_F(PrinterSetupTest, BrowseAsksForTheFileThroughTheSaveDialog) {
 TEST_F(PrinterSetupTest, RefusedMarginsKeepTheDialogOpenAndChangeNothing) {
     Dialogs->SetAutoOk(true);
     TPrinterSetupForm form(*Printer());
-    form.NativeDialog()->show();
+    NativeDialog(form)->show();
     Find<QComboBox>(form, "printers")->setCurrentIndex(1);
     Retype(Find<QDoubleSpinBox>(form, "left"), "110");
     Retype(Find<QDoubleSpinBox>(form, "right"), "105");
     QTest::mouseClick(Button(form, QDialogButtonBox::Ok), Qt::LeftButton);
-    EXPECT_TRUE(form.NativeDialog()->isVisible());
+    EXPECT_TRUE(NativeDialog(form)->isVisible());
     EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{PrinterConst::SInvalidPageSetup});
     EXPECT_EQ(Dialogs->Log().at(0).Flags, MB_OK | MB_ICONERROR);
     EXPECT_EQ(Printer()->PrinterIndex(), 0);
@@ -196,11 +212,11 @@ TEST_F(PrinterSetupTest, RefusedMarginsKeepTheDialogOpenAndChangeNothing) {
 
 TEST_F(PrinterSetupTest, CancelChangesNothing) {
     TPrinterSetupForm form(*Printer());
-    form.NativeDialog()->show();
+    NativeDialog(form)->show();
     Find<QComboBox>(form, "printers")->setCurrentIndex(1);
     Retype(Find<QLineEdit>(form, "file"), "/tmp/elsewhere.pdf");
     QTest::mouseClick(Button(form, QDialogButtonBox::Cancel), Qt::LeftButton);
-    EXPECT_EQ(form.NativeDialog()->result(), QDialog::Rejected);
+    EXPECT_EQ(NativeDialog(form)->result(), QDialog::Rejected);
     EXPECT_EQ(Printer()->PrinterIndex(), 0);
     EXPECT_EQ(Pdf->OutputFile(), "");
 }

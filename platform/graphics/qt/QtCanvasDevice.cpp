@@ -1,4 +1,4 @@
-#include "platform/graphics/QtCanvasDevice.h"
+#include "platform/graphics/qt/QtCanvasDevice.h"
 
 #include <QImage>
 #include <QPaintDevice>
@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/graphics/FontCache.h"
+#include "platform/graphics/qt/FontCache.h"
 
 namespace {
 
@@ -270,7 +270,7 @@ void TQtCanvasDevice::TextOut(int32_t x, int32_t y, const std::string& text, con
     }
 }
 
-void TQtCanvasDevice::DrawImage(const TRect& dest, const QImage& image, const TRect& source, bool transparent,
+void TQtCanvasDevice::DrawImage(const TRect& dest, const TDeviceImage& image, const TRect& source, bool transparent,
                                 TColor key) {
     QPainter* p = Prepare();
     if (!p || image.isNull() || IsRectEmpty(dest) || IsRectEmpty(source)) return;
@@ -300,7 +300,7 @@ void TQtCanvasDevice::SetPixel(int32_t x, int32_t y, TColor color) {
     p->fillRect(QRect(x, y, 1, 1), ToQColor(color));
 }
 
-bool TQtCanvasDevice::ReadPixels(const TRect& rect, QImage& out) {
+bool TQtCanvasDevice::ReadPixels(const TRect& rect, TDeviceImage& out) {
     QImage* image = TargetImage();
     if (!image) return false;
     out = image->copy(ToQRect(rect));

@@ -1,4 +1,4 @@
-#include "platform/graphics/BmpCodec.h"
+#include "platform/graphics/qt/BmpCodec.h"
 
 #include <cmath>
 #include <cstring>

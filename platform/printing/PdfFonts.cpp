@@ -1,4 +1,4 @@
-#include "platform/controls/PdfFonts.h"
+#include "platform/printing/PdfFonts.h"
 
 #include <QFontInfo>
 #include <QHash>
@@ -10,8 +10,8 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "platform/controls/PdfSyntax.h"
-#include "platform/graphics/FontCache.h"
+#include "platform/graphics/qt/FontCache.h"
+#include "platform/printing/PdfSyntax.h"
 #include "platform/runtime/SysUtils.h"
 
 namespace {

@@ -1,5 +1,5 @@
-// The printer object of the process: the system printers Qt sees, our own
-// PDF-file printer (always present, so that printing always produces
+// The printer object of the process: the system printers (when the controls
+// room has installed their source), our own PDF-file printer (always present, so that printing always produces
 // something) and, for tests, recording printers. A job draws on the printer
 // canvas in printer pixels; device (0, 0) is the corner of the printable
 // area, as on the platform, and SetViewportOrgEx(-offset) moves logical
@@ -17,16 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls/Dialogs.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/RecordingDevice.h"
+#include "platform/printing/PageSetup.h"
 #include "platform/runtime/Classes.h"
 #include "platform/runtime/SysUtils.h"
 
 class TCanvasDevice;
-class QDialog;
-
-VARSONA_DECLARE_EXCEPTION(EPrinter, Exception)
 
 // Fixed messages of the printer; code raises these, tests compare them.
 namespace PrinterConst {
@@ -42,25 +39,6 @@ inline constexpr const char* SPdfPrinterName = "PDF File";
 inline constexpr const char* SRecordingPrinterName = "Recording Printer";
 // File name of a job without a title.
 inline constexpr const char* SUntitled = "Document";
-// Printer set-up dialog.
-inline constexpr const char* SSetupCaption = "Print Setup";
-inline constexpr const char* SSetupPrinter = "&Name:";
-inline constexpr const char* SSetupFile = "Output &file:";
-inline constexpr const char* SSetupBrowse = "&Browse...";
-inline constexpr const char* SSetupPaper = "&Paper:";
-inline constexpr const char* SSetupMargins = "Margins (mm)";
-inline constexpr const char* SSetupLeft = "&Left:";
-inline constexpr const char* SSetupTop = "&Top:";
-inline constexpr const char* SSetupRight = "&Right:";
-inline constexpr const char* SSetupBottom = "&Bottom:";
-inline constexpr const char* SSetupOrientation = "Orientation";
-inline constexpr const char* SSetupPortrait = "P&ortrait";
-inline constexpr const char* SSetupLandscape = "L&andscape";
-inline constexpr const char* SSetupAutomaticFile = "(a new file in %s, named after the job)";
-// Below the file: the folder the next file goes to, in full.
-inline constexpr const char* SSetupFolder = "Folder: %s";
-inline constexpr const char* SSetupSaveTitle = "Print to File";
-inline constexpr const char* SSetupSaveFilter = "PDF Files (*.pdf)|*.pdf";
 }  // namespace PrinterConst
 
 // ---------------------------------------------------------------- escapes
@@ -75,39 +53,6 @@ inline constexpr int32_t GETPRINTINGOFFSET = 13;
 // QUERYESCSUPPORT answers whether the int32_t code in in is supported.
 // Returns a value above 0 on success and 0 for an unsupported escape.
 int32_t Escape(TCanvas& canvas, int32_t escape, int32_t inSize, const void* in, void* out);
-
-// ---------------------------------------------------------------- pages
-
-enum TPrinterOrientation { poPortrait, poLandscape };
-enum class TPaperSize { A4, Letter };
-// "A4", "Letter".
-const char* PaperSizeName(TPaperSize paper);
-
-// A page in device pixels: the paper and the printable area on it.
-struct TPageGeometry {
-    int32_t DpiX = 600;
-    int32_t DpiY = 600;
-    TSize Paper;
-    TRect Printable;  // from the paper corner
-};
-
-// What the PDF-file and recording printers are set up with: paper,
-// resolution and the unprintable margins in millimetres (measured on the
-// page as it is printed, in either orientation).
-struct TPageSetup {
-    TPaperSize Paper = TPaperSize::A4;
-    int32_t Dpi = 600;
-    double MarginLeft = 0;
-    double MarginTop = 0;
-    double MarginRight = 0;
-    double MarginBottom = 0;
-    bool operator==(const TPageSetup&) const = default;
-};
-// Raises EPrinter for a resolution out of range, negative margins or margins
-// that leave no printable area.
-void CheckPageSetup(const TPageSetup& setup);
-// Landscape exchanges the paper's sides; the margins are rounded to pixels.
-TPageGeometry PageGeometryFor(const TPageSetup& setup, TPrinterOrientation orientation);
 
 struct TPrintJobInfo {
     std::string Title;
@@ -188,16 +133,6 @@ std::string UserDocumentsFolder();
 // that does not exist; base is made safe for a file name first.
 std::string UniquePdfFileName(const std::string& folder, const std::string& base);
 
-// A printer Qt prints to: a system (CUPS) printer by its name. With an
-// output file Qt writes its own PDF instead, on a page set up as given
-// (tests and the benchmark use this to check the Qt drawing path).
-std::unique_ptr<TPrinterBackend> CreateSystemPrinter(const std::string& name);
-std::unique_ptr<TPrinterBackend> CreateQtPdfPrinter(const std::string& name, const std::string& outputFile,
-                                                    const TPageSetup& setup);
-// The system printers' names; defaultName receives the default's (empty
-// when there is none).
-std::vector<std::string> SystemPrinterNames(std::string* defaultName = nullptr);
-
 // A job as the recording printer saw it.
 struct TRecordedJob {
     std::string Title;
@@ -254,12 +189,19 @@ private:
     std::string FFailMessage;
 };
 
+// The system's printers, as the controls room finds them (see QtPrinter.h):
+// the list, and in defaultIndex the one to select (-1: none).
+using TSystemPrinterSource = std::function<std::vector<std::unique_ptr<TPrinterBackend>>(int32_t& defaultIndex)>;
+// Installs the source TPrinter() asks; without one the process's printer
+// lists only the PDF-file printer.
+void SetSystemPrinterSource(TSystemPrinterSource source);
+
 // ---------------------------------------------------------------- the printer
 
 class TPrinter : public TObject {
 public:
-    // The system printers Qt sees and the PDF-file printer; the system's
-    // default printer is selected, else the first system printer, else the
+    // The system printers (of the installed source) and the PDF-file
+    // printer; the system's default printer is selected, else the first system printer, else the
     // PDF-file printer.
     TPrinter();
     // Exactly these printers; defaultIndex selects one (-1 or an empty
@@ -366,22 +308,11 @@ private:
     TPrinter* FPrinter;
 };
 
-// ---------------------------------------------------------------- set-up dialog
 
-// The printer set-up: runs through the dialog service's printer set-up
-// entry, whose Qt dialog lists the printers and, for the PDF-file printer,
-// lets the user choose the output file, the paper and the margins.
-class TPrinterSetupDialog : public TCommonDialog {
-public:
-    explicit TPrinterSetupDialog(TComponent* owner);
-    bool Execute() override;
-};
+// ---------------------------------------------------------------- set-up values
 
-// Installs the Qt dialog behind the dialog service's printer set-up entry
-// (TPrinterSetupDialog does it; calling it again is harmless).
-void InstallPrinterSetupHandler();
-
-// What the set-up dialog edits, taken from and given back to a printer.
+// What the printer set-up dialog edits, taken from and given back to a
+// printer.
 struct TPrinterSetupValues {
     int32_t PrinterIndex = -1;
     TPrinterOrientation Orientation = poPortrait;
@@ -392,24 +323,3 @@ struct TPrinterSetupValues {
 TPrinterSetupValues ReadPrinterSetup(const TPrinter& printer);
 // Raises EPrinter (and changes nothing) for an invalid page set-up.
 void ApplyPrinterSetup(TPrinter& printer, const TPrinterSetupValues& values);
-
-// The Qt dialog itself: built on a printer, run modally by the set-up
-// handler; the platform's tests show it without a modal loop and drive it
-// with synthetic events.
-class TPrinterSetupForm {
-public:
-    explicit TPrinterSetupForm(TPrinter& printer);
-    ~TPrinterSetupForm();
-    // The QDialog (forward-declared native accessor).
-    QDialog* NativeDialog() const;
-    TPrinterSetupValues Values() const;
-    // The OK button: applies and closes; False (dialog still open) when the
-    // values are refused, after telling the user why in an error box.
-    bool Accept();
-    // Runs the dialog modally; True when it was accepted.
-    bool Exec();
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> FImpl;
-};

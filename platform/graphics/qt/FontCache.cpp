@@ -1,4 +1,4 @@
-#include "platform/graphics/FontCache.h"
+#include "platform/graphics/qt/FontCache.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

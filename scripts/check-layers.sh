@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Checks the include lines that keep the platform's rooms apart:
+# - no header outside platform/ (tests and benchmarks aside) includes a Qt
+#   header, and no public platform header does (Qt stays under qt/ in each
+#   room);
+# - the printing room includes nothing of the controls room;
+# - no file of the control layer includes forms or menus (they stand above
+#   it and install what it calls; so does the application's bridge to the
+#   runtime's threads, ThreadHooks).
+# Prints every offending line and fails when there is one.
+set -euo pipefail
+ROOT=${1:-$(cd "$(dirname "$0")/.." && pwd)}
+cd "$ROOT"
+QT_INCLUDE='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](Q[A-Za-z0-9_]*|Qt[A-Za-z0-9_]*/[^>"]*)[>"]'
+failed=0
+report() {
+  local line
+  while IFS= read -r line; do echo "check-layers: $1: $line" >&2; done <<<"$2"
+  failed=1
+}
+sources() {
+  find . \( -name '.git' -o -name 'build*' \) -prune -o -type f "$@" -print | sed 's#^\./##' | sort
+}
+
+headers=$(sources \( -name '*.h' -o -name '*.hpp' \) | grep -Ev '^(tests|bench)/' | grep -Ev '^platform/[^/]+/qt/' || true)
+for h in $headers; do
+  if hits=$(grep -nE "$QT_INCLUDE" "$h"); then report "Qt header in $h" "$hits"; fi
+done
+
+for f in $(sources \( -name '*.h' -o -name '*.cpp' \) | grep '^platform/printing/' || true); do
+  if hits=$(grep -nE '#[[:space:]]*include[[:space:]]*"platform/controls/' "$f"); then
+    report "controls header in the printing room, $f" "$hits"
+  fi
+done
+
+for f in $(sources \( -name '*.h' -o -name '*.cpp' \) | grep '^platform/controls/' | grep -Ev '/(Forms|Menus|ThreadHooks)\.(h|cpp)$' || true); do
+  if hits=$(grep -nE '#[[:space:]]*include[[:space:]]*"platform/controls/(Forms|Menus)\.h"' "$f"); then
+    report "forms or menus in the control layer, $f" "$hits"
+  fi
+done
+
+if [ "$failed" -ne 0 ]; then
+  echo "check-layers: FAILED" >&2
+  exit 1
+fi
+echo "check-layers: the rooms keep to their includes"
