@@ -21,6 +21,8 @@ TObject* TGridRow::Object(int32_t col) const {
 
 void TGridRow::Grow(int32_t count) {
     if (count <= Count()) return;
+    // Rows fill from the left: room for a few more at once.
+    if (FTexts.capacity() < static_cast<size_t>(count)) FTexts.reserve(std::max<size_t>(static_cast<size_t>(count), 2 * FTexts.capacity() + 8));
     FTexts.resize(static_cast<size_t>(count));
     if (!FObjects.empty()) FObjects.resize(static_cast<size_t>(count), nullptr);
 }

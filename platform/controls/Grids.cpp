@@ -51,6 +51,7 @@ public:
 
 protected:
     void scrollContentsBy(int, int) override {}
+    void changeEvent(QEvent* e) override;
     // The viewport's paint comes here (the scroll area handles its events).
     void paintEvent(QPaintEvent* e) override {
         TCustomGrid* g = Grid();
@@ -131,8 +132,21 @@ struct TCustomGrid::Impl {
     int32_t PageV = 0;
     TColor BarColor = clNone;
     TScrollBarLook BarLook = sbRegular;
-    bool Scrolling = false;
+    // The style's scroll bar extent and the frame, asked once per change:
+    // every geometry question needs them.
+    int32_t StyleBarExtent = 0;
+    int32_t Frame = 0;
+    void Measure() {
+        StyleBarExtent = Widget->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Widget->verticalScrollBar());
+        Frame = Widget->frameWidth();
+    }
 };
+
+void TGridWidget::changeEvent(QEvent* e) {
+    QAbstractScrollArea::changeEvent(e);
+    if (e->type() == QEvent::StyleChange)
+        if (TCustomGrid* g = Grid(); g && g->FImpl) g->FImpl->Measure();
+}
 
 // ---------------------------------------------------------------- construction
 
@@ -142,6 +156,7 @@ TCustomGrid::TCustomGrid(TComponent* owner) : TCustomControl(owner, new TGridWid
     FImpl->View = FImpl->Widget->viewport();
     WatchWidget(FImpl->View);
     FImpl->Widget->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    FImpl->Measure();
     FColWidths.SetCount(FColCount);
     FRowHeights.SetCount(FRowCount);
     SetWantKeys(true);
@@ -161,21 +176,16 @@ TCustomGrid::~TCustomGrid() {
 QWidget* TCustomGrid::CoordinateWidget() const { return FImpl ? FImpl->View : NativeWidget(this); }
 QWidget* TCustomGrid::ClientWidget() const { return FImpl ? FImpl->View : NativeWidget(this); }
 
-int32_t TCustomGrid::ScrollBarWidth() const {
-    if (FImpl->BarWidth > 0) return FImpl->BarWidth;
-    return FImpl->Widget->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, FImpl->Widget->verticalScrollBar());
-}
+int32_t TCustomGrid::ScrollBarWidth() const { return FImpl->BarWidth > 0 ? FImpl->BarWidth : FImpl->StyleBarExtent; }
 
 int32_t TCustomGrid::ClientWidth() const {
     if (!FImpl) return Width();
-    const int32_t frame = FImpl->Widget->frameWidth();
-    return std::max(0, Width() - 2 * frame - (FImpl->ShowV ? ScrollBarWidth() : 0));
+    return std::max(0, Width() - 2 * FImpl->Frame - (FImpl->ShowV ? ScrollBarWidth() : 0));
 }
 
 int32_t TCustomGrid::ClientHeight() const {
     if (!FImpl) return Height();
-    const int32_t frame = FImpl->Widget->frameWidth();
-    return std::max(0, Height() - 2 * frame - (FImpl->ShowH ? ScrollBarWidth() : 0));
+    return std::max(0, Height() - 2 * FImpl->Frame - (FImpl->ShowH ? ScrollBarWidth() : 0));
 }
 
 void TCustomGrid::CreateWnd() {
@@ -286,24 +296,25 @@ void TCustomGrid::MouseToCell(int32_t x, int32_t y, int32_t& col, int32_t& row) 
 TRect TCustomGrid::CellRect(int32_t col, int32_t row) const { return BoxRect(col, row, col, row); }
 
 TRect TCustomGrid::BoxRect(int32_t left, int32_t top, int32_t right, int32_t bottom) const {
-    // The visible part of each axis: fixed lines, then from the first
-    // scrolling line to the last one in view.
+    // The visible part of each axis: the fixed lines, then the scrolling
+    // ones from the first in view; a range reaching past the view ends at
+    // its edge.
     auto span = [&](bool rows, int32_t from, int32_t to, int32_t& start, int32_t& end) {
         const int32_t count = rows ? FRowCount : FColCount;
         const int32_t fixed = rows ? FFixedRows : FFixedCols;
         const int32_t first = rows ? FTopLeft.Y : FTopLeft.X;
-        const int32_t last = LastVisible(rows, false);
+        const int32_t extent = rows ? ClientHeight() : ClientWidth();
         if (from > to) std::swap(from, to);
         from = std::max(from, 0);
         to = std::min(to, count - 1);
-        if (from > to) return false;
         // Lines scrolled out of view on the near side are skipped.
         if (from >= fixed && from < first) from = first;
         if (to >= fixed && to < first) to = fixed - 1;
-        if (to > last) to = last;
-        if (from > to || from > last) return false;
+        if (from > to) return false;
         start = LineStart(rows, from);
-        end = LineStart(rows, to) + (rows ? FRowHeights.Size(to) : FColWidths.Size(to));
+        if (start >= extent) return false;
+        const int32_t toStart = LineStart(rows, to);
+        end = toStart >= extent ? extent : toStart + (rows ? FRowHeights.Size(to) : FColWidths.Size(to));
         return true;
     };
     int32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
@@ -484,6 +495,7 @@ void TCustomGrid::SetDefaultDrawing(bool on) {
 void TCustomGrid::SetBorderStyle(TBorderStyle style) {
     FBorderStyle = style;
     FImpl->Widget->setFrameStyle(style == bsNone ? QFrame::NoFrame : (QFrame::StyledPanel | QFrame::Sunken));
+    FImpl->Measure();
     UpdateScrollRange();
     InvalidateGrid();
 }
@@ -1233,9 +1245,16 @@ void TCustomGrid::WMTimer(TWMTimer& message) {
     if (left == FTopLeft.X && top == FTopLeft.Y) return;
     MoveTopLeft(left, top);
     if (FGridState == gsSelecting) {
-        const int32_t col = std::clamp(CellAt(false, std::clamp(p.X, FixedWidth(), cw - 1)), FFixedCols, FColCount - 1);
-        const int32_t row = std::clamp(CellAt(true, std::clamp(p.Y, FixedHeight(), ch - 1)), FFixedRows, FRowCount - 1);
-        if (col >= 0 && row >= 0) MoveCurrent(col, row, false, false);
+        // The selection reaches the edge line wholly in view.
+        auto edge = [&](bool rows, int32_t pixel, int32_t extent) {
+            if (pixel < (rows ? FixedHeight() : FixedWidth())) return rows ? FTopLeft.Y : FTopLeft.X;
+            if (pixel >= extent) return LastVisible(rows, true);
+            const int32_t cell = CellAt(rows, pixel);
+            return cell < 0 ? LastVisible(rows, false) : cell;
+        };
+        const int32_t col = std::clamp(edge(false, p.X, cw), FFixedCols, FColCount - 1);
+        const int32_t row = std::clamp(edge(true, p.Y, ch), FFixedRows, FRowCount - 1);
+        MoveCurrent(col, row, false, false);
     } else if (FGridState == gsColMoving) {
         FMovePos = std::clamp(p.X < FixedWidth() ? FTopLeft.X : LastVisible(false, false), FFixedCols, FColCount - 1);
     } else {

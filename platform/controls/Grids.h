@@ -332,6 +332,10 @@ protected:
     // The grid or its editor has the focus.
     bool IsActiveControl() const;
 
+    // The state while the mouse sizes or moves a line (a descendant that
+    // ends such a drag itself sets it back).
+    void SetGridState(TGridState state) { FGridState = state; }
+
 private:
     friend class TInplaceEdit;
     friend class TGridWidget;

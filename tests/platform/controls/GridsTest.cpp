@@ -4,6 +4,7 @@
 // cell states painted, the editor's life and the scroll bars' 0..127.
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QCursor>
 #include <QScrollBar>
 
 #include "ControlsTestSupport.h"
@@ -499,6 +500,59 @@ TEST_F(Grids, ATopRowChangeMovesWhatIsShownAndPaintsOnlyTheNewRows) {
     Paint();
     EXPECT_EQ(grid->Painted.size(), full);
     EXPECT_EQ(grid->Find(0, 99000)->Rect.Top, grid->FixedHeight());
+}
+
+TEST_F(Grids, DraggingBeyondTheViewScrollsItWithTheTimer) {
+    Show();
+    grid->SetColCount(40);
+    grid->SetRowCount(200);
+    TRect a = grid->CellRect(2, 2);
+    PressAt(grid, a.Left + 3, a.Top + 3);
+    ASSERT_EQ(grid->GridState(), gsSelecting);
+    QWidget* view = CoordinateWidget(grid);
+    QCursor::setPos(view->mapToGlobal(QPoint(50, grid->ClientHeight() + 20)));
+    if (grid->ScreenToClient(GetCursorPos()).Y <= grid->ClientHeight()) GTEST_SKIP() << "no cursor to move here";
+    clock->Advance(60);
+    clock->Advance(60);
+    EXPECT_EQ(grid->TopRow(), 3);
+    EXPECT_EQ(grid->Row(), grid->TopRow() + grid->VisibleRowCount() - 1);
+    EXPECT_EQ(grid->Selection().Top, 2) << "the anchor stays";
+    ReleaseAt(grid, 50, grid->ClientHeight() - 5);
+    EXPECT_EQ(grid->GridState(), gsNormal);
+    // Moving a column: the view follows to the right.
+    grid->SetOptions(grid->Options() | goColMoving);
+    TRect h = grid->CellRect(2, 0);
+    PressAt(grid, h.Left + 3, h.Top + 3);
+    ASSERT_EQ(grid->GridState(), gsColMoving);
+    QCursor::setPos(view->mapToGlobal(QPoint(grid->ClientWidth() + 20, 5)));
+    clock->Advance(60);
+    EXPECT_EQ(grid->LeftCol(), 2);
+    ReleaseAt(grid, grid->ClientWidth() - 2, 5);
+    EXPECT_EQ(grid->Log.back(), "moved 2>" + std::to_string(grid->MouseCoord(grid->ClientWidth() - 2, 5).X));
+}
+
+TEST_F(Grids, EnterOpensAndClosesTheEditorAndALowerCountClosesItFirst) {
+    Show();
+    if (!grid->Focused()) GTEST_SKIP() << "the offscreen platform gave no window focus";
+    grid->SetOptions(grid->Options() | goEditing);
+    grid->SetRowCount(8);
+    grid->SetRow(7);
+    PressKey(grid, VK_RETURN);
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    EXPECT_TRUE(grid->InplaceEditor()->Visible());
+    TypeText(grid->InplaceEditor(), "kept");
+    grid->SetRowCount(5);
+    EXPECT_EQ(grid->Row(), 4);
+    EXPECT_EQ(grid->Cells(1, 7), "");
+    grid->SetRowCount(8);
+    EXPECT_EQ(grid->Cells(1, 7), "") << "the row went with its text";
+    EXPECT_EQ(grid->Log.back().rfind("edit 1,7=kept", 0), 0u);
+    // DeleteColumn takes the column's data away.
+    grid->SetCells(2, 1, "b");
+    grid->SetCells(3, 1, "c");
+    grid->DeleteColumn(2);
+    EXPECT_EQ(grid->ColCount(), 4);
+    EXPECT_EQ(grid->Cells(2, 1), "c");
 }
 
 TEST_F(Grids, TheWheelMovesTheCurrentRow) {
