@@ -465,11 +465,14 @@ void TCustomGrid::SetOptions(TGridOptions options) {
     if (options & goRowSelect) options &= ~goAlwaysShowEditor;
     if (options == FOptions) return;
     const bool lines = LineX(options, 1) != LineX(FOptions, 1) || LineY(options, 1) != LineY(FOptions, 1);
+    const bool editingOff = (FOptions & goEditing) && !(options & goEditing);
     FOptions = options;
     if (!FEditorMode) {
         if (options & goAlwaysShowEditor) FEditorMode = true;
         else HideEditor();
     }
+    // A grid that does not edit shows no editor (the mode stays for later).
+    if (editingOff) HideEdit();
     if (options & goRowSelect) MoveCurrent(FCurrent.X, FCurrent.Y, true, false);
     if (lines) UpdateScrollRange();
     InvalidateGrid();
@@ -888,39 +891,29 @@ void TCustomGrid::ShowEditorChar(char32_t ch) {
 
 // ---------------------------------------------------------------- lines
 
-void TCustomGrid::MoveColumn(int32_t fromIndex, int32_t toIndex) {
+void TCustomGrid::MoveLine(bool rows, int32_t fromIndex, int32_t toIndex) {
     if (fromIndex == toIndex) return;
-    if (fromIndex < 0 || toIndex < 0 || fromIndex >= FColCount || toIndex >= FColCount)
+    const int32_t count = rows ? FRowCount : FColCount;
+    if (fromIndex < 0 || toIndex < 0 || fromIndex >= count || toIndex >= count)
         throw EInvalidGridOperation(GridConst::SIndexOutOfRange);
     HideEdit();
-    auto adjust = [&](int32_t& x) {
-        if (x == fromIndex) x = toIndex;
-        else if (fromIndex < toIndex && x > fromIndex && x <= toIndex) --x;
-        else if (fromIndex > toIndex && x >= toIndex && x < fromIndex) ++x;
+    // The current cell and the anchor stay on their lines.
+    auto adjust = [&](int32_t& i) {
+        if (i == fromIndex) i = toIndex;
+        else if (fromIndex < toIndex && i > fromIndex && i <= toIndex) --i;
+        else if (fromIndex > toIndex && i >= toIndex && i < fromIndex) ++i;
     };
-    adjust(FCurrent.X);
-    adjust(FAnchor.X);
-    ColumnMoved(fromIndex, toIndex);
+    adjust(rows ? FCurrent.Y : FCurrent.X);
+    adjust(rows ? FAnchor.Y : FAnchor.X);
+    if (rows) RowMoved(fromIndex, toIndex);
+    else ColumnMoved(fromIndex, toIndex);
     InvalidateGrid();
     UpdateEdit();
 }
 
-void TCustomGrid::MoveRow(int32_t fromIndex, int32_t toIndex) {
-    if (fromIndex == toIndex) return;
-    if (fromIndex < 0 || toIndex < 0 || fromIndex >= FRowCount || toIndex >= FRowCount)
-        throw EInvalidGridOperation(GridConst::SIndexOutOfRange);
-    HideEdit();
-    auto adjust = [&](int32_t& y) {
-        if (y == fromIndex) y = toIndex;
-        else if (fromIndex < toIndex && y > fromIndex && y <= toIndex) --y;
-        else if (fromIndex > toIndex && y >= toIndex && y < fromIndex) ++y;
-    };
-    adjust(FCurrent.Y);
-    adjust(FAnchor.Y);
-    RowMoved(fromIndex, toIndex);
-    InvalidateGrid();
-    UpdateEdit();
-}
+void TCustomGrid::MoveColumn(int32_t fromIndex, int32_t toIndex) { MoveLine(false, fromIndex, toIndex); }
+
+void TCustomGrid::MoveRow(int32_t fromIndex, int32_t toIndex) { MoveLine(true, fromIndex, toIndex); }
 
 void TCustomGrid::DeleteColumn(int32_t col) {
     MoveColumn(col, FColCount - 1);
@@ -1466,7 +1459,7 @@ void TInplaceEdit::Hide() {
     if (!Visible()) return;
     // The grid takes the focus before the editor goes, so that it is no
     // exit of the grid.
-    if (Focused() && FGrid) FGrid->SetFocus();
+    if (Focused() && FGrid && FGrid->CanFocus()) FGrid->SetFocus();
     SetVisible(false);
 }
 

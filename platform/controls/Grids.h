@@ -342,6 +342,7 @@ private:
     QWidget* CoordinateWidget() const override;
     QWidget* ClientWidget() const override;
     void ChangeSize(int32_t colCount, int32_t rowCount);
+    void MoveLine(bool rows, int32_t fromIndex, int32_t toIndex);
     void Initialize();
     void ClampInView(TGridCoord cell);
     void SelectionMoved(const TGridRect& oldSelection);

@@ -9,6 +9,7 @@
 
 #include "ControlsTestSupport.h"
 #include "platform/controls/Grids.h"
+#include "platform/controls/StdCtrls.h"
 
 namespace {
 
@@ -427,6 +428,35 @@ TEST_F(Grids, TheEditorOpensByF2OrATypedCharacterAndWritesThroughSetEditText) {
     EXPECT_EQ(grid->Cells(2, 1), "x");
 }
 
+TEST_F(Grids, EnterAndEscapeInTheEditorAreTheGridsNotTheFormsButtons) {
+    auto* ok = new TButton(form.get());
+    ok->SetParent(form.get());
+    ok->SetBounds(420, 10, 60, 24);
+    ok->SetDefault(true);
+    auto* cancel = new TButton(form.get());
+    cancel->SetParent(form.get());
+    cancel->SetBounds(420, 40, 60, 24);
+    cancel->SetCancel(true);
+    int32_t clicks = 0;
+    ok->OnClick = [&](TObject*) { ++clicks; };
+    cancel->OnClick = [&](TObject*) { ++clicks; };
+    Show();
+    if (!grid->Focused()) GTEST_SKIP() << "the offscreen platform gave no window focus";
+    grid->SetOptions(grid->Options() | goEditing);
+    grid->ShowEditor();
+    TInplaceEdit* editor = grid->InplaceEditor();
+    ASSERT_TRUE(editor->Focused());
+    PressKey(editor, VK_ESCAPE);
+    EXPECT_TRUE(editor->Visible());
+    PressKey(editor, VK_RETURN);
+    EXPECT_FALSE(editor->Visible());
+    EXPECT_EQ(clicks, 0);
+    // Without editing, Enter in the grid is the form's.
+    grid->SetOptions(grid->Options() & ~goEditing);
+    PressKey(grid, VK_RETURN);
+    EXPECT_EQ(clicks, 1);
+}
+
 TEST_F(Grids, TheEditorTakingTheFocusIsNoExitOfTheGrid) {
     Show();
     if (!grid->Focused()) GTEST_SKIP() << "the offscreen platform gave no window focus";
@@ -547,6 +577,11 @@ TEST_F(Grids, EnterOpensAndClosesTheEditorAndALowerCountClosesItFirst) {
     grid->SetRowCount(8);
     EXPECT_EQ(grid->Cells(1, 7), "") << "the row went with its text";
     EXPECT_EQ(grid->Log.back().rfind("edit 1,7=kept", 0), 0u);
+    // A grid that stops editing hides its editor.
+    grid->ShowEditor();
+    EXPECT_TRUE(grid->InplaceEditor()->Visible());
+    grid->SetOptions(grid->Options() & ~goEditing);
+    EXPECT_FALSE(grid->InplaceEditor()->Visible());
     // DeleteColumn takes the column's data away.
     grid->SetCells(2, 1, "b");
     grid->SetCells(3, 1, "c");
