@@ -317,8 +317,9 @@ TRect TCustomGrid::BoxRect(int32_t left, int32_t top, int32_t right, int32_t bot
         end = toStart >= extent ? extent : toStart + (rows ? FRowHeights.Size(to) : FColWidths.Size(to));
         return true;
     };
+    // Rows first: of a tall grid most rows are out of view.
     int32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-    if (!span(false, left, right, x0, x1) || !span(true, top, bottom, y0, y1)) return TRect{};
+    if (!span(true, top, bottom, y0, y1) || !span(false, left, right, x0, x1)) return TRect{};
     return TRect{x0, y0, x1, y1};
 }
 
