@@ -81,6 +81,12 @@ enum TScrollBarLook { sbRegular, sbEncarta, sbFlat };
 
 class TCustomGrid;
 
+// The keys that move between cells: arrows, PageUp, PageDown, Home and End.
+inline bool IsGridMoveKey(Word key) {
+    return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT ||
+           key == VK_HOME || key == VK_END;
+}
+
 using TDrawCellEvent =
     std::function<void(TObject* Sender, int32_t ACol, int32_t ARow, TRect Rect, TGridDrawState State)>;
 using TSelectCellEvent = std::function<void(TObject* Sender, int32_t ACol, int32_t ARow, bool& CanSelect)>;
@@ -341,6 +347,9 @@ private:
     friend class TGridWidget;
     QWidget* CoordinateWidget() const override;
     QWidget* ClientWidget() const override;
+    // The lines between columns and between rows (0 when none is drawn).
+    int32_t VertLineWidth() const;
+    int32_t HorzLineWidth() const;
     void ChangeSize(int32_t colCount, int32_t rowCount);
     void MoveLine(bool rows, int32_t fromIndex, int32_t toIndex);
     void Initialize();
