@@ -54,6 +54,7 @@ VARSONA_DECLARE_EXCEPTION(EFOpenError, EStreamError)
 VARSONA_DECLARE_EXCEPTION(EReadError, EStreamError)
 VARSONA_DECLARE_EXCEPTION(EWriteError, EStreamError)
 VARSONA_DECLARE_EXCEPTION(EIniFileException, Exception)
+VARSONA_DECLARE_EXCEPTION(EAssertionFailed, Exception)
 
 // Fixed run-time library messages; code raises these, tests compare them.
 namespace SysConst {
