@@ -55,6 +55,7 @@ VARSONA_DECLARE_EXCEPTION(EReadError, EStreamError)
 VARSONA_DECLARE_EXCEPTION(EWriteError, EStreamError)
 VARSONA_DECLARE_EXCEPTION(EIniFileException, Exception)
 VARSONA_DECLARE_EXCEPTION(EAssertionFailed, Exception)
+VARSONA_DECLARE_EXCEPTION(EResNotFound, Exception)
 
 // Fixed run-time library messages; code raises these, tests compare them.
 namespace SysConst {
@@ -78,6 +79,7 @@ inline constexpr const char* SFCreateError = "Cannot create file \"%s\". %s";
 inline constexpr const char* SFOpenError = "Cannot open file \"%s\". %s";
 inline constexpr const char* SAssignError = "Cannot assign a %s to a %s";
 inline constexpr const char* SInvalidStreamOp = "Invalid stream operation";
+inline constexpr const char* SResNotFound = "Resource %s not found";
 }  // namespace SysConst
 
 // Replaces each "%s" of a fixed message with the next argument, in order, and
