@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdio>
@@ -272,7 +273,7 @@ void EnsureFocusTracking() {
     QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget* old, QWidget* now) {
         auto* from = dynamic_cast<TWinControl*>(ControlOfWidget(old));
         auto* to = dynamic_cast<TWinControl*>(ControlOfWidget(now));
-        if (from != to) TWinControl::FocusChanged(from, to);
+        if (from != to) TWinControl::FocusMoved(from, to);
     });
 }
 
@@ -358,7 +359,8 @@ bool TControlBinding::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(event);
-        QPoint p = w == FWidget ? me->position().toPoint() : w->mapTo(FWidget, me->position().toPoint());
+        QWidget* origin = c->CoordinateWidget();
+        QPoint p = w == origin ? me->position().toPoint() : origin->mapFromGlobal(me->globalPosition().toPoint());
         TShiftState shift = ShiftFromQt(me->modifiers(), me->buttons());
         QPointer<QWidget> guard(FWidget);
         if (event->type() == QEvent::MouseButtonPress) {
@@ -396,10 +398,31 @@ bool TControlBinding::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::Wheel: {
         auto* we = static_cast<QWheelEvent*>(event);
-        QPoint p = we->position().toPoint();
-        return c->DispatchMouseWheel(ShiftFromQt(we->modifiers(), we->buttons()), we->angleDelta().y(),
-                                     Point(p.x(), p.y()));
+        QPoint g = we->globalPosition().toPoint();
+        TMessage m{WM_MOUSEWHEEL,
+                   MakeWParam(static_cast<int32_t>(ShiftStateToKeys(ShiftFromQt(we->modifiers(), we->buttons()))),
+                              we->angleDelta().y()),
+                   MakeLParam(g.x(), g.y())};
+        c->DispatchMessage(m);
+        return m.Result != 0;
     }
+    case QEvent::Enter:
+    case QEvent::Leave:
+        if (w == FWidget) {
+            TMessage m{event->type() == QEvent::Enter ? CM_MOUSEENTER : CM_MOUSELEAVE};
+            c->DispatchMessage(m);
+        }
+        return false;
+    case QEvent::ToolTip: {
+        if (w != FWidget && w != c->CoordinateWidget()) return false;
+        auto* he = static_cast<QHelpEvent*>(event);
+        QPoint p = w->mapTo(c->CoordinateWidget(), he->pos());
+        return c->DispatchHintShow(p.x(), p.y());
+    }
+    case QEvent::Show:
+        if (w == FWidget)
+            if (auto* wc = dynamic_cast<TWinControl*>(c); wc && !wc->HandleAllocated()) wc->ShowingFirst();
+        return false;
     case QEvent::KeyPress: return KeyPress(w, static_cast<QKeyEvent*>(event));
     case QEvent::KeyRelease: return KeyRelease(w, static_cast<QKeyEvent*>(event));
     case QEvent::Resize:
@@ -471,7 +494,7 @@ void TPaintWidget::paintEvent(QPaintEvent* event) {
     if (!FControl || FControl->Detached()) return;
     QPainter painter(this);
     QRect r = event->rect();
-    FControl->DispatchPaint(painter, Rect(r.left(), r.top(), r.right() + 1, r.bottom() + 1));
+    FControl->DispatchPaint(painter, Rect(r.left(), r.top(), r.right() + 1, r.bottom() + 1), TSize{width(), height()});
 }
 
 // ---------------------------------------------------------------- TControl
@@ -521,6 +544,8 @@ void TControl::WatchWidget(const TNativeWidget& widget) {
 
 QWidget* TNativeAccess::Widget(const TControl* control) { return control->FWidget; }
 QWidget* TNativeAccess::Client(const TWinControl* control) { return control->ClientWidget(); }
+QWidget* TNativeAccess::Coordinates(const TControl* control) { return control->CoordinateWidget(); }
+QWidget* CoordinateWidget(const TControl* control) { return TNativeAccess::Coordinates(control); }
 QWidget* NativeWidget(const TControl* control) { return TNativeAccess::Widget(control); }
 QWidget* ClientWidget(const TWinControl* control) { return TNativeAccess::Client(control); }
 
@@ -607,12 +632,12 @@ void TControl::SetClientWidth(int32_t width) { SetWidth(FWidth - ClientWidth() +
 void TControl::SetClientHeight(int32_t height) { SetHeight(FHeight - ClientHeight() + height); }
 
 TPoint TControl::ClientToScreen(const TPoint& p) const {
-    QPoint g = FWidget->mapToGlobal(QPoint(p.X, p.Y));
+    QPoint g = CoordinateWidget()->mapToGlobal(QPoint(p.X, p.Y));
     return Point(g.x(), g.y());
 }
 
 TPoint TControl::ScreenToClient(const TPoint& p) const {
-    QPoint l = FWidget->mapFromGlobal(QPoint(p.X, p.Y));
+    QPoint l = CoordinateWidget()->mapFromGlobal(QPoint(p.X, p.Y));
     return Point(l.x(), l.y());
 }
 
@@ -639,6 +664,7 @@ void TControl::SetEnabled(bool enabled) {
     if (enabled == FEnabled) return;
     FEnabled = enabled;
     FWidget->setEnabled(enabled);
+    Perform(CM_ENABLEDCHANGED);
 }
 
 void TControl::SetAlign(TAlign align) {
@@ -737,9 +763,12 @@ void TControl::ApplyHint() {
 }
 
 void TControl::SetCursor(TCursor cursor) {
+    if (cursor == FCursor) return;
     FCursor = cursor;
+    FShownCursor = cursor;
     if (cursor == crDefault) FWidget->unsetCursor();
     else FWidget->setCursor(QtCursorShape(cursor));
+    Perform(CM_CURSORCHANGED);
 }
 
 void TControl::SetTextValue(const std::string& text) { FText = text; }
@@ -836,46 +865,242 @@ void TControl::DoEndDrag(TObject* target, int32_t x, int32_t y) {
     if (OnEndDrag) OnEndDrag(this, target, x, y);
 }
 
+void TControl::DispatchMouse(uint32_t msg, TShiftState shift, int32_t x, int32_t y) {
+    TMessage m{msg, ShiftStateToKeys(shift), MakeLParam(x, y)};
+    DispatchMessage(m);
+}
+
 void TControl::DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y, bool dbl) {
-    if (FDetached) return;
-    // A handler may free the control: its widget tells whether it is alive.
-    QPointer<QWidget> alive(FWidget);
-    if (dbl) {
-        if (button == mbLeft) GuardedCall(this, [&] { DblClick(); });
-        if (!alive || FDetached) return;
-        GuardedCall(this, [&] { MouseDown(button, shift | ssDouble, x, y); });
-        return;
-    }
-    if (button == mbLeft && ClicksOnMouseUp()) FClickPending = true;
-    GuardedCall(this, [&] { MouseDown(button, shift, x, y); });
+    static constexpr uint32_t kDown[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+    static constexpr uint32_t kDouble[] = {WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK};
+    DispatchMouse(dbl ? kDouble[button] : kDown[button], shift, x, y);
 }
 
 void TControl::DispatchMouseMove(TShiftState shift, int32_t x, int32_t y) {
     if (FDetached) return;
-    GuardedCall(this, [&] { MouseMove(shift, x, y); });
+    QPointer<QWidget> alive(FWidget);
+    TMessage cursor{WM_SETCURSOR, reinterpret_cast<uintptr_t>(this), MakeLParam(HTCLIENT, WM_MOUSEMOVE)};
+    DispatchMessage(cursor);
+    if (!alive || FDetached) return;
+    DispatchMouse(WM_MOUSEMOVE, shift, x, y);
 }
 
 void TControl::DispatchMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
-    if (FDetached) return;
-    QPointer<QWidget> alive(FWidget);
-    if (button == mbLeft && FClickPending) {
-        FClickPending = false;
-        if (x >= 0 && y >= 0 && x < FWidth && y < FHeight) GuardedCall(this, [&] { Click(); });
-        if (!alive || FDetached) return;
-    }
-    GuardedCall(this, [&] { MouseUp(button, shift, x, y); });
+    static constexpr uint32_t kUp[] = {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP};
+    DispatchMouse(kUp[button], shift, x, y);
 }
 
 bool TControl::DispatchMouseWheel(TShiftState shift, int32_t delta, TPoint pos) {
-    if (FDetached) return false;
-    bool handled = false;
-    GuardedCall(this, [&] { handled = DoMouseWheel(shift, delta, pos); });
-    return handled;
+    QPoint g = CoordinateWidget()->mapToGlobal(QPoint(pos.X, pos.Y));
+    TMessage m{WM_MOUSEWHEEL, MakeWParam(static_cast<int32_t>(ShiftStateToKeys(shift)), delta), MakeLParam(g.x(), g.y())};
+    DispatchMessage(m);
+    return m.Result != 0;
 }
 
 void TControl::DispatchResize() {
-    if (FDetached) return;
-    GuardedCall(this, [&] { Resize(); });
+    TMessage m{WM_SIZE, SIZE_RESTORED, MakeLParam(ClientWidth(), ClientHeight())};
+    DispatchMessage(m);
+}
+
+intptr_t TControl::DispatchMessage(TMessage& message) {
+    if (FDetached) return 0;
+    GuardedCall(this, [&] { WndProc(message); });
+    return message.Result;
+}
+
+intptr_t TControl::Perform(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    TMessage m{msg, wParam, lParam};
+    if (!FDetached) WndProc(m);
+    return m.Result;
+}
+
+bool TControl::DispatchHintShow(int32_t x, int32_t y) {
+    if (FDetached || !FShowHint) return false;
+    QWidget* origin = CoordinateWidget();
+    QPoint global = origin->mapToGlobal(QPoint(x, y));
+    THintInfo info;
+    info.HintControl = this;
+    info.CursorPos = Point(x, y);
+    info.HintPos = Point(global.x(), global.y());
+    info.CursorRect = ClientRect();
+    info.HintStr = FHint.substr(0, FHint.find('|'));
+    TMessage m{CM_HINTSHOW, 0, reinterpret_cast<intptr_t>(&info)};
+    DispatchMessage(m);
+    if (m.Result != 0 || info.HintStr.empty()) {
+        QToolTip::hideText();
+        return true;
+    }
+    QPalette pal = QToolTip::palette();
+    pal.setColor(QPalette::ToolTipBase, QtColor(info.HintColor));
+    QToolTip::setPalette(pal);
+    const TRect& r = info.CursorRect;
+    QToolTip::showText(QPoint(info.HintPos.X, info.HintPos.Y), QStr(info.HintStr), origin,
+                       QRect(r.Left, r.Top, r.Width(), r.Height()));
+    return true;
+}
+
+void TControl::WndProc(TMessage& message) { Dispatch(message); }
+
+namespace {
+TWMMouse CrackMouse(const TMessage& m) {
+    return TWMMouse{m.WParam, LowWord(m.LParam), HighWord(m.LParam)};
+}
+}  // namespace
+
+void TControl::Dispatch(TMessage& m) {
+    auto mouse = [&](void (TControl::*handler)(TWMMouse&)) {
+        TWMMouse msg = CrackMouse(m);
+        (this->*handler)(msg);
+        m.Result = msg.Result;
+    };
+    switch (m.Msg) {
+    case WM_LBUTTONDOWN: return mouse(&TControl::WMLButtonDown);
+    case WM_LBUTTONUP: return mouse(&TControl::WMLButtonUp);
+    case WM_LBUTTONDBLCLK: return mouse(&TControl::WMLButtonDblClk);
+    case WM_RBUTTONDOWN: return mouse(&TControl::WMRButtonDown);
+    case WM_RBUTTONUP: return mouse(&TControl::WMRButtonUp);
+    case WM_RBUTTONDBLCLK: return mouse(&TControl::WMRButtonDblClk);
+    case WM_MBUTTONDOWN: return mouse(&TControl::WMMButtonDown);
+    case WM_MBUTTONUP: return mouse(&TControl::WMMButtonUp);
+    case WM_MBUTTONDBLCLK: return mouse(&TControl::WMMButtonDblClk);
+    case WM_MOUSEMOVE: return mouse(&TControl::WMMouseMove);
+    case WM_MOUSEWHEEL: {
+        TWMMouseWheel msg{static_cast<uintptr_t>(static_cast<uint16_t>(m.WParam & 0xFFFF)),
+                          HighWord(static_cast<intptr_t>(m.WParam)), LowWord(m.LParam), HighWord(m.LParam)};
+        WMMouseWheel(msg);
+        m.Result = msg.Result;
+        return;
+    }
+    case WM_SIZE: {
+        TWMSize msg{m.WParam, LowWord(m.LParam) & 0xFFFF, HighWord(m.LParam) & 0xFFFF};
+        WMSize(msg);
+        m.Result = msg.Result;
+        return;
+    }
+    case WM_SETCURSOR: {
+        TWMSetCursor msg{reinterpret_cast<TControl*>(m.WParam), static_cast<uint16_t>(m.LParam & 0xFFFF),
+                         static_cast<uint32_t>((m.LParam >> 16) & 0xFFFF)};
+        WMSetCursor(msg);
+        m.Result = msg.Result;
+        return;
+    }
+    case WM_PAINT: return WMPaint(m);
+    case CM_HINTSHOW:
+        if (m.LParam) CMHintShow(*reinterpret_cast<THintInfo*>(m.LParam), m.Result);
+        return;
+    case CM_CURSORCHANGED: return CMCursorChanged(m);
+    case CM_MOUSEENTER: return CMMouseEnter(m);
+    case CM_MOUSELEAVE: return CMMouseLeave(m);
+    case CM_ENABLEDCHANGED: return CMEnabledChanged(m);
+    default: return;
+    }
+}
+
+void TControl::WMLButtonDown(TWMMouse& message) {
+    if (ClicksOnMouseUp()) FClickPending = true;
+    MouseDown(mbLeft, KeysToShiftState(message.Keys), message.XPos, message.YPos);
+}
+
+void TControl::WMLButtonUp(TWMMouse& message) {
+    QPointer<QWidget> alive(FWidget);
+    if (FClickPending) {
+        FClickPending = false;
+        QWidget* origin = CoordinateWidget();
+        if (message.XPos >= 0 && message.YPos >= 0 && message.XPos < origin->width() && message.YPos < origin->height())
+            Click();
+        if (!alive || FDetached) return;
+    }
+    MouseUp(mbLeft, KeysToShiftState(message.Keys), message.XPos, message.YPos);
+}
+
+void TControl::WMLButtonDblClk(TWMMouse& message) {
+    QPointer<QWidget> alive(FWidget);
+    DblClick();
+    if (!alive || FDetached) return;
+    MouseDown(mbLeft, KeysToShiftState(message.Keys) | ssDouble, message.XPos, message.YPos);
+}
+
+void TControl::WMRButtonDown(TWMMouse& message) {
+    MouseDown(mbRight, KeysToShiftState(message.Keys), message.XPos, message.YPos);
+}
+
+void TControl::WMRButtonUp(TWMMouse& message) {
+    MouseUp(mbRight, KeysToShiftState(message.Keys), message.XPos, message.YPos);
+}
+
+void TControl::WMRButtonDblClk(TWMMouse& message) {
+    MouseDown(mbRight, KeysToShiftState(message.Keys) | ssDouble, message.XPos, message.YPos);
+}
+
+void TControl::WMMButtonDown(TWMMouse& message) {
+    MouseDown(mbMiddle, KeysToShiftState(message.Keys), message.XPos, message.YPos);
+}
+
+void TControl::WMMButtonUp(TWMMouse& message) {
+    MouseUp(mbMiddle, KeysToShiftState(message.Keys), message.XPos, message.YPos);
+}
+
+void TControl::WMMButtonDblClk(TWMMouse& message) {
+    MouseDown(mbMiddle, KeysToShiftState(message.Keys) | ssDouble, message.XPos, message.YPos);
+}
+
+void TControl::WMMouseMove(TWMMouse& message) {
+    MouseMove(KeysToShiftState(message.Keys), message.XPos, message.YPos);
+}
+
+void TControl::WMMouseWheel(TWMMouseWheel& message) {
+    QPoint p = CoordinateWidget()->mapFromGlobal(QPoint(message.XPos, message.YPos));
+    message.Result = DoMouseWheel(KeysToShiftState(message.Keys), message.WheelDelta, Point(p.x(), p.y())) ? 1 : 0;
+}
+
+void TControl::WMSize(TWMSize&) { Resize(); }
+
+void TControl::WMSetCursor(TWMSetCursor&) { SetCursorShape(FCursor); }
+
+void TControl::WMPaint(TMessage&) { Paint(); }
+
+void TControl::SetCursorShape(TCursor cursor) {
+    if (cursor == FShownCursor || FDetached) return;
+    FShownCursor = cursor;
+    if (cursor == crDefault) FWidget->unsetCursor();
+    else FWidget->setCursor(QtCursorShape(cursor));
+}
+
+bool TControl::MouseCapture() const { return QWidget::mouseGrabber() == CoordinateWidget(); }
+
+void TControl::SetMouseCapture(bool capture) {
+    QWidget* w = CoordinateWidget();
+    if (capture) w->grabMouse();
+    else if (QWidget::mouseGrabber() == w) w->releaseMouse();
+}
+
+TPoint GetCursorPos() {
+    QPoint p = QCursor::pos();
+    return Point(p.x(), p.y());
+}
+
+TShiftState GetShiftState() { return ShiftFromQt(QGuiApplication::queryKeyboardModifiers(), QGuiApplication::mouseButtons()); }
+
+TShiftState KeysToShiftState(uintptr_t keys) {
+    TShiftState s = 0;
+    if (keys & MK_SHIFT) s |= ssShift;
+    if (keys & MK_CONTROL) s |= ssCtrl;
+    if (keys & MK_ALT) s |= ssAlt;
+    if (keys & MK_LBUTTON) s |= ssLeft;
+    if (keys & MK_RBUTTON) s |= ssRight;
+    if (keys & MK_MBUTTON) s |= ssMiddle;
+    return s;
+}
+
+uintptr_t ShiftStateToKeys(TShiftState shift) {
+    uintptr_t k = 0;
+    if (shift & ssShift) k |= MK_SHIFT;
+    if (shift & ssCtrl) k |= MK_CONTROL;
+    if (shift & ssAlt) k |= MK_ALT;
+    if (shift & ssLeft) k |= MK_LBUTTON;
+    if (shift & ssRight) k |= MK_RBUTTON;
+    if (shift & ssMiddle) k |= MK_MBUTTON;
+    return k;
 }
 
 bool TControl::DispatchDragOver(TObject* source, int32_t x, int32_t y, TDragState state) {
@@ -905,23 +1130,24 @@ void TControl::CreateCanvas() {
     FCanvas->SetFont(FFont.get());
 }
 
-void TControl::DispatchPaint(QPainter& painter, const TRect& area) {
+void TControl::DispatchPaint(QPainter& painter, const TRect& area, TSize size) {
     if (!FCanvas || FDetached) return;
     ++FPaintCount;
     FInPaint = true;
     auto* device = static_cast<TQtCanvasDevice*>(FCanvas->Device());
     device->SetPainter(&painter);
-    device->SetPixelSize({FWidget->width(), FWidget->height()});
+    device->SetPixelSize({size.cx, size.cy});
     // Every paint starts on a fresh device context.
     FCanvas->SetMapMode(MM_TEXT);
     FCanvas->SetViewportOrgEx(0, 0);
     FCanvas->SetWindowOrgEx(0, 0);
     FCanvas->SelectClipRect(nullptr);
-    if (area != Rect(0, 0, FWidget->width(), FWidget->height())) FCanvas->IntersectClipRect(area);
+    if (area != Rect(0, 0, size.cx, size.cy)) FCanvas->IntersectClipRect(area);
     FCanvas->SetTextAlign(TA_LEFT | TA_TOP);
     std::exception_ptr error;
     try {
-        Paint();
+        TMessage m{WM_PAINT};
+        WndProc(m);
     } catch (...) {
         error = std::current_exception();
     }
@@ -959,6 +1185,10 @@ TWinControl::~TWinControl() {
 
 void TWinControl::DetachWidget() {
     if (Detached()) return;
+    if (FHandleAllocated) {
+        FHandleAllocated = false;
+        GuardedCall(this, [this] { DestroyWnd(); });
+    }
     FTimers.reset();
     TControl::DetachWidget();
     for (TControl* c : FControls) c->DetachWidget();
@@ -983,8 +1213,118 @@ bool TWinControl::KillTimer(uint32_t id) { return FTimers && FTimers->Running.er
 bool TWinControl::TimerRunning(uint32_t id) const { return FTimers && FTimers->Running.count(id) > 0; }
 
 void TWinControl::DispatchTimer(uint32_t id) {
-    if (Detached()) return;
-    GuardedCall(this, [&] { WMTimer(id); });
+    TMessage m{WM_TIMER, id};
+    DispatchMessage(m);
+}
+
+// ---------------------------------------------------------------- window
+
+void TWinControl::ShowingFirst() {
+    if (FHandleAllocated || Detached()) return;
+    FHandleAllocated = true;
+    GuardedCall(this, [this] { CreateWnd(); });
+}
+
+void TWinControl::HandleNeeded() {
+    if (FHandleAllocated || Detached()) return;
+    FHandleAllocated = true;
+    CreateWnd();
+}
+
+void TWinControl::RecreateWnd() {
+    if (!FHandleAllocated) return;
+    DestroyWnd();
+    CreateWnd();
+}
+
+void TWinControl::LockWindowUpdate() {
+    if (FUpdateLocks++ == 0 && !Detached()) NativeWidget(this)->setUpdatesEnabled(false);
+}
+
+void TWinControl::UnlockWindowUpdate() {
+    if (FUpdateLocks == 0) return;
+    if (--FUpdateLocks == 0 && !Detached()) NativeWidget(this)->setUpdatesEnabled(true);
+}
+
+// ---------------------------------------------------------------- messages
+
+void TWinControl::WndProc(TMessage& message) {
+    if (message.Msg == WM_SETFOCUS) {
+        // The platform's window runs the exits and enters when the focus
+        // arrives, before the control's own handler.
+        QPointer<QWidget> alive(NativeWidget(this));
+        FocusChanged(reinterpret_cast<TWinControl*>(message.WParam), this);
+        if (!alive || Detached()) return;
+    }
+    TControl::WndProc(message);
+}
+
+void TWinControl::Dispatch(TMessage& m) {
+    switch (m.Msg) {
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+        TWMKey msg{static_cast<Word>(m.WParam), static_cast<TShiftState>(m.LParam)};
+        if (m.Msg == WM_KEYDOWN) WMKeyDown(msg);
+        else WMKeyUp(msg);
+        m.WParam = msg.CharCode;
+        m.Result = msg.Result;
+        return;
+    }
+    case WM_CHAR: {
+        TWMChar msg{static_cast<char32_t>(m.WParam)};
+        WMChar(msg);
+        m.WParam = msg.CharCode;
+        m.Result = msg.Result;
+        return;
+    }
+    case WM_TIMER: {
+        TWMTimer msg{static_cast<uint32_t>(m.WParam)};
+        WMTimer(msg);
+        m.Result = msg.Result;
+        return;
+    }
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+        TWMScroll msg{static_cast<uint16_t>(m.WParam & 0xFFFF), HighWord(static_cast<intptr_t>(m.WParam))};
+        if (m.Msg == WM_HSCROLL) WMHScroll(msg);
+        else WMVScroll(msg);
+        m.Result = msg.Result;
+        return;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        TWMFocus msg{reinterpret_cast<TWinControl*>(m.WParam)};
+        if (m.Msg == WM_SETFOCUS) WMSetFocus(msg);
+        else WMKillFocus(msg);
+        m.Result = msg.Result;
+        return;
+    }
+    case CM_ENTER: return CMEnter(m);
+    case CM_EXIT: return CMExit(m);
+    default: return TControl::Dispatch(m);
+    }
+}
+
+void TWinControl::WMKeyDown(TWMKey& message) { KeyDown(message.CharCode, message.Shift); }
+
+void TWinControl::WMKeyUp(TWMKey& message) { KeyUp(message.CharCode, message.Shift); }
+
+void TWinControl::WMChar(TWMChar& message) { KeyPress(message.CharCode); }
+
+void TWinControl::FocusMoved(TWinControl* from, TWinControl* to) {
+    QPointer<QWidget> toAlive(to ? NativeWidget(to) : nullptr);
+    if (from && !from->Detached()) {
+        TMessage kill{WM_KILLFOCUS, reinterpret_cast<uintptr_t>(to)};
+        from->DispatchMessage(kill);
+    }
+    if (!to) {
+        FocusChanged(from, nullptr);
+        return;
+    }
+    if (!toAlive || to->Detached()) return;
+    // The control that lost the focus may be gone by now.
+    TMessage set{WM_SETFOCUS, reinterpret_cast<uintptr_t>(from && !from->Detached() ? from : nullptr)};
+    to->DispatchMessage(set);
 }
 
 // ---------------------------------------------------------------- focus rule
@@ -1008,8 +1348,12 @@ void TWinControl::FocusChanged(TWinControl* from, TWinControl* to) {
         if (alive && !c->Detached()) c->DispatchExit();
     for (auto it = enters.rbegin(); it != enters.rend(); ++it) {
         if (!it->second || it->first->Detached()) continue;
-        if (it->first == to) it->first->DispatchEnter();
-        else GuardedCall(it->first, [c = it->first] { c->DoEnter(); });
+        if (it->first == to) {
+            it->first->DispatchEnter();
+        } else {
+            TMessage m{CM_ENTER};
+            it->first->DispatchMessage(m);
+        }
     }
 }
 
@@ -1201,7 +1545,9 @@ bool TWinControl::DispatchKeyDown(Word& key, TShiftState shift, bool* command) {
         GuardedCall(form, [&] { form->KeyDown(key, shift); });
         if (key == 0 || !alive || Detached()) return true;
     }
-    GuardedCall(this, [&] { KeyDown(key, shift); });
+    TMessage m{WM_KEYDOWN, key, shift};
+    DispatchMessage(m);
+    key = static_cast<Word>(m.WParam);
     return key == 0;
 }
 
@@ -1213,7 +1559,9 @@ bool TWinControl::DispatchKeyPress(char32_t& key) {
         GuardedCall(form, [&] { form->KeyPress(key); });
         if (key == 0 || !alive || Detached()) return true;
     }
-    GuardedCall(this, [&] { KeyPress(key); });
+    TMessage m{WM_CHAR, key};
+    DispatchMessage(m);
+    key = static_cast<char32_t>(m.WParam);
     return key == 0;
 }
 
@@ -1225,7 +1573,9 @@ bool TWinControl::DispatchKeyUp(Word& key, TShiftState shift) {
         GuardedCall(form, [&] { form->KeyUp(key, shift); });
         if (key == 0 || !alive || Detached()) return true;
     }
-    GuardedCall(this, [&] { KeyUp(key, shift); });
+    TMessage m{WM_KEYUP, key, shift};
+    DispatchMessage(m);
+    key = static_cast<Word>(m.WParam);
     return key == 0;
 }
 
@@ -1233,12 +1583,13 @@ void TWinControl::DispatchEnter() {
     if (Detached()) return;
     TWinControl* form = ControlHooks().ParentWindow(this);
     if (form && form != this) ControlHooks().ControlEntered(form, this);
-    GuardedCall(this, [&] { DoEnter(); });
+    TMessage m{CM_ENTER};
+    DispatchMessage(m);
 }
 
 void TWinControl::DispatchExit() {
-    if (Detached()) return;
-    GuardedCall(this, [&] { DoExit(); });
+    TMessage m{CM_EXIT};
+    DispatchMessage(m);
 }
 
 // ---------------------------------------------------------------- painting controls

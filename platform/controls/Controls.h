@@ -185,6 +185,174 @@ using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* Source, int32_t X, int32_t Y, TDragState State, bool& Accept)>;
 using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int32_t X, int32_t Y)>;
 
+// ---------------------------------------------------------------- messages
+
+// A message as the platform's window procedure sees it. The binding turns
+// Qt's events into these and hands each to the control's WndProc, which a
+// control overrides to look at a message before it is dispatched; Perform
+// sends one from code (and from tests). Dispatch calls the handler below
+// that belongs to the message; Result goes back to the sender.
+struct TMessage {
+    uint32_t Msg = 0;
+    uintptr_t WParam = 0;
+    intptr_t LParam = 0;
+    intptr_t Result = 0;
+};
+
+inline constexpr uint32_t WM_SIZE = 0x0005;
+inline constexpr uint32_t WM_SETFOCUS = 0x0007;
+inline constexpr uint32_t WM_KILLFOCUS = 0x0008;
+inline constexpr uint32_t WM_PAINT = 0x000F;
+inline constexpr uint32_t WM_SETCURSOR = 0x0020;
+inline constexpr uint32_t WM_KEYDOWN = 0x0100;
+inline constexpr uint32_t WM_KEYUP = 0x0101;
+inline constexpr uint32_t WM_CHAR = 0x0102;
+inline constexpr uint32_t WM_TIMER = 0x0113;
+inline constexpr uint32_t WM_HSCROLL = 0x0114;
+inline constexpr uint32_t WM_VSCROLL = 0x0115;
+inline constexpr uint32_t WM_MOUSEMOVE = 0x0200;
+inline constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
+inline constexpr uint32_t WM_LBUTTONUP = 0x0202;
+inline constexpr uint32_t WM_LBUTTONDBLCLK = 0x0203;
+inline constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
+inline constexpr uint32_t WM_RBUTTONUP = 0x0205;
+inline constexpr uint32_t WM_RBUTTONDBLCLK = 0x0206;
+inline constexpr uint32_t WM_MBUTTONDOWN = 0x0207;
+inline constexpr uint32_t WM_MBUTTONUP = 0x0208;
+inline constexpr uint32_t WM_MBUTTONDBLCLK = 0x0209;
+inline constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
+inline constexpr uint32_t WM_CUT = 0x0300;
+inline constexpr uint32_t WM_COPY = 0x0301;
+inline constexpr uint32_t WM_PASTE = 0x0302;
+inline constexpr uint32_t WM_CLEAR = 0x0303;
+// The class library's own notifications.
+inline constexpr uint32_t CM_BASE = 0xB000;
+inline constexpr uint32_t CM_ENABLEDCHANGED = CM_BASE + 3;
+inline constexpr uint32_t CM_ENTER = CM_BASE + 7;
+inline constexpr uint32_t CM_EXIT = CM_BASE + 8;
+inline constexpr uint32_t CM_CURSORCHANGED = CM_BASE + 13;
+inline constexpr uint32_t CM_MOUSEENTER = CM_BASE + 19;
+inline constexpr uint32_t CM_MOUSELEAVE = CM_BASE + 20;
+inline constexpr uint32_t CM_HINTSHOW = CM_BASE + 48;
+
+// Keys and buttons held, in the WParam of the mouse messages (Alt is ours:
+// the platform reads it from the keyboard state).
+inline constexpr uintptr_t MK_LBUTTON = 0x0001;
+inline constexpr uintptr_t MK_RBUTTON = 0x0002;
+inline constexpr uintptr_t MK_SHIFT = 0x0004;
+inline constexpr uintptr_t MK_CONTROL = 0x0008;
+inline constexpr uintptr_t MK_MBUTTON = 0x0010;
+inline constexpr uintptr_t MK_ALT = 0x0100;
+
+// Scroll requests, in the low word of WM_HSCROLL and WM_VSCROLL; the high
+// word holds the thumb position for SB_THUMBPOSITION and SB_THUMBTRACK.
+inline constexpr uint16_t SB_LINEUP = 0;
+inline constexpr uint16_t SB_LINELEFT = 0;
+inline constexpr uint16_t SB_LINEDOWN = 1;
+inline constexpr uint16_t SB_LINERIGHT = 1;
+inline constexpr uint16_t SB_PAGEUP = 2;
+inline constexpr uint16_t SB_PAGELEFT = 2;
+inline constexpr uint16_t SB_PAGEDOWN = 3;
+inline constexpr uint16_t SB_PAGERIGHT = 3;
+inline constexpr uint16_t SB_THUMBPOSITION = 4;
+inline constexpr uint16_t SB_THUMBTRACK = 5;
+inline constexpr uint16_t SB_TOP = 6;
+inline constexpr uint16_t SB_LEFT = 6;
+inline constexpr uint16_t SB_BOTTOM = 7;
+inline constexpr uint16_t SB_RIGHT = 7;
+inline constexpr uint16_t SB_ENDSCROLL = 8;
+// The scroll bars of a control.
+inline constexpr int SB_HORZ = 0;
+inline constexpr int SB_VERT = 1;
+inline constexpr int SB_BOTH = 3;
+
+// WM_SETCURSOR: the hit-test code in the low word of LParam.
+inline constexpr uint16_t HTCLIENT = 1;
+// WM_SIZE: the kind of change in WParam.
+inline constexpr uintptr_t SIZE_RESTORED = 0;
+
+inline constexpr intptr_t MakeLParam(int32_t low, int32_t high) {
+    return static_cast<intptr_t>(static_cast<int32_t>((static_cast<uint32_t>(static_cast<uint16_t>(low))) |
+                                                      (static_cast<uint32_t>(static_cast<uint16_t>(high)) << 16)));
+}
+inline constexpr uintptr_t MakeWParam(int32_t low, int32_t high) {
+    return static_cast<uintptr_t>(static_cast<uint32_t>(MakeLParam(low, high)));
+}
+// The signed halves of a parameter (mouse positions may be negative).
+inline constexpr int16_t LowWord(intptr_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF)); }
+inline constexpr int16_t HighWord(intptr_t v) { return static_cast<int16_t>(static_cast<uint16_t>((v >> 16) & 0xFFFF)); }
+
+TShiftState KeysToShiftState(uintptr_t keys);
+uintptr_t ShiftStateToKeys(TShiftState shift);
+
+// The cracked forms the handlers take; the dispatcher fills them from the
+// message and copies Result back.
+struct TWMMouse {
+    uintptr_t Keys = 0;
+    int32_t XPos = 0;
+    int32_t YPos = 0;
+    intptr_t Result = 0;
+};
+struct TWMMouseWheel {
+    uintptr_t Keys = 0;
+    int32_t WheelDelta = 0;
+    // On the screen.
+    int32_t XPos = 0;
+    int32_t YPos = 0;
+    intptr_t Result = 0;
+};
+struct TWMKey {
+    Word CharCode = 0;
+    TShiftState Shift = 0;
+    intptr_t Result = 0;
+};
+struct TWMChar {
+    char32_t CharCode = 0;
+    intptr_t Result = 0;
+};
+struct TWMSize {
+    uintptr_t SizeType = SIZE_RESTORED;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    intptr_t Result = 0;
+};
+struct TWMSetCursor {
+    TControl* CursorWnd = nullptr;
+    uint16_t HitTest = HTCLIENT;
+    uint32_t MouseMsg = 0;
+    intptr_t Result = 0;
+};
+struct TWMTimer {
+    uint32_t TimerID = 0;
+    intptr_t Result = 0;
+};
+struct TWMScroll {
+    uint16_t ScrollCode = 0;
+    int32_t Pos = 0;
+    intptr_t Result = 0;
+};
+// WM_SETFOCUS: the control that lost the focus; WM_KILLFOCUS: the one that
+// gains it (null: none of ours).
+struct TWMFocus {
+    TWinControl* FocusedWnd = nullptr;
+    intptr_t Result = 0;
+};
+// CM_HINTSHOW: what the hint will show and where; a handler may change it.
+// Result 0 shows the hint, anything else suppresses it.
+struct THintInfo {
+    TControl* HintControl = nullptr;
+    // Where the hint window goes, on the screen.
+    TPoint HintPos;
+    int32_t HintMaxWidth = 0;
+    TColor HintColor = clInfoBk;
+    // The part of the control (client pixels) the hint belongs to; moving
+    // out of it asks again.
+    TRect CursorRect;
+    // The mouse, in client pixels.
+    TPoint CursorPos;
+    std::string HintStr;
+};
+
 // ---------------------------------------------------------------- hooks
 
 // What the control layer asks of the windows and menus above it. The
@@ -238,6 +406,10 @@ void InstallControlHooks(TControlHooks* hooks);
 // Runs f and reports any exception that escapes it through the hooks'
 // HandleException(sender). Returns False when f raised.
 bool GuardedCall(TObject* sender, const std::function<void()>& f) noexcept;
+
+// The mouse on the screen, and the keys and buttons held now.
+TPoint GetCursorPos();
+TShiftState GetShiftState();
 
 // ---------------------------------------------------------------- TControl
 
@@ -335,6 +507,14 @@ public:
     // Simulated click: runs OnClick (also for an invisible control).
     virtual void Click();
 
+    // Sends a message to the control: it goes through WndProc and its
+    // handler as one from the binding would, outside the guard (an error
+    // reaches the caller). Returns the message's Result.
+    intptr_t Perform(uint32_t msg, uintptr_t wParam = 0, intptr_t lParam = 0);
+    // The mouse stays with the control until released, also outside it.
+    bool MouseCapture() const;
+    void SetMouseCapture(bool capture);
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;
@@ -352,8 +532,11 @@ public:
     void DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y, bool dbl);
     void DispatchMouseMove(TShiftState shift, int32_t x, int32_t y);
     void DispatchMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
+    // pos: the mouse in client pixels.
     bool DispatchMouseWheel(TShiftState shift, int32_t delta, TPoint pos);
     void DispatchResize();
+    // Sends message through WndProc inside the guard; the binding's way in.
+    intptr_t DispatchMessage(TMessage& message);
     // The widget took a size or place of its own (a form resized or moved
     // by the user).
     virtual void WidgetResized(int32_t width, int32_t height);
@@ -370,6 +553,39 @@ protected:
 
     virtual std::string GetText() const { return FText; }
     virtual void SetTextValue(const std::string& text);
+
+    // Every message passes here first: an override looks at it (or keeps
+    // it), then calls the inherited WndProc, which dispatches it.
+    virtual void WndProc(TMessage& message);
+    // Calls the handler of the message; a control that answers messages of
+    // its own extends it.
+    virtual void Dispatch(TMessage& message);
+    // The message handlers. The defaults are the platform's: a button
+    // press runs MouseDown (and prepares the click), a release the click and
+    // MouseUp, a double click DblClick then MouseDown with ssDouble, the
+    // wheel DoMouseWheel, a size change Resize, WM_SETCURSOR shows Cursor.
+    virtual void WMLButtonDown(TWMMouse& message);
+    virtual void WMLButtonUp(TWMMouse& message);
+    virtual void WMLButtonDblClk(TWMMouse& message);
+    virtual void WMRButtonDown(TWMMouse& message);
+    virtual void WMRButtonUp(TWMMouse& message);
+    virtual void WMRButtonDblClk(TWMMouse& message);
+    virtual void WMMButtonDown(TWMMouse& message);
+    virtual void WMMButtonUp(TWMMouse& message);
+    virtual void WMMButtonDblClk(TWMMouse& message);
+    virtual void WMMouseMove(TWMMouse& message);
+    virtual void WMMouseWheel(TWMMouseWheel& message);
+    virtual void WMSize(TWMSize& message);
+    virtual void WMSetCursor(TWMSetCursor& message);
+    virtual void WMPaint(TMessage& message);
+    virtual void CMHintShow(THintInfo& info, intptr_t& result) {}
+    virtual void CMCursorChanged(TMessage& message) {}
+    virtual void CMMouseEnter(TMessage& message) {}
+    virtual void CMMouseLeave(TMessage& message) {}
+    virtual void CMEnabledChanged(TMessage& message) {}
+    // Shows cursor over the control until the next WM_SETCURSOR, without
+    // changing Cursor (the platform's SetCursor inside WM_SETCURSOR).
+    void SetCursorShape(TCursor cursor);
 
     virtual void DblClick();
     virtual void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
@@ -414,8 +630,15 @@ protected:
 
 private:
     // Paints through the canvas; called by the widget while it paints.
-    // area: the part to paint, in the control's pixels.
-    void DispatchPaint(QPainter& painter, const TRect& area);
+    // area: the part to paint, size: the painted widget's, in the control's
+    // client pixels.
+    void DispatchPaint(QPainter& painter, const TRect& area, TSize size);
+    // The widget whose pixels are the control's client pixels (mouse
+    // positions, painting): the control's own, or the viewport of a
+    // scrolling control.
+    virtual QWidget* CoordinateWidget() const { return FWidget; }
+    void DispatchMouse(uint32_t msg, TShiftState shift, int32_t x, int32_t y);
+    bool DispatchHintShow(int32_t x, int32_t y);
     void ParentFontChanged();
     void ParentColorChanged();
     void ApplyHint();
@@ -446,6 +669,7 @@ private:
     bool FDetached = false;
     bool FClickPending = false;
     bool FInPaint = false;
+    TCursor FShownCursor = crDefault;
     bool FPaintFailed = false;
     bool FBoundsPending = false;
     int32_t FPaintCount = 0;
@@ -510,11 +734,46 @@ public:
     bool TimerRunning(uint32_t id) const;
     void DispatchTimer(uint32_t id);
 
+    // The window comes into being when the control is first shown (or
+    // asked for it); CreateWnd and DestroyWnd run then and when it goes.
+    bool HandleAllocated() const { return FHandleAllocated; }
+    void HandleNeeded();
+    // Stored for the controls that draw their own edges.
+    bool Ctl3D() const { return FCtl3D; }
+    void SetCtl3D(bool ctl3D) { FCtl3D = ctl3D; }
+    // While locked (counted), the control and its children do not paint;
+    // the last unlock paints what was missed.
+    void LockWindowUpdate();
+    void UnlockWindowUpdate();
+    bool WindowUpdateLocked() const { return FUpdateLocks > 0; }
+    // The focus moved from one of the program's windows to another (either
+    // may be null): the one that lost it hears WM_KILLFOCUS, the one that
+    // gains it WM_SETFOCUS, whose window procedure first runs the exits and
+    // enters of FocusChanged.
+    static void FocusMoved(TWinControl* from, TWinControl* to);
+
 protected:
     TWinControl(TComponent* owner, const TNativeWidget& widget);
 
-    // A tick of window timer id.
-    virtual void WMTimer(uint32_t id) {}
+    void WndProc(TMessage& message) override;
+    void Dispatch(TMessage& message) override;
+    virtual void CreateWnd() {}
+    virtual void DestroyWnd() {}
+    void RecreateWnd();
+    // The default key handlers run KeyDown, KeyUp and KeyPress.
+    virtual void WMKeyDown(TWMKey& message);
+    virtual void WMKeyUp(TWMKey& message);
+    virtual void WMChar(TWMChar& message);
+    // A tick of window timer TimerID.
+    virtual void WMTimer(TWMTimer& message) {}
+    // Requests of the control's own scroll bars.
+    virtual void WMHScroll(TWMScroll& message) {}
+    virtual void WMVScroll(TWMScroll& message) {}
+    virtual void WMSetFocus(TWMFocus& message) {}
+    virtual void WMKillFocus(TWMFocus& message) {}
+    // CM_ENTER and CM_EXIT run DoEnter and DoExit.
+    virtual void CMEnter(TMessage& message) { DoEnter(); }
+    virtual void CMExit(TMessage& message) { DoExit(); }
 
     virtual void KeyDown(Word& key, TShiftState shift);
     virtual void KeyUp(Word& key, TShiftState shift);
@@ -543,11 +802,16 @@ private:
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
 
+    friend class TControlBinding;
+    void ShowingFirst();
     std::vector<TControl*> FControls;
     struct TWindowTimers;
     std::unique_ptr<TWindowTimers> FTimers;
     bool FTabStop = true;
     bool FAligning = false;
+    bool FHandleAllocated = false;
+    bool FCtl3D = true;
+    int32_t FUpdateLocks = 0;
 };
 
 // ---------------------------------------------------------------- painting controls

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QTest>
 #include <QWidget>
 
@@ -46,11 +48,41 @@ void PressKey(TWinControl* control, Word key, TShiftState shift) {
 }
 
 void ClickAt(TControl* control, int32_t x, int32_t y, TMouseButton button, TShiftState shift) {
-    QTest::mouseClick(NativeWidget(control), QtButton(button), QtModifiers(shift), QPoint(x, y));
+    QTest::mouseClick(CoordinateWidget(control), QtButton(button), QtModifiers(shift), QPoint(x, y));
 }
 
 void DoubleClickAt(TControl* control, int32_t x, int32_t y) {
-    QTest::mouseDClick(NativeWidget(control), Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
+    QTest::mouseDClick(CoordinateWidget(control), Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
+}
+
+namespace {
+void SendMouse(TControl* control, QEvent::Type type, int32_t x, int32_t y, Qt::MouseButton button,
+               Qt::MouseButtons buttons, TShiftState shift) {
+    QWidget* w = CoordinateWidget(control);
+    QPointF local(x, y);
+    QMouseEvent e(type, local, w->mapToGlobal(local), button, buttons, QtModifiers(shift));
+    QApplication::sendEvent(w, &e);
+}
+}  // namespace
+
+void PressAt(TControl* control, int32_t x, int32_t y, TMouseButton button, TShiftState shift) {
+    SendMouse(control, QEvent::MouseButtonPress, x, y, QtButton(button), QtButton(button), shift);
+}
+
+void MoveTo(TControl* control, int32_t x, int32_t y, TMouseButton held, TShiftState shift) {
+    SendMouse(control, QEvent::MouseMove, x, y, Qt::NoButton, QtButton(held), shift);
+}
+
+void ReleaseAt(TControl* control, int32_t x, int32_t y, TMouseButton button, TShiftState shift) {
+    SendMouse(control, QEvent::MouseButtonRelease, x, y, QtButton(button), Qt::NoButton, shift);
+}
+
+void WheelAt(TControl* control, int32_t x, int32_t y, int32_t delta, TShiftState shift) {
+    QWidget* w = CoordinateWidget(control);
+    QPointF local(x, y);
+    QWheelEvent e(local, w->mapToGlobal(local), QPoint(), QPoint(0, delta), Qt::NoButton, QtModifiers(shift),
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
 }
 
 void ProcessEvents() {

@@ -17,6 +17,13 @@ void PressKey(TWinControl* control, Word key, TShiftState shift = 0);
 // A press and release of button at (x, y) in the control's client pixels.
 void ClickAt(TControl* control, int32_t x, int32_t y, TMouseButton button = mbLeft, TShiftState shift = 0);
 void DoubleClickAt(TControl* control, int32_t x, int32_t y);
+// The parts of a drag: a press, moves with the button held, the release.
+void PressAt(TControl* control, int32_t x, int32_t y, TMouseButton button = mbLeft, TShiftState shift = 0);
+void MoveTo(TControl* control, int32_t x, int32_t y, TMouseButton held = mbLeft, TShiftState shift = 0);
+void ReleaseAt(TControl* control, int32_t x, int32_t y, TMouseButton button = mbLeft, TShiftState shift = 0);
+// A turn of the wheel by delta (120 a notch, negative towards the user) at
+// (x, y) in the control's client pixels.
+void WheelAt(TControl* control, int32_t x, int32_t y, int32_t delta, TShiftState shift = 0);
 // Runs the waiting events a few times over.
 void ProcessEvents();
 // Makes the form the active window, so that focus and key handling work as

@@ -35,6 +35,9 @@ public:
 
 // The Qt objects behind the platform's classes.
 QWidget* NativeWidget(const TControl* control);
+// The widget whose pixels are the control's client pixels (the viewport of
+// a scrolling control): where mouse events and painting happen.
+QWidget* CoordinateWidget(const TControl* control);
 // Where the children's widgets live (the client area below a form's menu,
 // the scrolled area of a scroll box).
 QWidget* ClientWidget(const TWinControl* control);
@@ -49,6 +52,7 @@ QDialog* NativeDialog(const TPrinterSetupForm& form);
 // What the functions above reach inside the classes.
 struct TNativeAccess {
     static QWidget* Widget(const TControl* control);
+    static QWidget* Coordinates(const TControl* control);
     static QWidget* Client(const TWinControl* control);
     static QAction* Action(const TMenuItem* item);
     static QMenu* SubMenu(TMenuItem* item);

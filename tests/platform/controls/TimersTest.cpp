@@ -49,9 +49,9 @@ public:
     std::function<void(uint32_t)> OnTick;
 
 protected:
-    void WMTimer(uint32_t id) override {
-        Ticks.emplace_back(id, Clock->Now());
-        if (OnTick) OnTick(id);
+    void WMTimer(TWMTimer& message) override {
+        Ticks.emplace_back(message.TimerID, Clock->Now());
+        if (OnTick) OnTick(message.TimerID);
     }
 };
 

@@ -1,0 +1,313 @@
+#include "platform/controls/GridModel.h"
+
+#include <algorithm>
+
+namespace {
+const std::string kEmpty;
+}
+
+// ---------------------------------------------------------------- TGridRow
+
+const std::string& TGridRow::Text(int32_t col) const {
+    if (col < 0 || col >= Count()) return kEmpty;
+    return FTexts[static_cast<size_t>(col)];
+}
+
+TObject* TGridRow::Object(int32_t col) const {
+    if (col < 0 || static_cast<size_t>(col) >= FObjects.size()) return nullptr;
+    return FObjects[static_cast<size_t>(col)];
+}
+
+void TGridRow::Grow(int32_t count) {
+    if (count <= Count()) return;
+    FTexts.resize(static_cast<size_t>(count));
+    if (!FObjects.empty()) FObjects.resize(static_cast<size_t>(count), nullptr);
+}
+
+void TGridRow::Trim() {
+    while (!FTexts.empty() && !Used(FTexts.size() - 1)) {
+        FTexts.pop_back();
+        if (!FObjects.empty()) FObjects.pop_back();
+    }
+    if (FTexts.empty()) FObjects.clear();
+}
+
+void TGridRow::SetText(int32_t col, std::string text) {
+    if (col < 0) return;
+    if (col >= Count()) {
+        if (text.empty()) return;
+        Grow(col + 1);
+    }
+    const auto i = static_cast<size_t>(col);
+    const bool was = Used(i);
+    FTexts[i] = std::move(text);
+    FUsed += static_cast<int32_t>(Used(i)) - static_cast<int32_t>(was);
+    if (!Used(i)) Trim();
+}
+
+void TGridRow::SetObject(int32_t col, TObject* object) {
+    if (col < 0) return;
+    if (col >= Count()) {
+        if (!object) return;
+        Grow(col + 1);
+    }
+    if (FObjects.empty()) {
+        if (!object) return;
+        FObjects.assign(FTexts.size(), nullptr);
+    }
+    const auto i = static_cast<size_t>(col);
+    const bool was = Used(i);
+    FObjects[i] = object;
+    FUsed += static_cast<int32_t>(Used(i)) - static_cast<int32_t>(was);
+    if (!Used(i)) Trim();
+}
+
+void TGridRow::MoveCell(int32_t from, int32_t to) {
+    if (from < 0 || to < 0 || from == to) return;
+    if (from >= Count() && to >= Count()) return;
+    Grow(std::max(from, to) + 1);
+    auto shift = [&](auto& v) {
+        if (v.empty()) return;
+        if (from < to) std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
+        else std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
+    };
+    shift(FTexts);
+    shift(FObjects);
+    Trim();
+}
+
+void TGridRow::InsertCells(int32_t index, int32_t count) {
+    if (index < 0 || count <= 0 || index >= Count()) return;
+    FTexts.insert(FTexts.begin() + index, static_cast<size_t>(count), std::string());
+    if (!FObjects.empty()) FObjects.insert(FObjects.begin() + index, static_cast<size_t>(count), nullptr);
+}
+
+void TGridRow::DeleteCells(int32_t index, int32_t count) {
+    if (index < 0 || count <= 0 || index >= Count()) return;
+    const int32_t last = std::min(Count(), index + count);
+    for (int32_t i = index; i < last; ++i)
+        if (Used(static_cast<size_t>(i))) --FUsed;
+    FTexts.erase(FTexts.begin() + index, FTexts.begin() + last);
+    if (!FObjects.empty()) FObjects.erase(FObjects.begin() + index, FObjects.begin() + last);
+    Trim();
+}
+
+void TGridRow::Truncate(int32_t count) {
+    DeleteCells(std::max(0, count), Count());
+}
+
+// ---------------------------------------------------------------- TGridModel
+
+TGridModel::TGridModel() = default;
+TGridModel::~TGridModel() = default;
+TGridModel::TGridModel(TGridModel&&) noexcept = default;
+TGridModel& TGridModel::operator=(TGridModel&&) noexcept = default;
+
+int32_t TGridModel::UnitCount() const {
+    return static_cast<int32_t>(std::count_if(FRows.begin(), FRows.end(), [](const TGridRowPtr& r) { return !!r; }));
+}
+
+const std::string& TGridModel::Cell(int32_t col, int32_t row) const {
+    const TGridRow* r = Row(row);
+    return r ? r->Text(col) : kEmpty;
+}
+
+TObject* TGridModel::Object(int32_t col, int32_t row) const {
+    const TGridRow* r = Row(row);
+    return r ? r->Object(col) : nullptr;
+}
+
+const TGridRow* TGridModel::Row(int32_t row) const {
+    if (row < 0 || row >= RowSlots()) return nullptr;
+    return FRows[static_cast<size_t>(row)].get();
+}
+
+void TGridModel::Reach(int32_t row) {
+    if (row >= RowSlots()) FRows.resize(static_cast<size_t>(row) + 1);
+}
+
+void TGridModel::Prune(int32_t row) {
+    TGridRowPtr& r = FRows[static_cast<size_t>(row)];
+    if (r && r->Empty()) r.reset();
+}
+
+void TGridModel::SetCell(int32_t col, int32_t row, std::string text) {
+    if (col < 0 || row < 0) return;
+    if (text.empty() && !Row(row)) return;
+    Reach(row);
+    TGridRowPtr& r = FRows[static_cast<size_t>(row)];
+    if (!r) r = std::make_unique<TGridRow>();
+    r->SetText(col, std::move(text));
+    Prune(row);
+}
+
+void TGridModel::SetObject(int32_t col, int32_t row, TObject* object) {
+    if (col < 0 || row < 0) return;
+    if (!object && !Row(row)) return;
+    Reach(row);
+    TGridRowPtr& r = FRows[static_cast<size_t>(row)];
+    if (!r) r = std::make_unique<TGridRow>();
+    r->SetObject(col, object);
+    Prune(row);
+}
+
+void TGridModel::SetRowSlots(int32_t rows) { FRows.resize(static_cast<size_t>(std::max(0, rows))); }
+
+void TGridModel::TruncateCols(int32_t cols) {
+    for (int32_t i = 0; i < RowSlots(); ++i) {
+        if (!FRows[static_cast<size_t>(i)]) continue;
+        FRows[static_cast<size_t>(i)]->Truncate(cols);
+        Prune(i);
+    }
+}
+
+void TGridModel::Clear() { FRows.clear(); }
+
+void TGridModel::MoveRow(int32_t from, int32_t to) {
+    if (from < 0 || to < 0 || from == to) return;
+    Reach(std::max(from, to));
+    auto b = FRows.begin();
+    if (from < to) std::rotate(b + from, b + from + 1, b + to + 1);
+    else std::rotate(b + to, b + from, b + from + 1);
+}
+
+void TGridModel::SwapRows(int32_t a, int32_t b) {
+    if (a < 0 || b < 0 || a == b) return;
+    Reach(std::max(a, b));
+    FRows[static_cast<size_t>(a)].swap(FRows[static_cast<size_t>(b)]);
+}
+
+void TGridModel::InsertRows(int32_t index, int32_t count) {
+    if (index < 0 || count <= 0) return;
+    PutRows(index, std::vector<TGridRowPtr>(static_cast<size_t>(count)));
+}
+
+void TGridModel::DeleteRows(int32_t index, int32_t count) {
+    if (index < 0 || count <= 0 || index >= RowSlots()) return;
+    const int32_t last = std::min(RowSlots(), index + count);
+    FRows.erase(FRows.begin() + index, FRows.begin() + last);
+}
+
+std::vector<TGridRowPtr> TGridModel::TakeRows(int32_t index, int32_t count) {
+    std::vector<TGridRowPtr> out;
+    if (index < 0 || count <= 0) return out;
+    out.resize(static_cast<size_t>(count));
+    const int32_t last = std::min(RowSlots(), index + count);
+    for (int32_t i = index; i < last; ++i) out[static_cast<size_t>(i - index)] = std::move(FRows[static_cast<size_t>(i)]);
+    DeleteRows(index, count);
+    return out;
+}
+
+void TGridModel::PutRows(int32_t index, std::vector<TGridRowPtr> rows) {
+    if (index < 0 || rows.empty()) return;
+    if (index > RowSlots()) FRows.resize(static_cast<size_t>(index));
+    FRows.insert(FRows.begin() + index, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+}
+
+std::vector<TGridRowPtr> TGridModel::ExtractRows(const std::vector<int32_t>& rows) {
+    std::vector<TGridRowPtr> out;
+    out.reserve(rows.size());
+    size_t next = 0;
+    size_t write = 0;
+    for (size_t read = 0; read < FRows.size(); ++read) {
+        if (next < rows.size() && rows[next] == static_cast<int32_t>(read)) {
+            out.push_back(std::move(FRows[read]));
+            ++next;
+        } else {
+            if (write != read) FRows[write] = std::move(FRows[read]);
+            ++write;
+        }
+    }
+    FRows.resize(write);
+    // Indexes beyond the store were empty rows.
+    for (; next < rows.size(); ++next) out.emplace_back();
+    return out;
+}
+
+void TGridModel::InsertRowsAt(const std::vector<int32_t>& positions, std::vector<TGridRowPtr> rows) {
+    const size_t n = std::min(positions.size(), rows.size());
+    if (n == 0) return;
+    const size_t total = std::max(FRows.size() + n, static_cast<size_t>(std::max(0, positions[n - 1])) + 1);
+    std::vector<TGridRowPtr> merged(total);
+    size_t next = 0;
+    size_t read = 0;
+    for (size_t i = 0; i < total; ++i) {
+        if (next < n && positions[next] == static_cast<int32_t>(i)) merged[i] = std::move(rows[next++]);
+        else if (read < FRows.size()) merged[i] = std::move(FRows[read++]);
+    }
+    FRows = std::move(merged);
+}
+
+void TGridModel::MoveCol(int32_t from, int32_t to) {
+    if (from < 0 || to < 0 || from == to) return;
+    for (int32_t i = 0; i < RowSlots(); ++i)
+        if (FRows[static_cast<size_t>(i)]) FRows[static_cast<size_t>(i)]->MoveCell(from, to);
+}
+
+void TGridModel::InsertCols(int32_t index, int32_t count) {
+    for (auto& r : FRows)
+        if (r) r->InsertCells(index, count);
+}
+
+void TGridModel::DeleteCols(int32_t index, int32_t count) {
+    for (int32_t i = 0; i < RowSlots(); ++i) {
+        if (!FRows[static_cast<size_t>(i)]) continue;
+        FRows[static_cast<size_t>(i)]->DeleteCells(index, count);
+        Prune(i);
+    }
+}
+
+// ---------------------------------------------------------------- TGridAxis
+
+void TGridAxis::SetCount(int32_t count) {
+    count = std::max(0, count);
+    if (count == FCount) return;
+    FCount = count;
+    if (!FSizes.empty()) FSizes.resize(static_cast<size_t>(count), FDefault);
+    FTreeValid = false;
+}
+
+void TGridAxis::SetDefault(int32_t size) {
+    FDefault = size;
+    FSizes.clear();
+    FTree.clear();
+    FTreeValid = false;
+}
+
+int32_t TGridAxis::Size(int32_t index) const {
+    if (index < 0 || index >= FCount || FSizes.empty()) return FDefault;
+    return FSizes[static_cast<size_t>(index)];
+}
+
+void TGridAxis::SetSize(int32_t index, int32_t size) {
+    if (index < 0 || index >= FCount) return;
+    if (FSizes.empty()) {
+        if (size == FDefault) return;
+        FSizes.assign(static_cast<size_t>(FCount), FDefault);
+        FTreeValid = false;
+    }
+    int32_t& slot = FSizes[static_cast<size_t>(index)];
+    const int64_t delta = static_cast<int64_t>(size) - slot;
+    slot = size;
+    if (!FTreeValid || delta == 0) return;
+    for (size_t i = static_cast<size_t>(index) + 1; i < FTree.size(); i += i & (~i + 1)) FTree[i] += delta;
+}
+
+void TGridAxis::Build() const {
+    FTree.assign(static_cast<size_t>(FCount) + 1, 0);
+    for (size_t i = 1; i < FTree.size(); ++i) {
+        FTree[i] += static_cast<int64_t>(FSizes[i - 1]) - FDefault;
+        const size_t parent = i + (i & (~i + 1));
+        if (parent < FTree.size()) FTree[parent] += FTree[i];
+    }
+    FTreeValid = true;
+}
+
+int64_t TGridAxis::Offset(int32_t index) const {
+    index = std::clamp(index, 0, FCount);
+    int64_t sum = static_cast<int64_t>(index) * FDefault;
+    if (FSizes.empty()) return sum;
+    if (!FTreeValid) Build();
+    for (size_t i = static_cast<size_t>(index); i > 0; i -= i & (~i + 1)) sum += FTree[i];
+    return sum;
+}

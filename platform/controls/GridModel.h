@@ -1,0 +1,149 @@
+// The cell store and the line sizes of a grid, without widgets.
+//
+// A row is a unit that owns its texts and objects: moving, swapping,
+// inserting, deleting and taking rows out move one pointer per row and never
+// a text. A row that holds nothing is no unit at all (an empty slot), so a
+// grid of 100,001 empty rows costs one pointer a row, and a row whose last
+// text is cleared is given up.
+//
+// The sizes of one axis (column widths or row heights) keep the default
+// until one line differs; their running sums are built when first asked
+// for after a change of the count and kept up to date by every size change,
+// so that the place of a line costs a few steps wherever it is.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TObject;
+
+// ---------------------------------------------------------------- rows
+
+class TGridRow {
+public:
+    // Cells held; every cell at or beyond it is empty.
+    int32_t Count() const { return static_cast<int32_t>(FTexts.size()); }
+    // True when no cell holds a text or an object.
+    bool Empty() const { return FUsed == 0; }
+
+    const std::string& Text(int32_t col) const;
+    TObject* Object(int32_t col) const;
+    void SetText(int32_t col, std::string text);
+    void SetObject(int32_t col, TObject* object);
+
+    // Column operations on this row (cells beyond Count are empty).
+    void MoveCell(int32_t from, int32_t to);
+    void InsertCells(int32_t index, int32_t count);
+    void DeleteCells(int32_t index, int32_t count);
+    // Drops the cells at and beyond count.
+    void Truncate(int32_t count);
+
+private:
+    void Grow(int32_t count);
+    void Trim();
+    bool Used(size_t i) const { return !FTexts[i].empty() || (i < FObjects.size() && FObjects[i]); }
+    std::vector<std::string> FTexts;
+    // Empty until the first object is set; then as long as FTexts.
+    std::vector<TObject*> FObjects;
+    int32_t FUsed = 0;
+};
+
+using TGridRowPtr = std::unique_ptr<TGridRow>;
+
+// ---------------------------------------------------------------- the store
+
+// Rows by index; the store knows nothing of the grid's counts: a read
+// outside what was written gives "" and null, and the grid decides which
+// indexes exist.
+class TGridModel {
+public:
+    TGridModel();
+    ~TGridModel();
+    TGridModel(TGridModel&&) noexcept;
+    TGridModel& operator=(TGridModel&&) noexcept;
+
+    // Row slots held (written rows and the grid's rows).
+    int32_t RowSlots() const { return static_cast<int32_t>(FRows.size()); }
+    // Rows that hold something (units that exist).
+    int32_t UnitCount() const;
+
+    const std::string& Cell(int32_t col, int32_t row) const;
+    TObject* Object(int32_t col, int32_t row) const;
+    // Negative indexes are ignored; an empty text without an object gives
+    // the cell up (and the row, when it was the last thing in it).
+    void SetCell(int32_t col, int32_t row, std::string text);
+    void SetObject(int32_t col, int32_t row, TObject* object);
+    // The unit of a row, or null when the row holds nothing.
+    const TGridRow* Row(int32_t row) const;
+
+    // Gives the store exactly rows slots: rows at and beyond are dropped,
+    // new ones are empty.
+    void SetRowSlots(int32_t rows);
+    // Drops every cell at or beyond column cols.
+    void TruncateCols(int32_t cols);
+    void Clear();
+
+    // Row operations (indexes below RowSlots; the store grows to reach them).
+    void MoveRow(int32_t from, int32_t to);
+    void SwapRows(int32_t a, int32_t b);
+    void InsertRows(int32_t index, int32_t count);
+    void DeleteRows(int32_t index, int32_t count);
+    // Takes count rows out at index and hands them over (empty rows as
+    // null), or puts rows in at index.
+    std::vector<TGridRowPtr> TakeRows(int32_t index, int32_t count);
+    void PutRows(int32_t index, std::vector<TGridRowPtr> rows);
+    // In one pass: takes out the rows at the given indexes (ascending, each
+    // once), or puts rows back so that they stand at the given indexes
+    // (ascending, counted in the result).
+    std::vector<TGridRowPtr> ExtractRows(const std::vector<int32_t>& rows);
+    void InsertRowsAt(const std::vector<int32_t>& positions, std::vector<TGridRowPtr> rows);
+
+    // Column operations over every row.
+    void MoveCol(int32_t from, int32_t to);
+    void InsertCols(int32_t index, int32_t count);
+    void DeleteCols(int32_t index, int32_t count);
+
+private:
+    void Reach(int32_t row);
+    void Prune(int32_t row);
+    std::vector<TGridRowPtr> FRows;
+};
+
+// ---------------------------------------------------------------- line sizes
+
+class TGridAxis {
+public:
+    explicit TGridAxis(int32_t defaultSize) : FDefault(defaultSize) {}
+
+    int32_t Count() const { return FCount; }
+    // New lines take the default; lines beyond the count are dropped.
+    void SetCount(int32_t count);
+    int32_t Default() const { return FDefault; }
+    // Gives every line the new default.
+    void SetDefault(int32_t size);
+
+    // The size of a line; the default outside the count.
+    int32_t Size(int32_t index) const;
+    // Lines outside the count are ignored.
+    void SetSize(int32_t index, int32_t size);
+    // True while every line has the default.
+    bool Uniform() const { return FSizes.empty(); }
+
+    // The sum of the sizes of lines 0 .. index - 1 (index clamped to 0..Count).
+    int64_t Offset(int32_t index) const;
+    // The sum of the sizes of lines first .. last - 1.
+    int64_t Extent(int32_t first, int32_t last) const { return Offset(last) - Offset(first); }
+
+private:
+    void Build() const;
+    int32_t FCount = 0;
+    int32_t FDefault;
+    // Empty while every line has the default; else one size per line.
+    std::vector<int32_t> FSizes;
+    // Running sums of the differences from the default (a Fenwick tree over
+    // FSizes), built when first needed after a change of the count.
+    mutable std::vector<int64_t> FTree;
+    mutable bool FTreeValid = false;
+};
