@@ -134,16 +134,16 @@ void TVsSpinButton::SetFocusBtn(TVsTimerSpeedButton* Btn) {
     }
 }
 
-void TVsSpinButton::DoEnter() {
+void TVsSpinButton::WMSetFocus(TWMFocus& Message) {
+    TWindowControl::WMSetFocus(Message);
     FFocusedButton->SetButtonFlags(FFocusedButton->ButtonFlags() | tbFocusRect);
     FFocusedButton->Invalidate();
-    TWindowControl::DoEnter();
 }
 
-void TVsSpinButton::DoExit() {
+void TVsSpinButton::WMKillFocus(TWMFocus& Message) {
+    TWindowControl::WMKillFocus(Message);
     FFocusedButton->SetButtonFlags(FFocusedButton->ButtonFlags() & ~tbFocusRect);
     FFocusedButton->Invalidate();
-    TWindowControl::DoExit();
 }
 
 bool TVsSpinButton::WantsKey(Word Key, TShiftState) const {

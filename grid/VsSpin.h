@@ -89,8 +89,8 @@ protected:
     bool WantsKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void Resize() override;
-    void DoEnter() override;
-    void DoExit() override;
+    void WMSetFocus(TWMFocus& Message) override;
+    void WMKillFocus(TWMFocus& Message) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:

@@ -1,37 +1,10 @@
 #include "platform/controls/Buttons.h"
 
-#include <QEvent>
-#include <QObject>
-#include <QWidget>
 #include <algorithm>
 
 #include "platform/controls/WinApi.h"
-#include "platform/controls/qt/ControlsQt.h"
-
-namespace {
-
-// Hands the mouse's entering and leaving the button's widget to it.
-class THoverWatch : public QObject {
-public:
-    THoverWatch(TSpeedButton* button, QWidget* widget) : QObject(widget), FButton(button) {}
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (FButton->Destroying()) return false;
-        if (event->type() == QEvent::Enter) FButton->DispatchMouseEnter();
-        else if (event->type() == QEvent::Leave) FButton->DispatchMouseLeave();
-        return false;
-    }
-
-private:
-    TSpeedButton* FButton;
-};
-
-}  // namespace
 
 TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner), FGlyph(std::make_unique<TBitmap>()) {
-    QWidget* w = NativeWidget(this);
-    w->installEventFilter(new THoverWatch(this, w));
     SetBounds(0, 0, 23, 22);
 }
 
@@ -113,9 +86,10 @@ void TSpeedButton::SetSpacing(int32_t spacing) {
     Invalidate();
 }
 
-void TSpeedButton::SetEnabled(bool enabled) {
-    TGraphicControl::SetEnabled(enabled);
-    if (!enabled) {
+void TSpeedButton::CMEnabledChanged(TMessage& message) {
+    TGraphicControl::CMEnabledChanged(message);
+    if (!Enabled()) {
+        if (FDragging) SetMouseCapture(false);
         FDragging = false;
         FMouseInControl = false;
         FState = FDown ? bsExclusive : bsUp;
@@ -128,21 +102,15 @@ void TSpeedButton::SetTextValue(const std::string& text) {
     Invalidate();
 }
 
-void TSpeedButton::DispatchMouseEnter() {
-    GuardedCall(this, [this] { MouseEnter(); });
-}
-
-void TSpeedButton::DispatchMouseLeave() {
-    GuardedCall(this, [this] { MouseLeave(); });
-}
-
-void TSpeedButton::MouseEnter() {
+void TSpeedButton::CMMouseEnter(TMessage& message) {
+    TGraphicControl::CMMouseEnter(message);
     if (!Enabled() || FMouseInControl) return;
     FMouseInControl = true;
     if (FFlat) Invalidate();
 }
 
-void TSpeedButton::MouseLeave() {
+void TSpeedButton::CMMouseLeave(TMessage& message) {
+    TGraphicControl::CMMouseLeave(message);
     if (!FMouseInControl) return;
     FMouseInControl = false;
     if (FFlat) Invalidate();
@@ -156,6 +124,7 @@ void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int32_t x, 
         Invalidate();
     }
     FDragging = true;
+    SetMouseCapture(true);
 }
 
 void TSpeedButton::MouseMove(TShiftState shift, int32_t x, int32_t y) {
@@ -172,6 +141,7 @@ void TSpeedButton::MouseMove(TShiftState shift, int32_t x, int32_t y) {
 void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
     if (button == mbLeft && FDragging) {
         FDragging = false;
+        SetMouseCapture(false);
         const bool inside = x >= 0 && y >= 0 && x < ClientWidth() && y < ClientHeight();
         if (inside && FGroupIndex != 0 && (!FDown || FAllowAllUp)) SetDown(!FDown);
         FState = FDown ? bsExclusive : bsUp;

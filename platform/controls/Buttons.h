@@ -14,8 +14,9 @@ enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 // Pictures side by side in a glyph: up, disabled, down, held down (1 to 4).
 using TNumGlyphs = int32_t;
 
-// A left press shows the button down until the release; releasing over the
-// button clicks it (OnClick), releasing elsewhere does not. A button with a
+// A left press shows the button down and captures the mouse until the
+// release; releasing over the button clicks it (OnClick), releasing
+// elsewhere does not. A button with a
 // GroupIndex stays down after its click and puts the other buttons of its
 // group (same parent, same index) up; with AllowAllUp a click puts it up
 // again. The glyph's bottom-left pixel colour is transparent; one picture
@@ -54,14 +55,6 @@ public:
     TButtonState State() const { return FState; }
     // The mouse is over the (enabled) button.
     bool MouseInControl() const { return FMouseInControl; }
-    // A left press began on the button and has not been released.
-    bool MouseCapture() const { return FDragging; }
-
-    void SetEnabled(bool enabled) override;
-
-    // The binding's entries for the mouse entering and leaving the button.
-    void DispatchMouseEnter();
-    void DispatchMouseLeave();
 
 protected:
     bool ClicksOnMouseUp() const override { return false; }
@@ -70,8 +63,9 @@ protected:
     void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
     void Paint() override;
     void SetTextValue(const std::string& text) override;
-    virtual void MouseEnter();
-    virtual void MouseLeave();
+    void CMMouseEnter(TMessage& message) override;
+    void CMMouseLeave(TMessage& message) override;
+    void CMEnabledChanged(TMessage& message) override;
     // Draws the glyph and the caption inside rect in the given state.
     void DrawGlyphAndCaption(const TRect& rect, TButtonState state);
 

@@ -10,16 +10,7 @@
 
 #include "platform/controls/qt/ControlsQt.h"
 
-DWORD KeyStateOf(TShiftState shift) {
-    DWORD k = 0;
-    if (shift & ssLeft) k |= MK_LBUTTON;
-    if (shift & ssRight) k |= MK_RBUTTON;
-    if (shift & ssShift) k |= MK_SHIFT;
-    if (shift & ssCtrl) k |= MK_CONTROL;
-    if (shift & ssMiddle) k |= MK_MBUTTON;
-    if (shift & ssAlt) k |= MK_ALT;
-    return k;
-}
+DWORD KeyStateOf(TShiftState shift) { return static_cast<DWORD>(ShiftStateToKeys(shift)); }
 
 // ---------------------------------------------------------------- global memory
 

@@ -59,13 +59,7 @@ inline constexpr DWORD TYMED_ISTREAM = 4;
 inline constexpr DWORD DATADIR_GET = 1;
 inline constexpr DWORD DATADIR_SET = 2;
 
-// The key state of a drag: buttons and keys held.
-inline constexpr DWORD MK_LBUTTON = 0x01;
-inline constexpr DWORD MK_RBUTTON = 0x02;
-inline constexpr DWORD MK_SHIFT = 0x04;
-inline constexpr DWORD MK_CONTROL = 0x08;
-inline constexpr DWORD MK_MBUTTON = 0x10;
-inline constexpr DWORD MK_ALT = 0x20;
+// The key state of a drag: the MK_ bits of the buttons and keys held.
 DWORD KeyStateOf(TShiftState shift);
 
 // ---------------------------------------------------------------- global memory
