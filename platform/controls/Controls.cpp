@@ -453,6 +453,11 @@ bool TControlBinding::KeyPress(QWidget* watched, QKeyEvent* event) {
     // Shortcuts and dialog keys end here; Tab is left to Qt's focus chain.
     if (command) return keyConsumed;
     QString text = event->text();
+    // Ctrl with a letter types its control character (Ctrl+X is 0x18), as
+    // the platform translates it, whatever text the window system gave.
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    if (mods == Qt::ControlModifier && pressed >= 'A' && pressed <= 'Z')
+        text = QString(QChar(static_cast<char16_t>(pressed - 'A' + 1)));
     if (text.isEmpty()) return keyConsumed || keepTab;
     // Each character goes through OnKeyPress, which may change or drop it.
     QString kept;
@@ -540,6 +545,43 @@ void TControl::DetachWidget() {
 
 void TControl::WatchWidget(const TNativeWidget& widget) {
     if (FBinding) FBinding->Watch(widget.Widget);
+}
+
+void TControl::ReplaceWidget(const TNativeWidget& native) {
+    QWidget* old = FWidget;
+    QWidget* w = native.Widget;
+    if (!w || w == old || FDetached) return;
+    const bool focused = old->hasFocus();
+    w->setProperty(kControlProperty, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(this)));
+    if (auto* pw = dynamic_cast<TPaintWidget*>(w)) pw->SetControl(this);
+    w->setMouseTracking(true);
+    w->setFocusPolicy(old->focusPolicy());
+    w->setEnabled(FEnabled);
+    w->setToolTip(old->toolTip());
+    if (FShownCursor != crDefault) w->setCursor(QtCursorShape(FShownCursor));
+    FBinding = std::make_unique<TControlBinding>(this, w);
+    FWidget = w;
+    w->setParent(old->parentWidget());
+    w->stackUnder(old);
+    if (auto* wc = dynamic_cast<TWinControl*>(this)) {
+        QWidget* client = ::ClientWidget(wc);
+        for (TControl* c : wc->FControls) {
+            c->FWidget->setParent(client);
+            c->ApplyBounds();
+            c->ApplyVisible();
+        }
+    }
+    ApplyFont();
+    ApplyColor();
+    ApplyBounds();
+    ApplyVisible();
+    // The focus moves between two widgets of the same control: no exit.
+    if (focused) w->setFocus(Qt::OtherFocusReason);
+    old->setProperty(kControlProperty, QVariant::fromValue<quintptr>(0));
+    if (auto* pw = dynamic_cast<TPaintWidget*>(old)) pw->Detach();
+    old->blockSignals(true);
+    old->hide();
+    old->deleteLater();
 }
 
 QWidget* TNativeAccess::Widget(const TControl* control) { return control->FWidget; }

@@ -602,6 +602,12 @@ protected:
     // Routes the events of an inner widget (the edit of a combo box, the
     // viewport of a memo) to this control.
     void WatchWidget(const TNativeWidget& widget);
+    // Puts a new widget in the place of the control's (the platform
+    // recreates the window with other styles): parent, place, visibility,
+    // colours, font, cursor, hint, children and the focus go over; the old
+    // widget goes once the current event is over. Inner widgets must be
+    // watched again.
+    void ReplaceWidget(const TNativeWidget& widget);
     // Painting controls create their canvas; Paint draws on it.
     void CreateCanvas();
     TCanvas* ControlCanvas() const { return FCanvas.get(); }
@@ -620,6 +626,10 @@ protected:
     virtual void DetachWidget();
     void DestroyOwnedComponents();
     bool Detached() const { return FDetached; }
+    // Paints through the canvas; called by the widget while it paints.
+    // area: the part to paint, size: the painted widget's, in the control's
+    // client pixels.
+    void DispatchPaint(QPainter& painter, const TRect& area, TSize size);
     // Widget-level text of the control (labels, buttons and forms override).
     std::string FText;
 
@@ -629,10 +639,6 @@ protected:
     friend struct TNativeAccess;
 
 private:
-    // Paints through the canvas; called by the widget while it paints.
-    // area: the part to paint, size: the painted widget's, in the control's
-    // client pixels.
-    void DispatchPaint(QPainter& painter, const TRect& area, TSize size);
     // The widget whose pixels are the control's client pixels (mouse
     // positions, painting): the control's own, or the viewport of a
     // scrolling control.

@@ -3,6 +3,9 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,10 +16,17 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QKeyEvent>
 #include <QValidator>
 #include <algorithm>
 
 #include "platform/controls/qt/ControlsQt.h"
+#include "platform/graphics/qt/QtCanvasDevice.h"
 
 namespace {
 
@@ -78,100 +88,520 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- TEdit
+// ---------------------------------------------------------------- TCustomEdit
 
-struct TEdit::Impl {
-    QLineEdit* Edit;
-    TInputLimiter* Limiter;
+namespace {
+
+// The multi-line edit: no scroll bars, Return makes a line break only with
+// Ctrl held or when the edit wants returns, Tab is never typed, MaxLength
+// counts each line break as the platform does (two characters).
+class TPlainEditWidget : public QPlainTextEdit {
+public:
+    TPlainEditWidget() {
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setLineWrapMode(QPlainTextEdit::NoWrap);
+        setTabChangesFocus(true);
+    }
+    int Max = 0;
+    bool WantReturns = false;
+    void SetMargins(int left, int top, int right, int bottom) { setViewportMargins(left, top, right, bottom); }
+    // Room for n more characters (the selection is replaced).
+    bool Room(qsizetype n) const {
+        if (Max <= 0) return true;
+        const QString all = toPlainText();
+        const QString selected = textCursor().selectedText();
+        auto length = [](const QString& t) { return t.length() + t.count(QLatin1Char('\n')) + t.count(QChar::ParagraphSeparator); };
+        return length(all) - length(selected) + n <= Max;
+    }
+    void InsertLimited(QString text) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        if (Max > 0) {
+            while (!text.isEmpty() && !Room(text.length() + text.count(QLatin1Char('\n')))) text.chop(1);
+        }
+        if (!text.isEmpty()) textCursor().insertText(text);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) {
+            e->ignore();
+            return;
+        }
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+            if (WantReturns || (e->modifiers() & Qt::ControlModifier)) {
+                if (!isReadOnly() && Room(2)) textCursor().insertText(QStringLiteral("\n"));
+                e->accept();
+            } else {
+                e->ignore();
+            }
+            return;
+        }
+        if (!e->text().isEmpty() && e->text().at(0).isPrint() && !isReadOnly() && !Room(e->text().length())) {
+            e->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(e);
+    }
+    void insertFromMimeData(const QMimeData* source) override {
+        if (source && source->hasText()) InsertLimited(source->text());
+    }
 };
 
-TEdit::TEdit(TComponent* owner) : TWinControl(owner, new QLineEdit()) {
-    auto* edit = static_cast<QLineEdit*>(NativeWidget(this));
-    auto* limiter = new TInputLimiter();
-    limiter->setParent(edit);
-    edit->setValidator(limiter);
-    FImpl = std::make_unique<Impl>(Impl{edit, limiter});
-    QObject::connect(edit, &QLineEdit::textChanged, edit, [this](const QString& text) {
-        FImpl->Limiter->Previous = text;
-        if (!Detached()) GuardedCall(this, [this] { Change(); });
-    });
+QString ToDocument(const std::string& text) {
+    QString t = QStr(text);
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+}
+
+std::string FromDocument(QString text) {
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return StdStr(text);
+}
+
+// Positions of the platform's text (CR LF counts two) and of the document.
+int32_t PlatformPosition(const QString& doc, int32_t pos) {
+    pos = std::clamp<int32_t>(pos, 0, static_cast<int32_t>(doc.length()));
+    return pos + static_cast<int32_t>(QStringView(doc).left(pos).count(QLatin1Char('\n')));
+}
+
+int32_t DocumentPosition(const QString& doc, int32_t pos) {
+    int32_t p = 0;
+    int32_t i = 0;
+    for (; i < doc.length() && p < pos; ++i) p += doc[i] == QLatin1Char('\n') ? 2 : 1;
+    return i;
+}
+
+}  // namespace
+
+struct TCustomEdit::Impl {
+    QLineEdit* Line = nullptr;
+    TPlainEditWidget* Plain = nullptr;
+    TInputLimiter* Limiter = nullptr;
+    bool ReadOnly = false;
+    int32_t Quiet = 0;
+};
+
+TCustomEdit::TCustomEdit(TComponent* owner, bool multiLine)
+    : TWinControl(owner, multiLine ? static_cast<QWidget*>(new TPlainEditWidget()) : new QLineEdit()),
+      FMultiLine(multiLine) {
+    FImpl = std::make_unique<Impl>();
+    BuildWidget();
     SetColor(clWindow);
     SetBounds(0, 0, 121, 21);
 }
 
-TEdit::~TEdit() { DetachWidget(); }
+TCustomEdit::~TCustomEdit() { DetachWidget(); }
 
-std::string TEdit::GetText() const { return StdStr(FImpl->Edit->text()); }
-
-void TEdit::SetTextValue(const std::string& text) {
-    QString t = QStr(text);
-    if (t == FImpl->Edit->text()) return;
-    FImpl->Limiter->Previous = t;
-    FImpl->Edit->setText(t);
+void TCustomEdit::BuildWidget() {
+    QWidget* w = NativeWidget(this);
+    FImpl->Line = FMultiLine ? nullptr : static_cast<QLineEdit*>(w);
+    FImpl->Plain = FMultiLine ? static_cast<TPlainEditWidget*>(w) : nullptr;
+    FImpl->Limiter = nullptr;
+    // The context menu's commands go through the clipboard messages.
+    w->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(w, &QWidget::customContextMenuRequested, w, [this, w](const QPoint& pos) {
+        if (Detached()) return;
+        auto* menu = new QMenu(w);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        const bool editable = !ReadOnly();
+        const bool selected = SelLength() > 0;
+        auto add = [&](const char* text, bool enabled, uint32_t msg) {
+            QAction* a = menu->addAction(QString::fromLatin1(text));
+            a->setEnabled(enabled);
+            QObject::connect(a, &QAction::triggered, w, [this, msg] {
+                if (!Detached()) GuardedCall(this, [this, msg] { Perform(msg); });
+            });
+        };
+        QAction* undo = menu->addAction(QStringLiteral("&Undo"));
+        undo->setEnabled(editable && CanUndo());
+        QObject::connect(undo, &QAction::triggered, w, [this] {
+            if (!Detached()) Undo();
+        });
+        menu->addSeparator();
+        add("Cu&t", editable && selected, WM_CUT);
+        add("&Copy", selected && FPasswordChar == 0, WM_COPY);
+        add("&Paste", editable, WM_PASTE);
+        add("&Delete", editable && selected, WM_CLEAR);
+        menu->addSeparator();
+        QAction* all = menu->addAction(QStringLiteral("Select &All"));
+        QObject::connect(all, &QAction::triggered, w, [this] {
+            if (!Detached()) SelectAll();
+        });
+        menu->popup(w->mapToGlobal(pos));
+    });
+    if (FImpl->Line) {
+        QLineEdit* edit = FImpl->Line;
+        auto* limiter = new TInputLimiter();
+        limiter->setParent(edit);
+        edit->setValidator(limiter);
+        FImpl->Limiter = limiter;
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [this](const QString& text) {
+            if (FImpl->Limiter) FImpl->Limiter->Previous = text;
+            if (!Detached() && FImpl->Quiet == 0) GuardedCall(this, [this] { Change(); });
+        });
+    } else {
+        TPlainEditWidget* edit = FImpl->Plain;
+        WatchWidget(edit->viewport());
+        QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this] {
+            if (!Detached() && FImpl->Quiet == 0) GuardedCall(this, [this] { Change(); });
+        });
+    }
+    ApplySettings();
 }
 
-void TEdit::Change() {
+void TCustomEdit::ApplySettings() {
+    if (QLineEdit* e = FImpl->Line) {
+        FImpl->Limiter->Max = FMaxLength;
+        FImpl->Limiter->CharCase = FCharCase;
+        FImpl->Limiter->Previous = e->text();
+        e->setReadOnly(FImpl->ReadOnly);
+        e->setEchoMode(FPasswordChar ? QLineEdit::Password : QLineEdit::Normal);
+        e->setFrame(FBorderStyle != bsNone);
+        e->setAlignment(QtHAlign(FAlignment) | Qt::AlignVCenter);
+    } else {
+        TPlainEditWidget* p = FImpl->Plain;
+        p->Max = FMaxLength;
+        p->WantReturns = FWantReturns;
+        p->setReadOnly(FImpl->ReadOnly);
+        p->setFrameShape(FBorderStyle == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
+        p->setLineWrapMode(FWordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+        QTextOption option = p->document()->defaultTextOption();
+        option.setAlignment(QtHAlign(FAlignment));
+        p->document()->setDefaultTextOption(option);
+    }
+    if (FHasEditRect) SetEditRect(FEditRect);
+}
+
+void TCustomEdit::SetMultiLine(bool multiLine) {
+    if (multiLine == FMultiLine || Detached()) return;
+    const std::string text = GetText();
+    const int32_t start = SelStart();
+    const int32_t length = SelLength();
+    const bool modified = Modified();
+    FMultiLine = multiLine;
+    ReplaceWidget(multiLine ? static_cast<QWidget*>(new TPlainEditWidget()) : new QLineEdit());
+    ++FImpl->Quiet;
+    BuildWidget();
+    // A single-line edit holds no line break: the text ends at the first.
+    SetTextValue(multiLine ? text : text.substr(0, text.find_first_of("\r\n")));
+    --FImpl->Quiet;
+    SetSelStart(start);
+    SetSelLength(length);
+    SetModified(modified);
+}
+
+std::string TCustomEdit::GetText() const {
+    if (FImpl->Line) return StdStr(FImpl->Line->text());
+    return FromDocument(FImpl->Plain->toPlainText());
+}
+
+void TCustomEdit::SetTextValue(const std::string& text) {
+    if (QLineEdit* e = FImpl->Line) {
+        QString t = QStr(text);
+        if (t == e->text()) return;
+        FImpl->Limiter->Previous = t;
+        e->setText(t);
+        return;
+    }
+    QString t = ToDocument(text);
+    if (t == FImpl->Plain->toPlainText()) return;
+    FImpl->Plain->setPlainText(t);
+}
+
+void TCustomEdit::Change() {
     if (OnChange) OnChange(this);
 }
 
-void TEdit::SetMaxLength(int32_t length) {
+void TCustomEdit::SetMaxLength(int32_t length) {
     FMaxLength = std::max(0, length);
-    FImpl->Limiter->Max = FMaxLength;
+    ApplySettings();
 }
 
-bool TEdit::ReadOnly() const { return FImpl->Edit->isReadOnly(); }
-void TEdit::SetReadOnly(bool readOnly) { FImpl->Edit->setReadOnly(readOnly); }
+bool TCustomEdit::ReadOnly() const { return FImpl->ReadOnly; }
 
-int32_t TEdit::SelStart() const {
-    QLineEdit* e = FImpl->Edit;
-    return e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
+void TCustomEdit::SetReadOnly(bool readOnly) {
+    FImpl->ReadOnly = readOnly;
+    ApplySettings();
 }
 
-void TEdit::SetSelStart(int32_t start) {
-    FImpl->Edit->deselect();
-    FImpl->Edit->setCursorPosition(std::clamp<int32_t>(start, 0, static_cast<int32_t>(FImpl->Edit->text().length())));
+int32_t TCustomEdit::SelStart() const {
+    if (QLineEdit* e = FImpl->Line) return e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
+    const QTextCursor c = FImpl->Plain->textCursor();
+    return PlatformPosition(FImpl->Plain->toPlainText(), c.selectionStart());
 }
 
-int32_t TEdit::SelLength() const { return static_cast<int32_t>(FImpl->Edit->selectedText().length()); }
-
-void TEdit::SetSelLength(int32_t length) {
-    int32_t start = SelStart();
-    FImpl->Edit->setSelection(start, std::max(0, length));
+void TCustomEdit::SetSelStart(int32_t start) {
+    if (QLineEdit* e = FImpl->Line) {
+        e->deselect();
+        e->setCursorPosition(std::clamp<int32_t>(start, 0, static_cast<int32_t>(e->text().length())));
+        return;
+    }
+    QTextCursor c = FImpl->Plain->textCursor();
+    c.setPosition(DocumentPosition(FImpl->Plain->toPlainText(), std::max(0, start)));
+    FImpl->Plain->setTextCursor(c);
 }
 
-std::string TEdit::SelText() const { return StdStr(FImpl->Edit->selectedText()); }
+int32_t TCustomEdit::SelLength() const {
+    if (QLineEdit* e = FImpl->Line) return static_cast<int32_t>(e->selectedText().length());
+    const QTextCursor c = FImpl->Plain->textCursor();
+    const QString doc = FImpl->Plain->toPlainText();
+    return PlatformPosition(doc, c.selectionEnd()) - PlatformPosition(doc, c.selectionStart());
+}
 
-void TEdit::SetSelText(const std::string& text) {
+void TCustomEdit::SetSelLength(int32_t length) {
+    const int32_t start = SelStart();
+    if (QLineEdit* e = FImpl->Line) {
+        e->setSelection(start, std::max(0, length));
+        return;
+    }
+    const QString doc = FImpl->Plain->toPlainText();
+    QTextCursor c = FImpl->Plain->textCursor();
+    c.setPosition(DocumentPosition(doc, start));
+    c.setPosition(DocumentPosition(doc, start + std::max(0, length)), QTextCursor::KeepAnchor);
+    FImpl->Plain->setTextCursor(c);
+}
+
+std::string TCustomEdit::SelText() const {
+    if (QLineEdit* e = FImpl->Line) return StdStr(e->selectedText());
+    QString t = FImpl->Plain->textCursor().selectedText();
+    t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return FromDocument(t);
+}
+
+void TCustomEdit::SetSelText(const std::string& text) {
     // Code replaces the selection without the user's limit.
-    QLineEdit* e = FImpl->Edit;
-    QString t = e->text();
-    int32_t start = SelStart();
-    int32_t len = SelLength();
-    t.replace(start, len, QStr(text));
-    SetTextValue(StdStr(t));
-    e->setCursorPosition(start + static_cast<int32_t>(QStr(text).length()));
+    if (QLineEdit* e = FImpl->Line) {
+        QString t = e->text();
+        int32_t start = SelStart();
+        int32_t len = SelLength();
+        t.replace(start, len, QStr(text));
+        SetTextValue(StdStr(t));
+        e->setCursorPosition(start + static_cast<int32_t>(QStr(text).length()));
+        return;
+    }
+    FImpl->Plain->textCursor().insertText(ToDocument(text));
 }
 
-void TEdit::SelectAll() { FImpl->Edit->selectAll(); }
+void TCustomEdit::SelectAll() {
+    if (FImpl->Line) FImpl->Line->selectAll();
+    else FImpl->Plain->selectAll();
+}
 
-bool TEdit::Modified() const { return FImpl->Edit->isModified(); }
-void TEdit::SetModified(bool modified) { FImpl->Edit->setModified(modified); }
+void TCustomEdit::Deselect() {
+    if (QLineEdit* e = FImpl->Line) {
+        e->deselect();
+        e->end(false);
+        return;
+    }
+    QTextCursor c = FImpl->Plain->textCursor();
+    c.movePosition(QTextCursor::End);
+    FImpl->Plain->setTextCursor(c);
+}
 
-void TEdit::SetPasswordChar(char32_t c) {
+int32_t TCustomEdit::GetTextLen() const {
+    if (FImpl->Line) return static_cast<int32_t>(FImpl->Line->text().length());
+    const QString doc = FImpl->Plain->toPlainText();
+    return PlatformPosition(doc, static_cast<int32_t>(doc.length()));
+}
+
+bool TCustomEdit::Modified() const {
+    return FImpl->Line ? FImpl->Line->isModified() : FImpl->Plain->document()->isModified();
+}
+
+void TCustomEdit::SetModified(bool modified) {
+    if (FImpl->Line) FImpl->Line->setModified(modified);
+    else FImpl->Plain->document()->setModified(modified);
+}
+
+void TCustomEdit::SetPasswordChar(char32_t c) {
     FPasswordChar = c;
-    FImpl->Edit->setEchoMode(c ? QLineEdit::Password : QLineEdit::Normal);
+    ApplySettings();
 }
 
-void TEdit::SetCharCase(TEditCharCase charCase) {
+void TCustomEdit::SetCharCase(TEditCharCase charCase) {
     FCharCase = charCase;
-    FImpl->Limiter->CharCase = charCase;
+    ApplySettings();
 }
 
-void TEdit::PasteText(const std::string& text) { FImpl->Edit->insert(QStr(text)); }
+void TCustomEdit::SetBorderStyle(TBorderStyle style) {
+    FBorderStyle = style;
+    ApplySettings();
+}
 
-void TEdit::ApplyColor() { SetBase(NativeWidget(this), Color()); }
+void TCustomEdit::SetAlignment(TAlignment alignment) {
+    FAlignment = alignment;
+    ApplySettings();
+}
 
-void TEdit::DoEnter() { TWinControl::DoEnter(); }
+void TCustomEdit::SetWordWrap(bool wrap) {
+    FWordWrap = wrap;
+    ApplySettings();
+}
+
+void TCustomEdit::SetWantReturns(bool want) {
+    FWantReturns = want;
+    ApplySettings();
+}
+
+void TCustomEdit::PasteText(const std::string& text) {
+    if (FImpl->Line) FImpl->Line->insert(QStr(text));
+    else FImpl->Plain->InsertLimited(QStr(text));
+}
+
+void TCustomEdit::CutToClipboard() {
+    if (FImpl->Line) FImpl->Line->cut();
+    else FImpl->Plain->cut();
+}
+
+void TCustomEdit::CopyToClipboard() {
+    if (FImpl->Line) FImpl->Line->copy();
+    else FImpl->Plain->copy();
+}
+
+void TCustomEdit::PasteFromClipboard() {
+    if (FImpl->Line) FImpl->Line->paste();
+    else FImpl->Plain->paste();
+}
+
+void TCustomEdit::ClearSelection() {
+    if (ReadOnly()) return;
+    if (QLineEdit* e = FImpl->Line) {
+        if (e->hasSelectedText()) e->del();
+        return;
+    }
+    FImpl->Plain->textCursor().removeSelectedText();
+}
+
+bool TCustomEdit::CanUndo() const {
+    return FImpl->Line ? FImpl->Line->isUndoAvailable() : FImpl->Plain->document()->isUndoAvailable();
+}
+
+void TCustomEdit::Undo() {
+    if (FImpl->Line) FImpl->Line->undo();
+    else FImpl->Plain->undo();
+}
+
+namespace {
+// The text layout lines before the block of the document's position, and
+// in it up to the position.
+int32_t LayoutLine(const QTextDocument* doc, int32_t pos) {
+    const QTextBlock block = doc->findBlock(pos);
+    int32_t line = 0;
+    for (QTextBlock b = doc->begin(); b.isValid() && b != block; b = b.next())
+        line += b.layout() ? std::max(1, b.layout()->lineCount()) : 1;
+    if (block.isValid() && block.layout() && block.layout()->lineCount() > 0) {
+        const QTextLine l = block.layout()->lineForTextPosition(pos - block.position());
+        if (l.isValid()) line += l.lineNumber();
+    }
+    return line;
+}
+}  // namespace
+
+int32_t TCustomEdit::LineCount() const {
+    if (FImpl->Line) return 1;
+    int32_t lines = 0;
+    const QTextDocument* doc = FImpl->Plain->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        lines += b.layout() ? std::max(1, b.layout()->lineCount()) : 1;
+    return std::max(1, lines);
+}
+
+int32_t TCustomEdit::LineFromChar(int32_t index) const {
+    if (FImpl->Line) return 0;
+    const QString doc = FImpl->Plain->toPlainText();
+    return LayoutLine(FImpl->Plain->document(), DocumentPosition(doc, std::max(0, index)));
+}
+
+int32_t TCustomEdit::LineIndex(int32_t line) const {
+    if (FImpl->Line) return line == 0 ? 0 : -1;
+    const QTextDocument* doc = FImpl->Plain->document();
+    const QString text = FImpl->Plain->toPlainText();
+    int32_t at = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const int32_t n = b.layout() ? std::max(1, b.layout()->lineCount()) : 1;
+        if (line < at + n) {
+            int32_t offset = 0;
+            if (b.layout() && b.layout()->lineCount() > 0) offset = b.layout()->lineAt(line - at).textStart();
+            return PlatformPosition(text, b.position() + offset);
+        }
+        at += n;
+    }
+    return -1;
+}
+
+int32_t TCustomEdit::CharFromPos(TPoint point) const {
+    if (QLineEdit* e = FImpl->Line) return e->cursorPositionAt(QPoint(point.X, point.Y));
+    TPlainEditWidget* plain = FImpl->Plain;
+    const QPoint p = plain->viewport()->mapFrom(plain, QPoint(point.X, point.Y));
+    return PlatformPosition(plain->toPlainText(), plain->cursorForPosition(p).position());
+}
+
+TRect TCustomEdit::EditRect() const { return FHasEditRect ? FEditRect : ClientRect(); }
+
+void TCustomEdit::SetEditRect(const TRect& rect) {
+    FHasEditRect = true;
+    FEditRect = rect;
+    const int32_t right = std::max(0, ClientWidth() - rect.Right);
+    const int32_t bottom = std::max(0, ClientHeight() - rect.Bottom);
+    if (QLineEdit* e = FImpl->Line) e->setTextMargins(std::max(0, rect.Left), std::max(0, rect.Top), right, bottom);
+    else FImpl->Plain->SetMargins(std::max(0, rect.Left), std::max(0, rect.Top), right, bottom);
+}
+
+void TCustomEdit::Dispatch(TMessage& m) {
+    switch (m.Msg) {
+    case WM_CUT: return CutToClipboard();
+    case WM_COPY: return CopyToClipboard();
+    case WM_PASTE: return PasteFromClipboard();
+    case WM_CLEAR: return ClearSelection();
+    case WM_CHAR:
+        // Ctrl+X, Ctrl+C and Ctrl+V were taken with their key.
+        if (m.WParam == 0x18 || m.WParam == 0x03 || m.WParam == 0x16) {
+            m.WParam = 0;
+            return;
+        }
+        break;
+    case WM_SIZE:
+        if (FHasEditRect) SetEditRect(FEditRect);
+        break;
+    default: break;
+    }
+    TWinControl::Dispatch(m);
+    if (m.Msg != WM_KEYDOWN || m.WParam == 0) return;
+    const auto shift = static_cast<TShiftState>(m.LParam) & (ssShift | ssCtrl | ssAlt);
+    const auto key = static_cast<Word>(m.WParam);
+    uint32_t command = 0;
+    char32_t control = 0;
+    if (shift == ssCtrl && key == 'X') command = WM_CUT, control = 0x18;
+    else if (shift == ssCtrl && key == 'C') command = WM_COPY, control = 0x03;
+    else if (shift == ssCtrl && key == 'V') command = WM_PASTE, control = 0x16;
+    else if (shift == ssShift && key == VK_DELETE) command = WM_CUT;
+    else if (shift == ssCtrl && key == VK_INSERT) command = WM_COPY;
+    else if (shift == ssShift && key == VK_INSERT) command = WM_PASTE;
+    if (!command) return;
+    // The edit's own handling of the key is the message; Qt's never runs.
+    m.WParam = 0;
+    if (control) {
+        // The control character is typed first, as on the platform, so that
+        // KeyPress may refuse it.
+        QPointer<QWidget> alive(NativeWidget(this));
+        KeyPress(control);
+        if (!alive || Detached() || control == 0) return;
+    }
+    Perform(command);
+}
+
+void TCustomEdit::ApplyColor() { SetBase(NativeWidget(this), Color()); }
+
+// ---------------------------------------------------------------- TCustomMaskEdit, TEdit
+
+TCustomMaskEdit::TCustomMaskEdit(TComponent* owner, bool multiLine) : TCustomEdit(owner, multiLine) {}
+
+TCustomMaskEdit::~TCustomMaskEdit() { DetachWidget(); }
+
+TEdit::TEdit(TComponent* owner) : TCustomEdit(owner) {}
+
+TEdit::~TEdit() { DetachWidget(); }
 
 // ---------------------------------------------------------------- TMemo
 
@@ -283,36 +713,61 @@ bool TMemo::WantsKey(Word key, TShiftState shift) const {
 
 void TMemo::ApplyColor() { SetBase(NativeWidget(this), Color()); }
 
-// ---------------------------------------------------------------- TComboBox
+// ---------------------------------------------------------------- TCustomComboBox
 
-namespace {
+// The combo's widget: it tells its control when the list opens and closes,
+// and paints through the control's WM_PAINT.
 class TComboWidget : public QComboBox {
 public:
+    TCustomComboBox* Control() const { return dynamic_cast<TCustomComboBox*>(ControlOfWidget(this)); }
     void showPopup() override {
-        if (auto* c = dynamic_cast<TComboBox*>(ControlOfWidget(this))) c->DroppingDown();
+        TCustomComboBox* c = Control();
+        if (c) c->DroppingDown();
         QComboBox::showPopup();
+        if (c && c->FDroppedWidth > width() && view() && view()->window())
+            view()->window()->resize(c->FDroppedWidth, view()->window()->height());
     }
     void hidePopup() override {
         QComboBox::hidePopup();
-        if (auto* c = dynamic_cast<TComboBox*>(ControlOfWidget(this)); c && c->OnCloseUp)
-            GuardedCall(c, [c] { c->OnCloseUp(c); });
+        if (TCustomComboBox* c = Control()) c->ClosedUp();
     }
-};
-}  // namespace
+    void NativePaint(QPaintEvent* event) { QComboBox::paintEvent(event); }
 
-struct TComboBox::Impl {
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+struct TCustomComboBox::Impl {
     TComboWidget* Combo;
     TInputLimiter* Limiter = nullptr;
     QLineEdit* Edit = nullptr;
     std::vector<TObject*> Objects;
     int32_t Blocked = 0;
+    // While WM_PAINT runs: the canvas's painter and the event it answers.
+    QPainter* Painter = nullptr;
+    QPaintEvent* Event = nullptr;
 };
+
+void TComboWidget::paintEvent(QPaintEvent* event) {
+    TCustomComboBox* c = Control();
+    if (!c || c->Detached()) {
+        QComboBox::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    c->FImpl->Painter = &painter;
+    c->FImpl->Event = event;
+    const QRect r = event->rect();
+    c->DispatchPaint(painter, Rect(r.left(), r.top(), r.right() + 1, r.bottom() + 1), TSize{width(), height()});
+    c->FImpl->Painter = nullptr;
+    c->FImpl->Event = nullptr;
+}
 
 // Changes of the items or the selection made by code: no signal reaches the
 // handlers, and a combo without selection keeps its text.
 class TComboItems : public TStrings {
 public:
-    explicit TComboItems(TComboBox* combo) : FCombo(combo) {}
+    explicit TComboItems(TCustomComboBox* combo) : FCombo(combo) {}
     int32_t Count() const override { return FCombo->FImpl->Combo->count(); }
     std::string Get(int32_t index) const override {
         Check(index);
@@ -425,10 +880,11 @@ private:
         }
         return lo;
     }
-    TComboBox* FCombo;
+    TCustomComboBox* FCombo;
 };
 
-TComboBox::TComboBox(TComponent* owner) : TWinControl(owner, new TComboWidget()) {
+TCustomComboBox::TCustomComboBox(TComponent* owner) : TWinControl(owner, new TComboWidget()) {
+    CreateCanvas();
     FImpl = std::make_unique<Impl>();
     FImpl->Combo = static_cast<TComboWidget*>(NativeWidget(this));
     FItems = std::make_unique<TComboItems>(this);
@@ -444,18 +900,22 @@ TComboBox::TComboBox(TComponent* owner) : TWinControl(owner, new TComboWidget())
     SetBounds(0, 0, 145, 21);
 }
 
+TCustomComboBox::~TCustomComboBox() { DetachWidget(); }
+
+TComboBox::TComboBox(TComponent* owner) : TCustomComboBox(owner) {}
+
 TComboBox::~TComboBox() { DetachWidget(); }
 
-TStrings* TComboBox::Items() const { return FItems.get(); }
+TStrings* TCustomComboBox::Items() const { return FItems.get(); }
 
-void TComboBox::SetItems(const TStrings* items) {
+void TCustomComboBox::SetItems(const TStrings* items) {
     FItems->BeginUpdate();
     FItems->Clear();
     for (int32_t i = 0; i < items->Count(); ++i) FItems->AddObject(items->Get(i), items->GetObject(i));
     FItems->EndUpdate();
 }
 
-void TComboBox::SetStyle(TComboBoxStyle style) {
+void TCustomComboBox::SetStyle(TComboBoxStyle style) {
     FStyle = style;
     QComboBox* cb = FImpl->Combo;
     bool editable = style == csDropDown || style == csSimple;
@@ -468,7 +928,14 @@ void TComboBox::SetStyle(TComboBoxStyle style) {
             QLineEdit* le = cb->lineEdit();
             bool fresh = le != FImpl->Edit;
             FImpl->Edit = le;
-            cb->setCompleter(nullptr);
+            if (FAutoComplete) {
+                auto* completer = new QCompleter(cb->model(), cb);
+                completer->setCompletionMode(QCompleter::InlineCompletion);
+                completer->setCaseSensitivity(Qt::CaseInsensitive);
+                cb->setCompleter(completer);
+            } else {
+                cb->setCompleter(nullptr);
+            }
             if (!FImpl->Limiter) FImpl->Limiter = new TInputLimiter();
             FImpl->Limiter->setParent(le);
             FImpl->Limiter->Max = FMaxLength;
@@ -493,9 +960,9 @@ void TComboBox::SetStyle(TComboBoxStyle style) {
     });
 }
 
-int32_t TComboBox::ItemIndex() const { return FImpl->Combo->currentIndex(); }
+int32_t TCustomComboBox::ItemIndex() const { return FImpl->Combo->currentIndex(); }
 
-void TComboBox::SetItemIndex(int32_t index) {
+void TCustomComboBox::SetItemIndex(int32_t index) {
     QComboBox* cb = FImpl->Combo;
     static_cast<TComboItems*>(FItems.get())->Quiet([&] {
         if (index < 0 || index >= cb->count()) {
@@ -508,13 +975,13 @@ void TComboBox::SetItemIndex(int32_t index) {
     });
 }
 
-std::string TComboBox::GetText() const {
+std::string TCustomComboBox::GetText() const {
     QComboBox* cb = FImpl->Combo;
     if (cb->isEditable()) return StdStr(cb->currentText());
     return cb->currentIndex() >= 0 ? StdStr(cb->itemText(cb->currentIndex())) : std::string();
 }
 
-void TComboBox::SetTextValue(const std::string& text) {
+void TCustomComboBox::SetTextValue(const std::string& text) {
     QComboBox* cb = FImpl->Combo;
     static_cast<TComboItems*>(FItems.get())->Quiet([&] {
         if (cb->isEditable()) {
@@ -526,13 +993,13 @@ void TComboBox::SetTextValue(const std::string& text) {
     });
 }
 
-void TComboBox::SetSorted(bool sorted) {
+void TCustomComboBox::SetSorted(bool sorted) {
     if (sorted == FSorted) return;
     FSorted = sorted;
     if (sorted) Resort();
 }
 
-void TComboBox::Resort() {
+void TCustomComboBox::Resort() {
     std::vector<std::pair<std::string, TObject*>> all;
     for (int32_t i = 0; i < FItems->Count(); ++i) all.emplace_back(FItems->Get(i), FItems->GetObject(i));
     std::stable_sort(all.begin(), all.end(), [](auto& a, auto& b) { return CompareText(a.first, b.first) < 0; });
@@ -552,86 +1019,124 @@ void TComboBox::Resort() {
     });
 }
 
-void TComboBox::SetDropDownCount(int32_t count) {
+void TCustomComboBox::SetDropDownCount(int32_t count) {
     FDropDownCount = count;
     FImpl->Combo->setMaxVisibleItems(std::max(1, count));
 }
 
-void TComboBox::SetMaxLength(int32_t length) {
+void TCustomComboBox::SetMaxLength(int32_t length) {
     FMaxLength = std::max(0, length);
     if (FImpl->Limiter) FImpl->Limiter->Max = FMaxLength;
 }
 
-bool TComboBox::DroppedDown() const { return FImpl->Combo->view() && FImpl->Combo->view()->isVisible(); }
+bool TCustomComboBox::DroppedDown() const { return FImpl->Combo->view() && FImpl->Combo->view()->isVisible(); }
 
-void TComboBox::SetDroppedDown(bool down) {
+void TCustomComboBox::SetDroppedDown(bool down) {
     if (down) FImpl->Combo->showPopup();
     else FImpl->Combo->hidePopup();
 }
 
-int32_t TComboBox::SelStart() const {
+int32_t TCustomComboBox::SelStart() const {
     QLineEdit* le = FImpl->Combo->lineEdit();
     if (!le) return 0;
     return le->hasSelectedText() ? le->selectionStart() : le->cursorPosition();
 }
 
-void TComboBox::SetSelStart(int32_t start) {
+void TCustomComboBox::SetSelStart(int32_t start) {
     if (QLineEdit* le = FImpl->Combo->lineEdit()) {
         le->deselect();
         le->setCursorPosition(start);
     }
 }
 
-int32_t TComboBox::SelLength() const {
+int32_t TCustomComboBox::SelLength() const {
     QLineEdit* le = FImpl->Combo->lineEdit();
     return le ? static_cast<int32_t>(le->selectedText().length()) : 0;
 }
 
-void TComboBox::SetSelLength(int32_t length) {
+void TCustomComboBox::SetSelLength(int32_t length) {
     if (QLineEdit* le = FImpl->Combo->lineEdit()) le->setSelection(SelStart(), length);
 }
 
-void TComboBox::SelectAll() {
+void TCustomComboBox::SelectAll() {
     if (QLineEdit* le = FImpl->Combo->lineEdit()) le->selectAll();
 }
 
-void TComboBox::Clear() {
+void TCustomComboBox::Clear() {
     FItems->Clear();
     SetTextValue("");
 }
 
-void TComboBox::UserSelected(int32_t index) {
+void TCustomComboBox::UserSelected(int32_t index) {
     GuardedCall(this, [this] { Click(); });
     if (Detached()) return;
     GuardedCall(this, [this] { Select(); });
 }
 
-void TComboBox::UserTyped() {
+void TCustomComboBox::UserTyped() {
     GuardedCall(this, [this] { Change(); });
 }
 
-void TComboBox::DroppingDown() {
+void TCustomComboBox::DroppingDown() {
     if (Detached()) return;
-    GuardedCall(this, [this] {
-        if (OnDropDown) OnDropDown(this);
-    });
+    GuardedCall(this, [this] { DropDown(); });
 }
 
-void TComboBox::Change() {
+void TCustomComboBox::ClosedUp() {
+    if (Detached()) return;
+    GuardedCall(this, [this] { CloseUp(); });
+}
+
+void TCustomComboBox::DropDown() {
+    if (OnDropDown) OnDropDown(this);
+}
+
+void TCustomComboBox::CloseUp() {
+    if (OnCloseUp) OnCloseUp(this);
+}
+
+void TCustomComboBox::SetDroppedWidth(int32_t width) { FDroppedWidth = std::max(0, width); }
+
+void TCustomComboBox::SetAutoComplete(bool autoComplete) {
+    FAutoComplete = autoComplete;
+    SetStyle(FStyle);
+}
+
+std::string TCustomComboBox::SelText() const {
+    QLineEdit* le = FImpl->Combo->lineEdit();
+    return le ? StdStr(le->selectedText()) : std::string();
+}
+
+void TCustomComboBox::WMPaint(TMessage&) { DefaultPaint(); }
+
+void TCustomComboBox::DefaultPaint() {
+    QPainter* painter = FImpl->Painter;
+    if (!painter || !FImpl->Event) return;
+    // The native paint needs the widget to itself; the canvas comes back
+    // after it with a fresh state.
+    auto* device = static_cast<TQtCanvasDevice*>(Canvas()->Device());
+    device->SetPainter(nullptr);
+    painter->end();
+    FImpl->Combo->NativePaint(FImpl->Event);
+    painter->begin(FImpl->Combo);
+    device->SetPainter(painter);
+}
+
+void TCustomComboBox::Change() {
     if (OnChange) OnChange(this);
 }
 
-void TComboBox::Select() {
+void TCustomComboBox::Select() {
     if (OnSelect) OnSelect(this);
     else Change();
 }
 
-bool TComboBox::WantsKey(Word key, TShiftState shift) const {
+bool TCustomComboBox::WantsKey(Word key, TShiftState shift) const {
     // An open list takes Enter and Escape itself.
     return (key == VK_RETURN || key == VK_ESCAPE) && DroppedDown();
 }
 
-void TComboBox::ApplyColor() { SetBase(NativeWidget(this), Color()); }
+void TCustomComboBox::ApplyColor() { SetBase(NativeWidget(this), Color()); }
 
 // ---------------------------------------------------------------- TButton
 
