@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "grid/VsUtil.h"
+#include "platform/controls/Menus.h"
+#include "platform/controls/WinApi.h"
+
 // ---------------------------------------------------------------- TVsEditButton
 
 TVsEditButton::TVsEditButton(TComponent* AOwner) : TWindowControl(AOwner) {
@@ -53,4 +57,173 @@ void TVsEditButton::BtnMouseUp(TObject* Sender, TMouseButton Button, TShiftState
 void TVsEditButton::Notification(TComponent* AComponent, TOperation Operation) {
     TWindowControl::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FFocusControl) FFocusControl = nullptr;
+}
+
+// ---------------------------------------------------------------- TVsEditBtn
+
+namespace {
+// The frame of an edit lies inside its client pixels here, where the
+// platform measured from inside it: children move in by its edge.
+int32_t FrameEdge(const TCustomEdit& edit) {
+    if (edit.BorderStyle() == bsNone) return 0;
+    return edit.Ctl3D() ? GetSystemMetrics(SM_CXEDGE) : GetSystemMetrics(SM_CXBORDER);
+}
+}  // namespace
+
+TVsEditBtn::TVsEditBtn(TComponent* AOwner) : TCustomEdit(AOwner) {
+    FButton = new TVsEditButton(this);
+    FButton->SetBounds(0, 0, 15, 17);
+    FButton->SetVisible(true);
+    FButton->SetParent(this);
+    FButton->SetFocusControl(this);
+    // Bound here, it reaches the override of a descendant.
+    FButton->OnClick = [this](TObject* Sender) { ButtonClick(Sender); };
+    SetText("0");
+    LayOut();
+}
+
+TVsEditBtn::~TVsEditBtn() {
+    DetachWidget();
+    FButton = nullptr;
+}
+
+void TVsEditBtn::SetRightAlign(bool Value) {
+    if (Value == FRightAlign) return;
+    FRightAlign = Value;
+    SetAlignment(Value ? taRightJustify : taLeftJustify);
+    RecreateWnd();
+}
+
+void TVsEditBtn::ButtonClick(TObject* Sender) {
+    if (OnClickBtn) OnClickBtn(Sender);
+}
+
+void TVsEditBtn::CutToClipboard() {
+    if (FEditorEnabled && !ReadOnly()) TCustomEdit::CutToClipboard();
+}
+
+void TVsEditBtn::PasteFromClipboard() {
+    if (FEditorEnabled && !ReadOnly()) TCustomEdit::PasteFromClipboard();
+}
+
+void TVsEditBtn::CMEnter(TMessage& Message) {
+    if (AutoSelect() && !(GetShiftState() & ssLeft)) SelectAll();
+    TCustomEdit::CMEnter(Message);
+}
+
+int32_t TVsEditBtn::GetMinHeight() const {
+    const int32_t s = ScreenFontHeight(nullptr);
+    const int32_t f = ScreenFontHeight(Font());
+    return f + std::min(s, f) / 4;
+}
+
+void TVsEditBtn::SetEditRect() {
+    const int32_t e = BorderStyle() == bsNone ? 2 : 1;
+    SetEditRect(Rect(e, e, ClientWidth() - FButton->Width() - FUnitSpace - 3, ClientHeight() + 1));
+}
+
+void TVsEditBtn::LayOut() {
+    if (!FButton) return;
+    const int32_t bw = FButton->Width();
+    const int32_t edge = FrameEdge(*this);
+    if (Ctl3D()) {
+        const int32_t d = BorderStyle() == bsNone ? 2 : 5;
+        FButton->SetBounds(Width() - bw - d + edge, edge, bw, Height() - d);
+    } else {
+        FButton->SetBounds(Width() - bw + edge, 1 + edge, bw, Height() - 3);
+    }
+    SetEditRect();
+}
+
+void TVsEditBtn::WMSize(TWMSize& Message) {
+    TCustomEdit::WMSize(Message);
+    const int32_t least = GetMinHeight();
+    if (least > Height()) {
+        SetHeight(least);
+        return;
+    }
+    LayOut();
+}
+
+void TVsEditBtn::CreateWnd() {
+    TCustomEdit::CreateWnd();
+    SetEditRect();
+}
+
+// ---------------------------------------------------------------- TVsUnitEditBtn
+
+// Draws the unit between the text and the button.
+class TVsUnitEditBtn::TUnitText : public TGraphicControl {
+public:
+    explicit TUnitText(TVsUnitEditBtn* Edit) : TGraphicControl(Edit), FEdit(Edit) {}
+
+protected:
+    void Paint() override {
+        TCanvas* c = Canvas();
+        c->SetFont(FEdit->Font());
+        c->Brush()->SetStyle(bsClear);
+        TRect r = ClientRect();
+        c->DrawText(FEdit->UnitID(), r, DT_EDITCONTROL);
+    }
+
+private:
+    TVsUnitEditBtn* FEdit;
+};
+
+TVsUnitEditBtn::TVsUnitEditBtn(TComponent* AOwner) : TVsEditBtn(AOwner), FUnits(std::make_unique<TStringList>()) {
+    SetUnitSpaceValue(20);
+    FUnitText = new TUnitText(this);
+    FUnitText->SetParent(this);
+    SetRightAlign(true);
+    LayOut();
+}
+
+TVsUnitEditBtn::~TVsUnitEditBtn() {
+    DetachWidget();
+    FUnitText = nullptr;
+    FMenu = nullptr;
+}
+
+void TVsUnitEditBtn::SetUnits(const TStrings* Value) {
+    if (Value) FUnits->Assign(Value);
+}
+
+void TVsUnitEditBtn::SetUnitID(const std::string& Value) {
+    FUnitID = Value;
+    if (FUnitText) FUnitText->Invalidate();
+}
+
+void TVsUnitEditBtn::SetUnitSpace(int32_t Value) {
+    SetUnitSpaceValue(Value);
+    LayOut();
+    Invalidate();
+}
+
+TRect TVsUnitEditBtn::UnitRect() const {
+    const int32_t edge = FrameEdge(*this);
+    const int32_t right = Width() - edge - EditButton()->Width() - 3;
+    return Rect(right - UnitSpace(), 2 + edge, right, Height() - edge);
+}
+
+void TVsUnitEditBtn::LayOut() {
+    TVsEditBtn::LayOut();
+    if (FUnitText) FUnitText->SetBoundsRect(UnitRect());
+}
+
+void TVsUnitEditBtn::ButtonClick(TObject*) {
+    const TPoint p = ClientToScreen(Point(0, 0));
+    delete FMenu;
+    FMenu = new TPopupMenu(this);
+    FMenu->SetAlignment(paLeft);
+    for (int32_t i = 0; i < FUnits->Count(); ++i) {
+        const int32_t id = i + 1;
+        TMenuItem* item = NewItem(FMenu, FUnits->Strings(i), scNone, [this, id](TObject*) { ApplyUnitCommand(id); });
+        item->SetTag(id);
+        FMenu->Items()->Add(item);
+    }
+    FMenu->Popup(p.X + ClientWidth() - 15, p.Y + ClientHeight());
+}
+
+void TVsUnitEditBtn::ApplyUnitCommand(int32_t ItemID) {
+    if (ItemID >= 1 && ItemID <= FUnits->Count()) SetUnitID(FUnits->Strings(ItemID - 1));
 }
