@@ -70,6 +70,17 @@ int32_t FrameEdge(const TCustomEdit& edit) {
 }
 }  // namespace
 
+void PlaceEditButton(const TCustomEdit& Edit, TControl& Button, int32_t DBorder, int32_t DNone) {
+    const int32_t bw = Button.Width();
+    const int32_t edge = FrameEdge(Edit);
+    if (Edit.Ctl3D()) {
+        const int32_t d = Edit.BorderStyle() == bsNone ? DNone : DBorder;
+        Button.SetBounds(Edit.Width() - bw - d + edge, edge, bw, Edit.Height() - d);
+    } else {
+        Button.SetBounds(Edit.Width() - bw + edge, 1 + edge, bw, Edit.Height() - 3);
+    }
+}
+
 TVsEditBtn::TVsEditBtn(TComponent* AOwner) : TCustomEdit(AOwner) {
     FButton = new TVsEditButton(this);
     FButton->SetBounds(0, 0, 15, 17);
@@ -124,14 +135,7 @@ void TVsEditBtn::SetEditRect() {
 
 void TVsEditBtn::LayOut() {
     if (!FButton) return;
-    const int32_t bw = FButton->Width();
-    const int32_t edge = FrameEdge(*this);
-    if (Ctl3D()) {
-        const int32_t d = BorderStyle() == bsNone ? 2 : 5;
-        FButton->SetBounds(Width() - bw - d + edge, edge, bw, Height() - d);
-    } else {
-        FButton->SetBounds(Width() - bw + edge, 1 + edge, bw, Height() - 3);
-    }
+    PlaceEditButton(*this, *FButton, 5, 2);
     SetEditRect();
 }
 

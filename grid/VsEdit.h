@@ -48,6 +48,12 @@ private:
 
 class TPopupMenu;
 
+// Places a button (a button holder, a spin pair) inside the edit's right
+// edge, its width kept: with Ctl3D, D pixels from the right (DBorder with
+// a border, DNone without) and D pixels shorter than the edit; without,
+// at the right edge one pixel down and 3 pixels shorter.
+void PlaceEditButton(const TCustomEdit& Edit, TControl& Button, int32_t DBorder, int32_t DNone);
+
 // A one-line edit with a button inside its right edge: a click on the
 // button runs ButtonClick, which fires OnClickBtn with the button holder as
 // Sender. With EditorEnabled False cut and paste are refused (typing is

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "grid/VsEdit.h"
 #include "grid/VsResources.h"
 #include "grid/VsUtil.h"
 #include "platform/controls/WinApi.h"
@@ -214,29 +215,24 @@ void TVsSpinButton::SetDirection(TSpinDirection Value) {
 TBitmap* TVsSpinButton::UpGlyph() const { return FUpButton->Glyph(); }
 TBitmap* TVsSpinButton::DownGlyph() const { return FDownButton->Glyph(); }
 
-void TVsSpinButton::SetUpGlyph(const TBitmap* Value) {
-    if (Value) {
-        FUpButton->SetGlyph(Value);
+namespace {
+// A given glyph, or the resource's one picture for none.
+void SetButtonGlyph(TVsTimerSpeedButton* button, const TBitmap* value, const char* resource) {
+    if (value) {
+        button->SetGlyph(value);
         return;
     }
     TBitmap glyph;
-    LoadBitmapResource(glyph, "VsSpinUp");
-    FUpButton->SetGlyph(&glyph);
-    FUpButton->SetNumGlyphs(1);
-    FUpButton->Invalidate();
+    LoadBitmapResource(glyph, resource);
+    button->SetGlyph(&glyph);
+    button->SetNumGlyphs(1);
+    button->Invalidate();
 }
+}  // namespace
 
-void TVsSpinButton::SetDownGlyph(const TBitmap* Value) {
-    if (Value) {
-        FDownButton->SetGlyph(Value);
-        return;
-    }
-    TBitmap glyph;
-    LoadBitmapResource(glyph, "VsSpinDown");
-    FDownButton->SetGlyph(&glyph);
-    FDownButton->SetNumGlyphs(1);
-    FDownButton->Invalidate();
-}
+void TVsSpinButton::SetUpGlyph(const TBitmap* Value) { SetButtonGlyph(FUpButton, Value, "VsSpinUp"); }
+
+void TVsSpinButton::SetDownGlyph(const TBitmap* Value) { SetButtonGlyph(FDownButton, Value, "VsSpinDown"); }
 
 TNumGlyphs TVsSpinButton::UpNumGlyphs() const { return FUpButton->NumGlyphs(); }
 void TVsSpinButton::SetUpNumGlyphs(TNumGlyphs Value) { FUpButton->SetNumGlyphs(Value); }
@@ -529,17 +525,7 @@ void TVsSpinEdit::SetEditRect() {
 
 void TVsSpinEdit::LayOut() {
     if (!FButton) return;
-    const int32_t pw = FButton->Width();
-    const bool border = BorderStyle() != bsNone;
-    // This edit's client pixels hold its frame, which the platform's
-    // measured from inside: the pair moves in by the frame's edge.
-    const int32_t edge = border ? (Ctl3D() ? GetSystemMetrics(SM_CXEDGE) : GetSystemMetrics(SM_CXBORDER)) : 0;
-    if (Ctl3D()) {
-        const int32_t d = border ? 5 : 1;
-        FButton->SetBounds(Width() - pw - d + edge, edge, pw, Height() - d);
-    } else {
-        FButton->SetBounds(Width() - pw + edge, 1 + edge, pw, Height() - 3);
-    }
+    PlaceEditButton(*this, *FButton, 5, 1);
     SetEditRect();
 }
 

@@ -321,33 +321,30 @@ public:
     std::shared_ptr<IDropTarget> Target;
 
     void DragEnter(const TDragData& data, TShiftState shift, TPoint point, TDropEffect& effect) override {
-        FAllowed = effect;
-        DWORD e = effect;
-        std::shared_ptr<IDropTarget> keep = Target;
-        keep->DragEnter(DataObjectOfDrag(data), KeyStateOf(shift), point, e);
-        effect = HeldToAllowed(e, FAllowed);
+        Ask(effect, [&](IDropTarget& t, DWORD& e) { t.DragEnter(DataObjectOfDrag(data), KeyStateOf(shift), point, e); });
     }
     void DragOver(TShiftState shift, TPoint point, TDropEffect& effect) override {
-        FAllowed = effect;
-        DWORD e = effect;
-        std::shared_ptr<IDropTarget> keep = Target;
-        keep->DragOver(KeyStateOf(shift), point, e);
-        effect = HeldToAllowed(e, FAllowed);
+        Ask(effect, [&](IDropTarget& t, DWORD& e) { t.DragOver(KeyStateOf(shift), point, e); });
     }
     void DragLeave() override {
         std::shared_ptr<IDropTarget> keep = Target;
         keep->DragLeave();
     }
     void Drop(const TDragData& data, TShiftState shift, TPoint point, TDropEffect& effect) override {
-        FAllowed = effect;
-        DWORD e = effect;
-        std::shared_ptr<IDropTarget> keep = Target;
-        keep->Drop(DataObjectOfDrag(data), KeyStateOf(shift), point, e);
-        effect = HeldToAllowed(e, FAllowed);
+        Ask(effect, [&](IDropTarget& t, DWORD& e) { t.Drop(DataObjectOfDrag(data), KeyStateOf(shift), point, e); });
     }
 
 private:
-    DWORD FAllowed = DROPEFFECT_NONE;
+    // Asks the target (kept alive through its call) and holds its answer to
+    // the effects the source allows.
+    template <class Call>
+    void Ask(TDropEffect& effect, Call call) {
+        const DWORD allowed = effect;
+        DWORD e = effect;
+        std::shared_ptr<IDropTarget> keep = Target;
+        call(*keep, e);
+        effect = HeldToAllowed(e, allowed);
+    }
 };
 
 TOleDropAdapter* AdapterOf(const TWinControl* control) {

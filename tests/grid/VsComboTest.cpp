@@ -9,16 +9,6 @@
 
 namespace {
 
-std::vector<std::string> Picture(const TRegion& region, int32_t width, int32_t height) {
-    std::vector<std::string> rows;
-    for (int32_t y = 0; y < height; ++y) {
-        std::string row;
-        for (int32_t x = 0; x < width; ++x) row += region.Contains(x, y) ? '#' : '.';
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 class ArrowWindows : public ScriptedTest {};
 
 TEST_F(ArrowWindows, EachDirectionHasItsShape) {
@@ -50,7 +40,7 @@ TEST_F(ArrowWindows, EachDirectionHasItsShape) {
         EXPECT_EQ(arrow->Height(), row.Height);
         TRegion shape;
         ASSERT_TRUE(GetWindowRgn(arrow, shape));
-        EXPECT_EQ(Picture(shape, row.Width, row.Height), row.Shape);
+        EXPECT_EQ(RegionPicture(shape, row.Width, row.Height), row.Shape);
     }
 }
 

@@ -28,23 +28,12 @@ TEST(Metrics, BordersAndScrollBars) {
     EXPECT_EQ(GetSystemMetrics(9999), 0);
 }
 
-// One character per pixel: '#' where the region holds it.
-std::vector<std::string> Picture(const TRegion& region, int32_t width, int32_t height) {
-    std::vector<std::string> rows;
-    for (int32_t y = 0; y < height; ++y) {
-        std::string row;
-        for (int32_t x = 0; x < width; ++x) row += region.Contains(x, y) ? '#' : '.';
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 TEST(Regions, APolygonHoldsThePixelsWhoseCentresAreInside) {
     // A rectangle's polygon is the rectangle, right and bottom edges out.
     EXPECT_EQ(TRegion::Polygon({{1, 1}, {5, 1}, {5, 4}, {1, 4}}, WINDING), TRegion::FromRect(Rect(1, 1, 5, 4)));
     TRegion triangle = TRegion::Polygon({{0, 0}, {6, 0}, {0, 6}}, ALTERNATE);
     // (5, 0) has its centre on the slope: outside.
-    EXPECT_EQ(Picture(triangle, 7, 7), (std::vector<std::string>{"#####..", "####...", "###....", "##.....",
+    EXPECT_EQ(RegionPicture(triangle, 7, 7), (std::vector<std::string>{"#####..", "####...", "###....", "##.....",
                                                                  "#......", ".......", "......."}));
     EXPECT_EQ(triangle.BoundsRect(), Rect(0, 0, 5, 5));
     EXPECT_TRUE(TRegion::Polygon({{0, 0}, {3, 3}}, WINDING).Empty());
