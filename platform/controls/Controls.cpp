@@ -824,12 +824,16 @@ void TControl::SetCursor(TCursor cursor) {
 void TControl::SetTextValue(const std::string& text) { FText = text; }
 
 void TControl::Invalidate() {
-    if (FWidget) FWidget->update();
+    if (!FWidget) return;
+    FWidget->update();
+    // A scrolling control's viewport paints on its own.
+    if (QWidget* view = CoordinateWidget(); view != FWidget) view->update();
 }
 
 void TControl::InvalidateRect(const TRect& rect) {
     TRect r = rect.Normalized();
-    if (FWidget) FWidget->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
+    // Client pixels: those of the viewport in a scrolling control.
+    if (FWidget) CoordinateWidget()->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "platform/controls/GridModel.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 const std::string kEmpty;
@@ -99,12 +100,29 @@ void TGridRow::Truncate(int32_t count) {
 // ---------------------------------------------------------------- TGridModel
 
 TGridModel::TGridModel() = default;
-TGridModel::~TGridModel() = default;
-TGridModel::TGridModel(TGridModel&&) noexcept = default;
-TGridModel& TGridModel::operator=(TGridModel&&) noexcept = default;
+
+TGridModel::~TGridModel() { Clear(); }
+
+TGridModel::TGridModel(TGridModel&& other) noexcept : FRows(std::move(other.FRows)) { other.FRows.clear(); }
+
+TGridModel& TGridModel::operator=(TGridModel&& other) noexcept {
+    if (this != &other) {
+        Clear();
+        FRows = std::move(other.FRows);
+        other.FRows.clear();
+    }
+    return *this;
+}
+
+void TGridModel::Free(size_t first, size_t last) {
+    for (size_t i = first; i < last; ++i) {
+        delete FRows[i];
+        FRows[i] = nullptr;
+    }
+}
 
 int32_t TGridModel::UnitCount() const {
-    return static_cast<int32_t>(std::count_if(FRows.begin(), FRows.end(), [](const TGridRowPtr& r) { return !!r; }));
+    return static_cast<int32_t>(std::count_if(FRows.begin(), FRows.end(), [](const TGridRow* r) { return r != nullptr; }));
 }
 
 const std::string& TGridModel::Cell(int32_t col, int32_t row) const {
@@ -119,24 +137,27 @@ TObject* TGridModel::Object(int32_t col, int32_t row) const {
 
 const TGridRow* TGridModel::Row(int32_t row) const {
     if (row < 0 || row >= RowSlots()) return nullptr;
-    return FRows[static_cast<size_t>(row)].get();
+    return FRows[static_cast<size_t>(row)];
 }
 
 void TGridModel::Reach(int32_t row) {
-    if (row >= RowSlots()) FRows.resize(static_cast<size_t>(row) + 1);
+    if (row >= RowSlots()) FRows.resize(static_cast<size_t>(row) + 1, nullptr);
 }
 
 void TGridModel::Prune(int32_t row) {
-    TGridRowPtr& r = FRows[static_cast<size_t>(row)];
-    if (r && r->Empty()) r.reset();
+    TGridRow*& r = FRows[static_cast<size_t>(row)];
+    if (r && r->Empty()) {
+        delete r;
+        r = nullptr;
+    }
 }
 
 void TGridModel::SetCell(int32_t col, int32_t row, std::string text) {
     if (col < 0 || row < 0) return;
     if (text.empty() && !Row(row)) return;
     Reach(row);
-    TGridRowPtr& r = FRows[static_cast<size_t>(row)];
-    if (!r) r = std::make_unique<TGridRow>();
+    TGridRow*& r = FRows[static_cast<size_t>(row)];
+    if (!r) r = new TGridRow();
     r->SetText(col, std::move(text));
     Prune(row);
 }
@@ -145,13 +166,17 @@ void TGridModel::SetObject(int32_t col, int32_t row, TObject* object) {
     if (col < 0 || row < 0) return;
     if (!object && !Row(row)) return;
     Reach(row);
-    TGridRowPtr& r = FRows[static_cast<size_t>(row)];
-    if (!r) r = std::make_unique<TGridRow>();
+    TGridRow*& r = FRows[static_cast<size_t>(row)];
+    if (!r) r = new TGridRow();
     r->SetObject(col, object);
     Prune(row);
 }
 
-void TGridModel::SetRowSlots(int32_t rows) { FRows.resize(static_cast<size_t>(std::max(0, rows))); }
+void TGridModel::SetRowSlots(int32_t rows) {
+    const auto n = static_cast<size_t>(std::max(0, rows));
+    if (n < FRows.size()) Free(n, FRows.size());
+    FRows.resize(n, nullptr);
+}
 
 void TGridModel::TruncateCols(int32_t cols) {
     for (int32_t i = 0; i < RowSlots(); ++i) {
@@ -161,30 +186,37 @@ void TGridModel::TruncateCols(int32_t cols) {
     }
 }
 
-void TGridModel::Clear() { FRows.clear(); }
+void TGridModel::Clear() {
+    Free(0, FRows.size());
+    FRows.clear();
+}
 
 void TGridModel::MoveRow(int32_t from, int32_t to) {
     if (from < 0 || to < 0 || from == to) return;
     Reach(std::max(from, to));
-    auto b = FRows.begin();
-    if (from < to) std::rotate(b + from, b + from + 1, b + to + 1);
-    else std::rotate(b + to, b + from, b + from + 1);
+    TGridRow** b = FRows.data();
+    TGridRow* moved = b[from];
+    if (from < to) std::memmove(b + from, b + from + 1, static_cast<size_t>(to - from) * sizeof(TGridRow*));
+    else std::memmove(b + to + 1, b + to, static_cast<size_t>(from - to) * sizeof(TGridRow*));
+    b[to] = moved;
 }
 
 void TGridModel::SwapRows(int32_t a, int32_t b) {
     if (a < 0 || b < 0 || a == b) return;
     Reach(std::max(a, b));
-    FRows[static_cast<size_t>(a)].swap(FRows[static_cast<size_t>(b)]);
+    std::swap(FRows[static_cast<size_t>(a)], FRows[static_cast<size_t>(b)]);
 }
 
 void TGridModel::InsertRows(int32_t index, int32_t count) {
     if (index < 0 || count <= 0) return;
-    PutRows(index, std::vector<TGridRowPtr>(static_cast<size_t>(count)));
+    if (index > RowSlots()) FRows.resize(static_cast<size_t>(index), nullptr);
+    FRows.insert(FRows.begin() + index, static_cast<size_t>(count), nullptr);
 }
 
 void TGridModel::DeleteRows(int32_t index, int32_t count) {
     if (index < 0 || count <= 0 || index >= RowSlots()) return;
     const int32_t last = std::min(RowSlots(), index + count);
+    Free(static_cast<size_t>(index), static_cast<size_t>(last));
     FRows.erase(FRows.begin() + index, FRows.begin() + last);
 }
 
@@ -193,15 +225,19 @@ std::vector<TGridRowPtr> TGridModel::TakeRows(int32_t index, int32_t count) {
     if (index < 0 || count <= 0) return out;
     out.resize(static_cast<size_t>(count));
     const int32_t last = std::min(RowSlots(), index + count);
-    for (int32_t i = index; i < last; ++i) out[static_cast<size_t>(i - index)] = std::move(FRows[static_cast<size_t>(i)]);
-    DeleteRows(index, count);
+    for (int32_t i = index; i < last; ++i) {
+        out[static_cast<size_t>(i - index)].reset(FRows[static_cast<size_t>(i)]);
+        FRows[static_cast<size_t>(i)] = nullptr;
+    }
+    if (index < last) FRows.erase(FRows.begin() + index, FRows.begin() + last);
     return out;
 }
 
 void TGridModel::PutRows(int32_t index, std::vector<TGridRowPtr> rows) {
     if (index < 0 || rows.empty()) return;
-    if (index > RowSlots()) FRows.resize(static_cast<size_t>(index));
-    FRows.insert(FRows.begin() + index, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    if (index > RowSlots()) FRows.resize(static_cast<size_t>(index), nullptr);
+    FRows.insert(FRows.begin() + index, rows.size(), nullptr);
+    for (size_t i = 0; i < rows.size(); ++i) FRows[static_cast<size_t>(index) + i] = rows[i].release();
 }
 
 std::vector<TGridRowPtr> TGridModel::ExtractRows(const std::vector<int32_t>& rows) {
@@ -211,11 +247,10 @@ std::vector<TGridRowPtr> TGridModel::ExtractRows(const std::vector<int32_t>& row
     size_t write = 0;
     for (size_t read = 0; read < FRows.size(); ++read) {
         if (next < rows.size() && rows[next] == static_cast<int32_t>(read)) {
-            out.push_back(std::move(FRows[read]));
+            out.emplace_back(FRows[read]);
             ++next;
         } else {
-            if (write != read) FRows[write] = std::move(FRows[read]);
-            ++write;
+            FRows[write++] = FRows[read];
         }
     }
     FRows.resize(write);
@@ -228,24 +263,24 @@ void TGridModel::InsertRowsAt(const std::vector<int32_t>& positions, std::vector
     const size_t n = std::min(positions.size(), rows.size());
     if (n == 0) return;
     const size_t total = std::max(FRows.size() + n, static_cast<size_t>(std::max(0, positions[n - 1])) + 1);
-    std::vector<TGridRowPtr> merged(total);
+    std::vector<TGridRow*> merged(total, nullptr);
     size_t next = 0;
     size_t read = 0;
     for (size_t i = 0; i < total; ++i) {
-        if (next < n && positions[next] == static_cast<int32_t>(i)) merged[i] = std::move(rows[next++]);
-        else if (read < FRows.size()) merged[i] = std::move(FRows[read++]);
+        if (next < n && positions[next] == static_cast<int32_t>(i)) merged[i] = rows[next++].release();
+        else if (read < FRows.size()) merged[i] = FRows[read++];
     }
     FRows = std::move(merged);
 }
 
 void TGridModel::MoveCol(int32_t from, int32_t to) {
     if (from < 0 || to < 0 || from == to) return;
-    for (int32_t i = 0; i < RowSlots(); ++i)
-        if (FRows[static_cast<size_t>(i)]) FRows[static_cast<size_t>(i)]->MoveCell(from, to);
+    for (TGridRow* r : FRows)
+        if (r) r->MoveCell(from, to);
 }
 
 void TGridModel::InsertCols(int32_t index, int32_t count) {
-    for (auto& r : FRows)
+    for (TGridRow* r : FRows)
         if (r) r->InsertCells(index, count);
 }
 

@@ -61,8 +61,10 @@ class TGridModel {
 public:
     TGridModel();
     ~TGridModel();
-    TGridModel(TGridModel&&) noexcept;
-    TGridModel& operator=(TGridModel&&) noexcept;
+    TGridModel(TGridModel&& other) noexcept;
+    TGridModel& operator=(TGridModel&& other) noexcept;
+    TGridModel(const TGridModel&) = delete;
+    TGridModel& operator=(const TGridModel&) = delete;
 
     // Row slots held (written rows and the grid's rows).
     int32_t RowSlots() const { return static_cast<int32_t>(FRows.size()); }
@@ -108,7 +110,10 @@ public:
 private:
     void Reach(int32_t row);
     void Prune(int32_t row);
-    std::vector<TGridRowPtr> FRows;
+    void Free(size_t first, size_t last);
+    // Owned; null for an empty row. Plain pointers, so that moving rows is
+    // moving memory.
+    std::vector<TGridRow*> FRows;
 };
 
 // ---------------------------------------------------------------- line sizes

@@ -110,6 +110,8 @@ public:
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setLineWrapMode(QPlainTextEdit::NoWrap);
         setTabChangesFocus(true);
+        // Text starts where the formatting rectangle says.
+        document()->setDocumentMargin(0);
     }
     int Max = 0;
     bool WantReturns = false;
@@ -188,6 +190,7 @@ struct TCustomEdit::Impl {
     TInputLimiter* Limiter = nullptr;
     bool ReadOnly = false;
     int32_t Quiet = 0;
+    int32_t SettingText = 0;
 };
 
 TCustomEdit::TCustomEdit(TComponent* owner, bool multiLine)
@@ -304,7 +307,14 @@ std::string TCustomEdit::GetText() const {
     return FromDocument(FImpl->Plain->toPlainText());
 }
 
+bool TCustomEdit::TextSetByCode() const { return FImpl->SettingText > 0; }
+
 void TCustomEdit::SetTextValue(const std::string& text) {
+    ++FImpl->SettingText;
+    struct Done {
+        int32_t& N;
+        ~Done() { --N; }
+    } done{FImpl->SettingText};
     if (QLineEdit* e = FImpl->Line) {
         QString t = QStr(text);
         if (t == e->text()) return;

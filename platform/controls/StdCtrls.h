@@ -105,6 +105,10 @@ protected:
     void ApplyColor() override;
     void Dispatch(TMessage& message) override;
     virtual void Change();
+    // True while code sets the text (Text, SetText): Change runs then too,
+    // but the platform's multi-line edit tells its parent only of the
+    // user's changes.
+    bool TextSetByCode() const;
 
 private:
     struct Impl;
