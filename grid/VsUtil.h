@@ -14,6 +14,7 @@
 #include "platform/runtime/Types.h"
 
 class TCanvas;
+class TFont;
 class TBitmap;
 
 // Cell text kinds returned by TextKind.
@@ -98,6 +99,10 @@ TDateTime StepDate(int32_t Years, int32_t Months, int32_t Days, TDateTime Date, 
 // Copies Bitmap onto Canvas at Rect's top-left corner, its top-left pixel's
 // colour shown as Color.
 void DrawTransparentBitmap(TCanvas& Canvas, TBitmap& Bitmap, TColor Color, const TRect& Rect);
+
+// The height of a font's character cell on the screen (its text metrics'
+// height); null: the screen's default font.
+int32_t ScreenFontHeight(const TFont* Font);
 
 // Position of the first Ch of S that is not part of a doubled Ch (0: none).
 int32_t FindSingleChar(char Ch, std::string_view S);

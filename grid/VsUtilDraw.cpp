@@ -1,4 +1,4 @@
-// The one routine of VsUtil that draws; it needs the graphics room.
+// The routines of VsUtil that draw or measure; they need the graphics room.
 #include "grid/VsUtil.h"
 
 #include "platform/graphics/Graphics.h"
@@ -12,4 +12,10 @@ void DrawTransparentBitmap(TCanvas& Canvas, TBitmap& Bitmap, TColor Color, const
     TRect whole = Bounds(0, 0, w, h);
     work.Canvas()->BrushCopy(whole, Bitmap, whole, key);
     Canvas.CopyRect(Bounds(Rect.Left, Rect.Top, w, h), *work.Canvas(), whole);
+}
+
+int32_t ScreenFontHeight(const TFont* Font) {
+    TCanvas screen;
+    if (Font) screen.SetFont(Font);
+    return screen.TextHeight("Wg");
 }

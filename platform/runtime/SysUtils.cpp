@@ -215,13 +215,15 @@ long double StrToFloatDef(const std::string& s, long double def) {
     return TryStrToFloat(s, v) ? v : def;
 }
 
-std::string FloatToStr(long double value) {
+namespace {
+// At most precision significant digits, the exponent as the platform
+// writes it (1E20, 1E-5).
+std::string GeneralFloat(long double value, int precision) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15Lg", value);
+    std::snprintf(buf, sizeof buf, "%.*Lg", precision, value);
     std::string out = buf;
     size_t e = out.find('e');
     if (e != std::string::npos) {
-        // 1e+20 reads as 1E20 on the platform, 1e-05 as 1E-5.
         std::string mant = out.substr(0, e);
         std::string exp = out.substr(e + 1);
         bool neg = !exp.empty() && exp[0] == '-';
@@ -232,6 +234,97 @@ std::string FloatToStr(long double value) {
     for (char& c : out)
         if (c == '.') c = FormatSettings().DecimalSeparator;
     return out;
+}
+}  // namespace
+
+std::string FloatToStr(long double value) { return GeneralFloat(value, 15); }
+
+namespace {
+// Adds one to the last digit of a digit string (a point may stand in it);
+// True when the carry ran out of the front.
+bool IncrementDigits(std::string& digits) {
+    for (size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] == '.') continue;
+        if (digits[i] != '9') {
+            ++digits[i];
+            return false;
+        }
+        digits[i] = '0';
+    }
+    return true;
+}
+
+// |value| with decimals places, halves away from zero: the printed
+// expansion runs far enough past the cut to tell a true half.
+std::string FixedDigits(long double magnitude, int decimals) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*Lf", decimals + 30, magnitude);
+    std::string all = buf;
+    const size_t point = all.find('.');
+    const size_t cut = point + 1 + static_cast<size_t>(decimals);
+    std::string kept = all.substr(0, decimals > 0 ? cut : point);
+    if (all[cut] >= '5' && IncrementDigits(kept)) kept.insert(0, 1, '1');
+    return kept;
+}
+
+// d.ddd and the exponent of |value| with significant digits, halves away
+// from zero.
+std::string ExponentDigits(long double magnitude, int significant, int& exponent) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*Le", significant - 1 + 30, magnitude);
+    std::string all = buf;
+    const size_t e = all.find('e');
+    exponent = std::atoi(all.c_str() + e + 1);
+    std::string mantissa = all.substr(0, e);
+    const size_t cut = significant == 1 ? 2 : static_cast<size_t>(significant) + 1;
+    std::string kept = mantissa.substr(0, significant == 1 ? 1 : cut);
+    if (mantissa[cut] >= '5' && IncrementDigits(kept)) {
+        // 9.99 became 10.00: one more power of ten.
+        kept = "1" + kept.substr(0, kept.size() - 1);
+        if (kept.size() > 2) std::swap(kept[1], kept[2]);
+        ++exponent;
+    }
+    return kept;
+}
+}  // namespace
+
+std::string FloatToStrF(long double value, TFloatFormat format, int precision, int digits) {
+    precision = std::clamp(precision, 1, 18);
+    digits = std::clamp(digits, 0, 18);
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+    if (format == ffGeneral) return GeneralFloat(value, precision);
+    const char sep = FormatSettings().DecimalSeparator;
+    const bool negative = std::signbit(value) && value != 0;
+    const long double magnitude = negative ? -value : value;
+    auto finish = [&](std::string text) {
+        for (char& c : text)
+            if (c == '.') c = sep;
+        // No sign on a value that shows as zero.
+        const bool zero = text.find_first_not_of("0.,") == std::string::npos;
+        return negative && !zero ? "-" + text : text;
+    };
+    if (format == ffExponent) {
+        int exponent = 0;
+        std::string mantissa = ExponentDigits(magnitude, precision, exponent);
+        std::string exp = std::to_string(exponent < 0 ? -exponent : exponent);
+        while (static_cast<int>(exp.size()) < digits) exp.insert(0, 1, '0');
+        return finish(mantissa + "E" + (exponent < 0 ? "-" : "+") + exp);
+    }
+    // More digits before the point than the precision holds: the general form.
+    if (magnitude >= std::pow(10.0L, precision)) return GeneralFloat(value, precision);
+    std::string text = FixedDigits(magnitude, digits);
+    if (format == ffNumber) {
+        size_t point = text.find('.');
+        if (point == std::string::npos) point = text.size();
+        for (int64_t i = static_cast<int64_t>(point) - 3; i > 0; i -= 3)
+            text.insert(static_cast<size_t>(i), 1, '\x01');
+        std::string grouped = finish(text);
+        for (char& c : grouped)
+            if (c == '\x01') c = FormatSettings().ThousandSeparator;
+        return grouped;
+    }
+    return finish(text);
 }
 
 // The platform's Format grammar: "%" [index ":"] ["-"] [width] ["." prec] type.
@@ -797,6 +890,65 @@ TDateTime StrToDate(const std::string& s) {
     TDateTime d;
     if (!TryStrToDate(s, d)) throw EConvertError(FmtMsg(SysConst::SInvalidDate, s));
     return d;
+}
+
+std::string TimeToStr(TDateTime time) { return FormatDateTime(FormatSettings().LongTimeFormat, time - std::floor(time)); }
+
+bool TryStrToTime(const std::string& s, TDateTime& time) {
+    std::string t = Trim(s);
+    // An am/pm mark at the end, with or without a blank before it.
+    int half = 0;
+    if (t.size() >= 2) {
+        std::string tail = LowerCase(t.substr(t.size() - 2));
+        if (tail == "am" || tail == "pm") {
+            half = tail == "am" ? 1 : 2;
+            t = TrimRight(t.substr(0, t.size() - 2));
+        }
+    }
+    int values[3] = {0, 0, 0};
+    int count = 0;
+    size_t i = 0;
+    while (i < t.size() && count < 3) {
+        if (!(t[i] >= '0' && t[i] <= '9')) return false;
+        int v = 0, digits = 0;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9') {
+            v = v * 10 + (t[i] - '0');
+            if (++digits > 2) return false;
+            ++i;
+        }
+        values[count++] = v;
+        if (i < t.size()) {
+            if (t[i] != FormatSettings().TimeSeparator || count == 3) return false;
+            ++i;
+            if (i == t.size()) return false;
+        }
+    }
+    if (i != t.size() || count == 0) return false;
+    int h = values[0];
+    if (half) {
+        if (h < 1 || h > 12) return false;
+        h = h % 12 + (half == 2 ? 12 : 0);
+    }
+    if (h > 23 || values[1] > 59 || values[2] > 59) return false;
+    time = EncodeTime(h, values[1], values[2], 0);
+    return true;
+}
+
+TDateTime StrToTime(const std::string& s) {
+    TDateTime t;
+    if (!TryStrToTime(s, t)) throw EConvertError(FmtMsg(SysConst::SInvalidTime, s));
+    return t;
+}
+
+TDateTime IncMonth(TDateTime date, int months) {
+    int y, m, d;
+    DecodeDate(date, y, m, d);
+    const TDateTime time = date - std::floor(date);
+    int64_t total = static_cast<int64_t>(y) * 12 + (m - 1) + months;
+    y = static_cast<int>(total / 12);
+    m = static_cast<int>(total % 12) + 1;
+    d = std::min(d, DaysInAMonth(y, m));
+    return EncodeDate(y, m, d) + time;
 }
 
 // ---------------------------------------------------------------- files

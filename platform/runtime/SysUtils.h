@@ -54,6 +54,8 @@ VARSONA_DECLARE_EXCEPTION(EFOpenError, EStreamError)
 VARSONA_DECLARE_EXCEPTION(EReadError, EStreamError)
 VARSONA_DECLARE_EXCEPTION(EWriteError, EStreamError)
 VARSONA_DECLARE_EXCEPTION(EIniFileException, Exception)
+VARSONA_DECLARE_EXCEPTION(EAssertionFailed, Exception)
+VARSONA_DECLARE_EXCEPTION(EResNotFound, Exception)
 
 // Fixed run-time library messages; code raises these, tests compare them.
 namespace SysConst {
@@ -61,6 +63,7 @@ inline constexpr const char* SInvalidInteger = "'%s' is not a valid integer valu
 inline constexpr const char* SInvalidFloat = "'%s' is not a valid floating point value";
 inline constexpr const char* SInvalidFormat = "Format '%s' invalid or incompatible with argument";
 inline constexpr const char* SInvalidDate = "'%s' is not a valid date";
+inline constexpr const char* SInvalidTime = "'%s' is not a valid time";
 inline constexpr const char* SDateEncodeError = "Invalid argument to date encode";
 inline constexpr const char* SDivByZero = "Division by zero";
 inline constexpr const char* SOverflow = "Floating point overflow";
@@ -77,6 +80,7 @@ inline constexpr const char* SFCreateError = "Cannot create file \"%s\". %s";
 inline constexpr const char* SFOpenError = "Cannot open file \"%s\". %s";
 inline constexpr const char* SAssignError = "Cannot assign a %s to a %s";
 inline constexpr const char* SInvalidStreamOp = "Invalid stream operation";
+inline constexpr const char* SResNotFound = "Resource %s not found";
 }  // namespace SysConst
 
 // Replaces each "%s" of a fixed message with the next argument, in order, and
@@ -128,6 +132,14 @@ bool TryStrToFloat(const std::string& s, long double& value, char decimalSeparat
 // Shortest text that reads back the same (15 significant digits), with the
 // locale's decimal separator.
 std::string FloatToStr(long double value);
+// ffGeneral: the shortest text of at most precision significant digits
+// (FloatToStr is precision 15); ffFixed: digits decimals; ffNumber: the
+// same with thousand separators; ffExponent: d.ddd...E+xx with precision
+// digits. A fixed text that would need more than precision digits before
+// the point is written as ffExponent; so are infinities and NaN as INF,
+// -INF and NAN.
+enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber };
+std::string FloatToStrF(long double value, TFloatFormat format, int precision, int digits);
 
 // The platform's Format for a format text with integer arguments: specifiers
 // %[index:][-][width][.precision]d|u|x|X|s... Only d, u, x and X are accepted
@@ -191,6 +203,16 @@ std::string DateToStr(TDateTime date);
 // Parses a date written in ShortDateFormat's field order with DateSeparator.
 TDateTime StrToDate(const std::string& s);
 bool TryStrToDate(const std::string& s, TDateTime& date);
+// The time of day (the fraction of value, so whole days drop out) in
+// LongTimeFormat.
+std::string TimeToStr(TDateTime time);
+// Hours, minutes and seconds with TimeSeparator ("13:05", "1:05:09", "1:05
+// pm"); raises EConvertError SInvalidTime.
+TDateTime StrToTime(const std::string& s);
+bool TryStrToTime(const std::string& s, TDateTime& time);
+// The same day months later (earlier for a negative count), the last day of
+// the month when the month is shorter; the time of day stays.
+TDateTime IncMonth(TDateTime date, int months = 1);
 
 // ---------------------------------------------------------------- files
 

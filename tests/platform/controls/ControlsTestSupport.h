@@ -8,11 +8,14 @@
 #include <QApplication>
 #include <QTest>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/DragDrop.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/Timers.h"
+#include "platform/controls/WinApi.h"
 #include "platform/controls/qt/ControlsQt.h"
 #include "tests/support/Input.h"
 
@@ -53,4 +56,16 @@ inline std::unique_ptr<TForm> NewForm(int32_t width = 400, int32_t height = 300)
     form->SetBounds(0, 0, width, height);
     form->DoCreate();
     return form;
+}
+
+// A region as a picture, one character per pixel: '#' where it holds the
+// pixel.
+inline std::vector<std::string> RegionPicture(const TRegion& region, int32_t width, int32_t height) {
+    std::vector<std::string> rows;
+    for (int32_t y = 0; y < height; ++y) {
+        std::string row;
+        for (int32_t x = 0; x < width; ++x) row += region.Contains(x, y) ? '#' : '.';
+        rows.push_back(row);
+    }
+    return rows;
 }

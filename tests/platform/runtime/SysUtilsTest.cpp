@@ -125,6 +125,62 @@ TEST(SysUtils, Dates) {
     EXPECT_EQ(DayOfWeek(EncodeDate(2026, 12, 10)), 5);  // a Thursday
 }
 
+TEST(SysUtils, TimesAndMonthSteps) {
+    EXPECT_EQ(TimeToStr(EncodeTime(13, 5, 9, 0)), "13:05:09");
+    // Only the time of day: whole days and the sign drop out.
+    EXPECT_EQ(TimeToStr(2 + EncodeTime(1, 0, 0, 0)), "1:00:00");
+    EXPECT_EQ(TimeToStr(-EncodeTime(1, 0, 0, 0)), "23:00:00");
+    struct Row {
+        const char* Text;
+        int H, M, S;
+    };
+    for (const Row& row : {Row{"13:05", 13, 5, 0}, Row{"1:05:09", 1, 5, 9}, Row{" 7 ", 7, 0, 0},
+                           Row{"1:05 pm", 13, 5, 0}, Row{"12:00am", 0, 0, 0}}) {
+        SCOPED_TRACE(row.Text);
+        EXPECT_NEAR(StrToTime(row.Text), EncodeTime(row.H, row.M, row.S, 0), 1e-9);
+    }
+    for (const char* bad : {"", "24:00", "1:60", "1:2:3:4", "1:", "a:00", "13:00 pm", "1.30"}) {
+        SCOPED_TRACE(bad);
+        TDateTime t;
+        EXPECT_FALSE(TryStrToTime(bad, t));
+    }
+    try {
+        StrToTime("25:00");
+        ADD_FAILURE() << "no error";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "'25:00' is not a valid time");
+    }
+    EXPECT_EQ(IncMonth(EncodeDate(2026, 1, 31)), EncodeDate(2026, 2, 28));
+    EXPECT_EQ(IncMonth(EncodeDate(2024, 1, 31)), EncodeDate(2024, 2, 29));
+    EXPECT_EQ(IncMonth(EncodeDate(2026, 1, 15), -1), EncodeDate(2025, 12, 15));
+    EXPECT_EQ(IncMonth(EncodeDate(2026, 3, 31) + 0.5, 13), EncodeDate(2027, 4, 30) + 0.5);
+}
+
+TEST(SysUtils, FloatToStrFFormats) {
+    EXPECT_EQ(FloatToStrF(1.5, ffFixed, 15, 2), "1.50");
+    // Halves away from zero, as the platform rounds them.
+    EXPECT_EQ(FloatToStrF(-0.125, ffFixed, 15, 2), "-0.13");
+    EXPECT_EQ(FloatToStrF(0.124999, ffFixed, 15, 2), "0.12");
+    EXPECT_EQ(FloatToStrF(9.995, ffFixed, 15, 1), "10.0");
+    EXPECT_EQ(FloatToStrF(-0.001, ffFixed, 15, 2), "0.00");
+    EXPECT_EQ(FloatToStrF(2, ffFixed, 15, 0), "2");
+    EXPECT_EQ(FloatToStrF(1234567.891, ffNumber, 15, 2), "1,234,567.89");
+    EXPECT_EQ(FloatToStrF(-1234, ffNumber, 15, 0), "-1,234");
+    EXPECT_EQ(FloatToStrF(1.0 / 3, ffGeneral, 4, 0), "0.3333");
+    EXPECT_EQ(FloatToStrF(1e20, ffGeneral, 15, 0), "1E20");
+    EXPECT_EQ(FloatToStrF(1234.5, ffExponent, 4, 2), "1.235E+03");
+    EXPECT_EQ(FloatToStrF(9.9996, ffExponent, 4, 0), "1.000E+1");
+    EXPECT_EQ(FloatToStrF(-0.00042, ffExponent, 1, 3), "-4E-004");
+    // More digits before the point than the precision: the general form.
+    EXPECT_EQ(FloatToStrF(1e16, ffFixed, 15, 2), "1E16");
+    FormatSettings().DecimalSeparator = ',';
+    FormatSettings().ThousandSeparator = '.';
+    EXPECT_EQ(FloatToStrF(1.5, ffFixed, 15, 2), "1,50");
+    EXPECT_EQ(FloatToStrF(1234.5, ffNumber, 15, 1), "1.234,5");
+    FormatSettings().DecimalSeparator = '.';
+    FormatSettings().ThousandSeparator = ',';
+}
+
 TEST(SysUtils, StringsWorkOnBytesWithPlatformClamping) {
     EXPECT_EQ(Copy("abcdef", 2, 3), "bcd");
     EXPECT_EQ(Copy("abc", 0, 2), "ab");
