@@ -1,0 +1,145 @@
+// The input side of the grid: validation of an edited cell, focus, the
+// mouse, the keys, the wheel and panning, the half-second timer, hints and
+// the sizing veto.
+#include "grid/VsGrid.h"
+
+// ---------------------------------------------------------------- validation
+
+void TVsStringGrid::RememberEditCell(int32_t ACol, int32_t ARow) {
+    FEditCellCol = ACol;
+    FEditCellRow = ARow;
+    FEditCellText = Cells(RealColIndex(ACol), ARow);
+}
+
+void TVsStringGrid::CellValueChanged(int32_t, int32_t) {}
+
+bool TVsStringGrid::ValidateCell() {
+    bool valid = true;
+    const int32_t realCol = RealColIndex(FEditCellCol);
+    const int32_t editRow = FEditCellRow;
+    if (realCol >= 0 && editRow >= 0 && Cells(realCol, editRow) != FEditCellText) {
+        CellValueChanged(realCol, editRow);
+        std::string value = Cells(realCol, editRow);
+        valid = true;
+        if (OnCellValidate) OnCellValidate(this, realCol, editRow, value, valid);
+        if (valid) {
+            if (value != Cells(realCol, editRow)) SetCells(realCol, editRow, value);
+        } else {
+            const bool changed = value != Cells(realCol, editRow);
+            SetCells(realCol, editRow, changed ? value : FEditCellText);
+            if (FEditCellCol < ColCount() && editRow < RowCount()) {
+                MoveCurrent(FEditCellCol, editRow, true, true);
+                ShowEditor();
+            }
+            if (!changed && RealColIndex(Col()) != realCol) InvalidateEditor();
+        }
+    }
+    RememberEditCell(Col(), Row());
+    return valid;
+}
+
+// ---------------------------------------------------------------- focus and click
+
+void TVsStringGrid::DoEnter() {
+    if (FReturningFromEditor) return;
+    try {
+        TStringGrid::DoEnter();
+        FCellValidationArmed = true;
+        SelectCell(Col(), Row());
+    } catch (...) {
+        RememberEditCell(Col(), Row());
+        throw;
+    }
+    RememberEditCell(Col(), Row());
+}
+
+void TVsStringGrid::DoExit() {
+    if (FReturningFromEditor) return;
+    if (FCellValidationArmed) ValidateCell();
+    TStringGrid::DoExit();
+}
+
+void TVsStringGrid::Click() {
+    try {
+        TStringGrid::Click();
+    } catch (...) {
+        if (FCellValidationArmed) ValidateCell();
+        RememberEditCell(Col(), Row());
+        throw;
+    }
+    if (FCellValidationArmed) ValidateCell();
+    RememberEditCell(Col(), Row());
+}
+
+// ---------------------------------------------------------------- messages
+
+void TVsStringGrid::WndProc(TMessage& Message) { TStringGrid::WndProc(Message); }
+
+void TVsStringGrid::Dispatch(TMessage& Message) { TStringGrid::Dispatch(Message); }
+
+void TVsStringGrid::CalcSizingState(int32_t X, int32_t Y, TGridState& State, int32_t& Index, int32_t& SizingPos,
+                                    int32_t& SizingOfs) {
+    TStringGrid::CalcSizingState(X, Y, State, Index, SizingPos, SizingOfs);
+}
+
+void TVsStringGrid::WMSetFocus(TWMFocus& Message) { TStringGrid::WMSetFocus(Message); }
+
+void TVsStringGrid::WMSetCursor(TWMSetCursor& Message) { TStringGrid::WMSetCursor(Message); }
+
+void TVsStringGrid::CMCursorChanged(TMessage& Message) { TStringGrid::CMCursorChanged(Message); }
+
+void TVsStringGrid::CMHintShow(THintInfo& Info, intptr_t& Result) { TStringGrid::CMHintShow(Info, Result); }
+
+void TVsStringGrid::WMLButtonDown(TWMMouse& Message) { TStringGrid::WMLButtonDown(Message); }
+
+void TVsStringGrid::WMLButtonUp(TWMMouse& Message) { TStringGrid::WMLButtonUp(Message); }
+
+void TVsStringGrid::WMLButtonDblClk(TWMMouse& Message) { TStringGrid::WMLButtonDblClk(Message); }
+
+void TVsStringGrid::WMRButtonDown(TWMMouse& Message) { TStringGrid::WMRButtonDown(Message); }
+
+void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) { TStringGrid::MouseMove(Shift, X, Y); }
+
+void TVsStringGrid::WMKeyDown(TWMKey& Message) { TStringGrid::WMKeyDown(Message); }
+
+void TVsStringGrid::KeyUp(Word& Key, TShiftState Shift) { TStringGrid::KeyUp(Key, Shift); }
+
+void TVsStringGrid::WMTimer(TWMTimer& Message) {
+    if (Message.TimerID == VsGridConst::HoverTimer) {
+        FBlinkPhase = !FBlinkPhase;
+        return;
+    }
+    TStringGrid::WMTimer(Message);
+}
+
+void TVsStringGrid::ColumnMoved(int32_t FromIndex, int32_t ToIndex) { TStringGrid::ColumnMoved(FromIndex, ToIndex); }
+
+void TVsStringGrid::RowMoved(int32_t FromIndex, int32_t ToIndex) { TStringGrid::RowMoved(FromIndex, ToIndex); }
+
+std::string TVsStringGrid::GetEditText(int32_t ACol, int32_t ARow) {
+    const int32_t realCol = RealColIndex(ACol);
+    if (TVsInplaceEdit* editor = GetInplaceEditor())
+        editor->SetRightAligned(GetCellAlignment(realCol, ARow) == taRightJustify);
+    return TStringGrid::GetEditText(realCol, ARow);
+}
+
+void TVsStringGrid::SetEditText(int32_t ACol, int32_t ARow, const std::string& Value) {
+    TStringGrid::SetEditText(RealColIndex(ACol), ARow, Value);
+}
+
+// ---------------------------------------------------------------- other operations
+
+void TVsStringGrid::ZoomStep(int32_t) {}
+
+int32_t TVsStringGrid::LookupRow(const std::string&) { return -1; }
+
+std::string TVsStringGrid::SelectionDragText() { return {}; }
+
+bool TVsStringGrid::IsInSelection(int32_t ACol, int32_t ARow) const {
+    const TGridRect s = Selection();
+    return ACol >= s.Left && ACol <= s.Right && ARow >= s.Top && ARow <= s.Bottom;
+}
+
+void TVsStringGrid::InvalidateRange(const TGridRect& Range) {
+    InvalidateCellPair(TRect{Range.Left, Range.Top, Range.Right, Range.Bottom});
+}
