@@ -1161,6 +1161,14 @@ private:
     void LeaveEditorControl(Word Key, TShiftState Shift, bool ToGrid, bool Validate, bool SetReturning);
 
     // ---- hidden rows (VsGridHidden.cpp)
+    // Rows as units out of the grid and back, many in one pass, with their
+    // heights (and flags, when kept in step): display indexes, ascending.
+    std::vector<TGridRowPtr> TakeDisplayRows(const std::vector<int32_t>& Rows, std::vector<int32_t>& Heights,
+                                             bool KeepFlags);
+    void PutDisplayRows(const std::vector<int32_t>& Positions, std::vector<TGridRowPtr> Rows,
+                        const std::vector<int32_t>& Heights);
+    // The editors give their text back before rows move.
+    void RowsMoving();
     // Takes the display rows (ascending) out of the grid with their heights
     // as hidden items of the given real indexes.
     void HideDisplayRows(const std::vector<int32_t>& DisplayRows, const std::vector<int32_t>& RealRows,
