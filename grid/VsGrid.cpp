@@ -950,7 +950,7 @@ void TVsStringGrid::SizeChanged(int32_t OldColCount, int32_t OldRowCount) {
         FRowSelectFlags.resize(static_cast<size_t>(RowCount()));
     if (!Parent()) return;
     StretchLastColumn();
-    UpdateScrollBars();
+    ShowFlatBarsForCounts();
 }
 
 void TVsStringGrid::CellChanged(int32_t ACol, int32_t ARow) {
@@ -962,6 +962,7 @@ void TVsStringGrid::WMSize(TWMSize& Message) {
     TStringGrid::WMSize(Message);
     StretchLastColumn();
     UpdateScrollBars();
+    ShowFlatBarsForCounts();
 }
 
 void TVsStringGrid::WMPaint(TMessage& Message) {

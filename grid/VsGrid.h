@@ -855,6 +855,9 @@ public:
     void UpdateScrollBars();
     void UpdateVScrollBar();
     void UpdateHScrollBar();
+    // The flat bars of the grid shown exactly when the counts need them,
+    // with their thumbs (after a change of the counts or the size).
+    void ShowFlatBarsForCounts();
     // The hint window of scroll and cell hints.
     THintWindow* HintWindow() const { return FHintWindow; }
     bool ScrollHintShowing() const { return FScrollHintShowing; }
@@ -1155,10 +1158,28 @@ private:
     void HeadersChanged(bool Columns);
     void InstallFormHook();
     void RemoveFormHook();
-    // Leaving the editor control, common to the controls: Key the closing
-    // key; ToGrid forwards it to the grid's key handling; Validate writes
-    // and validates first (Enter, Up, Down).
-    void LeaveEditorControl(Word Key, TShiftState Shift, bool ToGrid, bool Validate, bool SetReturning);
+    // Leaving an editor control by a closing key, common to the controls:
+    // the current cell takes Text and is validated (False: refused, the
+    // control stays); then the control goes, the key is forwarded to the
+    // grid's key handling when ToGrid, the grid takes the focus and, after
+    // Enter, the current cell advances.
+    bool WriteAndValidate(const std::string& Text);
+    void LeaveEditorControl(Word Key, TShiftState Shift, bool ToGrid, bool SetReturning);
+    // The colour an editor takes over its cell (bands and OnGetCellColor).
+    TColor EditorColor();
+
+    // ---- scroll bars (VsGridScroll.cpp)
+    void ApplyScrollType();
+    void ApplyScrollColor();
+    void ApplyScrollWidth();
+    // Shows or hides a bar the grid has, while the flat bars are active.
+    void FlatShowScrollBar(int Bar, bool Show);
+    void ProportionalThumb(int Bar);
+    // The thumb-tracking hint: Prefix and the line it stands for.
+    void ScrollHint(uint16_t Code, const char* Prefix, int32_t Line);
+    // A request of either bar: hints, the proportional mapping, the fixed
+    // background, the platform's scrolling, the thumb.
+    void ScrollBarMessage(TWMScroll& Message, int Bar);
 
     // ---- hidden rows (VsGridHidden.cpp)
     // Rows as units out of the grid and back, many in one pass, with their
@@ -1300,6 +1321,8 @@ private:
     std::string FSearchText;
     bool FReturningFromEditor = false;
     bool FCaretPositionRequest = false;
+    // The control was left by Escape and writes nothing.
+    bool FEditorCancelled = false;
 
     // ---- scroll bars, hints and sizing by the mouse
     bool FFlatScrollBarsActive = false;

@@ -90,7 +90,26 @@ void TVsStringGrid::CMCursorChanged(TMessage& Message) { TStringGrid::CMCursorCh
 
 void TVsStringGrid::CMHintShow(THintInfo& Info, intptr_t& Result) { TStringGrid::CMHintShow(Info, Result); }
 
-void TVsStringGrid::WMLButtonDown(TWMMouse& Message) { TStringGrid::WMLButtonDown(Message); }
+void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
+    // The sizing cell: the one left of (or above) a border the press may be
+    // on, with its size at the start of a drag.
+    const int32_t x = Message.XPos, y = Message.YPos;
+    int32_t c = -1, r = -1;
+    MouseToCell(x, y, c, r);
+    int32_t sc = -1, sr = -1;
+    if (r == 0) MouseToCell(x - 4, y, sc, sr);
+    else if (c == 0) MouseToCell(x, y - 4, sc, sr);
+    else MouseToCell(x - 4, y - 4, sc, sr);
+    FPress.Point = TPoint{x, y};
+    FPress.SizingCell = TGridCoord{sc, sr};
+    FPress.SizingWidth = sc >= 0 ? ColWidths(sc) : 0;
+    FPress.SizingHeight = sr >= 0 ? RowHeights(sr) : 0;
+    FSizingCol = sc;
+    FSizingRow = sr;
+    FSizingColWidth = FPress.SizingWidth;
+    FSizingRowHeight = FPress.SizingHeight;
+    TStringGrid::WMLButtonDown(Message);
+}
 
 void TVsStringGrid::WMLButtonUp(TWMMouse& Message) { TStringGrid::WMLButtonUp(Message); }
 
@@ -98,7 +117,11 @@ void TVsStringGrid::WMLButtonDblClk(TWMMouse& Message) { TStringGrid::WMLButtonD
 
 void TVsStringGrid::WMRButtonDown(TWMMouse& Message) { TStringGrid::WMRButtonDown(Message); }
 
-void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) { TStringGrid::MouseMove(Shift, X, Y); }
+void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
+    if (GridState() == gsColSizing) FColSizing = true;
+    if (GridState() == gsRowSizing) FRowSizing = true;
+    TStringGrid::MouseMove(Shift, X, Y);
+}
 
 void TVsStringGrid::WMKeyDown(TWMKey& Message) { TStringGrid::WMKeyDown(Message); }
 

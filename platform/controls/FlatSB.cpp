@@ -49,6 +49,7 @@ void UninitializeFlatSB(TCustomGrid* grid) {
     if (it == States().end()) return;
     States().erase(it);
     grid->SetScrollBarLook(0, clNone, sbRegular);
+    grid->FollowScrollBars();
 }
 
 bool FlatSBInitialized(const TCustomGrid* grid) { return States().count(grid) != 0; }
@@ -92,7 +93,9 @@ bool FlatSB_GetScrollProp(const TCustomGrid* grid, uint32_t property, intptr_t& 
 int32_t FlatSB_SetScrollInfo(TCustomGrid* grid, int bar, const TScrollInfo& info, bool redraw) {
     if (!grid) return 0;
     grid->SetScrollInfo(bar, info, redraw);
-    return grid->ScrollPos(bar);
+    TScrollInfo now;
+    grid->GetScrollInfo(bar, now);
+    return now.Pos;
 }
 
 bool FlatSB_GetScrollInfo(const TCustomGrid* grid, int bar, TScrollInfo& info) {

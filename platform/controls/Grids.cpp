@@ -784,6 +784,12 @@ void TCustomGrid::ShowScrollBar(int bar, bool show) {
     UpdateScrollRange();
 }
 
+void TCustomGrid::FollowScrollBars() {
+    FImpl->ForcedH = -1;
+    FImpl->ForcedV = -1;
+    UpdateScrollRange();
+}
+
 void TCustomGrid::SetScrollBarLook(int32_t width, TColor color, TScrollBarLook look) {
     FImpl->BarWidth = std::max(0, width);
     FImpl->BarColor = color;

@@ -249,8 +249,10 @@ public:
     // thumb's last position is 128 - P, as on the platform)
     bool GetScrollInfo(int bar, TScrollInfo& info) const;
     void SetScrollInfo(int bar, const TScrollInfo& info, bool redraw = true);
-    // Shows or hides a bar the grid has (ScrollBars), whatever its range.
+    // Shows or hides a bar the grid has (ScrollBars), whatever its range;
+    // FollowScrollBars gives both back to the counts.
     void ShowScrollBar(int bar, bool show);
+    void FollowScrollBars();
     // The bars' width (0: the style's), colour (clNone: the style's) and look.
     void SetScrollBarLook(int32_t width, TColor color, TScrollBarLook look);
     int32_t ScrollBarWidth() const;
