@@ -363,6 +363,8 @@ void TVsStringGrid::Loaded() {
     gLinkCursor = crHandPoint;
 }
 
+TCursor TVsStringGrid::LinkCursor() { return gLinkCursor; }
+
 int32_t TVsStringGrid::GetDllVersion(const std::string& FileName) { return GetFileVersionNumber(FileName); }
 
 void TVsStringGrid::Notification(TComponent* AComponent, TOperation Operation) {

@@ -946,6 +946,8 @@ public:
     bool IsInSelection(int32_t ACol, int32_t ARow) const;
     void InvalidateRange(const TGridRect& Range);
     uint32_t WheelMessage() const { return FWheelMessage; }
+    // The cursor over links, shared by every grid (set by Loaded).
+    static TCursor LinkCursor();
     int32_t WheelScrollLines() const { return FWheelScrollLines; }
 
     // ================================================================ rows and columns (VsGridRows.cpp)

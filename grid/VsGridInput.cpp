@@ -2,6 +2,7 @@
 // mouse, the keys, the wheel and panning, the half-second timer, hints and
 // the sizing veto.
 #include "grid/VsGrid.h"
+#include "grid/VsUtil.h"
 
 // ---------------------------------------------------------------- validation
 
@@ -154,7 +155,15 @@ void TVsStringGrid::SetEditText(int32_t ACol, int32_t ARow, const std::string& V
 
 void TVsStringGrid::ZoomStep(int32_t) {}
 
-int32_t TVsStringGrid::LookupRow(const std::string&) { return -1; }
+int32_t TVsStringGrid::LookupRow(const std::string& Text) {
+    if (RowCount() < 2) return -1;
+    const int32_t col = FSortShow ? FSortColumn : 1;
+    for (int32_t r = FixedRows(); r < RowCount(); ++r) {
+        const std::string& cell = Cells(col, r);
+        if (cell.size() >= Text.size() && UpperCaseASCII(cell.substr(0, Text.size())) == Text) return r;
+    }
+    return -1;
+}
 
 std::string TVsStringGrid::SelectionDragText() { return {}; }
 

@@ -484,4 +484,21 @@ TEST_F(GridCore, SavedColumnWidthsRoundTripThroughAnIniFile) {
     }
 }
 
+// The widths are saved as the grid goes: a file that cannot be written is
+// reported in the error box, and the grid still goes.
+TEST_F(GridCore, AFailedSaveOfTheWidthsIsReportedAsTheGridGoes) {
+    TTempHome home;
+    auto owner = NewForm(400, 300);
+    auto* g = new TVsStringGrid(owner.get());
+    g->ColumnSize()->SetKey("Software\\Varsona\\Grid");
+    g->ColumnSize()->SetSection("Widths");
+    g->ColumnSize()->SetSave(true);
+    const std::string file = g->ColumnWidthsFile();
+    dialogs->AnswerMessageBox(IDOK);
+    delete g;
+    ASSERT_EQ(dialogs->Messages().size(), 1u);
+    EXPECT_NE(dialogs->Messages()[0].find(file), std::string::npos) << dialogs->Messages()[0];
+    EXPECT_FALSE(FileExists(file)) << "the settings folder is never made";
+}
+
 }  // namespace

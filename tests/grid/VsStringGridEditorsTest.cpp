@@ -270,6 +270,41 @@ TEST_F(Editors, CompletionTakesTheFirstItemThatBeginsWithTheTypedPrefix) {
     EXPECT_EQ(grid->CellCombo()->Text(), "apple");
     PressKey(grid->CellCombo(), VK_RETURN);
     EXPECT_EQ(grid->Cells(2, 1), "apple");
+    grid->SetCells(3, 1, "Banana");
+    Open(3, 1, edComboDropDownList);
+    ASSERT_TRUE(grid->CellCombo()->Visible());
+    grid->CellCombo()->DoAutoComplete();
+    EXPECT_EQ(grid->CellCombo()->Text(), "Banana");
+    EXPECT_EQ(grid->CellCombo()->ItemIndex(), 1);
+    PressKey(grid->CellCombo(), VK_ESCAPE);
+}
+
+// With editing off and AutoGotoWhenSorted, typed characters find the row
+// whose search column starts with them.
+TEST_F(Editors, TypedCharactersSearchTheSortedColumnWhenEditingIsOff) {
+    REQUIRE_FOCUS();
+    grid->SetOptions(grid->Options() & ~goEditing);
+    grid->Navigation()->SetAutoGotoWhenSorted(true);
+    const char* names[] = {"apple", "banana", "berry", "cherry", "date"};
+    for (int32_t r = 1; r <= 5; ++r) grid->SetCells(1, r, names[r - 1]);
+    TypeText(grid, "c");
+    EXPECT_EQ(grid->Row(), 4);
+    EXPECT_EQ(grid->SearchText(), "C");
+    TypeText(grid, "b");
+    EXPECT_EQ(grid->Row(), 2) << "each character starts a new search";
+    grid->Navigation()->SetAutoGotoIncremental(true);
+    TypeText(grid, "e");
+    EXPECT_EQ(grid->SearchText(), "BE");
+    EXPECT_EQ(grid->Row(), 3);
+    TypeText(grid, "x");
+    EXPECT_EQ(grid->Row(), 3) << "no row found: the row stays";
+    // The sorted column searches when the sort shows.
+    grid->SetCells(2, 5, "zz");
+    grid->SetSortShow(true);
+    grid->SetSortColumn(2);
+    grid->Navigation()->SetAutoGotoIncremental(false);
+    TypeText(grid, "z");
+    EXPECT_EQ(grid->Row(), 5);
 }
 
 TEST_F(Editors, TheUnitEditSplitsNumberAndUnitAndWritesThemBackTogether) {
