@@ -933,7 +933,17 @@ bool TVsStringGrid::SelectCell(int32_t ACol, int32_t ARow) {
         bool canEdit = (Options() & goEditing) != 0;
         CanEditCell(realCol, ARow, canEdit);
         const TGridOptions wanted = canEdit ? (Options() | goEditing) : (Options() & ~goEditing);
-        if (wanted != Options()) SetOptions(wanted);
+        if (wanted != Options()) {
+            // No editor opens on the cell being left while the option changes.
+            const bool selecting = FSelecting;
+            FSelecting = true;
+            struct Restore {
+                bool& Flag;
+                bool Value;
+                ~Restore() { Flag = Value; }
+            } restore{FSelecting, selecting};
+            SetOptions(wanted);
+        }
     }
     // Footer rows and fixed right columns never become current (the rows
     // in the grid are counted: hidden rows are not among them).

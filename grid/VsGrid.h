@@ -1325,6 +1325,8 @@ private:
     bool FCaretPositionRequest = false;
     // The control was left by Escape and writes nothing.
     bool FEditorCancelled = false;
+    // SelectCell changes goEditing: no editor shows meanwhile.
+    bool FSelecting = false;
 
     // ---- scroll bars, hints and sizing by the mouse
     bool FFlatScrollBarsActive = false;

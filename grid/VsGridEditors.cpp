@@ -376,6 +376,7 @@ TColor TVsStringGrid::EditorColor() {
 }
 
 bool TVsStringGrid::CanEditShow() {
+    if (FSelecting) return false;
     bool result = TStringGrid::CanEditShow();
     const int32_t realCol = RealColIndex(Col());
     if (result && !FEditorControlShowing && HasCheckOrRadio(realCol, Row())) result = false;
@@ -1288,6 +1289,7 @@ bool TGridButton::WantsKey(Word Key, TShiftState Shift) const {
 void TGridButton::KeyDown(Word& Key, TShiftState Shift) {
     if (Key == VK_ESCAPE && this == FGrid->CellButton()) {
         Key = 0;
+        FGrid->HideEditor();
         FGrid->FEditorControlShowing = false;
         if (Focused() && FGrid->CanFocus()) FGrid->SetFocus();
         SetVisible(false);
@@ -1306,8 +1308,9 @@ void TGridButton::KeyUp(Word& Key, TShiftState Shift) {
             const Word key = Key;
             Key = 0;
             Word down = key;
-            FGrid->KeyDown(down, Shift);
+            FGrid->HideEditor();
             FGrid->FEditorControlShowing = false;
+            FGrid->KeyDown(down, Shift);
             if (Focused() && FGrid->CanFocus()) FGrid->SetFocus();
             SetVisible(false);
             SetEnabled(false);
