@@ -424,18 +424,35 @@ using TEndRowSizeEvent = std::function<void(TObject* Sender, int32_t ARow)>;
 // ---------------------------------------------------------------- editor controls
 
 // Each editor control is created once by the grid (owned by it, a child of
-// it, hidden and disabled until used) and keeps a reference to it.
+// it, hidden and disabled until used) and keeps a reference to it. Losing
+// the focus closes the control (HideCurrentEditor); its closing keys are
+// its own (ClosingKeys), taken from the window's dialog keys.
+template <class Base>
+class TGridEditorControl : public Base {
+public:
+    explicit TGridEditorControl(TVsStringGrid* Grid) : Base(Grid), FGrid(Grid) {}
+    ~TGridEditorControl() override { this->DetachWidget(); }
+    TVsStringGrid* Grid() const { return FGrid; }
+    using TWinControl::RecreateWnd;
 
-class TGridCombo : public TVsComboBox {
+protected:
+    // The keys that close the control (none: the base's key handling).
+    virtual bool ClosingKey(Word Key, TShiftState Shift) const { return false; }
+    bool WantsKey(Word Key, TShiftState Shift) const override {
+        return ClosingKey(Key, Shift) || Base::WantsKey(Key, Shift);
+    }
+    void DoExit() override;
+    TVsStringGrid* FGrid;
+};
+
+class TGridCombo : public TGridEditorControl<TVsComboBox> {
 public:
     explicit TGridCombo(TVsStringGrid* Grid);
-    ~TGridCombo() override;
-    TVsStringGrid* Grid() const { return FGrid; }
     // Runs the completion from the items (after each key release).
     void DoAutoComplete();
 
 protected:
-    bool WantsKey(Word Key, TShiftState Shift) const override;
+    bool ClosingKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(char32_t& Key) override;
     void KeyUp(Word& Key, TShiftState Shift) override;
@@ -445,122 +462,90 @@ protected:
     void Select() override;
 
 private:
-    TVsStringGrid* FGrid;
+    // What leaving writes: the text, or for a list-only combo with no item
+    // chosen the cell's own text.
+    std::string Value() const;
+    void ShowCellText();
     bool FCompletion = true;
 };
 
-class TGridSpin : public TVsSpinEdit {
+class TGridSpin : public TGridEditorControl<TVsSpinEdit> {
 public:
     explicit TGridSpin(TVsStringGrid* Grid);
-    ~TGridSpin() override;
-    TVsStringGrid* Grid() const { return FGrid; }
     void UpClick(TObject* Sender) override;
     void DownClick(TObject* Sender) override;
-    using TWinControl::RecreateWnd;
 
 protected:
-    bool WantsKey(Word Key, TShiftState Shift) const override;
+    bool ClosingKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(char32_t& Key) override;
-    void DoExit() override;
 
 private:
     // The step event of the spin type, with the value after the step.
     void SpinClicked(bool Up);
-    TVsStringGrid* FGrid;
 };
 
-class TGridDatePicker : public TDateTimePicker {
+class TGridDatePicker : public TGridEditorControl<TDateTimePicker> {
 public:
-    explicit TGridDatePicker(TVsStringGrid* Grid);
-    ~TGridDatePicker() override;
-    TVsStringGrid* Grid() const { return FGrid; }
-    using TWinControl::RecreateWnd;
+    explicit TGridDatePicker(TVsStringGrid* Grid) : TGridEditorControl(Grid) {}
 
 protected:
-    bool WantsKey(Word Key, TShiftState Shift) const override;
+    bool ClosingKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
-    void DoExit() override;
-
-private:
-    TVsStringGrid* FGrid;
 };
 
-class TGridCheckBox : public TCheckBox {
+class TGridCheckBox : public TGridEditorControl<TCheckBox> {
 public:
-    explicit TGridCheckBox(TVsStringGrid* Grid);
-    ~TGridCheckBox() override;
-    TVsStringGrid* Grid() const { return FGrid; }
-    using TWinControl::RecreateWnd;
+    explicit TGridCheckBox(TVsStringGrid* Grid) : TGridEditorControl(Grid) {}
 
 protected:
-    bool WantsKey(Word Key, TShiftState Shift) const override;
+    bool ClosingKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
-    void DoExit() override;
-
-private:
-    TVsStringGrid* FGrid;
 };
 
-class TGridEditBtn : public TVsEditBtn {
+class TGridEditBtn : public TGridEditorControl<TVsEditBtn> {
 public:
     explicit TGridEditBtn(TVsStringGrid* Grid);
-    ~TGridEditBtn() override;
-    TVsStringGrid* Grid() const { return FGrid; }
     // The ellipsis action: OnEllipsClick decides the text, which is then
     // selected.
     void EllipsAction();
-    using TWinControl::RecreateWnd;
 
 protected:
-    bool WantsKey(Word Key, TShiftState Shift) const override;
+    bool ClosingKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(char32_t& Key) override;
-    void DoExit() override;
     void ButtonClick(TObject* Sender) override;
     void PasteFromClipboard() override;
-
-private:
-    TVsStringGrid* FGrid;
 };
 
-class TGridUnitEditBtn : public TVsUnitEditBtn {
+class TGridUnitEditBtn : public TGridEditorControl<TVsUnitEditBtn> {
 public:
     explicit TGridUnitEditBtn(TVsStringGrid* Grid);
-    ~TGridUnitEditBtn() override;
-    TVsStringGrid* Grid() const { return FGrid; }
     // The number characters of Text go into the edit, the rest into UnitID.
     void SplitCellText(const std::string& Text);
-    using TWinControl::RecreateWnd;
 
 protected:
-    bool WantsKey(Word Key, TShiftState Shift) const override;
+    bool ClosingKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(char32_t& Key) override;
-    void DoExit() override;
-
-private:
-    TVsStringGrid* FGrid;
 };
 
 // The push button over a cell (edButton), and the title of a column or row
 // while it is dragged (MoveIndicator).
-class TGridButton : public TButton {
+class TGridButton : public TGridEditorControl<TButton> {
 public:
-    explicit TGridButton(TVsStringGrid* Grid);
-    ~TGridButton() override;
-    TVsStringGrid* Grid() const { return FGrid; }
-    using TWinControl::RecreateWnd;
+    explicit TGridButton(TVsStringGrid* Grid) : TGridEditorControl(Grid) {}
 
 protected:
-    bool WantsKey(Word Key, TShiftState Shift) const override;
+    bool ClosingKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyUp(Word& Key, TShiftState Shift) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
     void DoExit() override;
 
 private:
-    TVsStringGrid* FGrid;
+    // Closes the cell's button and gives the grid the focus.
+    void Close();
 };
 
 // ---------------------------------------------------------------- TVsStringGrid
@@ -1142,6 +1127,8 @@ private:
     friend class TBands;
     friend class TBackGround;
     friend class TVsInplaceEdit;
+    template <class>
+    friend class TGridEditorControl;
     friend class TGridCombo;
     friend class TGridSpin;
     friend class TGridDatePicker;
@@ -1167,6 +1154,13 @@ private:
     // Enter, the current cell advances.
     bool WriteAndValidate(const std::string& Text);
     void LeaveEditorControl(Word Key, TShiftState Shift, bool ToGrid, bool SetReturning);
+    // Leaving by a closing key: with Validate, Enter, Up and Down write
+    // Value and validate (a refusal runs Restore and keeps the control);
+    // Escape runs Restore; Up and Down go on to the grid (with ForwardSides
+    // also Tab, Left and Right).
+    void CloseEditorControl(Word& Key, TShiftState Shift, bool Validate, bool SetReturning,
+                            const std::function<std::string()>& Value, const std::function<void()>& Restore,
+                            bool ForwardSides = false);
     // The colour an editor takes over its cell (bands and OnGetCellColor).
     TColor EditorColor();
 
@@ -1182,6 +1176,8 @@ private:
     // A request of either bar: hints, the proportional mapping, the fixed
     // background, the platform's scrolling, the thumb.
     void ScrollBarMessage(TWMScroll& Message, int Bar);
+    // A column width or row height changed (sizing all lines together).
+    void LinesSized(bool Rows);
 
     // ---- hidden rows (VsGridHidden.cpp)
     // Rows as units out of the grid and back, many in one pass, with their
@@ -1192,6 +1188,9 @@ private:
                         const std::vector<int32_t>& Heights);
     // The editors give their text back before rows move.
     void RowsMoving();
+    // Rows leave or come in Move, with the editors closed, painting held,
+    // and the current cell and the top row kept on their indexes.
+    void MoveRowsKeepingCurrent(const std::function<void()>& Move);
     // Takes the display rows (ascending) out of the grid with their heights
     // as hidden items of the given real indexes.
     void HideDisplayRows(const std::vector<int32_t>& DisplayRows, const std::vector<int32_t>& RealRows,
@@ -1413,6 +1412,12 @@ private:
     std::shared_ptr<TGridDropTarget> FDropTarget;
     bool FDropTargetRegistered = false;
 };
+
+template <class Base>
+void TGridEditorControl<Base>::DoExit() {
+    Base::DoExit();
+    FGrid->HideCurrentEditor();
+}
 
 // ---------------------------------------------------------------- TVsInplaceEdit
 

@@ -770,86 +770,71 @@ void TVsStringGrid::AdvanceCell(int32_t ACol, int32_t ARow, bool Forward, bool S
     }
 }
 
+// ---------------------------------------------------------------- closing keys
+
+namespace {
+bool OneOf(Word Key, std::initializer_list<Word> Keys) { return std::find(Keys.begin(), Keys.end(), Key) != Keys.end(); }
+}  // namespace
+
+void TVsStringGrid::CloseEditorControl(Word& Key, TShiftState Shift, bool Validate, bool SetReturning,
+                                       const std::function<std::string()>& Value,
+                                       const std::function<void()>& Restore, bool ForwardSides) {
+    const Word key = Key;
+    Key = 0;
+    const bool moving = key == VK_UP || key == VK_DOWN;
+    const bool forward = moving || (ForwardSides && (key == VK_TAB || key == VK_LEFT || key == VK_RIGHT));
+    if (Validate && (key == VK_RETURN || moving)) {
+        if (!WriteAndValidate(Value())) {
+            // Refused: the cell's text (restored or corrected) goes back in.
+            Restore();
+            return;
+        }
+    } else if (key == VK_ESCAPE) {
+        Restore();
+    }
+    LeaveEditorControl(key, Shift, forward, SetReturning);
+}
+
+namespace {
+// The current cell's text.
+std::string CellText(const TVsStringGrid& Grid) { return Grid.Cells(Grid.RealColIndex(Grid.Col()), Grid.Row()); }
+}  // namespace
+
 // ---------------------------------------------------------------- TGridCombo
 
-TGridCombo::TGridCombo(TVsStringGrid* Grid) : TVsComboBox(Grid), FGrid(Grid) {
+TGridCombo::TGridCombo(TVsStringGrid* Grid) : TGridEditorControl(Grid) {
     SetButtonWidth(16);
     SetAutoComplete(true);
 }
 
-TGridCombo::~TGridCombo() { DetachWidget(); }
+bool TGridCombo::ClosingKey(Word Key, TShiftState) const {
+    if (Key == VK_TAB) return (FGrid->Options() & goTabs) != 0;
+    const bool listMode = Style() == csDropDownList || DroppedDown();
+    return OneOf(Key, {VK_RETURN, VK_ESCAPE, VK_PRIOR, VK_NEXT, VK_END, VK_HOME}) ||
+           (listMode ? OneOf(Key, {VK_LEFT, VK_RIGHT}) : OneOf(Key, {VK_UP, VK_DOWN}));
+}
 
-bool TGridCombo::WantsKey(Word Key, TShiftState Shift) const {
-    switch (Key) {
-    case VK_TAB: return (FGrid->Options() & goTabs) != 0;
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_END:
-    case VK_HOME:
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN: return true;
-    default: return TVsComboBox::WantsKey(Key, Shift);
-    }
+std::string TGridCombo::Value() const {
+    return Style() == csDropDownList && ItemIndex() < 0 ? CellText(*FGrid) : Text();
+}
+
+void TGridCombo::ShowCellText() {
+    const std::string cell = CellText(*FGrid);
+    if (Style() == csDropDownList) SetItemIndex(Items()->IndexOf(cell));
+    else SetText(cell);
+    SetSelStart(CharCount(Text()));
+    Invalidate();
 }
 
 void TGridCombo::KeyDown(Word& Key, TShiftState Shift) {
     FCompletion = Key != VK_BACK && Key != VK_DELETE;
-    const bool listMode = Style() == csDropDownList || DroppedDown();
-    bool closing = false;
-    bool forward = false;
-    switch (Key) {
-    case VK_TAB:
-        closing = true;
-        forward = true;
-        break;
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_END:
-    case VK_HOME: closing = true; break;
-    case VK_LEFT:
-    case VK_RIGHT:
-        closing = listMode;
-        forward = listMode;
-        break;
-    case VK_UP:
-    case VK_DOWN:
-        closing = !listMode;
-        forward = !listMode;
-        break;
-    default: break;
-    }
-    if (!closing) {
+    if (!ClosingKey(Key, Shift) && Key != VK_TAB) {
         TVsComboBox::KeyDown(Key, Shift);
         return;
     }
-    const Word key = Key;
-    Key = 0;
-    if (key == VK_RETURN || key == VK_UP || key == VK_DOWN) {
-        // A list-only combo with no item chosen has nothing to write.
-        const std::string cell = FGrid->Cells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row());
-        const std::string value = Style() == csDropDownList && ItemIndex() < 0 ? cell : Text();
-        if (!FGrid->WriteAndValidate(value)) {
-            // Refused: the cell's text (restored or corrected) goes back in.
-            const std::string cell = FGrid->Cells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row());
-            if (Style() == csDropDownList) SetItemIndex(Items()->IndexOf(cell));
-            else SetText(cell);
-            SetSelStart(CharCount(Text()));
-            Invalidate();
-            return;
-        }
-    } else if (key == VK_ESCAPE) {
-        const std::string cell = FGrid->Cells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row());
-        if (Style() == csDropDownList) SetItemIndex(Items()->IndexOf(cell));
-        else SetText(cell);
-    }
     if (DroppedDown()) SetDroppedDown(false);
-    FGrid->LeaveEditorControl(key, Shift, forward, true);
+    // Tab, and the arrows that do not move in the list, go on to the grid.
+    FGrid->CloseEditorControl(Key, Shift, true, true, [this] { return Value(); }, [this] { ShowCellText(); }, true);
 }
 
 void TGridCombo::KeyPress(char32_t& Key) {
@@ -893,8 +878,7 @@ void TGridCombo::DoEnter() {
 
 void TGridCombo::DoExit() {
     if (FGrid->LookupHistory() && !Text().empty() && Items()->IndexOf(Text()) < 0) Items()->Add(Text());
-    TVsComboBox::DoExit();
-    FGrid->HideCurrentEditor();
+    TGridEditorControl::DoExit();
 }
 
 void TGridCombo::Change() {
@@ -909,35 +893,19 @@ void TGridCombo::Select() {
 
 // ---------------------------------------------------------------- TGridSpin
 
-TGridSpin::TGridSpin(TVsStringGrid* Grid) : TVsSpinEdit(Grid), FGrid(Grid) {
+TGridSpin::TGridSpin(TVsStringGrid* Grid) : TGridEditorControl(Grid) {
     SetMaxValue(100);
     SetMinValue(0);
     SetIncrement(1);
     SetBorderStyle(bsNone);
 }
 
-TGridSpin::~TGridSpin() { DetachWidget(); }
-
-bool TGridSpin::WantsKey(Word Key, TShiftState Shift) const {
-    switch (Key) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_UP:
-    case VK_DOWN:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_HOME:
-    case VK_END: return true;
-    default: return TVsSpinEdit::WantsKey(Key, Shift);
-    }
+bool TGridSpin::ClosingKey(Word Key, TShiftState) const {
+    return OneOf(Key, {VK_RETURN, VK_ESCAPE, VK_UP, VK_DOWN, VK_PRIOR, VK_NEXT, VK_HOME, VK_END});
 }
 
 void TGridSpin::KeyDown(Word& Key, TShiftState Shift) {
-    switch (Key) {
-    case VK_NEXT:
-    case VK_PRIOR:
-    case VK_END:
-    case VK_HOME: {
+    if (OneOf(Key, {VK_NEXT, VK_PRIOR, VK_END, VK_HOME})) {
         if (Key == VK_NEXT && Value() - Increment() >= MinValue()) SetValue(Value() - Increment());
         if (Key == VK_PRIOR && Value() + Increment() <= MaxValue()) SetValue(Value() + Increment());
         if (Key == VK_END) SetValue(MinValue());
@@ -946,26 +914,16 @@ void TGridSpin::KeyDown(Word& Key, TShiftState Shift) {
         TVsSpinEdit::KeyDown(Key, Shift);
         return;
     }
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_UP:
-    case VK_DOWN: break;
-    default: TVsSpinEdit::KeyDown(Key, Shift); return;
+    if (!ClosingKey(Key, Shift)) {
+        TVsSpinEdit::KeyDown(Key, Shift);
+        return;
     }
-    const Word key = Key;
-    Key = 0;
-    const std::string cell = FGrid->Cells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row());
-    if (key != VK_ESCAPE) {
-        if (!FGrid->WriteAndValidate(Text())) {
-            SetText(FGrid->Cells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row()));
-            SetSelStart(GetTextLen());
-            Invalidate();
-            return;
-        }
-    } else {
-        SetText(cell);
-    }
-    FGrid->LeaveEditorControl(key, Shift, key == VK_UP || key == VK_DOWN, true);
+    FGrid->CloseEditorControl(Key, Shift, true, true, [this] { return Text(); },
+                              [this] {
+                                  SetText(CellText(*FGrid));
+                                  SetSelStart(GetTextLen());
+                                  Invalidate();
+                              });
 }
 
 void TGridSpin::KeyPress(char32_t& Key) {
@@ -1004,158 +962,65 @@ void TGridSpin::SpinClicked(bool Up) {
     }
 }
 
-void TGridSpin::DoExit() {
-    TVsSpinEdit::DoExit();
-    FGrid->HideCurrentEditor();
-}
-
 // ---------------------------------------------------------------- TGridDatePicker
 
-TGridDatePicker::TGridDatePicker(TVsStringGrid* Grid) : TDateTimePicker(Grid), FGrid(Grid) {}
-
-TGridDatePicker::~TGridDatePicker() { DetachWidget(); }
-
-bool TGridDatePicker::WantsKey(Word Key, TShiftState Shift) const {
-    switch (Key) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_END:
-    case VK_HOME:
-    case VK_UP:
-    case VK_DOWN: return true;
-    default: return TDateTimePicker::WantsKey(Key, Shift);
-    }
+bool TGridDatePicker::ClosingKey(Word Key, TShiftState) const {
+    return OneOf(Key, {VK_RETURN, VK_ESCAPE, VK_PRIOR, VK_NEXT, VK_END, VK_HOME, VK_UP, VK_DOWN});
 }
 
 void TGridDatePicker::KeyDown(Word& Key, TShiftState Shift) {
-    switch (Key) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_END:
-    case VK_HOME:
-    case VK_UP:
-    case VK_DOWN: break;
-    default: TDateTimePicker::KeyDown(Key, Shift); return;
+    if (!ClosingKey(Key, Shift)) {
+        TDateTimePicker::KeyDown(Key, Shift);
+        return;
     }
-    const Word key = Key;
-    Key = 0;
-    if (key == VK_ESCAPE) {
-        const std::string cell = FGrid->Cells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row());
+    FGrid->CloseEditorControl(Key, Shift, false, false, nullptr, [this] {
+        const std::string cell = CellText(*FGrid);
         TDateTime value = 0;
         const bool ok = Kind() == dtkTime ? TryStrToTime(cell, value) : TryStrToDate(cell, value);
         SetDateTime(ok ? value : Now());
-        // The cell keeps its own text: a text that is no date, or a date
-        // in another form, is not replaced by the picker's.
+        // The cell keeps its own text: a text that is no date, or a date in
+        // another form, is not replaced by the picker's.
         FGrid->FEditorCancelled = true;
-    }
-    FGrid->LeaveEditorControl(key, Shift, key == VK_UP || key == VK_DOWN, false);
-}
-
-void TGridDatePicker::DoExit() {
-    TDateTimePicker::DoExit();
-    FGrid->HideCurrentEditor();
+    });
 }
 
 // ---------------------------------------------------------------- TGridCheckBox
 
-TGridCheckBox::TGridCheckBox(TVsStringGrid* Grid) : TCheckBox(Grid), FGrid(Grid) {}
-
-TGridCheckBox::~TGridCheckBox() { DetachWidget(); }
-
-bool TGridCheckBox::WantsKey(Word Key, TShiftState Shift) const {
-    switch (Key) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_END:
-    case VK_HOME:
-    case VK_LEFT:
-    case VK_UP:
-    case VK_RIGHT:
-    case VK_DOWN: return true;
-    default: return TCheckBox::WantsKey(Key, Shift);
-    }
+bool TGridCheckBox::ClosingKey(Word Key, TShiftState) const {
+    return OneOf(Key, {VK_RETURN, VK_ESCAPE, VK_PRIOR, VK_NEXT, VK_END, VK_HOME, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN});
 }
 
 void TGridCheckBox::KeyDown(Word& Key, TShiftState Shift) {
-    switch (Key) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_END:
-    case VK_HOME:
-    case VK_LEFT:
-    case VK_UP:
-    case VK_RIGHT:
-    case VK_DOWN: break;
-    default: TCheckBox::KeyDown(Key, Shift); return;
+    if (!ClosingKey(Key, Shift)) {
+        TCheckBox::KeyDown(Key, Shift);
+        return;
     }
-    const Word key = Key;
-    Key = 0;
-    if (key == VK_ESCAPE) SetCaption(FGrid->Cells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row()));
-    FGrid->LeaveEditorControl(key, Shift, key == VK_UP || key == VK_DOWN, false);
-}
-
-void TGridCheckBox::DoExit() {
-    TCheckBox::DoExit();
-    FGrid->HideCurrentEditor();
+    FGrid->CloseEditorControl(Key, Shift, false, false, nullptr, [this] { SetCaption(CellText(*FGrid)); });
 }
 
 // ---------------------------------------------------------------- TGridEditBtn
 
-TGridEditBtn::TGridEditBtn(TVsStringGrid* Grid) : TVsEditBtn(Grid), FGrid(Grid) {
+TGridEditBtn::TGridEditBtn(TVsStringGrid* Grid) : TGridEditorControl(Grid) {
     SetButtonCaption("...");
     SetBorderStyle(bsNone);
 }
 
-TGridEditBtn::~TGridEditBtn() { DetachWidget(); }
-
-bool TGridEditBtn::WantsKey(Word Key, TShiftState Shift) const {
-    if (Shift & ssCtrl) return TVsEditBtn::WantsKey(Key, Shift);
-    switch (Key) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_UP:
-    case VK_DOWN: return true;
-    default: return TVsEditBtn::WantsKey(Key, Shift);
-    }
+bool TGridEditBtn::ClosingKey(Word Key, TShiftState Shift) const {
+    // With Ctrl every key is the edit's.
+    return !(Shift & ssCtrl) && OneOf(Key, {VK_RETURN, VK_ESCAPE, VK_PRIOR, VK_NEXT, VK_UP, VK_DOWN});
 }
 
 void TGridEditBtn::KeyDown(Word& Key, TShiftState Shift) {
-    if (Shift & ssCtrl) {
+    if (!ClosingKey(Key, Shift)) {
         TVsEditBtn::KeyDown(Key, Shift);
         return;
     }
-    switch (Key) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_UP:
-    case VK_DOWN: break;
-    default: TVsEditBtn::KeyDown(Key, Shift); return;
-    }
-    const Word key = Key;
-    Key = 0;
-    if (key == VK_RETURN || key == VK_UP || key == VK_DOWN) {
-        if (!FGrid->WriteAndValidate(Text())) {
-            SetText(FGrid->Cells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row()));
-            SetSelStart(GetTextLen());
-            Invalidate();
-            return;
-        }
-    } else if (key == VK_ESCAPE) {
-        SetText(FGrid->Cells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row()));
-    }
-    FGrid->LeaveEditorControl(key, Shift, key == VK_UP || key == VK_DOWN, false);
+    FGrid->CloseEditorControl(Key, Shift, true, false, [this] { return Text(); },
+                              [this] {
+                                  SetText(CellText(*FGrid));
+                                  SetSelStart(GetTextLen());
+                                  Invalidate();
+                              });
 }
 
 void TGridEditBtn::KeyPress(char32_t& Key) {
@@ -1190,19 +1055,12 @@ void TGridEditBtn::EllipsAction() {
     Invalidate();
 }
 
-void TGridEditBtn::DoExit() {
-    TVsEditBtn::DoExit();
-    FGrid->HideCurrentEditor();
-}
-
 // ---------------------------------------------------------------- TGridUnitEditBtn
 
-TGridUnitEditBtn::TGridUnitEditBtn(TVsStringGrid* Grid) : TVsUnitEditBtn(Grid), FGrid(Grid) {
+TGridUnitEditBtn::TGridUnitEditBtn(TVsStringGrid* Grid) : TGridEditorControl(Grid) {
     SetButtonCaption("...");
     SetBorderStyle(bsNone);
 }
-
-TGridUnitEditBtn::~TGridUnitEditBtn() { DetachWidget(); }
 
 void TGridUnitEditBtn::SplitCellText(const std::string& Text) {
     std::string number;
@@ -1215,44 +1073,23 @@ void TGridUnitEditBtn::SplitCellText(const std::string& Text) {
     SetText(number);
 }
 
-bool TGridUnitEditBtn::WantsKey(Word Key, TShiftState Shift) const {
-    switch (Key) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_UP:
-    case VK_DOWN: return true;
-    default: return TVsUnitEditBtn::WantsKey(Key, Shift);
-    }
+bool TGridUnitEditBtn::ClosingKey(Word Key, TShiftState) const {
+    return OneOf(Key, {VK_RETURN, VK_ESCAPE, VK_PRIOR, VK_NEXT, VK_UP, VK_DOWN});
 }
 
 void TGridUnitEditBtn::KeyDown(Word& Key, TShiftState Shift) {
-    switch (Key) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_UP:
-    case VK_DOWN: break;
-    default: TVsUnitEditBtn::KeyDown(Key, Shift); return;
+    if (!ClosingKey(Key, Shift)) {
+        TVsUnitEditBtn::KeyDown(Key, Shift);
+        return;
     }
-    const Word key = Key;
-    Key = 0;
-    const auto cell = [this] { return FGrid->Cells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row()); };
-    if (key == VK_RETURN || key == VK_UP || key == VK_DOWN) {
-        // The number with its unit is what the cell holds; a refusal gives
-        // the cell's text back, split again.
-        if (!FGrid->WriteAndValidate(Text() + UnitID())) {
-            SplitCellText(cell());
-            SetSelStart(GetTextLen());
-            Invalidate();
-            return;
-        }
-    } else if (key == VK_ESCAPE) {
-        SplitCellText(cell());
-    }
-    FGrid->LeaveEditorControl(key, Shift, key == VK_UP || key == VK_DOWN, false);
+    // The number with its unit is what the cell holds; a refusal gives the
+    // cell's text back, split again.
+    FGrid->CloseEditorControl(Key, Shift, true, false, [this] { return Text() + UnitID(); },
+                              [this] {
+                                  SplitCellText(CellText(*FGrid));
+                                  SetSelStart(GetTextLen());
+                                  Invalidate();
+                              });
 }
 
 void TGridUnitEditBtn::KeyPress(char32_t& Key) {
@@ -1263,37 +1100,24 @@ void TGridUnitEditBtn::KeyPress(char32_t& Key) {
     TVsUnitEditBtn::KeyPress(Key);
 }
 
-void TGridUnitEditBtn::DoExit() {
-    TVsUnitEditBtn::DoExit();
-    FGrid->HideCurrentEditor();
-}
-
 // ---------------------------------------------------------------- TGridButton
 
-TGridButton::TGridButton(TVsStringGrid* Grid) : TButton(Grid), FGrid(Grid) {}
+bool TGridButton::ClosingKey(Word Key, TShiftState) const {
+    return OneOf(Key, {VK_ESCAPE, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_RETURN});
+}
 
-TGridButton::~TGridButton() { DetachWidget(); }
-
-bool TGridButton::WantsKey(Word Key, TShiftState Shift) const {
-    switch (Key) {
-    case VK_ESCAPE:
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN:
-    case VK_RETURN: return true;
-    default: return TButton::WantsKey(Key, Shift);
-    }
+void TGridButton::Close() {
+    FGrid->HideEditor();
+    FGrid->FEditorControlShowing = false;
+    if (Focused() && FGrid->CanFocus()) FGrid->SetFocus();
+    SetVisible(false);
+    SetEnabled(false);
 }
 
 void TGridButton::KeyDown(Word& Key, TShiftState Shift) {
     if (Key == VK_ESCAPE && this == FGrid->CellButton()) {
         Key = 0;
-        FGrid->HideEditor();
-        FGrid->FEditorControlShowing = false;
-        if (Focused() && FGrid->CanFocus()) FGrid->SetFocus();
-        SetVisible(false);
-        SetEnabled(false);
+        Close();
         FGrid->RestoreEditText();
         Word escape = VK_ESCAPE;
         FGrid->KeyDown(escape, Shift);
@@ -1304,17 +1128,14 @@ void TGridButton::KeyDown(Word& Key, TShiftState Shift) {
 
 void TGridButton::KeyUp(Word& Key, TShiftState Shift) {
     if (this == FGrid->CellButton()) {
-        if (Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN) {
-            const Word key = Key;
+        if (OneOf(Key, {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN})) {
+            Word down = Key;
+            Word up = Key;
             Key = 0;
-            Word down = key;
             FGrid->HideEditor();
             FGrid->FEditorControlShowing = false;
             FGrid->KeyDown(down, Shift);
-            if (Focused() && FGrid->CanFocus()) FGrid->SetFocus();
-            SetVisible(false);
-            SetEnabled(false);
-            Word up = key;
+            Close();
             FGrid->KeyUp(up, Shift);
             return;
         }
@@ -1339,6 +1160,6 @@ void TGridButton::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int
 }
 
 void TGridButton::DoExit() {
-    TButton::DoExit();
-    if (this == FGrid->CellButton()) FGrid->HideCurrentEditor();
+    if (this == FGrid->CellButton()) TGridEditorControl::DoExit();
+    else TButton::DoExit();
 }

@@ -163,26 +163,37 @@ void TVsStringGrid::HideDisplayRows(const std::vector<int32_t>& DisplayRows, con
             real.push_back(RealRows[i]);
         }
     if (display.empty()) return;
-    RowsMoving();
-    const int32_t keptRow = Row();
-    const int32_t keptTop = TopRow();
-    BeginPaintLock();
-    struct Unlock {
-        TVsStringGrid* G;
-        ~Unlock() { G->EndPaintLock(); }
-    } unlock{this};
-    std::vector<int32_t> heights;
-    std::vector<TGridRowPtr> rows = TakeDisplayRows(display, heights, KeepFlags);
-    std::vector<TGridItem> items;
-    items.reserve(display.size());
-    for (size_t i = 0; i < display.size(); ++i) items.emplace_back(real[i], std::move(rows[i]), heights[i]);
-    FHiddenRows.Insert(std::move(items));
-    RowsChangedByHiding();
-    RestoreCurrent(keptRow, keptTop);
+    MoveRowsKeepingCurrent([&] {
+        std::vector<int32_t> heights;
+        std::vector<TGridRowPtr> rows = TakeDisplayRows(display, heights, KeepFlags);
+        std::vector<TGridItem> items;
+        items.reserve(display.size());
+        for (size_t i = 0; i < display.size(); ++i) items.emplace_back(real[i], std::move(rows[i]), heights[i]);
+        FHiddenRows.Insert(std::move(items));
+    });
 }
 
 void TVsStringGrid::RestoreItems(std::vector<TGridItem> Items) {
     if (Items.empty()) return;
+    MoveRowsKeepingCurrent([&] {
+        // Each row goes back to the display place its real index has among
+        // the rows that stay hidden.
+        std::vector<int32_t> positions;
+        std::vector<TGridRowPtr> rows;
+        std::vector<int32_t> heights;
+        positions.reserve(Items.size());
+        rows.reserve(Items.size());
+        heights.reserve(Items.size());
+        for (TGridItem& item : Items) {
+            positions.push_back(FHiddenRows.DisplayIndex(item.Idx()));
+            rows.push_back(item.TakeRow());
+            heights.push_back(item.Height());
+        }
+        PutDisplayRows(positions, std::move(rows), heights);
+    });
+}
+
+void TVsStringGrid::MoveRowsKeepingCurrent(const std::function<void()>& Move) {
     RowsMoving();
     const int32_t keptRow = Row();
     const int32_t keptTop = TopRow();
@@ -191,20 +202,7 @@ void TVsStringGrid::RestoreItems(std::vector<TGridItem> Items) {
         TVsStringGrid* G;
         ~Unlock() { G->EndPaintLock(); }
     } unlock{this};
-    // Each row goes back to the display place its real index has among the
-    // rows that stay hidden.
-    std::vector<int32_t> positions;
-    std::vector<TGridRowPtr> rows;
-    std::vector<int32_t> heights;
-    positions.reserve(Items.size());
-    rows.reserve(Items.size());
-    heights.reserve(Items.size());
-    for (TGridItem& item : Items) {
-        positions.push_back(FHiddenRows.DisplayIndex(item.Idx()));
-        rows.push_back(item.TakeRow());
-        heights.push_back(item.Height());
-    }
-    PutDisplayRows(positions, std::move(rows), heights);
+    Move();
     RowsChangedByHiding();
     RestoreCurrent(keptRow, keptTop);
 }

@@ -173,46 +173,49 @@ void TVsStringGrid::WMVScroll(TWMScroll& Message) { ScrollBarMessage(Message, SB
 
 // ---------------------------------------------------------------- sizing all lines
 
+// After a line changed its size: while the mouse sizes one line with
+// AllColumnSize or AllRowSize, every other normal line scales with it; the
+// end of the sizing is told once.
+void TVsStringGrid::LinesSized(bool Rows) {
+    bool& flag = Rows ? FRowSizing : FColSizing;
+    const int32_t sized = Rows ? FSizingRow : FSizingCol;
+    const int32_t start = Rows ? FSizingRowHeight : FSizingColWidth;
+    const bool all = Rows ? FMouseActions->AllRowSize() : FMouseActions->AllColumnSize();
+    const bool sizing = flag;
+    if (sizing && all && start > 0 && sized >= 0) {
+        const int32_t now = Rows ? RowHeights(sized) : ColWidths(sized);
+        // The other lines' changes come back here: not as sizing.
+        flag = false;
+        const int32_t first = Rows ? FixedRows() : FixedCols();
+        const int32_t count = Rows ? RowCount() : ColCount();
+        for (int32_t i = first; i < count; ++i) {
+            if (i == sized) continue;
+            const int32_t old = Rows ? RowHeights(i) : ColWidths(i);
+            const int32_t size = static_cast<int32_t>(Round(static_cast<long double>(old) * now / start));
+            if (Rows) SetRowHeights(i, size);
+            else SetColWidths(i, size);
+        }
+    }
+    if (sizing) {
+        if (Rows && OnEndRowSize) OnEndRowSize(this, sized);
+        if (!Rows && OnEndColumnSize) OnEndColumnSize(this, sized);
+        FSizingCol = -1;
+        FSizingRow = -1;
+    }
+    flag = false;
+    if (HasCheckBox(RealColIndex(Col()), Row())) HideEditor();
+}
+
 void TVsStringGrid::ColWidthsChanged() {
     if (FStretchEnabled) StretchLastColumn();
     TStringGrid::ColWidthsChanged();
     FWidthsChanged = true;
-    const bool sizing = FColSizing;
-    if (sizing && FMouseActions->AllColumnSize() && FSizingColWidth > 0 && FSizingCol >= 0) {
-        const int32_t w = ColWidths(FSizingCol);
-        const int32_t start = FSizingColWidth;
-        FColSizing = false;
-        for (int32_t c = FixedCols(); c < ColCount(); ++c)
-            if (c != FSizingCol)
-                SetColWidths(c, static_cast<int32_t>(Round(static_cast<long double>(ColWidths(c)) * w / start)));
-    }
-    if (sizing) {
-        if (OnEndColumnSize) OnEndColumnSize(this, FSizingCol);
-        FSizingCol = -1;
-        FSizingRow = -1;
-    }
-    FColSizing = false;
-    if (HasCheckBox(RealColIndex(Col()), Row())) HideEditor();
+    LinesSized(false);
 }
 
 void TVsStringGrid::RowHeightsChanged() {
     TStringGrid::RowHeightsChanged();
-    const bool sizing = FRowSizing;
-    if (sizing && FMouseActions->AllRowSize() && FSizingRowHeight > 0 && FSizingRow >= 0) {
-        const int32_t h = RowHeights(FSizingRow);
-        const int32_t start = FSizingRowHeight;
-        FRowSizing = false;
-        for (int32_t r = FixedRows(); r < RowCount(); ++r)
-            if (r != FSizingRow)
-                SetRowHeights(r, static_cast<int32_t>(Round(static_cast<long double>(RowHeights(r)) * h / start)));
-    }
-    if (sizing) {
-        if (OnEndRowSize) OnEndRowSize(this, FSizingRow);
-        FSizingCol = -1;
-        FSizingRow = -1;
-    }
-    FRowSizing = false;
-    if (HasCheckBox(RealColIndex(Col()), Row())) HideEditor();
+    LinesSized(true);
 }
 
 bool TVsStringGrid::IsOnSizingBorder(int32_t X, int32_t Y) const {

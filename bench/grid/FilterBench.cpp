@@ -12,7 +12,6 @@
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTableView>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -167,12 +166,3 @@ BENCHMARK(BM_Filter_ProxyInView)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_HideUnhide_Ours)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_HideUnhide_Proxy)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_HideUnhide_ProxyInView)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -3,25 +3,19 @@
 // widths and the owner form's resize chain.
 #include <gtest/gtest.h>
 
-#include "grid/VsGrid.h"
 #include "platform/runtime/IniFiles.h"
-#include "tests/platform/controls/ControlsTestSupport.h"
+#include "tests/grid/VsStringGridTestSupport.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Tools.h"
 
 namespace {
 
-class GridCore : public ScriptedTest {
+class GridCore : public StringGridTest {
 protected:
     void SetUp() override {
         ScriptedTest::SetUp();
-        form = NewForm(500, 400);
-        grid = new TVsStringGrid(form.get());
-        grid->SetParent(form.get());
-        grid->SetBounds(0, 0, 400, 300);
+        MakeGrid(500, 400, Rect(0, 0, 400, 300));
     }
-    std::unique_ptr<TForm> form;
-    TVsStringGrid* grid = nullptr;
 };
 
 TEST_F(GridCore, ANewGridHasTheConstructionDefaults) {

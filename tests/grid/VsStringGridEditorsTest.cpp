@@ -6,21 +6,17 @@
 #include <QApplication>
 #include <QClipboard>
 
-#include "grid/VsGrid.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/WinApi.h"
-#include "tests/platform/controls/ControlsTestSupport.h"
+#include "tests/grid/VsStringGridTestSupport.h"
 
 namespace {
 
-class Editors : public ScriptedTest {
+class Editors : public StringGridTest {
 protected:
     void SetUp() override {
         ScriptedTest::SetUp();
-        form = NewForm(600, 400);
-        grid = new TVsStringGrid(form.get());
-        grid->SetParent(form.get());
-        grid->SetBounds(10, 10, 500, 300);
+        MakeGrid(600, 400, Rect(10, 10, 510, 310));
         grid->SetColCount(5);
         grid->SetRowCount(6);
         grid->SetOptions(grid->Options() | goEditing);
@@ -42,8 +38,6 @@ protected:
     }
     TVsInplaceEdit* Editor() const { return grid->GetInplaceEditor(); }
     bool TextEditorShows() const { return Editor() && Editor()->Visible(); }
-    std::unique_ptr<TForm> form;
-    TVsStringGrid* grid = nullptr;
     TEditorType editorType = edNormal;
 };
 

@@ -4,19 +4,15 @@
 
 #include <random>
 
-#include "grid/VsGrid.h"
-#include "tests/platform/controls/ControlsTestSupport.h"
+#include "tests/grid/VsStringGridTestSupport.h"
 
 namespace {
 
-class Hidden : public ScriptedTest {
+class Hidden : public StringGridTest {
 protected:
     void SetUp() override {
         ScriptedTest::SetUp();
-        form = NewForm(500, 400);
-        grid = new TVsStringGrid(form.get());
-        grid->SetParent(form.get());
-        grid->SetBounds(0, 0, 400, 300);
+        MakeGrid(500, 400, Rect(0, 0, 400, 300));
     }
     // Rows 1..n hold "r1".."rn" in column 1 (row 0 is the header).
     void Fill(int32_t n, int32_t footers = 0) {
@@ -31,8 +27,6 @@ protected:
         for (int32_t r = 0; r < grid->RowCount(); ++r) out.push_back(grid->Cells(1, r));
         return out;
     }
-    std::unique_ptr<TForm> form;
-    TVsStringGrid* grid = nullptr;
 };
 
 std::vector<std::string> Rows(std::initializer_list<int> numbers) {

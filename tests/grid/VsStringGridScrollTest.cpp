@@ -3,20 +3,16 @@
 // rows together, and the sizing border test.
 #include <gtest/gtest.h>
 
-#include "grid/VsGrid.h"
 #include "platform/controls/FlatSB.h"
-#include "tests/platform/controls/ControlsTestSupport.h"
+#include "tests/grid/VsStringGridTestSupport.h"
 
 namespace {
 
-class Scroll : public ScriptedTest {
+class Scroll : public StringGridTest {
 protected:
     void SetUp() override {
         ScriptedTest::SetUp();
-        form = NewForm(700, 600);
-        grid = new TVsStringGrid(form.get());
-        grid->SetParent(form.get());
-        grid->SetBounds(0, 0, 500, 300);
+        MakeGrid(700, 600, Rect(0, 0, 500, 300));
         ShowActive(*form);
     }
     // Makes the grid just high enough for rows visible rows.
@@ -34,8 +30,6 @@ protected:
         }
         FAIL() << "no width shows " << cols << " columns";
     }
-    std::unique_ptr<TForm> form;
-    TVsStringGrid* grid = nullptr;
 };
 
 TEST_F(Scroll, TheThumbTrackingHintsTellTheLine) {
