@@ -185,14 +185,16 @@ void SaveBitmapAsGif(TBitmap& bitmap, const std::string& fileName) {
     gif.SaveToFile(fileName);
 }
 
+// Every format goes through its picture's SaveToFile: a temporary file, the
+// flush and close checked, a rename over the old file; a failure raises and
+// leaves the old file as it was.
 void SaveBarcodeImage(TBarcode& barcode, int32_t multiplier, const TImageCaptionSet& captions,
                       const std::string& fileName, TImageFormat format) {
     switch (format) {
         case TImageFormat::Wmf:
         case TImageFormat::Emf: {
             auto metafile = BarcodeMetafile(barcode, multiplier, captions, format == TImageFormat::Emf);
-            TFileStream stream(fileName, fmCreate);
-            metafile->SaveToStream(stream);
+            metafile->TGraphic::SaveToFile(fileName);
             return;
         }
         default: break;
@@ -203,21 +205,18 @@ void SaveBarcodeImage(TBarcode& barcode, int32_t multiplier, const TImageCaption
         case TImageFormat::Tiff: {
             TTiffImage tiff;
             tiff.Assign(bitmap.get());
-            TFileStream stream(fileName, fmCreate);
-            tiff.SaveToStream(stream);
+            tiff.SaveToFile(fileName);
             return;
         }
         case TImageFormat::Jpeg: {
             TJPEGImage jpeg;
             jpeg.Assign(bitmap.get());
-            TFileStream stream(fileName, fmCreate);
-            jpeg.SaveToStream(stream);
+            jpeg.SaveToFile(fileName);
             return;
         }
-        default: {
-            TFileStream stream(fileName, fmCreate);
-            bitmap->SaveToStream(stream);
+        default:
+            // A BMP whatever the name says (TBitmap writes PNG for ".png").
+            bitmap->TGraphic::SaveToFile(fileName);
             return;
-        }
     }
 }

@@ -12,6 +12,9 @@ inline constexpr const char* SHelpFileName = "varsona.chm";
 inline constexpr const char* SSettingsFileName = "varsona.ini";
 inline constexpr const char* SPrintTitle = "Varsona Barcode";
 inline constexpr const char* SStatusReady = "Ready";
+// The status bar after a print: the PDF file written, or the printer.
+inline constexpr const char* SPrintedToFile = "Printed to %s";
+inline constexpr const char* SPrintedOn = "Printed on %s";
 
 inline constexpr const char* SImageFilter =
     "Windows Bitmap (*.BMP)|*.bmp|Gif File (*.GIF)|*.gif|TIFF 6.0 (*.TIF)|*.tif|Windows Metafile (*.WMF)|*.wmf|"
@@ -27,4 +30,6 @@ inline constexpr const char* SSecAddon = "addon";
 inline constexpr const char* SSecCaptions = "Captions";
 // Configuration file section.
 inline constexpr const char* SSecConfig = "Varsona";
+// Opening a file without that section.
+inline constexpr const char* SNotConfigFile = "%s is not a Varsona configuration file";
 }  // namespace DesignerConst

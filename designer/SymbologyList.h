@@ -42,15 +42,16 @@ inline constexpr int32_t BooklandIndex = 14;
 inline constexpr const char* BooklandName = "Bookland (ISBN)";
 inline constexpr const char* DefaultBooklandPrefix = "978";
 
-// An index outside the list (no entry selected) counts as UPC-A.
-inline constexpr btCodeTypes SymbologyCodeType(int32_t index) {
-    return index >= 0 && index < SymbologyCount ? SymbologyList[static_cast<size_t>(index)].CodeType : UPC_A;
+// A position outside the list (no entry selected) counts as UPC-A, with
+// the Bar Ratio menu off and Zoom on.
+inline constexpr TSymbologyEntry NoSymbologyEntry{"", UPC_A, 11, nullptr, false, true};
+
+// The entry of a list position, NoSymbologyEntry outside the list.
+inline constexpr const TSymbologyEntry& SymbologyEntry(int32_t index) {
+    return index >= 0 && index < SymbologyCount ? SymbologyList[static_cast<size_t>(index)] : NoSymbologyEntry;
 }
 
-// The data field's length limit: by type, then by display name, then by type
-// again, the later rule winning (the display names tell the three Postnet
-// entries and Bookland apart).
-int32_t DataMaxLength(btCodeTypes type, const std::string& displayName, int32_t current);
+inline constexpr btCodeTypes SymbologyCodeType(int32_t index) { return SymbologyEntry(index).CodeType; }
 
 // Index of a display name in the list, -1 when it is none.
 int32_t SymbologyIndexOf(const std::string& displayName);

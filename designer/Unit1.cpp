@@ -1,5 +1,7 @@
 #include "designer/Unit1.h"
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "designer/DesignerConst.h"
@@ -33,32 +35,6 @@ bool EnsureSettingsFolder() {
 }
 
 // ---------------------------------------------------------------- symbology list
-
-int32_t DataMaxLength(btCodeTypes type, const std::string& displayName, int32_t current) {
-    int32_t length = current;
-    switch (type) {
-        case EAN_8: length = 7; break;
-        case EAN_13: length = 12; break;
-        case UPC_A: length = 11; break;
-        case UPC_E: length = 6; break;
-        case CODE39: length = 50; break;
-        default: break;
-    }
-    if (displayName == "Postnet 5-digit") length = 5;
-    else if (displayName == "Postnet 9-digit") length = 9;
-    else if (displayName == "Postnet 11-digit") length = 11;
-    else if (displayName == BooklandName) length = 9;
-    switch (type) {
-        case CODE25i:
-        case Codabar:
-        case CODE128_A:
-        case CODE128_B:
-        case CODE128_C:
-        case MSI_Plessey: length = 50; break;
-        default: break;
-    }
-    return length;
-}
 
 int32_t SymbologyIndexOf(const std::string& displayName) {
     for (int32_t i = 0; i < SymbologyCount; ++i)
@@ -294,29 +270,61 @@ void TForm1::FormCreate(TObject* Sender) {
 void TForm1::FormShow(TObject* Sender) {}
 
 void TForm1::Button4Click(TObject* Sender) {
-    Barcode1->SetBar_CodeType(SymbologyCodeType(StrToInt(lblType->Caption())));
-    Edit1->SetMaxLength(DataMaxLength(Barcode1->Bar_CodeType(), ComboBox1->Text(), Edit1->MaxLength()));
+    const TSymbologyEntry& entry = SymbologyEntry(StrToInt(lblType->Caption()));
+    Barcode1->SetBar_CodeType(entry.CodeType);
+    Edit1->SetMaxLength(entry.MaxLength);
     WriteSetting(SSecVarsona, "bctype", lblType->Caption());
 }
 
 // ---------------------------------------------------------------- symbol commands
 
+std::string TForm1::SymbolCaption(bool bookland, const std::string& data) const {
+    if (!bookland) return data;
+    std::string prefix;
+    {
+        auto ini = OpenSettings();
+        prefix = ini->ReadString(SSecAddon, "bklandpre", DefaultBooklandPrefix);
+    }
+    if (prefix.empty()) prefix = DefaultBooklandPrefix;
+    return prefix + Utf8Left(data, 9);
+}
+
 void TForm1::Edit1Change(TObject* Sender) {
-    if (ComboBox1->Text() == BooklandName) {
-        std::string prefix;
-        {
-            auto ini = OpenSettings();
-            prefix = ini->ReadString(SSecAddon, "bklandpre", DefaultBooklandPrefix);
+    FDataChangedByKey = true;
+    if (!FRestoringData) {
+        const bool bookland = ComboBox1->Text() == BooklandName;
+        try {
+            Barcode1->SetBar_Caption(SymbolCaption(bookland, Edit1->Text()));
+        } catch (...) {
+            // The field shows what the symbol holds (and that is stored), so
+            // that Print and Save never use other data than the field shows.
+            std::string shown = Barcode1->Bar_Caption();
+            if (bookland) {
+                try {
+                    const std::string prefix = SymbolCaption(true, "");
+                    if (shown.compare(0, prefix.size(), prefix) == 0) shown.erase(0, prefix.size());
+                } catch (...) {
+                }
+            }
+            FRestoringData = true;
+            try {
+                Edit1->SetText(shown);
+            } catch (...) {
+            }
+            FRestoringData = false;
+            throw;
         }
-        if (prefix.empty()) prefix = DefaultBooklandPrefix;
-        Barcode1->SetBar_Caption(prefix + Utf8Left(Edit1->Text(), 9));
-    } else {
-        Barcode1->SetBar_Caption(Edit1->Text());
     }
     btnWriteIni->Click();
 }
 
+void TForm1::Edit1KeyDown(TObject* Sender, Word& Key, TShiftState Shift) { FDataChangedByKey = false; }
+
+// Ctrl+A, Home, an arrow or Shift released in a full field leaves the focus
+// here: the key that follows (a Backspace) belongs to the data, not the add-on.
 void TForm1::Edit1KeyUp(TObject* Sender, Word& Key, TShiftState Shift) {
+    if (!FDataChangedByKey) return;
+    FDataChangedByKey = false;
     if (static_cast<int64_t>(Utf8Length(Edit1->Text())) == Edit1->MaxLength() && Edit2->CanFocus()) Edit2->SetFocus();
 }
 
@@ -338,9 +346,9 @@ void TForm1::ComboBox1Change(TObject* Sender) {
 }
 
 void TForm1::UpdateTypeMenus() {
-    const int32_t index = ComboBox1->ItemIndex();
-    BarRatio1->SetEnabled(index == 4 || index == 5 || index == 6 || index == 13);
-    Zoom1->SetEnabled(!(index == 10 || index == 11 || index == 12));
+    const TSymbologyEntry& entry = SymbologyEntry(ComboBox1->ItemIndex());
+    BarRatio1->SetEnabled(entry.RatioMenu);
+    Zoom1->SetEnabled(entry.ZoomMenu);
 }
 
 void TForm1::ComboBox2Change(TObject* Sender) {
@@ -510,58 +518,83 @@ void TForm1::btnLoadIniClick(TObject* Sender) {
         }
     }
 
-    // Converted before it is kept, so that a bad value leaves the label as it was.
-    const std::string sratio = ini->ReadString(SSecVarsona, "sratio", "1");
-    const int32_t saveSize = StrToInt(sratio);
-    lblsaveRatio->SetCaption(sratio);
-    RunSaveSizeCommand(saveSize);
-
-    const std::string human = ini->ReadString(SSecVarsona, "humanread", "True");
-    if (human == "True") {
-        Barcode1->SetBar_HumanReadable(true);
-        HumanReadable1->SetChecked(true);
-    } else if (human == "False") {
-        Barcode1->SetBar_HumanReadable(false);
-        HumanReadable1->SetChecked(false);
+    // Settings read before a bad value stay applied.
+    TStoredLook look;
+    try {
+        ReadStoredLook(*ini, SSecVarsona, "sratio", look);
+    } catch (...) {
+        ApplyStoredLook(look, true);
+        throw;
     }
-
-    const std::string zoom = ini->ReadString(SSecVarsona, "zoom", "SC2");
-    if (zoom == "SC2") {
-        Barcode1->SetBar_ModuleWidth(SC2);
-        Zoom1->SetChecked(false);
-    } else if (zoom == "SC9") {
-        Barcode1->SetBar_ModuleWidth(SC9);
-        Zoom1->SetChecked(true);
-    }
-
-    const int32_t barHeight = StrToInt(ini->ReadString(SSecVarsona, "barheight", "100"));
-    Barcode1->SetBar_HeightPercent(barHeight);
-    if (TMenuItem* item = BarHeightItem(barHeight)) item->SetChecked(true);
-    else N101->SetChecked(true);
-
-    const int32_t fontHeight = StrToInt(ini->ReadString(SSecVarsona, "fontheight", "100"));
-    Barcode1->SetBar_Fontscaling(fontHeight);
-    if (TMenuItem* item = FontHeightItem(fontHeight)) item->SetChecked(true);
-    else N1001->SetChecked(true);
-
-    btCodeRotate rotation;
-    if (RotationFromName(ini->ReadString(SSecVarsona, "rotation", "rotate_000"), rotation))
-        Barcode1->SetBar_Rotation(NextRotation(rotation));
-
-    const std::string ratio = ini->ReadString(SSecVarsona, "bratio", "3to1");
-    if (ratio == "2to1") {
-        Barcode1->SetBar_Ratio(Ratio_2);
-        N3to11->SetChecked(true);
-    } else if (ratio == "3to1") {
-        Barcode1->SetBar_Ratio(Ratio_3);
-        N3to12->SetChecked(true);
-    }
+    ApplyStoredLook(look, true);
 
     UpdateTypeMenus();
 
     const std::string clip = ini->ReadString(SSecVarsona, "clipformat", "bmp");
     if (clip == "bmp") Metafile1Click(this);
     else if (clip == "wmf") Metafile2Click(this);
+}
+
+void TForm1::ReadStoredLook(TCustomIniFile& ini, const char* section, const char* saveRatioKey,
+                            TStoredLook& look) const {
+    // Converted before it is kept, so that a bad value leaves the label as it was.
+    const std::string saveRatio = ini.ReadString(section, saveRatioKey, "1");
+    look.SaveSize = StrToInt(saveRatio);
+    look.SaveRatio = saveRatio;
+
+    const std::string human = ini.ReadString(section, "humanread", "True");
+    if (human == "True") look.HumanReadable = true;
+    else if (human == "False") look.HumanReadable = false;
+
+    const std::string zoom = ini.ReadString(section, "zoom", "SC2");
+    if (zoom == "SC2") look.ModuleWidth = SC2;
+    else if (zoom == "SC9") look.ModuleWidth = SC9;
+
+    // The engine checks the ranges, with its own messages.
+    TBarcode probe(nullptr);
+    const int32_t barHeight = StrToInt(ini.ReadString(section, "barheight", "100"));
+    probe.SetBar_HeightPercent(barHeight);
+    look.BarHeight = barHeight;
+    const int32_t fontHeight = StrToInt(ini.ReadString(section, "fontheight", "100"));
+    probe.SetBar_Fontscaling(fontHeight);
+    look.FontHeight = fontHeight;
+
+    btCodeRotate rotation;
+    if (RotationFromName(ini.ReadString(section, "rotation", "rotate_000"), rotation)) look.Rotation = rotation;
+
+    const std::string ratio = ini.ReadString(section, "bratio", "3to1");
+    if (ratio == "2to1") look.Ratio = Ratio_2;
+    else if (ratio == "3to1") look.Ratio = Ratio_3;
+}
+
+void TForm1::ApplyStoredLook(const TStoredLook& look, bool stepRotation) {
+    if (look.SaveRatio) {
+        lblsaveRatio->SetCaption(*look.SaveRatio);
+        RunSaveSizeCommand(look.SaveSize);
+    }
+    if (look.HumanReadable) {
+        Barcode1->SetBar_HumanReadable(*look.HumanReadable);
+        HumanReadable1->SetChecked(*look.HumanReadable);
+    }
+    if (look.ModuleWidth) {
+        Barcode1->SetBar_ModuleWidth(*look.ModuleWidth);
+        Zoom1->SetChecked(*look.ModuleWidth == SC9);
+    }
+    if (look.BarHeight) {
+        Barcode1->SetBar_HeightPercent(*look.BarHeight);
+        if (TMenuItem* item = BarHeightItem(*look.BarHeight)) item->SetChecked(true);
+        else N101->SetChecked(true);
+    }
+    if (look.FontHeight) {
+        Barcode1->SetBar_Fontscaling(*look.FontHeight);
+        if (TMenuItem* item = FontHeightItem(*look.FontHeight)) item->SetChecked(true);
+        else N1001->SetChecked(true);
+    }
+    if (look.Rotation) Barcode1->SetBar_Rotation(stepRotation ? NextRotation(*look.Rotation) : *look.Rotation);
+    if (look.Ratio) {
+        Barcode1->SetBar_Ratio(*look.Ratio);
+        (*look.Ratio == Ratio_2 ? N3to11 : N3to12)->SetChecked(true);
+    }
 }
 
 // ---------------------------------------------------------------- configuration files
@@ -587,71 +620,38 @@ void TForm1::N1Click(TObject* Sender) {
     else if (N3to12->Checked()) file.WriteString(SSecConfig, "bratio", "3to1");
 }
 
+// All or nothing: every value is read and checked (the engine's refusals
+// included) before any is applied, so that a file that fails half-way
+// leaves the window as it was.
 void TForm1::OpenBarcodeConfiguration1Click(TObject* Sender) {
     if (!OpenDialog1->Execute() || OpenDialog1->FileName().empty()) return;
+    const std::string path = OpenDialog1->FileName();
+    if (!FileExists(path) && !DirectoryExists(path))
+        throw EFOpenError(FmtMsg(SysConst::SFOpenError, path, std::strerror(ENOENT)));
+    TIniFile file(path);
+    // A file that cannot be read says so with its name.
+    if (!file.SectionExists(SSecConfig)) throw EInvalidOperation(FmtMsg(SNotConfigFile, path));
+
+    const std::string font = file.ReadString(SSecConfig, "fontname", "");
+    const std::string type = file.ReadString(SSecConfig, "bctype", "");
+    const int32_t index = StrToInt(type);
+    const std::string caption = file.ReadString(SSecConfig, "caption", "");
+    const std::string addon = file.ReadString(SSecConfig, "addon", "");
+    TStoredLook look;
+    ReadStoredLook(file, SSecConfig, "saveratio", look);
     {
-        TIniFile file(OpenDialog1->FileName());
-        ComboBox2->SetText(file.ReadString(SSecConfig, "fontname", ""));
-        Barcode1->SetBar_Fontname(ComboBox2->Text());
-
-        // Converted before it is kept: a bad value must not become the key
-        // under which later typing is stored.
-        const std::string type = file.ReadString(SSecConfig, "bctype", "");
-        const int32_t index = StrToInt(type);
-        lblType->SetCaption(type);
-        ComboBox1->SetItemIndex(index);
-
-        const std::string caption = file.ReadString(SSecConfig, "caption", "");
-        if (Edit1->Text() != caption) Edit1->SetText(caption);
-        const std::string addon = file.ReadString(SSecConfig, "addon", "");
-        if (Edit2->Text() != addon) Edit2->SetText(addon);
-
-        const std::string saveRatio = file.ReadString(SSecConfig, "saveratio", "1");
-        const int32_t saveSize = StrToInt(saveRatio);
-        lblsaveRatio->SetCaption(saveRatio);
-        RunSaveSizeCommand(saveSize);
-
-        const std::string human = file.ReadString(SSecConfig, "humanread", "True");
-        if (human == "True") {
-            Barcode1->SetBar_HumanReadable(true);
-            HumanReadable1->SetChecked(true);
-        } else if (human == "False") {
-            Barcode1->SetBar_HumanReadable(false);
-            HumanReadable1->SetChecked(false);
-        }
-
-        const std::string zoom = file.ReadString(SSecConfig, "zoom", "SC2");
-        if (zoom == "SC2") {
-            Barcode1->SetBar_ModuleWidth(SC2);
-            Zoom1->SetChecked(false);
-        } else if (zoom == "SC9") {
-            Barcode1->SetBar_ModuleWidth(SC9);
-            Zoom1->SetChecked(true);
-        }
-
-        const int32_t barHeight = StrToInt(file.ReadString(SSecConfig, "barheight", "100"));
-        Barcode1->SetBar_HeightPercent(barHeight);
-        if (TMenuItem* item = BarHeightItem(barHeight)) item->SetChecked(true);
-        else N101->SetChecked(true);
-
-        const int32_t fontHeight = StrToInt(file.ReadString(SSecConfig, "fontheight", "100"));
-        Barcode1->SetBar_Fontscaling(fontHeight);
-        if (TMenuItem* item = FontHeightItem(fontHeight)) item->SetChecked(true);
-        else N1001->SetChecked(true);
-
-        btCodeRotate rotation;
-        if (RotationFromName(file.ReadString(SSecConfig, "rotation", "rotate_000"), rotation))
-            Barcode1->SetBar_Rotation(rotation);
-
-        const std::string ratio = file.ReadString(SSecConfig, "bratio", "3to1");
-        if (ratio == "2to1") {
-            Barcode1->SetBar_Ratio(Ratio_2);
-            N3to11->SetChecked(true);
-        } else if (ratio == "3to1") {
-            Barcode1->SetBar_Ratio(Ratio_3);
-            N3to12->SetChecked(true);
-        }
+        TBarcode probe(nullptr);
+        probe.SetBar_CodeType(SymbologyCodeType(index));
+        probe.SetBar_Caption(SymbolCaption(SymbologyEntry(index).Name == std::string(BooklandName), caption));
     }
+
+    ComboBox2->SetText(font);
+    Barcode1->SetBar_Fontname(ComboBox2->Text());
+    lblType->SetCaption(type);
+    ComboBox1->SetItemIndex(index);
+    if (Edit1->Text() != caption) Edit1->SetText(caption);
+    if (Edit2->Text() != addon) Edit2->SetText(addon);
+    ApplyStoredLook(look, false);
     Button4Click(this);
     UpdateTypeMenus();
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/Barcode.h"
@@ -20,6 +21,7 @@ class TStatusBar;
 class TScrollBox;
 class TPrinterSetupDialog;
 class TIniFile;
+class TCustomIniFile;
 
 class TForm1 : public TForm {
 public:
@@ -129,6 +131,7 @@ public:
 
     // ---- symbol commands
     void Edit1Change(TObject* Sender);
+    void Edit1KeyDown(TObject* Sender, Word& Key, TShiftState Shift);
     void Edit1KeyUp(TObject* Sender, Word& Key, TShiftState Shift);
     void Edit2Change(TObject* Sender);
     void ComboBox1Change(TObject* Sender);
@@ -192,6 +195,9 @@ public:
     void Print1Click(TObject* Sender);
     void PrintBarcode();
     void PrinterSetup1Click(TObject* Sender);
+    // Tells in the status bar where the print that ended last went: the PDF
+    // file's name, or the printer. The label sheet prints call it too.
+    void ShowPrintedWhere();
 
     // ---- captions, help and about box
     void ImageCapsClick(TObject* Sender);
@@ -214,7 +220,35 @@ private:
     // Runs the Save Size command of a multiplier (1 X for any other value).
     void RunSaveSizeCommand(int32_t value);
 
+    // The look of the symbol as both files store it. A key whose text is
+    // none of its words stays unset and changes nothing.
+    struct TStoredLook {
+        std::optional<std::string> SaveRatio;
+        int32_t SaveSize = 1;
+        std::optional<bool> HumanReadable;
+        std::optional<btCodeSizes> ModuleWidth;
+        std::optional<int32_t> BarHeight;
+        std::optional<int32_t> FontHeight;
+        std::optional<btCodeRotate> Rotation;
+        std::optional<btCodeRatio> Ratio;
+    };
+    // The one reader of the look keys, in their order ("sratio" is
+    // "saveratio" in a configuration file, the other names are shared). A
+    // value that is no number, or that the engine refuses, raises its error
+    // with look holding the keys read before it.
+    void ReadStoredLook(TCustomIniFile& ini, const char* section, const char* saveRatioKey, TStoredLook& look) const;
+    // Applies what look holds, in key order. The settings file stores the
+    // rotation one rotate step behind the one shown.
+    void ApplyStoredLook(const TStoredLook& look, bool stepRotation);
+    // The caption the data text gives: behind the Bookland prefix for Bookland.
+    std::string SymbolCaption(bool bookland, const std::string& data) const;
+
     std::string FIniPath;
+    // The data text changed since the last key went down: only such a key
+    // moves the focus on to the add-on when the field is full.
+    bool FDataChangedByKey = false;
+    // The data field is being set back to what the symbol holds.
+    bool FRestoringData = false;
 };
 
 extern TForm1* Form1;

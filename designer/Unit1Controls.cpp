@@ -111,6 +111,7 @@ void TForm1::BuildControls() {
     Edit1->Font()->SetHeight(-12);
     Edit1->SetText("01234567890");
     Edit1->OnChange = [this](TObject* s) { Edit1Change(s); };
+    Edit1->OnKeyDown = [this](TObject* s, Word& key, TShiftState shift) { Edit1KeyDown(s, key, shift); };
     Edit1->OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { Edit1KeyUp(s, key, shift); };
 
     Edit2 = CreateNamed<TEdit>(this, bar2, "Edit2");
@@ -148,6 +149,8 @@ void TForm1::BuildControls() {
     SaveDialog1->SetDefaultExt("bmp");
     SaveDialog1->SetFilter(DesignerConst::SImageFilter);
     SaveDialog1->SetTitle(DesignerConst::SImageTitle);
+    // Replacing a picture is asked first, about the name the extension completes.
+    SaveDialog1->SetOptions(ofOverwritePrompt | ofHideReadOnly);
 
     SaveDialog2 = new TSaveDialog(this);
     SaveDialog2->SetName("SaveDialog2");

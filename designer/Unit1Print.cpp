@@ -2,6 +2,7 @@
 // the paper, on the shared printer.
 #include "designer/DesignerConst.h"
 #include "designer/Unit1.h"
+#include "platform/controls/ComCtrls.h"
 #include "platform/controls/PrinterSetup.h"
 
 void TForm1::Print1Click(TObject* Sender) {
@@ -51,6 +52,18 @@ void TForm1::PrintBarcode() {
     TSize size;
     bc.LoMetricPrint(canvas, x, y, &size);
     printer->EndDoc();
+    ShowPrintedWhere();
+}
+
+void TForm1::ShowPrintedWhere() {
+    TPrinter* printer = Printer();
+    TPdfFilePrinter* pdf = printer->PdfPrinter();
+    std::string where;
+    if (pdf && printer->CurrentPrinter() == pdf && !pdf->LastFile().empty())
+        where = FmtMsg(DesignerConst::SPrintedToFile, pdf->LastFile());
+    else if (TPrinterBackend* current = printer->CurrentPrinter())
+        where = FmtMsg(DesignerConst::SPrintedOn, current->Name());
+    StatusBar1->SetSimpleText(where);
 }
 
 // The result is of no interest: the chosen printer serves every later print.

@@ -3,6 +3,8 @@
 #include "engine/BarLL.h"
 
 #include <algorithm>
+#include <iterator>
+#include <limits>
 
 #include "engine/BarMessages.h"
 #include "platform/runtime/SysUtils.h"
@@ -41,24 +43,44 @@ std::string_view ProofWeights(btCodeTypes type) {
 
 using TEncoder = void (TLLBarcode::*)();
 
-// One encoder per symbology, in the order of btCodeTypes.
-constexpr std::array<TEncoder, btCodeTypesCount> Encoders = {
-    &TLLBarcode::EncodeEAN8,    // EAN_8
-    &TLLBarcode::EncodeEAN13,   // EAN_13
-    &TLLBarcode::EncodeUPCA,    // UPC_A
-    &TLLBarcode::EncodeUPCE,    // UPC_E
-    &TLLBarcode::EncodeCode39,  // CODE39
-    &TLLBarcode::EncodeCode25,  // CODE25i
-    &TLLBarcode::EncodeCode25,  // CODE25iP
-    &TLLBarcode::EncodeCode128, // CODE128_A
-    &TLLBarcode::EncodeCode128, // CODE128_B
-    &TLLBarcode::EncodeCode128, // CODE128_C
-    &TLLBarcode::EncodeMSI,     // MSI_Plessey
-    &TLLBarcode::EncodeCodabar, // Codabar
-    &TLLBarcode::EncodePostnet, // Postnet
-    &TLLBarcode::EncodeFIM,     // Postnet_FIM
+struct TEncoderEntry {
+    btCodeTypes Type;
+    TEncoder Encode;
 };
-static_assert(Encoders.size() == static_cast<std::size_t>(Postnet_FIM) + 1, "one encoder per btCodeTypes value");
+
+// One encoder per symbology, in the order of btCodeTypes. Each entry names
+// its symbology, so that the checks below see a missing, doubled or
+// misplaced entry.
+constexpr TEncoderEntry Encoders[] = {
+    {EAN_8, &TLLBarcode::EncodeEAN8},
+    {EAN_13, &TLLBarcode::EncodeEAN13},
+    {UPC_A, &TLLBarcode::EncodeUPCA},
+    {UPC_E, &TLLBarcode::EncodeUPCE},
+    {CODE39, &TLLBarcode::EncodeCode39},
+    {CODE25i, &TLLBarcode::EncodeCode25},
+    {CODE25iP, &TLLBarcode::EncodeCode25},
+    {CODE128_A, &TLLBarcode::EncodeCode128},
+    {CODE128_B, &TLLBarcode::EncodeCode128},
+    {CODE128_C, &TLLBarcode::EncodeCode128},
+    {MSI_Plessey, &TLLBarcode::EncodeMSI},
+    {Codabar, &TLLBarcode::EncodeCodabar},
+    {Postnet, &TLLBarcode::EncodePostnet},
+    {Postnet_FIM, &TLLBarcode::EncodeFIM},
+};
+
+constexpr bool EveryEncoderInItsPlace() {
+    for (std::size_t i = 0; i < std::size(Encoders); ++i)
+        if (static_cast<std::size_t>(Encoders[i].Type) != i || Encoders[i].Encode == nullptr) return false;
+    return true;
+}
+static_assert(std::size(Encoders) == btCodeTypesCount, "one encoder per btCodeTypes value");
+static_assert(EveryEncoderInItsPlace(), "entry i of the encoders is the one of btCodeTypes value i");
+
+// (a * b) / c for c > 0, rounded to nearest, halves away from zero.
+int64_t MulDiv64(int64_t a, int64_t b, int64_t c) {
+    const int64_t p = a * b;
+    return p >= 0 ? (p + c / 2) / c : -((-p + c / 2) / c);
+}
 
 }  // namespace
 
@@ -71,7 +93,8 @@ TLLBarcode::~TLLBarcode() = default;
 void TLLBarcode::TransfervalidChars(TCaptionBuffer& caption, TTextBuffer& buffer, btCodeTypes type) {
     switch (type) {
         case CODE39:
-            FilterChars(caption, buffer, TBarCode39::CharSet, true);
+            // A '*' inside the data would end the symbol for a reader.
+            FilterChars(caption, buffer, TBarCode39::DataSet, true);
             {
                 std::string text = "*" + buffer.Str() + "*";
                 buffer.Assign(text);
@@ -195,7 +218,7 @@ void TLLBarcode::MakeModules() {
     Modules.fill(0);
     ModuleCount = 0;
     PrepareCode(Params->Caption, TextBuffer, Params->CodeType);
-    (this->*Encoders[Params->CodeType])();
+    (this->*Encoders[Params->CodeType].Encode)();
     if (Params->CodeType == EAN_13 || Params->CodeType == UPC_A) {
         if (Params->Addon.Length() == 2) EncodeAddon2();
         else if (Params->Addon.Length() == 5) EncodeAddon5();
@@ -230,11 +253,16 @@ long double TLLBarcode::ModuleWidthMM() const {
     return mm;
 }
 
+int32_t TLLBarcode::Fit32(int64_t value) {
+    if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
+        throw EOverflow(BarMessages::SOutOfRange);
+    return static_cast<int32_t>(value);
+}
+
 int32_t TLLBarcode::TextFontHeight(int32_t basis) const {
     const btCodeTypes t = Params->CodeType;
-    if (t == EAN_13 || t == UPC_A)
-        return static_cast<int32_t>(Round(basis * 0.18L * Params->FontScaling / 100));
-    return static_cast<int32_t>(Round(basis * 74.24L / 56.24L * 0.18L * Params->FontScaling / 100));
+    if (t == EAN_13 || t == UPC_A) return Fit32(Round(basis * 0.18L * Params->FontScaling / 100));
+    return Fit32(Round(basis * 74.24L / 56.24L * 0.18L * Params->FontScaling / 100));
 }
 
 TBarMetrics TLLBarcode::ComputeMetrics(int32_t logPixelsX, int32_t logPixelsY) const {
@@ -244,26 +272,22 @@ TBarMetrics TLLBarcode::ComputeMetrics(int32_t logPixelsX, int32_t logPixelsY) c
     m.DotsX = logPixelsX / 25.4L;
     m.DotsY = logPixelsY / 25.4L;
     m.MM = ModuleWidthMM();
-    m.Px = std::max<int32_t>(1, static_cast<int32_t>(Round(m.MM * m.DotsX)));
+    m.Px = std::max<int32_t>(1, Fit32(Round(m.MM * m.DotsX)));
     m.Factor = wideMargin ? 74.24L : 56.24L;
-    m.Margin = wideMargin ? 10 * m.Px : 0;
+    m.Margin = wideMargin ? Fit32(10 * int64_t{m.Px}) : 0;
     if (Params->ZoomSize)
-        m.H = static_cast<int32_t>(Round(m.Factor * m.MM * m.DotsY));
+        m.H = Fit32(Round(m.Factor * m.MM * m.DotsY));
     else
-        m.H = static_cast<int32_t>(Round(m.Factor * m.MM * m.DotsY * m.Px / (m.MM * m.DotsX)));
-    m.Cut = MulDiv(m.H, 100 - Params->HeightPercent, 100);
+        m.H = Fit32(Round(m.Factor * m.MM * m.DotsY * m.Px / (m.MM * m.DotsX)));
+    m.Cut = Fit32(MulDiv64(m.H, 100 - int64_t{Params->HeightPercent}, 100));
     m.FontHeight = TextFontHeight(m.H);
     return m;
 }
 
-void TLLBarcode::ComputePositions(const TBarMetrics& m, int32_t X) {
+void TLLBarcode::ComputePositions(const TBarMetrics& m, int64_t X) {
     for (int32_t i = 1; i <= ModuleCount; ++i) {
-        int32_t x;
-        if (Params->ZoomSize)
-            x = static_cast<int32_t>(Round(m.MM * (i - 1) * m.DotsX)) + X + m.Margin;
-        else
-            x = (i - 1) * m.Px + X + m.Margin;
-        ModuleX[static_cast<std::size_t>(i)] = x;
+        const int64_t offset = Params->ZoomSize ? Round(m.MM * (i - 1) * m.DotsX) : int64_t{i - 1} * m.Px;
+        ModuleX[static_cast<std::size_t>(i)] = offset + X + m.Margin;
     }
 }
 
@@ -272,18 +296,18 @@ TPostnetMetrics TLLBarcode::ComputePostnetMetrics(int32_t logPixelsX, int32_t lo
     m.DotsX = logPixelsX / 25.4L;
     m.DotsY = logPixelsY / 25.4L;
     if (Params->CodeType == Postnet_FIM) {
-        m.BarWidth = static_cast<int32_t>(Round(m.DotsX * 0.79375L));
+        m.BarWidth = Fit32(Round(m.DotsX * 0.79375L));
         m.Pitch = m.DotsX * 1.5875L;
-        m.Tall = static_cast<int32_t>(Round(m.DotsY * 15.875L));
+        m.Tall = Fit32(Round(m.DotsY * 15.875L));
         m.Short = m.Tall;
         m.TextBasis = m.Tall;
     } else {
-        m.BarWidth = static_cast<int32_t>(Round(m.DotsX * 0.508L));
+        m.BarWidth = Fit32(Round(m.DotsX * 0.508L));
         m.Pitch = m.DotsX * 25.4L / 22;
-        m.Tall = static_cast<int32_t>(Round(m.DotsY * 3.175L));
-        m.Short = static_cast<int32_t>(Round(m.DotsY * 1.27L));
-        m.TextBasis = 5 * m.Tall;
+        m.Tall = Fit32(Round(m.DotsY * 3.175L));
+        m.Short = Fit32(Round(m.DotsY * 1.27L));
+        m.TextBasis = Fit32(5 * int64_t{m.Tall});
     }
-    m.FontHeight = static_cast<int32_t>(Round(m.TextBasis * 74.24L / 56.24L * 0.18L * Params->FontScaling / 100));
+    m.FontHeight = TextFontHeight(m.TextBasis);
     return m;
 }

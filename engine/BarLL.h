@@ -132,6 +132,9 @@ struct TBarcodeParams {
 class TBarCode39 {
 public:
     static constexpr std::string_view CharSet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%*";
+    // What data may hold: all but the start and stop character '*'.
+    static constexpr std::string_view DataSet = CharSet.substr(0, CharSet.size() - 1);
+    static_assert(CharSet.back() == '*');
     // Index in CharSet, -1 when absent.
     int IndexOf(char c) const;
     std::string_view Pattern(int index) const;
@@ -184,6 +187,26 @@ inline constexpr uint8_t Stop = 138;
 
 // ---------------------------------------------------------------- measures
 
+// Positions of a draw are worked out in 64 bits, so that a symbol near the
+// end of the canvas's coordinates or at an extreme resolution cannot
+// overflow; a draw whose bars, texts or size do not fit 32 bits is refused
+// before anything is drawn.
+struct TRect64 {
+    int64_t Left = 0;
+    int64_t Top = 0;
+    int64_t Right = 0;
+    int64_t Bottom = 0;
+};
+
+// The unrotated symbol: top left corner, width and height (before the
+// exchange of a quarter turn).
+struct TSymbolBox {
+    int64_t X = 0;
+    int64_t Y = 0;
+    int64_t W = 0;
+    int64_t H2 = 0;
+};
+
 // Sizes of one draw in device pixels, from the device resolution.
 struct TBarMetrics {
     long double DotsX = 0;  // per millimetre
@@ -231,11 +254,12 @@ public:
     std::array<uint8_t, MaxModules + 1> Modules{};
     int32_t ModuleCount = 0;
     // Left edge of each module in device pixels, computed once per draw.
-    std::array<int32_t, MaxModules + 1> ModuleX{};
+    std::array<int64_t, MaxModules + 1> ModuleX{};
 
     // Text preparation. PrepareCode is the entry; for Codabar it converts the
     // caption to upper case in place. Raises EOverflow for an unknown type and
-    // for a Code 128 caption with a character outside the value set.
+    // for a Code 128 caption with a character outside the value set, a start
+    // or stop code, or a character its set cannot hold.
     static void PrepareCode(TCaptionBuffer& caption, TTextBuffer& buffer, btCodeTypes type);
     static void TransfervalidChars(TCaptionBuffer& caption, TTextBuffer& buffer, btCodeTypes type);
     static void PrepareCodabar(TCaptionBuffer& caption, TTextBuffer& buffer);
@@ -266,24 +290,37 @@ public:
     void EncodeAddon2();
     void EncodeAddon5();
 
-    // Measures of a draw. A zero resolution is replaced by the screen's by the
-    // caller; these take what they are given.
+    // Measures of a draw. A missing resolution is replaced by the screen's by
+    // the caller; these take what they are given. A measure that does not
+    // fit 32 bits raises EOverflow (SOutOfRange).
     long double ModuleWidthMM() const;
     TBarMetrics ComputeMetrics(int32_t logPixelsX, int32_t logPixelsY) const;
     // Fills ModuleX for modules 1 to ModuleCount.
-    void ComputePositions(const TBarMetrics& m, int32_t X);
+    void ComputePositions(const TBarMetrics& m, int64_t X);
     TPostnetMetrics ComputePostnetMetrics(int32_t logPixelsX, int32_t logPixelsY) const;
     // Font height of the human-readable text for a text basis (the bar
     // height H, or Postnet's text basis).
     int32_t TextFontHeight(int32_t basis) const;
+    // The value as a 32-bit coordinate; EOverflow (SOutOfRange) when it does
+    // not fit.
+    static int32_t Fit32(int64_t value);
 
     // Drawing (engine target). Size may be null; it receives width and height
     // after rotation.
     void DrawBarcode(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size);
     void DrawPostnet(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size);
-    void DrawBar(TCanvas& canvas, const TRect& rect, int32_t X, int32_t Y, int32_t W, int32_t H2);
-    void DrawBarText(TCanvas& canvas, int32_t X, int32_t Y, const std::string& text, int32_t basis, int32_t W,
-                     int32_t H2, int32_t centreX, int32_t topY);
+    // The device resolution of a canvas; a device without one (0 or less)
+    // takes the screen's.
+    static void CanvasResolution(const TCanvas& canvas, int32_t& dpiX, int32_t& dpiY);
+    // A bar or a text anchor given in unrotated coordinates, turned with the
+    // symbol within its box; EOverflow (SOutOfRange) when it does not fit.
+    TRect PlaceBar(const TSymbolBox& box, const TRect64& rect) const;
+    TPoint PlaceText(const TSymbolBox& box, int64_t centreX, int64_t topY) const;
+    // Fills one bar, placed by PlaceBar.
+    void DrawBar(TCanvas& canvas, const TSymbolBox& box, const TRect64& rect);
+    // Writes one text centred on the unrotated point, rotated with the symbol.
+    void DrawBarText(TCanvas& canvas, const TSymbolBox& box, const std::string& text, int32_t basis,
+                     int64_t centreX, int64_t topY);
 
     // The modules as a text of '0' and '1', for tests and diagnostics.
     std::string ModuleString() const;

@@ -81,20 +81,22 @@ std::string TLLBarcode::TranslateCode128(std::string_view text, int mode) {
         pending = -1;
     };
 
-    for (char ch : text) {
-        const uint8_t c = static_cast<uint8_t>(ch);
-        if (c == StartA || c == StartB || c == StartC) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const uint8_t c = static_cast<uint8_t>(text[i]);
+        if (c >= StartA && c <= Stop) {
+            // Only the text's first character starts the symbol; a start or
+            // stop pattern inside the data would end or restart the symbol.
+            if (i != 0 || c == Stop) throw EOverflow(BarMessages::SCode128Error);
             set = c == StartA ? TSet::A : c == StartB ? TSet::B : TSet::C;
             if (mode == 0) emit(c);
-            if (set != TSet::C) flushPending();
         } else if (c == CodeC || c == CodeB || c == CodeA) {
+            // A switch to the set in use changes nothing, so it encodes
+            // nothing: as a value it would read as "99" in set C or as FNC4.
             const TSet target = c == CodeC ? TSet::C : c == CodeB ? TSet::B : TSet::A;
             if (set != target) {
                 set = target;
                 if (mode == 0) emit(c);
                 if (set != TSet::C) flushPending();
-            } else {
-                emit(mode == 0 ? c : static_cast<uint8_t>(' '));
             }
         } else if (set == TSet::C) {
             const int digit = c >= '0' && c <= '9' ? c - '0' : 0;
@@ -111,6 +113,10 @@ std::string TLLBarcode::TranslateCode128(std::string_view text, int mode) {
             } else {
                 pending = digit;
             }
+        } else if (set == TSet::A && c >= 96 && c <= 127) {
+            // Lower case, {|}~ and DEL have no value in set A: theirs would
+            // read as control characters.
+            throw EOverflow(BarMessages::SCode128Error);
         } else if (mode == 0) {
             emit(c);
         } else {

@@ -1,24 +1,17 @@
 // Drawing of the module row on a canvas: bars as one rectangle per dark run,
 // rotated in steps of 90 degrees, with the human-readable text.
+//
+// A draw first lays out every bar and text in 64 bits and places each in the
+// canvas's 32-bit coordinates, refusing what does not fit; only then does it
+// draw, so that a refused symbol leaves nothing half drawn.
 #include <utility>
+#include <vector>
 
 #include "engine/BarLL.h"
-#include "platform/controls/Forms.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/runtime/SysUtils.h"
 
 namespace {
-
-// Device resolution of the canvas; a zero one is replaced by the screen's.
-void CanvasResolution(const TCanvas& canvas, int32_t& dpiX, int32_t& dpiY) {
-    dpiX = canvas.GetDeviceCaps(LOGPIXELSX);
-    dpiY = canvas.GetDeviceCaps(LOGPIXELSY);
-    if (dpiX == 0 || dpiY == 0) {
-        dpiX = dpiY = Screen ? Screen->PixelsPerInch() : 96;
-    }
-}
-
-int32_t RoundI(long double v) { return static_cast<int32_t>(Round(v)); }
 
 bool IsEanWide(btCodeTypes t) { return t == EAN_13 || t == UPC_A; }
 
@@ -44,36 +37,107 @@ int32_t Escapement(btCodeRotate r) {
     }
 }
 
-struct TBrushState {
-    TColor Color;
-    TBrushStyle Style;
-    explicit TBrushState(const TCanvas& canvas)
-        : Color(canvas.Brush()->Color()), Style(canvas.Brush()->Style()) {}
-    void Restore(TCanvas& canvas) const {
-        canvas.Brush()->SetColor(Color);
-        canvas.Brush()->SetStyle(Style);
+// The brush and text alignment a draw changes, put back when it ends, also
+// when it ends in an error.
+class TCanvasStateGuard {
+public:
+    explicit TCanvasStateGuard(TCanvas& canvas)
+        : FCanvas(canvas), FColor(canvas.Brush()->Color()), FStyle(canvas.Brush()->Style()),
+          FAlign(canvas.GetTextAlign()) {}
+    ~TCanvasStateGuard() {
+        FCanvas.Brush()->SetColor(FColor);
+        FCanvas.Brush()->SetStyle(FStyle);
+        FCanvas.SetTextAlign(FAlign);
     }
+    TCanvasStateGuard(const TCanvasStateGuard&) = delete;
+    TCanvasStateGuard& operator=(const TCanvasStateGuard&) = delete;
+
+private:
+    TCanvas& FCanvas;
+    TColor FColor;
+    TBrushStyle FStyle;
+    uint32_t FAlign;
 };
+
+struct TTextPiece {
+    std::string Text;
+    int64_t CentreX;
+    int64_t TopY;
+};
+
+// Every bar and text of one draw, in unrotated coordinates.
+struct TLayout {
+    TSymbolBox Box;
+    std::vector<TRect64> Bars;
+    std::vector<TTextPiece> Texts;
+};
+
+// The size the caller receives, after rotation.
+TSize DrawnSize(const TSymbolBox& box, btCodeRotate rotation) {
+    TSize size{TLLBarcode::Fit32(box.W), TLLBarcode::Fit32(box.H2)};
+    if (rotation == rotate_090 || rotation == rotate_270) std::swap(size.cx, size.cy);
+    return size;
+}
+
+// Places every bar and text once, so that a layout that does not fit is
+// refused before the first bar is drawn.
+void CheckLayout(const TLLBarcode& symbol, const TLayout& layout, btCodeRotate rotation) {
+    const TSymbolBox& box = layout.Box;
+    // The box's corners, turned or not, are positions a caller goes on from.
+    TLLBarcode::Fit32(box.X + box.W);
+    TLLBarcode::Fit32(box.Y + box.H2);
+    TLLBarcode::Fit32(box.X + box.H2);
+    TLLBarcode::Fit32(box.Y + box.W);
+    DrawnSize(box, rotation);
+    for (const TRect64& bar : layout.Bars) symbol.PlaceBar(box, bar);
+    for (const TTextPiece& text : layout.Texts) symbol.PlaceText(box, text.CentreX, text.TopY);
+}
 
 }  // namespace
 
-void TLLBarcode::DrawBar(TCanvas& canvas, const TRect& rect, int32_t X, int32_t Y, int32_t W, int32_t H2) {
-    const int32_t dl = rect.Left - X;
-    const int32_t dr = rect.Right - X;
-    const int32_t dt = rect.Top - Y;
-    const int32_t db = rect.Bottom - Y;
-    TRect r = rect;
-    switch (Params->Rotation) {
-        case rotate_090: r = Rect(X + dt, Y + W - dl, X + db, Y + W - dr); break;
-        case rotate_180: r = Rect(X + W - dr, Y + H2 - dt, X + W - dl, Y + H2 - db); break;
-        case rotate_270: r = Rect(X + H2 - dt, Y + dl, X + H2 - db, Y + dr); break;
-        default: break;
-    }
-    canvas.FillRect(r);
+void TLLBarcode::CanvasResolution(const TCanvas& canvas, int32_t& dpiX, int32_t& dpiY) {
+    dpiX = canvas.GetDeviceCaps(LOGPIXELSX);
+    dpiY = canvas.GetDeviceCaps(LOGPIXELSY);
+    if (dpiX <= 0 || dpiY <= 0) dpiX = dpiY = ScreenPixelsPerInch();
 }
 
-void TLLBarcode::DrawBarText(TCanvas& canvas, int32_t X, int32_t Y, const std::string& text, int32_t basis,
-                             int32_t W, int32_t H2, int32_t centreX, int32_t topY) {
+TRect TLLBarcode::PlaceBar(const TSymbolBox& box, const TRect64& rect) const {
+    const int64_t X = box.X, Y = box.Y, W = box.W, H2 = box.H2;
+    const int64_t dl = rect.Left - X;
+    const int64_t dr = rect.Right - X;
+    const int64_t dt = rect.Top - Y;
+    const int64_t db = rect.Bottom - Y;
+    TRect64 r = rect;
+    switch (Params->Rotation) {
+        case rotate_090: r = {X + dt, Y + W - dl, X + db, Y + W - dr}; break;
+        case rotate_180: r = {X + W - dr, Y + H2 - dt, X + W - dl, Y + H2 - db}; break;
+        case rotate_270: r = {X + H2 - dt, Y + dl, X + H2 - db, Y + dr}; break;
+        default: break;
+    }
+    return Rect(Fit32(r.Left), Fit32(r.Top), Fit32(r.Right), Fit32(r.Bottom));
+}
+
+TPoint TLLBarcode::PlaceText(const TSymbolBox& box, int64_t centreX, int64_t topY) const {
+    const int64_t X = box.X, Y = box.Y, W = box.W, H2 = box.H2;
+    const int64_t dx = centreX - X;
+    const int64_t dy = topY - Y;
+    int64_t x = centreX, y = topY;
+    switch (Params->Rotation) {
+        case rotate_090: x = X + dy, y = Y + W - dx; break;
+        case rotate_180: x = X + W - dx, y = Y + H2 - dy; break;
+        case rotate_270: x = X + H2 - dy, y = Y + dx; break;
+        default: break;
+    }
+    return {Fit32(x), Fit32(y)};
+}
+
+void TLLBarcode::DrawBar(TCanvas& canvas, const TSymbolBox& box, const TRect64& rect) {
+    canvas.FillRect(PlaceBar(box, rect));
+}
+
+void TLLBarcode::DrawBarText(TCanvas& canvas, const TSymbolBox& box, const std::string& text, int32_t basis,
+                             int64_t centreX, int64_t topY) {
+    const TPoint anchor = PlaceText(box, centreX, topY);
     TFont saved;
     saved.Assign(canvas.Font());
     TFont* font = canvas.Font();
@@ -85,15 +149,6 @@ void TLLBarcode::DrawBarText(TCanvas& canvas, int32_t X, int32_t Y, const std::s
     font->SetCharset(0);
     font->SetQuality(fqDefault);
     canvas.SetTextAlign(TA_CENTER | TA_TOP);
-    const int32_t dx = centreX - X;
-    const int32_t dy = topY - Y;
-    TPoint anchor{centreX, topY};
-    switch (Params->Rotation) {
-        case rotate_090: anchor = {X + dy, Y + W - dx}; break;
-        case rotate_180: anchor = {X + W - dx, Y + H2 - dy}; break;
-        case rotate_270: anchor = {X + H2 - dy, Y + dx}; break;
-        default: break;
-    }
     // The engine's text is Windows-1252; the canvas takes UTF-8.
     canvas.TextOut(anchor.X, anchor.Y, Cp1252ToUtf8(text));
     canvas.Font()->Assign(&saved);
@@ -107,8 +162,8 @@ void TLLBarcode::DrawBarcode(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size)
     }
     int32_t dpiX, dpiY;
     CanvasResolution(canvas, dpiX, dpiY);
-    const TBrushState brush(canvas);
-    const uint32_t oldAlign = canvas.SetTextAlign(TA_CENTER | TA_TOP);
+    const TCanvasStateGuard state(canvas);
+    canvas.SetTextAlign(TA_CENTER | TA_TOP);
     canvas.Brush()->SetColor(clBlack);
 
     MakeModules();
@@ -116,76 +171,75 @@ void TLLBarcode::DrawBarcode(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size)
     const TBarMetrics m = ComputeMetrics(dpiX, dpiY);
     ComputePositions(m, X);
     auto x = [&](int32_t i) { return ModuleX[static_cast<std::size_t>(i)]; };
-    const int32_t H = m.H;
-    const int32_t cut = m.Cut;
+    const int64_t H = m.H;
+    const int64_t cut = m.Cut;
 
     canvas.Font()->SetName(Params->FontName);
     canvas.Font()->SetHeight(m.FontHeight);
-    const int32_t T = canvas.TextHeight("Ay");
+    const int64_t T = canvas.TextHeight("Ay");
 
-    const int32_t last = ModuleCount > 0 ? x(ModuleCount) : X + m.Margin;
-    int32_t W = last + m.Margin + m.Px - X + 1;
-    int32_t H2;
+    TLayout layout;
+    TSymbolBox& box = layout.Box;
+    box.X = X;
+    box.Y = Y;
+    const int64_t last = ModuleCount > 0 ? x(ModuleCount) : int64_t{X} + m.Margin;
+    box.W = last + m.Margin + m.Px - X + 1;
     if (Params->HumanReadable)
-        H2 = IsEanFamily(type) ? T + RoundI(H * 0.9336L - cut) + 1 : T + H - cut + 1;
+        box.H2 = IsEanFamily(type) ? T + Round(H * 0.9336L - cut) + 1 : T + H - cut + 1;
     else
-        H2 = H - cut + 1;
+        box.H2 = H - cut + 1;
 
-    const int32_t dataBottom = Y + RoundI(H * 0.917L) - cut;
-    const int32_t barBottom = Y + H - cut;
+    const int64_t dataBottom = Y + Round(H * 0.917L) - cut;
+    const int64_t barBottom = Y + H - cut;
     for (int32_t s = 1; s <= ModuleCount;) {
         int32_t e = s;
         while (e < ModuleCount && Modules[static_cast<std::size_t>(e + 1)] == Modules[static_cast<std::size_t>(s)]) ++e;
         if (Modules[static_cast<std::size_t>(s)] != 0) {
-            const int32_t n = e - s + 1;
-            const int32_t left = x(s);
-            int32_t right = Params->ZoomSize ? left + RoundI(m.MM * n * m.DotsX) : left + n * m.Px;
+            const int64_t n = e - s + 1;
+            const int64_t left = x(s);
+            int64_t right = Params->ZoomSize ? left + Round(m.MM * n * m.DotsX) : left + n * m.Px;
             if (Params->WidthReduce && right - left > 1) --right;
-            const int32_t top = IsEanWide(type) && s >= 101 ? Y + T + m.Px : Y;
-            const int32_t bottom = InDataArea(type, s) ? dataBottom : barBottom;
-            DrawBar(canvas, Rect(left, top, right, bottom), X, Y, W, H2);
+            const int64_t top = IsEanWide(type) && s >= 101 ? Y + T + m.Px : Y;
+            const int64_t bottom = InDataArea(type, s) ? dataBottom : barBottom;
+            layout.Bars.push_back({left, top, right, bottom});
         }
         s = e + 1;
     }
-
-    canvas.Brush()->SetColor(clWhite);
-    canvas.Brush()->SetStyle(bsClear);
-    canvas.SetBkColor(clWhite);
-    canvas.SetBkMode(TRANSPARENT);
 
     if (Params->HumanReadable) {
         const std::string_view text = TextBuffer.View();
         auto piece = [&](std::size_t from, std::size_t count) {  // 1-based
             return from - 1 < text.size() ? std::string(text.substr(from - 1, count)) : std::string();
         };
-        auto draw = [&](const std::string& s, int32_t cx, int32_t ty) { DrawBarText(canvas, X, Y, s, H, W, H2, cx, ty); };
+        auto add = [&](std::string s, int64_t cx, int64_t ty) { layout.Texts.push_back({std::move(s), cx, ty}); };
         const int32_t mid = ModuleCount / 2;
+        const int64_t halfMargin = m.Margin / 2;
         switch (type) {
             case EAN_8:
-                draw(piece(1, 4), x(18), dataBottom);
-                draw(piece(5, 4), x(50), dataBottom);
+                add(piece(1, 4), x(18), dataBottom);
+                add(piece(5, 4), x(50), dataBottom);
                 break;
             case EAN_13:
-                draw(piece(1, 1), X + m.Margin / 2, dataBottom);
-                draw(piece(2, 6), x(25), dataBottom);
-                draw(piece(8, 6), x(72), dataBottom);
+                add(piece(1, 1), X + halfMargin, dataBottom);
+                add(piece(2, 6), x(25), dataBottom);
+                add(piece(8, 6), x(72), dataBottom);
                 break;
             case UPC_A:
-                draw(piece(1, 1), X + m.Margin / 2, dataBottom);
-                draw(piece(2, 5), x(25), dataBottom);
-                draw(piece(7, 5), x(72), dataBottom);
-                draw(piece(12, 1), x(95) + m.Px + m.Margin / 2, dataBottom);
+                add(piece(1, 1), X + halfMargin, dataBottom);
+                add(piece(2, 5), x(25), dataBottom);
+                add(piece(7, 5), x(72), dataBottom);
+                add(piece(12, 1), x(95) + m.Px + halfMargin, dataBottom);
                 break;
             case UPC_E:
-                draw(piece(1, 6), x(mid), dataBottom);
+                add(piece(1, 6), x(mid), dataBottom);
                 break;
             case CODE39:
             case Codabar:
-                draw(text.size() >= 2 ? std::string(text.substr(1, text.size() - 2)) : std::string(), x(mid),
-                     barBottom);
+                add(text.size() >= 2 ? std::string(text.substr(1, text.size() - 2)) : std::string(), x(mid),
+                    barBottom);
                 break;
             case CODE25iP:
-                draw(FormatCode25PText(text), x(mid), barBottom);
+                add(FormatCode25PText(text), x(mid), barBottom);
                 break;
             case CODE128_A:
             case CODE128_B:
@@ -193,23 +247,29 @@ void TLLBarcode::DrawBarcode(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size)
                 const char start = static_cast<char>(type == CODE128_A   ? Code128Char::StartA
                                                      : type == CODE128_B ? Code128Char::StartB
                                                                          : Code128Char::StartC);
-                draw(TranslateCode128(std::string(1, start) + Params->Caption.Str(), 1), x(mid), barBottom);
+                add(TranslateCode128(std::string(1, start) + Params->Caption.Str(), 1), x(mid), barBottom);
                 break;
             }
             default:  // CODE25i, MSI_Plessey
-                draw(std::string(text), x(mid), barBottom);
+                add(std::string(text), x(mid), barBottom);
                 break;
         }
         if (IsEanWide(type)) {
-            if (Params->Addon.Length() == 2) draw(Params->Addon.Str(), x(115), Y);
-            else if (Params->Addon.Length() == 5) draw(Params->Addon.Str(), x(128), Y);
+            if (Params->Addon.Length() == 2) add(Params->Addon.Str(), x(115), Y);
+            else if (Params->Addon.Length() == 5) add(Params->Addon.Str(), x(128), Y);
         }
     }
 
-    brush.Restore(canvas);
-    canvas.SetTextAlign(oldAlign);
-    if (Params->Rotation == rotate_090 || Params->Rotation == rotate_270) std::swap(W, H2);
-    if (Size) *Size = {W, H2};
+    CheckLayout(*this, layout, Params->Rotation);
+    for (const TRect64& bar : layout.Bars) DrawBar(canvas, box, bar);
+
+    canvas.Brush()->SetColor(clWhite);
+    canvas.Brush()->SetStyle(bsClear);
+    canvas.SetBkColor(clWhite);
+    canvas.SetBkMode(TRANSPARENT);
+    for (const TTextPiece& t : layout.Texts) DrawBarText(canvas, box, t.Text, m.H, t.CentreX, t.TopY);
+
+    if (Size) *Size = DrawnSize(box, Params->Rotation);
 }
 
 void TLLBarcode::DrawPostnet(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size) {
@@ -218,41 +278,49 @@ void TLLBarcode::DrawPostnet(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size)
     MakeModules();
     const TPostnetMetrics m = ComputePostnetMetrics(dpiX, dpiY);
 
-    const TBrushState brush(canvas);
-    const uint32_t oldAlign = canvas.SetTextAlign(TA_CENTER | TA_TOP);
+    const TCanvasStateGuard state(canvas);
+    canvas.SetTextAlign(TA_CENTER | TA_TOP);
     canvas.Brush()->SetColor(clBlack);
     canvas.Font()->SetHeight(m.FontHeight);
 
-    for (int32_t i = 1; i <= ModuleCount; ++i)
-        ModuleX[static_cast<std::size_t>(i)] = RoundI((i - 1) * m.Pitch) + X;
+    for (int32_t i = 1; i <= ModuleCount; ++i) ModuleX[static_cast<std::size_t>(i)] = Round((i - 1) * m.Pitch) + X;
     auto x = [&](int32_t i) { return ModuleX[static_cast<std::size_t>(i)]; };
-    int32_t W = x(ModuleCount) + m.BarWidth - X + 1;
-    const int32_t T = canvas.TextHeight("Ay");
-    int32_t H2 = Params->HumanReadable ? T + m.Tall + 1 : m.Tall + 1;
+    const int64_t T = canvas.TextHeight("Ay");
 
-    const int32_t bottom = Y + m.Tall;
+    TLayout layout;
+    TSymbolBox& box = layout.Box;
+    box.X = X;
+    box.Y = Y;
+    box.W = x(ModuleCount) + m.BarWidth - X + 1;
+    box.H2 = Params->HumanReadable ? T + m.Tall + 1 : int64_t{m.Tall} + 1;
+
+    const int64_t bottom = int64_t{Y} + m.Tall;
     if (Params->CodeType == Postnet) {
         for (int32_t i = 1; i <= ModuleCount; ++i) {
-            const int32_t top = Modules[static_cast<std::size_t>(i)] ? Y : Y + m.Tall - m.Short;
-            DrawBar(canvas, Rect(x(i), top, x(i) + m.BarWidth, bottom), X, Y, W, H2);
+            const int64_t top = Modules[static_cast<std::size_t>(i)] ? int64_t{Y} : bottom - m.Short;
+            layout.Bars.push_back({x(i), top, x(i) + m.BarWidth, bottom});
         }
     } else {
-        const int32_t pitch = RoundI(m.Pitch);
+        const int64_t pitch = Round(m.Pitch);
         for (int32_t i = 1; i <= ModuleCount; ++i) {
             if (!Modules[static_cast<std::size_t>(i)]) continue;
-            const int32_t left = (i - 1) * pitch + X;
-            DrawBar(canvas, Rect(left, Y, left + m.BarWidth, bottom), X, Y, W, H2);
+            const int64_t left = (i - 1) * pitch + X;
+            layout.Bars.push_back({left, Y, left + m.BarWidth, bottom});
         }
     }
+    // Halfway from the first bar, so that the text moves with the symbol
+    // also where positions are negative.
+    if (Params->HumanReadable)
+        layout.Texts.push_back({TextBuffer.Str(), x(1) + (x(ModuleCount) - x(1)) / 2, bottom});
 
-    if (Params->HumanReadable) {
+    CheckLayout(*this, layout, Params->Rotation);
+    for (const TRect64& bar : layout.Bars) DrawBar(canvas, box, bar);
+    if (!layout.Texts.empty()) {
         canvas.Brush()->SetColor(clWhite);
         canvas.Brush()->SetStyle(bsClear);
-        DrawBarText(canvas, X, Y, TextBuffer.Str(), m.TextBasis, W, H2, (x(1) + x(ModuleCount)) / 2, Y + m.Tall);
+        const TTextPiece& t = layout.Texts.front();
+        DrawBarText(canvas, box, t.Text, m.TextBasis, t.CentreX, t.TopY);
     }
 
-    brush.Restore(canvas);
-    canvas.SetTextAlign(oldAlign);
-    if (Params->Rotation == rotate_090 || Params->Rotation == rotate_270) std::swap(W, H2);
-    if (Size) *Size = {W, H2};
+    if (Size) *Size = DrawnSize(box, Params->Rotation);
 }

@@ -12,4 +12,6 @@ inline constexpr const char* SFontscalingRange = "Bar_Fontscaling must be in the
 inline constexpr const char* SCode128Error = "BarcoLL: Code128 error";
 inline constexpr const char* SUnknownType = "Barcode: Unknown Type of Barcode";
 inline constexpr const char* SWrongMapMode = "Barcode: Wrong mapmode in \"LoMetricPrint\"";
+// A position or resolution whose symbol leaves the canvas's coordinates.
+inline constexpr const char* SOutOfRange = "Barcode: Position or size out of range";
 }  // namespace BarMessages

@@ -1,7 +1,6 @@
 #include "engine/Barcode.h"
 
 #include "engine/BarMessages.h"
-#include "platform/controls/Forms.h"
 #include "platform/runtime/SysUtils.h"
 
 TBarcode::TBarcode(TComponent* owner) : TCustomBarcode(owner) { FAutoSize = true; }
@@ -31,21 +30,23 @@ void TBarcode::LoMetricPrint(TCanvas& canvas, int32_t X, int32_t Y, TSize* Size)
     else if (mode == MM_HIMETRIC) unitsPerInch = 2540;
     else throw EOverflow(BarMessages::SWrongMapMode);
 
-    int32_t dpiX = canvas.GetDeviceCaps(LOGPIXELSX);
-    int32_t dpiY = canvas.GetDeviceCaps(LOGPIXELSY);
     // The same screen fallback as the drawing, so that a device without a
     // resolution does not divide by zero below.
-    if (dpiX == 0 || dpiY == 0) dpiX = dpiY = Screen ? Screen->PixelsPerInch() : 96;
+    int32_t dpiX, dpiY;
+    TLLBarcode::CanvasResolution(canvas, dpiX, dpiY);
     const long double sx = dpiX / unitsPerInch;
     const long double sy = dpiY / unitsPerInch;
+    // The metric modes' y grows upwards: a point below the origin has a
+    // negative y there. A position that leaves the device's coordinates is
+    // refused before the map mode changes.
+    const int32_t x = TLLBarcode::Fit32(Round(X * sx));
+    const int32_t y = TLLBarcode::Fit32(-Round(Y * sy));
 
     const int oldMode = canvas.SetMapMode(MM_TEXT);
-    // The metric modes' y grows upwards: a point below the origin has a
-    // negative y there.
-    DrawOnCanvas(canvas, static_cast<int32_t>(Round(X * sx)), -static_cast<int32_t>(Round(Y * sy)), Size);
+    DrawOnCanvas(canvas, x, y, Size);
     if (Size) {
-        Size->cx = static_cast<int32_t>(Round(Size->cx / sx));
-        Size->cy = static_cast<int32_t>(Round(Size->cy / sy));
+        Size->cx = TLLBarcode::Fit32(Round(Size->cx / sx));
+        Size->cy = TLLBarcode::Fit32(Round(Size->cy / sy));
     }
     canvas.SetMapMode(oldMode);
 }

@@ -78,6 +78,8 @@ public:
     int32_t FindColor(TColor color) const;
     TColor EntryColor(int32_t index);
     void GrowTo(int32_t n);
+    // Grows the table to count entries (at most 256), the new ones black.
+    void ExtendTo(int32_t count);
     void Clear();
     void ReadEntries(TStream& stream, int32_t n);
     void WriteEntries(TStream& stream) const;
@@ -239,9 +241,13 @@ TVsGifExtensionClass FindExtensionClass(uint8_t label);
 // identifier: 8 bytes application identifier and 3 bytes authentication code.
 void RegisterAppExtension(const std::string& identifier, TVsGifExtensionClass extensionClass);
 TVsGifExtensionClass FindAppExtensionClass(const uint8_t identifier[11]);
-// The class for the block after a "!"; the stream is left where it was.
+// The class for the block after a "!" (TVsGifUnknownExtension for a label
+// no class is registered for); none when the stream ends inside the block's
+// head. The stream is left where it was.
 TVsGifExtensionClass ResolveExtensionClass(TStream& stream);
 
+// Read with any declared block size (its first 4 bytes count, further
+// sub-blocks are skipped); always written with size 4 and the terminator.
 class TVsGifGraphicControlExtension final : public TVsGifExtension {
 public:
     static const TVsGifExtensionClassInfo Class;
@@ -268,6 +274,8 @@ private:
     uint8_t FRecord[6] = {4, 0, 0, 0, 0, 0};
 };
 
+// A header sub-block of another size than 12 is read as far as it goes, with
+// a warning; it is written back with 12.
 class TVsGifTextExtension final : public TVsGifExtension {
 public:
     static const TVsGifExtensionClassInfo Class;
@@ -349,10 +357,31 @@ public:
     TVsGifBlock(uint8_t size, const uint8_t* data) : FSize(size), FData(data, data + size) {}
     uint8_t Size() const { return FSize; }
     const uint8_t* Data() const { return FData.data(); }
+    uint8_t* Data() { return FData.data(); }
 
 private:
     uint8_t FSize;
     std::vector<uint8_t> FData;
+};
+
+// Data sub-blocks kept as they were read, written back the same.
+class TVsGifBlockList final {
+public:
+    int32_t Count() const { return static_cast<int32_t>(FBlocks.size()); }
+    const TVsGifBlock& Items(int32_t index) const { return *FBlocks.at(static_cast<size_t>(index)); }
+    TVsGifBlock& Items(int32_t index) { return *FBlocks.at(static_cast<size_t>(index)); }
+    // An empty block is not kept: it would read back as the terminator.
+    void Add(const uint8_t* data, uint8_t size);
+    void Insert(int32_t index, const uint8_t* data, uint8_t size);
+    void Clear() { FBlocks.clear(); }
+    // Blocks up to a 0 length byte or the end of the stream; a block cut
+    // short raises "Premature end of data".
+    void LoadFromStream(TStream& stream);
+    // Each block with its length byte, then the 0 terminator.
+    void SaveToStream(TStream& stream) const;
+
+private:
+    std::vector<std::unique_ptr<TVsGifBlock>> FBlocks;
 };
 
 class TVsGifUnknownAppExtension final : public TVsGifApplicationExtension {
@@ -362,15 +391,15 @@ public:
     TVsGifExtensionClass ClassType() const override { return &Class; }
     void WriteAppData(TStream& stream) override;
     void ReadAppData(TStream& stream) override;
-    int32_t BlockCount() const { return static_cast<int32_t>(FBlocks.size()); }
-    const TVsGifBlock& Blocks(int32_t index) const { return *FBlocks.at(static_cast<size_t>(index)); }
-    void AddBlock(const uint8_t* data, uint8_t size);
-    void ClearBlocks() { FBlocks.clear(); }
+    TVsGifBlockList& DataBlocks() { return FBlocks; }
+    const TVsGifBlockList& DataBlocks() const { return FBlocks; }
 
 private:
-    std::vector<std::unique_ptr<TVsGifBlock>> FBlocks;
+    TVsGifBlockList FBlocks;
 };
 
+// The looping extension. Its loop sub-block (ID 1) holds the count; other
+// sub-blocks (the buffering one, ID 2, or any other) are kept as they are.
 class TVsGifAppExtNSLoop final : public TVsGifApplicationExtension {
 public:
     static const TVsGifExtensionClassInfo Class;
@@ -378,12 +407,36 @@ public:
     TVsGifExtensionClass ClassType() const override { return &Class; }
     void WriteAppData(TStream& stream) override;
     void ReadAppData(TStream& stream) override;
-    // 0 repeats for ever.
-    uint16_t Loops() const { return FLoops; }
-    void SetLoops(uint16_t loops) { FLoops = loops; }
+    // 0 repeats for ever; also 0 without a loop sub-block.
+    uint16_t Loops() const;
+    // Adds a loop sub-block first when there is none.
+    void SetLoops(uint16_t loops);
+    bool HasLoopBlock() const { return LoopBlock() >= 0; }
+    const TVsGifBlockList& DataBlocks() const { return FBlocks; }
 
 private:
-    uint16_t FLoops = 0;
+    int32_t LoopBlock() const;
+    TVsGifBlockList FBlocks;
+};
+
+// An extension of a label no class is registered for: its label and data
+// sub-blocks are kept and written back as they were.
+class TVsGifUnknownExtension final : public TVsGifExtension {
+public:
+    static const TVsGifExtensionClassInfo Class;
+    explicit TVsGifUnknownExtension(TVsGifSubImage* frame) : TVsGifExtension(frame) {}
+    uint8_t BlockLabel() const override { return FLabel; }
+    void SetBlockLabel(uint8_t label) { FLabel = label; }
+    TVsGifExtensionClass ClassType() const override { return &Class; }
+    void SaveToStream(TStream& stream) override;
+    // Warns "Unknown extension type".
+    void LoadFromStream(TStream& stream) override;
+    TVsGifBlockList& DataBlocks() { return FBlocks; }
+    const TVsGifBlockList& DataBlocks() const { return FBlocks; }
+
+private:
+    uint8_t FLabel = 0;
+    TVsGifBlockList FBlocks;
 };
 
 // ---------------------------------------------------------------- frames
@@ -437,13 +490,24 @@ public:
     // entries, else the empty local map.
     TVsGifColorMap& EffectiveColorMap() const;
 
-    // Width x height bytes, zeroed; "Image too large" past MaxFramePixels.
+    // Width x height bytes, zeroed; "Image too large" when the frames of the
+    // image would hold more than MaxImagePixels together.
     void AllocatePixels();
-    uint8_t* Data() { return FPixels.get(); }
-    const uint8_t* Data() const { return FPixels.get(); }
+    uint8_t* Data() {
+        RealizeFill();
+        return FPixels.get();
+    }
+    const uint8_t* Data() const {
+        RealizeFill();
+        return FPixels.get();
+    }
     int64_t DataSize() const { return FPixelsSize; }
-    uint8_t* Scanline(int32_t row) { return FPixels.get() + static_cast<int64_t>(row) * Width(); }
-    uint8_t Pixels(int32_t x, int32_t y) const { return FPixels.get()[static_cast<int64_t>(y) * Width() + x]; }
+    uint8_t* Scanline(int32_t row) { return Data() + static_cast<int64_t>(row) * Width(); }
+    uint8_t Pixels(int32_t x, int32_t y) const { return Data()[static_cast<int64_t>(y) * Width() + x]; }
+    // The pixels from decoding-order index decoded on (the image data ended
+    // there) take fill. It is written when the pixels are first asked for, so
+    // a large frame cut short costs memory only once it is used.
+    void FillFrom(int64_t decoded, uint8_t fill);
 
     TVsGifExtensionList& Extensions() const { return *FExtensions; }
     bool Transparent() const { return FTransparent; }
@@ -461,10 +525,23 @@ private:
     struct FreeDeleter {
         void operator()(uint8_t* p) const;
     };
+    // A fill not yet written, with the layout the pixels were decoded in.
+    struct TPendingFill {
+        int64_t From = -1;  // none
+        uint8_t Value = 0;
+        int32_t Width = 0;
+        int32_t Height = 0;
+        bool Interlaced = false;
+    };
     void FreePixels();
+    void RealizeFill() const {
+        if (FPendingFill.From >= 0) WritePendingFill();
+    }
+    void WritePendingFill() const;
 
     std::unique_ptr<uint8_t, FreeDeleter> FPixels;
     int64_t FPixelsSize = 0;
+    mutable TPendingFill FPendingFill;
     std::unique_ptr<TVsGifLocalColorMap> FColorMap;
     uint8_t FDescriptor[10] = {GIFImageSeparator};
     std::unique_ptr<TVsGifExtensionList> FExtensions;
@@ -524,6 +601,8 @@ public:
     TVsGifColorMap& GlobalColorMap() const { return FHeader->ColorMap(); }
     TVsGifSubImage* SubImage(int32_t index) const { return FImages->SubImages(index); }
     int32_t FrameCount() const { return FImages->Count(); }
+    // Pixels held by all frames but except.
+    int64_t PixelCount(const TVsGifSubImage* except = nullptr) const;
     std::string Version() const { return GIFVersionText(VersionNeeded()); }
 
     TGIFPaintOptions PaintOptions() const { return FPaintOptions; }
@@ -556,6 +635,7 @@ public:
 
 private:
     void GrowScreenToFrames();
+    void CoverColorIndices();
 
     std::unique_ptr<TVsGifImageList> FImages;
     std::unique_ptr<TVsGifHeader> FHeader;

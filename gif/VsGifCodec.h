@@ -20,18 +20,19 @@ void EncodeFrameData(TVsGifSubImage& frame, TStream& stream);
 
 // Outcome of decoding one frame's image data from memory.
 enum class TGIFDecodeStatus : uint8_t {
-    Complete,       // every pixel, or the end code, was read
+    Complete,       // every pixel was read
+    EarlyEnd,       // an end code came before the last pixel
     NoData,         // not even the minimum code size byte
     ShortData,      // the data ended before the pixels were complete
     PrematureEnd,   // a sub-block or the terminator is missing
     Underrun,       // codes wanted after the terminator with no bit left
-    InvalidCode,    // a code the table cannot hold, or a bad code size
+    InvalidCode,    // a code the table cannot hold, or a bad code size: the frame ends there
 };
 
 struct TGIFDecodeResult {
     TGIFDecodeStatus Status = TGIFDecodeStatus::Complete;
     bool Premature = false;  // a sub-block ran past the data (warn even when complete)
-    int64_t Decoded = 0;     // pixels written
+    int64_t Decoded = 0;     // pixels written, in decoding order
     size_t Consumed = 0;     // bytes of data read, terminator included
 };
 
@@ -41,6 +42,10 @@ struct TGIFDecodeResult {
 // fill of 0 need not touch them.
 TGIFDecodeResult DecodeGIFData(const uint8_t* data, size_t size, uint8_t* pixels, int32_t width, int32_t height,
                                bool interlaced, uint8_t fill, bool zeroed = false);
+// Sets the pixels from decoding-order index from up to to (exclusive) to fill;
+// for an interlaced frame decoding order is the order of its passes.
+void FillUndecoded(uint8_t* pixels, int32_t width, int32_t height, bool interlaced, int64_t from, int64_t to,
+                   uint8_t fill);
 
 // ---------------------------------------------------------------- writer
 

@@ -29,7 +29,7 @@ inline constexpr const char* SUnsupportedObject = "Object type not supported for
 inline constexpr const char* SWidthTooSmall = "Image width too small for contained frames";
 inline constexpr const char* SHeightTooSmall = "Image height too small for contained frames";
 inline constexpr const char* SNoColorTable = "No global or local color table defined";
-// A frame of more pixels than MaxFramePixels.
+// Frames of more pixels together than MaxImagePixels.
 inline constexpr const char* SImageTooLarge = "Image too large";
 
 // Warnings (always severity 1).
@@ -90,9 +90,10 @@ inline int32_t MaxRenderThreads = 4;
 inline constexpr uint8_t GIFEncoderLZW = 0;
 inline constexpr uint8_t GIFEncoderRLE = 1;
 
-// A frame may hold at most this many pixels (256 MB of indices): sizes read
-// from a file are checked against it before anything is allocated.
-inline constexpr int64_t MaxFramePixels = int64_t(1) << 28;
+// The frames of one image hold at most this many pixels together (256 MB of
+// indices): sizes read from a file are checked against it before anything is
+// allocated.
+inline constexpr int64_t MaxImagePixels = int64_t(1) << 28;
 
 // Block introducers.
 inline constexpr uint8_t GIFExtensionIntroducer = 0x21;  // '!'

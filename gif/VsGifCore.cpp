@@ -131,6 +131,16 @@ void TVsGifColorMap::GrowTo(int32_t n) {
     FCapacity = capacity;
 }
 
+void TVsGifColorMap::ExtendTo(int32_t count) {
+    count = std::min(count, 256);
+    if (count <= FCount) return;
+    GrowTo(count);
+    for (int32_t i = FCount; i < count; ++i) FEntries[static_cast<size_t>(i)] = {};
+    FCount = count;
+    FSorted = false;
+    NotifyChanged();
+}
+
 void TVsGifColorMap::Clear() {
     FEntries.reset();
     FCount = 0;

@@ -1,5 +1,6 @@
 // Extension blocks and the two registries that map labels and application
 // identifiers to classes.
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -85,6 +86,8 @@ const TVsGifExtensionClassInfo TVsGifUnknownAppExtension::Class = {
     "TVsGifUnknownAppExtension", CreateExtension<TVsGifUnknownAppExtension>, RefineSelf<TVsGifUnknownAppExtension>};
 const TVsGifExtensionClassInfo TVsGifAppExtNSLoop::Class = {"TVsGifAppExtNSLoop", CreateExtension<TVsGifAppExtNSLoop>,
                                                              RefineSelf<TVsGifAppExtNSLoop>};
+const TVsGifExtensionClassInfo TVsGifUnknownExtension::Class = {
+    "TVsGifUnknownExtension", CreateExtension<TVsGifUnknownExtension>, RefineSelf<TVsGifUnknownExtension>};
 
 void RegisterExtension(uint8_t label, TVsGifExtensionClass extensionClass) {
     std::lock_guard<std::mutex> guard(RegistryLock());
@@ -121,6 +124,7 @@ TVsGifExtensionClass ResolveExtensionClass(TStream& stream) {
     TVsGifExtensionClass found = nullptr;
     if (TryReadByte(stream, label)) {
         found = FindExtensionClass(label);
+        if (!found) found = &TVsGifUnknownExtension::Class;
         // Refine until a class answers with itself; each reads on from the last.
         for (int rounds = 0; found && rounds < 16; ++rounds) {
             TVsGifExtensionClass refined = found->RefineClass(stream);
@@ -163,13 +167,29 @@ TVsGifGraphicControlExtension::~TVsGifGraphicControlExtension() {
 
 void TVsGifGraphicControlExtension::SaveToStream(TStream& stream) {
     TVsGifExtension::SaveToStream(stream);
-    stream.WriteBuffer(FRecord, 6);
+    stream.WriteBuffer(FRecord, 6);  // size 4, the fields, the terminator
 }
 
 void TVsGifGraphicControlExtension::LoadFromStream(TStream& stream) {
     TVsGifExtension::LoadFromStream(stream);
-    int64_t got = stream.Read(FRecord, 6);
-    if (got < 6) {
+    // Any declared size: the fields are its first 4 bytes (missing ones stay
+    // 0), the rest of it and any further sub-blocks are skipped.
+    uint8_t block[256] = {};
+    uint8_t fields[4] = {};
+    uint8_t size = 0;
+    bool complete = TryReadByte(stream, size);
+    if (complete && size > 0) {
+        complete = stream.Read(block, size) == size;
+        std::memcpy(fields, block, std::min<size_t>(size, 4));
+        for (uint8_t n = size; complete && n != 0;) {
+            complete = TryReadByte(stream, n);
+            if (complete && n > 0) complete = stream.Read(block, n) == n;
+        }
+    }
+    std::memcpy(FRecord + 1, fields, 4);
+    FRecord[0] = 4;
+    FRecord[5] = 0;
+    if (!complete) {
         Warning(1, GifMsg::SPrematureEnd);
         return;
     }
@@ -215,8 +235,19 @@ void TVsGifTextExtension::SaveToStream(TStream& stream) {
 
 void TVsGifTextExtension::LoadFromStream(TStream& stream) {
     TVsGifExtension::LoadFromStream(stream);
-    ReadExact(stream, FRecord, 13);
-    ReadSubBlockStrings(stream, FText);
+    uint8_t block[256] = {};
+    ReadExact(stream, block, 1);
+    const uint8_t size = block[0];
+    ReadExact(stream, block + 1, size);
+    std::memcpy(FRecord + 1, block + 1, 12);
+    FRecord[0] = 12;
+    if (size == 0) {
+        // That length byte was the terminator: no text follows.
+        FText.Clear();
+    } else {
+        ReadSubBlockStrings(stream, FText);
+    }
+    if (size != 12) Warning(1, GifMsg::SInvalidData);
 }
 
 void TVsGifCommentExtension::SaveToStream(TStream& stream) {
@@ -268,12 +299,25 @@ void TVsGifApplicationExtension::ReadAppData(TStream& stream) {
     ReadSubBlockStrings(stream, ignored);
 }
 
-void TVsGifUnknownAppExtension::AddBlock(const uint8_t* data, uint8_t size) {
+void TVsGifBlockList::Add(const uint8_t* data, uint8_t size) { Insert(Count(), data, size); }
+
+void TVsGifBlockList::Insert(int32_t index, const uint8_t* data, uint8_t size) {
     if (size == 0) return;
-    FBlocks.push_back(std::make_unique<TVsGifBlock>(size, data));
+    index = std::clamp(index, 0, Count());
+    FBlocks.insert(FBlocks.begin() + index, std::make_unique<TVsGifBlock>(size, data));
 }
 
-void TVsGifUnknownAppExtension::WriteAppData(TStream& stream) {
+void TVsGifBlockList::LoadFromStream(TStream& stream) {
+    Clear();
+    uint8_t size = 0;
+    uint8_t data[255];
+    while (TryReadByte(stream, size) && size != 0) {
+        ReadExact(stream, data, size);
+        Add(data, size);
+    }
+}
+
+void TVsGifBlockList::SaveToStream(TStream& stream) const {
     for (auto& block : FBlocks) {
         WriteByte(stream, block->Size());
         stream.WriteBuffer(block->Data(), block->Size());
@@ -281,32 +325,54 @@ void TVsGifUnknownAppExtension::WriteAppData(TStream& stream) {
     WriteByte(stream, 0);
 }
 
-void TVsGifUnknownAppExtension::ReadAppData(TStream& stream) {
-    FBlocks.clear();
-    uint8_t size = 0;
-    uint8_t data[255];
-    while (TryReadByte(stream, size) && size != 0) {
-        ReadExact(stream, data, size);
-        AddBlock(data, size);
-    }
-}
+void TVsGifUnknownAppExtension::WriteAppData(TStream& stream) { FBlocks.SaveToStream(stream); }
+
+void TVsGifUnknownAppExtension::ReadAppData(TStream& stream) { FBlocks.LoadFromStream(stream); }
 
 TVsGifAppExtNSLoop::TVsGifAppExtNSLoop(TVsGifSubImage* frame) : TVsGifApplicationExtension(frame) {
     SetIdentifier("NETSCAPE2.0");
+    SetLoops(0);
 }
 
-void TVsGifAppExtNSLoop::WriteAppData(TStream& stream) {
-    uint8_t data[5] = {3, 1, static_cast<uint8_t>(FLoops), static_cast<uint8_t>(FLoops >> 8), 0};
-    stream.WriteBuffer(data, 5);
+int32_t TVsGifAppExtNSLoop::LoopBlock() const {
+    for (int32_t i = 0; i < FBlocks.Count(); ++i)
+        if (FBlocks.Items(i).Size() >= 3 && FBlocks.Items(i).Data()[0] == 1) return i;
+    return -1;
 }
 
-void TVsGifAppExtNSLoop::ReadAppData(TStream& stream) {
-    uint8_t size = ReadByte(stream);
-    uint8_t id = size == 3 ? ReadByte(stream) : 0;
-    if (size != 3 || id != 1) RaiseGIFError(GifMsg::SInvalidData);
-    uint8_t count[2];
-    ReadExact(stream, count, 2);
-    FLoops = static_cast<uint16_t>(count[0] | (count[1] << 8));
-    uint8_t terminator = 0xFF;
-    if (!TryReadByte(stream, terminator) || terminator != 0) RaiseGIFError(GifMsg::SInvalidData);
+uint16_t TVsGifAppExtNSLoop::Loops() const {
+    const int32_t i = LoopBlock();
+    if (i < 0) return 0;
+    const uint8_t* d = FBlocks.Items(i).Data();
+    return static_cast<uint16_t>(d[1] | (d[2] << 8));
+}
+
+void TVsGifAppExtNSLoop::SetLoops(uint16_t loops) {
+    const uint8_t data[3] = {1, static_cast<uint8_t>(loops), static_cast<uint8_t>(loops >> 8)};
+    const int32_t i = LoopBlock();
+    if (i < 0) {
+        FBlocks.Insert(0, data, 3);
+        return;
+    }
+    std::memcpy(FBlocks.Items(i).Data(), data, 3);
+}
+
+void TVsGifAppExtNSLoop::WriteAppData(TStream& stream) { FBlocks.SaveToStream(stream); }
+
+void TVsGifAppExtNSLoop::ReadAppData(TStream& stream) { FBlocks.LoadFromStream(stream); }
+
+// ---------------------------------------------------------------- unknown labels
+
+void TVsGifUnknownExtension::SaveToStream(TStream& stream) {
+    TVsGifExtension::SaveToStream(stream);
+    FBlocks.SaveToStream(stream);
+}
+
+void TVsGifUnknownExtension::LoadFromStream(TStream& stream) {
+    uint8_t head[2];
+    ReadExact(stream, head, 2);
+    if (head[0] != GIFExtensionIntroducer) RaiseGIFError(GifMsg::SExtensionIntroducer);
+    FLabel = head[1];
+    Warning(1, GifMsg::SUnknownExtension);
+    FBlocks.LoadFromStream(stream);
 }

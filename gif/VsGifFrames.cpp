@@ -1,4 +1,5 @@
 // Frames, the extension run before each frame, the block list and the trailer.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -22,6 +23,7 @@ TVsGifSubImage::~TVsGifSubImage() {
 void TVsGifSubImage::FreePixels() {
     FPixels.reset();
     FPixelsSize = 0;
+    FPendingFill = {};
 }
 
 void TVsGifSubImage::ResetFrame() {
@@ -75,11 +77,26 @@ void TVsGifSubImage::AllocatePixels() {
     FreePixels();
     const int64_t n = static_cast<int64_t>(Width()) * Height();
     if (n <= 0) return;
-    if (n > MaxFramePixels) RaiseGIFError(GifMsg::SImageTooLarge);
+    const int64_t others = FImage ? FImage->PixelCount(this) : 0;
+    if (n > MaxImagePixels - others) RaiseGIFError(GifMsg::SImageTooLarge);
+    // calloc: pages that no pixel reaches are never touched.
     auto* p = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(n), 1));
     if (!p) throw EOutOfMemory(SysConst::SOutOfMemory);
     FPixels.reset(p);
     FPixelsSize = n;
+}
+
+void TVsGifSubImage::FillFrom(int64_t decoded, uint8_t fill) {
+    if (!FPixels || decoded >= FPixelsSize) return;
+    FPendingFill = {std::max<int64_t>(decoded, 0), fill, Width(), Height(), Interlaced()};
+}
+
+void TVsGifSubImage::WritePendingFill() const {
+    const TPendingFill pending = FPendingFill;
+    FPendingFill = {};
+    if (FPixels && static_cast<int64_t>(pending.Width) * pending.Height == FPixelsSize)
+        FillUndecoded(FPixels.get(), pending.Width, pending.Height, pending.Interlaced, pending.From, FPixelsSize,
+                      pending.Value);
 }
 
 void TVsGifSubImage::PaletteChanged() {
@@ -94,7 +111,7 @@ void TVsGifSubImage::Assign(const TPersistent* source) {
         std::memcpy(FDescriptor, frame->FDescriptor, sizeof FDescriptor);
         FTransparent = frame->FTransparent;
         AllocatePixels();
-        std::memcpy(FPixels.get(), frame->FPixels.get(), static_cast<size_t>(FPixelsSize));
+        std::memcpy(FPixels.get(), frame->Data(), static_cast<size_t>(FPixelsSize));
         FColorMap->Assign(frame->FColorMap.get());
         // Through a stream, so that the copies belong to this frame.
         TMemoryStream copy;
@@ -155,8 +172,9 @@ void TVsGifExtensionList::LoadFromStream(TStream& stream) {
             Warning(1, GifMsg::SExtensionIntroducer);
             break;
         }
+        // No class only when the file ends inside the block's head.
         TVsGifExtensionClass extensionClass = ResolveExtensionClass(stream);
-        if (!extensionClass) RaiseGIFError(GifMsg::SUnknownExtension);
+        if (!extensionClass) RaiseGIFError(GifMsg::SPrematureEnd);
         stream.Seek(-1, soCurrent);
         std::unique_ptr<TVsGifExtension> extension(extensionClass->Create(FFrame));
         extension->LoadFromStream(stream);
@@ -211,5 +229,10 @@ void TVsGifTrailer::SaveToStream(TStream& stream) { WriteByte(stream, GIFTrailer
 
 void TVsGifTrailer::LoadFromStream(TStream& stream) {
     uint8_t b = 0;
-    if (TryReadByte(stream, b) && b != GIFTrailer) Warning(1, GifMsg::SInvalidTrailer);
+    if (!TryReadByte(stream, b)) {
+        // The file stops before its end: what followed is lost.
+        Warning(1, GifMsg::SPrematureEnd);
+    } else if (b != GIFTrailer) {
+        Warning(1, GifMsg::SInvalidTrailer);
+    }
 }

@@ -46,6 +46,13 @@ TGIFVersion TVsGifImage::VersionNeeded() const {
     return GIFVersion87a;
 }
 
+int64_t TVsGifImage::PixelCount(const TVsGifSubImage* except) const {
+    int64_t count = 0;
+    for (int32_t i = 0; i < FImages->Count(); ++i)
+        if (FImages->SubImages(i) != except) count += FImages->SubImages(i)->DataSize();
+    return count;
+}
+
 int32_t TVsGifImage::MaxColorResolution() const {
     int32_t result = FHeader->ColorResolution();
     for (int32_t i = 0; i < FImages->Count(); ++i) result = std::max(result, FImages->SubImages(i)->ColorResolution());
@@ -212,9 +219,44 @@ void TVsGifImage::LoadFromStream(TStream& stream) {
     Progress(this, TGIFProgressStage::Ending, 100, true, {}, GifMsg::SLoading);
 }
 
+namespace {
+
+uint8_t HighestIndex(const uint8_t* pixels, int64_t n) {
+    uint8_t top = 0;
+    int64_t i = 0;
+    // Blocks of a fixed size, so that the compiler can use vector maxima.
+    constexpr int64_t Block = 64;
+    for (; i + Block <= n; i += Block)
+        for (int64_t k = 0; k < Block; ++k) top = std::max(top, pixels[i + k]);
+    for (; i < n; ++i) top = std::max(top, pixels[i]);
+    return top;
+}
+
+}  // namespace
+
+// Indices a file holds beyond its colour table, or a file without any table,
+// load; so that they also save and show the same, the table each frame is
+// written with grows to cover its indices (new entries black), and frames
+// without any table get a black-and-white global one.
+void TVsGifImage::CoverColorIndices() {
+    TVsGifColorMap& global = GlobalColorMap();
+    for (int32_t i = 0; i < FImages->Count(); ++i) {
+        TVsGifSubImage* frame = FImages->SubImages(i);
+        if (frame->IsEmpty()) continue;
+        TVsGifColorMap& map = frame->ColorMap().Count() > 0 ? frame->ColorMap() : global;
+        if (map.Count() >= 256) continue;
+        if (map.Count() == 0) {
+            map.InsertColor(clBlack);
+            map.InsertColor(clWhite);
+        }
+        map.ExtendTo(HighestIndex(frame->Data(), frame->DataSize()) + 1);
+    }
+}
+
 void TVsGifImage::SaveToStream(TStream& stream) {
     Progress(this, TGIFProgressStage::Starting, 0, false, {}, GifMsg::SSaving);
     try {
+        CoverColorIndices();
         FHeader->SaveToStream(stream);
         FImages->SaveToStream(stream);
         TVsGifTrailer trailer(this);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 namespace LabelConst {
 inline constexpr const char* STemplateFileName = "vrslbl.ini";
@@ -37,6 +38,19 @@ inline constexpr const char* SNineDigits =
     "begining digits in the prefix box.";
 // A page that would print no number would start page after page.
 inline constexpr const char* SNoPositionSelected = "The print range selects no label on the page.";
+
+// Rows, columns and copies are held to their up-downs' range.
+inline constexpr int32_t MaxCount = 999;
+
+// Geometry that puts the labels off the paper is refused before the job.
+inline constexpr const char* SOffPaper = "The margins and pitches put the labels off the paper.";
+// A cancelled counting run starts again where it stopped.
+inline constexpr const char* SPrintCancelled = "Printing cancelled. The next print starts at %s.";
+inline constexpr const char* SCancel = "Cancel";
+
+// Template names: the section name must read back as it was written.
+inline constexpr const char* SBadTemplateName =
+    "A label template name may not hold \"[\", \"]\" or control characters.";
 
 // The label windows read the main window's symbol.
 inline constexpr const char* SNoMainWindow = "The main window does not exist";

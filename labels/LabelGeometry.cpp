@@ -1,6 +1,7 @@
 #include "labels/LabelGeometry.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "platform/runtime/SysUtils.h"
@@ -15,6 +16,14 @@ int32_t ClampToInt32(int64_t value) {
 int64_t TSheetGeometry::LabelCount() const {
     if (Rows <= 0 || Columns <= 0) return 0;
     return static_cast<int64_t>(Rows) * Columns;
+}
+
+bool TSheetGeometry::FitsPaper(TMillimetres paperWidth, TMillimetres paperHeight) const {
+    for (TMillimetres length : {LabelLeft, LabelTop, PageLeft, PageTop, LabelWidth, LabelHeight, HorzPitch, VertPitch})
+        if (!std::isfinite(length.Value())) return false;
+    const long double x = (PageLeft + LabelLeft).Value(), y = (PageTop + LabelTop).Value();
+    if (x < 0 || y < 0 || x >= paperWidth.Value() || y >= paperHeight.Value()) return false;
+    return std::fabs(HorzPitch.Value()) <= paperWidth.Value() && std::fabs(VertPitch.Value()) <= paperHeight.Value();
 }
 
 TLabelOrigin LabelOriginAt(const TSheetGeometry& sheet, const TPrinterScale& scale, int32_t column, int32_t row) {
@@ -37,16 +46,30 @@ TLabelOrigins::iterator& TLabelOrigins::iterator::operator++() {
     return *this;
 }
 
-TLabelOrigins::iterator TLabelOrigins::begin() const {
-    if (FSheet.LabelCount() == 0) return end();
-    return iterator(&FSheet, FScale, 0, 0);
+TLabelOrigins::TLabelOrigins(const TSheetGeometry& sheet, const TPrinterScale& scale, TLabelSpan span)
+    : FSheet(sheet), FScale(scale) {
+    FSpan = {std::max<int64_t>(span.First, 1), std::min(span.Last, sheet.LabelCount())};
 }
+
+TLabelOrigins::iterator TLabelOrigins::At(int64_t number) const {
+    const int64_t index = number - 1;
+    return iterator(&FSheet, FScale, static_cast<int32_t>(index % FSheet.Columns),
+                    static_cast<int32_t>(index / FSheet.Columns));
+}
+
+TLabelOrigins::iterator TLabelOrigins::begin() const { return FSpan.Empty() ? end() : At(FSpan.First); }
 
 TLabelOrigins::iterator TLabelOrigins::end() const {
-    return iterator(&FSheet, FScale, 0, FSheet.LabelCount() == 0 ? 0 : FSheet.Rows);
+    return FSpan.Empty() ? iterator(&FSheet, FScale, 0, 0) : At(FSpan.Last + 1);
 }
 
-TLabelOrigins LabelOrigins(const TSheetGeometry& sheet, const TPrinterScale& scale) { return {sheet, scale}; }
+TLabelOrigins LabelOrigins(const TSheetGeometry& sheet, const TPrinterScale& scale) {
+    return {sheet, scale, {1, sheet.LabelCount()}};
+}
+
+TLabelOrigins LabelOrigins(const TSheetGeometry& sheet, const TPrinterScale& scale, TLabelSpan span) {
+    return {sheet, scale, span};
+}
 
 bool TPrintRange::Selects(int64_t number, int64_t labelCount) const {
     int64_t m = StartEnabled ? number : 1;
@@ -55,27 +78,39 @@ bool TPrintRange::Selects(int64_t number, int64_t labelCount) const {
     return m <= Stop;
 }
 
-int64_t TPrintRange::SelectedCount(const TSheetGeometry& sheet) const {
+TLabelSpan TPrintRange::Selected(const TSheetGeometry& sheet) const {
     const int64_t count = sheet.LabelCount();
-    if (count == 0) return 0;
+    if (count == 0) return {};
     // The numbers that pass form one interval of 1..count.
     int64_t low = 1, high = count;
     if (StartEnabled)
         low = std::max<int64_t>(low, Start);
     else if (1 < Start)
-        return 0;
+        return {};
     if (!StopEnabled) {
-        if (count > Stop) return 0;
+        if (count > Stop) return {};
     } else if (StartEnabled) {
         high = std::min<int64_t>(high, Stop);
     } else if (1 > Stop) {
-        return 0;
+        return {};
     }
-    return high >= low ? high - low + 1 : 0;
+    return {low, high};
 }
 
 bool SingleLabelSelects(const TLabelOrigin& origin, const std::string& columnText, const std::string& rowText) {
     return IntToStr(int64_t{origin.Column} + 1) + ":" + IntToStr(int64_t{origin.Row} + 1) == columnText + ":" + rowText;
+}
+
+TLabelSpan SingleLabelSpan(const TSheetGeometry& sheet, const std::string& columnText, const std::string& rowText) {
+    // The text rule compares decimal text: "01" or "+1" names no position.
+    auto position = [](const std::string& text, int32_t count, int64_t& value) {
+        return TryStrToInt64(text, value) && IntToStr(value) == text && value >= 1 && value <= count;
+    };
+    int64_t column = 0, row = 0;
+    if (sheet.LabelCount() == 0 || !position(columnText, sheet.Columns, column) || !position(rowText, sheet.Rows, row))
+        return {};
+    const int64_t number = (row - 1) * sheet.Columns + column;
+    return {number, number};
 }
 
 std::string IncrementNumberText(const std::string& text) {

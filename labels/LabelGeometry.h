@@ -51,6 +51,21 @@ struct TSheetGeometry {
     // Positions on a page, 0 when rows or columns are not positive. In 64
     // bits: two 32-bit counts always fit.
     int64_t LabelCount() const;
+    // Whether the labels can go on a paper of this size: every length a
+    // finite number, the first label's origin on the paper and each pitch at
+    // most the paper's side. Geometry beyond it (margins of 10^9 mm) would
+    // put every label off the paper and overflow the printer's pixels.
+    bool FitsPaper(TMillimetres paperWidth, TMillimetres paperHeight) const;
+};
+
+// The label numbers (from 1) a print walks, First to Last; empty when Last
+// is below First.
+struct TLabelSpan {
+    int64_t First = 1;
+    int64_t Last = 0;
+    bool Empty() const { return Last < First; }
+    int64_t Count() const { return Empty() ? 0 : Last - First + 1; }
+    friend bool operator==(const TLabelSpan&, const TLabelSpan&) = default;
 };
 
 struct TLabelOrigin {
@@ -101,17 +116,22 @@ public:
         int32_t FRow = 0;
     };
 
-    TLabelOrigins(const TSheetGeometry& sheet, const TPrinterScale& scale) : FSheet(sheet), FScale(scale) {}
+    TLabelOrigins(const TSheetGeometry& sheet, const TPrinterScale& scale, TLabelSpan span);
     iterator begin() const;
     iterator end() const;
-    int64_t size() const { return FSheet.LabelCount(); }
+    int64_t size() const { return FSpan.Count(); }
 
 private:
+    iterator At(int64_t number) const;
     TSheetGeometry FSheet;
     TPrinterScale FScale;
+    TLabelSpan FSpan;  // within the page
 };
 
+// Every label origin of a page, or those of the numbers in span only: a
+// print walks the positions it prints and no others.
 TLabelOrigins LabelOrigins(const TSheetGeometry& sheet, const TPrinterScale& scale);
+TLabelOrigins LabelOrigins(const TSheetGeometry& sheet, const TPrinterScale& scale, TLabelSpan span);
 
 // The print range of the label sheet window: the start and stop boxes and
 // whether each is enabled (both are disabled while "Single label" is
@@ -124,13 +144,16 @@ struct TPrintRange {
 
     // The range rule for label number of a page holding labelCount labels.
     bool Selects(int64_t number, int64_t labelCount) const;
-    // How many positions of the sheet pass the rule.
-    int64_t SelectedCount(const TSheetGeometry& sheet) const;
+    // The numbers of the sheet that pass the rule: they form one span.
+    TLabelSpan Selected(const TSheetGeometry& sheet) const;
+    int64_t SelectedCount(const TSheetGeometry& sheet) const { return Selected(sheet).Count(); }
 };
 
 // The single-label rule: "column:row" of the position (from 1, no leading
 // zeros) equals the two texts joined by a colon.
 bool SingleLabelSelects(const TLabelOrigin& origin, const std::string& columnText, const std::string& rowText);
+// The one position of the sheet the rule selects, as a span (empty: none).
+TLabelSpan SingleLabelSpan(const TSheetGeometry& sheet, const std::string& columnText, const std::string& rowText);
 
 // The counting number's step: the text as a whole number plus one, at least
 // as many digits as the text had (zero-padded); a text that is no number,

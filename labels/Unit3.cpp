@@ -1,8 +1,11 @@
 #include "labels/Unit3.h"
 
+#include <algorithm>
+
 #include "labels/LabelConst.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/runtime/IniFiles.h"
+#include "platform/runtime/SysUtils.h"
 
 using namespace LabelConst;
 
@@ -37,6 +40,23 @@ void FillFontSizes(TComboBox& combo) {
     for (const char* size : FontSizes) combo.Items()->Add(size);
     combo.SetItemIndex(0);
 }
+
+void HoldToCountRange(TEdit& field) {
+    const std::string text = field.Text();
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return;
+    const size_t digits = text.size() - std::min(text.find_first_not_of('0'), text.size());
+    if (digits > 3 || StrToInt(text) > MaxCount) field.SetText(IntToStr(MaxCount));
+}
+
+namespace {
+// A section name must read back as written: no brackets, no control
+// characters (a line break would plant lines of its own).
+bool ValidTemplateName(const std::string& name) {
+    for (unsigned char c : name)
+        if (c == '[' || c == ']' || c < 0x20 || c == 0x7F) return false;
+    return true;
+}
+}  // namespace
 
 TfrmLabelsProps::TfrmLabelsProps(TComponent* owner) : TForm(owner) {
     SetName("frmLabelsProps");
@@ -87,6 +107,8 @@ TfrmLabelsProps::TfrmLabelsProps(TComponent* owner) : TForm(owner) {
         edit->OnKeyPress = decimal;
     txtRows->OnKeyPress = [this](TObject* s, char32_t& k) { txtRowsKeyPress(s, k); };
     txtCol->OnKeyPress = [this](TObject* s, char32_t& k) { txtColKeyPress(s, k); };
+    txtRows->OnChange = [this](TObject*) { HoldToCountRange(*txtRows); };
+    txtCol->OnChange = [this](TObject*) { HoldToCountRange(*txtCol); };
 
     GroupBox3 = CreateNamed<TGroupBox>(this, this, "GroupBox3", 8, 190, 424, 110);
     GroupBox3->SetCaption("Optional Captions:");
@@ -132,12 +154,17 @@ std::array<TControl*, TemplateKeyCount> TfrmLabelsProps::TemplateFields() const 
 }
 
 void TfrmLabelsProps::FormActivate(TObject* Sender) {
+    // The sizes shown stay (the first activation shows "6"): a template saved
+    // again keeps its own sizes.
+    const std::string topSize = ComboBox1->Text(), bottomSize = ComboBox2->Text();
     ComboBox1->Clear();
     ComboBox2->Clear();
     LoadTemplateList(*ComboBox3->Items());
     ComboBox3->SetText(SSelectTemplate);
     FillFontSizes(*ComboBox1);
     FillFontSizes(*ComboBox2);
+    if (!topSize.empty()) ComboBox1->SetText(topSize);
+    if (!bottomSize.empty()) ComboBox2->SetText(bottomSize);
 }
 
 void TfrmLabelsProps::ComboBox3Change(TObject* Sender) {
@@ -153,16 +180,23 @@ void TfrmLabelsProps::ComboBox3Change(TObject* Sender) {
 }
 
 void TfrmLabelsProps::Button1Click(TObject* Sender) {
-    if (txtName->Text().empty()) {
+    // Blanks at either end would not read back: the name is stored without them.
+    const std::string name = Trim(txtName->Text());
+    if (name.empty()) {
         ShowMessage(SNoTemplateName);
         return;
     }
+    if (!ValidTemplateName(name)) {
+        ShowMessage(SBadTemplateName);
+        return;
+    }
+    if (name != txtName->Text()) txtName->SetText(name);
     TLabelTemplate values;
     const auto fields = TemplateFields();
     for (size_t i = 0; i < TemplateKeyCount; ++i) values.*TemplateKeys[i].Field = fields[i]->Text();
     {
         TIniFile ini(LabelTemplateFilePath());
-        WriteLabelTemplate(ini, txtName->Text(), values);
+        WriteLabelTemplate(ini, name, values);
     }
     ShowMessage(STemplateCreated);
 }

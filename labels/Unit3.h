@@ -77,3 +77,7 @@ void DigitKeyFilter(char32_t& Key);
 
 // The font-size list, filled into a caption size combo with "6" selected.
 void FillFontSizes(TComboBox& combo);
+
+// A count typed, pasted or loaded beyond the up-downs' range (999) becomes
+// 999, so that no print walks a billion rows; 0 and empty text stay.
+void HoldToCountRange(TEdit& field);

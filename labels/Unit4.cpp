@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "designer/SymbologyList.h"
 #include "designer/Unit1.h"
 #include "engine/Barcode.h"
 #include "labels/LabelConst.h"
@@ -55,32 +56,23 @@ void SetHintText(TControl* control, const char* hint) {
 }
 
 // The maximum length of the counting numbers: by type, then by display
-// name, the later rule winning; other types keep what the field has.
+// name, the later rule winning. A type counts with the length of its entry
+// in the symbology list; the three Postnet entries share a type and are told
+// apart by name, and Bookland counts its whole 12-digit EAN-13 caption.
+// Types the list does not offer keep what the field has.
+int32_t TypeLength(btCodeTypes type, int32_t current) {
+    if (type == Postnet) return current;
+    for (const TSymbologyEntry& entry : SymbologyList)
+        if (entry.CodeType == type) return entry.MaxLength;
+    return current;
+}
+
 int32_t CountingMaxLength(btCodeTypes type, const std::string& name, int32_t current) {
-    int32_t length = current;
-    switch (type) {
-        case EAN_8: length = 7; break;
-        case EAN_13: length = 12; break;
-        case UPC_A: length = 11; break;
-        case UPC_E: length = 6; break;
-        case CODE39:
-        case CODE25i:
-        case Codabar:
-        case CODE128_A:
-        case CODE128_B:
-        case CODE128_C:
-        case MSI_Plessey: length = 50; break;
-        default: break;
-    }
-    if (name == "Postnet 5-digit")
-        length = 5;
-    else if (name == "Postnet 9-digit")
-        length = 9;
-    else if (name == "Postnet 11-digit")
-        length = 11;
-    else if (name == "Bookland (ISBN)")
-        length = 12;
-    return length;
+    const int32_t index = SymbologyIndexOf(name);
+    if (index == BooklandIndex) return TypeLength(EAN_13, current);
+    if (index >= 0 && SymbologyList[static_cast<size_t>(index)].CodeType == Postnet)
+        return SymbologyList[static_cast<size_t>(index)].MaxLength;
+    return TypeLength(type, current);
 }
 }  // namespace
 
@@ -98,6 +90,7 @@ TfrmLabels::TfrmLabels(TComponent* owner) : TForm(owner) {
     BuildControls();
     OnCreate = [this](TObject* s) { FormCreate(s); };
     OnActivate = [this](TObject* s) { FormActivate(s); };
+    OnHide = [this](TObject* s) { FormHide(s); };
 }
 
 TfrmLabels::~TfrmLabels() {
@@ -154,11 +147,13 @@ void TfrmLabels::BuildControls() {
     Label5 = MakeLabel(GroupBox3, this, "Label5", 8, 22, "Rows:");
     txtRows = edit(GroupBox3, "txtRows", 100, 18, 30, "1");
     txtRows->OnKeyPress = onKey(&TfrmLabels::txtRowsKeyPress);
-    UpDown1 = UpDownFor(txtRows, this, "UpDown1", 999);
+    txtRows->OnChange = on(&TfrmLabels::txtRowsChange);
+    UpDown1 = UpDownFor(txtRows, this, "UpDown1", MaxCount);
     Label6 = MakeLabel(GroupBox3, this, "Label6", 144, 22, "Columns:");
     txtCol = edit(GroupBox3, "txtCol", 224, 18, 30, "1");
     txtCol->OnKeyPress = onKey(&TfrmLabels::txtColKeyPress);
-    UpDown6 = UpDownFor(txtCol, this, "UpDown6", 999);
+    txtCol->OnChange = on(&TfrmLabels::txtColChange);
+    UpDown6 = UpDownFor(txtCol, this, "UpDown6", MaxCount);
     Label7 = MakeLabel(GroupBox3, this, "Label7", 8, 48, "Left Margin:");
     txtLeft = edit(GroupBox3, "txtLeft", 100, 44, 36, "0");
     txtLeft->OnKeyPress = onKey(&TfrmLabels::txtLeftKeyPress);
@@ -177,7 +172,8 @@ void TfrmLabels::BuildControls() {
     Label16 = MakeLabel(this, this, "Label16", 292, 124, "Number of Copies");
     txtNumberPages = edit(this, "txtNumberPages", 400, 120, 34, "1");
     txtNumberPages->OnKeyPress = onKey(&TfrmLabels::txtNumberPagesKeyPress);
-    UpDown11 = UpDownFor(txtNumberPages, this, "UpDown11", 999);
+    txtNumberPages->OnChange = on(&TfrmLabels::txtNumberPagesChange);
+    UpDown11 = UpDownFor(txtNumberPages, this, "UpDown11", MaxCount);
 
     // ---- captions
     GroupBox4 = CreateNamed<TGroupBox>(this, this, "GroupBox4", 8, 176, 544, 74);
@@ -283,11 +279,16 @@ void TfrmLabels::BuildControls() {
     Label14 = MakeLabel(this, this, "Label14", 8, 452, SPrinting);
     Label14->Font()->SetStyle(fsBold);
     Label14->SetVisible(false);
-    ProgressBar1 = CreateNamed<TProgressBar>(this, this, "ProgressBar1", 84, 450, 196, 16);
+    ProgressBar1 = CreateNamed<TProgressBar>(this, this, "ProgressBar1", 84, 450, 124, 16);
     ProgressBar1->SetMin(0);
     ProgressBar1->SetMax(100);
     ProgressBar1->SetStep(1);
     ProgressBar1->SetVisible(false);
+    btnCancelPrint = CreateNamed<TButton>(this, this, "btnCancelPrint", 214, 446, 74, 25);
+    btnCancelPrint->SetCaption(SCancel);
+    btnCancelPrint->SetCancel(true);
+    btnCancelPrint->SetVisible(false);
+    btnCancelPrint->OnClick = on(&TfrmLabels::btnCancelPrintClick);
     btnExit = CreateNamed<TButton>(this, this, "btnExit", 296, 446, 80, 25);
     btnExit->SetCaption("&Close");
     btnExit->OnClick = on(&TfrmLabels::btnExitClick);
@@ -328,6 +329,8 @@ void TfrmLabels::FormCreate(TObject* Sender) { ShowSymbolName(); }
 void TfrmLabels::ShowSymbolName() { BarcodeType->SetCaption(SBarcodeType + CurrentSymbolName()); }
 
 void TfrmLabels::FormActivate(TObject* Sender) {
+    // Coming back to the window during a print must not reload its fields.
+    if (FPrinting) return;
     ComboBox1->Clear();
     ComboBox2->Clear();
     LoadTemplateList(*ComboBox3->Items());
@@ -361,6 +364,7 @@ void TfrmLabels::FormActivate(TObject* Sender) {
 void TfrmLabels::PageControl1Change(TObject* Sender) { ShowSymbolName(); }
 
 void TfrmLabels::ComboBox3Change(TObject* Sender) {
+    if (FPrinting) return;
     TLabelTemplate values;
     {
         TIniFile ini(LabelTemplateFilePath());
@@ -379,6 +383,7 @@ void TfrmLabels::Button3Click(TObject* Sender) {
 }
 
 void TfrmLabels::Button4Click(TObject* Sender) {
+    if (FPrinting) return;
     if (MessageDlg(SConfirmDelete, mtCustom, mbYes | mbNo) != mrYes) return;
     {
         TIniFile ini(LabelTemplateFilePath());
@@ -392,11 +397,22 @@ void TfrmLabels::Button4Click(TObject* Sender) {
     ShowMessage(STemplateRemoved);
 }
 
-void TfrmLabels::Button2Click(TObject* Sender) { PrinterSetupDialog1->Execute(); }
+void TfrmLabels::Button2Click(TObject* Sender) {
+    if (FPrinting) return;
+    PrinterSetupDialog1->Execute();
+}
 
 void TfrmLabels::btnExitClick(TObject* Sender) { Hide(); }
 
+// Closing the window, by its button or its frame, stops a running print.
+void TfrmLabels::FormHide(TObject* Sender) {
+    if (FPrinting) FCancelRequested = true;
+}
+
+void TfrmLabels::btnCancelPrintClick(TObject* Sender) { FCancelRequested = true; }
+
 void TfrmLabels::Button1Click(TObject* Sender) {
+    if (FPrinting) return;
     switch (PageControl1->ActivePageIndex()) {
         case 0:
             if (RadioGroup1->ItemIndex() == 1)
@@ -445,6 +461,10 @@ void TfrmLabels::PrefixBoxClick(TObject* Sender) { SetPrefixEnabled(PrefixBox->C
 void TfrmLabels::SuffixBoxClick(TObject* Sender) { SetSuffixEnabled(SuffixBox->Checked()); }
 
 void TfrmLabels::seqBegininputChange(TObject* Sender) { seqBegin->SetText(seqBegininput->Text()); }
+
+void TfrmLabels::txtRowsChange(TObject* Sender) { HoldToCountRange(*txtRows); }
+void TfrmLabels::txtColChange(TObject* Sender) { HoldToCountRange(*txtCol); }
+void TfrmLabels::txtNumberPagesChange(TObject* Sender) { HoldToCountRange(*txtNumberPages); }
 
 void TfrmLabels::txtWidthKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }
 void TfrmLabels::txtHeightKeyPress(TObject* Sender, char32_t& Key) { DecimalKeyFilter(Key); }

@@ -121,6 +121,8 @@ public:
     TButton* Button1 = nullptr;
     TLabel* Label14 = nullptr;
     TProgressBar* ProgressBar1 = nullptr;
+    // Beside the progress display while a print runs; Escape presses it.
+    TButton* btnCancelPrint = nullptr;
 
     // ---- hidden print buttons
     TButton* btnDoPrint = nullptr;
@@ -132,10 +134,13 @@ public:
 
     // The print-time barcode control while a print runs, else null.
     TBarcode* PrintBarcode() const { return FPrintBarcode.get(); }
+    // A print is running: the window's other commands wait for its end.
+    bool Printing() const { return FPrinting; }
 
     // ---- window handlers
     void FormCreate(TObject* Sender);
     void FormActivate(TObject* Sender);
+    void FormHide(TObject* Sender);
     void PageControl1Change(TObject* Sender);
     void ComboBox3Change(TObject* Sender);
     void Button3Click(TObject* Sender);
@@ -149,6 +154,10 @@ public:
     void PrefixBoxClick(TObject* Sender);
     void SuffixBoxClick(TObject* Sender);
     void seqBegininputChange(TObject* Sender);
+    void txtRowsChange(TObject* Sender);
+    void txtColChange(TObject* Sender);
+    void txtNumberPagesChange(TObject* Sender);
+    void btnCancelPrintClick(TObject* Sender);
     void txtWidthKeyPress(TObject* Sender, char32_t& Key);
     void txtHeightKeyPress(TObject* Sender, char32_t& Key);
     void txtLmarginKeyPress(TObject* Sender, char32_t& Key);
@@ -176,6 +185,7 @@ public:
 
 private:
     class TPrintRun;
+    class TPrintSession;
     void BuildControls();
     void SetPrefixEnabled(bool enabled);
     void SetSuffixEnabled(bool enabled);
@@ -185,8 +195,14 @@ private:
     // One page of a counting run; false when the checks refused the run.
     bool PrintCountingPage();
     static void ClampRangeBox(TSpinEdit& box);
+    // Lets the window answer (Cancel, Escape, painting) while a print runs;
+    // true once the print is to stop.
+    bool PrintCancelled();
 
     std::unique_ptr<TBarcode> FPrintBarcode;
+    bool FPrinting = false;
+    bool FCancelRequested = false;
+    uint32_t FLastPoll = 0;
 };
 
 extern TfrmLabels* frmLabels;

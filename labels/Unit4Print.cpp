@@ -4,6 +4,7 @@
 // symbol, a caption below it.
 #include <string>
 
+#include "designer/Unit1.h"
 #include "engine/Barcode.h"
 #include "labels/LabelConst.h"
 #include "labels/Unit4.h"
@@ -33,7 +34,49 @@ void CopyBarcodeSettings(const TBarcode& from, TBarcode& to, bool withCaption) {
 void CountingMessage(const char* reason) {
     Application->MessageBox(std::string(SIncrementTerminated) + "\n" + reason, SMessageCaption, MB_OK);
 }
+
+// Refused before the job: labels off the paper would print nothing, and
+// margins of 10^9 mm overflow the printer's pixels.
+void CheckOnPaper(const TSheetGeometry& sheet) {
+    const TPageGeometry page = Printer()->Geometry();
+    // Without a printer the job itself says why it cannot start.
+    if (page.Paper.cx <= 0 || page.Paper.cy <= 0 || page.DpiX <= 0 || page.DpiY <= 0) return;
+    const TMillimetres width(page.Paper.cx * 25.4L / page.DpiX), height(page.Paper.cy * 25.4L / page.DpiY);
+    if (!sheet.FitsPaper(width, height)) throw EInvalidOperation(SOffPaper);
+}
 }  // namespace
+
+// One print from its button's click to its end: the Cancel button shows
+// (Escape presses it), and the window's other commands wait.
+class TfrmLabels::TPrintSession {
+public:
+    explicit TPrintSession(TfrmLabels& form) : F(form) {
+        F.FPrinting = true;
+        F.FCancelRequested = false;
+        F.FLastPoll = GetTickCount() - 1000;
+        F.btnCancelPrint->SetVisible(true);
+    }
+    ~TPrintSession() {
+        F.btnCancelPrint->SetVisible(false);
+        F.FPrinting = false;
+    }
+    TPrintSession(const TPrintSession&) = delete;
+    TPrintSession& operator=(const TPrintSession&) = delete;
+
+private:
+    TfrmLabels& F;
+};
+
+bool TfrmLabels::PrintCancelled() {
+    // Often enough to answer at once, seldom enough to cost nothing.
+    const uint32_t now = GetTickCount();
+    if (now - FLastPoll >= 25) {
+        FLastPoll = now;
+        Application->ProcessMessages();
+    }
+    if (Application->Terminated()) FCancelRequested = true;
+    return FCancelRequested;
+}
 
 // One print operation from its start to its end. Whatever way it leaves, an
 // error included, the job it opened is aborted, the print-time control is
@@ -58,6 +101,7 @@ public:
     void ShowPrinting() {
         F.Label14->SetVisible(true);
         F.Label14->Repaint();
+        F.btnCancelPrint->Repaint();
     }
     void ShowBar(int32_t max) {
         F.ProgressBar1->SetMin(0);
@@ -87,10 +131,16 @@ public:
         if (Escape(canvas, GETPRINTINGOFFSET, 0, nullptr, &offset) > 0) canvas.SetViewportOrgEx(-offset.X, -offset.Y);
         return scale;
     }
-    void EndJob() {
+    // The job ends, or, when the print was cancelled, is aborted: its page
+    // is not delivered. Returns whether it was delivered.
+    bool EndJob() {
+        const bool cancelled = F.PrintCancelled();
         FJobOpen = false;
-        Printer()->EndDoc();
+        if (cancelled) Printer()->Abort();
+        else Printer()->EndDoc();
         F.FPrintBarcode.reset();
+        if (!cancelled && Form1) Form1->ShowPrintedWhere();
+        return !cancelled;
     }
 
 private:
@@ -101,15 +151,24 @@ private:
 
 // ---------------------------------------------------------------- sheet, range and single label
 
-void TfrmLabels::btnDoPrintClick(TObject* Sender) { PrintSheet(false); }
+void TfrmLabels::btnDoPrintClick(TObject* Sender) {
+    if (FPrinting) return;
+    TPrintSession session(*this);
+    PrintSheet(false);
+}
 
-void TfrmLabels::btnPrint1Click(TObject* Sender) { PrintSheet(true); }
+void TfrmLabels::btnPrint1Click(TObject* Sender) {
+    if (FPrinting) return;
+    TPrintSession session(*this);
+    PrintSheet(true);
+}
 
 void TfrmLabels::PrintSheet(bool singleLabel) {
     TPrintRun run(*this);
     run.ShowPrinting();
     run.ShowBar(singleLabel ? 1 : SpinEdit2->Value());
     const TSheetGeometry sheet = ReadSheetGeometry();
+    CheckOnPaper(sheet);
     TBarcode& barcode = run.CreateBarcode(true);
 
     if (txtNumberPages->Text().empty() || txtNumberPages->Text() == "0") txtNumberPages->SetText("1");
@@ -120,18 +179,14 @@ void TfrmLabels::PrintSheet(bool singleLabel) {
 
     const TPrinterScale scale = run.BeginJob();
     TCanvas& canvas = *Printer()->Canvas();
-    const TPrintRange range = ReadPrintRange();
-    const int64_t labelCount = sheet.LabelCount();
     const std::string topCaption = txtTopCap->Text();
     const std::string bottomCaption = txtBottomCap->Text();
-    const std::string column = txtPcol->Text();
-    const std::string row = txtProw->Text();
+    // Only the positions that print are walked.
+    const TLabelSpan span =
+        singleLabel ? SingleLabelSpan(sheet, txtPcol->Text(), txtProw->Text()) : ReadPrintRange().Selected(sheet);
 
-    for (const TLabelOrigin& origin : LabelOrigins(sheet, scale)) {
+    for (const TLabelOrigin& origin : LabelOrigins(sheet, scale, span)) {
         canvas.Font()->SetName(barcode.Bar_Fontname());
-        const bool selected =
-            singleLabel ? SingleLabelSelects(origin, column, row) : range.Selects(origin.Number, labelCount);
-        if (!selected) continue;
         const int32_t x = origin.Position.X;
         int32_t y = origin.Position.Y;
         canvas.Font()->SetSize(StrToInt(ComboBox2->Text()));
@@ -143,6 +198,7 @@ void TfrmLabels::PrintSheet(bool singleLabel) {
         y += drawn.cy;
         canvas.Font()->SetSize(StrToInt(ComboBox1->Text()));
         canvas.TextOut(x, y, Format(bottomCaption, origin.Number));
+        PrintCancelled();
     }
     run.EndJob();
 }
@@ -150,6 +206,8 @@ void TfrmLabels::PrintSheet(bool singleLabel) {
 // ---------------------------------------------------------------- counting numbers
 
 void TfrmLabels::btnPrintSeqClick(TObject* Sender) {
+    if (FPrinting) return;
+    TPrintSession session(*this);
     // Each page is one job; the run goes on while numbers remain.
     for (;;) {
         switch (CheckCountingTexts(seqBegininput->Text(), seqEnd->Text())) {
@@ -170,6 +228,14 @@ void TfrmLabels::btnPrintSeqClick(TObject* Sender) {
             seqBegin->SetText(seqBegininput->Text());
             throw;
         }
+        if (FCancelRequested) {
+            // The page that was cancelled was not delivered: the next run
+            // starts with its first number.
+            seqBegininput->SetText(before);
+            seqBegin->SetText(before);
+            Application->MessageBox(FmtMsg(SPrintCancelled, before), SMessageCaption, MB_OK | MB_ICONINFORMATION);
+            return;
+        }
         // A page that used no number would repeat for ever.
         if (!more || seqBegin->Text() == before) break;
     }
@@ -182,11 +248,13 @@ bool TfrmLabels::PrintCountingPage() {
     ProgressBar1->SetMax(500);
     const TSheetGeometry sheet = ReadSheetGeometry();
     const TPrintRange range = ReadPrintRange();
-    if (range.SelectedCount(sheet) == 0) {
+    const TLabelSpan span = range.Selected(sheet);
+    if (span.Empty()) {
         ProgressBar1->SetMax(100);
         CountingMessage(SNoPositionSelected);
         return false;
     }
+    CheckOnPaper(sheet);
     TBarcode& barcode = run.CreateBarcode(false);
 
     const TPrinterScale scale = run.BeginJob();
@@ -198,7 +266,6 @@ bool TfrmLabels::PrintCountingPage() {
     ProgressBar1->SetVisible(false);
     ProgressBar1->SetMax(100);
 
-    const int64_t labelCount = sheet.LabelCount();
     const std::string topCaption = txtTopCap->Text();
     const std::string bottomCaption = txtBottomCap->Text();
     const std::string prefix = Prefix->Text();
@@ -207,9 +274,8 @@ bool TfrmLabels::PrintCountingPage() {
     // The running number; the hidden field gets it back after the page.
     std::string number = seqBegin->Text();
     int32_t lastHeight = 0;
-    for (const TLabelOrigin& origin : LabelOrigins(sheet, scale)) {
+    for (const TLabelOrigin& origin : LabelOrigins(sheet, scale, span)) {
         canvas.Font()->SetName(barcode.Bar_Fontname());
-        if (!range.Selects(origin.Number, labelCount)) continue;
         const int32_t x = origin.Position.X;
         int32_t y = origin.Position.Y;
         canvas.Font()->SetSize(StrToInt(ComboBox2->Text()));
@@ -226,12 +292,16 @@ bool TfrmLabels::PrintCountingPage() {
         canvas.Font()->SetSize(StrToInt(ComboBox1->Text()));
         if (remains) canvas.TextOut(x, y, Format(bottomCaption, origin.Number));
         number = IncrementNumberText(number);
+        PrintCancelled();
     }
     seqBegin->SetText(number);
-    run.EndJob();
+    if (!run.EndJob()) return false;
     return StrToInt64(seqBegin->Text()) <= StrToInt64(seqEnd->Text());
 }
 
 // ---------------------------------------------------------------- data table
 
-void TfrmLabels::Button5Click(TObject* Sender) { ShowMessage(SNoDataTable); }
+void TfrmLabels::Button5Click(TObject* Sender) {
+    if (FPrinting) return;
+    ShowMessage(SNoDataTable);
+}

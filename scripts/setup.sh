@@ -4,9 +4,10 @@
 VARSONA_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation fonts-dejavu-core
-  zbar-tools zint poppler-utils imagemagick libmagickcore-6.q16-6-extra gifsicle giflib-tools libgif-dev
+  fonts-liberation fonts-dejavu-core fonts-urw-base35
+  zbar-tools zint poppler-utils imagemagick libmagickcore-6.q16-6-extra gifsicle giflib-tools libgif-dev python3-pil
   xvfb xauth
+  cups printer-driver-cups-pdf
   emf2svg
 )
 
@@ -34,8 +35,41 @@ varsona_install_packages() {
   fi
 }
 
+# varsona_build DIR [CMAKE ARGS...]: configures (VARSONA_BUILD_TYPE, else
+# RelWithDebInfo) and builds everything in DIR.
 varsona_build() {
   local build_dir=$1
-  cmake -S "$VARSONA_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  shift
+  cmake -S "$VARSONA_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="${VARSONA_BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
   cmake --build "$build_dir" -j "$(nproc)"
+}
+
+# Builds one libFuzzer target with clang and the sanitizers in a build
+# directory of its own (a sanitizer build must not mix with the main one), and
+# sets the sanitizers to fail the run on any report. VARSONA_JOBS limits the
+# build's jobs.
+varsona_fuzz_build() {
+  local build_dir=$1 target=$2
+  local san="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"
+  cmake -S "$VARSONA_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_C_FLAGS="$san" -DCMAKE_CXX_FLAGS="$san" \
+    -DVARSONA_FUZZ=ON -DVARSONA_TESTS=OFF -DVARSONA_BENCH=OFF >/dev/null
+  cmake --build "$build_dir" --target "$target" -j "${VARSONA_JOBS:-$(nproc)}"
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}
+  export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+}
+
+# Builds the test executables named by varsona_tsan_test with clang and
+# ThreadSanitizer in a build directory of its own (Qt is not built with the
+# sanitizer, so nothing that links Qt is built there; the list of built tests
+# is tsan-tests.txt in it), and sets the sanitizer to fail the run on any
+# report. VARSONA_JOBS limits the build's jobs.
+varsona_tsan_build() {
+  local build_dir=$1
+  cmake -S "$VARSONA_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DVARSONA_TSAN=ON -DVARSONA_TESTS=ON -DVARSONA_BENCH=OFF >/dev/null
+  cmake --build "$build_dir" --target tsan_tests -j "${VARSONA_JOBS:-$(nproc)}"
+  export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
 }

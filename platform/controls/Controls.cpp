@@ -2,14 +2,17 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -74,6 +77,11 @@ QColor QtColor(TColor color) {
     TColor rgb = ColorToRGB(color);
     return QColor(GetRValue(static_cast<uint32_t>(rgb)), GetGValue(static_cast<uint32_t>(rgb)),
                   GetBValue(static_cast<uint32_t>(rgb)));
+}
+
+void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& color) {
+    palette.setColor(QPalette::Active, role, color);
+    palette.setColor(QPalette::Inactive, role, color);
 }
 
 TColor ColorFromQt(const QColor& color) {
@@ -696,9 +704,9 @@ void TControl::FontChanged() {
 void TControl::ApplyFont() {
     FWidget->setFont(QtFont(*FFont));
     QPalette pal = FWidget->palette();
-    pal.setColor(QPalette::WindowText, QtColor(FFont->Color()));
-    pal.setColor(QPalette::Text, QtColor(FFont->Color()));
-    pal.setColor(QPalette::ButtonText, QtColor(FFont->Color()));
+    SetEnabledColor(pal, QPalette::WindowText, QtColor(FFont->Color()));
+    SetEnabledColor(pal, QPalette::Text, QtColor(FFont->Color()));
+    SetEnabledColor(pal, QPalette::ButtonText, QtColor(FFont->Color()));
     FWidget->setPalette(pal);
 }
 
@@ -753,10 +761,32 @@ void TControl::InvalidateRect(const TRect& rect) {
     if (FWidget) FWidget->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
 }
 
+namespace {
+// On the platform a window is on the screen as soon as it is shown; the
+// window system here maps it a little later, and nothing paints until it
+// has. Waits (a second at most) until the shown window of widget is exposed.
+void WaitUntilExposed(QWidget* widget) {
+    QWidget* top = widget->window();
+    if (!top->isVisible() || top->isMinimized()) return;
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        QWindow* window = top->windowHandle();
+        if (!window || window->isExposed() || clock.elapsed() > 1000) return;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (!window->isExposed()) QThread::msleep(2);
+    }
+}
+}  // namespace
+
 void TControl::Repaint() {
     if (!FWidget) return;
-    if (FInPaint) FWidget->update();
-    else FWidget->repaint();
+    if (FInPaint) {
+        FWidget->update();
+        return;
+    }
+    WaitUntilExposed(FWidget);
+    FWidget->repaint();
 }
 
 void TControl::Update() { Repaint(); }

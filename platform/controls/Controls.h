@@ -346,7 +346,6 @@ public:
     TEndDragEvent OnEndDrag;
     TNotifyEvent OnResize;
 
-
     // Entry points of the event binding; they run the virtual handlers
     // below inside the guard.
     void DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y, bool dbl);

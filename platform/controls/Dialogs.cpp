@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/controls/ServiceSlot.h"
 #include "platform/controls/qt/ControlsQt.h"
 
 // ---------------------------------------------------------------- filters
@@ -26,6 +27,24 @@ std::vector<TFilterEntry> ParseFilter(const std::string& filter) {
     for (size_t i = 0; i + 1 < parts.size(); i += 2) out.push_back({parts[i], parts[i + 1]});
     if (parts.size() % 2 == 1 && !parts.back().empty()) out.push_back({parts.back(), parts.back()});
     return out;
+}
+
+std::string FilterDisplayName(const TFilterEntry& entry) {
+    std::string patterns = StringReplace(entry.Pattern, ";", " ");
+    if (Pos(LowerCase("(" + patterns + ")"), LowerCase(entry.Name)) > 0) return entry.Name;
+    return entry.Name + " (" + patterns + ")";
+}
+
+std::string FilterExtension(const std::string& filter, int32_t index) {
+    const std::vector<TFilterEntry> entries = ParseFilter(filter);
+    if (index < 1 || index > static_cast<int32_t>(entries.size())) return {};
+    std::string pattern = entries[static_cast<size_t>(index - 1)].Pattern;
+    pattern = pattern.substr(0, pattern.find(';'));
+    pattern = Trim(pattern);
+    if (pattern.size() < 3 || pattern.compare(0, 2, "*.") != 0) return {};
+    std::string ext = pattern.substr(2);
+    if (ext.find_first_of("*?. ") != std::string::npos) return {};
+    return ext;
 }
 
 const char* DialogKindName(TDialogKind kind) {
@@ -46,10 +65,7 @@ const char* DialogKindName(TDialogKind kind) {
 // ---------------------------------------------------------------- installation
 
 namespace {
-std::unique_ptr<TDialogService>& InstalledService() {
-    static std::unique_ptr<TDialogService> service = std::make_unique<TQtDialogService>();
-    return service;
-}
+using TDialogSlot = TServiceSlot<TDialogService, TQtDialogService>;
 
 std::function<bool()>& PrinterSetupHandler() {
     static std::function<bool()> handler;
@@ -57,12 +73,10 @@ std::function<bool()>& PrinterSetupHandler() {
 }
 }  // namespace
 
-TDialogService& DialogService() { return *InstalledService(); }
+TDialogService& DialogService() { return TDialogSlot::Get(); }
 
 std::unique_ptr<TDialogService> InstallDialogService(std::unique_ptr<TDialogService> service) {
-    if (!service) service = std::make_unique<TQtDialogService>();
-    std::swap(service, InstalledService());
-    return service;
+    return TDialogSlot::Install(std::move(service));
 }
 
 void SetPrinterSetupHandler(std::function<bool()> handler) { PrinterSetupHandler() = std::move(handler); }
@@ -104,11 +118,7 @@ QMessageBox::Icon IconOf(TMsgDlgType type) {
     }
 }
 
-QString NameFilter(const TFilterEntry& e) {
-    QString pattern = QStr(e.Pattern);
-    pattern.replace(';', ' ');
-    return QStr(e.Name) + QStringLiteral(" (") + pattern + QStringLiteral(")");
-}
+QString NameFilter(const TFilterEntry& e) { return QStr(FilterDisplayName(e)); }
 
 bool RunFileDialog(TFileDialogParams& params, bool save) {
     RefuseWithoutUser(save ? TDialogKind::SaveFile : TDialogKind::OpenFile, params.Title);
@@ -125,11 +135,12 @@ bool RunFileDialog(TFileDialogParams& params, bool save) {
     if (dir.empty() && !params.FileName.empty()) dir = ExtractFileDir(params.FileName);
     if (!dir.empty()) dialog.setDirectory(QStr(dir));
     if (!params.FileName.empty()) dialog.selectFile(QStr(ExtractFileName(params.FileName)));
-    if (!params.DefaultExt.empty()) dialog.setDefaultSuffix(QStr(params.DefaultExt));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (!save && (params.Options & ofFileMustExist)) dialog.setFileMode(QFileDialog::ExistingFile);
     else dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(params.Options & ofOverwritePrompt));
+    // The extension and the question before a file is replaced are the
+    // dialog component's: only it knows the final name.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (dialog.exec() != QDialog::Accepted) return false;
     QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return false;
@@ -529,16 +540,31 @@ bool TSaveDialog::Run(TFileDialogParams& params) { return DialogService().SaveFi
 
 bool TOpenDialog::Execute() {
     TFileDialogParams p = FParams;
-    if (OnShow) OnShow(this);
-    bool ok = Run(p);
-    if (OnClose) OnClose(this);
-    if (!ok) return false;
-    std::string name = p.FileName;
-    // A name typed without an extension gets the default one.
-    if (!FParams.DefaultExt.empty() && !name.empty() && ExtractFileExt(name).empty()) name += "." + FParams.DefaultExt;
-    FParams.FileName = name;
-    if (p.FilterIndex > 0) FParams.FilterIndex = p.FilterIndex;
-    return true;
+    for (;;) {
+        if (OnShow) OnShow(this);
+        bool ok = Run(p);
+        if (OnClose) OnClose(this);
+        if (!ok) return false;
+        std::string name = p.FileName;
+        if (!FParams.DefaultExt.empty() && !name.empty() && ExtractFileExt(name).empty()) {
+            std::string ext = FilterExtension(p.Filter, p.FilterIndex);
+            name += "." + (ext.empty() ? FParams.DefaultExt : ext);
+        }
+        if (!Confirm(name)) {
+            p.FileName = name;
+            continue;
+        }
+        FParams.FileName = name;
+        if (p.FilterIndex > 0) FParams.FilterIndex = p.FilterIndex;
+        return true;
+    }
+}
+
+bool TSaveDialog::Confirm(const std::string& fileName) {
+    if (!(FParams.Options & ofOverwritePrompt) || !FileExists(fileName)) return true;
+    const std::string caption = FParams.Title.empty() ? DialogConst::SConfirmSaveAs : FParams.Title;
+    return DialogService().MessageBox(FmtMsg(DialogConst::SConfirmReplace, fileName), caption,
+                                      MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
 bool TColorDialog::Execute() {

@@ -25,6 +25,9 @@ inline constexpr const char* SMsgDlgConfirm = "Confirm";
 inline constexpr const char* SScriptExhausted = "No scripted reply left for %s \"%s\"";
 inline constexpr const char* SScriptMismatch = "Scripted reply for %s does not match the request %s";
 inline constexpr const char* SNoUserHere = "A %s was requested where no user can answer: \"%s\"";
+// The save dialog's question before it replaces a file.
+inline constexpr const char* SConfirmReplace = "%s already exists.\nDo you want to replace it?";
+inline constexpr const char* SConfirmSaveAs = "Confirm Save As";
 }  // namespace DialogConst
 
 // ---------------------------------------------------------------- message boxes
@@ -123,6 +126,12 @@ struct TFilterEntry {
     std::string Pattern;
 };
 std::vector<TFilterEntry> ParseFilter(const std::string& filter);
+// What the dialog shows for an entry: its name and patterns, or the name
+// alone when it already shows them ("Windows Bitmap (*.BMP)").
+std::string FilterDisplayName(const TFilterEntry& entry);
+// The extension (without the dot) of the 1-based entry's first pattern when
+// that names one ("*.gif" gives "gif"; "*.*" and a missing entry give "").
+std::string FilterExtension(const std::string& filter, int32_t index);
 
 // ---------------------------------------------------------------- the service
 
@@ -285,9 +294,10 @@ private:
 class TOpenDialog : public TCommonDialog {
 public:
     explicit TOpenDialog(TComponent* owner) : TCommonDialog(owner) {}
-    // Runs the dialog; on success FileName holds the chosen path, with
-    // DefaultExt added when the name typed has no extension, and
-    // FilterIndex the chosen filter.
+    // Runs the dialog; on success FileName holds the chosen path and
+    // FilterIndex the chosen filter. A name typed without an extension gets
+    // the one of the chosen filter, or DefaultExt when the filter names none
+    // (only when DefaultExt is set, as on the platform).
     bool Execute() override;
 
     const std::string& FileName() const { return FParams.FileName; }
@@ -307,6 +317,8 @@ public:
 
 protected:
     virtual bool Run(TFileDialogParams& params);
+    // The final name is taken; False runs the dialog again on it.
+    virtual bool Confirm(const std::string& fileName) { return true; }
     TFileDialogParams FParams;
 };
 
@@ -316,6 +328,9 @@ public:
 
 protected:
     bool Run(TFileDialogParams& params) override;
+    // With ofOverwritePrompt, asks before a file of the final name (the
+    // extension added) is replaced.
+    bool Confirm(const std::string& fileName) override;
 };
 
 class TColorDialog : public TCommonDialog {

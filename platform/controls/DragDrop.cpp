@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "platform/controls/ServiceSlot.h"
 #include "platform/controls/qt/ControlsQt.h"
 
 // ---------------------------------------------------------------- data
@@ -101,21 +102,16 @@ TDropEffect EffectsOf(Qt::DropActions actions) {
     return e;
 }
 
-std::unique_ptr<TDragService>& Installed() {
-    static std::unique_ptr<TDragService> service = std::make_unique<TQtDragService>();
-    return service;
-}
+using TDragSlot = TServiceSlot<TDragService, TQtDragService>;
 
 }  // namespace
 
 // ---------------------------------------------------------------- services
 
-TDragService& DragService() { return *Installed(); }
+TDragService& DragService() { return TDragSlot::Get(); }
 
 std::unique_ptr<TDragService> InstallDragService(std::unique_ptr<TDragService> service) {
-    if (!service) service = std::make_unique<TQtDragService>();
-    std::swap(service, Installed());
-    return service;
+    return TDragSlot::Install(std::move(service));
 }
 
 TDropEffect TQtDragService::DoDragDrop(TControl* source, const TDragData& data, TDropEffect allowed) {

@@ -15,11 +15,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/controls/qt/ControlsQt.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/QtPrinter.h"
 #include "platform/controls/StdCtrls.h"
+#include "platform/controls/ThreadHooks.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "platform/graphics/qt/GraphicsQt.h"
 
 namespace {
@@ -756,8 +757,10 @@ void TScrollBox::ScrollInView(TControl* control) {
 
 TApplication::TApplication() : TComponent(nullptr) {
     // The controls report to the application and find their forms; the
-    // process's printer lists the system's printers.
+    // runtime's threads reach the main thread through it; the process's
+    // printer lists the system's printers.
     InstallControlHooks(&FormHooks());
+    InstallThreadHooks();
     InstallSystemPrinters();
 }
 

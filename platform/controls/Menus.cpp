@@ -168,7 +168,8 @@ void TMenuItem::SyncAction() {
     QAction* a = FAction;
     a->blockSignals(true);
     a->setSeparator(IsLine());
-    a->setText(QStr(FCaption));
+    // A separator with text is a section heading to Qt: the "-" would show.
+    a->setText(IsLine() ? QString() : QStr(FCaption));
     a->setEnabled(FEnabled);
     a->setVisible(FVisible);
     bool checkable = FChecked || FRadioItem || FAutoCheck;

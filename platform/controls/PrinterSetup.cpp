@@ -46,6 +46,7 @@ struct TPrinterSetupForm::Impl {
     QRadioButton* Landscape = nullptr;
     QGroupBox* PdfGroup = nullptr;
     QLineEdit* File = nullptr;
+    QLabel* Folder = nullptr;
     QPushButton* Browse = nullptr;
     QComboBox* Paper = nullptr;
     QDoubleSpinBox* Left = nullptr;
@@ -103,6 +104,12 @@ struct TPrinterSetupForm::Impl {
         auto* fileLabel = new QLabel(QString::fromLatin1(PrinterConst::SSetupFile));
         fileLabel->setBuddy(File);
         pdfForm->addRow(fileLabel, fileRow);
+        // The line edit cuts a long path; the folder is shown whole here.
+        Folder = new QLabel;
+        Folder->setObjectName(QStringLiteral("folder"));
+        Folder->setWordWrap(true);
+        Folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        pdfForm->addRow(QString(), Folder);
         Paper = new QComboBox;
         Paper->setObjectName(QStringLiteral("paper"));
         Paper->addItem(QString::fromLatin1(PaperSizeName(TPaperSize::A4)));
@@ -134,9 +141,20 @@ struct TPrinterSetupForm::Impl {
         QObject::connect(Printers, &QComboBox::currentIndexChanged, Dialog.get(), [this] { UpdatePdfGroup(); });
         QObject::connect(Browse, &QPushButton::clicked, Dialog.get(), [this] { ChooseFile(); });
         QObject::connect(File, &QLineEdit::textEdited, Dialog.get(), [this] { FileChosen = false; });
+        QObject::connect(File, &QLineEdit::textChanged, Dialog.get(), [this] { ShowFolder(); });
         QObject::connect(buttons, &QDialogButtonBox::accepted, Dialog.get(), [this] { Accept(); });
         QObject::connect(buttons, &QDialogButtonBox::rejected, Dialog.get(), [this] { Dialog->reject(); });
         UpdatePdfGroup();
+        ShowFolder();
+    }
+
+    // The chosen file's folder, else the folder of the automatic names.
+    void ShowFolder() {
+        std::string file = File->text().trimmed().toStdString();
+        std::string folder = file.empty() ? std::string() : ExtractFilePath(ExpandFileName(file));
+        if (folder.empty())
+            if (TPdfFilePrinter* pdf = Printer.PdfPrinter()) folder = pdf->EffectiveFolder();
+        Folder->setText(Q(FmtMsg(PrinterConst::SSetupFolder, folder)));
     }
 
     // The PDF settings matter only while the PDF-file printer is chosen.

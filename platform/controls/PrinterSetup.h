@@ -23,6 +23,8 @@ inline constexpr const char* SSetupOrientation = "Orientation";
 inline constexpr const char* SSetupPortrait = "P&ortrait";
 inline constexpr const char* SSetupLandscape = "L&andscape";
 inline constexpr const char* SSetupAutomaticFile = "(a new file in %s, named after the job)";
+// Below the file: the folder the next file goes to, in full.
+inline constexpr const char* SSetupFolder = "Folder: %s";
 inline constexpr const char* SSetupSaveTitle = "Print to File";
 inline constexpr const char* SSetupSaveFilter = "PDF Files (*.pdf)|*.pdf";
 }  // namespace PrinterConst

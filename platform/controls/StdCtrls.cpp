@@ -21,7 +21,8 @@
 namespace {
 
 // Limits what the user types or pastes into a line edit without touching
-// text that is already longer (Qt's own maximum length would cut it).
+// text that is already longer (Qt's own maximum length would cut it). A
+// single-line edit holds no line break: what is pasted stops at its first.
 class TInputLimiter : public QValidator {
 public:
     int Max = 0;
@@ -31,7 +32,6 @@ public:
     State validate(QString& input, int& pos) const override {
         if (CharCase == ecUpperCase) input = input.toUpper();
         else if (CharCase == ecLowerCase) input = input.toLower();
-        if (Max <= 0 || input.length() <= Max || input.length() <= Previous.length()) return Acceptable;
         // The inserted part lies between the common prefix and suffix.
         const qsizetype n = std::min(input.length(), Previous.length());
         qsizetype p = 0;
@@ -40,6 +40,14 @@ public:
         while (s < n - p && input[input.length() - 1 - s] == Previous[Previous.length() - 1 - s]) ++s;
         qsizetype removed = Previous.length() - p - s;
         qsizetype inserted = input.length() - p - s;
+        for (qsizetype i = p; i < p + inserted; ++i)
+            if (input[i] == QLatin1Char('\n') || input[i] == QLatin1Char('\r')) {
+                input = input.left(i) + input.right(s);
+                inserted = i - p;
+                pos = static_cast<int>(i);
+                break;
+            }
+        if (Max <= 0 || input.length() <= Max || input.length() <= Previous.length()) return Acceptable;
         qsizetype room = std::max<qsizetype>(0, Max - (Previous.length() - removed));
         if (inserted <= room) return Acceptable;
         if (room == 0 && removed == 0) return Invalid;
@@ -51,7 +59,7 @@ public:
 
 void SetBase(QWidget* w, TColor color) {
     QPalette pal = w->palette();
-    pal.setColor(QPalette::Base, QtColor(color));
+    SetEnabledColor(pal, QPalette::Base, QtColor(color));
     w->setPalette(pal);
 }
 

@@ -4,21 +4,16 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/controls/ServiceSlot.h"
+
 // ---------------------------------------------------------------- the service
 
-namespace {
-std::unique_ptr<TTimerService>& Installed() {
-    static std::unique_ptr<TTimerService> service = std::make_unique<TQtTimerService>();
-    return service;
-}
-}  // namespace
+using TTimerSlot = TServiceSlot<TTimerService, TQtTimerService>;
 
-TTimerService& TimerService() { return *Installed(); }
+TTimerService& TimerService() { return TTimerSlot::Get(); }
 
 std::unique_ptr<TTimerService> InstallTimerService(std::unique_ptr<TTimerService> service) {
-    if (!service) service = std::make_unique<TQtTimerService>();
-    std::swap(service, Installed());
-    return service;
+    return TTimerSlot::Install(std::move(service));
 }
 
 // ---------------------------------------------------------------- Qt

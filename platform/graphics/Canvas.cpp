@@ -25,6 +25,8 @@ size_t Utf8Length(unsigned char c) {
 
 }  // namespace
 
+int32_t ScreenPixelsPerInch() { return kNoDeviceDpi; }
+
 TCanvas::TCanvas() : TCanvas(std::unique_ptr<TCanvasDevice>()) {}
 
 TCanvas::TCanvas(std::unique_ptr<TCanvasDevice> device)
@@ -647,9 +649,10 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
     }
 
     for (auto& [offset, para] : paragraphs) {
-        auto addLine = [&](size_t from, const std::string& s) {
+        // clang 14 cannot capture a structured binding: a copy of it.
+        auto addLine = [&, base = offset](size_t from, const std::string& s) {
             Line l{s, -1};
-            int64_t at = prefixAt - static_cast<int64_t>(offset + from);
+            int64_t at = prefixAt - static_cast<int64_t>(base + from);
             if (prefixAt >= 0 && at >= 0 && at < static_cast<int64_t>(s.size())) l.Underline = static_cast<int32_t>(at);
             lines.push_back(std::move(l));
         };

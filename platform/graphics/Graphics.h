@@ -469,3 +469,9 @@ private:
 
 // The installed font families, sorted, for TScreen::Fonts.
 std::vector<std::string> InstalledFontFamilies();
+
+// ---------------------------------------------------------------- screen
+
+// Pixels per inch of the screen, for drawing on a device that reports no
+// resolution: screen canvases work at the platform's 96.
+int32_t ScreenPixelsPerInch();

@@ -44,7 +44,9 @@ std::unique_ptr<TGraphic> SameKind(const TGraphic& source) {
     if (dynamic_cast<const TBitmap*>(&source)) return std::make_unique<TBitmap>();
     for (auto& f : Formats()) {
         std::unique_ptr<TGraphic> g = f.Factory();
-        if (g && typeid(*g) == typeid(source)) return g;
+        if (!g) continue;
+        const TGraphic& made = *g;
+        if (typeid(made) == typeid(source)) return g;
     }
     return std::make_unique<TBitmap>();
 }

@@ -1,21 +1,20 @@
 // The PDF-file printer: a small PDF writer of our own. Qt's PDF engine embeds
 // and subsets fonts for every document, far too slow for hundreds of label
-// jobs; this one writes the standard Type 1 fonts by name (WinAnsiEncoding is
-// the engine's Windows-1252 text), rectangles as path operators, one content
-// stream per page in device pixels under one page matrix.
+// jobs; this one keeps the standard fonts where they match and embeds the
+// glyphs a file uses otherwise (PdfFonts), writes rectangles as path
+// operators, one content stream per page in device pixels under one page
+// matrix.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QDir>
-#include <QFontInfo>
 #include <QImage>
 #include <QStandardPaths>
 #include <QString>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -25,36 +24,13 @@
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/qt/FontCache.h"
 #include "platform/graphics/qt/GraphicsQt.h"
+#include "platform/printing/PdfFonts.h"
+#include "platform/printing/PdfSyntax.h"
 #include "platform/printing/Printers.h"
 
 namespace {
 
 // ---------------------------------------------------------------- numbers
-
-void AppendInt(std::string& out, int64_t v) {
-    char buf[24];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
-}
-
-// Up to three decimals, no trailing zeros.
-void AppendNum(std::string& out, double v) {
-    double rounded = std::round(v);
-    if (std::fabs(v - rounded) < 0.0005) {
-        AppendInt(out, static_cast<int64_t>(rounded));
-        return;
-    }
-    char buf[48];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
-    char* end = r.ptr;
-    while (end > buf && end[-1] == '0') --end;
-    if (end > buf && end[-1] == '.') --end;
-    if (end - buf == 2 && buf[0] == '-' && buf[1] == '0') {
-        out.push_back('0');
-        return;
-    }
-    out.append(buf, end);
-}
 
 void AppendColor(std::string& out, TColor c, bool stroke) {
     uint8_t r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
@@ -71,24 +47,6 @@ void AppendColor(std::string& out, TColor c, bool stroke) {
     out += stroke ? " RG\n" : " rg\n";
 }
 
-// A PDF literal string of bytes.
-void AppendLiteral(std::string& out, std::string_view bytes) {
-    out.push_back('(');
-    for (unsigned char c : bytes) {
-        if (c == '(' || c == ')' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x20) {
-            char buf[5] = {'\\', static_cast<char>('0' + (c >> 6)), static_cast<char>('0' + ((c >> 3) & 7)),
-                           static_cast<char>('0' + (c & 7)), 0};
-            out.append(buf, 4);
-        } else {
-            out.push_back(static_cast<char>(c));
-        }
-    }
-    out.push_back(')');
-}
-
 // A text string of the document information: UTF-16BE in hexadecimal.
 void AppendTextString(std::string& out, const std::string& utf8) {
     static const char* hex = "0123456789ABCDEF";
@@ -99,82 +57,6 @@ void AppendTextString(std::string& out, const std::string& utf8) {
         for (int shift = 12; shift >= 0; shift -= 4) out.push_back(hex[(u >> shift) & 0xF]);
     }
     out.push_back('>');
-}
-
-// ---------------------------------------------------------------- fonts
-
-// One of the standard fonts, with the advance widths (per 1000 units of the
-// em) of the font the canvas measures with for that family, so that a viewer
-// spaces the glyphs as our measurements did.
-struct TPdfFace {
-    std::string BaseFont;
-    std::array<double, 256> Widths{};
-    double UnderlinePos = 0.1;     // below the baseline, per em
-    double UnderlineWidth = 0.05;  // per em
-};
-
-enum class TFamilyClass { Sans, Serif, Mono };
-
-TFamilyClass ClassOf(const QFont& font) {
-    QFontInfo info(font);
-    QString family = info.family().toLower();
-    if (info.fixedPitch() || family.contains(QLatin1String("mono")) || family.contains(QLatin1String("courier")))
-        return TFamilyClass::Mono;
-    bool sans = family.contains(QLatin1String("sans"));
-    if (!sans && (family.contains(QLatin1String("serif")) || family.contains(QLatin1String("times")) ||
-                  family.contains(QLatin1String("roman")) || family.contains(QLatin1String("georgia"))))
-        return TFamilyClass::Serif;
-    return TFamilyClass::Sans;
-}
-
-std::string BaseFontName(TFamilyClass cls, bool bold, bool italic) {
-    switch (cls) {
-    case TFamilyClass::Serif:
-        return bold && italic ? "Times-BoldItalic" : bold ? "Times-Bold" : italic ? "Times-Italic" : "Times-Roman";
-    case TFamilyClass::Mono:
-        return bold && italic ? "Courier-BoldOblique" : bold ? "Courier-Bold" : italic ? "Courier-Oblique" : "Courier";
-    default:
-        return bold && italic ? "Helvetica-BoldOblique" : bold ? "Helvetica-Bold" : italic ? "Helvetica-Oblique"
-                                                                                            : "Helvetica";
-    }
-}
-
-// The Unicode character of each Windows-1252 byte.
-const std::array<QChar, 256>& Cp1252Chars() {
-    static const std::array<QChar, 256> chars = [] {
-        std::array<QChar, 256> a{};
-        for (int b = 0; b < 256; ++b) {
-            char c = static_cast<char>(b);
-            std::string u = Cp1252ToUtf8(std::string_view(&c, 1));
-            QString q = QString::fromUtf8(u.data(), static_cast<qsizetype>(u.size()));
-            a[static_cast<size_t>(b)] = q.isEmpty() ? QChar(b) : q.at(0);
-        }
-        return a;
-    }();
-    return chars;
-}
-
-const TPdfFace& FaceFor(const std::string& name, TFontStyles style) {
-    static std::map<std::pair<std::string, int>, std::unique_ptr<TPdfFace>> faces;
-    static std::mutex mutex;
-    int shape = style & (fsBold | fsItalic);
-    std::lock_guard<std::mutex> lock(mutex);
-    auto& slot = faces[{name, shape}];
-    if (slot) return *slot;
-    TDeviceFont probe;
-    probe.Name = name;
-    probe.Height = -1000;
-    probe.Style = static_cast<TFontStyles>(shape);
-    const TResolvedFont& resolved = ResolveFont(probe);
-    auto face = std::make_unique<TPdfFace>();
-    face->BaseFont = BaseFontName(ClassOf(resolved.Font), shape & fsBold, shape & fsItalic);
-    const auto& chars = Cp1252Chars();
-    for (int b = 32; b < 256; ++b) face->Widths[static_cast<size_t>(b)] = resolved.Metrics.horizontalAdvance(chars[static_cast<size_t>(b)]);
-    double em = resolved.EmPixels > 0 ? resolved.EmPixels : 1000.0;
-    face->UnderlinePos = std::max(0.0, resolved.Metrics.underlinePos()) / em;
-    face->UnderlineWidth = std::max(0.02, resolved.Metrics.lineWidth() / em);
-    slot = std::move(face);
-    return *slot;
 }
 
 // ---------------------------------------------------------------- document
@@ -207,13 +89,8 @@ public:
         : FGeometry(geometry), FTitle(std::move(title)) {}
     const TPageGeometry& Geometry() const { return FGeometry; }
 
-    // Resource numbers (F1, Im1 ...) within the document.
-    int32_t FontIndex(const TPdfFace* face) {
-        for (size_t i = 0; i < FFonts.size(); ++i)
-            if (FFonts[i] == face) return static_cast<int32_t>(i) + 1;
-        FFonts.push_back(face);
-        return static_cast<int32_t>(FFonts.size());
-    }
+    TPdfFontSet& Fonts() { return FFonts; }
+    // Resource numbers (Im1 ...) within the document.
     int32_t ImageIndex(const QImage& image, const TRect& source, bool transparent, TColor key);
 
     std::string& StartPage() {
@@ -228,7 +105,7 @@ private:
     TPageGeometry FGeometry;
     std::string FTitle;
     std::vector<std::string> FPages;
-    std::vector<const TPdfFace*> FFonts;
+    TPdfFontSet FFonts;
     std::vector<TPdfImage> FImages;
     std::map<TImageKey, int32_t> FImageIndex;
 };
@@ -261,12 +138,12 @@ std::string TPdfDocument::Finish(int32_t copies) const {
     // Objects: 1 catalog, 2 page tree, 3 resources, 4 information, then the
     // fonts, the images, the content streams and the pages.
     const int32_t firstFont = 5;
-    const int32_t firstImage = firstFont + static_cast<int32_t>(FFonts.size());
+    const int32_t firstImage = firstFont + FFonts.ObjectCount();
     const int32_t firstContent = firstImage + static_cast<int32_t>(FImages.size());
     const int32_t firstPage = firstContent + static_cast<int32_t>(FPages.size());
     const int32_t objectCount = firstPage + static_cast<int32_t>(pageCount);
 
-    size_t estimate = 2048 + FFonts.size() * 1500;
+    size_t estimate = 2048 + static_cast<size_t>(FFonts.ResourceCount()) * 1500;
     for (const auto& p : FPages) estimate += p.size() + 200;
     for (const auto& i : FImages) estimate += static_cast<size_t>(i.Data.size()) + 300;
     std::string out;
@@ -295,13 +172,7 @@ std::string TPdfDocument::Finish(int32_t copies) const {
 
     begin(3);
     out += "<< /ProcSet [/PDF /Text /ImageC] /Font <<";
-    for (size_t i = 0; i < FFonts.size(); ++i) {
-        out += " /F";
-        AppendInt(out, static_cast<int64_t>(i) + 1);
-        out.push_back(' ');
-        AppendInt(out, firstFont + static_cast<int64_t>(i));
-        out += " 0 R";
-    }
+    FFonts.AppendResources(out, firstFont);
     out += " >> /XObject <<";
     for (size_t i = 0; i < FImages.size(); ++i) {
         out += " /Im";
@@ -319,18 +190,7 @@ std::string TPdfDocument::Finish(int32_t copies) const {
     out += QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")).toStdString();
     out += ") >>\nendobj\n";
 
-    for (size_t i = 0; i < FFonts.size(); ++i) {
-        const TPdfFace& f = *FFonts[i];
-        begin(firstFont + static_cast<int32_t>(i));
-        out += "<< /Type /Font /Subtype /Type1 /BaseFont /";
-        out += f.BaseFont;
-        out += " /Encoding /WinAnsiEncoding /FirstChar 32 /LastChar 255 /Widths [";
-        for (int b = 32; b < 256; ++b) {
-            out.push_back(b % 16 == 0 ? '\n' : ' ');
-            AppendNum(out, f.Widths[static_cast<size_t>(b)]);
-        }
-        out += " ] >>\nendobj\n";
-    }
+    FFonts.Write(out, firstFont, begin);
 
     for (size_t i = 0; i < FImages.size(); ++i) {
         const TPdfImage& img = FImages[i];
@@ -455,7 +315,6 @@ private:
         const TPdfFace* Face = nullptr;
     };
     const TextFont& FontOf(const TDeviceFont& font);
-    double Width(const std::string& cp1252, const TextFont& f) const;
     // Closes the pending run of rectangles.
     void Flush() {
         if (FPendingFill) {
@@ -499,21 +358,15 @@ private:
 const TPdfPageDevice::TextFont& TPdfPageDevice::FontOf(const TDeviceFont& font) {
     if (!FLast.Resolved || !(font == FLastFont)) {
         FLast.Resolved = &ResolveFont(font);
-        FLast.Face = &FaceFor(font.Name, font.Style);
+        FLast.Face = &PdfFaceFor(font.Name, font.Style);
         FLastFont = font;
     }
     return FLast;
 }
 
-double TPdfPageDevice::Width(const std::string& cp1252, const TextFont& f) const {
-    double units = 0;
-    for (unsigned char c : cp1252) units += f.Face->Widths[c];
-    return units * f.Resolved->EmPixels / 1000.0;
-}
-
 TSize TPdfPageDevice::TextExtent(const std::string& text, const TDeviceFont& font) {
     const TextFont& f = FontOf(font);
-    double w = text.empty() ? 0.0 : Width(Utf8ToCp1252(text), f);
+    double w = text.empty() ? 0.0 : PreparePdfText(text, *f.Face, *f.Resolved).Width;
     return {static_cast<int32_t>(std::lround(w)), f.Resolved->Metric.Height};
 }
 
@@ -697,10 +550,10 @@ void TPdfPageDevice::TextOut(int32_t x, int32_t y, const std::string& text, cons
     if (!FOut || text.empty()) return;
     Flush();
     const TextFont& f = FontOf(font);
-    const std::string bytes = Utf8ToCp1252(text);
+    const TPdfText shown = PreparePdfText(text, *f.Face, *f.Resolved);
     const double em = f.Resolved->EmPixels;
     const TTextMetric& m = f.Resolved->Metric;
-    const int32_t width = static_cast<int32_t>(std::lround(Width(bytes, f)));
+    const int32_t width = static_cast<int32_t>(std::lround(shown.Width));
     int32_t x0 = 0;
     if ((align & TA_CENTER) == TA_CENTER) x0 = -(width / 2);
     else if ((align & TA_CENTER) == TA_RIGHT) x0 = -width;
@@ -726,11 +579,7 @@ void TPdfPageDevice::TextOut(int32_t x, int32_t y, const std::string& text, cons
     Fill(font.Color);
     const double ox = x + x0 * c + baseline * s, oy = y - x0 * s + baseline * c;
     std::string& o = *FOut;
-    o += "BT /F";
-    AppendInt(o, FDoc->FontIndex(f.Face));
-    o.push_back(' ');
-    AppendNum(o, em);
-    o += " Tf ";
+    o += "BT ";
     AppendNum(o, c);
     o.push_back(' ');
     AppendNum(o, -s);
@@ -741,8 +590,8 @@ void TPdfPageDevice::TextOut(int32_t x, int32_t y, const std::string& text, cons
     o.push_back(' ');
     AppendPoint(ox, oy);
     o += " Tm ";
-    AppendLiteral(o, bytes);
-    o += " Tj ET\n";
+    FDoc->Fonts().Show(o, shown, em);
+    o += " ET\n";
     if (font.Style & (fsUnderline | fsStrikeOut)) {
         const double thick = std::max(1.0, em * f.Face->UnderlineWidth);
         if (font.Style & fsUnderline) {

@@ -83,8 +83,9 @@ public:
     virtual TCanvasDevice* InfoDevice(TPrinterOrientation orientation) { return nullptr; }
 };
 
-// Our PDF writer: every job becomes one PDF file with the standard Helvetica,
-// Times and Courier fonts. Where a job goes: the output file chosen in the
+// Our PDF writer: every job becomes one PDF file; text is drawn in the font
+// the canvas resolves, its glyphs embedded (or a standard font where one
+// looks the same). Where a job goes: the output file chosen in the
 // printer set-up, which the next job replaces (the user chose it), later
 // jobs writing new files beside it ("labels (2).pdf", ...); without a chosen
 // file, a new file in the output folder named after the job title,

@@ -11,8 +11,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <limits>
+#include <sys/file.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 // ---------------------------------------------------------------- messages
@@ -876,42 +876,99 @@ std::string ReadFileBytes(const std::string& path) {
     char buf[65536];
     size_t got;
     while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, got);
+    // A read that fails part-way is no shorter file: nothing of it counts.
+    const int error = std::ferror(f) ? errno : 0;
     std::fclose(f);
+    if (error) throw EFOpenError(FmtMsg(SysConst::SFOpenError, path, std::strerror(error)));
     return data;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    std::string tmpl = path + ".XXXXXX";
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return false;
-    bool ok = true;
+namespace {
+
+// The file a path names in the end: a symbolic link is written through, so
+// that it stays a link (a dangling one creates its target).
+std::string FollowLinks(const std::string& path) {
+    std::string p = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st{};
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+        std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(p.c_str(), target.data(), target.size());
+        if (n <= 0) return p;
+        target.resize(static_cast<size_t>(n));
+        p = !target.empty() && target[0] == '/' ? target : ExtractFilePath(p) + target;
+    }
+    return p;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
-        ssize_t w = ::write(fd, p, left);
+        const ssize_t w = ::write(fd, p, left);
         if (w < 0) {
             if (errno == EINTR) continue;
-            ok = false;
-            break;
+            return false;
         }
         p += w;
         left -= static_cast<size_t>(w);
     }
-    // Keep the permissions of the file we replace; a new file gets the usual 0666 & ~umask.
+    return true;
+}
+
+// The temporary file of a write: "<path>.varsona-tmp", locked while it is
+// written, so that a file a killed write left behind is taken over (and so
+// removed) by the next write of the same file. When another writer holds it,
+// a name of our own. Returns the locked descriptor, or -1.
+int OpenTemporary(const std::string& path, std::string& tmp) {
+    tmp = path + ".varsona-tmp";
+    const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) {
+        struct stat mine{}, named{};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &mine) == 0 && ::lstat(tmp.c_str(), &named) == 0 &&
+            mine.st_ino == named.st_ino && mine.st_dev == named.st_dev && ::ftruncate(fd, 0) == 0)
+            return fd;
+        ::close(fd);
+    }
+    tmp = path + ".XXXXXX";
+    return ::mkstemp(tmp.data());
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    const std::string target = FollowLinks(path);
     struct stat st{};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    // A read-only file stays as it is, for root too.
+    if (exists && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)) {
+        errno = EACCES;
+        return false;
+    }
+    std::string tmp;
+    const int fd = OpenTemporary(target, tmp);
+    if (fd < 0) return false;
+    // The data goes through a second descriptor, so that its close reports
+    // the file system's last errors while the first keeps the lock.
+    const int data = ::dup(fd);
+    bool ok = data >= 0 && WriteAll(data, bytes);
+    // Keep the permissions of the file we replace; a new file gets the usual 0666 & ~umask.
     if (ok) {
-        if (::stat(path.c_str(), &st) == 0) {
-            ok = ::fchmod(fd, st.st_mode & 07777) == 0;
+        if (exists) {
+            ok = ::fchmod(data, st.st_mode & 07777) == 0;
         } else {
             mode_t mask = ::umask(0);
             ::umask(mask);
-            ok = ::fchmod(fd, 0666 & ~mask) == 0;
+            ok = ::fchmod(data, 0666 & ~mask) == 0;
         }
     }
-    if (ok) ok = ::fdatasync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(tmpl.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(tmpl.c_str());
+    if (ok) ok = ::fdatasync(data) == 0;
+    if (data >= 0 && ::close(data) != 0) ok = false;
+    if (ok) ok = ::rename(tmp.c_str(), target.c_str()) == 0;
+    const int error = errno;
+    if (!ok) ::unlink(tmp.c_str());
+    ::close(fd);
+    if (!ok) errno = error;
     return ok;
 }
 
@@ -960,5 +1017,3 @@ uint32_t GetTickCount() {
 }
 
 void SetTickCountSource(std::function<uint32_t()> source) { TickSource() = std::move(source); }
-
-void Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }

@@ -206,10 +206,13 @@ std::string ExtractFileExt(const std::string& path);   // with the '.'
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 std::string IncludeTrailingPathDelimiter(const std::string& path);
 std::string ExpandFileName(const std::string& path);
-// Whole file as bytes; EFOpenError when it cannot be read.
+// Whole file as bytes; EFOpenError when it cannot be read, also when a read
+// fails part-way.
 std::string ReadFileBytes(const std::string& path);
 // Writes through a temporary file in the same folder and a rename, so the old
-// file stays whole if anything fails. Returns false on failure.
+// file stays whole if anything fails; a temporary file a killed write left
+// is removed. A symbolic link is written through and stays a link; a
+// read-only file is refused. Returns false on failure, errno telling why.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // The user's application-data folder: $XDG_CONFIG_HOME, else ~/.config,
@@ -229,4 +232,5 @@ std::string DocumentsFolder();
 uint32_t GetTickCount();
 // Tests replace the tick source; an empty function restores the real clock.
 void SetTickCountSource(std::function<uint32_t()> source);
+// Runs on the clock of SyncObjs.h (tests may replace it); 0 only yields.
 void Sleep(uint32_t milliseconds);

@@ -188,6 +188,74 @@ TEST_F(CommandsTest, TypingTheLastCharacterMovesOnToTheAddon) {
     EXPECT_TRUE(Form1->Edit2->Focused());
 }
 
+// Releasing a key that did not change the data (Ctrl+A, Home, an arrow,
+// Shift) leaves the focus in a full field, so that the Backspace after it
+// edits the data, not the add-on.
+TEST_F(CommandsTest, OnlyAKeyThatChangedTheDataMovesOnToTheAddon) {
+    UserChoose(Form1->ComboBox1, 1);
+    MakeActiveWindow(*Form1);
+    Form1->Edit2->SetText("12345");
+    Form1->Edit1->SetText("590123412345");  // full, set by code
+    struct Key {
+        const char* Name;
+        Word Code;
+        TShiftState Shift;
+    };
+    const Key keys[] = {{"Ctrl+A", 'A', ssCtrl}, {"Home", VK_HOME, 0}, {"Left", VK_LEFT, 0}, {"Shift", VK_SHIFT, ssShift}};
+    for (const Key& k : keys) {
+        SCOPED_TRACE(k.Name);
+        Form1->Edit1->SetFocus();
+        Form1->Edit1->SetSelStart(12);
+        PressKey(Form1->Edit1, k.Code, k.Shift);
+        EXPECT_TRUE(Form1->Edit1->Focused());
+    }
+    Form1->Edit1->SetSelStart(12);
+    PressKey(Form1->Edit1, VK_BACK);
+    EXPECT_EQ(Form1->Edit1->Text(), "59012341234");
+    EXPECT_EQ(Form1->Edit2->Text(), "12345");
+    EXPECT_EQ(Ini("addon", "Ean13"), "12345");
+    // Typing the last character again moves on.
+    TypeText(Form1->Edit1, "5");
+    EXPECT_TRUE(Form1->Edit2->Focused());
+}
+
+// A stored data text the engine refuses (more than 50 characters) used to
+// show beside the old symbol, and Print used the old data. The field shows
+// what the symbol holds, that is stored, and the error is shown once.
+TEST_F(CommandsTest, TheDataFieldShowsWhatTheSymbolHolds) {
+    UserChoose(Form1->ComboBox1, 4);
+    Form1->Edit1->SetText("KEPT");
+    SetIni("varsona", "4", std::string(60, 'X'));
+    Dialogs->Clear();
+    UserChoose(Form1->ComboBox1, 5);
+    UserChoose(Form1->ComboBox1, 4);
+    ASSERT_EQ(Dialogs->Messages().size(), 1u);
+    EXPECT_EQ(Dialogs->Messages()[0], "String exceeds maximum length.");
+    EXPECT_EQ(Form1->Edit1->Text(), Bar().Bar_Caption());
+    EXPECT_EQ(Ini("varsona", "4"), Bar().Bar_Caption());
+    // Bookland: the field shows the digits behind the prefix.
+    SetIni("addon", "bklandpre", std::string(45, '9'));
+    Dialogs->Clear();
+    UserChoose(Form1->ComboBox1, BooklandIndex);
+    Form1->Edit1->SetText("123456789");
+    ASSERT_EQ(Dialogs->Messages().size(), 1u);
+    EXPECT_EQ(Dialogs->Messages()[0], "String exceeds maximum length.");
+    const std::string caption = Bar().Bar_Caption();
+    EXPECT_TRUE(caption.size() <= 50 && caption.size() >= Form1->Edit1->Text().size());
+    EXPECT_EQ(caption.substr(caption.size() - Form1->Edit1->Text().size()), Form1->Edit1->Text());
+}
+
+// "X" + line break + "barheight=999" pasted into the data field planted a key.
+TEST_F(CommandsTest, APastedLineBreakPlantsNothing) {
+    UserChoose(Form1->ComboBox1, 4);
+    Form1->Edit1->SetText("");
+    Form1->Edit1->PasteText("X\nbarheight=999");
+    EXPECT_EQ(Form1->Edit1->Text(), "X");
+    EXPECT_EQ(Ini("varsona", "4"), "X");
+    EXPECT_EQ(Ini("varsona", "barheight"), "<none>");
+    EXPECT_EQ(ReadFileBytes(IniPath()).find("999"), std::string::npos);
+}
+
 TEST_F(CommandsTest, TheBooklandFieldTakesNineTypedCharacters) {
     UserChoose(Form1->ComboBox1, BooklandIndex);
     MakeActiveWindow(*Form1);

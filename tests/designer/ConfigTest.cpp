@@ -1,4 +1,7 @@
 // Barcode configuration files: save, open, and their failure paths.
+#include <functional>
+#include <vector>
+
 #include "designer/SymbologyList.h"
 #include "tests/designer/DesignerFixture.h"
 
@@ -174,7 +177,8 @@ TEST_F(ConfigTest, NonNumericTypeLeavesTheSymbologyAndItsKeyAlone) {
     Open();
     ASSERT_EQ(Dialogs->Messages().size(), 1u);
     EXPECT_EQ(Dialogs->Messages()[0], "'x1' is not a valid integer value.");
-    EXPECT_EQ(Form1->ComboBox2->Text(), "Liberation Mono");  // read before the bad key
+    // Nothing of a file that fails is applied, not even what came before.
+    EXPECT_EQ(Form1->ComboBox2->Text(), "Arial");
     EXPECT_EQ(Form1->lblType->Caption(), "2");
     EXPECT_EQ(Form1->ComboBox1->ItemIndex(), 2);
     EXPECT_EQ(Form1->Edit1->Text(), "");
@@ -209,6 +213,89 @@ TEST_F(ConfigTest, BadNumbersStopTheOpenAtTheirKey) {
         EXPECT_EQ(Dialogs->Messages()[0], r.Message);
         EXPECT_EQ(Bar().Bar_Rotation(), rotate_000);
         EXPECT_NE(Form1->lblsaveRatio->Caption(), "big");
+    }
+}
+
+// What the window shows of the symbol, to see that a refused file changed
+// nothing.
+std::string WindowState() {
+    const TBarcode& b = *Form1->Barcode1;
+    return Form1->ComboBox2->Text() + "|" + Form1->lblType->Caption() + "|" + Form1->ComboBox1->Text() + "|" +
+           Form1->Edit1->Text() + "|" + Form1->Edit2->Text() + "|" + b.Bar_Caption() + "|" + b.Bar_Fontname() + "|" +
+           Form1->lblsaveRatio->Caption() + "|" + IntToStr(b.Bar_HeightPercent()) + "|" +
+           IntToStr(b.Bar_Fontscaling()) + "|" + IntToStr(b.Bar_Rotation()) + "|" + IntToStr(b.Bar_Ratio()) + "|" +
+           (b.Bar_HumanReadable() ? "hr" : "-");
+}
+
+// A file that fails half-way used to leave the list on one symbology while
+// another was drawn. Every value is checked before any is applied.
+TEST_F(ConfigTest, AFileThatFailsAnywhereChangesNothing) {
+    const std::string longCaption(51, '7');
+    struct Row {
+        const char* Name;
+        std::vector<std::pair<const char*, std::string>> Keys;
+        std::string Message;
+    };
+    const std::vector<Row> rows = {
+        {"bad type", {{"bctype", "x"}}, "'x' is not a valid integer value."},
+        {"bad save size", {{"saveratio", "big"}}, "'big' is not a valid integer value."},
+        {"bar height out of range", {{"barheight", "250"}}, "Bar_HeightPercent must be in the range 20..200!"},
+        {"caption the engine refuses", {{"caption", longCaption}}, "String exceeds maximum length."},
+    };
+    UserChoose(Form1->ComboBox1, 1);
+    Form1->Edit1->SetText("590123412345");
+    Form1->Edit2->SetText("12");
+    const std::string before = WindowState();
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.Name);
+        Dialogs->Clear();
+        std::filesystem::remove(Vrs);
+        {
+            TIniFile f(Vrs);
+            f.WriteString("Varsona", "fontname", "Liberation Mono");
+            f.WriteString("Varsona", "bctype", "4");
+            f.WriteString("Varsona", "caption", "OTHER");
+            f.WriteString("Varsona", "addon", "99");
+            f.WriteString("Varsona", "barheight", "150");
+            f.WriteString("Varsona", "rotation", "rotate_180");
+            for (const auto& [key, value] : r.Keys) f.WriteString("Varsona", key, value);
+        }
+        Open();
+        ASSERT_EQ(Dialogs->Messages().size(), 1u);
+        EXPECT_EQ(Dialogs->Messages()[0], r.Message);
+        EXPECT_EQ(WindowState(), before);
+        EXPECT_EQ(Ini("varsona", "1"), "590123412345");
+    }
+}
+
+// A file that is missing, cannot be read or is none of ours is named in the
+// message, and the font is left alone.
+TEST_F(ConfigTest, AFileThatCannotBeReadIsNamed) {
+    const std::string before = WindowState();
+    struct Row {
+        const char* Name;
+        std::function<void(const std::string&)> Make;
+        std::string Message;
+    };
+    const std::vector<Row> rows = {
+        {"missing", [](const std::string&) {}, "Cannot open file \"" + Vrs + "\". No such file or directory."},
+        {"a folder", [](const std::string& p) { std::filesystem::create_directory(p); },
+         "Cannot open file \"" + Vrs + "\". Is a directory."},
+        {"binary",
+         [](const std::string& p) {
+             ASSERT_TRUE(WriteFileAtomically(p, std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\0\0\0;", 20)));
+         },
+         Vrs + " is not a Varsona configuration file."},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.Name);
+        Dialogs->Clear();
+        std::filesystem::remove_all(Vrs);
+        r.Make(Vrs);
+        Open();
+        ASSERT_EQ(Dialogs->Messages().size(), 1u);
+        EXPECT_EQ(Dialogs->Messages()[0], r.Message);
+        EXPECT_EQ(WindowState(), before);
     }
 }
 

@@ -1,8 +1,14 @@
 // Checks against readers nobody here wrote: zbarimg reads the symbol on the
 // screen, on the printed page and in every saved picture; pdftoppm rasterises
-// the printed page; ImageMagick and emf2svg open the saved pictures.
+// the printed page, from our PDF-file printer and from a real CUPS queue;
+// ImageMagick and emf2svg open the saved pictures.
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QImage>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTest>
 #include <cstdio>
 #include <regex>
 #include <sstream>
@@ -11,9 +17,10 @@
 #include "designer/BarcodeImage.h"
 #include "designer/SymbologyList.h"
 #include "platform/controls/ComCtrls.h"
+#include "platform/controls/PrinterSetup.h"
 #include "platform/controls/qt/ControlsQt.h"
-#include "platform/printing/Printers.h"
 #include "tests/designer/DesignerFixture.h"
+#include "tests/support/CupsQueue.h"
 #include "tests/support/Tools.h"
 
 namespace {
@@ -163,6 +170,22 @@ protected:
     std::unique_ptr<TPrinter> Previous;
 };
 
+// A printed page of HELLO in Code 39: the symbol's corner at 50 mm and 60 mm
+// from the paper's corner (pixel 1181, 1417 at 600 dpi, within tolerance),
+// and zbarimg reads it.
+void ExpectHelloAtFiftyAndSixty(const std::string& pdf, const std::string& prefix, int tolerance) {
+    RunCommand("pdftoppm -r 600 -gray -singlefile '" + pdf + "' '" + prefix + "' 2>&1");
+    const TGreyImage page = ReadPgm(prefix + ".pgm");
+    ASSERT_GT(page.Width, 0) << pdf;
+    const TRect dark = DarkBounds(page);
+    EXPECT_NEAR(dark.Left, 1181, tolerance);
+    EXPECT_NEAR(dark.Top, 1417, tolerance);
+
+    if (!HaveTool("zbarimg")) return;
+    RunCommand("pdftoppm -r 300 -png -singlefile '" + pdf + "' '" + prefix + "300' 2>&1");
+    EXPECT_EQ(Zbar(prefix + "300.png", "code39"), std::vector<std::string>{"CODE-39:HELLO"});
+}
+
 TEST_P(PrintedPage, SymbolStartsFiftyAndSixtyMillimetresFromThePaperCorner) {
     SKIP_WITHOUT_TOOL("pdftoppm");
     Select(4, "HELLO");
@@ -170,15 +193,7 @@ TEST_P(PrintedPage, SymbolStartsFiftyAndSixtyMillimetresFromThePaperCorner) {
     Form1->Print1->Click();
     EXPECT_TRUE(Dialogs->Messages().empty());
     ASSERT_FALSE(Pdf->LastFile().empty());
-    const TGreyImage page = Rasterise();
-    ASSERT_GT(page.Width, 0);
-    const TRect dark = DarkBounds(page);
-    EXPECT_EQ(dark.Left, 1181);
-    EXPECT_EQ(dark.Top, 1417);
-
-    if (!HaveTool("zbarimg")) return;
-    RunCommand("pdftoppm -r 300 -png -singlefile '" + Pdf->LastFile() + "' '" + Root + "/page300' 2>&1");
-    EXPECT_EQ(Zbar(Root + "/page300.png", "code39"), std::vector<std::string>{"CODE-39:HELLO"});
+    ExpectHelloAtFiftyAndSixty(Pdf->LastFile(), Root + "/page", 0);
 }
 
 TEST_P(PrintedPage, ZoomAndRatioTwoPrintAsTheNarrowModuleAndThreeToOne) {
@@ -212,6 +227,79 @@ TPageSetup WithMargins() {
 
 INSTANTIATE_TEST_SUITE_P(Printers, PrintedPage, ::testing::Values(TPageSetup{}, WithMargins()),
                          [](const auto& info) { return info.index == 0 ? "NoMargins" : "WithMargins"; });
+
+// ---------------------------------------------------------------- through CUPS
+
+// The process's printer as the program has it: the system's printers, here
+// the cups-pdf queue of scripts/test.d/cups.sh, and the PDF-file printer.
+class CupsPrint : public OracleTest {
+protected:
+    void SetUp() override {
+        OracleTest::SetUp();
+        Queue = CupsQueueFromEnvironment();
+        if (!Queue.Present()) GTEST_SKIP() << "no CUPS queue: scripts/test.d/cups.sh sets one up";
+        if (!HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm not installed";
+        Previous = SetPrinter(std::make_unique<TPrinter>());
+        Printer()->PdfPrinter()->SetOutputFolder(Root);
+        Select(4, "HELLO");
+        Form1->Barcode1->SetBar_Rotation(rotate_000);
+    }
+    void TearDown() override {
+        if (Queue.Present()) SetPrinter(std::move(Previous));
+        OracleTest::TearDown();
+    }
+    // Prints the barcode and waits for the queue's file.
+    std::string PrintToQueue() {
+        const std::vector<std::string> before = CupsPdfFiles(Queue);
+        Form1->Print1->Click();
+        EXPECT_TRUE(Dialogs->Messages().empty()) << Dialogs->Messages().front();
+        return WaitForCupsPdf(Queue, before);
+    }
+    // Runs the set-up dialog as the user does: picks a printer, OK.
+    void ChooseInSetupDialog(const std::string& name) {
+        TPrinterSetupForm form(*Printer());
+        NativeDialog(form)->show();
+        auto* printers = NativeDialog(form)->findChild<QComboBox*>("printers");
+        ASSERT_NE(printers, nullptr);
+        const int index = printers->findText(QString::fromStdString(name));
+        ASSERT_GE(index, 0) << name;
+        printers->setFocus();
+        printers->setCurrentIndex(index);
+        QTest::mouseClick(NativeDialog(form)->findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
+        EXPECT_FALSE(NativeDialog(form)->isVisible());
+    }
+    TCupsQueue Queue;
+    std::unique_ptr<TPrinter> Previous;
+};
+
+TEST_F(CupsPrint, OneBarcodeLandsAtFiftyAndSixtyMillimetresAndDecodes) {
+    // The queue is the server's default: the printer object selects it.
+    ASSERT_NE(Printer()->CurrentPrinter(), nullptr);
+    EXPECT_EQ(Printer()->CurrentPrinter()->Name(), Queue.Name);
+    const std::string pdf = PrintToQueue();
+    ASSERT_FALSE(pdf.empty()) << "nothing came out of " << Queue.Name;
+    ExpectHelloAtFiftyAndSixty(pdf, Root + "/cups", 1);
+}
+
+TEST_F(CupsPrint, SetupDialogListsTheQueueAndThePdfFilePrinterAndPrintsToTheChoice) {
+    ChooseInSetupDialog(PrinterConst::SPdfPrinterName);
+    EXPECT_EQ(Printer()->CurrentPrinter(), Printer()->PdfPrinter());
+    const std::vector<std::string> before = CupsPdfFiles(Queue);
+    Form1->Print1->Click();
+    const std::string file = Printer()->PdfPrinter()->LastFile();
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(ExtractFilePath(file), IncludeTrailingPathDelimiter(Root));
+    ExpectHelloAtFiftyAndSixty(file, Root + "/file", 0);
+
+    ChooseInSetupDialog(Queue.Name);
+    EXPECT_EQ(Printer()->CurrentPrinter()->Name(), Queue.Name);
+    const std::string pdf = PrintToQueue();
+    ASSERT_FALSE(pdf.empty()) << "nothing came out of " << Queue.Name;
+    // One job reached the queue: the one printed while it was chosen.
+    EXPECT_EQ(CupsPdfFiles(Queue).size(), before.size() + 1);
+    ExpectHelloAtFiftyAndSixty(pdf, Root + "/queue", 1);
+}
 
 // ---------------------------------------------------------------- saved pictures
 

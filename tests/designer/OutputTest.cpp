@@ -1,4 +1,15 @@
 // Printing one barcode on the recording printer, and the clipboard.
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
 #include "designer/BarcodeImage.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/ComCtrls.h"
@@ -94,6 +105,19 @@ TEST_F(PrintTest, FailedPrintShowsTheErrorAndRestoresThePointer) {
     EXPECT_TRUE(Recorder->Jobs().back().Ended);
 }
 
+// A print says where it went: the PDF file's name, else the printer's.
+TEST_F(PrintTest, TheStatusBarTellsWhereThePrintWent) {
+    Form1->Print1->Click();
+    EXPECT_EQ(Form1->StatusBar1->SimpleText(), "Printed on Recording Printer");
+    auto pdf = std::make_unique<TPdfFilePrinter>();
+    pdf->SetOutputFolder(Root);
+    Printer()->SetPrinterIndex(Printer()->AddPrinter(std::move(pdf)));
+    Form1->Print1->Click();
+    const std::string file = Root + "/Varsona Barcode.pdf";
+    EXPECT_EQ(Form1->StatusBar1->SimpleText(), "Printed to " + file);
+    EXPECT_EQ(ReadFileBytes(file).substr(0, 5), "%PDF-");
+}
+
 TEST_F(PrintTest, PrinterSetupRunsTheSetUpDialog) {
     Dialogs->AnswerPrinterSetup(false);
     Form1->PrinterSetup1->Click();
@@ -103,7 +127,8 @@ TEST_F(PrintTest, PrinterSetupRunsTheSetUpDialog) {
     EXPECT_TRUE(Form1->MainMenu1->FindShortCut(TextToShortCut("Ctrl+Alt+P")) == Form1->PrinterSetup1);
 }
 
-class ClipboardTest : public DesignerFixture {
+// The main window showing an EAN-13 symbol.
+class Ean13Test : public DesignerFixture {
 protected:
     void SetUp() override {
         DesignerFixture::SetUp();
@@ -111,6 +136,13 @@ protected:
         StartForms();
         UserChoose(Form1->ComboBox1, 1);
         Form1->Edit1->SetText("590123412345");
+    }
+};
+
+class ClipboardTest : public Ean13Test {
+protected:
+    void SetUp() override {
+        Ean13Test::SetUp();
         Clipboard()->Clear();
     }
 };
@@ -151,6 +183,134 @@ TEST_F(ClipboardTest, ToolButtonAndShortcutCopyToo) {
     Clipboard()->Clear();
     EXPECT_TRUE(Form1->MainMenu1->IsShortCut('C', ssCtrl));
     EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+}
+
+// ---------------------------------------------------------------- save as image
+
+struct TFormatRow {
+    const char* Name;
+    int32_t FilterIndex;
+    const char* Extension;
+    size_t MagicAt;
+    std::string Magic;
+};
+const std::vector<TFormatRow>& FormatRows() {
+    static const std::vector<TFormatRow> rows = {
+        {"BMP", 1, "bmp", 0, "BM"},
+        {"GIF", 2, "gif", 0, "GIF8"},
+        {"TIFF", 3, "tif", 0, "II*"},
+        {"WMF", 4, "wmf", 0, "\xD7\xCD\xC6\x9A"},
+        {"EMF", 5, "emf", 40, " EMF"},
+        {"JPEG", 6, "jpg", 0, "\xFF\xD8\xFF"},
+    };
+    return rows;
+}
+
+class SaveImageTest : public Ean13Test {
+protected:
+    void SetUp() override {
+        Ean13Test::SetUp();
+        Folder = Root + "/pictures";
+        std::filesystem::create_directories(Folder);
+    }
+    void SaveAs(const std::string& typed, int32_t filterIndex) {
+        Dialogs->AnswerSave(typed, filterIndex);
+        UserClick(Form1->SaveBarcode1);
+    }
+    std::vector<std::string> FilesIn(const std::string& folder) const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string Folder;
+};
+
+// A name typed without an extension gets the chosen format's: the GIF filter
+// and "label" write label.gif, a GIF.
+TEST_F(SaveImageTest, ANameWithoutExtensionGetsTheChosenFormats) {
+    for (const TFormatRow& r : FormatRows()) {
+        SCOPED_TRACE(r.Name);
+        std::filesystem::remove_all(Folder);
+        std::filesystem::create_directories(Folder);
+        SaveAs(Folder + "/label", r.FilterIndex);
+        EXPECT_EQ(FilesIn(Folder), std::vector<std::string>{std::string("label.") + r.Extension});
+        const std::string bytes = ReadFileBytes(Folder + "/label." + r.Extension);
+        EXPECT_EQ(bytes.substr(r.MagicAt, r.Magic.size()), r.Magic);
+    }
+    EXPECT_TRUE(Dialogs->Messages().empty());
+}
+
+// Replacing a file is asked about the final name: "label" with the BMP
+// filter asks about label.bmp; No keeps it.
+TEST_F(SaveImageTest, ReplacingAFileIsAskedAboutTheFinalName) {
+    const std::string file = Folder + "/label.bmp";
+    ASSERT_TRUE(WriteFileAtomically(file, "old"));
+    Dialogs->AnswerSave(Folder + "/label", 1).AnswerMessageBox(IDNO).CancelSave();
+    UserClick(Form1->SaveBarcode1);
+    EXPECT_EQ(ReadFileBytes(file), "old");
+    ASSERT_GE(Dialogs->Log().size(), 2u);
+    EXPECT_EQ(Dialogs->Log()[1].Text, file + " already exists.\nDo you want to replace it?");
+    Dialogs->AnswerSave(Folder + "/label", 1).AnswerMessageBox(IDYES);
+    UserClick(Form1->SaveBarcode1);
+    EXPECT_EQ(ReadFileBytes(file).substr(0, 2), "BM");
+}
+
+// A save that cannot be written whole (the disk full) says so and leaves the
+// file it would replace as it was, with no temporary file beside it.
+TEST_F(SaveImageTest, AFullDiskLeavesTheOldFileWholeAndSaysSo) {
+    struct Disk {
+        const char* Name;
+        std::function<bool()> Fill;  // false: not possible here
+        std::function<void()> Free;
+    };
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const std::vector<Disk> disks = {
+        {"writes beyond a file size limit fail",
+         [&] {
+             signal(SIGXFSZ, SIG_IGN);
+             rlimit small = before;
+             small.rlim_cur = 64;
+             return setrlimit(RLIMIT_FSIZE, &small) == 0;
+         },
+         [&] { setrlimit(RLIMIT_FSIZE, &before); }},
+        {"a full file system",
+         [&] {
+             if (geteuid() != 0 || mount("tmpfs", Folder.c_str(), "tmpfs", 0, "size=64k") != 0) return false;
+             for (const TFormatRow& r : FormatRows())
+                 WriteFileAtomically(Folder + "/label." + r.Extension, "old");
+             std::FILE* filler = std::fopen((Folder + "/filler").c_str(), "wb");
+             const std::string block(4096, 'x');
+             while (filler && std::fwrite(block.data(), 1, block.size(), filler) == block.size() &&
+                    std::fflush(filler) == 0) {
+             }
+             if (filler) std::fclose(filler);
+             return true;
+         },
+         [&] { umount(Folder.c_str()); }},
+    };
+    for (const Disk& disk : disks) {
+        SCOPED_TRACE(disk.Name);
+        for (const TFormatRow& r : FormatRows()) WriteFileAtomically(Folder + "/label." + r.Extension, "old");
+        if (!disk.Fill()) continue;
+        const std::vector<std::string> files = FilesIn(Folder);
+        for (const TFormatRow& r : FormatRows()) {
+            SCOPED_TRACE(r.Name);
+            Dialogs->Clear();
+            const std::string file = Folder + "/label." + r.Extension;
+            Dialogs->AnswerSave(file, r.FilterIndex).AnswerMessageBox(IDYES);
+            UserClick(Form1->SaveBarcode1);
+            // (No ASSERT here: the disk must be freed below.)
+            const std::vector<std::string> messages = Dialogs->Messages();
+            EXPECT_EQ(messages.size(), 2u);
+            const std::string said = messages.empty() ? std::string() : messages.back();
+            EXPECT_EQ(said.rfind("Cannot create file \"" + file + "\". ", 0), 0u) << said;
+            EXPECT_EQ(ReadFileBytes(file), "old");
+            EXPECT_EQ(FilesIn(Folder), files);
+        }
+        disk.Free();
+    }
 }
 
 }  // namespace

@@ -1,7 +1,16 @@
 // Start-up of the main window: first start, stored symbology, settings read
 // back at the next start, failure paths, the hold and the window order.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
 #include <functional>
+#include <set>
 #include <vector>
 
 #include "designer/DesignerConst.h"
@@ -10,6 +19,7 @@
 #include "designer/StartWindows.h"
 #include "designer/SymbologyList.h"
 #include "designer/VarsonaStart.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "tests/designer/DesignerFixture.h"
 
 namespace {
@@ -113,6 +123,46 @@ TEST_F(StartupTest, UnwritableSettingsFolderShowsTheWriteErrorAndGoesOn) {
     EXPECT_TRUE(Form1->N701->Checked());
     ASSERT_EQ(Dialogs->Messages().size(), 2u);
     EXPECT_EQ(Dialogs->Messages()[1], expected);
+}
+
+// A settings file that exists but cannot be read used to be taken as empty
+// and replaced by the next write. Reading it is an error; every write is
+// refused and the file stays as it was.
+TEST_F(StartupTest, ASettingsFileThatCannotBeReadIsNeverWritten) {
+    MakeSettingsFolder();
+    struct Case {
+        const char* Name;
+        std::function<bool()> Make;
+        std::function<void()> Undo;
+    };
+    const Case cases[] = {
+        {"a folder in its place", [&] { return std::filesystem::create_directory(IniPath()); },
+         [&] { std::filesystem::remove_all(IniPath()); }},
+        {"no read permission",
+         [&] {
+             if (geteuid() == 0) return false;  // root reads anyway
+             SetIni("varsona", "bctype", "4");
+             return chmod(IniPath().c_str(), 0200) == 0;
+         },
+         [&] {
+             chmod(IniPath().c_str(), 0600);
+             EXPECT_EQ(ReadFileBytes(IniPath()), "[varsona]\nbctype=4\n");
+             std::filesystem::remove(IniPath());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        if (!c.Make()) continue;
+        Dialogs->Clear();
+        StartForms();
+        UserClick(Form1->N701);
+        const std::vector<std::string> messages = Dialogs->Messages();
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[0].rfind("Cannot open file \"" + IniPath() + "\".", 0), 0u) << messages[0];
+        EXPECT_EQ(messages[1], "Unable to write to " + IniPath() + ".");
+        StopForms();
+        c.Undo();
+    }
 }
 
 TEST_F(StartupTest, MissingSettingsFolderIsCreatedByTheProgramStart) {
@@ -377,6 +427,16 @@ TEST_F(StartupTest, ProgramStartCreatesTheWindowsInOrderBehindTheSplash) {
         return [&order, name]() -> TForm* {
             EXPECT_NE(SplashScreen, nullptr);
             EXPECT_NE(Form1, nullptr);
+            if (order.empty()) {
+                // The splash window is on the screen painted: what the
+                // window system shows holds the program picture.
+                QWidget* splash = NativeWidget(SplashScreen)->window();
+                const QImage shown = QGuiApplication::primaryScreen()->grabWindow(splash->winId()).toImage();
+                std::set<QRgb> colours;
+                for (int y = 0; y < shown.height(); y += 3)
+                    for (int x = 0; x < shown.width(); x += 3) colours.insert(shown.pixel(x, y));
+                EXPECT_GT(colours.size(), 3u) << "the splash window shows no picture";
+            }
             // The label sheet window reads the main window's symbology name.
             EXPECT_EQ(Form1->ComboBox1->Text(), "Code UPC-A");
             order.push_back(name);

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 #include "engine/BarLL.h"
 #include "engine/BarMessages.h"
-#include "platform/runtime/SysUtils.h"
+#include "platform/graphics/Graphics.h"
 #include "platform/graphics/RecordingDevice.h"
+#include "platform/runtime/SysUtils.h"
 
 namespace {
 
@@ -207,7 +209,10 @@ INSTANTIATE_TEST_SUITE_P(
         TTextCase{"Code25iPGrouped", CODE25iP, "12345678901", {"12.34567   8901   6"}},
         TTextCase{"MsiWithCheck", MSI_Plessey, "1234567", {"12345674"}},
         TTextCase{"Code128C", CODE128_C, "12345", {"12345"}},
-        TTextCase{"Code128ASpacesForLowerCase", CODE128_A, "Ab", {"A "}}),
+        TTextCase{"Code39StarInDataAsZero", CODE39, "A*B", {"A0B"}},
+        // A switch to the set in use shows nothing, as it encodes nothing.
+        TTextCase{"Code128CSwitchToCurrentSet", CODE128_C, "12\x83" "34", {"1234"}},
+        TTextCase{"Code128ASwitchToCurrentSet", CODE128_A, "A\x85" "B", {"AB"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DrawBarcode, UpcALastDigitBesideTheSymbol) {
@@ -287,13 +292,130 @@ TEST(DrawBarcode, CanvasStateAfterTheDraw) {
 }
 
 TEST(DrawBarcode, ZeroResolutionUsesTheScreen) {
-    TDraw zero(EAN_13, "400638133393", 0);
-    zero.Draw();
-    TDraw screen(EAN_13, "400638133393", 96);
-    screen.Draw();
-    EXPECT_EQ(zero.size, screen.size);
-    ASSERT_EQ(zero.rects.size(), screen.rects.size());
-    EXPECT_EQ(zero.rects[5].Rect, screen.rects[5].Rect);
+    // A negative resolution is no resolution either.
+    for (int32_t dpi : {0, -96}) {
+        SCOPED_TRACE(dpi);
+        TDraw zero(EAN_13, "400638133393", dpi);
+        zero.Draw();
+        TDraw screen(EAN_13, "400638133393", ScreenPixelsPerInch());
+        screen.Draw();
+        EXPECT_EQ(zero.size, screen.size);
+        ASSERT_EQ(zero.rects.size(), screen.rects.size());
+        EXPECT_EQ(zero.rects[5].Rect, screen.rects[5].Rect);
+    }
+}
+
+// ---------------------------------------------------------------- positions and resolutions
+
+constexpr int32_t MinPos = std::numeric_limits<int32_t>::min();
+constexpr int32_t MaxPos = std::numeric_limits<int32_t>::max();
+
+TRect Moved(TRect r, int32_t dx, int32_t dy) {
+    OffsetRect(r, dx, dy);
+    return r;
+}
+
+void ExpectOutOfRange(TDraw& d, int32_t x, int32_t y) {
+    d.canvas.Brush()->SetColor(clRed);
+    d.canvas.SetTextAlign(TA_RIGHT);
+    d.size = {-1, -1};
+    try {
+        d.Draw(x, y);
+        ADD_FAILURE() << "no exception";
+    } catch (const EOverflow& e) {
+        EXPECT_EQ(e.Message(), BarMessages::SOutOfRange);
+    }
+    // Refused before the first bar, and the canvas as it was.
+    EXPECT_TRUE(d.canvas.Calls().empty());
+    EXPECT_EQ(d.size, (TSize{-1, -1}));
+    EXPECT_EQ(d.canvas.Brush()->Color(), clRed);
+    EXPECT_EQ(d.canvas.GetTextAlign(), static_cast<uint32_t>(TA_RIGHT));
+}
+
+// At both ends of the canvas's coordinates a symbol is the one drawn at the
+// origin, moved; one pixel further it is refused.
+TEST(DrawBarcode, PositionsAtTheEndsOfTheCoordinates) {
+    struct {
+        btCodeTypes type;
+        const char* caption;
+        const char* addon;
+    } rows[] = {{EAN_13, "400638133393", "52495"}, {CODE128_B, "Hi", ""}, {Postnet, "12345", ""}, {Postnet_FIM, "a", ""}};
+    for (auto row : rows) {
+        for (btCodeRotate r : {rotate_000, rotate_090, rotate_180, rotate_270}) {
+            for (bool zoom : {false, true}) {
+                SCOPED_TRACE(testing::Message() << row.caption << " " << static_cast<int>(r) << " " << zoom);
+                TDraw d(row.type, row.caption, 300);
+                d.bc.Params->Addon.Assign(row.addon);
+                d.bc.Params->Rotation = r;
+                d.bc.Params->ZoomSize = zoom;
+                d.Draw();
+                const TSize size0 = d.size;
+                const auto rects0 = d.rects;
+                const auto texts0 = d.texts;
+                // The pixels farthest from the origin on either side (FIM's
+                // last bar passes the drawn width by a pixel or two).
+                int32_t lo = 0, hi = std::max(size0.cx, size0.cy);
+                for (const auto& c : rects0) {
+                    lo = std::min({lo, c.Rect.Left, c.Rect.Top});
+                    hi = std::max({hi, c.Rect.Right, c.Rect.Bottom});
+                }
+                for (const auto& c : texts0) {
+                    lo = std::min({lo, c.Anchor.X, c.Anchor.Y});
+                    hi = std::max({hi, c.Anchor.X, c.Anchor.Y});
+                }
+                const int32_t first = MinPos - lo, last = MaxPos - hi;
+                for (TPoint at : {TPoint{first, first}, TPoint{last, last}, TPoint{first, last}}) {
+                    SCOPED_TRACE(testing::Message() << at.X << "," << at.Y);
+                    ASSERT_NO_THROW(d.Draw(at.X, at.Y));
+                    EXPECT_EQ(d.size, size0);
+                    ASSERT_EQ(d.rects.size(), rects0.size());
+                    for (std::size_t i = 0; i < rects0.size(); ++i)
+                        EXPECT_EQ(d.rects[i].Rect, Moved(rects0[i].Rect, at.X, at.Y)) << i;
+                    ASSERT_EQ(d.texts.size(), texts0.size());
+                    for (std::size_t i = 0; i < texts0.size(); ++i)
+                        EXPECT_EQ(d.texts[i].Anchor, (TPoint{texts0[i].Anchor.X + at.X, texts0[i].Anchor.Y + at.Y}));
+                }
+                ExpectOutOfRange(d, last + 1, 0);
+                ExpectOutOfRange(d, 0, last + 1);
+                if (lo < 0) ExpectOutOfRange(d, first - 1, first - 1);
+            }
+        }
+    }
+}
+
+TEST(DrawBarcode, ExtremeResolutions) {
+    struct {
+        btCodeTypes type;
+        int32_t dpiX, dpiY;
+        bool drawn;
+    } rows[] = {
+        {EAN_13, 1, 1, true},              // modules never narrower than a pixel
+        {EAN_13, 1, 600, true},            // 1-pixel modules, bars as tall as at 600 dpi
+        {EAN_13, 100000, 100000, true},    // about 4 metres wide, still in range
+        {EAN_13, MaxPos, MaxPos, false},   // 3.2 * 10^9 pixels wide
+        {EAN_13, 1, MaxPos, false},        // bars taller than the coordinates
+        {EAN_13, MaxPos, 1, false},
+        {CODE39, 1, 1, true},
+        {CODE39, MaxPos, MaxPos, false},
+        {Postnet, 1, 1, true},
+        {Postnet, MaxPos, MaxPos, false},
+        {Postnet_FIM, 1, 1, true},
+        {Postnet_FIM, MaxPos, MaxPos, true},  // nine positions, 1.1 * 10^9 pixels wide
+    };
+    for (auto row : rows) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(row.type) << " at " << row.dpiX << "x" << row.dpiY);
+        TDraw d(row.type, "1234567");
+        d.canvas.Recorder().SetResolution(row.dpiX, row.dpiY);
+        if (row.drawn) {
+            d.Draw(MinPos, MinPos);
+            EXPECT_GT(d.size.cx, 0);
+            EXPECT_GT(d.size.cy, 0);
+            // Postnet's bars are 0 pixels wide below 1 pixel per 0.5 mm.
+            EXPECT_EQ(d.rects.empty(), row.dpiX < 2 && (row.type == Postnet || row.type == Postnet_FIM));
+        } else {
+            ExpectOutOfRange(d, 0, 0);
+        }
+    }
 }
 
 TEST(DrawBarcode, ErrorsReachTheCallerAndSettingsStay) {

@@ -95,6 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         TPrepareCase{"Postnet12CutTo11", Postnet, "123456789012", "123456789014"},
         TPrepareCase{"Code39Upper", CODE39, "abc", "*ABC*"},
         TPrepareCase{"Code39Invalid", CODE39, "A_B", "*A0B*"},
+        // The start and stop character inside the data is outside the set too.
+        TPrepareCase{"Code39StarInData", CODE39, "*A*B*", "*0A0B0*"},
         TPrepareCase{"Code39Empty", CODE39, "", "**"},
         TPrepareCase{"CodabarEmpty", Codabar, "", "AA"},
         TPrepareCase{"CodabarDigits", Codabar, "1234", "A1234A"},
@@ -158,18 +160,24 @@ INSTANTIATE_TEST_SUITE_P(
         TCode128Case{"SetCNonDigitCountsAsZero", Bytes({137}) + "1x", Bytes({137, 10 + 32, 138}), "10"},
         TCode128Case{"SetCFnc1", Bytes({137, 134}) + "12", Bytes({137, 134, 12 + 32, 138}), " 12"},
         TCode128Case{"SetCFnc1CompletesPair", Bytes({137}) + "1" + Bytes({134}), Bytes({137, 10 + 32, 138}), "10"},
-        TCode128Case{"SetALowerCaseIsBlankText", Bytes({135}) + "Ab", Bytes({135, 'A', 'b', 138}), "A "},
+        TCode128Case{"SetAHighCharacterIsBlankText", Bytes({135}) + "A" + Bytes({200}), Bytes({135, 'A', 200, 138}),
+                     "A "},
+        TCode128Case{"SetAHoldsUnderscore", Bytes({135}) + "A_", Bytes({135, 'A', '_', 138}), "A_"},
         TCode128Case{"SetBTilde", Bytes({136}) + "~", Bytes({136, '~', 138}), "~"},
         TCode128Case{"SwitchBToC", Bytes({136}) + "a" + Bytes({131}) + "1234",
                      Bytes({136, 'a', 131, 12 + 32, 34 + 32, 138}), "a1234"},
-        TCode128Case{"SwitchToCurrentSetIsOrdinary", Bytes({136, 132}) + "a", Bytes({136, 132, 'a', 138}), " a"},
+        // A switch to the set in use encodes nothing and shows nothing.
+        TCode128Case{"SwitchToCurrentSetB", Bytes({136, 132}) + "a", Bytes({136, 'a', 138}), "a"},
+        TCode128Case{"SwitchToCurrentSetA", Bytes({135}) + "A" + Bytes({133}) + "B", Bytes({135, 'A', 'B', 138}), "AB"},
+        TCode128Case{"SwitchToCurrentSetC", Bytes({137}) + "12" + Bytes({131}) + "34", Bytes({137, 12 + 32, 34 + 32, 138}),
+                     "1234"},
         // A digit still waiting when the data leaves set C follows the switch.
         TCode128Case{"PendingDigitBeforeCodeB", Bytes({137}) + "1" + Bytes({132}) + "a",
                      Bytes({137, 132, '1', 'a', 138}), "1a"},
         TCode128Case{"PendingDigitBeforeCodeA", Bytes({137}) + "123" + Bytes({133}) + "B",
                      Bytes({137, 12 + 32, 133, '3', 'B', 138}), "123B"},
-        TCode128Case{"PendingDigitStaysOverCodeC", Bytes({137}) + "1" + Bytes({131}) + "2",
-                     Bytes({137, 131, 12 + 32, 138}), " 12"},
+        TCode128Case{"PendingDigitStaysOverCodeC", Bytes({137}) + "1" + Bytes({131}) + "2", Bytes({137, 12 + 32, 138}),
+                     "12"},
         TCode128Case{"HighCharacterIsBlankText", Bytes({136, 200}), Bytes({136, 200, 138}), " "}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -183,6 +191,41 @@ TEST(Code128, CharacterOutsideTheValueSetRaises) {
         } catch (const EOverflow& e) {
             EXPECT_EQ(e.Message(), BarMessages::SCode128Error);
         }
+    }
+}
+
+void ExpectCode128Error(btCodeTypes type, const std::string& caption) {
+    TSymbol s(type, caption);
+    try {
+        s.bc.MakeModules();
+        ADD_FAILURE() << "no exception";
+    } catch (const EOverflow& e) {
+        EXPECT_EQ(e.Message(), BarMessages::SCode128Error);
+    }
+}
+
+TEST(Code128, StartOrStopInsideTheDataRaises) {
+    for (btCodeTypes type : {CODE128_A, CODE128_B, CODE128_C}) {
+        for (int code : {135, 136, 137, 138}) {
+            SCOPED_TRACE(testing::Message() << static_cast<int>(type) << " " << code);
+            ExpectCode128Error(type, "12" + Bytes({code}) + "34");
+            ExpectCode128Error(type, Bytes({code}));
+        }
+    }
+}
+
+TEST(Code128, SetARefusesWhatItCannotHold) {
+    // Backquote, lower case, {|}~ and DEL: in set A their values are control
+    // characters. Set B holds them; a switch to B from A lets them through.
+    for (int code = 96; code <= 127; ++code) {
+        SCOPED_TRACE(code);
+        ExpectCode128Error(CODE128_A, "A" + Bytes({code}));
+        ExpectCode128Error(CODE128_B, Bytes({133, code}));
+        ExpectCode128Error(CODE128_C, "12" + Bytes({133, code}));
+        TSymbol b(CODE128_B, Bytes({code}));
+        EXPECT_NO_THROW(b.bc.MakeModules());
+        TSymbol switched(CODE128_A, "A" + Bytes({132, code}));
+        EXPECT_NO_THROW(switched.bc.MakeModules());
     }
 }
 
@@ -554,7 +597,6 @@ TEST(Robustness, AnyCaptionStaysInsideTheBuffers) {
 TEST(Buffers, CaptionHoldsFiftyCharacters) {
     TCaptionBuffer caption(std::string(60, 'x'));
     EXPECT_EQ(caption.Length(), 50u);
-    TTextBuffer text;
     EXPECT_EQ(TTextBuffer::Capacity, 54u);
     TLLBarcode bc;
     EXPECT_EQ(bc.Params->Caption.Str(), "4711");

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <limits>
 
 #include "engine/BarMessages.h"
 #include "platform/controls/Forms.h"
+#include "platform/graphics/Graphics.h"
 #include "platform/graphics/RecordingDevice.h"
 
 namespace {
@@ -287,13 +289,46 @@ TEST_F(BarcodeControl, LoMetricPrintRejectsOtherMapModes) {
 }
 
 TEST_F(BarcodeControl, LoMetricPrintWithoutResolutionUsesTheScreen) {
-    TRecordingCanvas rc(0, 0);
-    rc.SetMapMode(MM_LOMETRIC);
-    TSize size;
-    barcode->LoMetricPrint(rc, 254, -254, &size);
-    ASSERT_FALSE(rc.Calls(TRecordedKind::FillRect).empty());
-    EXPECT_EQ(rc.Calls(TRecordedKind::FillRect)[0].Rect.Left, 96);
-    EXPECT_GT(size.cx, 0);
+    for (int32_t dpi : {0, -600}) {
+        SCOPED_TRACE(dpi);
+        TRecordingCanvas rc(dpi, dpi);
+        rc.SetMapMode(MM_LOMETRIC);
+        TSize size;
+        barcode->LoMetricPrint(rc, 254, -254, &size);
+        ASSERT_FALSE(rc.Calls(TRecordedKind::FillRect).empty());
+        EXPECT_EQ(rc.Calls(TRecordedKind::FillRect)[0].Rect.Left, ScreenPixelsPerInch());
+        EXPECT_GT(size.cx, 0);
+    }
+}
+
+TEST_F(BarcodeControl, LoMetricPrintRefusesPositionsBeyondTheDevice) {
+    constexpr int32_t Min = std::numeric_limits<int32_t>::min(), Max = std::numeric_limits<int32_t>::max();
+    // At 600 dpi a tenth of a millimetre is 2.36 pixels: the far ends of the
+    // metric coordinates lie beyond the device's; a hundredth is 0.236.
+    struct {
+        int mode;
+        int32_t x, y;
+        bool drawn;
+    } rows[] = {{MM_LOMETRIC, Max, 0, false},    {MM_LOMETRIC, Min, 0, false}, {MM_LOMETRIC, 0, Min, false},
+                {MM_LOMETRIC, 0, Max, false},    {MM_HIMETRIC, Min, Max, true}, {MM_HIMETRIC, Min + 1, Min + 1, true},
+                {MM_HIMETRIC, Max - 10000, -(Max - 10000), true}};
+    for (auto row : rows) {
+        SCOPED_TRACE(testing::Message() << row.mode << " " << row.x << "," << row.y);
+        TRecordingCanvas rc(600, 600);
+        rc.SetMapMode(row.mode);
+        TSize size{-1, -1};
+        if (row.drawn) {
+            barcode->LoMetricPrint(rc, row.x, row.y, &size);
+            ASSERT_FALSE(rc.Calls(TRecordedKind::FillRect).empty());
+            EXPECT_EQ(rc.Calls(TRecordedKind::FillRect)[0].Rect.Left, Round(row.x * 600.0L / 2540));
+            EXPECT_GT(size.cx, 0);
+        } else {
+            ExpectOverflow([&] { barcode->LoMetricPrint(rc, row.x, row.y, &size); }, BarMessages::SOutOfRange);
+            EXPECT_TRUE(rc.Calls().empty());
+            EXPECT_EQ(size, (TSize{-1, -1}));
+        }
+        EXPECT_EQ(rc.GetMapMode(), row.mode);
+    }
 }
 
 }  // namespace

@@ -103,7 +103,29 @@ INSTANTIATE_TEST_SUITE_P(
         TZbarCase{"Code128A", CODE128_A, "ABC-123", "", Ratio_3, {"CODE-128:ABC-123"}, "code128"},
         TZbarCase{"Code128B", CODE128_B, "Hello World", "", Ratio_3, {"CODE-128:Hello World"}, "code128"},
         TZbarCase{"Code128C", CODE128_C, "123456", "", Ratio_3, {"CODE-128:123456"}, "code128"},
-        TZbarCase{"Code128COdd", CODE128_C, "12345", "", Ratio_3, {"CODE-128:12345"}, "code128"}),
+        TZbarCase{"Code128COdd", CODE128_C, "12345", "", Ratio_3, {"CODE-128:12345"}, "code128"},
+        // Every printable character of sets A and B reads as typed.
+        TZbarCase{"Code128ASetFirstHalf", CODE128_A, " !\"#$%&'()*+,-./0123456789:;<=>?", "", Ratio_3,
+                  {"CODE-128: !\"#$%&'()*+,-./0123456789:;<=>?"}, "code128"},
+        TZbarCase{"Code128ASetSecondHalf", CODE128_A, "@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_", "", Ratio_3,
+                  {"CODE-128:@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_"}, "code128"},
+        TZbarCase{"Code128BSetFirstHalf", CODE128_B, " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNO", "",
+                  Ratio_3, {"CODE-128: !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNO"}, "code128"},
+        TZbarCase{"Code128BSetSecondHalf", CODE128_B, "PQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~", "",
+                  Ratio_3, {"CODE-128:PQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"}, "code128"},
+        // A switch to the set in use (CODE C, CODE B, CODE A: typed as the
+        // characters 131, 132 and 133) encodes nothing.
+        TZbarCase{"Code128CSwitchToCurrentSet", CODE128_C, "12\u0192" "34", "", Ratio_3, {"CODE-128:1234"},
+                  "code128"},
+        TZbarCase{"Code128BSwitchToCurrentSet", CODE128_B, "ab\u201E" "cd", "", Ratio_3, {"CODE-128:abcd"},
+                  "code128"},
+        TZbarCase{"Code128ASwitchToCurrentSet", CODE128_A, "AB\u2026" "CD", "", Ratio_3, {"CODE-128:ABCD"},
+                  "code128"},
+        // Lower case after a switch from set A to set B.
+        TZbarCase{"Code128ASwitchToB", CODE128_A, "AB\u201E" "cd", "", Ratio_3, {"CODE-128:ABcd"}, "code128"},
+        // A '*' inside the data is drawn as '0', like any character outside
+        // the set, as the text shows.
+        TZbarCase{"Code39StarInData", CODE39, "A*B", "", Ratio_3, {"CODE-39:A0B"}, "code39"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

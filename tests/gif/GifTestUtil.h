@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -125,6 +127,49 @@ inline void GreyMap(TVsGifColorMap& map, int count) {
 inline std::vector<uint8_t> PixelsOf(const TVsGifSubImage& frame) {
     if (!frame.Data()) return {};
     return std::vector<uint8_t>(frame.Data(), frame.Data() + frame.DataSize());
+}
+
+// The pixels in the order the file holds them: rows pass by pass for an
+// interlaced frame.
+inline std::vector<uint8_t> PixelsInFileOrder(const TVsGifSubImage& frame) {
+    std::vector<uint8_t> pixels = PixelsOf(frame);
+    if (!frame.Interlaced() || pixels.empty()) return pixels;
+    const size_t w = static_cast<size_t>(frame.Width());
+    std::vector<uint8_t> out;
+    const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass)
+        for (int row = start[pass]; row < frame.Height(); row += step[pass])
+            out.insert(out.end(), pixels.begin() + static_cast<ptrdiff_t>(row * w),
+                       pixels.begin() + static_cast<ptrdiff_t>((row + 1) * w));
+    return out;
+}
+
+// The frames that hold pixels (extensions after the last frame form one
+// without).
+inline std::vector<TVsGifSubImage*> FramesWithPixels(const TVsGifImage& image) {
+    std::vector<TVsGifSubImage*> frames;
+    for (int32_t i = 0; i < image.FrameCount(); ++i)
+        if (!image.SubImage(i)->IsEmpty()) frames.push_back(image.SubImage(i));
+    return frames;
+}
+
+// A file of tests/gif/fixtures (made by fixtures/regenerate.sh).
+inline std::string Fixture(const std::string& name) {
+    return ReadFileBytes(std::string(VARSONA_SOURCE_DIR) + "/tests/gif/fixtures/" + name);
+}
+
+// Every file of the fixture corpus, relative to its folder.
+inline std::vector<std::string> CorpusFiles() {
+    std::vector<std::string> files;
+    const std::string root = std::string(VARSONA_SOURCE_DIR) + "/tests/gif/fixtures/";
+    for (const char* dir : {"", "quirks/", "malformed/"}) {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(root + dir))
+            if (entry.path().extension() == ".gif") names.push_back(dir + entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        files.insert(files.end(), names.begin(), names.end());
+    }
+    return files;
 }
 
 }  // namespace giftest

@@ -268,20 +268,47 @@ TEST(GifDecoder, EndCodeBeforeLastPixelKeepsFillAndSkipsToTerminator) {
     TGIFDecodeResult r;
     std::vector<uint8_t> out = Decode(d + "tail", 4, 1, false, &r);
     EXPECT_EQ(out, std::vector<uint8_t>({1, 0, 0, 0}));
-    EXPECT_EQ(r.Status, TGIFDecodeStatus::Complete);
+    EXPECT_EQ(r.Status, TGIFDecodeStatus::EarlyEnd);
+    EXPECT_EQ(r.Decoded, 1);
     EXPECT_EQ(r.Consumed, d.size());
 }
 
+// Strings are copied 16 bytes at a time; where the data stops, the bytes
+// copied past the last pixel must not stay, also in a buffer that starts
+// zeroed and needs no fill of its own.
+TEST(GifDecoder, DataEndingAfterShortStringsLeavesNoStalePixels) {
+    // 1, 2, then 6 ("1 2") and 7 ("2 1"): six pixels, then the data ends.
+    std::string d = Data2({{4, 3}, {1, 3}, {2, 3}, {6, 3}, {7, 3}});
+    for (bool interlaced : {false, true}) {
+        SCOPED_TRACE(interlaced);
+        std::vector<uint8_t> out(40 * 2, 0);
+        TGIFDecodeResult r = DecodeGIFData(reinterpret_cast<const uint8_t*>(d.data()), d.size(), out.data(), 40, 2,
+                                           interlaced, 0, true);
+        EXPECT_EQ(r.Decoded, 6);
+        std::vector<uint8_t> want(40 * 2, 0);
+        for (size_t i = 0; i < 6; ++i) want[i] = std::vector<uint8_t>{1, 2, 1, 2, 2, 1}[i];
+        EXPECT_EQ(out, want);
+    }
+}
+
+// A bad code ends the frame: what was decoded stays, the rest is filled and
+// the data is consumed up to its terminator.
 TEST(GifDecoder, CodeAboveNextFreeIsInvalid) {
     TGIFDecodeResult r;
-    Decode(Data2({{4, 3}, {1, 3}, {7, 3}, {5, 3}}), 4, 1, false, &r);
+    // After 1, 2, 1 the next free code is 8, in 4 bits: 9 lies beyond it.
+    std::string d = Data2({{4, 3}, {1, 3}, {2, 3}, {1, 3}, {9, 4}, {5, 4}});
+    EXPECT_EQ(Decode(d + "next", 4, 1, false, &r), std::vector<uint8_t>({1, 2, 1, 0}));
     EXPECT_EQ(r.Status, TGIFDecodeStatus::InvalidCode);
+    EXPECT_EQ(r.Decoded, 3);
+    EXPECT_EQ(r.Consumed, d.size());
 }
 
 TEST(GifDecoder, FirstCodeAfterClearMustBeAPixel) {
     TGIFDecodeResult r;
-    Decode(Data2({{4, 3}, {6, 3}, {5, 3}}), 4, 1, false, &r);
+    std::string d = Data2({{4, 3}, {1, 3}, {4, 3}, {6, 3}, {5, 3}});
+    EXPECT_EQ(Decode(d + "next", 4, 1, false, &r), std::vector<uint8_t>({1, 0, 0, 0}));
     EXPECT_EQ(r.Status, TGIFDecodeStatus::InvalidCode);
+    EXPECT_EQ(r.Consumed, d.size());
 }
 
 TEST(GifDecoder, CodeSizeAbove11IsInvalid) {

@@ -46,11 +46,16 @@ TEST(GifImage, SaveLoadRoundTripKeepsEverything) {
     }
 }
 
+// Without its trailer the file may have lost blocks: it loads, with a warning.
 TEST(GifImage, ZeroBytesBetweenBlocksAndNoTrailer) {
     TVsGifImage image;
     Warnings w;
     w.Attach(image);
     Load(image, Header(2, 1, 1) + std::string(3, '\0') + Frame01() + std::string(2, '\0') + Frame01());
+    EXPECT_EQ(image.FrameCount(), 2);
+    EXPECT_EQ(w.messages, std::vector<std::string>({GifMsg::SPrematureEnd}));
+    w.messages.clear();
+    Load(image, Header(2, 1, 1) + std::string(3, '\0') + Frame01() + std::string(2, '\0') + Frame01() + ";");
     EXPECT_EQ(image.FrameCount(), 2);
     EXPECT_TRUE(w.messages.empty());
 }
@@ -82,7 +87,7 @@ TEST(GifImage, FrameOfWidthZeroTakesTheScreenSize) {
     TVsGifImage image;
     Warnings w;
     w.Attach(image);
-    std::string data = std::string(1, 2) + SubBlocks(PackCodes({{4, 3}, {1, 3}, {5, 3}}));
+    std::string data = std::string(1, 2) + SubBlocks(PackCodes({{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 3}}));
     Load(image, Header(3, 2, 1) + Descriptor(0, 0, 0, 5) + data + ";");
     ASSERT_EQ(image.FrameCount(), 1);
     EXPECT_EQ(image.SubImage(0)->Width(), 3);
@@ -110,11 +115,15 @@ TEST(GifImage, TrailingExtensionsFormAnEmptyFrameWrittenBackAsExtensions) {
     EXPECT_EQ(saved.substr(saved.size() - comment.size() - 1), comment + ";");
 }
 
+// An end code before the last pixel ends the frame, with a warning.
 TEST(GifImage, EarlyEndCodeLeavesStreamAtNextBlock) {
     std::string early = Descriptor(0, 0, 4, 1) + std::string(1, 2) + Bytes({3}) +
                         PackCodes({{4, 3}, {1, 3}, {5, 3}}) + Bytes({0x55, 2, 0x21, 0x3B, 0});
     TVsGifImage image;
+    Warnings w;
+    w.Attach(image);
     Load(image, Header(4, 1, 1) + early + Frame01() + ";");
+    EXPECT_EQ(w.messages, std::vector<std::string>({GifMsg::SPrematureEnd}));
     ASSERT_EQ(image.FrameCount(), 2);
     EXPECT_EQ(PixelsOf(*image.SubImage(0)), std::vector<uint8_t>({1, 0, 0, 0}));
     EXPECT_EQ(PixelsOf(*image.SubImage(1)), std::vector<uint8_t>({0, 1}));
@@ -135,15 +144,25 @@ TEST(GifImage, MalformedTable) {
         {"truncated_after_code_size", head + Descriptor(0, 0, 4, 1) + std::string(1, 2), "", GifMsg::SPrematureEnd,
          2},
         {"truncated_descriptor", head + ",\x01\x00", GifMsg::SPrematureEnd, "", 1},
+        // No image data at all: the frame keeps its descriptor and gets no pixels.
+        {"truncated_after_descriptor", head + Descriptor(0, 0, 4, 1), "", GifMsg::SPrematureEnd, 2},
+        {"cut_after_bang", head + "!", GifMsg::SPrematureEnd, "", 1},
+        {"cut_in_app_identifier", head + Bytes({0x21, 0xFF, 11}) + "NETS", GifMsg::SPrematureEnd, "", 1},
+        {"cut_in_app_size", head + Bytes({0x21, 0xFF}), GifMsg::SPrematureEnd, "", 1},
+        {"cut_in_loop", head + Bytes({0x21, 0xFF, 11}) + "NETSCAPE2.0" + Bytes({3, 1}), GifMsg::SPrematureEnd, "",
+         1},
+        {"cut_in_loop_at_sub_block", head + Bytes({0x21, 0xFF, 11}) + "NETSCAPE2.0" + Bytes({3, 1, 0, 0}), "",
+         GifMsg::SPrematureEnd, 2},
         {"truncated_header", std::string("GIF89a\x04\x00", 8), GifMsg::SPrematureEnd, "", 0},
+        // A bad code ends its frame, not the file.
         {"code_above_next_free", head + Descriptor(0, 0, 4, 1) + std::string(1, 2) +
                                      SubBlocks(PackCodes({{4, 3}, {1, 3}, {7, 3}, {5, 3}})),
-         GifMsg::SInvalidData, "", 1},
+         "", GifMsg::SInvalidData, 2},
         {"first_code_not_pixel", head + Descriptor(0, 0, 4, 1) + std::string(1, 2) +
                                      SubBlocks(PackCodes({{4, 3}, {6, 3}, {5, 3}})),
-         GifMsg::SInvalidData, "", 1},
-        {"code_size_12", head + Descriptor(0, 0, 4, 1) + std::string(1, 12) + Bytes({1, 0, 0}), GifMsg::SInvalidData,
-         "", 1},
+         "", GifMsg::SInvalidData, 2},
+        {"code_size_12", head + Descriptor(0, 0, 4, 1) + std::string(1, 12) + Bytes({1, 0, 0}), "",
+         GifMsg::SInvalidData, 2},
         {"underrun", head + Descriptor(0, 0, 8, 1) + std::string(1, 2) + SubBlocks(PackCodes({{4, 3}, {1, 3}, {1, 3}, {1, 3}, {1, 4}})) + ";",
          "", GifMsg::SBitBufferUnderrun, 2},
         {"huge_frame", Header(1, 1, 1) + Descriptor(0, 0, 65535, 65535) + kPixels01 + ";", GifMsg::SImageTooLarge, "",
@@ -163,6 +182,23 @@ TEST(GifImage, MalformedTable) {
         }
         EXPECT_EQ(image.FrameCount(), r.frames);
     }
+}
+
+// The cap counts the pixels of all frames: two frames of 2^27 pixels fill it.
+TEST(GifImage, PixelCapCountsEveryFrame) {
+    const std::string head = Header(16384, 16384, 1);
+    const std::string half = Descriptor(0, 0, 16384, 8192) + kPixels01;
+    TVsGifImage image;
+    EXPECT_EQ(ErrorOf([&] { Load(image, head + half + half + Frame01() + ";"); }), GifMsg::SImageTooLarge);
+    EXPECT_EQ(image.FrameCount(), 2);
+    EXPECT_EQ(image.PixelCount(), MaxImagePixels);
+    auto* extra = new TVsGifSubImage(&image);
+    extra->SetWidth(1);
+    extra->SetHeight(1);
+    EXPECT_EQ(ErrorOf([&] { extra->AllocatePixels(); }), GifMsg::SImageTooLarge);
+    delete extra;
+    EXPECT_EQ(ErrorOf([&] { Load(image, head + half + Frame01() + ";"); }), "");
+    EXPECT_EQ(image.FrameCount(), 2);
 }
 
 TEST(GifImage, HugeFrameFileIsTinyAndAllocatesNothing) {
@@ -292,7 +328,7 @@ TEST(GifImage, MalformedFixtures) {
         int frames;
     } rows[] = {
         {"truncated.gif", GifMsg::SPrematureEnd, "", 0},
-        {"no_trailer.gif", "", "", 4},
+        {"no_trailer.gif", "", GifMsg::SPrematureEnd, 4},
         {"unknown_block.gif", "", GifMsg::SUnknownBlock, 2},
         {"zero_frame.gif", "", GifMsg::SExceedsScreen, 1},
     };

@@ -317,3 +317,37 @@ TEST(GifFixtures, LoadAsGiflibReadsThem) {
     }
     EXPECT_GT(count, 0);
 }
+
+// What loads from the corpus saves to files libgif and ImageMagick read to
+// the same pixels: quirks written back in the standard form, colour tables
+// grown to the indices in use, damaged frames as far as they were read.
+TEST(GifFixtures, WhatLoadsSavesForGiflibAndImageMagick) {
+    REQUIRE_GIFLIB();
+    int checked = 0;
+    for (const std::string& file : CorpusFiles()) {
+        SCOPED_TRACE(file);
+        TVsGifImage image;
+        ErrorOf([&] { Load(image, Fixture(file)); });
+        if (FramesWithPixels(image).empty() || image.PixelCount() > (int64_t(1) << 20)) continue;
+        std::string name = file;
+        std::replace(name.begin(), name.end(), '/', '_');
+        ExpectGiflibReadsOurs(image, "corpus_" + name.substr(0, name.size() - 4));
+        ++checked;
+    }
+    EXPECT_GE(checked, 20);
+}
+
+// gifsicle's frame names (an extension of label 0xCE) survive our save.
+TEST(GifFixtures, GifsicleReadsBackItsFrameNames) {
+    if (!Have("gifsicle")) GTEST_SKIP() << "gifsicle missing";
+    TVsGifImage image;
+    Load(image, Fixture("quirks/gs_frame_names.gif"));
+    std::string path = TempPath("frame_names.gif");
+    WriteFile(path, Save(image));
+    std::string out = TempPath("frame_names.txt");
+    ASSERT_EQ(std::system(("gifsicle --info " + Quote(path) + " > " + Quote(out) + " 2>&1").c_str()), 0);
+    std::string info = ReadFile(out);
+    EXPECT_NE(info.find("+ image #0 #first frame 31x17"), std::string::npos) << info;
+    EXPECT_NE(info.find("+ image #1 #second 31x17"), std::string::npos) << info;
+    EXPECT_EQ(info.find("error"), std::string::npos) << info;
+}

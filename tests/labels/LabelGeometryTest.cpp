@@ -18,6 +18,19 @@ TSheetGeometry Sheet(int32_t columns, int32_t rows) {
     return sheet;
 }
 
+// A 3 x 7 sheet with its margins and pitches in millimetres.
+TSheetGeometry Placed(double pageLeft, double pageTop, double labelLeft, double labelTop, double horzPitch,
+                      double vertPitch) {
+    TSheetGeometry sheet = Sheet(3, 7);
+    sheet.PageLeft = TMillimetres(pageLeft);
+    sheet.PageTop = TMillimetres(pageTop);
+    sheet.LabelLeft = TMillimetres(labelLeft);
+    sheet.LabelTop = TMillimetres(labelTop);
+    sheet.HorzPitch = TMillimetres(horzPitch);
+    sheet.VertPitch = TMillimetres(vertPitch);
+    return sheet;
+}
+
 // ---------------------------------------------------------------- origins
 
 struct OriginRow {
@@ -31,13 +44,8 @@ class LabelOriginTest : public ::testing::TestWithParam<OriginRow> {};
 
 TEST_P(LabelOriginTest, PrinterPixelsAt600Dpi) {
     const OriginRow& row = GetParam();
-    TSheetGeometry sheet = Sheet(3, 7);
-    sheet.PageLeft = TMillimetres(row.PageLeft);
-    sheet.PageTop = TMillimetres(row.PageTop);
-    sheet.LabelLeft = TMillimetres(row.LabelLeft);
-    sheet.LabelTop = TMillimetres(row.LabelTop);
-    sheet.HorzPitch = TMillimetres(row.HorzPitch);
-    sheet.VertPitch = TMillimetres(row.VertPitch);
+    const TSheetGeometry sheet =
+        Placed(row.PageLeft, row.PageTop, row.LabelLeft, row.LabelTop, row.HorzPitch, row.VertPitch);
     const TLabelOrigin origin = LabelOriginAt(sheet, k600, row.Column, row.Row);
     EXPECT_EQ(origin.Position, row.Expected);
     EXPECT_EQ(origin.Number, int64_t{row.Row} * 3 + row.Column + 1);
@@ -114,6 +122,59 @@ TEST_P(PrintRangeCount, AgreesWithTheRule) {
         if (row.Range.Selects(o.Number, sheet.LabelCount())) ++counted;
     EXPECT_EQ(counted, row.Expected);
     EXPECT_EQ(row.Range.SelectedCount(sheet), row.Expected);
+    // The span walks exactly the positions the rule selects.
+    std::vector<int64_t> walked, ruled;
+    for (const TLabelOrigin& o : LabelOrigins(sheet, k600, row.Range.Selected(sheet))) walked.push_back(o.Number);
+    for (const TLabelOrigin& o : LabelOrigins(sheet, k600))
+        if (row.Range.Selects(o.Number, sheet.LabelCount())) ruled.push_back(o.Number);
+    EXPECT_EQ(walked, ruled);
+}
+
+// 1,000,000,000 rows typed froze the window while the print walked every
+// position to find the few it prints: a span walks only those.
+TEST(LabelOrigins, ASpanWalksOnlyItsPositions) {
+    const int32_t max = std::numeric_limits<int32_t>::max();
+    TSheetGeometry sheet = Sheet(max, max);
+    sheet.HorzPitch = TMillimetres(25.4);
+    std::vector<std::string> seen;
+    for (const TLabelOrigin& o : LabelOrigins(sheet, k600, TPrintRange{5, true, 7, true}.Selected(sheet)))
+        seen.push_back(std::to_string(o.Number) + "@" + std::to_string(o.Column) + "," + std::to_string(o.Row));
+    EXPECT_EQ(seen, (std::vector<std::string>{"5@4,0", "6@5,0", "7@6,0"}));
+    // Across a row end, and clipped to the page.
+    sheet = Sheet(3, 2);
+    seen.clear();
+    for (const TLabelOrigin& o : LabelOrigins(sheet, k600, {3, 99})) seen.push_back(std::to_string(o.Number));
+    EXPECT_EQ(seen, (std::vector<std::string>{"3", "4", "5", "6"}));
+    EXPECT_EQ(LabelOrigins(sheet, k600, {5, 4}).size(), 0);
+    EXPECT_EQ(LabelOrigins(Sheet(0, 7), k600, {1, 5}).size(), 0);
+}
+
+// Margins of 10^9 mm overflowed the printer's pixels: geometry that puts the
+// labels off the paper is refused where it enters.
+TEST(SheetGeometry, FitsThePaperOrIsRefused) {
+    const TMillimetres a4w(210), a4h(297);
+    struct Case {
+        const char* Name;
+        double PageLeft, PageTop, LabelLeft, LabelTop, HorzPitch, VertPitch;
+        bool Fits;
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    const Case cases[] = {
+        {"A4 3 x 7", 0, 0, 2, 3, 70, 42.3, true},
+        {"more columns than the paper holds", 10, 10, 0, 0, 70, 40, true},
+        {"page margin of 10^9 mm", 1e9, 0, 0, 0, 70, 40, false},
+        {"label margin beyond the paper", 0, 200, 0, 97, 70, 40, false},
+        {"negative margin", -5, 0, 0, 0, 70, 40, false},
+        {"negative label margin inside", 10, 10, -2, -2, 70, 40, true},
+        {"pitch wider than the paper", 0, 0, 0, 0, 1e9, 40, false},
+        {"pitch taller than the paper", 0, 0, 0, 0, 70, -298, false},
+        {"not a finite number", 0, 0, inf, 0, 70, 40, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TSheetGeometry sheet = Placed(c.PageLeft, c.PageTop, c.LabelLeft, c.LabelTop, c.HorzPitch, c.VertPitch);
+        EXPECT_EQ(sheet.FitsPaper(a4w, a4h), c.Fits);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -143,12 +204,17 @@ TEST(SingleLabel, ComparesColumnAndRowAsText) {
         std::vector<int64_t> Selected;
     };
     for (const Case& c :
-         {Case{"3", "2", {6}}, Case{"1", "1", {1}}, Case{"3", "01", {}}, Case{"4", "1", {}}, Case{"", "", {}}}) {
+         {Case{"3", "2", {6}}, Case{"1", "1", {1}}, Case{"3", "01", {}}, Case{"4", "1", {}}, Case{"", "", {}},
+          Case{"+1", "1", {}}, Case{"0", "1", {}}, Case{"1", "3", {}}}) {
         SCOPED_TRACE(std::string(c.Column) + ":" + c.Row);
         std::vector<int64_t> selected;
         for (const TLabelOrigin& o : LabelOrigins(sheet, k600))
             if (SingleLabelSelects(o, c.Column, c.Row)) selected.push_back(o.Number);
         EXPECT_EQ(selected, c.Selected);
+        std::vector<int64_t> walked;
+        for (const TLabelOrigin& o : LabelOrigins(sheet, k600, SingleLabelSpan(sheet, c.Column, c.Row)))
+            walked.push_back(o.Number);
+        EXPECT_EQ(walked, c.Selected);
     }
 }
 

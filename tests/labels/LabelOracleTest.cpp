@@ -1,7 +1,8 @@
-// Label sheets printed to our PDF printer and read back by tools nobody here
-// wrote: pdftoppm rasterises the page at the printer's 600 dpi, zbarimg
-// decodes every symbol, pdftotext -bbox finds the captions.
+// Label sheets printed to our PDF printer, and through a real CUPS queue, read
+// back by tools nobody here wrote: pdftoppm rasterises the page at 600 dpi,
+// zbarimg decodes every symbol, pdftotext -bbox finds the captions.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include "engine/Barcode.h"
 #include "platform/graphics/RecordingDevice.h"
 #include "tests/labels/LabelsFixture.h"
+#include "tests/support/CupsQueue.h"
 #include "tests/support/Tools.h"
 
 namespace {
@@ -121,22 +123,22 @@ protected:
         Recorder = nullptr;
     }
 
-    // Where label (c, r) starts on the paper, in pixels at 600 dpi.
-    static TPoint Origin(int c, int r) {
-        const long double k = kDpi / 25.4L;
+    // Where label (c, r) starts on the paper, in pixels at dpi.
+    static TPoint Origin(int c, int r, int dpi = kDpi) {
+        const long double k = dpi / 25.4L;
         return {static_cast<int32_t>(Round(kLabelLeft * k + c * kPitchX * k)),
                 static_cast<int32_t>(Round((kPageTop + kLabelTop) * k + r * kPitchY * k))};
     }
 
-    // The bars of the main window's symbol drawn at (0, 0) at 600 dpi, and
-    // the size of the whole symbol.
-    static TRect ReferenceBars(TSize* size) {
+    // The bars of the main window's symbol drawn at (0, 0) at dpi, and the
+    // size of the whole symbol.
+    static TRect ReferenceBars(TSize* size, int dpi = kDpi) {
         TBarcode reference(nullptr);
         reference.SetBar_CodeType(Form1->Barcode1->Bar_CodeType());
         reference.SetBar_Caption(Form1->Barcode1->Bar_Caption());
         reference.SetBar_Fontname(Form1->Barcode1->Bar_Fontname());
         reference.SetBar_ModuleWidth(Form1->Barcode1->Bar_ModuleWidth());
-        TRecordingCanvas canvas(kDpi, kDpi, {3000, 3000});
+        TRecordingCanvas canvas(dpi, dpi, {6000, 6000});
         reference.LoMetricPrint(canvas, 0, 0, size);
         TRect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
         for (const TRecordedCall& c : canvas.Calls(TRecordedKind::FillRect)) {
@@ -152,6 +154,56 @@ protected:
         canvas.Font()->SetName("Arial");
         canvas.Font()->SetSize(8);
         return canvas.TextHeight(text);
+    }
+
+    // A printed 3 x 7 sheet of the main window's symbol with the captions
+    // Top%d and Bot%d: every symbol's bars where its label starts below the
+    // top caption, the captions above and below it (pdftotext), every label
+    // decoded in order. The page is measured at 600 dpi, whatever the
+    // printer's resolution, each bar edge within a pixel; the paper may
+    // differ from ours by another PDF writer's rounding (paperTolerance, in
+    // pixels).
+    void ExpectSheet(const std::string& pdf, const std::string& name, int paperTolerance) {
+        const int dpi = Printer()->Canvas()->GetDeviceCaps(LOGPIXELSX);
+        const double scale = static_cast<double>(kDpi) / dpi;
+        auto onPage = [scale](int32_t v) { return static_cast<int32_t>(std::lround(v * scale)); };
+        const TGrey page = RasterizePage(pdf, Out + name);
+        ASSERT_NEAR(page.Width, 4961, paperTolerance);  // A4 at 600 dpi
+        ASSERT_NEAR(page.Height, 7016, paperTolerance);
+
+        TSize size;
+        const TRect bars = ReferenceBars(&size, dpi);
+        const int32_t topLine = CaptionHeight("Top%d");
+        const auto words = PdfWords(pdf);
+        for (int r = 0; r < 7; ++r)
+            for (int c = 0; c < 3; ++c) {
+                const int n = r * 3 + c + 1;
+                SCOPED_TRACE("label " + std::to_string(n));
+                const TPoint o = Origin(c, r, dpi);
+                const TPoint symbol{o.X, o.Y + topLine};
+                const int32_t left = onPage(symbol.X + bars.Left), right = onPage(symbol.X + bars.Right);
+                const int32_t top = onPage(symbol.Y + bars.Top), height = onPage(bars.Bottom - bars.Top);
+                // Across: a band of bars alone, below the top caption and above the digits.
+                const TRect dark = page.DarkBox({left - 30, top + 10, right + 30, top + height * 8 / 10});
+                EXPECT_NEAR(dark.Left, left, 1);
+                EXPECT_NEAR(dark.Right, right, 1);
+                // Down: the right half of the bars, clear of the top caption's text.
+                EXPECT_NEAR(page.DarkBox({(left + right) / 2, onPage(symbol.Y) - 40, right + 30, top + 200}).Top, top, 1);
+
+                // Captions: the top one at the label origin, the bottom one under the symbol.
+                const auto topCaption = words.find("Top" + std::to_string(n));
+                const auto bottomCaption = words.find("Bot" + std::to_string(n));
+                ASSERT_NE(topCaption, words.end());
+                ASSERT_NE(bottomCaption, words.end());
+                const double pt = 72.0 / dpi;
+                EXPECT_NEAR(topCaption->second.XMin, o.X * pt, 1.5);
+                EXPECT_GE(topCaption->second.YMin, o.Y * pt - 0.5);
+                EXPECT_LE(topCaption->second.YMin, (o.Y + topLine) * pt);
+                EXPECT_NEAR(bottomCaption->second.XMin, o.X * pt, 1.5);
+                EXPECT_GE(bottomCaption->second.YMin, (symbol.Y + size.cy) * pt - 0.5);
+                EXPECT_LE(bottomCaption->second.YMin, (symbol.Y + size.cy + topLine) * pt);
+            }
+        EXPECT_EQ(DecodeLabels(page), std::vector<std::string>(21, "4006381333931"));
     }
 
     // Decodes each label's crop of the page, in label order.
@@ -188,51 +240,32 @@ TEST_P(LabelSheetOracle, EverySymbolAtItsOriginDecodedWithItsCaptions) {
     const std::string pdf = Pdf->LastFile();
     ASSERT_FALSE(pdf.empty());
     EXPECT_EQ(ExtractFileName(pdf), "Application.pdf");
-    const TGrey page = RasterizePage(pdf, Out + "page");
-    ASSERT_EQ(page.Width, 4961);  // A4 at 600 dpi
-    ASSERT_EQ(page.Height, 7016);
-
-    TSize size;
-    const TRect bars = ReferenceBars(&size);
-    const int32_t topLine = CaptionHeight("Top%d");
-    const auto words = PdfWords(pdf);
-    for (int r = 0; r < 7; ++r)
-        for (int c = 0; c < 3; ++c) {
-            const int n = r * 3 + c + 1;
-            SCOPED_TRACE("label " + std::to_string(n));
-            const TPoint o = Origin(c, r);
-            const TPoint symbol{o.X, o.Y + topLine};
-            // Across: a band of bars alone, below the top caption and above the digits.
-            const TRect across{symbol.X + bars.Left - 30, symbol.Y + bars.Top + 10, symbol.X + bars.Right + 30,
-                               symbol.Y + bars.Top + (bars.Bottom - bars.Top) * 8 / 10};
-            const TRect dark = page.DarkBox(across);
-            EXPECT_NEAR(dark.Left, symbol.X + bars.Left, 1);
-            EXPECT_NEAR(dark.Right, symbol.X + bars.Right, 1);
-            // Down: the right half of the bars, clear of the top caption's text.
-            const TRect down{symbol.X + (bars.Left + bars.Right) / 2, symbol.Y - 40, symbol.X + bars.Right + 30,
-                             symbol.Y + bars.Top + 200};
-            EXPECT_NEAR(page.DarkBox(down).Top, symbol.Y + bars.Top, 1);
-
-            // Captions: the top one at the label origin, the bottom one under the symbol.
-            const auto top = words.find("Top" + std::to_string(n));
-            const auto bottom = words.find("Bot" + std::to_string(n));
-            ASSERT_NE(top, words.end());
-            ASSERT_NE(bottom, words.end());
-            const double pt = 72.0 / kDpi;
-            EXPECT_NEAR(top->second.XMin, o.X * pt, 1.5);
-            EXPECT_GE(top->second.YMin, o.Y * pt - 0.5);
-            EXPECT_LE(top->second.YMin, (o.Y + topLine) * pt);
-            EXPECT_NEAR(bottom->second.XMin, o.X * pt, 1.5);
-            EXPECT_GE(bottom->second.YMin, (symbol.Y + size.cy) * pt - 0.5);
-            EXPECT_LE(bottom->second.YMin, (symbol.Y + size.cy + topLine) * pt);
-        }
-    const std::vector<std::string> decoded = DecodeLabels(page);
-    EXPECT_EQ(decoded, std::vector<std::string>(21, "4006381333931"));
+    ExpectSheet(pdf, "page", 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LabelSheetOracle,
                          ::testing::Values(MarginRow{"NoPrinterMargins", 0, 0}, MarginRow{"PrinterMargins", 4.2, 6.35}),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+// The same sheet through the cups-pdf queue of scripts/test.d/cups.sh, drawn
+// by the Qt printer backend.
+class CupsSheet : public LabelOracleTest {};
+
+TEST_F(CupsSheet, EverySymbolAtItsOriginDecodedWithItsCaptions) {
+    const TCupsQueue queue = CupsQueueFromEnvironment();
+    if (!queue.Present()) GTEST_SKIP() << "no CUPS queue: scripts/test.d/cups.sh sets one up";
+    SetPrinter(std::make_unique<TPrinter>());
+    Recorder = nullptr;
+    const int32_t index = Printer()->Printers()->IndexOf(queue.Name);
+    ASSERT_GE(index, 0) << queue.Name << " is not among the printers";
+    Printer()->SetPrinterIndex(index);
+    const std::vector<std::string> before = CupsPdfFiles(queue);
+    UserClick(W->btnDoPrint);
+    ASSERT_TRUE(Dialogs->Messages().empty()) << Dialogs->Messages().front();
+    const std::string pdf = WaitForCupsPdf(queue, before);
+    ASSERT_FALSE(pdf.empty()) << "nothing came out of " << queue.Name;
+    ExpectSheet(pdf, "cups", 3);
+}
 
 TEST_F(LabelOracleTest, CountingNumbersDecodeInLabelOrder) {
     UsePdf(3, 3);

@@ -2,7 +2,9 @@
 // at 600 dpi: where captions and symbols land in printer pixels, which
 // positions print, the jobs and copies, the counting run's refusals, and what
 // an error in the middle of a job leaves behind.
+#include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "engine/Barcode.h"
@@ -578,6 +580,154 @@ TEST_F(LabelPrintTest, PrintButtonRunsTheOperationOfTheTabAndChoice) {
     W->Button1->Click();
     EXPECT_EQ(Recorder->Jobs().size(), 4u);
     EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{"No label data table is loaded."});
+}
+
+// ---------------------------------------------------------------- stopping a print
+
+// Runs action each time the print lets the window answer (a timer that fires
+// whenever events are processed), until it returns true.
+class TDuringPrint {
+public:
+    explicit TDuringPrint(std::function<bool()> action) {
+        FTimer.setInterval(0);
+        QObject::connect(&FTimer, &QTimer::timeout, [this, action] {
+            if (action()) FTimer.stop();
+        });
+        FTimer.start();
+    }
+
+private:
+    QTimer FTimer;
+};
+
+void PressEscape(TfrmLabels* w) { PressKey(w->Button1, VK_ESCAPE); }
+
+// Counting from 1 to a billion, one label a page, wrote page after page
+// until the disk was full, and neither Close nor Escape stopped it. Cancel
+// ends the run after the current page, whose job is aborted; the start
+// number is the first one not printed.
+TEST_F(LabelPrintTest, ALongCountingPrintStopsOnCancelOrEscape) {
+    W->Show();  // (its activation fills the fields: the set-up comes after)
+    Sheet("1", "1");
+    Range(1, 1);
+    CaptionsAndSizes("", "");
+    Counting("1", "999999999");
+    bool displayShown = false;
+    {
+        TDuringPrint during([&] {
+            if (Recorder->Jobs().size() < 3) return false;
+            displayShown = W->Label14->Visible() && W->btnCancelPrint->Visible();
+            UserClick(W->Button1);  // a second print does not start inside the first
+            UserClick(W->btnCancelPrint);
+            return true;
+        });
+        UserClick(W->btnPrintSeq);
+    }
+    EXPECT_TRUE(displayShown);
+    ASSERT_EQ(Recorder->Jobs().size(), 3u);
+    EXPECT_TRUE(Job(0).Ended);
+    EXPECT_EQ(SymbolTexts(FirstPage(0)), std::vector<std::string>{"1"});
+    EXPECT_TRUE(Job(1).Ended);
+    EXPECT_TRUE(Job(2).Aborted);
+    EXPECT_EQ(SymbolTexts(FirstPage(2)), std::vector<std::string>{"3"});
+    EXPECT_EQ(W->seqBegininput->Text(), "3");
+    EXPECT_EQ(W->seqBegin->Text(), "3");
+    EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{"Printing cancelled. The next print starts at 3."});
+    ExpectIdle();
+    EXPECT_FALSE(W->btnCancelPrint->Visible());
+
+    // The next print goes on from there; Escape stops it the same way.
+    Dialogs->Clear();
+    {
+        TDuringPrint during([&] {
+            if (Recorder->Jobs().size() < 5) return false;
+            PressEscape(W);
+            return true;
+        });
+        UserClick(W->btnPrintSeq);
+    }
+    ASSERT_EQ(Recorder->Jobs().size(), 5u);
+    EXPECT_EQ(SymbolTexts(FirstPage(3)), std::vector<std::string>{"3"});
+    EXPECT_TRUE(Job(3).Ended);
+    EXPECT_TRUE(Job(4).Aborted);
+    EXPECT_EQ(W->seqBegininput->Text(), "4");
+    EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{"Printing cancelled. The next print starts at 4."});
+
+    // Closing the window stops it too.
+    Dialogs->Clear();
+    {
+        TDuringPrint during([&] {
+            if (Recorder->Jobs().size() < 6) return false;
+            UserClick(W->btnExit);
+            return true;
+        });
+        UserClick(W->btnPrintSeq);
+    }
+    EXPECT_EQ(Recorder->Jobs().size(), 6u);
+    EXPECT_TRUE(Job(5).Aborted);
+    EXPECT_FALSE(W->Visible());
+    ExpectIdle();
+}
+
+TEST_F(LabelPrintTest, ACancelledSheetPrintIsAnAbortedJob) {
+    W->Show();
+    Sheet("3", "7", "0", "0", "0", "0", "70", "42");
+    Range(1, 21);
+    CaptionsAndSizes("%d", "");
+    {
+        TDuringPrint during([&] {
+            PressEscape(W);
+            return true;
+        });
+        UserClick(W->btnDoPrint);
+    }
+    ASSERT_EQ(Recorder->Jobs().size(), 1u);
+    EXPECT_TRUE(Job(0).Aborted);
+    // The page in hand was finished.
+    EXPECT_EQ(CaptionTexts(FirstPage()).size(), 21u);
+    EXPECT_TRUE(Dialogs->Messages().empty());
+    ExpectIdle();
+}
+
+// Margins of 10^9 mm overflowed the printer's pixels. Geometry that puts the
+// labels off the paper is refused before the job, with a clear message.
+TEST_F(LabelPrintTest, GeometryOffThePaperIsRefusedBeforeTheJob) {
+    struct Case {
+        const char* Name;
+        const char *PageLeft, *PageTop, *HPitch;
+    };
+    const Case cases[] = {{"page margin of 10^9 mm", "1000000000", "0", "70"},
+                          {"top margin beyond the paper", "0", "300", "70"},
+                          {"pitch of 10^9 mm", "0", "0", "1000000000"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        for (TButton* print : {W->btnDoPrint, W->btnPrint1, W->btnPrintSeq}) {
+            Dialogs->Clear();
+            Recorder->Clear();
+            Sheet("3", "2", c.PageLeft, c.PageTop, "0", "0", c.HPitch);
+            Range(1, 6);
+            if (print == W->btnPrintSeq) Counting("1", "5");
+            UserClick(print);
+            EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{"The margins and pitches put the labels off the paper."});
+            EXPECT_TRUE(Recorder->Jobs().empty());
+            ExpectIdle();
+        }
+    }
+}
+
+// A print says where it went: into the PDF file named in the main window's
+// status bar.
+TEST_F(LabelPrintTest, TheMainWindowTellsWhereALabelPrintWent) {
+    auto pdf = std::make_unique<TPdfFilePrinter>();
+    pdf->SetOutputFolder(Root);
+    Printer()->SetPrinterIndex(Printer()->AddPrinter(std::move(pdf)));
+    Sheet("1", "1");
+    Range(1, 1);
+    UserClick(W->btnDoPrint);
+    ASSERT_TRUE(Dialogs->Messages().empty()) << Dialogs->Messages().front();
+    const std::string file = Root + "/Application.pdf";
+    EXPECT_EQ(Form1->StatusBar1->SimpleText(), "Printed to " + file);
+    EXPECT_TRUE(FileExists(file));
 }
 
 }  // namespace

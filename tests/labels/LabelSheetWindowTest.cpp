@@ -1,10 +1,14 @@
 // The label sheet window: its controls as created, its activation (template
 // list, first template, the number fields from the current symbol), the
 // range clamps, the enabling rules and the key filters.
+#include <map>
+#include <vector>
+
 #include "labels/LabelConst.h"
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/ExtCtrls.h"
 #include "tests/labels/LabelsFixture.h"
+#include "tests/support/DarkPixels.h"
 
 namespace {
 
@@ -284,6 +288,50 @@ TEST_F(LabelSheetWindowTest, RadioGroupSwitchesPositionAndRange) {
     check(true);
     W->RadioGroup1->SetItemIndex(0);
     check(false);
+}
+
+// The switched-off fields refused typing but were drawn like active ones.
+TEST_F(LabelSheetWindowTest, SwitchedOffFieldsAreDrawnSwitchedOff) {
+    auto dark = [](TControl* control) { return DarkPixels(control); };
+    W->Show();
+    const std::vector<TControl*> position{W->txtPcol, W->txtProw, W->lblPcol, W->lblProw};
+    const std::vector<TControl*> range{W->SpinEdit1, W->SpinEdit2, W->lblStart, W->lblStop};
+    std::map<TControl*, int> on;
+    for (TControl* c : range) on[c] = dark(c);
+    W->RadioGroup1->SetItemIndex(1);
+    for (TControl* c : position) on[c] = dark(c);
+    for (TControl* c : range) EXPECT_LT(dark(c), on[c] / 4 + 1) << c->Name();
+    W->RadioGroup1->SetItemIndex(0);
+    for (TControl* c : position) EXPECT_LT(dark(c), on[c] / 4 + 1) << c->Name();
+    for (TControl* c : position) EXPECT_GT(on[c], 10) << c->Name();
+    W->PrefixBox->SetChecked(true);
+    const int label = dark(W->lblPrefix);
+    W->PrefixBox->SetChecked(false);
+    EXPECT_LT(dark(W->lblPrefix), label / 4 + 1);
+}
+
+// Rows, columns and copies typed, pasted or loaded are held to their
+// up-downs' range: 1,000,000,000 rows froze the window for minutes.
+TEST_F(LabelSheetWindowTest, CountsAreHeldToTheUpDownsRange) {
+    W->Show();
+    for (TEdit* field : {W->txtRows, W->txtCol, W->txtNumberPages}) {
+        SCOPED_TRACE(field->Name());
+        field->SetText("");
+        TypeText(field, "1000000000");
+        EXPECT_EQ(field->Text(), "999");
+        field->SetText("");
+        field->PasteText("12345");
+        EXPECT_EQ(field->Text(), "999");
+        field->SetText("0");
+        EXPECT_EQ(field->Text(), "0");
+    }
+    TLabelTemplate t;
+    t.Rows = "1000000000";
+    t.Columns = "3";
+    WriteTemplate("huge", t);
+    Activate(W);
+    EXPECT_EQ(W->txtRows->Text(), "999");
+    EXPECT_EQ(W->SpinEdit2->Value(), 999);
 }
 
 TEST_F(LabelSheetWindowTest, PrefixAndSuffixBoxes) {

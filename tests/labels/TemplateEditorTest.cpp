@@ -1,9 +1,16 @@
 // The template editor: activation, loading, writing and its messages, the
 // key filters, and template deletion from the label sheet window.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+
 #include "labels/LabelConst.h"
 #include "tests/labels/LabelsFixture.h"
 
 namespace {
+
+using namespace LabelConst;
 
 class TemplateEditorTest : public LabelsFixture {
 protected:
@@ -162,6 +169,114 @@ TEST_F(TemplateEditorTest, RefusedWriteShowsTheProfileErrorOnly) {
     EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{"Unable to write to " + TemplatePath() + "."});
 }
 
+// Activation put both sizes back to "6", so saving an existing template
+// again stored 6 pt captions. The sizes shown stay.
+TEST_F(TemplateEditorTest, SavingATemplateAgainKeepsItsCaptionSizes) {
+    TLabelTemplate t;
+    t.TopFontSize = "12";
+    t.BottomFontSize = "18";
+    WriteTemplate("sheet", t);
+    Activate(Editor);
+    EXPECT_EQ(Editor->ComboBox1->Text(), "6");
+    ChooseTemplate("sheet");
+    EXPECT_EQ(Editor->ComboBox1->Text(), "12");
+    Activate(Editor);  // back from another window
+    EXPECT_EQ(Editor->ComboBox1->Text(), "12");
+    EXPECT_EQ(Editor->ComboBox2->Text(), "18");
+    EXPECT_EQ(Editor->ComboBox1->Items()->Count(), 15);
+    UserClick(Editor->Button1);
+    EXPECT_EQ(Stored("sheet", "tcapfont"), "12");
+    EXPECT_EQ(Stored("sheet", "bcapfont"), "18");
+}
+
+// Names with "]", a leading "[" or blanks at either end were reported as
+// created and then listed and loaded under another name.
+TEST_F(TemplateEditorTest, TemplateNamesReadBackAsTyped) {
+    struct Case {
+        const char* Typed;
+        const char* Stored;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {"  Office 3 x 7  ", "Office 3 x 7"}, {"A4 (63.5 x 38.1)", "A4 (63.5 x 38.1)"}, {"L7160]", nullptr},
+        {"[L7160", nullptr},                  {"a]b[c", nullptr},                     {"tab\there", nullptr},
+        {"line\nbreak", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Typed);
+        Dialogs->Clear();
+        std::filesystem::remove(TemplatePath());
+        Activate(Editor);
+        Editor->txtRows->SetText("7");
+        Editor->txtName->SetText(c.Typed);
+        UserClick(Editor->Button1);
+        if (!c.Stored) {
+            EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{std::string(SBadTemplateName)});
+            EXPECT_FALSE(FileExists(TemplatePath()));
+            continue;
+        }
+        EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{"Label template created."});
+        EXPECT_EQ(Editor->txtName->Text(), c.Stored);
+        Activate(Editor);
+        EXPECT_EQ(Editor->ComboBox3->Items()->Text(), std::string(c.Stored) + "\n");
+        Editor->txtRows->SetText("");
+        ChooseTemplate(c.Stored);
+        EXPECT_EQ(Editor->txtRows->Text(), "7");
+    }
+}
+
+// A count typed, pasted or loaded beyond the up-downs' range is held to 999.
+TEST_F(TemplateEditorTest, RowsAndColumnsAreHeldToTheUpDownsRange) {
+    Activate(Editor);
+    Editor->Show();
+    Editor->txtRows->SetText("");
+    TypeText(Editor->txtRows, "1000000000");
+    EXPECT_EQ(Editor->txtRows->Text(), "999");
+    Editor->txtCol->SetText("");
+    Editor->txtCol->PasteText("0000012345");
+    EXPECT_EQ(Editor->txtCol->Text(), "999");
+    for (const char* kept : {"0", "7", "999", "0999", ""}) {
+        Editor->txtCol->SetText(kept);
+        EXPECT_EQ(Editor->txtCol->Text(), kept);
+    }
+    TLabelTemplate t;
+    t.Rows = "1000000000";
+    WriteTemplate("huge", t);
+    ChooseTemplate("huge");
+    EXPECT_EQ(Editor->txtRows->Text(), "999");
+}
+
+// A template file that exists but cannot be read used to be taken as empty,
+// and the next save replaced every template with one.
+TEST_F(TemplateEditorTest, ATemplateFileThatCannotBeReadIsNeverReplaced) {
+    struct Case {
+        const char* Name;
+        std::function<bool(const std::string&)> Make;
+    };
+    const Case cases[] = {
+        {"a folder in its place", [](const std::string& p) { return std::filesystem::create_directory(p); }},
+        {"no read permission",
+         [](const std::string& p) {
+             if (geteuid() == 0) return false;  // root reads anyway
+             TIniFile(p).WriteString("kept", "rows", "7");
+             return chmod(p.c_str(), 0200) == 0;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::filesystem::remove_all(TemplatePath());
+        if (!c.Make(TemplatePath())) continue;
+        Dialogs->Clear();
+        Activate(Editor);
+        Editor->txtName->SetText("new");
+        UserClick(Editor->Button1);
+        const std::vector<std::string> messages = Dialogs->Messages();
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[0].rfind("Cannot open file \"" + TemplatePath() + "\".", 0), 0u) << messages[0];
+        EXPECT_EQ(messages[1], "Unable to write to " + TemplatePath() + ".");
+        chmod(TemplatePath().c_str(), 0600);
+    }
+}
+
 TEST_F(TemplateEditorTest, CloseHidesTheWindow) {
     Editor->Show();
     UserClick(Editor->Button2);
@@ -203,7 +318,8 @@ TEST_P(KeyFilterTest, MeasureAndCountFields) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, KeyFilterTest,
-                         ::testing::Values(FilterRow{"Digits", "0123456789", "0123456789", "0123456789"},
+                         // Every digit passes the filter; a count is then held to the up-downs' 999.
+                         ::testing::Values(FilterRow{"Digits", "0123456789", "0123456789", "999"},
                                            FilterRow{"DecimalPoint", "12.5", "12.5", "125"},
                                            FilterRow{"DecimalComma", "12,5", "12,5", "125"},
                                            FilterRow{"Letters", "a1b2X", "12", "12"},

@@ -49,6 +49,8 @@ void ClickAt(TControl* control, int32_t x, int32_t y, TMouseButton button, TShif
     QTest::mouseClick(NativeWidget(control), QtButton(button), QtModifiers(shift), QPoint(x, y));
 }
 
+void Click(TControl* control) { QTest::mouseClick(NativeWidget(control), Qt::LeftButton); }
+
 void DoubleClickAt(TControl* control, int32_t x, int32_t y) {
     QTest::mouseDClick(NativeWidget(control), Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
 }

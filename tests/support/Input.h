@@ -14,8 +14,10 @@ class TForm;
 void TypeText(TWinControl* control, const std::string& text);
 // Presses and releases one key with the shift keys held.
 void PressKey(TWinControl* control, Word key, TShiftState shift = 0);
-// A press and release of button at (x, y) in the control's client pixels.
+// A press and release of button at (x, y) in the control's client pixels;
+// Click presses the left button in the middle of the control.
 void ClickAt(TControl* control, int32_t x, int32_t y, TMouseButton button = mbLeft, TShiftState shift = 0);
+void Click(TControl* control);
 void DoubleClickAt(TControl* control, int32_t x, int32_t y);
 // Runs the waiting events a few times over.
 void ProcessEvents();

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QObject>
+#include <QPalette>
 #include <QString>
 #include <QWidget>
 #include <set>
@@ -64,6 +65,9 @@ inline std::string StdStr(const QString& s) {
 }
 
 QColor QtColor(TColor color);
+// Sets a colour of an enabled widget (active and inactive window) and leaves
+// the disabled look to the style, so that a disabled control looks disabled.
+void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& color);
 TColor ColorFromQt(const QColor& color);
 QFont QtFont(const TFont& font);
 Qt::CursorShape QtCursorShape(TCursor cursor);

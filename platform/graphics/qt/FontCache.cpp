@@ -225,7 +225,12 @@ std::vector<std::string> InstalledFontFamilies() {
     std::vector<std::string> names;
     for (const QString& family : QFontDatabase::families()) {
         if (QFontDatabase::isPrivateFamily(family)) continue;
-        names.push_back(family.toStdString());
+        // A family that several foundries make is listed once per foundry,
+        // as "Family [Foundry]"; the family name alone selects it.
+        QString name = family;
+        const qsizetype bracket = name.indexOf(QLatin1String(" ["));
+        if (bracket > 0 && name.endsWith(QLatin1Char(']'))) name.truncate(bracket);
+        names.push_back(name.toStdString());
     }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         int c = CompareText(a, b);

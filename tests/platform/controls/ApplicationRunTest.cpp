@@ -6,6 +6,7 @@
 
 #include "ControlsTestSupport.h"
 #include "platform/controls/StdCtrls.h"
+#include "platform/runtime/Threads.h"
 
 namespace {
 
@@ -82,6 +83,7 @@ TEST_F(ApplicationRun, FormsInOrderThenTheLoopUntilTheMainFormCloses) {
     Application->Run();
     EXPECT_TRUE(closed);
     EXPECT_TRUE(Application->Terminated());
+    EXPECT_TRUE(ApplicationTerminated());  // what the runtime's waits see
 
     Application->DestroyComponents();
     EXPECT_EQ(Application->MainForm(), nullptr);

@@ -96,13 +96,13 @@ TEST_F(Common, ToolButtonsClickAndCheck) {
     rotate->OnClick = [&](TObject*) { ++clicks; };
     form->Show();
     Process();
-    QTest::mouseClick(NativeWidget(rotate), Qt::LeftButton);
+    Click(rotate);
     EXPECT_EQ(clicks, 1);
     TToolButton* check = Make<TToolButton>(bar);
     check->SetStyle(tbsCheck);
-    QTest::mouseClick(NativeWidget(check), Qt::LeftButton);
+    Click(check);
     EXPECT_TRUE(check->Down());
-    QTest::mouseClick(NativeWidget(check), Qt::LeftButton);
+    Click(check);
     EXPECT_FALSE(check->Down());
     // Without OnClick a button clicks its menu item.
     auto* item = new TMenuItem(form.get());

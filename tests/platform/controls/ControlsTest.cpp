@@ -203,8 +203,8 @@ TEST_F(ControlTree, AClickHandlerErrorIsShownAndTheProgramGoesOn) {
     form->Show();
     Process();
     dialogs->AnswerMessageBox(IDOK).AnswerMessageBox(IDOK);
-    QTest::mouseClick(NativeWidget(button), Qt::LeftButton);
-    QTest::mouseClick(NativeWidget(button), Qt::LeftButton);
+    Click(button);
+    Click(button);
     EXPECT_EQ(clicks, 2);
     ASSERT_EQ(dialogs->Messages().size(), 2u);
     EXPECT_EQ(dialogs->Messages()[0], "'abc' is not a valid integer value.");
@@ -263,15 +263,15 @@ TEST_F(ControlTree, MouseEventsAndClicksInOrder) {
     box->OnDblClick = [&](TObject*) { events.push_back("dblclick"); };
     form->Show();
     Process();
-    QTest::mouseClick(NativeWidget(box), Qt::LeftButton, Qt::ShiftModifier, QPoint(7, 9));
+    ClickAt(box, 7, 9, mbLeft, ssShift);
     EXPECT_EQ(events, (std::vector<std::string>{"down 0 7,9 shift", "click", "up"}));
     events.clear();
-    QTest::mouseDClick(NativeWidget(box), Qt::LeftButton, Qt::NoModifier, QPoint(3, 4));
+    DoubleClickAt(box, 3, 4);
     ASSERT_GE(events.size(), 2u);
     EXPECT_NE(std::find(events.begin(), events.end(), "dblclick"), events.end());
     EXPECT_NE(std::find(events.begin(), events.end(), "down 0 3,4 dbl"), events.end());
     events.clear();
-    QTest::mouseClick(NativeWidget(box), Qt::RightButton, Qt::NoModifier, QPoint(1, 1));
+    ClickAt(box, 1, 1, mbRight);
     EXPECT_EQ(events, (std::vector<std::string>{"down 1 1,1", "up"}));
 }
 
@@ -328,10 +328,10 @@ TEST_F(ControlTree, KeyDownTakingTheKeyStopsItsAction) {
     };
     form->Show();
     Process();
-    QTest::keyClick(NativeWidget(edit), Qt::Key_Delete);
+    PressKey(edit, VK_DELETE);
     EXPECT_EQ(edit->Text(), "abc");
     edit->OnKeyDown = nullptr;
-    QTest::keyClick(NativeWidget(edit), Qt::Key_Delete);
+    PressKey(edit, VK_DELETE);
     EXPECT_EQ(edit->Text(), "bc");
 }
 

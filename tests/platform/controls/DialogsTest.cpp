@@ -1,5 +1,7 @@
 // The dialog service: the platform's routines and dialog objects on top of
 // it, and the scripted service's log and failures.
+#include <filesystem>
+
 #include "ControlsTestSupport.h"
 
 namespace {
@@ -83,6 +85,83 @@ TEST_F(DialogService_, SaveDialogAddsTheDefaultExtensionToANameWithout) {
     dialogs->AnswerSave("/tmp/New File");
     ASSERT_TRUE(csv.Execute());
     EXPECT_EQ(csv.FileName(), "/tmp/New File.csv");
+}
+
+constexpr const char* kImageFilter =
+    "Windows Bitmap (*.BMP)|*.bmp|Gif File (*.GIF)|*.gif|TIFF 6.0 (*.TIF)|*.tif|Windows Metafile (*.WMF)|*.wmf|"
+    "Enhanced Metafile (*.EMF)|*.emf|JPEG (*.JPG)|*.jpg|All Files|*.*";
+
+TEST_F(DialogService_, FilterNamesShowTheirPatternsOnce) {
+    struct Case {
+        TFilterEntry Entry;
+        const char* Shown;
+    };
+    const Case cases[] = {
+        {{"Windows Bitmap (*.BMP)", "*.bmp"}, "Windows Bitmap (*.BMP)"},
+        {{"Text Files (*.txt; *.csv)", "*.txt;*.csv"}, "Text Files (*.txt; *.csv) (*.txt *.csv)"},
+        {{"Label data (*.csv *.txt)", "*.csv;*.txt"}, "Label data (*.csv *.txt)"},
+        {{"All Files", "*.*"}, "All Files (*.*)"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FilterDisplayName(c.Entry), c.Shown);
+    EXPECT_EQ(FilterExtension(kImageFilter, 2), "gif");
+    EXPECT_EQ(FilterExtension(kImageFilter, 6), "jpg");
+    EXPECT_EQ(FilterExtension(kImageFilter, 7), "");
+    EXPECT_EQ(FilterExtension(kImageFilter, 8), "");
+    EXPECT_EQ(FilterExtension("Data|*.csv;*.txt", 1), "csv");
+}
+
+// A name typed without an extension gets the chosen filter's; a typed one wins.
+TEST_F(DialogService_, SaveDialogAddsTheChosenFiltersExtension) {
+    TSaveDialog dialog(nullptr);
+    dialog.SetDefaultExt("bmp");
+    dialog.SetFilter(kImageFilter);
+    struct Case {
+        const char* Typed;
+        int32_t Filter;
+        const char* Result;
+    };
+    const Case cases[] = {{"/x/label", 2, "/x/label.gif"}, {"/x/label", 6, "/x/label.jpg"},
+                          {"/x/label", 1, "/x/label.bmp"}, {"/x/label.tif", 2, "/x/label.tif"},
+                          {"/x/label", 7, "/x/label.bmp"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Typed) + " " + std::to_string(c.Filter));
+        dialogs->AnswerSave(c.Typed, c.Filter);
+        ASSERT_TRUE(dialog.Execute());
+        EXPECT_EQ(dialog.FileName(), c.Result);
+        EXPECT_EQ(dialog.FilterIndex(), c.Filter);
+    }
+}
+
+// The question covers the final name: "label" typed with the BMP filter
+// asks about label.bmp; No shows the dialog again on that name.
+TEST_F(DialogService_, SaveDialogAsksBeforeReplacingTheFinalName) {
+    char tmpl[] = "/tmp/savedialogXXXXXX";
+    const std::string dir = mkdtemp(tmpl);
+    ASSERT_TRUE(WriteFileAtomically(dir + "/label.bmp", "old"));
+    TSaveDialog dialog(nullptr);
+    dialog.SetDefaultExt("bmp");
+    dialog.SetFilter(kImageFilter);
+    dialog.SetTitle("Save Varsona As Image File...");
+    dialog.SetOptions(ofOverwritePrompt | ofHideReadOnly);
+    dialogs->AnswerSave(dir + "/label", 1).AnswerMessageBox(IDNO).AnswerSave(dir + "/label", 1).AnswerMessageBox(IDYES);
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.FileName(), dir + "/label.bmp");
+    const auto& log = dialogs->Log();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[1].Kind, TDialogKind::MessageBox);
+    EXPECT_EQ(log[1].Text, dir + "/label.bmp already exists.\nDo you want to replace it?");
+    EXPECT_EQ(log[1].Caption, "Save Varsona As Image File...");
+    EXPECT_EQ(log[1].Flags, MB_YESNO | MB_ICONWARNING);
+    EXPECT_EQ(log[2].File.FileName, dir + "/label.bmp");
+    // A new name, or no prompt asked for, goes without a question.
+    dialogs->AnswerSave(dir + "/label", 2);
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.FileName(), dir + "/label.gif");
+    dialog.SetOptions(ofHideReadOnly);
+    dialogs->AnswerSave(dir + "/label", 1);
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialogs->Log().size(), 6u);
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(DialogService_, CancelKeepsTheDialogsFileName) {

@@ -43,6 +43,10 @@ TEST_F(Menus, ItemsBuildTheMenuBar) {
     EXPECT_EQ(file->Count(), 3);
     EXPECT_TRUE(line->IsLine());
     EXPECT_TRUE(NativeAction(line)->isSeparator());
+    // Qt draws a separator's text as a section heading: a "-" would show.
+    EXPECT_TRUE(NativeAction(line)->text().isEmpty());
+    line->SetCaption("-");
+    EXPECT_TRUE(NativeAction(line)->text().isEmpty());
     EXPECT_EQ(file->Find("exit")->Caption(), "E&xit");
     EXPECT_EQ(file->Items(2)->MenuIndex(), 2);
     EXPECT_EQ(NativeAction(file->Items(0))->shortcut().toString(), QString("Ctrl+O"));

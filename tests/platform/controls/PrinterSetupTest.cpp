@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -114,6 +115,19 @@ TEST_F(PrinterSetupTest, TheDialogListsThePrintersAndShowsTheSettings) {
               std::string::npos);
 }
 
+// The line edit cuts a long path: the folder the file goes to is shown in
+// full below it, for the automatic names and for a chosen file.
+TEST_F(PrinterSetupTest, TheDialogShowsTheOutputFolderInFull) {
+    const std::string deep = Folder + "a folder with a rather long name/and another one below it/";
+    Pdf->SetOutputFolder(deep);
+    TPrinterSetupForm form(*Printer());
+    auto* folder = Find<QLabel>(form, "folder");
+    EXPECT_EQ(folder->text().toStdString(), "Folder: " + Pdf->EffectiveFolder());
+    EXPECT_TRUE(folder->wordWrap());
+    Find<QLineEdit>(form, "file")->setText(QString::fromStdString(Folder + "sub/sheet.pdf"));
+    EXPECT_EQ(folder->text().toStdString(), "Folder: " + Folder + "sub/");
+}
+
 TEST_F(PrinterSetupTest, ChoosingThePdfPrinterWithFilePaperAndMargins) {
     TPrinterSetupForm form(*Printer());
     NativeDialog(form)->show();
@@ -159,11 +173,13 @@ TEST_F(PrinterSetupTest, BrowseAsksForTheFileThroughTheSaveDialog) {
     Printer()->EndDoc();  // replaces labels.pdf; the next job would go beside it
     EXPECT_EQ(Pdf->LastFile(), chosen);
 
-    Dialogs->AnswerSave(chosen);
+    // The file exists: the save dialog asks before it is replaced.
+    Dialogs->AnswerSave(chosen).AnswerMessageBox(IDYES);
     TPrinterSetupForm form(*Printer());
     NativeDialog(form)->show();
     QTest::mouseClick(Find<QPushButton>(form, "browse"), Qt::LeftButton);
-    ASSERT_EQ(Dialogs->Log().size(), 1u);
+    ASSERT_EQ(Dialogs->Log().size(), 2u);
+    EXPECT_EQ(Dialogs->Log()[1].Text, chosen + " already exists.\nDo you want to replace it?");
     const TDialogRequest& save = Dialogs->Log()[0];
     EXPECT_EQ(save.Kind, TDialogKind::SaveFile);
     EXPECT_EQ(save.File.Title, PrinterConst::SSetupSaveTitle);

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "ControlsTestSupport.h"
+#include "tests/support/DarkPixels.h"
 #include "platform/controls/StdCtrls.h"
 
 namespace {
@@ -90,6 +91,63 @@ TEST_F(StdControls, MaxLengthBlocksTypingAndPastingButNotDeleting) {
     edit->SetSelLength(2);
     QTest::keyClicks(NativeWidget(edit), "9");
     EXPECT_EQ(edit->Text(), "9pas");
+}
+
+// A single-line edit holds no line break: what is pasted stops at its first
+// one, typed or pasted into an edit or a combo's edit.
+TEST_F(StdControls, PastedTextStopsAtItsFirstLineBreak) {
+    auto* edit = Make<TEdit>();
+    auto* combo = Make<TComboBox>();
+    struct Case {
+        const char* Clipboard;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"X\nbarheight=999", "abX"}, {"X\r\nbarheight=999", "abX"}, {"X\rY", "abX"},
+        {"\nY", "ab"},               {"plain", "abplain"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Clipboard);
+        QApplication::clipboard()->setText(QString::fromUtf8(c.Clipboard));
+        edit->SetText("ab");
+        edit->SetSelStart(2);
+        QTest::keyClick(NativeWidget(edit), Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(edit->Text(), c.Expected);
+        combo->SetText("ab");
+        QLineEdit* inner = NativeWidget(combo)->findChild<QLineEdit*>();
+        ASSERT_NE(inner, nullptr);
+        inner->setCursorPosition(2);
+        QTest::keyClick(inner, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(combo->Text(), c.Expected);
+    }
+    // Pasted into the middle, the rest of the text stays.
+    edit->SetText("a-b");
+    edit->SetSelStart(1);
+    edit->PasteText("X\nY");
+    EXPECT_EQ(edit->Text(), "aX-b");
+}
+
+// Disabled edits, combos and labels are drawn in the disabled look, also with
+// a font colour of their own.
+TEST_F(StdControls, DisabledControlsLookDisabled) {
+    auto darkPixels = [](TControl* control) { return DarkPixels(control); };
+    auto* edit = Make<TEdit>();
+    edit->SetText("WWWW");
+    auto* combo = Make<TComboBox>();
+    combo->SetText("WWWW");
+    auto* label = Make<TLabel>();
+    label->SetCaption("WWWW");
+    label->Font()->SetColor(clBlack);
+    for (TControl* control : std::initializer_list<TControl*>{edit, combo, label}) {
+        SCOPED_TRACE(control->ClassName());
+        const int enabled = darkPixels(control);
+        control->SetEnabled(false);
+        const int disabled = darkPixels(control);
+        EXPECT_GT(enabled, 10);
+        EXPECT_LT(disabled, enabled / 4);
+        control->SetEnabled(true);
+        EXPECT_EQ(darkPixels(control), enabled);
+    }
 }
 
 TEST_F(StdControls, KeyPressCanDropOrChangeCharacters) {

@@ -55,13 +55,21 @@ protected:
     }
 };
 
-class WindowTimers : public ScriptedTest {};
+// A timed control on a form, ticking on the fixture's clock.
+class WindowTimers : public ScriptedTest {
+protected:
+    void SetUp() override {
+        ScriptedTest::SetUp();
+        form = NewForm();
+        grid = new TTimedControl(form.get());
+        grid->Clock = clock;
+        grid->SetParent(form.get());
+    }
+    std::unique_ptr<TForm> form;
+    TTimedControl* grid = nullptr;
+};
 
 TEST_F(WindowTimers, EachIdTicksAtItsIntervalUntilKilled) {
-    auto form = NewForm();
-    auto* grid = new TTimedControl(form.get());
-    grid->Clock = clock;
-    grid->SetParent(form.get());
     grid->SetTimer(111, 500);
     grid->SetTimer(999, 10);
     EXPECT_TRUE(grid->TimerRunning(111));
@@ -83,10 +91,6 @@ TEST_F(WindowTimers, EachIdTicksAtItsIntervalUntilKilled) {
 }
 
 TEST_F(WindowTimers, AFailingTickIsReportedAndTheTimerGoesOn) {
-    auto form = NewForm();
-    auto* grid = new TTimedControl(form.get());
-    grid->Clock = clock;
-    grid->SetParent(form.get());
     grid->OnTick = [](uint32_t) { throw EInvalidOperation("Grid index out of range"); };
     grid->SetTimer(111, 500);
     dialogs->AnswerMessageBox(IDOK).AnswerMessageBox(IDOK);
@@ -96,10 +100,6 @@ TEST_F(WindowTimers, AFailingTickIsReportedAndTheTimerGoesOn) {
 }
 
 TEST_F(WindowTimers, TheTimersGoWithTheControl) {
-    auto form = NewForm();
-    auto* grid = new TTimedControl(form.get());
-    grid->Clock = clock;
-    grid->SetParent(form.get());
     grid->SetTimer(111, 500);
     grid->SetTimer(999, 10);
     EXPECT_EQ(clock->Intervals().size(), 2u);

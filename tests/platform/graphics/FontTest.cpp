@@ -1,8 +1,13 @@
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QFontMetrics>
 #include <QImage>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "platform/graphics/qt/FontCache.h"
 #include "platform/graphics/RecordingDevice.h"
@@ -142,6 +147,30 @@ TEST(Font, InstalledFamiliesAreSorted) {
     ASSERT_FALSE(families.empty());
     for (size_t i = 1; i < families.size(); ++i) EXPECT_LE(CompareText(families[i - 1], families[i]), 0);
     EXPECT_NE(std::find(families.begin(), families.end(), "Liberation Sans"), families.end());
+}
+
+// A family that two foundries make is listed by Qt as "Family [Foundry]"
+// twice; the font list holds the family name alone, once.
+TEST(Font, InstalledFamiliesAreFamilyNamesOnly) {
+    std::ifstream in("/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf", std::ios::binary);
+    std::string font((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (font.size() < 12) GTEST_SKIP() << "fonts-liberation is not installed";
+    // The same family from another foundry: the OS/2 table's vendor id changed.
+    auto be16 = [&](size_t at) { return static_cast<size_t>(static_cast<uint8_t>(font[at]) << 8 | static_cast<uint8_t>(font[at + 1])); };
+    auto be32 = [&](size_t at) { return be16(at) << 16 | be16(at + 2); };
+    bool patched = false;
+    for (size_t t = 0, tables = be16(4); t < tables; ++t) {
+        const size_t entry = 12 + 16 * t;
+        if (font.compare(entry, 4, "OS/2") != 0) continue;
+        font.replace(be32(entry + 8) + 58, 4, "VTST");
+        patched = true;
+    }
+    ASSERT_TRUE(patched);
+    ASSERT_GE(QFontDatabase::addApplicationFontFromData(QByteArray(font.data(), static_cast<qsizetype>(font.size()))), 0);
+    const std::vector<std::string> names = InstalledFontFamilies();
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Liberation Sans"), 1);
+    for (const std::string& name : names) EXPECT_EQ(name.find('['), std::string::npos) << name;
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
 }
 
 }  // namespace
