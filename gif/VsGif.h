@@ -562,7 +562,10 @@ public:
     TVsGifGraphicControlExtension* GraphicControlExtension() const { return FGraphicControl; }
 
     // Called by the extensions and the colour map.
-    void SetTransparent(bool transparent) { FTransparent = transparent; }
+    void SetTransparent(bool transparent) {
+        if (transparent != FTransparent) FMaskStale = true;
+        FTransparent = transparent;
+    }
     void SetGraphicControlExtension(TVsGifGraphicControlExtension* extension) { FGraphicControl = extension; }
     void PaletteChanged();
 

@@ -56,7 +56,8 @@ struct TRGBQuad {
 int32_t DIBBitsPerPixel(TPixelFormat format);
 TPixelFormat GetBitmapPixelFormat(const TBitmap& bitmap);
 // pf8bit goes through one shared empty 8-bit bitmap: the target takes its
-// format and then its own size again, so its pixels are not converted.
+// format and then its own size again, so its pixels are not converted (a
+// bitmap of 8 bits already stays as it is).
 void SetBitmapPixelFormat(TBitmap& bitmap, TPixelFormat format);
 
 // The palette of a bitmap's colour table; none for a bitmap without one.

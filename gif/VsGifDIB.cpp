@@ -46,6 +46,7 @@ int32_t DIBBitsPerPixel(TPixelFormat format) {
 TPixelFormat GetBitmapPixelFormat(const TBitmap& bitmap) { return bitmap.PixelFormat(); }
 
 void SetBitmapPixelFormat(TBitmap& bitmap, TPixelFormat format) {
+    if (format == bitmap.PixelFormat()) return;
     if (format != pf8bit) {
         bitmap.SetPixelFormat(format);
         return;

@@ -449,7 +449,7 @@ void TVsGifImage::DrawComposed(TCanvas& canvas, const TRect& rect) {
 }
 
 void TVsGifImage::Draw(TCanvas& canvas, const TRect& rect) {
-    if (FDrawing || Empty()) return;
+    if (FDrawing || Empty() || IsRectEmpty(rect.Normalized())) return;
     FDrawing = true;
     struct TReset {
         bool& Flag;
