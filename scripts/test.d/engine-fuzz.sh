@@ -10,7 +10,8 @@ BUILD=${VARSONA_ENGINE_FUZZ_BUILD_DIR:-$VARSONA_ROOT/build-fuzz-engine}
 SECONDS_TO_RUN=${VARSONA_FUZZ_SECONDS:-60}
 varsona_fuzz_build "$BUILD" engine_fuzz
 
-# libFuzzer starts from nothing; what it finds goes to a scratch corpus.
+# It starts from the inputs that once broke it (fuzz/seeds/engine, left
+# untouched); what it finds goes to a scratch corpus.
 CORPUS="$BUILD/engine-fuzz-corpus"
 ARTIFACTS="$BUILD/engine-fuzz-artifacts"
 mkdir -p "$CORPUS" "$ARTIFACTS"
@@ -20,5 +21,5 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   export XDG_RUNTIME_DIR
 fi
 "$BUILD/fuzz/engine_fuzz" -max_total_time="$SECONDS_TO_RUN" -timeout=20 -rss_limit_mb=2560 \
-  -max_len=1024 -print_final_stats=1 -artifact_prefix="$ARTIFACTS/" "$CORPUS"
+  -max_len=1024 -print_final_stats=1 -artifact_prefix="$ARTIFACTS/" "$CORPUS" "$VARSONA_ROOT/fuzz/seeds/engine"
 echo "engine-fuzz: no crash in ${SECONDS_TO_RUN} s"
