@@ -1,11 +1,10 @@
 #include "designer/BarcodeImage.h"
 
 #include <algorithm>
-#include <map>
-#include <vector>
 
 #include "engine/Barcode.h"
 #include "gif/VsGif.h"
+#include "gif/VsGifColor.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
@@ -137,51 +136,21 @@ std::unique_ptr<TMetafile> BarcodeMetafile(TBarcode& barcode, int32_t multiplier
 }
 
 void SaveBitmapAsGif(TBitmap& bitmap, const std::string& fileName) {
-    bitmap.SetPixelFormat(pf24bit);
-    const int32_t w = bitmap.Width(), h = bitmap.Height();
-    // Exact colours first; a fixed 6 x 7 x 6 cube when there are too many.
-    std::map<uint32_t, uint8_t> exact;
-    bool tooMany = false;
-    for (int32_t y = 0; y < h && !tooMany; ++y) {
-        const uint8_t* row = bitmap.ScanLine(y);
-        for (int32_t x = 0; x < w; ++x) {
-            const uint32_t rgb = RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-            if (exact.count(rgb)) continue;
-            if (exact.size() == 256) {
-                tooMany = true;
-                break;
-            }
-            exact.emplace(rgb, static_cast<uint8_t>(exact.size()));
-        }
-    }
     TVsGifImage gif;
-    auto frame = std::make_unique<TVsGifSubImage>(&gif);
-    frame->SetWidth(w);
-    frame->SetHeight(h);
-    std::vector<TColor> palette;
-    if (!tooMany) {
-        palette.resize(exact.size());
-        for (const auto& [rgb, index] : exact) palette[index] = static_cast<TColor>(rgb);
-    } else {
-        for (int r = 0; r < 6; ++r)
-            for (int g = 0; g < 7; ++g)
-                for (int b = 0; b < 6; ++b)
-                    palette.push_back(RGB(static_cast<uint8_t>(r * 255 / 5), static_cast<uint8_t>(g * 255 / 6),
-                                          static_cast<uint8_t>(b * 255 / 5)));
+    // In the device format each colour keeps its own entry; a picture of
+    // more than 256 colours gets the 256 that stand for it best.
+    TBitmap device;
+    device.Assign(&bitmap);
+    device.SetPixelFormat(pfDevice);
+    try {
+        gif.Assign(&device);
+    } catch (const EVsGifError& e) {
+        if (e.Message() != GifMsg::SColorTableOverflow) throw;
+        gif.SetReductionMode(ReduceOctree);
+        gif.SetReductionBits(8);
+        gif.SetDitherMethod(DitherNearest);
+        gif.Assign(&bitmap);
     }
-    if (palette.size() < 2) palette.push_back(palette.empty() ? clBlack : (palette[0] == clWhite ? clBlack : clWhite));
-    for (TColor color : palette) frame->ColorMap().InsertColor(color);
-    frame->AllocatePixels();
-    for (int32_t y = 0; y < h; ++y) {
-        const uint8_t* row = bitmap.ScanLine(y);
-        uint8_t* out = frame->Scanline(y);
-        for (int32_t x = 0; x < w; ++x) {
-            const uint8_t b = row[3 * x], g = row[3 * x + 1], r = row[3 * x + 2];
-            if (!tooMany) out[x] = exact[RGB(r, g, b)];
-            else out[x] = static_cast<uint8_t>((r * 5 + 127) / 255 * 42 + (g * 6 + 127) / 255 * 6 + (b * 5 + 127) / 255);
-        }
-    }
-    gif.AddFrame(frame.release());
     gif.SaveToFile(fileName);
 }
 

@@ -56,6 +56,6 @@ std::unique_ptr<TMetafile> BarcodeMetafile(TBarcode& barcode, int32_t multiplier
 void SaveBarcodeImage(TBarcode& barcode, int32_t multiplier, const TImageCaptionSet& captions,
                       const std::string& fileName, TImageFormat format);
 
-// A 24-bit bitmap as GIF bytes: the exact colours when there are at most
-// 256, else a fixed colour cube.
+// A bitmap as a GIF file, made through the GIF image object: the exact
+// colours when there are at most 256, else the picture's own 256.
 void SaveBitmapAsGif(TBitmap& bitmap, const std::string& fileName);

@@ -10,10 +10,12 @@
 #include "designer/Unit1.h"
 #include "designer/Unit5.h"
 #include "designer/UseHTMLHelp.h"
+#include "gif/VsGif.h"
 #include "platform/controls/Forms.h"
 
 void StartVarsona() {
     InitUseHTMLHelp();
+    InitVsGif();
     EnsureSettingsFolder();
 
     SplashScreen = TForm::Create<TSplashScreen>(Application);
@@ -45,6 +47,7 @@ void RunMessageLoop() {
 
 void StopVarsona() {
     DoneUseHTMLHelp();
+    DoneVsGif();
     ForgetStartWindows();
     Application->DestroyComponents();
     Form1 = nullptr;

@@ -1,5 +1,6 @@
 // Loading any bytes never crashes, hangs or allocates without bound; what
-// loads, even in part, saves, and loads again to the same frames and pixels.
+// loads, even in part, draws, stretched and tiled, and saves, and loads
+// again to the same frames and pixels.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int64_t pixels = 0;
     for (TVsGifSubImage* f : frames) pixels += f->DataSize();
     if (pixels > RoundTripPixelLimit) return 0;
+
+    if (int64_t(image.Width()) * image.Height() <= RoundTripPixelLimit) {
+        TBitmap target(48, 32);
+        for (TGIFPaintOptions options : {DefaultPaintOptions, TGIFPaintOptions(DefaultPaintOptions | goTileDrawing),
+                                         TGIFPaintOptions(DefaultPaintOptions & ~goAnimate)}) {
+            image.SetPaintOptions(options);
+            try {
+                image.Draw(*target.Canvas(), {0, 0, 48, 32});
+            } catch (const Exception&) {
+                // A picture too large for a bitmap says so.
+            }
+        }
+        image.SetPaintOptions(DefaultPaintOptions);
+    }
 
     for (uint8_t encoder : {GIFEncoderLZW, GIFEncoderRLE}) {
         image.SetEncoderChoice(encoder);

@@ -1,7 +1,9 @@
 // The GIF library: colour maps, header, frames, extensions and the image
-// object. No Qt here; the pixel codec is in VsGifCodec.h.
+// object. No Qt here; the pixel codec is in VsGifCodec.h, the bridge to
+// bitmaps and the colour reduction in VsGifColor.h.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -9,14 +11,18 @@
 #include <vector>
 
 #include "gif/VsGifConsts.h"
+#include "platform/graphics/Graphics.h"
 #include "platform/runtime/Classes.h"
 #include "platform/runtime/Graphic.h"
+#include "platform/runtime/Palette.h"
+#include "platform/runtime/Threads.h"
 #include "platform/runtime/Types.h"
 
 class TVsGifImage;
 class TVsGifSubImage;
 class TVsGifHeader;
 class TVsGifGraphicControlExtension;
+class TCustomVsGifPainter;
 
 VARSONA_DECLARE_EXCEPTION(EVsGifError, EInvalidGraphic)
 
@@ -27,9 +33,18 @@ std::string GIFVersionText(TGIFVersion version);
 
 using TGIFWarningEvent = std::function<void(TObject* Sender, uint8_t Severity, const std::string& Message)>;
 
-enum class TGIFProgressStage : uint8_t { Starting, Running, Ending };
-using TGIFProgressEvent = std::function<void(TObject* Sender, TGIFProgressStage Stage, uint8_t PercentDone,
-                                             bool RedrawNow, const TRect& R, const std::string& Msg)>;
+using TGIFPainterEvent = std::function<void(TCustomVsGifPainter* Painter)>;
+
+// The unit's start and end, once per process however often they are called:
+// "GIF" / "GIF Image" in the picture registry, the clipboard format "GIF
+// Image" with the system and the registry. The program calls them at start
+// and exit; an image calls the start when it is made.
+void InitVsGif();
+void DoneVsGif();
+// The number the clipboard gave "GIF Image".
+TClipboardFormat GIFClipboardFormat();
+// The screen shows at most 256 colours. Never so here; a test may set it.
+inline std::atomic<bool> PaletteDisplay{false};
 
 // ---------------------------------------------------------------- byte helpers
 
@@ -83,6 +98,10 @@ public:
     void Clear();
     void ReadEntries(TStream& stream, int32_t n);
     void WriteEntries(TStream& stream) const;
+    // The entries of a palette (at most 256); none leaves the table empty.
+    void LoadPalette(const HPALETTE& palette);
+    // A palette of the entries (flags PC_NOCOLLAPSE); none for an empty table.
+    HPALETTE MakePalette() const;
     int32_t EntryBits() const { return ColorCountBits(FCount); }
     // Sorts by use over frame's pixels and remaps them; dropUnused shortens
     // the table to the used entries.
@@ -458,6 +477,10 @@ public:
     explicit TVsGifSubImage(TVsGifImage* image);
     ~TVsGifSubImage() override;
 
+    // From another frame, or from a bitmap: 1, 4 and 8 bits per pixel with
+    // their colour table, the device format colour by colour into the local
+    // map ("Color table overflow" past 256 colours), deeper formats reduced
+    // first with the image's reduction mode, bits and dither method.
     void Assign(const TPersistent* source) override;
     TGIFVersion VersionNeeded() const override;
     void SaveToStream(TStream& stream) override;
@@ -506,15 +529,43 @@ public:
     uint8_t Pixels(int32_t x, int32_t y) const { return Data()[static_cast<int64_t>(y) * Width() + x]; }
     // The pixels from decoding-order index decoded on (the image data ended
     // there) take fill. It is written when the pixels are first asked for, so
-    // a large frame cut short costs memory only once it is used.
+    // a large frame cut short costs memory only once it is used; the first
+    // request from any thread writes it, and the others wait for it.
     void FillFrom(int64_t decoded, uint8_t fill);
+
+    // The bitmap the frame is drawn from, built from the pixels on first use:
+    // 8 bits with the frame's palette, or dithered to the web palette when
+    // the image UsesWebPalette; with the mask of the transparent pixels.
+    // None for an empty frame.
+    TBitmap* FrameBitmap();
+    // Whether a frame bitmap is built; any thread may ask.
+    bool HasBitmap() const { return FHasBitmap.load(std::memory_order_acquire); }
+    void ReleaseBitmap();
+    // Releases the bitmap and makes an empty one.
+    TBitmap* NewBitmap();
+    void ReleaseMask();
+    // Builds the bitmap again when the mask is stale and the frame is
+    // transparent; whether there is a mask (1 bits: transparent pixels).
+    bool MaskReady();
+    TBitmap* Mask() const { return FMask.get(); }
+    HPALETTE GetPalette();
+    void SetPalette(HPALETTE palette);
+    // The frame's place in the logical screen, stretched over rect.
+    TRect MapFrameRect(const TRect& rect) const;
+    // Stretched over the frame's place in rect, or tiled from rect's corner
+    // at its own size a logical screen apart; transparent draws through the
+    // mask, keeping the canvas under transparent pixels.
+    void DrawFrame(TCanvas& canvas, const TRect& rect, bool tile, bool transparent);
 
     TVsGifExtensionList& Extensions() const { return *FExtensions; }
     bool Transparent() const { return FTransparent; }
     TVsGifGraphicControlExtension* GraphicControlExtension() const { return FGraphicControl; }
 
     // Called by the extensions and the colour map.
-    void SetTransparent(bool transparent) { FTransparent = transparent; }
+    void SetTransparent(bool transparent) {
+        if (transparent != FTransparent) FMaskStale = true;
+        FTransparent = transparent;
+    }
     void SetGraphicControlExtension(TVsGifGraphicControlExtension* extension) { FGraphicControl = extension; }
     void PaletteChanged();
 
@@ -535,13 +586,24 @@ private:
     };
     void FreePixels();
     void RealizeFill() const {
-        if (FPendingFill.From >= 0) WritePendingFill();
+        if (FFillPending.load(std::memory_order_acquire)) WritePendingFill();
     }
     void WritePendingFill() const;
+    void AssignBitmap(const TBitmap& source);
+    // The palette the frame bitmap is made with.
+    HPALETTE DrawingPalette();
+    void BuildBitmap(bool webDither);
+    void SetBitmap(std::unique_ptr<TBitmap> bitmap);
 
     std::unique_ptr<uint8_t, FreeDeleter> FPixels;
     int64_t FPixelsSize = 0;
     mutable TPendingFill FPendingFill;
+    mutable std::atomic<bool> FFillPending{false};
+    std::unique_ptr<TBitmap> FBitmap;
+    std::atomic<bool> FHasBitmap{false};
+    std::unique_ptr<TBitmap> FMask;
+    bool FMaskStale = true;
+    HPALETTE FPalette;
     std::unique_ptr<TVsGifLocalColorMap> FColorMap;
     uint8_t FDescriptor[10] = {GIFImageSeparator};
     std::unique_ptr<TVsGifExtensionList> FExtensions;
@@ -568,13 +630,61 @@ public:
 
 // ---------------------------------------------------------------- image
 
+// ---------------------------------------------------------------- painter seam
+
+// One animation of an image on one canvas and rectangle: the animation
+// painter derives from this, and the image knows painters only through it.
+// A painter is made suspended by the factory StartPainter uses; it stores
+// itself in the reference it was given and clears it (under the image's
+// painter list lock, through PainterEnded) when it ends. All of it but Stop,
+// Stopped and Painted belongs to the user interface thread.
+class TCustomVsGifPainter {
+public:
+    virtual ~TCustomVsGifPainter() = default;
+    virtual TCanvas* Canvas() const = 0;
+    virtual TRect Rect() const = 0;
+    // Runs on a thread of its own and frees itself when it ends.
+    virtual bool InThread() const = 0;
+    // Starts a painter on its own thread; the others do nothing.
+    virtual void Resume() = 0;
+    virtual void SetPriority(uint8_t priority) = 0;
+    // A painter without a thread of its own: runs the animation to its end
+    // on the calling thread and frees itself; what it kept of an exception
+    // is raised here.
+    virtual void Run() = 0;
+    // Asks the painter to stop at its next check; any thread.
+    virtual void Stop() = 0;
+    // It was told to stop or has ended; any thread.
+    virtual bool Stopped() const = 0;
+    // It has drawn its first frame; any thread.
+    virtual bool Painted() const = 0;
+    // The image is going: the painter must not touch it again.
+    virtual void Detach() = 0;
+};
+
+// Makes a suspended painter of image for canvas, rect and options that keeps
+// reference up to date, and copies the image's painter handlers into it.
+using TVsGifPainterFactory = std::function<TCustomVsGifPainter*(
+    TVsGifImage& image, TCanvas& canvas, const TRect& rect, TGIFPaintOptions options,
+    TCustomVsGifPainter** reference)>;
+// The animation unit installs its painters here. Until one is installed,
+// an animated image draws its composed first frame.
+void SetVsGifPainterFactory(TVsGifPainterFactory factory);
+bool HasVsGifPainterFactory();
+
+// ---------------------------------------------------------------- image
+
 class TVsGifImage : public TGraphic {
 public:
     TVsGifImage();
     ~TVsGifImage() override;
 
+    // From another GIF (frames, header and most options; the copy reports
+    // through the source's handlers while it runs), a bitmap (one frame) or
+    // another graphic (through a bitmap).
     void Assign(const TPersistent* source) override;
-    // Drawing comes with the painter; for now it draws nothing.
+    // One frame, or without Animate frame 0, straight on the canvas;
+    // several frames as the composed bitmap, or through a painter.
     void Draw(TCanvas& canvas, const TRect& rect) override;
     bool Empty() const override { return FImages->Count() == 0; }
     int32_t Width() const override { return FHeader->Width(); }
@@ -583,6 +693,15 @@ public:
     void SetHeight(int32_t height) override;
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
+    // "No global or local color table defined" when asked again while it is
+    // worked out (neither the image nor frame 0 has a colour table).
+    HPALETTE GetPalette() override;
+    void SetPalette(HPALETTE palette) override;
+    // The composed bitmap as CF_BITMAP, and the GIF itself put on the
+    // clipboard as "GIF Image".
+    void SaveToClipboardFormat(TClipboardFormat& format, std::string& data, HPALETTE& palette) override;
+    // The clipboard's "GIF Image" when there is one, else a bitmap of format.
+    void LoadFromClipboardFormat(TClipboardFormat format, const std::string& data, const HPALETTE& palette) override;
     virtual void Warning(TObject* sender, uint8_t severity, const std::string& message);
 
     // True only for this very object.
@@ -591,9 +710,10 @@ public:
     TGIFVersion VersionNeeded() const;
     int32_t MaxColorResolution() const;
     int32_t MaxBitsPerPixel() const;
-    // Appends a frame made for this image (ownership passes) or a copy of
-    // another image's frame; anything else raises "Object type not supported
-    // for operation". Grows the logical screen to hold the frame.
+    // Appends a frame made for this image (ownership passes), a copy of
+    // another image's frame, or a frame made from a bitmap; anything else
+    // raises "Object type not supported for operation". Grows the logical
+    // screen to hold the frame.
     int32_t AddFrame(TPersistent* source);
 
     TVsGifImageList& Images() const { return *FImages; }
@@ -604,6 +724,27 @@ public:
     // Pixels held by all frames but except.
     int64_t PixelCount(const TVsGifSubImage* except = nullptr) const;
     std::string Version() const { return GIFVersionText(VersionNeeded()); }
+
+    // Frames dither their bitmaps to the web palette.
+    bool UsesWebPalette() const;
+    // Frame 0 on the logical screen; none for an empty image.
+    TBitmap* ComposedBitmap();
+    // The composed bitmap, or a new one of the screen's size with nothing drawn.
+    TBitmap* NewComposedBitmap();
+    void ReleaseComposedBitmap();
+
+    // Painters. StartPainter gives the painter to resume, or none when it
+    // ran to its end here (or none could be made).
+    TCustomVsGifPainter* StartPainter(TCustomVsGifPainter*& reference, TCanvas& canvas, TGIFPaintOptions options,
+                                      const TRect& rect);
+    void StopPainters();
+    void StopOwnPainter();
+    // Every live painter of the image (TCustomVsGifPainter*), behind the
+    // lock that also guards the own painter.
+    TThreadList& Painters() { return FPainters; }
+    TCustomVsGifPainter* OwnPainter() const { return FOwnPainter; }
+    // A painter's end: it leaves the list, and the own painter when it is that.
+    void PainterEnded(TCustomVsGifPainter* painter);
 
     TGIFPaintOptions PaintOptions() const { return FPaintOptions; }
     void SetPaintOptions(TGIFPaintOptions options) { FPaintOptions = options; }
@@ -623,23 +764,36 @@ public:
     void SetBackgroundColor(TColor color) { FBackgroundColor = color; }
 
     TGIFWarningEvent OnGIFWarning;
-    TGIFProgressEvent OnProgress;
+    TGIFPainterEvent OnAnimationStart;
+    TGIFPainterEvent OnFramePaint;
+    TGIFPainterEvent OnAnimationRepeat;
+    TGIFPainterEvent OnAnimationEnd;
 
-    // Progress of loading, saving and copying.
-    void Progress(TObject* sender, TGIFProgressStage stage, uint8_t percent, bool redraw, const TRect& rect,
-                  const std::string& message);
+    // Progress of loading, saving, copying, converting and rendering; public
+    // so that frames and lists report through it.
+    using TGraphic::Progress;
     // The global colour map changed: cached palette data is stale.
     void PaletteChanged();
     // Public so that frames can signal through it.
     void Changed() override { TGraphic::Changed(); }
 
+protected:
+    // A TBitmap gets the composed bitmap.
+    void AssignTo(TPersistent* dest) const override;
+
 private:
     void GrowScreenToFrames();
     void CoverColorIndices();
+    void DrawComposed(TCanvas& canvas, const TRect& rect);
 
     std::unique_ptr<TVsGifImageList> FImages;
     std::unique_ptr<TVsGifHeader> FHeader;
     bool FDrawing = false;
+    bool FPaletteFlag = false;
+    HPALETTE FPalette;
+    TThreadList FPainters;
+    TCustomVsGifPainter* FOwnPainter = nullptr;
+    std::unique_ptr<TBitmap> FComposed;
     TGIFPaintOptions FPaintOptions = DefaultPaintOptions;
     uint8_t FReductionMode = DefaultReductionMode;
     int32_t FReductionBits = DefaultReductionBits;

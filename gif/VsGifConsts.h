@@ -39,6 +39,11 @@ inline constexpr const char* SUnknownBlock = "Unknown GIF block type";
 inline constexpr const char* SExceedsScreen = "Image exceeds Logical Screen size";
 inline constexpr const char* SInvalidTrailer = "Invalid Image trailer";
 
+// The picture registry's file extension and description, and the
+// clipboard format's name.
+inline constexpr const char* SGIFExtension = "GIF";
+inline constexpr const char* SGIFImage = "GIF Image";
+
 // Progress texts.
 inline constexpr const char* SLoading = "Loading...";
 inline constexpr const char* SSaving = "Saving...";

@@ -168,6 +168,29 @@ void TVsGifColorMap::WriteEntries(TStream& stream) const {
     stream.WriteBuffer(table, 3 * (int64_t(1) << EntryBits()));
 }
 
+void TVsGifColorMap::LoadPalette(const HPALETTE& palette) {
+    Clear();
+    const int32_t n = std::min(PaletteEntryCount(palette), 256);
+    if (n == 0) return;
+    GrowTo(n);
+    for (int32_t i = 0; i < n; ++i) {
+        const TPaletteEntry& e = palette->Entries()[static_cast<size_t>(i)];
+        FEntries[static_cast<size_t>(i)] = {e.peRed, e.peGreen, e.peBlue};
+    }
+    FCount = n;
+    NotifyChanged();
+}
+
+HPALETTE TVsGifColorMap::MakePalette() const {
+    if (FCount == 0) return nullptr;
+    std::vector<TPaletteEntry> entries(static_cast<size_t>(FCount));
+    for (int32_t i = 0; i < FCount; ++i) {
+        const TGIFColor& c = FEntries[static_cast<size_t>(i)];
+        entries[static_cast<size_t>(i)] = {c.Red, c.Green, c.Blue, PC_NOCOLLAPSE};
+    }
+    return CreatePalette(std::move(entries));
+}
+
 bool TVsGifColorMap::OptimizeColorMap(TVsGifSubImage* frame, bool dropUnused) {
     if (FCount <= 1) return false;
     FSorted = true;

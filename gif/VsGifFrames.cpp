@@ -2,8 +2,17 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "gif/VsGifCodec.h"
+
+namespace {
+// Pending fills are rare and written once: one lock serves every frame.
+std::mutex& FillLock() {
+    static std::mutex lock;
+    return lock;
+}
+}  // namespace
 
 // ---------------------------------------------------------------- frame
 
@@ -24,6 +33,7 @@ void TVsGifSubImage::FreePixels() {
     FPixels.reset();
     FPixelsSize = 0;
     FPendingFill = {};
+    FFillPending.store(false, std::memory_order_release);
 }
 
 void TVsGifSubImage::ResetFrame() {
@@ -34,6 +44,8 @@ void TVsGifSubImage::ResetFrame() {
     SetHeight(0);
     FTransparent = false;
     FGraphicControl = nullptr;
+    ReleaseBitmap();
+    ReleaseMask();
 }
 
 bool TVsGifSubImage::IsEmpty() const { return !FPixels || FPixelsSize == 0 || Width() == 0 || Height() == 0; }
@@ -88,20 +100,25 @@ void TVsGifSubImage::AllocatePixels() {
 
 void TVsGifSubImage::FillFrom(int64_t decoded, uint8_t fill) {
     if (!FPixels || decoded >= FPixelsSize) return;
+    std::lock_guard<std::mutex> lock(FillLock());
     FPendingFill = {std::max<int64_t>(decoded, 0), fill, Width(), Height(), Interlaced()};
+    FFillPending.store(true, std::memory_order_release);
 }
 
+// Render threads may ask for the pixels of a frame no one has read yet: the
+// first one writes the fill, any other waits for it on the lock.
 void TVsGifSubImage::WritePendingFill() const {
+    std::lock_guard<std::mutex> lock(FillLock());
+    if (!FFillPending.load(std::memory_order_relaxed)) return;
     const TPendingFill pending = FPendingFill;
-    FPendingFill = {};
     if (FPixels && static_cast<int64_t>(pending.Width) * pending.Height == FPixelsSize)
         FillUndecoded(FPixels.get(), pending.Width, pending.Height, pending.Interlaced, pending.From, FPixelsSize,
                       pending.Value);
+    FPendingFill = {};
+    FFillPending.store(false, std::memory_order_release);
 }
 
-void TVsGifSubImage::PaletteChanged() {
-    // Frame bitmaps and palettes come with drawing; nothing is cached yet.
-}
+void TVsGifSubImage::PaletteChanged() { SetPalette(nullptr); }
 
 void TVsGifSubImage::Assign(const TPersistent* source) {
     if (source == this) return;
@@ -118,12 +135,27 @@ void TVsGifSubImage::Assign(const TPersistent* source) {
         frame->FExtensions->SaveToStream(copy);
         copy.SetPosition(0);
         FExtensions->LoadFromStream(copy);
+        if (frame->FBitmap) {
+            auto bitmap = std::make_unique<TBitmap>();
+            bitmap->Assign(frame->FBitmap.get());
+            SetBitmap(std::move(bitmap));
+        }
+        return;
+    }
+    if (auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
+        AssignBitmap(*bitmap);
         return;
     }
     TVsGifItem::Assign(source);
 }
 
-void TVsGifSubImage::AssignTo(TPersistent* dest) const { TVsGifItem::AssignTo(dest); }
+void TVsGifSubImage::AssignTo(TPersistent* dest) const {
+    if (auto* bitmap = dynamic_cast<TBitmap*>(dest)) {
+        bitmap->Assign(const_cast<TVsGifSubImage*>(this)->FrameBitmap());
+        return;
+    }
+    TVsGifItem::AssignTo(dest);
+}
 
 void TVsGifSubImage::SaveToStream(TStream& stream) {
     FExtensions->SaveToStream(stream);
@@ -191,7 +223,7 @@ void TVsGifImageList::SaveToStream(TStream& stream) {
     for (int32_t i = 0; i < count; ++i) {
         FItems[static_cast<size_t>(i)]->SaveToStream(stream);
         if (FImage)
-            FImage->Progress(this, TGIFProgressStage::Running, static_cast<uint8_t>(MulDiv(i + 1, 100, count)), false,
+            FImage->Progress(this, psRunning, static_cast<uint8_t>(MulDiv(i + 1, 100, count)), false,
                              {}, GifMsg::SSaving);
     }
 }
@@ -216,7 +248,7 @@ void TVsGifImageList::LoadFromStream(TStream& stream) {
         if (FImage) {
             int64_t size = stream.Size();
             int32_t percent = size > 0 ? static_cast<int32_t>(stream.Position() * 100 / size) : 100;
-            FImage->Progress(this, TGIFProgressStage::Running, static_cast<uint8_t>(percent), false, {},
+            FImage->Progress(this, psRunning, static_cast<uint8_t>(percent), false, {},
                              GifMsg::SLoading);
         }
         Add(frame.release());

@@ -1,41 +1,91 @@
-// The image object: header, frames, options, load and save.
+// The image object: the unit's start, header, frames, options, load and
+// save, copies and the clipboard.
 #include <algorithm>
+#include <mutex>
+#include <new>
 #include <vector>
 
 #include "gif/VsGifCodec.h"
+#include "gif/VsGifColor.h"
+#include "platform/controls/Clipbrd.h"
+#include "platform/graphics/Metafile.h"
+
+// ---------------------------------------------------------------- the unit
+
+namespace {
+
+std::mutex& UnitLock() {
+    static std::mutex lock;
+    return lock;
+}
+bool Registered = false;  // guarded by UnitLock
+
+std::unique_ptr<TGraphic> NewGifImage() { return std::make_unique<TVsGifImage>(); }
+
+}  // namespace
+
+TClipboardFormat GIFClipboardFormat() {
+    static const TClipboardFormat format = RegisterClipboardFormat(GifMsg::SGIFImage);
+    return format;
+}
+
+void InitVsGif() {
+    std::lock_guard<std::mutex> lock(UnitLock());
+    if (Registered) return;
+    Registered = true;
+    TPicture::RegisterFileFormat(GifMsg::SGIFExtension, GifMsg::SGIFImage, NewGifImage);
+    TPicture::RegisterClipboardFormat(GIFClipboardFormat(), NewGifImage);
+}
+
+void DoneVsGif() {
+    std::lock_guard<std::mutex> lock(UnitLock());
+    if (!Registered) return;
+    Registered = false;
+    TPicture::UnregisterFileFormat(GifMsg::SGIFExtension);
+    TPicture::UnregisterClipboardFormat(GIFClipboardFormat());
+}
+
+// ---------------------------------------------------------------- image
 
 TVsGifImage::TVsGifImage()
     : FImages(std::make_unique<TVsGifImageList>(this)), FHeader(std::make_unique<TVsGifHeader>(this)) {
+    InitVsGif();
     Clear();
 }
 
 TVsGifImage::~TVsGifImage() {
-    Clear();
+    try {
+        StopPainters();
+    } catch (...) {
+        // The painters are told to stop either way, and are let go below.
+    }
+    {
+        TThreadList::TLock lock(FPainters);
+        for (int32_t i = 0; i < lock->Count(); ++i) static_cast<TCustomVsGifPainter*>(lock->Items(i))->Detach();
+        lock->Clear();
+        FOwnPainter = nullptr;
+    }
+    FComposed.reset();
+    FImages->Clear();
     FImages.reset();
     FHeader.reset();
 }
 
 void TVsGifImage::Clear() {
+    StopPainters();
+    ReleaseComposedBitmap();
     FImages->Clear();
     FHeader->ColorMap().Clear();
     FHeader->SetWidth(0);
     FHeader->SetHeight(0);
     FHeader->RebuildPackedByte();
-    PaletteChanged();
-}
-
-void TVsGifImage::PaletteChanged() {
-    // The palette handle and composed bitmap come with drawing; nothing is cached yet.
+    SetPalette(nullptr);
 }
 
 void TVsGifImage::Warning(TObject* sender, uint8_t severity, const std::string& message) {
     if (OnGIFWarning) OnGIFWarning(sender, severity, message);
 }
 
-void TVsGifImage::Progress(TObject* sender, TGIFProgressStage stage, uint8_t percent, bool redraw, const TRect& rect,
-                           const std::string& message) {
-    if (OnProgress) OnProgress(sender, stage, percent, redraw, rect, message);
-}
 
 TGIFVersion TVsGifImage::VersionNeeded() const {
     if (FImages->Count() == 0) return GIFVersionUnknown;
@@ -67,8 +117,13 @@ int32_t TVsGifImage::MaxBitsPerPixel() const {
 
 int32_t TVsGifImage::AddFrame(TPersistent* source) {
     auto* frame = dynamic_cast<TVsGifSubImage*>(source);
-    if (!frame) RaiseGIFError(GifMsg::SUnsupportedObject);
-    if (frame->Image() != this) {
+    if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
+        auto made = std::make_unique<TVsGifSubImage>(this);
+        made->Assign(bitmap);
+        frame = made.release();
+    } else if (!frame) {
+        RaiseGIFError(GifMsg::SUnsupportedObject);
+    } else if (frame->Image() != this) {
         // Another image's frame stays with it; this image gets a copy.
         auto copy = std::make_unique<TVsGifSubImage>(this);
         copy->Assign(frame);
@@ -88,6 +143,7 @@ int32_t TVsGifImage::AddFrame(TPersistent* source) {
     }
     if (grew) {
         Warning(frame, 1, GifMsg::SExceedsScreen);
+        ReleaseComposedBitmap();
         Changed();
     }
     return index;
@@ -99,6 +155,7 @@ void TVsGifImage::SetWidth(int32_t width) {
         if (frame->Left() + frame->Width() > width) RaiseGIFError(GifMsg::SWidthTooSmall);
     }
     FHeader->SetWidth(width);
+    ReleaseComposedBitmap();
     Changed();
 }
 
@@ -108,11 +165,8 @@ void TVsGifImage::SetHeight(int32_t height) {
         if (frame->Top() + frame->Height() > height) RaiseGIFError(GifMsg::SHeightTooSmall);
     }
     FHeader->SetHeight(height);
+    ReleaseComposedBitmap();
     Changed();
-}
-
-void TVsGifImage::Draw(TCanvas&, const TRect&) {
-    if (FDrawing || FImages->Count() == 0) return;
 }
 
 void TVsGifImage::Assign(const TPersistent* source) {
@@ -129,7 +183,7 @@ void TVsGifImage::Assign(const TPersistent* source) {
             OnProgress = nullptr;
             OnGIFWarning = nullptr;
         };
-        Progress(this, TGIFProgressStage::Starting, 0, false, {}, GifMsg::SCopying);
+        Progress(this, psStarting, 0, false, {}, GifMsg::SCopying);
         try {
             FHeader->Assign(&other->Header());
             FPainterPriority = other->FPainterPriority;
@@ -142,19 +196,86 @@ void TVsGifImage::Assign(const TPersistent* source) {
                 auto frame = std::make_unique<TVsGifSubImage>(this);
                 frame->Assign(other->SubImage(i));
                 AddFrame(frame.release());
-                Progress(this, TGIFProgressStage::Running, static_cast<uint8_t>(MulDiv(i + 1, 100, count)), false, {},
+                Progress(this, psRunning, static_cast<uint8_t>(MulDiv(i + 1, 100, count)), false, {},
                          GifMsg::SCopying);
             }
         } catch (...) {
-            Progress(this, TGIFProgressStage::Ending, 0, false, {}, GifMsg::SCopying);
+            Progress(this, psEnding, 0, false, {}, GifMsg::SCopying);
             done();
             throw;
         }
-        Progress(this, TGIFProgressStage::Ending, 100, false, {}, GifMsg::SCopying);
+        Progress(this, psEnding, 100, false, {}, GifMsg::SCopying);
         done();
         return;
     }
+    if (auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
+        Clear();
+        AddFrame(const_cast<TBitmap*>(bitmap));
+        return;
+    }
+    if (auto* graphic = dynamic_cast<const TGraphic*>(source)) {
+        Clear();
+        auto* g = const_cast<TGraphic*>(graphic);
+        TBitmap bitmap;
+        // A metafile draws on an 8-bit bitmap; other pictures become one.
+        auto drawn = [&] {
+            bitmap.SetSize(g->Width(), g->Height());
+            SetBitmapPixelFormat(bitmap, pf8bit);
+            bitmap.Canvas()->Draw(0, 0, g);
+        };
+        if (dynamic_cast<TMetafile*>(g)) {
+            try {
+                drawn();
+            } catch (const Exception&) {
+                bitmap.Assign(g);
+            }
+        } else {
+            try {
+                bitmap.Assign(g);
+            } catch (const Exception&) {
+                drawn();
+            }
+        }
+        AddFrame(&bitmap);
+        return;
+    }
     TGraphic::Assign(source);
+}
+
+// ---------------------------------------------------------------- clipboard
+
+void TVsGifImage::SaveToClipboardFormat(TClipboardFormat& format, std::string& data, HPALETTE& palette) {
+    if (Empty()) return;
+    ComposedBitmap()->SaveToClipboardFormat(format, data, palette);
+    TMemoryStream stream;
+    SaveToStream(stream);
+    std::string bytes;
+    try {
+        bytes.assign(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+    } catch (const std::bad_alloc&) {
+        // No memory for the copy: the clipboard gets the bitmap alone.
+        return;
+    }
+    Clipboard()->SetFormatData(GIFClipboardFormat(), bytes);
+}
+
+void TVsGifImage::LoadFromClipboardFormat(TClipboardFormat format, const std::string& data, const HPALETTE& palette) {
+    auto load = [this](const std::string& bytes) {
+        TReadOnlyMemoryStream stream(bytes.data(), static_cast<int64_t>(bytes.size()));
+        LoadFromStream(stream);
+    };
+    if (format == GIFClipboardFormat()) {
+        load(data);
+        return;
+    }
+    TClipboard* clipboard = Clipboard();
+    if (clipboard->HasFormat(GIFClipboardFormat())) {
+        load(clipboard->GetFormatData(GIFClipboardFormat()));
+        return;
+    }
+    TBitmap bitmap;
+    bitmap.LoadFromClipboardFormat(format, data, palette);
+    Assign(&bitmap);
 }
 
 // A screen of width or height 0 says nothing about the picture: it takes the
@@ -172,7 +293,7 @@ void TVsGifImage::GrowScreenToFrames() {
 }
 
 void TVsGifImage::LoadFromStream(TStream& stream) {
-    Progress(this, TGIFProgressStage::Starting, 0, false, {}, GifMsg::SLoading);
+    Progress(this, psStarting, 0, false, {}, GifMsg::SLoading);
     try {
         Clear();
         // Decode from memory: the caller's stream if it is one, else a copy.
@@ -213,10 +334,10 @@ void TVsGifImage::LoadFromStream(TStream& stream) {
         GrowScreenToFrames();
         finish();
     } catch (...) {
-        Progress(this, TGIFProgressStage::Ending, 0, true, {}, GifMsg::SLoading);
+        Progress(this, psEnding, 0, true, {}, GifMsg::SLoading);
         throw;
     }
-    Progress(this, TGIFProgressStage::Ending, 100, true, {}, GifMsg::SLoading);
+    Progress(this, psEnding, 100, true, {}, GifMsg::SLoading);
 }
 
 namespace {
@@ -254,7 +375,7 @@ void TVsGifImage::CoverColorIndices() {
 }
 
 void TVsGifImage::SaveToStream(TStream& stream) {
-    Progress(this, TGIFProgressStage::Starting, 0, false, {}, GifMsg::SSaving);
+    Progress(this, psStarting, 0, false, {}, GifMsg::SSaving);
     try {
         CoverColorIndices();
         FHeader->SaveToStream(stream);
@@ -262,8 +383,8 @@ void TVsGifImage::SaveToStream(TStream& stream) {
         TVsGifTrailer trailer(this);
         trailer.SaveToStream(stream);
     } catch (...) {
-        Progress(this, TGIFProgressStage::Ending, 0, true, {}, GifMsg::SSaving);
+        Progress(this, psEnding, 0, true, {}, GifMsg::SSaving);
         throw;
     }
-    Progress(this, TGIFProgressStage::Ending, 100, true, {}, GifMsg::SSaving);
+    Progress(this, psEnding, 100, true, {}, GifMsg::SSaving);
 }

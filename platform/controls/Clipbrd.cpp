@@ -251,11 +251,37 @@ void TClipboard::Assign(const TPersistent* source) {
                          &bitmap);
         return;
     }
+    if (auto* graphic = dynamic_cast<const TGraphic*>(source)) {
+        // The graphic's own entry (it may add formats of its own beside it),
+        // else a bitmap of it.
+        auto* g = const_cast<TGraphic*>(graphic);
+        TSession s(*this);
+        FImpl->Target(true);
+        TClipboardFormat format = 0;
+        std::string data;
+        HPALETTE palette;
+        g->SaveToClipboardFormat(format, data, palette);
+        if (format != 0) {
+            SetFormatData(format, data);
+        } else {
+            TBitmap bitmap;
+            bitmap.Assign(g);
+            Assign(&bitmap);
+        }
+        return;
+    }
     TPersistent::Assign(source);
 }
 
 void TClipboard::AssignTo(TPersistent* dest) const {
     if (auto* picture = dynamic_cast<TPicture*>(dest)) {
+        // A format some graphic class registered for comes first: it says
+        // more than the bitmap beside it.
+        for (TClipboardFormat format : Formats()) {
+            if (format < CF_FIRSTREGISTERED || !TPicture::SupportsClipboardFormat(format)) continue;
+            picture->LoadFromClipboardFormat(format, GetFormatData(format), nullptr);
+            return;
+        }
         if (!GetBitmap(*picture->Bitmap())) picture->SetGraphic(nullptr);
         return;
     }

@@ -18,20 +18,12 @@ VARSONA_DECLARE_EXCEPTION(EClipboardException, Exception)
 
 namespace ClipboardConst {
 inline constexpr const char* SCannotOpenClipboard = "Cannot open clipboard";
-inline constexpr const char* SUnknownClipboardFormat = "Unsupported clipboard format";
+inline constexpr const char* SUnknownClipboardFormat = GraphicConst::SUnsupportedClipboardFormat;
 inline constexpr const char* SUnbalancedClose = "Clipboard closed more often than opened";
 }  // namespace ClipboardConst
 
-// Clipboard formats, numbered as on the platform; registered ones from
-// 0xC000.
-using TClipboardFormat = uint32_t;
-inline constexpr TClipboardFormat CF_TEXT = 1;
-inline constexpr TClipboardFormat CF_BITMAP = 2;
-inline constexpr TClipboardFormat CF_METAFILEPICT = 3;
-inline constexpr TClipboardFormat CF_DIB = 8;
-inline constexpr TClipboardFormat CF_UNICODETEXT = 13;
-inline constexpr TClipboardFormat CF_ENHMETAFILE = 14;
-inline constexpr TClipboardFormat CF_FIRSTREGISTERED = 0xC000;
+// The clipboard format numbers (TClipboardFormat, CF_BITMAP and the others)
+// are declared with TGraphic (platform/runtime/Graphic.h).
 
 // The same name (ignoring case) gives the same number for the life of the
 // process; 0 for an empty name. Known names get the standard MIME type
@@ -68,8 +60,11 @@ public:
     void SetAsText(const std::string& text);
 
     // A TBitmap (as image/png and image/bmp), a TMetafile (its EMF bytes and
-    // a bitmap of it) or a TPicture holding either. Other sources raise
-    // EConvertError "Cannot assign a ... to a TClipboard".
+    // a bitmap of it), another graphic (its SaveToClipboardFormat entry, or
+    // a bitmap of it) or a TPicture holding one. Other sources raise
+    // EConvertError "Cannot assign a ... to a TClipboard". Assigning the
+    // clipboard to a TPicture takes a format a graphic class registered with
+    // TPicture before the bitmap.
     void Assign(const TPersistent* source) override;
     // The clipboard's picture; False (bitmap unchanged) when there is none.
     bool GetBitmap(TBitmap& bitmap) const;

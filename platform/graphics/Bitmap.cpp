@@ -253,6 +253,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
     FPixelFormat = format;
     FImpl->format = format;
     FImpl->packedLive = false;
+    FPaletteHandle = nullptr;
     Changed();
 }
 
@@ -295,7 +296,28 @@ void TBitmap::SetPalette(const std::vector<TColor>& colors) {
     }
     while (table.size() < 2) table.push_back(qRgb(0, 0, 0));
     img.setColorTable(table);
+    FPaletteHandle = nullptr;
     Changed();
+}
+
+HPALETTE TBitmap::GetPalette() {
+    if (!FPaletteHandle && IsIndexed(FPixelFormat)) {
+        std::vector<TPaletteEntry> entries;
+        for (TColor c : Palette()) entries.push_back({GetRValue(c), GetGValue(c), GetBValue(c), 0});
+        FPaletteHandle = CreatePalette(std::move(entries));
+    }
+    return FPaletteHandle;
+}
+
+void TBitmap::SetPalette(HPALETTE palette) {
+    if (palette == FPaletteHandle) return;
+    if (palette && IsIndexed(FPixelFormat) && !FImpl->image.isNull()) {
+        std::vector<TColor> colors;
+        for (const TPaletteEntry& e : palette->Entries()) colors.push_back(RGB(e.peRed, e.peGreen, e.peBlue));
+        SetPalette(colors);
+    }
+    FPaletteHandle = std::move(palette);
+    SetPaletteModified(true);
 }
 
 TColor TBitmap::TransparentColor() const {
@@ -364,6 +386,7 @@ void TBitmap::SetImage(const QImage& image) {
     FImpl->image = img;
     FImpl->format = format;
     FPixelFormat = format;
+    FPaletteHandle = nullptr;
     Changed();
 }
 
@@ -372,6 +395,7 @@ void TBitmap::Assign(const TPersistent* source) {
         FImpl->EndPaint();
         FImpl->image = QImage();
         FImpl->packedLive = false;
+        FPaletteHandle = nullptr;
         Changed();
         return;
     }
@@ -384,6 +408,7 @@ void TBitmap::Assign(const TPersistent* source) {
         FImpl->packedLive = false;
         FImpl->format = src->FPixelFormat;
         FPixelFormat = src->FPixelFormat;
+        FPaletteHandle = src->FPaletteHandle;
         FDpiX = src->FDpiX;
         FDpiY = src->FDpiY;
         FTransparentColor = src->FTransparentColor;
@@ -424,6 +449,7 @@ void TBitmap::LoadFromStream(TStream& stream) {
         FPixelFormat = decoded.Format;
         FImpl->format = decoded.Format;
         FImpl->image = decoded.Image;
+        FPaletteHandle = nullptr;
         FDpiX = decoded.DpiX;
         FDpiY = decoded.DpiY;
         Changed();
@@ -458,4 +484,19 @@ void TBitmap::SaveToFile(const std::string& path) {
     if (!image.save(&buffer, "PNG")) throw EInvalidGraphic(GraphicsConst::SInvalidBitmap);
     if (!WriteFileAtomically(path, std::string_view(data.constData(), static_cast<size_t>(data.size()))))
         throw EFCreateError(FmtMsg(SysConst::SFCreateError, path, std::strerror(errno)));
+}
+
+// ---------------------------------------------------------------- clipboard
+
+void TBitmap::SaveToClipboardFormat(TClipboardFormat& format, std::string& data, HPALETTE& palette) {
+    std::string bytes = EncodeBmp(FImpl->Pixels(), FPixelFormat, FDpiX, FDpiY);
+    format = CF_BITMAP;
+    data = std::move(bytes);
+    palette = GetPalette();
+}
+
+void TBitmap::LoadFromClipboardFormat(TClipboardFormat format, const std::string& data, const HPALETTE& palette) {
+    if (format != CF_BITMAP && format != CF_DIB) TGraphic::LoadFromClipboardFormat(format, data, palette);
+    TReadOnlyMemoryStream stream(data.data(), static_cast<int64_t>(data.size()));
+    LoadFromStream(stream);
 }

@@ -798,6 +798,26 @@ void TCanvas::BrushCopy(const TRect& dest, TBitmap& bitmap, const TRect& sourceR
     Changed();
 }
 
+void TCanvas::MaskedStretchDraw(const TRect& rect, TBitmap& bitmap, TBitmap& mask) {
+    if (!FDevice || bitmap.Empty()) return;
+    TRect to = ToDevice(rect);
+    if (IsRectEmpty(to)) return;
+    // The kept pixels become fully transparent; the device draws the rest over the target.
+    QImage part = BitmapImage(bitmap).convertToFormat(QImage::Format_ARGB32);
+    QImage bits = BitmapImage(mask);
+    if (bits.format() != QImage::Format_Mono) bits = bits.convertToFormat(QImage::Format_Mono);
+    const int w = std::min(part.width(), bits.width()), h = std::min(part.height(), bits.height());
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(part.scanLine(y));
+        const uchar* m = bits.constScanLine(y);
+        for (int x = 0; x < w; ++x)
+            if ((m[x >> 3] >> (7 - (x & 7))) & 1) row[x] = 0;
+    }
+    Changing();
+    FDevice->DrawImage(to, part, {0, 0, part.width(), part.height()}, false, clBlack);
+    Changed();
+}
+
 TColor TCanvas::Pixel(int32_t x, int32_t y) {
     if (!FDevice) return clWhite;
     TPoint d = LPtoDP(TPoint{x, y});

@@ -246,6 +246,9 @@ public:
     void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect);
     // Copies a rectangle of a bitmap, with color replaced by the brush colour.
     void BrushCopy(const TRect& dest, TBitmap& bitmap, const TRect& sourceRect, TColor color);
+    // Draws bitmap stretched into rect through mask, a 1-bit bitmap of the
+    // same size: where the mask holds 1 the canvas keeps what it shows.
+    void MaskedStretchDraw(const TRect& rect, TBitmap& bitmap, TBitmap& mask);
 
     TColor Pixel(int32_t x, int32_t y);
     void SetPixel(int32_t x, int32_t y, TColor color);
@@ -375,6 +378,11 @@ public:
     // Colour table of the indexed formats, as TColor values.
     std::vector<TColor> Palette() const;
     void SetPalette(const std::vector<TColor>& colors);
+    // The palette handle: the one set last, or for an indexed bitmap one of
+    // its colour table (the same handle until the table changes). Setting
+    // one on an indexed bitmap makes its entries the colour table.
+    HPALETTE GetPalette() override;
+    void SetPalette(HPALETTE palette) override;
 
     TColor TransparentColor() const;
     void SetTransparentColor(TColor color) { FTransparentColor = color; }
@@ -387,6 +395,9 @@ public:
     // By extension: ".png" writes PNG, anything else BMP.
     void SaveToFile(const std::string& path) override;
     void Assign(const TPersistent* source) override;
+    // CF_BITMAP (or CF_DIB) as a BMP file.
+    void SaveToClipboardFormat(TClipboardFormat& format, std::string& data, HPALETTE& palette) override;
+    void LoadFromClipboardFormat(TClipboardFormat format, const std::string& data, const HPALETTE& palette) override;
 
 private:
     friend class TBitmapDevice;
@@ -400,6 +411,7 @@ private:
     std::unique_ptr<Impl> FImpl;
     std::unique_ptr<TCanvas> FCanvas;
     TPixelFormat FPixelFormat = pfDevice;
+    HPALETTE FPaletteHandle;
     int32_t FDpiX = 96;
     int32_t FDpiY = 96;
     TColor FTransparentColor = clDefault;
@@ -433,9 +445,24 @@ public:
     // "Description (*.ext)|*.ext|..." of every registered format.
     static std::string GraphicFilter();
 
+    // Clipboard formats that a graphic class reads (a format the clipboard
+    // gave a number by name), for pasting a picture.
+    static void RegisterClipboardFormat(TClipboardFormat format, TGraphicFactory factory);
+    static void UnregisterClipboardFormat(TClipboardFormat format);
+    static bool SupportsClipboardFormat(TClipboardFormat format);
+    // A graphic of the class registered for format takes the bytes;
+    // EInvalidGraphic "Unsupported clipboard format" for another format.
+    void LoadFromClipboardFormat(TClipboardFormat format, const std::string& data, const HPALETTE& palette);
+    // The graphic's clipboard entry; format 0 without a graphic.
+    void SaveToClipboardFormat(TClipboardFormat& format, std::string& data, HPALETTE& palette);
+
     TNotifyEvent OnChange;
+    // The graphic's progress reports, passed on.
+    TProgressEvent OnProgress;
 
 private:
+    // The graphic's progress goes to OnProgress.
+    void Attach(TGraphic& graphic);
     std::unique_ptr<TGraphic> FGraphic;
 };
 

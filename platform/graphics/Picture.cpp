@@ -38,6 +38,22 @@ FileFormat* Find(const std::string& extension) {
     return nullptr;
 }
 
+struct ClipboardFormat {
+    TClipboardFormat Format;
+    TGraphicFactory Factory;
+};
+
+std::vector<ClipboardFormat>& ClipboardFormats() {
+    static std::vector<ClipboardFormat> formats;
+    return formats;
+}
+
+ClipboardFormat* FindClipboardFormat(TClipboardFormat format) {
+    for (auto& f : ClipboardFormats())
+        if (f.Format == format) return &f;
+    return nullptr;
+}
+
 // A new graphic of the same class as source, through the registry; a bitmap
 // when no registered format makes that class.
 std::unique_ptr<TGraphic> SameKind(const TGraphic& source) {
@@ -80,14 +96,52 @@ std::string TPicture::GraphicFilter() {
     return filter;
 }
 
+void TPicture::RegisterClipboardFormat(TClipboardFormat format, TGraphicFactory factory) {
+    if (ClipboardFormat* f = FindClipboardFormat(format)) {
+        f->Factory = std::move(factory);
+        return;
+    }
+    ClipboardFormats().push_back({format, std::move(factory)});
+}
+
+void TPicture::UnregisterClipboardFormat(TClipboardFormat format) {
+    std::erase_if(ClipboardFormats(), [&](const ClipboardFormat& f) { return f.Format == format; });
+}
+
+bool TPicture::SupportsClipboardFormat(TClipboardFormat format) { return FindClipboardFormat(format) != nullptr; }
+
 // ---------------------------------------------------------------- picture
 
 TPicture::TPicture() = default;
 TPicture::~TPicture() = default;
 
+void TPicture::Attach(TGraphic& graphic) {
+    graphic.OnProgress = [this](TObject* sender, TProgressStage stage, uint8_t percent, bool redraw, const TRect& r,
+                                const std::string& msg) {
+        if (OnProgress) OnProgress(sender, stage, percent, redraw, r, msg);
+    };
+}
+
 void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic) {
     FGraphic = std::move(graphic);
+    if (FGraphic) Attach(*FGraphic);
     if (OnChange) OnChange(this);
+}
+
+void TPicture::LoadFromClipboardFormat(TClipboardFormat format, const std::string& data, const HPALETTE& palette) {
+    ClipboardFormat* f = FindClipboardFormat(format);
+    if (!f) throw EInvalidGraphic(GraphicConst::SUnsupportedClipboardFormat);
+    std::unique_ptr<TGraphic> graphic = f->Factory();
+    Attach(*graphic);
+    graphic->LoadFromClipboardFormat(format, data, palette);
+    SetGraphic(std::move(graphic));
+}
+
+void TPicture::SaveToClipboardFormat(TClipboardFormat& format, std::string& data, HPALETTE& palette) {
+    format = 0;
+    data.clear();
+    palette = nullptr;
+    if (FGraphic) FGraphic->SaveToClipboardFormat(format, data, palette);
 }
 
 TBitmap* TPicture::Bitmap() {
@@ -100,6 +154,7 @@ void TPicture::LoadFromFile(const std::string& path) {
     FileFormat* format = Find(ext);
     if (!format) throw EInvalidGraphic(FmtMsg(GraphicsConst::SUnknownExtension, LowerCase(Normalize(ext))));
     std::unique_ptr<TGraphic> graphic = format->Factory();
+    Attach(*graphic);
     graphic->LoadFromFile(path);
     SetGraphic(std::move(graphic));
 }

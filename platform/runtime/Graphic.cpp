@@ -27,3 +27,18 @@ void TGraphic::Changed() {
     FModified = true;
     if (OnChange) OnChange(this);
 }
+
+void TGraphic::Progress(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& r,
+                        const std::string& msg) {
+    if (OnProgress) OnProgress(sender, stage, percentDone, redrawNow, r, msg);
+}
+
+void TGraphic::SaveToClipboardFormat(TClipboardFormat& format, std::string& data, HPALETTE& palette) {
+    format = 0;
+    data.clear();
+    palette = nullptr;
+}
+
+void TGraphic::LoadFromClipboardFormat(TClipboardFormat, const std::string&, const HPALETTE&) {
+    throw EInvalidGraphic(GraphicConst::SUnsupportedClipboardFormat);
+}

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <cstdio>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -20,6 +21,8 @@
 #include "platform/controls/PrinterSetup.h"
 #include "platform/controls/qt/ControlsQt.h"
 #include "tests/designer/DesignerFixture.h"
+#include "tests/gif/GiflibOracle.h"
+#include "tests/gif/PhotoImage.h"
 #include "tests/support/CupsQueue.h"
 #include "tests/support/Tools.h"
 
@@ -385,6 +388,42 @@ TEST_P(SavedPicture, OpensInAStandardReaderWithItsCaptions) {
     if (HaveTool("zbarimg")) {
         EXPECT_EQ(Zbar(r.Raster ? captioned : png, "ean13"), std::vector<std::string>{"EAN-13:5901234123457"});
     }
+}
+
+// A 24-bit barcode bitmap with anti-aliased captions saved as GIF: libgif
+// and ImageMagick read back every pixel as the bitmap has it.
+TEST_F(OracleTest, BarcodeBitmapSavedAsGifReadsBackIdentical) {
+    if (!oracle::Available()) GTEST_SKIP() << "libgif not found at build time";
+    SKIP_WITHOUT_TOOL("convert-im6.q16");
+    Select(1, "590123412345");
+    auto bitmap = BarcodeBitmap(*Form1->Barcode1, 2, {"TOP CAPTION", "bottom", 12});
+    ASSERT_EQ(bitmap->PixelFormat(), pf24bit);
+    const phototest::TRgbImage original = phototest::FromBitmap(*bitmap);
+    std::set<std::tuple<int, int, int>> colors;
+    for (size_t i = 0; i < original.Pixels.size(); i += 3)
+        colors.insert({original.Pixels[i], original.Pixels[i + 1], original.Pixels[i + 2]});
+    EXPECT_GT(colors.size(), 2u);  // greys at the edges of the letters
+    const std::string file = Root + "/barcode.gif";
+    SaveBitmapAsGif(*bitmap, file);
+
+    const oracle::Image decoded = oracle::Decode(ReadFileBytes(file));
+    ASSERT_TRUE(decoded.ok) << decoded.error;
+    ASSERT_EQ(decoded.frames.size(), 1u);
+    const oracle::Frame& frame = decoded.frames[0];
+    ASSERT_EQ(frame.width, original.Width);
+    ASSERT_EQ(frame.height, original.Height);
+    const std::vector<oracle::Color>& map = frame.localMap.empty() ? decoded.globalMap : frame.localMap;
+    phototest::TRgbImage giflib{frame.width, frame.height, {}};
+    for (uint8_t index : frame.pixels) {
+        ASSERT_LT(index, map.size());
+        giflib.Pixels.insert(giflib.Pixels.end(), {map[index].r, map[index].g, map[index].b});
+    }
+    EXPECT_EQ(giflib.Pixels, original.Pixels);
+
+    RunCommand("convert-im6.q16 " + Quoted(file) + " -depth 8 " + Quoted(Root + "/barcode.ppm"));
+    const phototest::TRgbImage magick = phototest::FromPpm(ReadFileBytes(Root + "/barcode.ppm"));
+    ASSERT_EQ(magick.Width, original.Width);
+    EXPECT_EQ(magick.Pixels, original.Pixels);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFormat, SavedPicture,

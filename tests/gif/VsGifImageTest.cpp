@@ -216,8 +216,8 @@ TEST(GifImage, HugeFrameFileIsTinyAndAllocatesNothing) {
 TEST(GifImage, ProgressStartsAndEndsAlsoOnFailure) {
     for (bool good : {true, false}) {
         TVsGifImage image;
-        std::vector<std::pair<TGIFProgressStage, int>> events;
-        image.OnProgress = [&](TObject*, TGIFProgressStage stage, uint8_t percent, bool, const TRect&,
+        std::vector<std::pair<TProgressStage, int>> events;
+        image.OnProgress = [&](TObject*, TProgressStage stage, uint8_t percent, bool, const TRect&,
                                const std::string& msg) {
             EXPECT_EQ(msg, GifMsg::SLoading);
             events.push_back({stage, percent});
@@ -225,8 +225,8 @@ TEST(GifImage, ProgressStartsAndEndsAlsoOnFailure) {
         std::string bytes = good ? Header(2, 1, 1) + Frame01() + ";" : std::string("nothing");
         ErrorOf([&] { Load(image, bytes); });
         ASSERT_GE(events.size(), 2u);
-        EXPECT_EQ(events.front().first, TGIFProgressStage::Starting);
-        EXPECT_EQ(events.back().first, TGIFProgressStage::Ending);
+        EXPECT_EQ(events.front().first, psStarting);
+        EXPECT_EQ(events.back().first, psEnding);
         EXPECT_EQ(events.back().second, good ? 100 : 0);
     }
 }

@@ -1,0 +1,576 @@
+// Frames to bitmaps and back, drawing frames and the image, and the image's
+// side of its painters.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <thread>
+
+#include "gif/VsGifColor.h"
+
+namespace {
+
+TVsGifPainterFactory& PainterFactory() {
+    static TVsGifPainterFactory factory;
+    return factory;
+}
+
+// What no colour table shows: black and white, the rest black, as such a
+// frame is saved.
+HPALETTE BlackAndWhite() {
+    static const HPALETTE palette = CreatePalette({{0, 0, 0, PC_NOCOLLAPSE}, {255, 255, 255, PC_NOCOLLAPSE}});
+    return palette;
+}
+
+uint8_t WebLevel(int32_t v) { return static_cast<uint8_t>(std::clamp<long>(std::lround(v / 51.0), 0, 5)); }
+
+}  // namespace
+
+void SetVsGifPainterFactory(TVsGifPainterFactory factory) { PainterFactory() = std::move(factory); }
+bool HasVsGifPainterFactory() { return static_cast<bool>(PainterFactory()); }
+
+// ---------------------------------------------------------------- frame bitmaps
+
+void TVsGifSubImage::SetBitmap(std::unique_ptr<TBitmap> bitmap) {
+    FBitmap = std::move(bitmap);
+    FHasBitmap.store(FBitmap != nullptr, std::memory_order_release);
+}
+
+void TVsGifSubImage::ReleaseBitmap() { SetBitmap(nullptr); }
+
+TBitmap* TVsGifSubImage::NewBitmap() {
+    ReleaseBitmap();
+    SetBitmap(std::make_unique<TBitmap>());
+    return FBitmap.get();
+}
+
+void TVsGifSubImage::ReleaseMask() {
+    FMask.reset();
+    FMaskStale = true;
+}
+
+bool TVsGifSubImage::MaskReady() {
+    if (FMaskStale && FTransparent) {
+        ReleaseBitmap();
+        FrameBitmap();
+    }
+    return FMask != nullptr;
+}
+
+HPALETTE TVsGifSubImage::GetPalette() {
+    if (FBitmap)
+        if (HPALETTE palette = FBitmap->GetPalette()) return palette;
+    if (FPalette) return FPalette;
+    if (FImage && FImage->UsesWebPalette()) {
+        FPalette = BuildWebPalette();
+    } else if (FColorMap->Count() == 0) {
+        return FImage ? FImage->GetPalette() : nullptr;
+    } else {
+        FPalette = FColorMap->MakePalette();
+    }
+    return FPalette;
+}
+
+void TVsGifSubImage::SetPalette(HPALETTE palette) {
+    if (palette == FPalette) return;
+    FPalette = std::move(palette);
+    if (FBitmap && FBitmap->GetPalette() != FPalette) {
+        ReleaseBitmap();
+        if (FImage) {
+            FImage->SetPaletteModified(true);
+            FImage->Changed();
+        }
+    }
+}
+
+// A frame that neither it nor its image gives a colour table would ask the
+// image for a palette that the image asks the frame for: it is drawn black
+// and white instead, as it is saved.
+HPALETTE TVsGifSubImage::DrawingPalette() {
+    if ((!FImage || !FImage->UsesWebPalette()) && EffectiveColorMap().Count() == 0) return BlackAndWhite();
+    return GetPalette();
+}
+
+TBitmap* TVsGifSubImage::FrameBitmap() {
+    if (FBitmap || IsEmpty()) return FBitmap.get();
+    auto progress = [this](TProgressStage stage, uint8_t percent, bool redraw) {
+        if (FImage) FImage->Progress(this, stage, percent, redraw, {}, GifMsg::SRendering);
+    };
+    progress(psStarting, 0, false);
+    try {
+        BuildBitmap(FImage && FImage->UsesWebPalette());
+    } catch (const EAbort&) {
+        // A silent abort leaves the frame without a bitmap.
+        ReleaseBitmap();
+        progress(psEnding, 0, FImage && FImage->PaletteModified());
+        return nullptr;
+    } catch (...) {
+        progress(psEnding, 0, FImage && FImage->PaletteModified());
+        throw;
+    }
+    progress(psEnding, 100, FImage && FImage->PaletteModified());
+    return FBitmap.get();
+}
+
+void TVsGifSubImage::BuildBitmap(bool webDither) {
+    const int32_t width = Width(), height = Height();
+    auto bitmap = std::make_unique<TBitmap>();
+    // Both builds write 8-bit rows; the bitmap is made 8-bit first so that
+    // its colour table is the palette (the web palette for the dithered one).
+    SetBitmapPixelFormat(*bitmap, pf8bit);
+    bitmap->SetSize(width, height);
+    bitmap->SetPalette(CopyPalette(DrawingPalette()));
+
+    const bool maskWanted = FMaskStale && FTransparent;
+    FMaskStale = false;
+    if (maskWanted) FMask.reset();
+    const int transparentIndex = FGraphicControl ? FGraphicControl->TransparentIndex() : -1;
+    const size_t maskStride = static_cast<size_t>((width + 15) >> 4) * 2;
+    std::vector<uint8_t> mask(maskWanted ? maskStride * static_cast<size_t>(height) : 0);
+    bool anyTransparent = false;
+    auto progress = [&](int32_t row) {
+        if (FImage && row % 32 == 0)
+            FImage->Progress(this, psRunning, static_cast<uint8_t>(MulDiv(row, 100, height)), false, {},
+                             GifMsg::SRendering);
+    };
+
+    if (!IsEmpty()) {
+        TDIBWriter writer(*bitmap, pf8bit);
+        const uint8_t* pixels = Data();
+        if (!webDither) {
+            for (int32_t y = 0; y < height; ++y) {
+                progress(y);
+                const uint8_t* source = pixels + static_cast<size_t>(y) * width;
+                std::memcpy(writer.RowAddress(y), source, static_cast<size_t>(width));
+                if (!maskWanted) continue;
+                uint8_t* bits = mask.data() + static_cast<size_t>(y) * maskStride;
+                for (int32_t x = 0; x < width; ++x)
+                    if (source[x] == transparentIndex) {
+                        bits[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+                        anyTransparent = true;
+                    }
+            }
+        } else {
+            // Error diffusion to the web palette, the errors times 1024, on
+            // rows walked in alternate directions.
+            const TVsGifColorMap& map = EffectiveColorMap();
+            std::vector<int32_t> rows[6];  // red, green, blue of this row, then of the next
+            for (auto& r : rows) r.assign(static_cast<size_t>(width) + 2, 0);
+            for (int32_t y = 0; y < height; ++y) {
+                progress(y);
+                const uint8_t* source = pixels + static_cast<size_t>(y) * width;
+                uint8_t* target = writer.RowAddress(y);
+                uint8_t* bits = maskWanted ? mask.data() + static_cast<size_t>(y) * maskStride : nullptr;
+                const int d = y % 2 == 0 ? 1 : -1;
+                for (int32_t i = 0; i < width; ++i) {
+                    const int32_t x = d > 0 ? i : width - 1 - i;
+                    const size_t cell = static_cast<size_t>(x) + 1;
+                    const uint8_t index = source[x];
+                    const TGIFColor c = index < map.Count() ? map.Entry(index) : TGIFColor{};
+                    const int32_t channel[3] = {c.Red, c.Green, c.Blue};
+                    uint8_t level[3];
+                    if (maskWanted && index == transparentIndex) {
+                        for (int k = 0; k < 3; ++k) level[k] = WebLevel(channel[k]);
+                        bits[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+                        anyTransparent = true;
+                    } else {
+                        for (int k = 0; k < 3; ++k) {
+                            std::vector<int32_t>& here = rows[k];
+                            std::vector<int32_t>& next = rows[k + 3];
+                            const int32_t v = channel[k] + here[cell] / 1024;
+                            level[k] = WebLevel(v);
+                            const int32_t e = (v - 51 * level[k]) * 1024;
+                            here[cell + d] += e * 7 / 16;
+                            next[cell - d] += e * 3 / 16;
+                            next[cell] += e * 5 / 16;
+                            next[cell + d] += e / 16;
+                        }
+                    }
+                    target[x] = static_cast<uint8_t>(36 * level[0] + 6 * level[1] + level[2]);
+                }
+                for (int k = 0; k < 3; ++k) {
+                    std::swap(rows[k], rows[k + 3]);
+                    std::fill(rows[k + 3].begin(), rows[k + 3].end(), 0);
+                }
+            }
+        }
+    }
+
+    if (maskWanted && anyTransparent) {
+        auto bitmapMask = std::make_unique<TBitmap>();
+        bitmapMask->SetPixelFormat(pf1bit);
+        bitmapMask->SetSize(width, height);
+        for (int32_t y = 0; y < height; ++y)
+            std::memcpy(bitmapMask->ScanLine(y), mask.data() + static_cast<size_t>(y) * maskStride,
+                        static_cast<size_t>((width + 7) / 8));
+        FMask = std::move(bitmapMask);
+    }
+    SetBitmap(std::move(bitmap));
+}
+
+// ---------------------------------------------------------------- bitmaps to frames
+
+void TVsGifSubImage::AssignBitmap(const TBitmap& source) {
+    ResetFrame();
+    auto& from = const_cast<TBitmap&>(source);
+    if (from.Empty()) return;
+    const uint8_t mode = FImage ? FImage->ReductionMode() : DefaultReductionMode;
+    const uint8_t dither = FImage ? FImage->DitherMethod() : DefaultDitherMethod;
+    const int32_t bits = FImage ? FImage->ReductionBits() : DefaultReductionBits;
+    std::unique_ptr<TBitmap> bitmap;
+    const TPixelFormat format = from.PixelFormat();
+    if (format == pfDevice || format == pf1bit || format == pf4bit || format == pf8bit) {
+        bitmap = std::make_unique<TBitmap>();
+        bitmap->Assign(&from);
+    } else {
+        // The reduction makes its source 24-bit: a bitmap of another format is
+        // reduced from a copy, so that the caller's stays as it was.
+        TBitmap copy;
+        TBitmap* reduced = &from;
+        if (format != pf24bit) {
+            copy.Assign(&from);
+            reduced = &copy;
+        }
+        bitmap = ReduceBitmapColors(*reduced, mode, dither, bits);
+        // No reduction keeps 24 bits: its colours go in one by one.
+        if (bitmap->PixelFormat() == pf24bit) bitmap->SetPixelFormat(pfDevice);
+    }
+    const int32_t width = bitmap->Width(), height = bitmap->Height();
+    SetWidth(width);
+    SetHeight(height);
+    AllocatePixels();
+    auto progress = [this](TProgressStage stage, uint8_t percent, bool redraw) {
+        if (FImage) FImage->Progress(this, stage, percent, redraw, {}, GifMsg::SConverting);
+    };
+    auto rowProgress = [&](int32_t row) {
+        if (row % 32 == 0) progress(psRunning, static_cast<uint8_t>(MulDiv(row, 100, height)), false);
+    };
+    progress(psStarting, 0, false);
+    try {
+        uint8_t* pixels = Data();
+        const TPixelFormat f = bitmap->PixelFormat();
+        if (f == pf1bit || f == pf4bit || f == pf8bit) {
+            TDIBReader reader(*bitmap, f);
+            FColorMap->LoadPalette(bitmap->GetPalette());
+            for (int32_t y = 0; y < height; ++y) {
+                rowProgress(y);
+                const uint8_t* row = reader.RowAddress(y);
+                uint8_t* out = pixels + static_cast<size_t>(y) * width;
+                if (f == pf8bit) {
+                    std::memcpy(out, row, static_cast<size_t>(width));
+                } else if (f == pf4bit) {
+                    for (int32_t x = 0; x < width; ++x) out[x] = (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
+                } else {
+                    for (int32_t x = 0; x < width; ++x) out[x] = (row[x >> 3] >> (7 - (x & 7))) & 1;
+                }
+            }
+        } else {
+            // The device format: each colour's index, the eight last added
+            // remembered in a ring.
+            struct TSlot {
+                TColor Color;
+                uint8_t Index;
+            };
+            TSlot ring[8];
+            int32_t filled = 0, next = 0;
+            for (int32_t y = 0; y < height; ++y) {
+                rowProgress(y);
+                const uint8_t* row = bitmap->ScanLine(y);
+                uint8_t* out = pixels + static_cast<size_t>(y) * width;
+                for (int32_t x = 0; x < width; ++x, row += 4) {
+                    const TColor color = RGB(row[2], row[1], row[0]);
+                    int32_t found = -1;
+                    for (int32_t k = 1; k <= filled; ++k) {
+                        const TSlot& slot = ring[(next - k + 8) % 8];
+                        if (slot.Color == color) {
+                            found = slot.Index;
+                            break;
+                        }
+                    }
+                    if (found < 0) {
+                        found = FColorMap->InsertColor(color);
+                        ring[next] = {color, static_cast<uint8_t>(found)};
+                        next = (next + 1) % 8;
+                        filled = std::min(filled + 1, 8);
+                    }
+                    out[x] = static_cast<uint8_t>(found);
+                }
+            }
+        }
+    } catch (...) {
+        progress(psEnding, 0, FImage && FImage->PaletteModified());
+        ResetFrame();
+        throw;
+    }
+    progress(psEnding, 100, FImage && FImage->PaletteModified());
+    SetBitmap(std::move(bitmap));
+}
+
+// ---------------------------------------------------------------- drawing frames
+
+namespace {
+
+// A logical screen of no size is taken as the frame's extent, so that no
+// mapping divides by 0 and no tiling steps by 0.
+int32_t ScreenExtent(int32_t screen, int32_t frameEnd) { return screen > 0 ? screen : std::max(frameEnd, 0); }
+
+}  // namespace
+
+TRect TVsGifSubImage::MapFrameRect(const TRect& rect) const {
+    const int32_t sw = std::max(ScreenExtent(FImage ? FImage->Width() : 0, Left() + Width()), 1);
+    const int32_t sh = std::max(ScreenExtent(FImage ? FImage->Height() : 0, Top() + Height()), 1);
+    const int32_t rw = rect.Width(), rh = rect.Height();
+    return {rect.Left + MulDiv(Left(), rw, sw), rect.Top + MulDiv(Top(), rh, sh),
+            rect.Left + MulDiv(Left() + Width(), rw, sw), rect.Top + MulDiv(Top() + Height(), rh, sh)};
+}
+
+void TVsGifSubImage::DrawFrame(TCanvas& canvas, const TRect& rect, bool tile, bool transparent) {
+    const bool masked = transparent && FTransparent && MaskReady();
+    TBitmap* bitmap = FrameBitmap();
+    if (!bitmap) return;
+    auto place = [&](const TRect& r) {
+        if (masked && FMask)
+            canvas.MaskedStretchDraw(r, *bitmap, *FMask);
+        else
+            canvas.StretchDraw(r, bitmap);
+    };
+    if (!tile) {
+        place(MapFrameRect(rect));
+        return;
+    }
+    const int32_t stepX = ScreenExtent(FImage ? FImage->Width() : 0, Left() + Width());
+    const int32_t stepY = ScreenExtent(FImage ? FImage->Height() : 0, Top() + Height());
+    if (stepX <= 0 || stepY <= 0) return;
+    for (int64_t y = int64_t(rect.Top) + Top(); y < rect.Bottom; y += stepY)
+        for (int64_t x = int64_t(rect.Left) + Left(); x < rect.Right; x += stepX)
+            place(Bounds(static_cast<int32_t>(x), static_cast<int32_t>(y), Width(), Height()));
+}
+
+// ---------------------------------------------------------------- the image's palette and composed bitmap
+
+bool TVsGifImage::UsesWebPalette() const {
+    if (!(FPaintOptions & goWebPaletteDither)) return false;
+    return (FPaintOptions & goWebDitherOnPaletteDisplays) ? PaletteDisplay.load() : true;
+}
+
+HPALETTE TVsGifImage::GetPalette() {
+    if (FPaletteFlag) RaiseGIFError(GifMsg::SNoColorTable);
+    FPaletteFlag = true;
+    struct TReset {
+        bool& Flag;
+        ~TReset() { Flag = false; }
+    } reset{FPaletteFlag};
+    if (FComposed)
+        if (HPALETTE palette = FComposed->GetPalette()) return palette;
+    if (FPalette) return FPalette;
+    if (UsesWebPalette()) {
+        FPalette = BuildWebPalette();
+    } else if (GlobalColorMap().Count() == 0) {
+        return FImages->Count() > 0 ? SubImage(0)->GetPalette() : nullptr;
+    } else {
+        FPalette = GlobalColorMap().MakePalette();
+    }
+    return FPalette;
+}
+
+void TVsGifImage::SetPalette(HPALETTE palette) {
+    if (palette == FPalette) return;
+    if (FComposed && FComposed->GetPalette() != palette) {
+        ReleaseComposedBitmap();
+        FPalette = std::move(palette);
+        SetPaletteModified(true);
+        Changed();
+        return;
+    }
+    FPalette = std::move(palette);
+}
+
+void TVsGifImage::PaletteChanged() { SetPalette(nullptr); }
+
+TBitmap* TVsGifImage::ComposedBitmap() {
+    if (Empty()) return nullptr;
+    if (FComposed) return FComposed.get();
+    auto bitmap = std::make_unique<TBitmap>();
+    TVsGifSubImage* frame = SubImage(0);
+    if (frame->Width() == Width() && frame->Height() == Height()) {
+        bitmap->Assign(frame->FrameBitmap());
+    } else {
+        if (GlobalColorMap().Count() > 0 || frame->EffectiveColorMap().Count() > 0 || UsesWebPalette())
+            bitmap->SetPalette(CopyPalette(GetPalette()));
+        bitmap->SetSize(Width(), Height());
+        frame->DrawFrame(*bitmap->Canvas(), {0, 0, Width(), Height()}, false, false);
+    }
+    bitmap->OnChange = [this](TObject*) { Changed(); };
+    FComposed = std::move(bitmap);
+    return FComposed.get();
+}
+
+TBitmap* TVsGifImage::NewComposedBitmap() {
+    if (FComposed) return FComposed.get();
+    auto bitmap = std::make_unique<TBitmap>();
+    if (GlobalColorMap().Count() > 0 || UsesWebPalette() ||
+        (FImages->Count() > 0 && SubImage(0)->EffectiveColorMap().Count() > 0))
+        bitmap->SetPalette(CopyPalette(GetPalette()));
+    bitmap->SetSize(Width(), Height());
+    bitmap->OnChange = [this](TObject*) { Changed(); };
+    FComposed = std::move(bitmap);
+    return FComposed.get();
+}
+
+void TVsGifImage::ReleaseComposedBitmap() {
+    {
+        TThreadList::TLock lock(FPainters);
+        if (FOwnPainter) FOwnPainter->Stop();
+    }
+    FComposed.reset();
+}
+
+void TVsGifImage::AssignTo(TPersistent* dest) const {
+    if (auto* bitmap = dynamic_cast<TBitmap*>(dest)) {
+        bitmap->Assign(const_cast<TVsGifImage*>(this)->ComposedBitmap());
+        return;
+    }
+    TGraphic::AssignTo(dest);
+}
+
+// ---------------------------------------------------------------- drawing the image
+
+void TVsGifImage::DrawComposed(TCanvas& canvas, const TRect& rect) {
+    TBitmap* composed = FComposed.get();
+    if (!composed) return;
+    if (!(FPaintOptions & goTileDrawing)) {
+        canvas.StretchDraw(rect, composed);
+        return;
+    }
+    const int32_t w = composed->Width(), h = composed->Height();
+    if (w <= 0 || h <= 0) return;
+    for (int64_t y = rect.Top; y < rect.Bottom; y += h)
+        for (int64_t x = rect.Left; x < rect.Right; x += w)
+            canvas.StretchDraw(Bounds(static_cast<int32_t>(x), static_cast<int32_t>(y), w, h), composed);
+}
+
+void TVsGifImage::Draw(TCanvas& canvas, const TRect& rect) {
+    if (FDrawing || Empty() || IsRectEmpty(rect.Normalized())) return;
+    FDrawing = true;
+    struct TReset {
+        bool& Flag;
+        ~TReset() { Flag = false; }
+    } reset{FDrawing};
+    const TGIFPaintOptions options = FPaintOptions;
+    if (FrameCount() == 1 || !(options & goAnimate)) {
+        SubImage(0)->DrawFrame(canvas, rect, options & goTileDrawing, options & goDrawTransparent);
+        return;
+    }
+    if (FComposed && !(options & goPaintOnTarget)) {
+        DrawComposed(canvas, rect);
+        return;
+    }
+    if (!HasVsGifPainterFactory()) {
+        // No animation here: the first frame as it stands on the screen.
+        if (ComposedBitmap()) DrawComposed(canvas, rect);
+        return;
+    }
+    TThreadList::TLock lock(FPainters);
+    const bool onTarget = options & goPaintOnTarget;
+    if (FOwnPainter && onTarget && FOwnPainter->Canvas() == &canvas && FOwnPainter->Rect() == rect) return;
+    StopOwnPainter();
+    TCanvas* target = &canvas;
+    TRect targetRect = rect;
+    if (!onTarget) {
+        TBitmap* composed = NewComposedBitmap();
+        target = composed->Canvas();
+        targetRect = {0, 0, composed->Width(), composed->Height()};
+        // Transparent parts show what lay under the image.
+        target->CopyRect(targetRect, canvas, rect);
+    }
+    TCustomVsGifPainter* painter = StartPainter(FOwnPainter, *target, options, targetRect);
+    if (painter) painter->Resume();
+    if (onTarget) return;
+    // Until the painter has shown its first frame, only synchronised calls
+    // run here, so that a painter waiting in one can go on.
+    while (painter && FOwnPainter && !FOwnPainter->Stopped() && !FOwnPainter->Painted()) {
+        if (ApplicationTerminated()) return;
+        if (!CheckSynchronize(0)) std::this_thread::yield();
+    }
+    DrawComposed(canvas, rect);
+}
+
+// ---------------------------------------------------------------- painters
+
+TCustomVsGifPainter* TVsGifImage::StartPainter(TCustomVsGifPainter*& reference, TCanvas& canvas,
+                                               TGIFPaintOptions options, const TRect& rect) {
+    reference = nullptr;
+    if (Empty() || rect.Left >= rect.Right || rect.Top >= rect.Bottom || !HasVsGifPainterFactory()) return nullptr;
+    if (FrameCount() == 1) options &= static_cast<TGIFPaintOptions>(~goPaintInThread);
+    TThreadList::TLock lock(FPainters);
+    TCustomVsGifPainter* painter = PainterFactory()(*this, canvas, rect, options, &reference);
+    if (!painter) return nullptr;
+    reference = painter;
+    lock->Add(painter);
+    if (painter->InThread()) {
+        painter->SetPriority(FPainterPriority);
+        return painter;
+    }
+    try {
+        painter->Run();
+    } catch (...) {
+        reference = nullptr;
+        throw;
+    }
+    reference = nullptr;
+    return nullptr;
+}
+
+void TVsGifImage::PainterEnded(TCustomVsGifPainter* painter) {
+    TThreadList::TLock lock(FPainters);
+    if (FOwnPainter == painter) FOwnPainter = nullptr;
+    lock->Remove(painter);
+}
+
+namespace {
+
+// Synchronised calls waiting on the main thread; false when the
+// application was asked to quit.
+bool RunWaitingCalls() {
+    if (!IsMainThread()) return true;
+    while (CheckSynchronize(0)) {
+    }
+    return !ApplicationTerminated();
+}
+
+}  // namespace
+
+void TVsGifImage::StopPainters() {
+    try {
+        while (true) {
+            int32_t threaded = 0;
+            {
+                TThreadList::TLock lock(FPainters);
+                for (int32_t i = lock->Count() - 1; i >= 0; --i) {
+                    auto* painter = static_cast<TCustomVsGifPainter*>(lock->Items(i));
+                    painter->Stop();
+                    if (painter->InThread()) ++threaded;
+                }
+            }
+            if (threaded == 0 || !RunWaitingCalls()) break;
+            std::this_thread::yield();
+        }
+    } catch (...) {
+        ReleaseComposedBitmap();
+        throw;
+    }
+    ReleaseComposedBitmap();
+}
+
+void TVsGifImage::StopOwnPainter() {
+    while (true) {
+        {
+            TThreadList::TLock lock(FPainters);
+            if (!FOwnPainter) break;
+            FOwnPainter->Stop();
+            if (!FOwnPainter->InThread()) break;
+        }
+        if (!RunWaitingCalls()) break;
+        std::this_thread::yield();
+    }
+    ReleaseComposedBitmap();
+}
