@@ -467,6 +467,8 @@ private:
     std::string Value() const;
     void ShowCellText();
     bool FCompletion = true;
+    // A choice from the list runs Change too: it is told as the choice.
+    bool FInSelect = false;
 };
 
 class TGridSpin : public TGridEditorControl<TVsSpinEdit> {

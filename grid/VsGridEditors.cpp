@@ -883,11 +883,18 @@ void TGridCombo::DoExit() {
 
 void TGridCombo::Change() {
     TVsComboBox::Change();
-    FGrid->Perform(WM_COMMAND, MakeWParam(0, CBN_EDITCHANGE), reinterpret_cast<intptr_t>(this));
+    if (!FInSelect) FGrid->Perform(WM_COMMAND, MakeWParam(0, CBN_EDITCHANGE), reinterpret_cast<intptr_t>(this));
 }
 
 void TGridCombo::Select() {
-    TVsComboBox::Select();
+    {
+        FInSelect = true;
+        struct Done {
+            bool& Flag;
+            ~Done() { Flag = false; }
+        } done{FInSelect};
+        TVsComboBox::Select();
+    }
     FGrid->Perform(WM_COMMAND, MakeWParam(0, CBN_SELCHANGE), reinterpret_cast<intptr_t>(this));
 }
 

@@ -74,7 +74,21 @@ void TVsStringGrid::Click() {
 
 // ---------------------------------------------------------------- messages
 
-void TVsStringGrid::WndProc(TMessage& Message) { TStringGrid::WndProc(Message); }
+void TVsStringGrid::WndProc(TMessage& Message) {
+    // The combo editor tells of its choice and of typing.
+    if (Message.Msg == WM_COMMAND && OnComboChange) {
+        const uint16_t code = static_cast<uint16_t>(HighWord(static_cast<intptr_t>(Message.WParam)));
+        if (code == CBN_SELCHANGE) {
+            const int32_t index = FCellCombo->ItemIndex();
+            const std::string item =
+                index >= 0 && index < FCellCombo->Items()->Count() ? FCellCombo->Items()->Get(index) : std::string();
+            OnComboChange(this, Col(), Row(), index, item);
+        } else if (code == CBN_EDITCHANGE) {
+            OnComboChange(this, Col(), Row(), -1, FCellCombo->Text());
+        }
+    }
+    TStringGrid::WndProc(Message);
+}
 
 void TVsStringGrid::Dispatch(TMessage& Message) { TStringGrid::Dispatch(Message); }
 

@@ -273,6 +273,30 @@ TEST_F(Editors, CompletionTakesTheFirstItemThatBeginsWithTheTypedPrefix) {
     PressKey(grid->CellCombo(), VK_ESCAPE);
 }
 
+TEST_F(Editors, TheComboTellsItsChoiceAndItsTypingAndAScrollClosesIt) {
+    REQUIRE_FOCUS();
+    std::vector<std::string> log;
+    grid->OnComboChange = [&](TObject*, int32_t col, int32_t row, int32_t index, const std::string& text) {
+        log.push_back(std::to_string(col) + "," + std::to_string(row) + " " + std::to_string(index) + " " + text);
+    };
+    grid->CellCombo()->Items()->Add("one");
+    grid->CellCombo()->Items()->Add("two");
+    Open(1, 1, edComboDropDown);
+    TGridCombo* combo = grid->CellCombo();
+    ASSERT_TRUE(combo->Visible());
+    combo->SetItemIndex(1);
+    combo->UserSelected(1);
+    TypeText(combo, "x");
+    EXPECT_EQ(log, (std::vector<std::string>{"1,1 1 two", "1,1 -1 " + combo->Text()}));
+    // A change of the top row closes the control and keeps what it held.
+    const std::string text = combo->Text();
+    grid->SetRowCount(100);
+    grid->SetTopRow(10);
+    EXPECT_FALSE(combo->Visible());
+    EXPECT_FALSE(grid->EditorControlShowing());
+    EXPECT_EQ(grid->Cells(1, 1), text);
+}
+
 // With editing off and AutoGotoWhenSorted, typed characters find the row
 // whose search column starts with them.
 TEST_F(Editors, TypedCharactersSearchTheSortedColumnWhenEditingIsOff) {
