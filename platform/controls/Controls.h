@@ -221,6 +221,12 @@ inline constexpr uint32_t WM_MBUTTONDOWN = 0x0207;
 inline constexpr uint32_t WM_MBUTTONUP = 0x0208;
 inline constexpr uint32_t WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
+// A child control's notification to its parent: the notification code in
+// the high word of WParam, the control's id in the low word, the control
+// in LParam (combo boxes: CBN_SELCHANGE, CBN_EDITCHANGE).
+inline constexpr uint32_t WM_COMMAND = 0x0111;
+inline constexpr uint16_t CBN_SELCHANGE = 1;
+inline constexpr uint16_t CBN_EDITCHANGE = 5;
 inline constexpr uint32_t WM_CUT = 0x0300;
 inline constexpr uint32_t WM_COPY = 0x0301;
 inline constexpr uint32_t WM_PASTE = 0x0302;

@@ -245,15 +245,23 @@ void TGridModel::PutRows(int32_t index, std::vector<TGridRowPtr> rows) {
 std::vector<TGridRowPtr> TGridModel::ExtractRows(const std::vector<int32_t>& rows) {
     std::vector<TGridRowPtr> out;
     out.reserve(rows.size());
+    const size_t size = FRows.size();
     size_t next = 0;
-    size_t write = 0;
-    for (size_t read = 0; read < FRows.size(); ++read) {
+    // The rows before the first one taken stay where they are; each stretch
+    // between two taken rows moves down in one block.
+    size_t write = next < rows.size() ? std::min(static_cast<size_t>(std::max(0, rows[0])), size) : size;
+    size_t read = write;
+    while (read < size) {
         if (next < rows.size() && rows[next] == static_cast<int32_t>(read)) {
-            out.emplace_back(FRows[read]);
+            out.emplace_back(FRows[read++]);
             ++next;
-        } else {
-            FRows[write++] = FRows[read];
+            continue;
         }
+        size_t end = next < rows.size() ? std::min(static_cast<size_t>(rows[next]), size) : size;
+        if (end <= read) end = size;
+        if (write != read) std::memmove(FRows.data() + write, FRows.data() + read, (end - read) * sizeof(TGridRow*));
+        write += end - read;
+        read = end;
     }
     FRows.resize(write);
     // Indexes beyond the store were empty rows.

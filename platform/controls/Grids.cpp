@@ -126,6 +126,11 @@ struct TCustomGrid::Impl {
     int32_t BarWidth = 0;
     int32_t PageH = 0;
     int32_t PageV = 0;
+    // The bars' ranges as the platform states them: the last position is
+    // that of the end of the content, so with a page the thumb stops at
+    // Max - Page + 1 (Qt's range ends at the thumb's last position).
+    int32_t MinH = 0, MaxH = 0;
+    int32_t MinV = 0, MaxV = 0;
     TColor BarColor = clNone;
     TScrollBarLook BarLook = sbRegular;
     // The style's scroll bar extent and the frame, asked once per change:
@@ -659,10 +664,11 @@ void TCustomGrid::UpdateScrollRange() {
     ++w->Placing;
     w->setHorizontalScrollBarPolicy(FImpl->ShowH ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     w->setVerticalScrollBarPolicy(FImpl->ShowV ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    w->horizontalScrollBar()->setRange(0, MaxLeftCol() > FFixedCols ? kScrollRange : 0);
-    w->verticalScrollBar()->setRange(0, MaxTopRow() > FFixedRows ? kScrollRange : 0);
-    w->horizontalScrollBar()->setPageStep(std::max(1, FImpl->PageH));
-    w->verticalScrollBar()->setPageStep(std::max(1, FImpl->PageV));
+    FImpl->MinH = FImpl->MinV = 0;
+    FImpl->MaxH = MaxLeftCol() > FFixedCols ? kScrollRange : 0;
+    FImpl->MaxV = MaxTopRow() > FFixedRows ? kScrollRange : 0;
+    ApplyScrollRange(SB_HORZ);
+    ApplyScrollRange(SB_VERT);
     --w->Placing;
     // The view may have to move back to fill the client area.
     const TGridCoord old = FTopLeft;
@@ -673,6 +679,16 @@ void TCustomGrid::UpdateScrollRange() {
         InvalidateGrid();
         TopLeftChanged();
     }
+}
+
+void TCustomGrid::ApplyScrollRange(int bar) {
+    QScrollBar* b = Bar(FImpl->Widget, bar);
+    const bool v = bar == SB_VERT;
+    const int32_t page = v ? FImpl->PageV : FImpl->PageH;
+    const int32_t min = v ? FImpl->MinV : FImpl->MinH;
+    const int32_t max = v ? FImpl->MaxV : FImpl->MaxH;
+    b->setRange(min, std::max(min, max - std::max(0, page - 1)));
+    b->setPageStep(std::max(1, page));
 }
 
 int32_t TCustomGrid::ScrollPos(int bar) const {
@@ -735,8 +751,8 @@ void TCustomGrid::WMHScroll(TWMScroll& message) {
 bool TCustomGrid::GetScrollInfo(int bar, TScrollInfo& info) const {
     if (bar != SB_HORZ && bar != SB_VERT) return false;
     QScrollBar* b = Bar(FImpl->Widget, bar);
-    info.Min = b->minimum();
-    info.Max = b->maximum();
+    info.Min = bar == SB_VERT ? FImpl->MinV : FImpl->MinH;
+    info.Max = bar == SB_VERT ? FImpl->MaxV : FImpl->MaxH;
     info.Page = bar == SB_VERT ? FImpl->PageV : FImpl->PageH;
     info.Pos = b->value();
     info.TrackPos = b->sliderPosition();
@@ -748,11 +764,13 @@ void TCustomGrid::SetScrollInfo(int bar, const TScrollInfo& info, bool redraw) {
     TGridWidget* w = FImpl->Widget;
     QScrollBar* b = Bar(w, bar);
     ++w->Placing;
-    if (info.Mask & SIF_RANGE) b->setRange(info.Min, std::max(info.Min, info.Max));
-    if (info.Mask & SIF_PAGE) {
-        (bar == SB_VERT ? FImpl->PageV : FImpl->PageH) = std::max(0, info.Page);
-        b->setPageStep(std::max(1, info.Page));
+    const bool v = bar == SB_VERT;
+    if (info.Mask & SIF_RANGE) {
+        (v ? FImpl->MinV : FImpl->MinH) = info.Min;
+        (v ? FImpl->MaxV : FImpl->MaxH) = std::max(info.Min, info.Max);
     }
+    if (info.Mask & SIF_PAGE) (v ? FImpl->PageV : FImpl->PageH) = std::max(0, info.Page);
+    if (info.Mask & (SIF_RANGE | SIF_PAGE)) ApplyScrollRange(bar);
     if (info.Mask & SIF_POS) b->setValue(info.Pos);
     --w->Placing;
     if (redraw) b->update();
@@ -763,6 +781,12 @@ void TCustomGrid::ShowScrollBar(int bar, bool show) {
     const bool v = bar == SB_VERT || bar == SB_BOTH;
     if (h && (FScrollBars == ssHorizontal || FScrollBars == ssBoth)) FImpl->ForcedH = show ? 1 : 0;
     if (v && (FScrollBars == ssVertical || FScrollBars == ssBoth)) FImpl->ForcedV = show ? 1 : 0;
+    UpdateScrollRange();
+}
+
+void TCustomGrid::FollowScrollBars() {
+    FImpl->ForcedH = -1;
+    FImpl->ForcedV = -1;
     UpdateScrollRange();
 }
 

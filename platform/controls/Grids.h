@@ -245,11 +245,14 @@ public:
     // Opens the editor and types ch into it.
     void ShowEditorChar(char32_t ch);
 
-    // ---- scroll bars (the thumb runs from 0 to 127)
+    // ---- scroll bars (the thumb runs from 0 to 127; with a page of P the
+    // thumb's last position is 128 - P, as on the platform)
     bool GetScrollInfo(int bar, TScrollInfo& info) const;
     void SetScrollInfo(int bar, const TScrollInfo& info, bool redraw = true);
-    // Shows or hides a bar the grid has (ScrollBars), whatever its range.
+    // Shows or hides a bar the grid has (ScrollBars), whatever its range;
+    // FollowScrollBars gives both back to the counts.
     void ShowScrollBar(int bar, bool show);
+    void FollowScrollBars();
     // The bars' width (0: the style's), colour (clNone: the style's) and look.
     void SetScrollBarLook(int32_t width, TColor color, TScrollBarLook look);
     int32_t ScrollBarWidth() const;
@@ -341,6 +344,11 @@ protected:
     // The state while the mouse sizes or moves a line (a descendant that
     // ends such a drag itself sets it back).
     void SetGridState(TGridState state) { FGridState = state; }
+    // The line sizes themselves, for descendants that move many lines at
+    // once: a change made here is followed by one ColWidthsChanged or
+    // RowHeightsChanged and a repaint.
+    TGridAxis& ColWidthAxis() { return FColWidths; }
+    TGridAxis& RowHeightAxis() { return FRowHeights; }
 
 private:
     friend class TInplaceEdit;
@@ -359,6 +367,7 @@ private:
     void HideEdit();
     void ScrollData(TGridCoord oldTopLeft);
     void UpdateScrollRange();
+    void ApplyScrollRange(int bar);
     void UpdateScrollPos();
     void ScrollRequest(int bar, uint16_t code, int32_t pos);
     // Lines in view from the first scrolling line: how many touch the view,

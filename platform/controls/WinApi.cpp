@@ -63,6 +63,20 @@ int32_t GetSystemMetrics(int index) {
     }
 }
 
+// ---------------------------------------------------------------- system parameters
+
+bool SystemParametersInfo(uint32_t action, uint32_t, void* value, uint32_t) {
+    if (action == SPI_GETWHEELSCROLLLINES && value) {
+        *static_cast<uint32_t*>(value) = qApp ? static_cast<uint32_t>(QApplication::wheelScrollLines()) : 3;
+        return true;
+    }
+    return false;
+}
+
+int32_t GetFileVersionNumber(const std::string& fileName) {
+    return SameText(fileName, "comctl32.dll") ? CommonControlsVersion : -1;
+}
+
 // ---------------------------------------------------------------- edges
 
 namespace {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/controls/Controls.h"
@@ -37,6 +38,23 @@ inline constexpr int SM_CXEDGE = 45;
 inline constexpr int SM_CYEDGE = 46;
 // 0 for an index it does not know.
 int32_t GetSystemMetrics(int index);
+
+// ---------------------------------------------------------------- system parameters
+
+inline constexpr uint32_t SPI_GETWHEELSCROLLLINES = 0x0068;
+// Reads a system parameter into *value (a uint32_t for the wheel's lines
+// per notch, from the window system's setting); False for one it does not
+// know.
+bool SystemParametersInfo(uint32_t action, uint32_t param, void* value, uint32_t winIni = 0);
+
+// ---------------------------------------------------------------- module versions
+
+// The version of a module from its version resource: the major version in
+// the high word, the minor in the low word; -1 for a file without one. The
+// common controls ("comctl32.dll", any case) are version 4.72 here: the
+// date picker and the flat scroll bar functions exist.
+int32_t GetFileVersionNumber(const std::string& fileName);
+inline constexpr int32_t CommonControlsVersion = (4 << 16) | 72;
 
 // ---------------------------------------------------------------- edges and frame controls
 
