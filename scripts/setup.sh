@@ -8,7 +8,7 @@ VARSONA_PACKAGES=(
   zbar-tools zint poppler-utils imagemagick libmagickcore-6.q16-6-extra gifsicle giflib-tools libgif-dev python3-pil
   xvfb xauth
   cups printer-driver-cups-pdf
-  emf2svg
+  emf2svg unrtf libfreexl-dev
 )
 
 varsona_missing_packages() {
