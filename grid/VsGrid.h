@@ -1003,6 +1003,9 @@ public:
     void SetCsvTildeBreaks(bool Value) { FCsvTildeBreaks = Value; }
     bool ImportFixedCells() const { return FImportFixedCells; }
     void SetImportFixedCells(bool Value) { FImportFixedCells = Value; }
+    // An import runs (messages are processed meanwhile): a second import or
+    // a drop does nothing.
+    bool Importing() const { return FImporting; }
 
     // ================================================================ events
 
@@ -1411,6 +1414,7 @@ private:
     char FCsvSeparator = '\0';
     bool FCsvTildeBreaks = false;
     bool FImportFixedCells = true;
+    bool FImporting = false;
     std::shared_ptr<TGridDropTarget> FDropTarget;
     bool FDropTargetRegistered = false;
 };
