@@ -1403,6 +1403,8 @@ private:
     TPoint FCopyOrigin{0, 0};
     bool FLastActionWasCopy = false;
     bool FClipboardQuoteLines = false;
+    // The cells the last block paste reached (empty when none).
+    TGridRect FPastedRange{0, 0, -1, -1};
 
     // ---- sorting
     int32_t FSortRow = -1;
