@@ -1207,6 +1207,13 @@ private:
     void RestoreCurrent(int32_t KeptRow, int32_t KeptTop);
     void RowsChangedByHiding();
 
+    // ---- sorting (VsGridSort.cpp)
+    // The frame of every sort: editors closed, painting held, column 0
+    // kept (KeepColumn0 with SortNormalCellsOnly), the current row put on
+    // its data afterwards (Validate: with validation armed), all restored
+    // also when Body raises.
+    void RunSort(bool KeepColumn0, bool Validate, const std::function<void()>& Body);
+
     // ================================================================ state
 
     // ---- owned objects, in the order of their creation
@@ -1406,6 +1413,8 @@ private:
     TPoint FCopyOrigin{0, 0};
     bool FLastActionWasCopy = false;
     bool FClipboardQuoteLines = false;
+    // The cells the last block paste reached (empty when none).
+    TGridRect FPastedRange{0, 0, -1, -1};
 
     // ---- sorting
     int32_t FSortRow = -1;
