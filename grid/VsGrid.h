@@ -1003,6 +1003,9 @@ public:
     void SetCsvTildeBreaks(bool Value) { FCsvTildeBreaks = Value; }
     bool ImportFixedCells() const { return FImportFixedCells; }
     void SetImportFixedCells(bool Value) { FImportFixedCells = Value; }
+    // An import runs (messages are processed meanwhile): a second import or
+    // a drop does nothing.
+    bool Importing() const { return FImporting; }
 
     // ================================================================ events
 
@@ -1204,6 +1207,13 @@ private:
     void RestoreCurrent(int32_t KeptRow, int32_t KeptTop);
     void RowsChangedByHiding();
 
+    // ---- sorting (VsGridSort.cpp)
+    // The frame of every sort: editors closed, painting held, column 0
+    // kept (KeepColumn0 with SortNormalCellsOnly), the current row put on
+    // its data afterwards (Validate: with validation armed), all restored
+    // also when Body raises.
+    void RunSort(bool KeepColumn0, bool Validate, const std::function<void()>& Body);
+
     // ================================================================ state
 
     // ---- owned objects, in the order of their creation
@@ -1403,6 +1413,8 @@ private:
     TPoint FCopyOrigin{0, 0};
     bool FLastActionWasCopy = false;
     bool FClipboardQuoteLines = false;
+    // The cells the last block paste reached (empty when none).
+    TGridRect FPastedRange{0, 0, -1, -1};
 
     // ---- sorting
     int32_t FSortRow = -1;
@@ -1411,6 +1423,7 @@ private:
     char FCsvSeparator = '\0';
     bool FCsvTildeBreaks = false;
     bool FImportFixedCells = true;
+    bool FImporting = false;
     std::shared_ptr<TGridDropTarget> FDropTarget;
     bool FDropTargetRegistered = false;
 };

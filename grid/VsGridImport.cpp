@@ -1,13 +1,237 @@
 // What the grid takes from other programs: drops of text, rich text and
 // files, CSV import with separator detection, and spreadsheet import.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "grid/VsCsv.h"
 #include "grid/VsGrid.h"
+#include "grid/VsSpreadsheet.h"
+#include "platform/controls/Forms.h"
 
-void TVsStringGrid::ImportCsv(const std::string&, bool) {}
+using namespace VsGridConst;
 
-void TVsStringGrid::ImportSpreadsheet(const std::string&, const std::string&) {}
+namespace {
+// The library's start and end of the data-transfer services: a plain
+// counter, since nothing here can fail to start.
+struct TOleStart {
+    static inline int32_t Count = 0;
+    TOleStart() { ++Count; }
+    ~TOleStart() { --Count; }
+};
+const TOleStart OleStart;
 
-void TGridDropTarget::DropText(TPoint, const std::string&) {}
+// Messages are processed during an import at this interval at most, so
+// that a long file does not repaint the grid after every line.
+constexpr uint32_t ImportPollInterval = 25;
 
-void TGridDropTarget::DropRTF(TPoint, const std::string&) {}
+bool ContainsUpper(const std::string& name, const char* ext) {
+    std::string upper = name;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return upper.find(ext) != std::string::npos;
+}
+}  // namespace
 
-void TGridDropTarget::DropFiles(TPoint, TStrings*) {}
+// ---------------------------------------------------------------- CSV
+
+void TVsStringGrid::ImportCsv(const std::string& FileName, bool Append) {
+    if (FImporting) return;
+    int32_t colOffset = FImportFixedCells ? 0 : FixedCols();
+    int32_t rowOffset = FImportFixedCells ? 0 : FixedRows();
+
+    std::string text;
+    {
+        std::error_code ec;
+        std::ifstream in;
+        if (!std::filesystem::is_directory(FileName, ec)) in.open(FileName, std::ios::binary);
+        if (!in.is_open()) throw EVsGridError(SCannotOpenFile + FileName);
+        std::ostringstream all;
+        all << in.rdbuf();
+        if (in.bad()) throw EVsGridError(SCannotOpenFile + FileName);
+        text = std::move(all).str();
+    }
+
+    // Whatever way the import ends, the separator it was given comes back.
+    struct TRestore {
+        TVsStringGrid& Grid;
+        char Separator;
+        ~TRestore() {
+            Grid.FCsvSeparator = Separator;
+            Grid.FImporting = false;
+        }
+    } restore{*this, FCsvSeparator};
+    FImporting = true;
+
+    const std::vector<std::string_view> lines = VsCsv::SplitLines(text);
+    int32_t line = 0;
+    if (Append) {
+        rowOffset = 0;
+        line = RowCount();
+    }
+    if (FCsvSeparator == '\0')
+        FCsvSeparator = VsCsv::DetectSeparator(lines.empty() ? std::string_view() : lines[0],
+                                               lines.size() < 2 ? std::string_view() : lines[1]);
+
+    const auto total = static_cast<int32_t>(std::min<size_t>(lines.size(), INT32_MAX / 2));
+    const int32_t minRows = FixedRows() + FFixedFooters + 1;
+    SetRowCount(std::max(minRows, Append ? RowCount() + total : rowOffset + total));
+
+    std::vector<std::string> fields;
+    std::string converted;
+    int32_t lastProgress = -1;
+    uint32_t lastPoll = GetTickCount();
+    for (int32_t i = 0; i < total; ++i) {
+        std::string_view source = lines[static_cast<size_t>(i)];
+        if (FOemConvert) {
+            converted = VsCsv::OemToUtf8(source);
+            source = converted;
+        }
+        VsCsv::SplitLine(source, FCsvSeparator, FCsvTildeBreaks, fields);
+        const int32_t row = rowOffset + line;
+        const auto width = static_cast<int32_t>(fields.size());
+        if (ColCount() < colOffset + width) SetColCount(colOffset + width);
+        if (row < RowCount()) {
+            for (int32_t n = 0; n < width; ++n) SetCells(colOffset + n, row, fields[static_cast<size_t>(n)]);
+            // The old data of the row does not stay beside the new.
+            if (!Append)
+                for (int32_t c = colOffset + width; c < ColCount(); ++c) SetCells(c, row, "");
+        }
+        ++line;
+        if (OnFileProgress) {
+            const auto progress = static_cast<int32_t>(Round(static_cast<long double>(i + 1) * 100 / total));
+            if (progress != lastProgress) {
+                lastProgress = progress;
+                OnFileProgress(this, static_cast<int16_t>(progress));
+            }
+        }
+        const uint32_t now = GetTickCount();
+        if (now - lastPoll >= ImportPollInterval) {
+            lastPoll = now;
+            Application->ProcessMessages();
+        }
+        if (RowCount() < rowOffset + line) SetRowCount(rowOffset + line);
+    }
+}
+
+// ---------------------------------------------------------------- spreadsheet
+
+void TVsStringGrid::ImportSpreadsheet(const std::string& FileName, const std::string& SheetName) {
+    if (FImporting) return;
+    Screen->SetCursor(crHourGlass);
+    std::unique_ptr<TSpreadsheetApplication> app;
+    try {
+        app = CreateSpreadsheetApplication();
+    } catch (...) {
+    }
+    if (!app) {
+        Screen->SetCursor(crDefault);
+        throw EVsGridError(SNoExcel);
+    }
+
+    // On every way out, errors included: the workbook closes unsaved, the
+    // program quits and the cursor comes back.
+    struct TSession {
+        TVsStringGrid& Grid;
+        TSpreadsheetApplication& App;
+        std::unique_ptr<TSpreadsheetWorkbook> Book;
+        ~TSession() {
+            try {
+                if (Book) Book->Close(false);
+            } catch (...) {
+            }
+            try {
+                App.Quit();
+            } catch (...) {
+            }
+            Screen->SetCursor(crDefault);
+            Grid.FImporting = false;
+        }
+    } session{*this, *app, nullptr};
+    FImporting = true;
+
+    session.Book = app->Open(FileName);
+    TSpreadsheetWorkbook& book = *session.Book;
+    int32_t sheet = 0;
+    if (!SheetName.empty()) {
+        const int32_t count = book.SheetCount();
+        for (int32_t i = 1; i <= count; ++i)
+            if (book.SheetName(i) == SheetName) sheet = i;
+        if (sheet == 0) throw EVsGridError(SWorksheet + SheetName + SNotFound);
+    } else {
+        sheet = book.ActiveSheet();
+    }
+
+    // The used range's own cells, wherever it starts.
+    const std::string address = book.UsedRangeAddress(sheet);
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    std::string range;
+    if (ParseRange(address, left, top, right, bottom)) {
+        SetColCount(right - left + 1);
+        SetRowCount(bottom - top + 1);
+        range = address;
+    } else {
+        range = "A1:" + ColumnLetters(ColCount()) + std::to_string(RowCount());
+    }
+    const int32_t cols = ColCount();
+    const int32_t rows = RowCount();
+    const TRangeValues values = book.RangeValues(sheet, range);
+
+    int32_t colOffset = 0, rowOffset = 0;
+    if (!FImportFixedCells) {
+        colOffset = FixedCols();
+        rowOffset = FixedRows();
+        SetColCount(ColCount() + colOffset);
+        SetRowCount(RowCount() + rowOffset);
+    }
+    for (int32_t i = 0; i < rows && i < static_cast<int32_t>(values.size()); ++i) {
+        const std::vector<std::string>& row = values[static_cast<size_t>(i)];
+        for (int32_t j = 0; j < cols && j < static_cast<int32_t>(row.size()); ++j)
+            SetCells(colOffset + j, rowOffset + i, row[static_cast<size_t>(j)]);
+    }
+}
+
+// ---------------------------------------------------------------- drops
+
+namespace {
+// The cell under a screen point; false outside the cells.
+bool CellAt(TVsStringGrid& grid, TPoint screen, int32_t& col, int32_t& row) {
+    const TPoint p = grid.ScreenToClient(screen);
+    grid.MouseToCell(p.X, p.Y, col, row);
+    return col >= 0 && row >= 0 && col < grid.ColCount() && row < grid.RowCount();
+}
+}  // namespace
+
+void TGridDropTarget::DropText(TPoint Point, const std::string& Text) {
+    if (FGrid->Importing()) return;
+    int32_t c = 0, r = 0;
+    if (!CellAt(*FGrid, Point, c, r)) return;
+    bool allow = true;
+    if (FGrid->OnOleDrop) FGrid->OnOleDrop(FGrid, c, r, Text, allow);
+    if (allow) FGrid->PasteTextBlock(c, r, Text);
+}
+
+void TGridDropTarget::DropRTF(TPoint Point, const std::string& Text) {
+    if (FGrid->Importing()) return;
+    int32_t c = 0, r = 0;
+    if (!CellAt(*FGrid, Point, c, r)) return;
+    bool allow = true;
+    if (FGrid->OnOleDrop) FGrid->OnOleDrop(FGrid, c, r, Text, allow);
+    if (allow && FGrid->CellIsEditable(FGrid->RealColIndex(c), r)) FGrid->SetCells(c, r, Text);
+}
+
+void TGridDropTarget::DropFiles(TPoint, TStrings* Files) {
+    if (FGrid->Importing() || !Files || Files->Count() != 1) return;
+    const std::string name = Files->Strings(0);
+    bool allow = true;
+    if (ContainsUpper(name, ".CSV")) {
+        if (FGrid->OnOleDrop) FGrid->OnOleDrop(FGrid, -1, -1, name, allow);
+        if (allow) FGrid->ImportCsvFile(name);
+    }
+    if (ContainsUpper(name, ".XLS")) {
+        if (FGrid->OnOleDrop) FGrid->OnOleDrop(FGrid, -1, -1, name, allow);
+        if (allow) FGrid->ImportSpreadsheetFile(name);
+    }
+}

@@ -384,3 +384,24 @@ std::string StripHTMLTags(std::string_view S) {
     }
     return out;
 }
+
+bool TryStrToDateTime(const std::string& S, TDateTime& Value) {
+    std::string t = Trim(S);
+    if (t.find(FormatSettings().DateSeparator) == std::string::npos) return TryStrToTime(t, Value);
+    size_t blank = t.find(' ');
+    TDateTime date = 0, time = 0;
+    if (blank == std::string::npos) {
+        if (!TryStrToDate(t, date)) return false;
+    } else if (!TryStrToDate(t.substr(0, blank), date) || !TryStrToTime(t.substr(blank + 1), time)) {
+        return false;
+    }
+    // Days before the epoch count backwards while their time runs forwards.
+    Value = date < 0 ? date - time : date + time;
+    return true;
+}
+
+TDateTime StrToDateTime(const std::string& S) {
+    TDateTime value;
+    if (!TryStrToDateTime(S, value)) throw EConvertError(FmtMsg("'%s' is not a valid date and time", S));
+    return value;
+}

@@ -111,3 +111,9 @@ int32_t CountSingleChar(char Ch, std::string_view S);
 
 // S without its "<...>" tags; an unclosed "<" keeps the rest as it is.
 std::string StripHTMLTags(std::string_view S);
+
+// A date, a time of day, or a date followed by a blank and a time, in the
+// short date order with FormatSettings' separators.
+bool TryStrToDateTime(const std::string& S, TDateTime& Value);
+// The same; raises EConvertError "'<S>' is not a valid date and time".
+TDateTime StrToDateTime(const std::string& S);

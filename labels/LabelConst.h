@@ -55,9 +55,6 @@ inline constexpr const char* SBadTemplateName =
 // The label windows read the main window's symbol.
 inline constexpr const char* SNoMainWindow = "The main window does not exist";
 
-// The data-table print until the label data table exists.
-inline constexpr const char* SNoDataTable = "No label data table is loaded.";
-
 // Both windows' caption font sizes, in this order.
 inline constexpr std::array<const char*, 15> FontSizes{"6",  "8",  "10", "12", "14", "16", "18", "20",
                                                        "22", "24", "26", "28", "36", "48", "72"};

@@ -3,6 +3,7 @@
 #include "designer/StartWindows.h"
 #include "labels/Unit3.h"
 #include "labels/Unit4.h"
+#include "labels/Unit6.h"
 #include "platform/controls/Forms.h"
 
 void RegisterLabelWindows() {
@@ -14,6 +15,10 @@ void RegisterLabelWindows() {
     creators.CreateLabelsProps = []() -> TForm* {
         Application->CreateForm(frmLabelsProps);
         return frmLabelsProps;
+    };
+    creators.CreateEdit = []() -> TForm* {
+        Application->CreateForm(frmEdit);
+        return frmEdit;
     };
     SetLabelWindowCreators(std::move(creators));
 }

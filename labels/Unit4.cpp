@@ -262,8 +262,16 @@ void TfrmLabels::BuildControls() {
     BarcodeType->SetWidth(300);
 
     TabSheet3 = sheet("TabSheet3", "Print From Data File");
-    DataTablePlace = CreateNamed<TPanel>(this, TabSheet3, "DataTablePlace", 8, 8, 520, 104);
-    DataTablePlace->SetBevelOuter(bvLowered);
+    BuildDataTable(TabSheet3);
+    Button6 = CreateNamed<TButton>(this, TabSheet3, "Button6", 440, 8, 88, 25);
+    Button6->SetCaption("&Load File");
+    Button6->OnClick = on(&TfrmLabels::Button6Click);
+    Button7 = CreateNamed<TButton>(this, TabSheet3, "Button7", 440, 40, 88, 25);
+    Button7->SetCaption("&Save File");
+    Button7->OnClick = on(&TfrmLabels::Button7Click);
+    Button8 = CreateNamed<TButton>(this, TabSheet3, "Button8", 440, 72, 88, 25);
+    Button8->SetCaption("&Edit");
+    Button8->OnClick = on(&TfrmLabels::Button8Click);
     Label19 = MakeLabel(TabSheet3, this, "Label19", 8, 124, "Start printing on Row#:");
     Label19->SetWidth(130);
     spinStart = CreateNamed<TSpinEdit>(this, TabSheet3, "spinStart", 140, 120, 56, 21);
@@ -313,6 +321,10 @@ void TfrmLabels::BuildControls() {
 
     PrinterSetupDialog1 = new TPrinterSetupDialog(this);
     PrinterSetupDialog1->SetName("PrinterSetupDialog1");
+    OpenDialog1 = new TOpenDialog(this);
+    OpenDialog1->SetName("OpenDialog1");
+    SaveDialog1 = new TSaveDialog(this);
+    SaveDialog1->SetName("SaveDialog1");
 
     RadioGroup1Click(this);
 }

@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "labels/LabelGeometry.h"
 #include "labels/LabelTemplates.h"
 #include "platform/controls/Forms.h"
+#include "platform/controls/Grids.h"
 #include "platform/controls/StdCtrls.h"
 
 class TBarcode;
@@ -23,6 +25,9 @@ class TRadioGroup;
 class TSpinEdit;
 class TPanel;
 class TPrinterSetupDialog;
+class TOpenDialog;
+class TSaveDialog;
+class TVsStringGrid;
 
 class TfrmLabels : public TForm {
 public:
@@ -109,7 +114,10 @@ public:
     TLabel* BarcodeType = nullptr;
     // 3: "Print From Data File"
     TTabSheet* TabSheet3 = nullptr;
-    TPanel* DataTablePlace = nullptr;  // where the label data table goes
+    TVsStringGrid* StringGrid1 = nullptr;  // the label data table
+    TButton* Button6 = nullptr;            // "&Load File"
+    TButton* Button7 = nullptr;            // "&Save File"
+    TButton* Button8 = nullptr;            // "&Edit"
     TLabel* Label19 = nullptr;
     TSpinEdit* spinStart = nullptr;
     TLabel* Label20 = nullptr;
@@ -131,6 +139,8 @@ public:
     TButton* Button5 = nullptr;
 
     TPrinterSetupDialog* PrinterSetupDialog1 = nullptr;
+    TOpenDialog* OpenDialog1 = nullptr;
+    TSaveDialog* SaveDialog1 = nullptr;
 
     // The print-time barcode control while a print runs, else null.
     TBarcode* PrintBarcode() const { return FPrintBarcode.get(); }
@@ -158,6 +168,13 @@ public:
     void txtColChange(TObject* Sender);
     void txtNumberPagesChange(TObject* Sender);
     void btnCancelPrintClick(TObject* Sender);
+    // ---- the label data table (Unit4Data.cpp)
+    // StringGrid1 as a string grid (for code that cannot see the grid's
+    // own header beside the common controls').
+    TStringGrid* DataTable() const;
+    void Button6Click(TObject* Sender);
+    void Button7Click(TObject* Sender);
+    void Button8Click(TObject* Sender);
     void txtWidthKeyPress(TObject* Sender, char32_t& Key);
     void txtHeightKeyPress(TObject* Sender, char32_t& Key);
     void txtLmarginKeyPress(TObject* Sender, char32_t& Key);
@@ -194,6 +211,11 @@ private:
     void PrintSheet(bool singleLabel);
     // One page of a counting run; false when the checks refused the run.
     bool PrintCountingPage();
+    void PrintDataTable();
+    // The label data table on the third tab (Unit4Data.cpp).
+    void BuildDataTable(TWinControl* parent);
+    // The table's data rows, each of its first 16 columns.
+    std::vector<std::vector<std::string>> DataTableRows() const;
     static void ClampRangeBox(TSpinEdit& box);
     // Lets the window answer (Cancel, Escape, painting) while a print runs;
     // true once the print is to stop.

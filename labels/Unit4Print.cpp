@@ -7,6 +7,7 @@
 #include "designer/Unit1.h"
 #include "engine/Barcode.h"
 #include "labels/LabelConst.h"
+#include "labels/LabelData.h"
 #include "labels/Unit4.h"
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/Dialogs.h"
@@ -111,6 +112,12 @@ public:
     }
     void Advance() { F.ProgressBar1->SetPosition(++FCounter); }
 
+    // The data-table print: every label takes its settings from its row.
+    TBarcode& CreateBlankBarcode() {
+        F.FPrintBarcode = std::make_unique<TBarcode>(nullptr);
+        return *F.FPrintBarcode;
+    }
+
     TBarcode& CreateBarcode(bool withCaption) {
         F.FPrintBarcode = std::make_unique<TBarcode>(nullptr);
         CopyBarcodeSettings(CurrentSymbolBarcode(), *F.FPrintBarcode, withCaption);
@@ -124,7 +131,11 @@ public:
         printer->SetTitle(SJobTitle);
         printer->BeginDoc();
         FJobOpen = true;
-        TCanvas& canvas = *printer->Canvas();
+        return PageScale();
+    }
+    // The scale and the origin at the paper corner, read again on each page.
+    TPrinterScale PageScale() {
+        TCanvas& canvas = *Printer()->Canvas();
         const TPrinterScale scale =
             TPrinterScale::FromDpi(canvas.GetDeviceCaps(LOGPIXELSX), canvas.GetDeviceCaps(LOGPIXELSY));
         TPoint offset;
@@ -301,7 +312,133 @@ bool TfrmLabels::PrintCountingPage() {
 
 // ---------------------------------------------------------------- data table
 
+namespace {
+using namespace LabelData;
+
+// The symbology of a type name; false for a name that is not one.
+bool TypeOfName(const std::string& name, btCodeTypes& type) {
+    static const std::pair<const char*, btCodeTypes> names[] = {
+        {"EAN_8", EAN_8},         {"EAN_13", EAN_13},         {"UPC_A", UPC_A},         {"UPC_E", UPC_E},
+        {"CODE39", CODE39},       {"CODE25i", CODE25i},       {"Codabar", Codabar},     {"CODE128_A", CODE128_A},
+        {"CODE128_B", CODE128_B}, {"CODE128_C", CODE128_C},   {"Postnet_5", Postnet},   {"Postnet_9", Postnet},
+        {"Postnet_11", Postnet},  {"EAN_ISBN", EAN_13},       {"MSI_Plessey", MSI_Plessey}};
+    for (const auto& [text, value] : names)
+        if (name == text) {
+            type = value;
+            return true;
+        }
+    return false;
+}
+
+bool EmptyOrBlank(const std::string& cell) { return cell.empty() || IsBlank(cell); }
+int32_t SizeOr(const std::string& cell, int32_t blank) { return IsBlank(cell) ? blank : StrToInt(cell); }
+
+btCodeRotate RotationOf(const std::string& cell) {
+    if (cell == "090") return rotate_090;
+    if (cell == "180") return rotate_180;
+    if (cell == "270") return rotate_270;
+    return rotate_000;
+}
+
+// The row's settings on the print-time control, in the order the row's
+// columns are applied.
+void ConfigureFromRow(TBarcode& barcode, const std::vector<std::string>& row) {
+    auto cell = [&](int32_t col) -> const std::string& { return row[static_cast<size_t>(col)]; };
+    barcode.SetBar_Rotation(rotate_000);
+    barcode.SetBar_Fontname("Arial");
+    btCodeTypes type;
+    if (TypeOfName(cell(colType), type)) barcode.SetBar_CodeType(type);
+    barcode.SetBar_Caption(cell(colCaption));
+    barcode.SetBar_HeightPercent(SizeOr(cell(colBarHeight), 100));
+    barcode.SetBar_Rotation(RotationOf(cell(colRotation)));
+    barcode.SetBar_Fontname(IsBlank(cell(colFont)) ? "Arial" : cell(colFont));
+    barcode.SetBar_CodeAddon(cell(colAddOn));
+    barcode.SetBar_HumanReadable(UpperCase(cell(colHumanReadable)) != "FALSE");
+    barcode.SetBar_Fontscaling(SizeOr(cell(colFontHeight), 100));
+    barcode.SetBar_Ratio(cell(colRatio) == "3:1" ? Ratio_3 : Ratio_2);
+    barcode.SetBar_ModuleWidth(UpperCase(cell(colZoom)) == "TRUE" ? SC9 : SC2);
+}
+}  // namespace
+
 void TfrmLabels::Button5Click(TObject* Sender) {
     if (FPrinting) return;
-    ShowMessage(SNoDataTable);
+    TPrintSession session(*this);
+    PrintDataTable();
+}
+
+void TfrmLabels::PrintDataTable() {
+    const std::vector<std::vector<std::string>> table = DataTableRows();
+    const auto rowCount = static_cast<int32_t>(table.size()) + 1;
+    TPrintRun run(*this);
+    run.ShowPrinting();
+    run.ShowBar(rowCount - 1);
+    const TSheetGeometry sheet = ReadSheetGeometry();
+    CheckOnPaper(sheet);
+    TBarcode& barcode = run.CreateBlankBarcode();
+
+    if (txtNumberPages->Text().empty() || txtNumberPages->Text() == "0") txtNumberPages->SetText("1");
+    int32_t copies = StrToInt(txtNumberPages->Text());
+    if (copies < 1) copies = 1;
+    Printer()->SetCopies(copies);
+
+    TPrinterScale scale = run.BeginJob();
+    TCanvas& canvas = *Printer()->Canvas();
+    const TPrintRange range = ReadPrintRange();
+    const int32_t columns = sheet.Columns;
+    if (columns == 0) throw EDivByZero(SysConst::SDivByZero);
+    const int64_t perPage = sheet.LabelCount();
+    int32_t R = spinStart->Value() - 1;
+    int32_t S = SpinCol->Value() - 1;
+    int32_t d = 1;
+    bool lastRow = false;
+    // A row beyond the table reads as empty: the data has ended there.
+    static const std::string none;
+    auto typeAt = [&](int32_t r) -> const std::string& {
+        return r >= 1 && r < rowCount ? table[static_cast<size_t>(r - 1)][colType] : none;
+    };
+    const int64_t rounds = rowCount / columns + 1 + (S > 0 ? 1 : 0);
+    bool ended = false;
+    for (int64_t round = 0; round < rounds && !ended; ++round) {
+        if (R == sheet.Rows) {
+            // After the last label no page follows.
+            if (lastRow) break;
+            Printer()->NewPage();
+            scale = run.PageScale();
+            R = 0;
+            S = 0;
+        }
+        for (int32_t c = round == 0 ? S : 0; c < columns; ++c) {
+            if (EmptyOrBlank(typeAt(d))) {
+                ended = true;
+                break;
+            }
+            if (EmptyOrBlank(typeAt(d + 1))) lastRow = true;
+            const std::vector<std::string>& row = table[static_cast<size_t>(d - 1)];
+            const TLabelOrigin origin = LabelOriginAt(sheet, scale, c, R);
+            const int64_t n = int64_t{R} * columns + c + 1;
+            if (range.Selects(n, perPage)) {
+                const int32_t x = origin.Position.X;
+                int32_t y = origin.Position.Y;
+                const std::string& top = row[colTopCaption];
+                canvas.Font()->SetName(IsBlank(row[colFont]) ? "Arial" : row[colFont]);
+                canvas.Font()->SetSize(SizeOr(row[colTopSize], 6));
+                if (!IsBlank(top)) canvas.TextOut(x, y, Format(top, n));
+                ConfigureFromRow(barcode, row);
+                y += canvas.TextHeight(top);
+                TSize drawn;
+                barcode.LoMetricPrint(canvas, x, y, &drawn);
+                run.Advance();
+                y += drawn.cy;
+                canvas.Font()->SetSize(SizeOr(row[colBottomSize], 6));
+                canvas.TextOut(x, y, Format(row[colBottomCaption], n));
+            }
+            ++d;
+            if (PrintCancelled()) {
+                ended = true;
+                break;
+            }
+        }
+        ++R;
+    }
+    run.EndJob();
 }

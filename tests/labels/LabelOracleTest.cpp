@@ -286,4 +286,46 @@ TEST_F(LabelOracleTest, CountingNumbersDecodeInLabelOrder) {
     EXPECT_EQ(W->seqBegin->Text(), "100001");
 }
 
+// A label data table of seven symbologies, one row per label of the 3 x 7
+// sheet: every label decodes to its row's data, in label order.
+TEST_F(LabelOracleTest, DataTableRowsDecodeInLabelOrder) {
+    UsePdf(3, 3);
+    struct Kind {
+        const char* Type;
+        const char* Data;
+        const char* Decoded;  // zbar's raw text (check characters where the symbology adds them)
+    };
+    const Kind kinds[] = {{"EAN_13", "400638133393", "4006381333931"}, {"EAN_8", "4006381", "40063812"},
+                          {"UPC_A", "01234567890", "0012345678905"},   {"CODE39", "VARSONA-1", "VARSONA-1"},
+                          {"CODE25i", "123456", "123456"},             {"CODE128_B", "Label 7b", "Label 7b"},
+                          {"Codabar", "A40156B", "A40156B"}};
+    std::string text;
+    std::vector<std::string> expected;
+    for (int n = 0; n < 21; ++n) {
+        const Kind& k = kinds[n % 7];
+        text += std::string(k.Type) + ",\"" + k.Data +
+                "\",\" \",Arial,SC2,100,100,3:1,TRUE,FALSE,000,Top%d,8,Bot%d,8\r\n";
+        expected.push_back(k.Decoded);
+    }
+    const std::string file = Root + "/sheet.csv";
+    std::ofstream(file, std::ios::binary) << text;
+    Dialogs->AnswerOpen(file);
+    UserClick(W->Button6);
+    UserClick(W->Button5);
+    ASSERT_TRUE(Dialogs->Messages().empty()) << Dialogs->Messages().front();
+    const TGrey page = RasterizePage(Pdf->LastFile(), Out + "data");
+    ASSERT_GT(page.Width, 0);
+    std::string files;
+    for (int r = 0; r < 7; ++r)
+        for (int c = 0; c < 3; ++c) {
+            const TPoint o = Origin(c, r);
+            const TRect crop{std::max(0, o.X - 100), std::max(0, o.Y - 50), std::min(page.Width, o.X + 1600),
+                             std::min(page.Height, o.Y + 950)};
+            const std::string path = Out + "data" + std::to_string(r * 3 + c + 1) + ".pgm";
+            page.SaveCrop(crop, path);
+            files += " '" + path + "'";
+        }
+    EXPECT_EQ(OutputLines("zbarimg -q --raw -Si25.min=4" + files), expected);
+}
+
 }  // namespace

@@ -576,10 +576,14 @@ TEST_F(LabelPrintTest, PrintButtonRunsTheOperationOfTheTabAndChoice) {
     EXPECT_EQ(SymbolTexts(FirstPage(3)), (std::vector<std::string>{"3"}));
 
     Dialogs->Clear();
+    W->DataTable()->SetCells(1, 1, "CODE39");
+    W->DataTable()->SetCells(2, 1, "7");
+    for (int32_t c = 3; c < 16; ++c) W->DataTable()->SetCells(c, 1, " ");
     W->PageControl1->SetActivePageIndex(2);
     W->Button1->Click();
-    EXPECT_EQ(Recorder->Jobs().size(), 4u);
-    EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{"No label data table is loaded."});
+    EXPECT_EQ(Recorder->Jobs().size(), 5u);
+    EXPECT_EQ(SymbolTexts(FirstPage(4)), (std::vector<std::string>{"7"}));
+    EXPECT_TRUE(Dialogs->Messages().empty());
 }
 
 // ---------------------------------------------------------------- stopping a print

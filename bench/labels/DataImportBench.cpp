@@ -1,0 +1,173 @@
+// The grid's CSV import of 100,000 lines of 16 fields (about 10 MB) with
+// the progress event, and a label data file of 10,000 rows loaded and
+// printed to the PDF printer beside the 10,000 counting labels of the same
+// A4 sheet of 3 x 7 EAN-13 labels (the label-sheet benchmark's run).
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "designer/StartWindows.h"
+#include "designer/SymbologyList.h"
+#include "designer/Unit1.h"
+#include "grid/VsGrid.h"
+#include "labels/LabelTemplates.h"
+#include "labels/LabelWindows.h"
+#include "labels/Unit4.h"
+#include "platform/controls/Dialogs.h"
+#include "platform/controls/Forms.h"
+#include "platform/printing/Printers.h"
+#include "platform/runtime/IniFiles.h"
+#include "platform/runtime/SysUtils.h"
+
+namespace {
+
+std::string Root;
+TScriptedDialogs* Dialogs = nullptr;
+
+void Start() {
+    char tmpl[] = "/tmp/varsona-import-bench-XXXXXX";
+    Root = mkdtemp(tmpl);
+    setenv("HOME", Root.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (Root + "/config").c_str(), 1);
+    std::filesystem::create_directories(Root + "/config/varsona");
+    auto dialogs = std::make_unique<TScriptedDialogs>();
+    dialogs->SetAutoOk(true);
+    Dialogs = dialogs.get();
+    InstallDialogService(std::move(dialogs));
+    {
+        TIniFile ini(LabelTemplateFilePath());
+        WriteLabelTemplate(ini, "A4 3x7",
+                           {"70", "42.3", "5", "3", "7", "3", "0", "0.45", "70", "42.3", "No. %d", "", "8", "8"});
+    }
+    RegisterLabelWindows();
+    Application->CreateForm(Form1);
+    CreateStartWindows();
+    const int32_t ean13 = SymbologyIndexOf("Code EAN-13");
+    Form1->ComboBox1->SetItemIndex(ean13);
+    Form1->ComboBox1->UserSelected(ean13);
+    Form1->Edit1->SetText("400600001123");
+    frmLabels->OnActivate(frmLabels);
+    frmLabels->Prefix->SetText("4006");
+    frmLabels->seqBegininput->SetText("00001");
+    frmLabels->seqEnd->SetText("10000");
+    frmLabels->SuffixBox->SetChecked(true);
+    frmLabels->Suffix->SetText("123");
+}
+
+// ---------------------------------------------------------------- CSV import
+
+std::string CsvFile() {
+    const std::string path = Root + "/big.csv";
+    if (std::filesystem::exists(path)) return path;
+    std::ofstream out(path, std::ios::binary);
+    char field[32];
+    for (int r = 0; r < 100000; ++r) {
+        for (int c = 0; c < 16; ++c) {
+            if (c == 3) std::snprintf(field, sizeof field, "\"n%d, \"\"q\"\"\"", r);
+            else std::snprintf(field, sizeof field, "%d", (r * 16 + c) % 100000);
+            out << (c ? "," : "") << field;
+        }
+        out << "\r\n";
+    }
+    return path;
+}
+
+void BM_ImportCsv100000x16(benchmark::State& state) {
+    const std::string file = CsvFile();
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 800, 600);
+    auto* grid = new TVsStringGrid(&form);
+    grid->SetParent(&form);
+    grid->SetBounds(0, 0, 780, 580);
+    form.Show();
+    int64_t reports = 0;
+    grid->OnFileProgress = [&](TObject*, int16_t) { ++reports; };
+    for (auto _ : state) {
+        state.PauseTiming();
+        grid->SetRowCount(2);
+        grid->SetColCount(2);
+        state.ResumeTiming();
+        grid->ImportCsvFile(file);
+    }
+    state.counters["MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+    state.counters["rows"] = grid->RowCount();
+    state.counters["reports"] = static_cast<double>(reports) / static_cast<double>(state.iterations());
+    form.Hide();
+}
+
+// ---------------------------------------------------------------- label data against counting
+
+void UsePdf() {
+    auto pdf = std::make_unique<TPdfFilePrinter>();
+    pdf->SetOutputFolder(Root + "/out/");
+    std::vector<std::unique_ptr<TPrinterBackend>> list;
+    list.push_back(std::move(pdf));
+    SetPrinter(std::make_unique<TPrinter>(std::move(list), 0));
+}
+
+void FreshOut() {
+    std::filesystem::remove_all(Root + "/out/");
+    std::filesystem::create_directories(Root + "/out/");
+}
+
+void BM_Counting10000LabelsToPdf(benchmark::State& state) {
+    UsePdf();
+    for (auto _ : state) {
+        state.PauseTiming();
+        FreshOut();
+        state.ResumeTiming();
+        frmLabels->btnPrintSeq->Click();
+    }
+    SetPrinter(nullptr);
+}
+
+// The same 10,000 symbols, one data row each, loaded from the file and
+// printed as one job of 477 pages.
+void BM_LabelData10000RowsLoadAndPrintToPdf(benchmark::State& state) {
+    const std::string file = Root + "/labels.csv";
+    {
+        std::ofstream out(file, std::ios::binary);
+        char data[16];
+        for (int n = 1; n <= 10000; ++n) {
+            std::snprintf(data, sizeof data, "4006%05d123", n);
+            out << "EAN_13," << data << ",\" \",Arial,SC2,100,100,2:1,TRUE,FALSE,000,\"No. %d\",8,\" \",8\r\n";
+        }
+    }
+    UsePdf();
+    for (auto _ : state) {
+        state.PauseTiming();
+        FreshOut();
+        Dialogs->AnswerOpen(file);
+        state.ResumeTiming();
+        frmLabels->Button6->Click();
+        frmLabels->Button5->Click();
+    }
+    SetPrinter(nullptr);
+    if (!Dialogs->Messages().empty()) state.SkipWithError(Dialogs->Messages().back().c_str());
+}
+
+}  // namespace
+
+BENCHMARK(BM_ImportCsv100000x16)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Counting10000LabelsToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LabelData10000RowsLoadAndPrintToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    Start();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    ForgetStartWindows();
+    Application->DestroyComponents();
+    InstallDialogService(nullptr);
+    std::filesystem::remove_all(Root);
+    return 0;
+}

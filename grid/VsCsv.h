@@ -1,0 +1,42 @@
+// The CSV rules of the grid's file import, with no widget: the separator a
+// file's first two lines agree on, one line cut into fields (quoted fields,
+// doubled quotes, tilde or LF line breaks), and the OEM (code page 437)
+// text of old DOS programs turned into UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace VsCsv {
+
+// The candidates, in the order they are tried.
+inline constexpr char SeparatorCandidates[] = {',', ';', '#', '\t', '|'};
+
+// The occurrences of Ch in Line that stand alone: one next to the same
+// character (a doubled one) does not count.
+int CountSeparator(std::string_view Line, char Ch);
+
+// The candidate both lines hold equally often, the most often of those;
+// '\0' when none qualifies (a missing second line is empty).
+char DetectSeparator(std::string_view Line1, std::string_view Line2);
+
+// One line cut at Separator ('\0': the whole line is one field).
+//  - A field that begins with a double quote runs to the first quote that
+//    is not part of a doubled pair; each doubled quote inside gives one
+//    quote; text between the closing quote and the next separator is
+//    dropped. Without a closing quote the field is empty.
+//  - Any other field is the text up to the separator, quotes as they are.
+//  - Line breaks: with TildeBreaks every "~" becomes CR LF, otherwise an LF
+//    becomes CR LF.
+// An empty rest after the last separator gives no field.
+void SplitLine(std::string_view Line, char Separator, bool TildeBreaks, std::vector<std::string>& Fields);
+
+// Code page 437 bytes as UTF-8 (every byte is a character there).
+std::string OemToUtf8(std::string_view Text);
+
+// The lines of a text: cut at LF, a CR before it dropped; a last line
+// without LF counts, an empty rest after the last LF does not.
+std::vector<std::string_view> SplitLines(std::string_view Text);
+
+}  // namespace VsCsv

@@ -1,0 +1,105 @@
+// The label data table of the label sheet window: loading and saving label
+// data files, and the copy the data editor works on.
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "grid/VsGrid.h"
+#include "labels/LabelData.h"
+#include "labels/Unit4.h"
+#include "labels/Unit6.h"
+#include "platform/controls/Dialogs.h"
+#include "platform/runtime/SysUtils.h"
+
+using namespace LabelData;
+
+namespace {
+std::string ReadWholeFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    if (!in.is_open()) throw EInOutError("Cannot open file \"" + name + "\"");
+    std::ostringstream all;
+    all << in.rdbuf();
+    if (in.bad()) throw EInOutError("Cannot read file \"" + name + "\"");
+    return std::move(all).str();
+}
+}  // namespace
+
+void TfrmLabels::BuildDataTable(TWinControl* parent) {
+    StringGrid1 = new TVsStringGrid(this);
+    StringGrid1->SetName("StringGrid1");
+    StringGrid1->SetParent(parent);
+    StringGrid1->SetBounds(8, 8, 424, 104);
+    StringGrid1->SetRowCount(2);
+    SetUpLabelDataGrid(*StringGrid1);
+}
+
+TStringGrid* TfrmLabels::DataTable() const { return StringGrid1; }
+
+std::vector<std::vector<std::string>> TfrmLabels::DataTableRows() const {
+    std::vector<std::vector<std::string>> rows;
+    const TVsStringGrid& table = *StringGrid1;
+    rows.reserve(static_cast<size_t>(std::max(0, table.RowCount() - 1)));
+    for (int32_t r = 1; r < table.RowCount(); ++r) {
+        rows.emplace_back(ColumnCount);
+        for (int32_t c = 0; c < ColumnCount && c < table.ColCount(); ++c)
+            rows.back()[static_cast<size_t>(c)] = table.Cells(c, r);
+    }
+    return rows;
+}
+
+void TfrmLabels::Button6Click(TObject* Sender) {
+    if (FPrinting) return;
+    OpenDialog1->SetFilter(OpenFilter);
+    if (!OpenDialog1->Execute()) return;
+    const std::vector<std::string> lines = FileLines(ReadWholeFile(OpenDialog1->FileName()));
+
+    TVsStringGrid& table = *StringGrid1;
+    // The cells of the file before do not stay beside the new ones.
+    for (int32_t r = 1; r < table.RowCount(); ++r)
+        for (int32_t c = 1; c < table.ColCount(); ++c) table.SetCells(c, r, "");
+    TFieldSplitter splitter;
+    int32_t widest = 0;
+    const auto count = static_cast<int32_t>(lines.size());
+    // Room for every line and field first, then the final counts.
+    table.SetRowCount(std::max(table.RowCount(), count + 1));
+    for (int32_t k = 1; k <= count; ++k) {
+        const int32_t n = splitter.Split(lines[static_cast<size_t>(k - 1)]);
+        if (table.ColCount() < n + 1) table.SetColCount(n + 1);
+        for (int32_t i = 0; i < n; ++i) table.SetCells(i + 1, k, splitter.Fields()[static_cast<size_t>(i)]);
+        widest = std::max(widest, n);
+    }
+    // Never fewer columns than the editor has: its later columns would be
+    // lost when its rows come back.
+    table.SetColCount(std::max(ColumnCount, widest + 1));
+    table.SetRowCount(count + 1);
+}
+
+void TfrmLabels::Button7Click(TObject* Sender) {
+    if (FPrinting) return;
+    SaveDialog1->SetDefaultExt(SaveExt);
+    SaveDialog1->SetFileName(SaveName);
+    SaveDialog1->SetFilter(SaveFilter);
+    SaveDialog1->SetOptions(SaveDialog1->Options() | ofOverwritePrompt);
+    if (!SaveDialog1->Execute()) return;
+    const TVsStringGrid& table = *StringGrid1;
+    std::string text;
+    std::vector<std::string> cells;
+    for (int32_t r = 1; r < table.RowCount(); ++r) {
+        cells.clear();
+        for (int32_t c = 1; c < table.ColCount(); ++c) cells.push_back(table.Cells(c, r));
+        text += FileLine(cells) + "\r\n";
+    }
+    std::ofstream out(SaveDialog1->FileName(), std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) throw EInOutError("Cannot create file \"" + SaveDialog1->FileName() + "\"");
+    out << text;
+    out.close();
+    if (!out) throw EInOutError("Cannot write file \"" + SaveDialog1->FileName() + "\"");
+}
+
+void TfrmLabels::Button8Click(TObject* Sender) {
+    if (FPrinting || !frmEdit) return;
+    TVsStringGrid& editor = *frmEdit->StringGrid1;
+    editor.SetRowCount(StringGrid1->RowCount());
+    for (int32_t r = 1; r < StringGrid1->RowCount(); ++r) CopyRowByCommaText(*StringGrid1, r, editor, r);
+    frmEdit->Show();
+}
