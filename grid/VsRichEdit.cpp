@@ -42,7 +42,7 @@ void AppendUtf8(std::string& out, char32_t c) {
 bool SkippedDestination(const std::string& w) {
     static const char* const kNames[] = {
         "info", "pict", "stylesheet", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
-        "footerf", "footnote", "object", "objdata", "listtable", "listoverridetable", "rsidtbl", "generator",
+        "footerf", "object", "objdata", "listtable", "listoverridetable", "rsidtbl", "generator",
         "xmlnsdecl", "themedata", "colorschememapping", "datastore", "latentstyles", "pgdsctbl", "filetbl",
         "revtbl", "fldinst", "bkmkstart", "bkmkend", "nonshppict", "userprops", "docvar", "template", "author",
         "operator", "title", "subject", "comment", "keywords", "doccomm", "atnid", "atnauthor", "annotation",
@@ -163,7 +163,7 @@ private:
             P = std::min(S.size(), P + static_cast<size_t>(std::max<int64_t>(0, param)));
             return;
         }
-        if (word == "u") {
+        if (word == "u" && hasParam) {
             char32_t code = static_cast<char32_t>(n < 0 ? n + 65536 : n);
             if (code >= 0xD800 && code <= 0xDBFF) {
                 HighSurrogate = code;
@@ -274,7 +274,9 @@ private:
 
     void LineEnd(TState& st) {
         if (st.Dest != dText) return;
-        Current(st).LineEnd = true;
+        // The break ends the last run whatever format follows.
+        if (!Runs.empty() && !Runs.back().LineEnd) Runs.back().LineEnd = true;
+        else Current(st).LineEnd = true;
     }
 
     TRichRun& Current(const TState& st) {
