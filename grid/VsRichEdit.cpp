@@ -440,6 +440,7 @@ void TVsRichEdit::Draw(TCanvas& Canvas, const TRect& Rect) {
         if (!first && y + line.Height > Rect.Bottom) break;
         first = false;
         for (const TPiece& p : line.Pieces) {
+            if (p.Text.find_first_not_of(' ') == std::string::npos) continue;
             applyFont(*p.Run);
             Canvas.TextOut(Rect.Left + p.X, y + line.Height - p.Height, p.Text);
         }
