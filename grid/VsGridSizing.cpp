@@ -41,7 +41,7 @@ std::vector<int32_t> TVsStringGrid::MeasureColumns(int32_t From, int32_t To) {
             current = OnGetCellColor ? nullptr : font;
             GetCellColor(c, r, 0, canvas.Brush(), canvas.Font());
             if (FZoomOffset != 0) {
-                canvas.Font()->SetSize(std::max(1, font->Size() + FZoomOffset));
+                canvas.Font()->SetSize(std::max(1, canvas.Font()->Size() + FZoomOffset));
                 current = nullptr;
             }
             int32_t w = 0, h = 0, gw = 0, gh = 0;
