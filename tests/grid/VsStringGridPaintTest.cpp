@@ -270,6 +270,68 @@ TEST_F(GridPaintTest, TextFlagsFollowAlignmentAndWrapping) {
     EXPECT_GT(Texts().size(), 1u);
 }
 
+TEST_F(GridPaintTest, SelectedLookAndItsExceptions) {
+    grid->SetCells(1, 1, "sel");
+    grid->SetSelectionColor(clNavy);
+    grid->SetSelectionTextColor(clYellow);
+    struct Row {
+        const char* Name;
+        std::function<void()> Setup;
+        TGridDrawState State;
+        TColor Brush, Font;
+    } const rows[] = {
+        {"selected", [] {}, gdSelected, clNavy, clYellow},
+        {"focused without goDrawFocusSelected", [] {}, gdSelected | gdFocused, clWhite, clWindowText},
+        {"focused with goDrawFocusSelected", [&] { grid->SetOptions(grid->Options() | goDrawFocusSelected); },
+         gdSelected | gdFocused, clNavy, clYellow},
+        {"hidden selection of a grid without the focus", [&] { grid->SetShowSelection(false); }, gdSelected, clWhite,
+         clWindowText},
+        {"no selection colour", [&] {
+             grid->SetShowSelection(true);
+             grid->SetSelectionColor(clNone);
+         },
+         gdSelected, clHighlight, clYellow},
+        {"disjunct rows: an unflagged row", [&] {
+             grid->SetSelectionColor(clNavy);
+             grid->MouseActions()->SetDisjunctRowSelect(true);
+         },
+         gdSelected, clWhite, clWindowText},
+        {"disjunct rows: a flagged row", [&] {
+             grid->SetOptions(grid->Options() | goRowSelect);
+             grid->SetRowSelected(1, true);
+         },
+         0, clNavy, clYellow},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.Name);
+        r.Setup();
+        Draw(1, 1, r.State);
+        ASSERT_FALSE(Of(TRecordedKind::FillRect).empty());
+        EXPECT_EQ(Of(TRecordedKind::FillRect)[0].Brush.Color, ColorToRGB(r.Brush));
+        ASSERT_EQ(Texts(), std::vector<std::string>{"sel"});
+        EXPECT_EQ(Of(TRecordedKind::TextOut)[0].Font.Color, ColorToRGB(r.Font));
+    }
+}
+
+TEST_F(GridPaintTest, SelectionRectangleOnTheSelectionsBoundary) {
+    grid->SetSelectionRectangle(true);
+    grid->SetSelection({1, 1, 2, 3});
+    struct Row {
+        int32_t Col, RowIndex;
+        size_t Edges;
+    } const rows[] = {{1, 1, 2}, {2, 2, 1}, {2, 3, 2}, {1, 2, 1}, {3, 3, 0}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.Col) + "," + std::to_string(r.RowIndex));
+        Draw(r.Col, r.RowIndex, gdSelected);
+        size_t wide = 0;
+        for (const auto& l : Of(TRecordedKind::Polyline)) wide += l.Pen.Width == 2 && l.Pen.Color == clBlack;
+        EXPECT_EQ(wide, r.Edges);
+    }
+    Draw(1, 1, gdSelected);
+    EXPECT_TRUE(HasPolyline(Of(TRecordedKind::Polyline), clBlack, {rect.Left + 1, rect.Top}, {rect.Left + 1, rect.Bottom}));
+    EXPECT_TRUE(HasPolyline(Of(TRecordedKind::Polyline), clBlack, {rect.Left, rect.Top + 1}, {rect.Right, rect.Top + 1}));
+}
+
 // ---------------------------------------------------------------- sort indicators
 
 TEST_F(GridPaintTest, SortIndicatorByDirectionGlyphsOrDrawnTriangle) {
