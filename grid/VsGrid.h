@@ -916,6 +916,13 @@ public:
     void EndPaintLock();
     bool BlinkPhase() const { return FBlinkPhase; }
     int32_t ZoomOffset() const { return FZoomOffset; }
+    // One cell, or the lines of the grid-wide pass, painted on another
+    // canvas (the grid's own while it paints).
+    void DrawCellOn(TCanvas& Canvas, int32_t ACol, int32_t ARow, const TRect& ARect, TGridDrawState AState);
+    void PaintLinesOn(TCanvas& Canvas);
+    // Where rotated text (kind 6) of the extent W x H starts in a cell.
+    static TPoint RotatedTextStart(const TRect& Cell, int32_t Angle, TAlignment Alignment, TVAlignment VAlign,
+                                   int32_t W, int32_t H);
 
     // ================================================================ input (VsGridInput.cpp)
 
@@ -1143,6 +1150,13 @@ private:
     friend class TGridButton;
     friend class TGridDropTarget;
     class TFormResizeHook;
+    class TCellPainter;
+    friend struct TVsStringGridProbe;
+    // The widest text plus graphic of each column From..To (display
+    // indexes), zoom applied, in one pass over the rows.
+    std::vector<int32_t> MeasureColumns(int32_t From, int32_t To);
+    // The canvas painting and measuring draw on.
+    TCanvas& PaintCanvas() const { return FPaintCanvas ? *FPaintCanvas : *Canvas(); }
 
     // TGridSettingsOwner
     void SettingsRepaint() override;
@@ -1371,6 +1385,7 @@ private:
     TRect FRichRequestRect;
     // A column width changed since the last paint.
     bool FWidthsChanged = false;
+    TCanvas* FPaintCanvas = nullptr;
 
     // ---- input
     int32_t FEditCellCol = -1;

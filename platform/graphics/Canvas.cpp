@@ -715,6 +715,15 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
         }
     }
 
+    if (format & DT_RTLREADING) {
+        // An embedding of right-to-left order around each line; the marks
+        // take no room.
+        for (Line& l : lines) {
+            l.Text = "\xE2\x80\xAB" + l.Text + "\xE2\x80\xAC";
+            if (l.Underline >= 0) l.Underline += 3;
+        }
+    }
+
     int32_t maxWidth = 0;
     for (const Line& l : lines) maxWidth = std::max(maxWidth, measure(l.Text));
     int32_t total = lineHeight * static_cast<int32_t>(lines.size());
@@ -735,6 +744,11 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
     if (!FDevice) return FromDeviceLength(result, true);
 
     Changing();
+    if ((format & DT_EDITCONTROL) && !single && lines.size() > 1) {
+        // A last line that would be cut by the bottom edge is not shown.
+        size_t whole = static_cast<size_t>(std::max<int32_t>(1, box.Height() / std::max(1, lineHeight)));
+        if (whole < lines.size()) lines.resize(whole);
+    }
     if (!(format & DT_NOCLIP)) {
         TRect clip = box;
         if (FHasClip) IntersectRect(clip, FClip, box);

@@ -82,6 +82,8 @@ inline constexpr uint32_t DT_NOPREFIX = 0x800;
 inline constexpr uint32_t DT_EDITCONTROL = 0x2000;
 inline constexpr uint32_t DT_PATH_ELLIPSIS = 0x4000;
 inline constexpr uint32_t DT_END_ELLIPSIS = 0x8000;
+// Right-to-left reading order of each line (the alignment stays as asked).
+inline constexpr uint32_t DT_RTLREADING = 0x20000;
 inline constexpr uint32_t DT_WORD_ELLIPSIS = 0x40000;
 
 // ---------------------------------------------------------------- graphics objects
@@ -236,7 +238,10 @@ public:
     int32_t TextWidth(const std::string& text) { return TextExtent(text).cx; }
     int32_t TextHeight(const std::string& text) { return TextExtent(text).cy; }
     // The platform's DrawText with DT_ flags; with DT_CALCRECT only measures
-    // and updates rect. Returns the height of the text.
+    // and updates rect. Returns the height of the text. DT_VCENTER and
+    // DT_BOTTOM act on single lines only; with DT_WORDBREAK, DT_EDITCONTROL
+    // breaks a word wider than the box and, when drawing, leaves out a last
+    // line that would show only in part (the first line always shows).
     int32_t DrawText(const std::string& text, TRect& rect, uint32_t format);
 
     // Pictures.

@@ -202,14 +202,25 @@ const TResolvedFont& ResolveFont(const TDeviceFont& font) {
     entry->Font = BaseFont(font.Name, font.Style, font.Quality);
     entry->Font.setPointSizeF(std::max(entry->EmPixels, 0.01));
     entry->Metrics = QFontMetricsF(entry->Font, MeasuringDevice());
+    for (int c = 0; c < 95; ++c) entry->AsciiAdvance[static_cast<size_t>(c)] = entry->Metrics.horizontalAdvance(QChar(32 + c));
     auto* result = entry.get();
     cache.emplace(std::move(key), std::move(entry));
     return *result;
 }
 
+double TextAdvance(const TResolvedFont& font, const std::string& text) {
+    if (text.empty()) return 0.0;
+    double width = 0.0;
+    for (unsigned char c : text) {
+        if (c < 32 || c > 126 || c == 'f') return ShapeText(font, text).Width;
+        width += font.AsciiAdvance[c - 32];
+    }
+    return width;
+}
+
 TSize MeasureText(const std::string& text, const TDeviceFont& font, int32_t dpi) {
     const TResolvedFont& f = ResolveFont(font);
-    double width = text.empty() ? 0.0 : ShapeText(f, text).Width;
+    double width = TextAdvance(f, text);
     return {static_cast<int32_t>(std::lround(width)), f.Metric.Height};
 }
 

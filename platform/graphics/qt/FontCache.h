@@ -7,6 +7,7 @@
 #include <QGlyphRun>
 #include <QList>
 #include <QString>
+#include <array>
 #include <string>
 #include <utility>
 #include <deque>
@@ -21,6 +22,9 @@ struct TResolvedFont {
     QFontMetricsF Metrics{QFont()};
     double EmPixels = 0;  // character height in pixels
     TTextMetric Metric;   // cell height exactly as asked for positive heights
+    // The advances of the printable ASCII characters, for measuring without
+    // shaping (kerning is off, so they add up to the shaped width).
+    std::array<double, 95> AsciiAdvance{};
     // The font for a paint device whose font resolution is dpi.
     const QFont& FontFor(int dpi) const;
 
@@ -37,6 +41,10 @@ struct TShapedText {
     QList<QGlyphRun> Runs;  // glyph positions relative to the baseline origin
 };
 TShapedText ShapeText(const TResolvedFont& font, const std::string& text);
+// The width of a text in a font, as ShapeText gives it; printable ASCII
+// without "f" (the letter that starts the ligatures of the usual fonts) is
+// summed from the cached advances.
+double TextAdvance(const TResolvedFont& font, const std::string& text);
 
 // The 72 dpi paint device fonts are measured on.
 QPaintDevice* MeasuringDevice();

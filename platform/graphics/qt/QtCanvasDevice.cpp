@@ -228,7 +228,7 @@ void TQtCanvasDevice::Ellipse(const TRect& rect, const TDevicePen* pen, const TD
 
 TSize TQtCanvasDevice::TextExtent(const std::string& text, const TDeviceFont& font) {
     const TResolvedFont& f = Font(font);
-    double width = text.empty() ? 0.0 : ShapeText(f, text).Width;
+    double width = TextAdvance(f, text);
     return {static_cast<int32_t>(std::lround(width)), f.Metric.Height};
 }
 

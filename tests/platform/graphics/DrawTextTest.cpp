@@ -137,3 +137,34 @@ TEST_F(DrawTextTest, DrawsPixelsInsideItsBox) {
 }
 
 }  // namespace
+
+TEST_F(DrawTextTest, EditControlLeavesOutACutLastLineAndMeasuresEveryLine) {
+    const std::string text = "one\ntwo\nthree\nfour";
+    // Room for two and a half lines of 20 pixels.
+    TRect box{0, 0, 300, 50};
+    canvas.DrawText(text, box, DT_WORDBREAK | DT_EDITCONTROL | DT_NOCLIP);
+    ASSERT_EQ(Texts().size(), 2u);
+    EXPECT_EQ(Texts()[1].Text, "two");
+    canvas.Recorder().Clear();
+    canvas.DrawText(text, box, DT_WORDBREAK | DT_NOCLIP);
+    EXPECT_EQ(Texts().size(), 4u);
+    // Measuring counts all lines, and one line always shows.
+    TRect measure{0, 0, 300, 50};
+    EXPECT_EQ(canvas.DrawText(text, measure, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL), 80);
+    canvas.Recorder().Clear();
+    TRect low{0, 0, 300, 5};
+    canvas.DrawText(text, low, DT_WORDBREAK | DT_EDITCONTROL | DT_NOCLIP);
+    EXPECT_EQ(Texts().size(), 1u);
+}
+
+TEST_F(DrawTextTest, RightToLeftReadingKeepsAlignmentAndWidth) {
+    TRect r{0, 0, 300, 30};
+    canvas.DrawText("abc (1)", r, DT_SINGLELINE | DT_RIGHT | DT_RTLREADING | DT_NOCLIP);
+    ASSERT_EQ(Texts().size(), 1u);
+    // The line is embedded in right-to-left order; it ends at the right edge.
+    EXPECT_EQ(Texts()[0].Text, "\xE2\x80\xAB" "abc (1)" "\xE2\x80\xAC");
+    EXPECT_EQ(Texts()[0].Anchor.X, 300 - canvas.TextWidth("abc (1)"));
+    TRect m{0, 0, 300, 30};
+    canvas.DrawText("abc (1)", m, DT_CALCRECT | DT_SINGLELINE | DT_RTLREADING);
+    EXPECT_EQ(m.Right, canvas.TextWidth("abc (1)"));
+}

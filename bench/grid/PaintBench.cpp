@@ -1,0 +1,142 @@
+// The string grid's painting at 100,000 rows x 16 columns of mixed plain and
+// HTML cells, and Qt's QTableView over a QStandardItemModel with the same
+// texts, in the same run: one full viewport painted at the top and at row
+// 99,000; ours also with a tiled background (its tile offset must not
+// depend on the rows above), and AutoSizeColumns over all rows.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "grid/VsGrid.h"
+#include "platform/controls/Forms.h"
+#include "platform/controls/qt/ControlsQt.h"
+
+namespace {
+
+constexpr int kRows = 100000;
+constexpr int kCols = 16;
+constexpr int kWidth = 1000;
+constexpr int kHeight = 600;
+constexpr int kColWidth = 64;
+constexpr int kRowHeight = 24;
+
+// Every fifth cell carries mark-up.
+const std::vector<std::string>& Texts() {
+    static const std::vector<std::string> texts = [] {
+        std::vector<std::string> t;
+        t.reserve(static_cast<size_t>(kRows) * kCols);
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kCols; ++c) {
+                const std::string s = "r" + std::to_string(r) + "c" + std::to_string(c);
+                t.push_back((r + c) % 5 == 0 ? "<b>" + s + "</b>" : s);
+            }
+        return t;
+    }();
+    return texts;
+}
+
+struct TOurs {
+    std::unique_ptr<TForm> Window;
+    TVsStringGrid* Grid = nullptr;
+    explicit TOurs(bool tiled = false) {
+        Window = std::make_unique<TForm>(nullptr);
+        Window->SetBounds(0, 0, kWidth + 20, kHeight + 20);
+        Window->DoCreate();
+        Grid = new TVsStringGrid(Window.get());
+        Grid->SetParent(Window.get());
+        Grid->SetBounds(0, 0, kWidth, kHeight);
+        Grid->SetDefaultColWidth(kColWidth);
+        Grid->SetDefaultRowHeight(kRowHeight);
+        Grid->SetColCount(kCols + 1);
+        Grid->SetRowCount(kRows + 1);
+        const auto& texts = Texts();
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kCols; ++c) Grid->SetCells(c + 1, r + 1, texts[static_cast<size_t>(r) * kCols + c]);
+        if (tiled) {
+            TBitmap tile(37, 29);
+            tile.Canvas()->Brush()->SetColor(clInfoBk);
+            tile.Canvas()->FillRect({0, 0, 37, 29});
+            Grid->BackGround()->SetBitmap(&tile);
+        }
+        Window->Show();
+        QApplication::processEvents();
+    }
+    void Paint() {
+        Grid->Invalidate();
+        CoordinateWidget(Grid)->repaint();
+    }
+};
+
+void PaintOurs(benchmark::State& state, int top, bool tiled) {
+    TOurs ours(tiled);
+    ours.Grid->SetTopRow(top);
+    if (ours.Grid->TopRow() != top) state.SkipWithError("top row not reached");
+    for (auto _ : state) ours.Paint();
+}
+
+void BM_PaintTop_Ours(benchmark::State& state) { PaintOurs(state, 1, false); }
+void BM_PaintRow99000_Ours(benchmark::State& state) { PaintOurs(state, 99000, false); }
+void BM_PaintTop_OursTiled(benchmark::State& state) { PaintOurs(state, 1, true); }
+void BM_PaintRow99000_OursTiled(benchmark::State& state) { PaintOurs(state, 99000, true); }
+
+void BM_AutoSizeColumns_Ours(benchmark::State& state) {
+    TOurs ours;
+    for (auto _ : state) ours.Grid->AutoSizeColumns(true, 10);
+    state.SetItemsProcessed(state.iterations() * (kRows + 1) * (kCols + 1));
+}
+
+struct TTheirs {
+    std::unique_ptr<QStandardItemModel> Model;
+    std::unique_ptr<QTableView> View;
+    TTheirs() {
+        Model = std::make_unique<QStandardItemModel>(kRows, kCols);
+        const auto& texts = Texts();
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kCols; ++c)
+                Model->setItem(r, c, new QStandardItem(QString::fromStdString(texts[static_cast<size_t>(r) * kCols + c])));
+        View = std::make_unique<QTableView>();
+        View->setModel(Model.get());
+        View->resize(kWidth, kHeight);
+        View->horizontalHeader()->setDefaultSectionSize(kColWidth);
+        View->verticalHeader()->setMinimumSectionSize(1);
+        View->verticalHeader()->setDefaultSectionSize(kRowHeight);
+        View->show();
+        QApplication::processEvents();
+    }
+};
+
+void PaintTheirs(benchmark::State& state, int top) {
+    TTheirs theirs;
+    theirs.View->scrollTo(theirs.Model->index(top, 0), QAbstractItemView::PositionAtTop);
+    QApplication::processEvents();
+    for (auto _ : state) theirs.View->viewport()->repaint();
+}
+
+void BM_PaintTop_QTableView(benchmark::State& state) { PaintTheirs(state, 0); }
+void BM_PaintRow99000_QTableView(benchmark::State& state) { PaintTheirs(state, 98999); }
+
+}  // namespace
+
+BENCHMARK(BM_PaintTop_Ours)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_PaintRow99000_Ours)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_PaintTop_OursTiled)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_PaintRow99000_OursTiled)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_PaintTop_QTableView)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_PaintRow99000_QTableView)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_AutoSizeColumns_Ours)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
