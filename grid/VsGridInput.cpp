@@ -4,7 +4,9 @@
 #include <algorithm>
 
 #include "grid/VsGrid.h"
+#include "grid/VsHtml.h"
 #include "grid/VsUtil.h"
+#include "grid/ddintf.h"
 #include "platform/controls/ShellApi.h"
 
 namespace {
@@ -16,6 +18,25 @@ bool OpenableLink(const std::string& Anchor) {
     for (const char* scheme : {"http://", "https://", "ftp://", "mailto:"})
         if (a.rfind(scheme, 0) == 0) return true;
     return false;
+}
+
+// The grid's cursors by their numbers (pan 8000 to 8008, row select 8010,
+// column select 8011, select all 8012), shown with the platform's shapes.
+TCursor GridCursor(int32_t Id) {
+    switch (Id) {
+    case 8001:
+    case 8004: return crSizeNS;
+    case 8002:
+    case 8003: return crSizeWE;
+    case 8005:
+    case 8008: return crSizeNESW;
+    case 8006:
+    case 8007: return crSizeNWSE;
+    case 8010: return crSizeWE;
+    case 8011: return crUpArrow;
+    case 8012: return crCross;
+    default: return crSizeAll;
+    }
 }
 
 }  // namespace
@@ -103,6 +124,18 @@ void TVsStringGrid::WndProc(TMessage& Message) {
             OnComboChange(this, Col(), Row(), -1, FCellCombo->Text());
         }
     }
+    const bool panAllowed = FWheelMessage != 0 && FIntelliPan != ipNone;
+    if (Message.Msg == WM_TIMER && FPanning && panAllowed) {
+        PanStep();
+        if (static_cast<uint32_t>(Message.WParam) == VsGridConst::PanTimer) return;
+    } else if (Message.Msg == WM_MBUTTONDOWN && panAllowed && !FPanning) {
+        StartPanning(static_cast<int16_t>(LowWord(Message.LParam)), static_cast<int16_t>(HighWord(Message.LParam)));
+        return;
+    } else if (FPanning && (Message.Msg == WM_MBUTTONDOWN || Message.Msg == WM_LBUTTONDOWN ||
+                            Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_KEYDOWN)) {
+        StopPanning();
+        if (Message.Msg == WM_MBUTTONDOWN) return;
+    }
     if (Message.Msg == FWheelMessage && FWheelMessage != 0 && !FPanning) {
         const auto delta = static_cast<int16_t>(HighWord(static_cast<intptr_t>(Message.WParam)));
         const TShiftState shift = KeysToShiftState(static_cast<uintptr_t>(LowWord(static_cast<intptr_t>(Message.WParam))));
@@ -138,13 +171,130 @@ void TVsStringGrid::CalcSizingState(int32_t X, int32_t Y, TGridState& State, int
     if (!allow) State = gsNormal;
 }
 
-void TVsStringGrid::WMSetFocus(TWMFocus& Message) { TStringGrid::WMSetFocus(Message); }
+void TVsStringGrid::WMSetFocus(TWMFocus& Message) {
+    TStringGrid::WMSetFocus(Message);
+    if (HasCheckBox(RealColIndex(Col()), Row()) || !FNavigation->AlwaysEdit()) return;
+    TVsInplaceEdit* editor = GetInplaceEditor();
+    if (!editor || static_cast<TWinControl*>(editor) != Message.FocusedWnd) ShowEditor();
+}
 
-void TVsStringGrid::WMSetCursor(TWMSetCursor& Message) { TStringGrid::WMSetCursor(Message); }
+void TVsStringGrid::WMSetCursor(TWMSetCursor& Message) {
+    if (FSelectCursorKind == 0 || GridState() == gsColSizing || GridState() == gsRowSizing) {
+        TStringGrid::WMSetCursor(Message);
+        return;
+    }
+    SetCursorShape(GridCursor(FSelectCursorKind == 1 ? 8011 : FSelectCursorKind == 2 ? 8010 : 8012));
+}
 
-void TVsStringGrid::CMCursorChanged(TMessage& Message) { TStringGrid::CMCursorChanged(Message); }
+void TVsStringGrid::CMCursorChanged(TMessage& Message) {
+    TStringGrid::CMCursorChanged(Message);
+    if (!FKeepSelectCursor) FSelectCursorKind = 0;
+    FKeepSelectCursor = false;
+}
 
-void TVsStringGrid::CMHintShow(THintInfo& Info, intptr_t& Result) { TStringGrid::CMHintShow(Info, Result); }
+void TVsStringGrid::CMHintShow(THintInfo& Info, intptr_t& Result) {
+    TStringGrid::CMHintShow(Info, Result);
+    Info.HintColor = FHintColor;
+    int32_t c = -1, r = -1;
+    MouseToCell(Info.CursorPos.X, Info.CursorPos.Y, c, r);
+    if (c >= 0 && r >= 0) {
+        std::string hint = Info.HintStr;
+        if (OnGridHint) OnGridHint(this, r, c, hint);
+        FHintCell = TPoint{c, r};
+        const TRect cell = CellRect(c, r);
+        TPoint at{cell.Left, cell.Bottom + 6};
+        std::string comment;
+        if (GetCellGraphicKind(RealColIndex(c), r) == cgComment && GetGraphicText(RealColIndex(c), r, comment)) {
+            hint = comment.size() >= 2 ? comment.substr(0, comment.size() - 2) : std::string();
+            at = TPoint{cell.Right, cell.Top};
+        }
+        if (FHintShowCells && c >= FixedCols() && r >= FixedRows() && !CellIsFixed(RealColIndex(c), r)) {
+            at = TPoint{cell.Left, cell.Top};
+            hint = Cells(RealColIndex(c), r);
+        }
+        Info.HintStr = hint;
+        Info.CursorRect = cell;
+        Info.HintPos = ClientToScreen(at);
+    }
+    Result = 0;
+}
+
+std::string TVsStringGrid::AnchorAt(int32_t ACol, int32_t ARow, int32_t X, int32_t Y) {
+    const std::string& text = Cells(RealColIndex(ACol), ARow);
+    const int32_t kind = TextKind(text);
+    if (kind == tkPlain) return FURLShow && IsURL(text) ? text : std::string();
+    if (kind != tkHTML || !Canvas()) return {};
+    TRect r = CellRect(ACol, ARow);
+    r.Left += 2;
+    r.Top += 2;
+    Canvas()->Font()->Assign(Font());
+    std::string anchor, plain;
+    int32_t w = 0, h = 0;
+    if (!HTMLDrawText(*Canvas(), text, r, FGridImages, X, Y, true, false, false, true, FBlinkPhase, 1.0, FURLColor,
+                      anchor, plain, w, h))
+        return {};
+    return anchor;
+}
+
+void TVsStringGrid::RadioClick(int32_t ACol, int32_t ARow, int32_t X, int32_t Y) {
+    const int32_t real = RealColIndex(ACol);
+    TCellGraphic* g = GetCellGraphic(real, ARow);
+    auto* items = g ? dynamic_cast<TStrings*>(g->First) : nullptr;
+    if (!items || !Canvas()) return;
+    Canvas()->Font()->Assign(Font());
+    GetCellColor(real, ARow, 0, Canvas()->Brush(), Canvas()->Font());
+    SetCol(ACol);
+    SetRow(ARow);
+    const int32_t at = g->State ? X : Y;
+    int32_t start = 0;
+    for (int32_t i = 0; i < items->Count(); ++i) {
+        const int32_t span = g->State ? Canvas()->TextWidth(items->Get(i)) + 12 : 12;
+        if (at >= start && at < start + span) {
+            g->Integer = i;
+            SetCells(real, ARow, items->Get(i));
+            RepaintCell(ACol, ARow);
+            return;
+        }
+        start += span;
+    }
+}
+
+void TVsStringGrid::StartPanning(int32_t X, int32_t Y) {
+    FPanSavedCursor = Cursor();
+    SetCursorShape(GridCursor(8000));
+    FPanning = true;
+    SetTimer(VsGridConst::PanTimer, VsGridConst::PanInterval);
+    FPanOrigin = TPoint{X, Y};
+    SetMouseCapture(true);
+    SetShowHint(false);
+}
+
+void TVsStringGrid::StopPanning() {
+    SetMouseCapture(false);
+    KillTimer(VsGridConst::PanTimer);
+    SetCursorShape(FPanSavedCursor);
+    SetShowHint(true);
+    FPanning = false;
+    InvalidateRect(TRect{FPanOrigin.X - 16, FPanOrigin.Y - 16, FPanOrigin.X + 16, FPanOrigin.Y + 16});
+}
+
+void TVsStringGrid::PanStep() {
+    const TPoint p = ScreenToClient(GetCursorPos());
+    int32_t h = p.X < FPanOrigin.X - 5 ? -1 : p.X > FPanOrigin.X + 5 ? 1 : 0;
+    int32_t v = p.Y > FPanOrigin.Y + 5 ? 1 : p.Y < FPanOrigin.Y - 5 ? -1 : 0;
+    if (FIntelliPan == ipVertical) h = 0;
+    if (FIntelliPan == ipHorizontal) v = 0;
+    static constexpr int32_t kCursors[3][3] = {{8006, 8004, 8005}, {8002, 8000, 8003}, {8008, 8001, 8007}};
+    SetCursorShape(GridCursor(kCursors[v + 1][h + 1]));
+    const int32_t lastRow = RowCount() - FFixedFooters - 1, lastCol = ColCount() - FFixedRightCols - 1;
+    // Without data rows or columns there is nothing to pan over.
+    if (lastRow < FixedRows() || lastCol < FixedCols()) return;
+    int32_t row = std::clamp(Row(), FixedRows(), lastRow), col = std::clamp(Col(), FixedCols(), lastCol);
+    if ((h < 0 && col > FixedCols()) || (h > 0 && col < lastCol)) col += h;
+    if ((v < 0 && row > FixedRows()) || (v > 0 && row < lastRow)) row += v;
+    if (col != Col()) SetCol(col);
+    if (row != Row()) SetRow(row);
+}
 
 void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
     // The sizing cell: the one left of (or above) a border the press may be
@@ -206,7 +356,24 @@ void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
             }
             return;
         }
+        if (r >= FixedRows() && c >= FixedCols() && HasRadioGroup(RealColIndex(c), r)) {
+            const TRect cell = CellRect(c, r);
+            RadioClick(c, r, x - cell.Left, y - cell.Top);
+            return;
+        }
         if (c == 0 && NodeCount() > 0) return;
+        const TRect cell = CellRect(c, r);
+        const bool onEdge = std::abs(x - cell.Left) <= 1 || std::abs(x - cell.Right) <= 1 ||
+                            std::abs(y - cell.Top) <= 1 || std::abs(y - cell.Bottom) <= 1;
+        if (onEdge && IsInSelection(c, r) && FOleDropSource) {
+            bool allow = true;
+            if (OnOleDrag) OnOleDrag(this, c, r, Cells(RealColIndex(c), r), allow);
+            if (allow) {
+                DWORD effect = 0;
+                StartTextDrag(SelectionDragText(), "", DROPEFFECT_COPY | DROPEFFECT_MOVE, effect, this);
+            }
+            return;
+        }
     } else {
         TStringGrid::WMLButtonDown(Message);
         return;
@@ -228,9 +395,7 @@ void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
             FPress.CtrlFlaggedRow = r;
         }
     }
-    const std::string& text = Cells(RealColIndex(c), r);
-    if (FURLShow && TextKind(text) == tkPlain && IsURL(text)) {
-        std::string anchor = text;
+    if (std::string anchor = AnchorAt(c, r, x, y); !anchor.empty()) {
         bool autoHandle = true;
         if (OnAnchorClick) OnAnchorClick(this, r, c, anchor, autoHandle);
         if (autoHandle) {
@@ -400,7 +565,49 @@ void TVsStringGrid::WMRButtonDown(TWMMouse& Message) {
 void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
     if (GridState() == gsColSizing) FColSizing = true;
     if (GridState() == gsRowSizing) FRowSizing = true;
+    int32_t c = -1, r = -1;
+    MouseToCell(X, Y, c, r);
+    bool handled = false;
+    FSelectCursorKind = 0;
+    if (c >= 0 && r >= 0 && !IsOnSizingBorder(X, Y)) {
+        if (c < FixedCols() && r < FixedRows() && FMouseActions->AllSelect()) FSelectCursorKind = 3;
+        else if (r < FixedRows() && c >= FixedCols() && FMouseActions->ColSelect()) FSelectCursorKind = 1;
+        else if (c < FixedCols() && r >= FixedRows() && FMouseActions->RowSelect()) FSelectCursorKind = 2;
+        if (FSelectCursorKind != 0) {
+            FKeepSelectCursor = true;
+            handled = true;
+        }
+    }
+    if (c >= 0 && r >= 0 && c < ColCount() && r < RowCount()) {
+        const std::string anchor = AnchorAt(c, r, X, Y);
+        if (!anchor.empty()) {
+            SetCursorShape(LinkCursor());
+            handled = true;
+        }
+        if (TextKind(Cells(RealColIndex(c), r)) == tkHTML || !FLastAnchor.empty()) {
+            if (!anchor.empty() && anchor != FLastAnchor) {
+                FLastAnchor = anchor;
+                if (OnAnchorEnter) OnAnchorEnter(this, r, c, anchor);
+            } else if (anchor.empty() && !FLastAnchor.empty()) {
+                FLastAnchor.clear();
+                if (OnAnchorExit) OnAnchorExit(this, r, c, "");
+            }
+        }
+    }
+    if (!handled && Cursor() != FSavedCursor) {
+        FKeepSelectCursor = true;
+        SetCursor(FSavedCursor);
+    }
+    if (FHintCell.X >= 0 && (FHintCell.X != c || FHintCell.Y != r)) FHintCell = TPoint{-1, -1};
     TStringGrid::MouseMove(Shift, X, Y);
+    if (FSelectionRectangle && (Shift & ssLeft)) {
+        const TGridRect s = Selection();
+        if (s.Left != FLastSelection.Left || s.Top != FLastSelection.Top || s.Right != FLastSelection.Right ||
+            s.Bottom != FLastSelection.Bottom) {
+            InvalidateRange(s);
+            FLastSelection = s;
+        }
+    }
 }
 
 void TVsStringGrid::WMKeyDown(TWMKey& Message) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QCursor>
 #include <QGuiApplication>
 
 #include "platform/controls/Clipbrd.h"
@@ -336,6 +337,157 @@ TEST_F(GridInput, SpaceTogglesAnEditableCheckBoxAndDragTextJoinsTheSelection) {
     grid->SetCells(1, 2, "c");
     grid->SetSelection(TGridRect{1, 1, 2, 2});
     EXPECT_EQ(grid->SelectionDragText(), "a\tb\r\nc\t");
+}
+
+TEST_F(GridInput, MiddleButtonPansTheCurrentCellUntilTheNextPress) {
+    grid->SetRowCount(10);
+    grid->SetRow(2);
+    const TPoint origin = Middle(2, 3);
+    ClickAt(grid, origin.X, origin.Y, mbMiddle);
+    ProcessEvents();
+    ASSERT_TRUE(grid->Panning());
+    const TPoint below = grid->ClientToScreen(TPoint{origin.X, origin.Y + 40});
+    QCursor::setPos(below.X, below.Y);
+    clock->Advance(VsGridConst::PanInterval * 3);
+    ProcessEvents();
+    EXPECT_EQ(grid->Row(), 5);
+    // Any button press ends it.
+    ClickAt(grid, origin.X, origin.Y, mbRight);
+    ProcessEvents();
+    EXPECT_FALSE(grid->Panning());
+    const int32_t row = grid->Row();
+    clock->Advance(VsGridConst::PanInterval * 3);
+    EXPECT_EQ(grid->Row(), row);
+    // Without data rows panning leaves the row alone.
+    grid->SetRowCount(1);
+    const int32_t fixedRow = grid->Row();
+    ClickAt(grid, origin.X, 5, mbMiddle);
+    ProcessEvents();
+    clock->Advance(VsGridConst::PanInterval * 3);
+    EXPECT_EQ(grid->Row(), fixedRow);
+    ClickAt(grid, origin.X, 5, mbMiddle);
+    ProcessEvents();
+    EXPECT_FALSE(grid->Panning());
+}
+
+TEST_F(GridInput, HoveringMakesTheCellUnderTheMouseCurrent) {
+    grid->SetHovering(true);
+    const TPoint over = grid->ClientToScreen(Middle(3, 4));
+    QCursor::setPos(over.X, over.Y);
+    clock->Advance(VsGridConst::HoverInterval);
+    ProcessEvents();
+    EXPECT_EQ(grid->Col(), 3);
+    EXPECT_EQ(grid->Row(), 4);
+    // Fixed cells never become current.
+    const TPoint fixed = grid->ClientToScreen(Middle(0, 2));
+    QCursor::setPos(fixed.X, fixed.Y);
+    clock->Advance(VsGridConst::HoverInterval);
+    EXPECT_EQ(grid->Col(), 3);
+}
+
+TEST_F(GridInput, HintsAskTheEventAndShowCellTexts) {
+    grid->SetCells(2, 2, "the text");
+    std::vector<std::pair<int32_t, int32_t>> asked;
+    grid->OnGridHint = [&](TObject*, int32_t row, int32_t col, std::string& hint) {
+        asked.emplace_back(col, row);
+        hint = "from event";
+    };
+    THintInfo info;
+    info.CursorPos = Middle(2, 2);
+    grid->Perform(CM_HINTSHOW, 0, reinterpret_cast<intptr_t>(&info));
+    EXPECT_EQ(info.HintStr, "from event");
+    EXPECT_EQ(info.HintColor, grid->HintColor());
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], std::make_pair(2, 2));
+    const TRect cell = grid->CellRect(2, 2);
+    EXPECT_EQ(info.HintPos.Y, grid->ClientToScreen(TPoint{cell.Left, cell.Bottom + 6}).Y);
+    grid->SetHintShowCells(true);
+    grid->Perform(CM_HINTSHOW, 0, reinterpret_cast<intptr_t>(&info));
+    EXPECT_EQ(info.HintStr, "the text");
+    EXPECT_EQ(info.HintPos.Y, grid->ClientToScreen(TPoint{cell.Left, cell.Top}).Y);
+}
+
+TEST_F(GridInput, HtmlAnchorsAreEnteredLeftAndClicked) {
+    grid->SetColWidths(1, 200);
+    grid->SetCells(1, 1, "<a href=\"http://example.org/x\">link</a>");
+    std::vector<std::string> events;
+    grid->OnAnchorEnter = [&](TObject*, int32_t, int32_t, const std::string& a) { events.push_back("enter " + a); };
+    grid->OnAnchorExit = [&](TObject*, int32_t, int32_t, const std::string&) { events.push_back("exit"); };
+    std::string clicked;
+    grid->OnAnchorClick = [&](TObject*, int32_t, int32_t, const std::string& a, bool& autoHandle) {
+        clicked = a;
+        autoHandle = false;
+    };
+    const TRect cell = grid->CellRect(1, 1);
+    MoveTo(grid, cell.Left + 6, cell.Top + 8);
+    MoveTo(grid, cell.Left + 190, cell.Bottom - 2);
+    ProcessEvents();
+    EXPECT_EQ(events, (std::vector<std::string>{"enter http://example.org/x", "exit"}));
+    ClickAt(grid, cell.Left + 6, cell.Top + 8);
+    ProcessEvents();
+    EXPECT_EQ(clicked, "http://example.org/x");
+}
+
+TEST_F(GridInput, RadioGroupsTakeTheClickedItem) {
+    grid->SetEnableGraphics(true);
+    grid->SetRowHeights(2, 60);
+    TStringList items;
+    items.Add("one");
+    items.Add("two");
+    items.Add("three");
+    TCellGraphic radio(cgRadio);
+    radio.First = &items;
+    grid->SetObjects(2, 2, &radio);
+    const TRect cell = grid->CellRect(2, 2);
+    ClickAt(grid, cell.Left + 5, cell.Top + 12 + 5);
+    ProcessEvents();
+    EXPECT_EQ(radio.Integer, 1);
+    EXPECT_EQ(grid->Cells(2, 2), "two");
+    EXPECT_EQ(grid->Row(), 2);
+    radio.First = nullptr;
+    grid->SetObjects(2, 2, nullptr);
+}
+
+TEST_F(GridInput, ASelectionEdgePressDragsTheSelectionAsText) {
+    grid->SetOleDropSource(true);
+    grid->SetCells(1, 1, "a");
+    grid->SetCells(2, 1, "b");
+    grid->SetSelection(TGridRect{1, 1, 2, 1});
+    std::vector<std::string> asked;
+    grid->OnOleDrag = [&](TObject*, int32_t col, int32_t row, const std::string& data, bool&) {
+        asked.push_back(std::to_string(col) + "," + std::to_string(row) + " " + data);
+    };
+    drags->Answer(DROPEFFECT_COPY);
+    const TRect cell = grid->CellRect(2, 1);
+    PressAt(grid, cell.Left + 1, (cell.Top + cell.Bottom) / 2);
+    ReleaseAt(grid, cell.Left + 1, (cell.Top + cell.Bottom) / 2);
+    ProcessEvents();
+    ASSERT_EQ(drags->Offers().size(), 1u);
+    EXPECT_EQ(drags->Offers()[0].Data.Data("text/plain"), "a\tb");
+    EXPECT_EQ(asked, std::vector<std::string>{"2,1 b"});
+}
+
+TEST_F(GridInput, FixedCellsSelectWholeColumnsAndRows) {
+    grid->MouseActions()->SetColSelect(true);
+    grid->MouseActions()->SetRowSelect(true);
+    const TPoint header = Middle(2, 0);
+    MoveTo(grid, header.X, header.Y);
+    ClickAt(grid, header.X, header.Y);
+    ProcessEvents();
+    TGridRect s = grid->Selection();
+    EXPECT_EQ(s.Left, 2);
+    EXPECT_EQ(s.Right, 2);
+    EXPECT_EQ(s.Top, 1);
+    EXPECT_EQ(s.Bottom, grid->RowCount() - 1);
+    const TPoint title = Middle(0, 3);
+    MoveTo(grid, title.X, title.Y);
+    ClickAt(grid, title.X, title.Y);
+    ProcessEvents();
+    s = grid->Selection();
+    EXPECT_EQ(s.Top, 3);
+    EXPECT_EQ(s.Bottom, 3);
+    EXPECT_EQ(s.Left, 1);
+    EXPECT_EQ(s.Right, grid->ColCount() - 1);
 }
 
 }  // namespace
