@@ -7,6 +7,7 @@
 #include "grid/VsHtml.h"
 #include "grid/VsUtil.h"
 #include "grid/ddintf.h"
+#include "platform/controls/Forms.h"
 #include "platform/controls/ShellApi.h"
 
 namespace {
@@ -432,6 +433,11 @@ void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
     }
     if (r < FixedRows() && c >= FixedCols()) FPress.MoveIndex = c;
     else if (c < FixedCols() && r >= FixedRows()) FPress.MoveIndex = r;
+    if (FPress.MoveIndex >= 0) {
+        const TRect moved = CellRect(c, r);
+        FPress.MoveOffset = TPoint{x - moved.Left, y - moved.Top};
+        FPress.ArrowCell = TGridCoord{-1, -1};
+    }
     const bool normal = c >= FixedCols() && r >= FixedRows();
     const bool editable = normal && CellIsEditable(RealColIndex(c), r);
     if (editable) {
@@ -452,9 +458,13 @@ void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
 }
 
 void TVsStringGrid::WMLButtonUp(TWMMouse& Message) {
-    const bool moved = FMoved, sized = FColSizing || FRowSizing;
-    FMoved = false;
     FPress.RowSelecting = false;
+    for (TArrowWindow* arrow : FArrows) arrow->SetVisible(false);
+    if (FMoveIndicator->Visible()) {
+        Screen->SetCursor(crDefault);
+        FMoveIndicator->SetEnabled(false);
+        FMoveIndicator->SetVisible(false);
+    }
     if (FPress.ButtonCell.X >= 0) {
         const TGridCoord b = FPress.ButtonCell;
         FPress.ButtonCell = TGridCoord{-1, -1};
@@ -480,8 +490,10 @@ void TVsStringGrid::WMLButtonUp(TWMMouse& Message) {
         // The platform sets the size at the release; the sizing flags are
         // read by the size change and end with it.
         TStringGrid::WMLButtonUp(Message);
-        FColSizing = FRowSizing = false;
     }
+    const bool moved = FMoved, sized = FColSizing || FRowSizing;
+    FMoved = false;
+    FColSizing = FRowSizing = false;
     if (moved || sized || c < 0 || r < 0 || c >= ColCount() || r >= RowCount()) return;
     if (c < FixedCols() && !FSortFixedCols) return;
     const int32_t real = RealColIndex(c);
@@ -567,6 +579,47 @@ void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
     if (GridState() == gsRowSizing) FRowSizing = true;
     int32_t c = -1, r = -1;
     MouseToCell(X, Y, c, r);
+    const bool moving = GridState() == gsColMoving || GridState() == gsRowMoving;
+    if (FEnhRowColMove && moving && FPress.MoveIndex >= 0 && (X != FPress.Point.X || Y != FPress.Point.Y)) {
+        if (FUpdatesLocked) {
+            FUpdatesLocked = false;
+            UnlockWindowUpdate();
+        }
+        const bool cols = GridState() == gsColMoving;
+        const int32_t index = FPress.MoveIndex;
+        // The title of what moves follows the mouse.
+        FMoveIndicator->SetCaption(cols ? Cells(RealColIndex(index), 0) : Cells(0, index));
+        FMoveIndicator->SetBounds(X - FPress.MoveOffset.X, Y - FPress.MoveOffset.Y, cols ? ColWidths(index) : ColWidths(0),
+                                  cols ? RowHeights(0) : RowHeights(index));
+        // The arrows mark where it would land.
+        const TGridCoord marked = FPress.ArrowCell;
+        const auto arrow = [&](TArrowDirection d) { return FArrows[static_cast<size_t>(d)]; };
+        if (cols) {
+            const bool shown = marked.X >= FixedCols() && marked.X >= LeftCol() && marked.X < ColCount() &&
+                               marked.X <= LeftCol() + VisibleColCount();
+            if (shown) {
+                const TRect at = CellRect(marked.X, 0);
+                arrow(adUp)->SetBounds(at.Left - 5, at.Bottom, arrow(adUp)->Width(), arrow(adUp)->Height());
+                arrow(adDown)->SetBounds(at.Left - 5, at.Top - 8, arrow(adDown)->Width(), arrow(adDown)->Height());
+            }
+            arrow(adUp)->SetVisible(shown);
+            arrow(adDown)->SetVisible(shown);
+        } else {
+            const bool shown = marked.Y >= FixedRows() && marked.Y >= TopRow() && marked.Y < RowCount() &&
+                               marked.Y <= TopRow() + VisibleRowCount();
+            if (shown) {
+                const TRect at = CellRect(0, marked.Y);
+                arrow(adRight)->SetBounds(at.Left - 10, at.Top - 5, arrow(adRight)->Width(), arrow(adRight)->Height());
+                arrow(adLeft)->SetBounds(at.Right, at.Top - 5, arrow(adLeft)->Width(), arrow(adLeft)->Height());
+            }
+            arrow(adRight)->SetVisible(shown);
+            arrow(adLeft)->SetVisible(shown);
+        }
+        FPress.ArrowCell = TGridCoord{c, r};
+        FMoveIndicator->SetEnabled(true);
+        FMoveIndicator->SetVisible(true);
+        Screen->SetCursor(crDrag);
+    }
     bool handled = false;
     FSelectCursorKind = 0;
     if (c >= 0 && r >= 0 && !IsOnSizingBorder(X, Y)) {

@@ -490,4 +490,50 @@ TEST_F(GridInput, FixedCellsSelectWholeColumnsAndRows) {
     EXPECT_EQ(s.Right, grid->ColCount() - 1);
 }
 
+TEST_F(GridInput, DraggingAHeaderShowsTheIndicatorMovesTheColumnAndDoesNotSort) {
+    grid->SetEnhRowColMove(true);
+    grid->SetSortShow(true);
+    grid->SetOptions(grid->Options() | goColMoving);
+    grid->SetCells(1, 0, "first");
+    for (int32_t r = 1; r < 6; ++r) grid->SetCells(1, r, std::to_string(6 - r));
+    grid->SetColWidths(1, 80);
+    const TPoint from = Middle(1, 0), to = Middle(3, 0);
+    PressAt(grid, from.X, from.Y);
+    MoveTo(grid, from.X + 20, from.Y);
+    MoveTo(grid, to.X, to.Y);
+    ProcessEvents();
+    EXPECT_FALSE(grid->WindowUpdateLocked()) << "the move shows as it goes";
+    EXPECT_TRUE(grid->MoveIndicator()->Visible());
+    EXPECT_EQ(grid->MoveIndicator()->Caption(), "first");
+    EXPECT_EQ(grid->MoveIndicator()->Width(), 80);
+    ReleaseAt(grid, to.X, to.Y);
+    ProcessEvents();
+    EXPECT_FALSE(grid->MoveIndicator()->Visible());
+    EXPECT_FALSE(grid->WindowUpdateLocked());
+    EXPECT_EQ(grid->Cells(3, 0), "first");
+    EXPECT_EQ(grid->ColWidths(3), 80);
+    EXPECT_EQ(grid->Cells(3, 1), "5") << "a move is no sorting click";
+}
+
+TEST_F(GridInput, TheUpdateLockOfAPressIsReleasedOnEveryWayOut) {
+    grid->SetEnhRowColMove(true);
+    bool lockedInHandler = false;
+    // A fixed cell: the press stops at the cell event, which may open a
+    // dialog of its own.
+    grid->OnIsFixedCell = [](TObject*, int32_t row, int32_t col, bool& fixed) { fixed = row == 0 && col == 2; };
+    grid->OnClickCell = [&](TObject*, int32_t, int32_t) { lockedInHandler = grid->WindowUpdateLocked(); };
+    const TPoint p = Middle(2, 0);
+    PressAt(grid, p.X, p.Y);
+    EXPECT_TRUE(lockedInHandler);
+    EXPECT_FALSE(grid->WindowUpdateLocked());
+    ReleaseAt(grid, p.X, p.Y);
+    // A press in a fixed column ending normally.
+    grid->OnClickCell = nullptr;
+    const TPoint q = Middle(0, 2);
+    PressAt(grid, q.X, q.Y);
+    EXPECT_FALSE(grid->WindowUpdateLocked());
+    ReleaseAt(grid, q.X, q.Y);
+    EXPECT_FALSE(grid->WindowUpdateLocked());
+}
+
 }  // namespace
