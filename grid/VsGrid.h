@@ -943,6 +943,8 @@ public:
     // The cursor over links, shared by every grid (set by Loaded).
     static TCursor LinkCursor();
     int32_t WheelScrollLines() const { return FWheelScrollLines; }
+    // Middle-button panning is going on.
+    bool Panning() const { return FPanning; }
 
     // ================================================================ rows and columns (VsGridRows.cpp)
 
@@ -1227,6 +1229,16 @@ private:
     // its data afterwards (Validate: with validation armed), all restored
     // also when Body raises.
     void RunSort(bool KeepColumn0, bool Validate, const std::function<void()>& Body);
+
+    // ---- input (VsGridInput.cpp)
+    // The link under (X, Y) in the cell: a plain URL text with URLShow, or
+    // the anchor the HTML renderer finds there; "" for none.
+    std::string AnchorAt(int32_t ACol, int32_t ARow, int32_t X, int32_t Y);
+    // A press at (X, Y) on a radio group cell selects the item there.
+    void RadioClick(int32_t ACol, int32_t ARow, int32_t X, int32_t Y);
+    void StartPanning(int32_t X, int32_t Y);
+    void StopPanning();
+    void PanStep();
 
     // ================================================================ state
 

@@ -4,28 +4,133 @@
 #include "grid/VsGrid.h"
 #include "grid/VsUtil.h"
 
+#include <algorithm>
+
+namespace {
+
+// Holds the grid's painting for a scope, released on every way out.
+class TPaintLockScope {
+public:
+    explicit TPaintLockScope(TVsStringGrid& Grid) : FGrid(Grid) { FGrid.BeginPaintLock(); }
+    ~TPaintLockScope() { FGrid.EndPaintLock(); }
+    TPaintLockScope(const TPaintLockScope&) = delete;
+    TPaintLockScope& operator=(const TPaintLockScope&) = delete;
+
+private:
+    TVsStringGrid& FGrid;
+};
+
+// Keeps the last column's width across a change of the column count.
+class TLastWidthScope {
+public:
+    explicit TLastWidthScope(TVsStringGrid& Grid)
+        : FGrid(Grid), FCol(Grid.ColCount() - 1), FWidth(Grid.ColWidths(Grid.ColCount() - 1)) {}
+    ~TLastWidthScope() {
+        if (FCol < FGrid.ColCount()) FGrid.SetColWidths(FCol, FWidth);
+    }
+
+private:
+    TVsStringGrid& FGrid;
+    int32_t FCol;
+    int32_t FWidth;
+};
+
+// The sizes of lines move by Shift lines (up for a positive Shift):
+// size(i) := size(i + Shift) for i in [First, Last]; nothing to do while
+// every line has the default size.
+template <class TGet, class TSet>
+void ShiftSizes(bool Uniform, int32_t First, int32_t Last, int32_t Shift, const TGet& Get, const TSet& Set) {
+    if (Uniform) return;
+    if (Shift > 0)
+        for (int32_t i = First; i <= Last; ++i) Set(i, Get(i + Shift));
+    else
+        for (int32_t i = Last; i >= First; --i) Set(i, Get(i + Shift));
+}
+
+}  // namespace
+
 void TVsStringGrid::RemoveRows(int32_t Index, int32_t Count) {
-    for (int32_t i = 0; i < Count && Index < RowCount(); ++i) DeleteRow(Index);
+    if (Count <= 0) return;
+    TLastWidthScope width(*this);
+    const int32_t keptRow = Row(), keptTop = TopRow();
+    TPaintLockScope lock(*this);
+    RowsMoving();
+    Model().DeleteRows(Index, Count);
+    ShiftSizes(RowHeightAxis().Uniform(), Index, RowCount() - 1, Count, [&](int32_t i) { return RowHeights(i); },
+               [&](int32_t i, int32_t h) { SetRowHeights(i, h); });
+    SetRowCount(std::max(1, RowCount() - Count));
+    if (keptRow < RowCount()) {
+        SetRow(keptRow);
+        SetTopRow(keptTop);
+    } else if (FixedRows() < RowCount()) {
+        SetRow(FixedRows());
+        SetTopRow(FixedRows());
+    }
 }
 
 void TVsStringGrid::DeleteRows(int32_t Index, int32_t Count) {
-    for (int32_t i = 0; i < Count && Index < RowCount(); ++i) DeleteRow(Index);
+    if (Count <= 0) return;
+    TLastWidthScope width(*this);
+    TPaintLockScope lock(*this);
+    const int32_t keptTop = TopRow(), keptRow = Row();
+    RowsMoving();
+    for (int32_t i = 0; i < Count && Index < RowCount(); ++i) {
+        DeleteRow(Index);
+        if (FMouseActions->DisjunctRowSelect() && Index < static_cast<int32_t>(FRowSelectFlags.size()))
+            FRowSelectFlags.erase(FRowSelectFlags.begin() + Index);
+    }
+    const int32_t lastData = RowCount() - FFixedFooters - 1;
+    if (keptRow <= lastData) {
+        SetRow(keptRow);
+        SetTopRow(keptTop);
+    } else if (lastData >= FixedRows()) {
+        // Onto the last data row, never into a footer; without data rows
+        // the current row stays where it is.
+        SetRow(lastData);
+    }
 }
 
 void TVsStringGrid::InsertRows(int32_t Index, int32_t Count) {
-    if (Count <= 0) return;
-    SetRowCount(RowCount() + Count);
-    for (int32_t i = 0; i < Count; ++i) MoveRow(RowCount() - 1, Index);
+    if (Count <= 0 || Index < 0) return;
+    TLastWidthScope width(*this);
+    RowsMoving();
+    const int32_t old = RowCount();
+    SetRowCount(old + Count);
+    // New rows come in empty: their object references are null, and the
+    // objects of the rows below move down with them.
+    Model().InsertRows(Index, Count);
+    if (Model().RowSlots() > RowCount()) Model().SetRowSlots(RowCount());
+    ShiftSizes(RowHeightAxis().Uniform(), Index + Count, RowCount() - 1, -Count, [&](int32_t i) { return RowHeights(i); },
+               [&](int32_t i, int32_t h) { SetRowHeights(i, h); });
+    if (!RowHeightAxis().Uniform())
+        for (int32_t i = Index; i < Index + Count && i < RowCount(); ++i)
+            if (RowHeights(i) != DefaultRowHeight()) SetRowHeights(i, DefaultRowHeight());
+    if (FMouseActions->DisjunctRowSelect() && Index < static_cast<int32_t>(FRowSelectFlags.size()))
+        FRowSelectFlags.insert(FRowSelectFlags.begin() + Index, static_cast<size_t>(Count), 0);
+    Invalidate();
 }
 
 void TVsStringGrid::RemoveCols(int32_t Index, int32_t Count) {
-    for (int32_t i = 0; i < Count && Index < ColCount(); ++i) DeleteColumn(Index);
+    if (Count <= 0) return;
+    ClearCols(Index, Count);
+    Model().DeleteCols(Index, Count);
+    ShiftSizes(ColWidthAxis().Uniform(), Index, ColCount() - 1, Count, [&](int32_t i) { return ColWidths(i); },
+               [&](int32_t i, int32_t w) { SetColWidths(i, w); });
+    SetColCount(std::max(1, ColCount() - Count));
+    Invalidate();
 }
 
 void TVsStringGrid::InsertCols(int32_t Index, int32_t Count) {
-    if (Count <= 0) return;
+    if (Count <= 0 || Index < 0) return;
     SetColCount(ColCount() + Count);
-    for (int32_t i = 0; i < Count; ++i) MoveColumn(ColCount() - 1, Index);
+    Model().InsertCols(Index, Count);
+    Model().TruncateCols(ColCount());
+    ShiftSizes(ColWidthAxis().Uniform(), Index + Count, ColCount() - 1, -Count, [&](int32_t i) { return ColWidths(i); },
+               [&](int32_t i, int32_t w) { SetColWidths(i, w); });
+    if (!ColWidthAxis().Uniform())
+        for (int32_t i = Index; i < Index + Count && i < ColCount(); ++i)
+            if (ColWidths(i) != DefaultColWidth()) SetColWidths(i, DefaultColWidth());
+    Invalidate();
 }
 
 void TVsStringGrid::ClearRange(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom) {
