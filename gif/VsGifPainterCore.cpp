@@ -156,6 +156,17 @@ int32_t VsGifRenderThreadCount() {
     return static_cast<int32_t>(renderer->Threads.size());
 }
 
+int32_t VsGifRenderQueueLength() {
+    std::shared_ptr<TRendererState> renderer;
+    {
+        std::lock_guard<std::mutex> guard(gRendererLock);
+        renderer = gRenderer;
+    }
+    if (!renderer) return 0;
+    std::lock_guard<std::mutex> queue(renderer->QueueLock);
+    return static_cast<int32_t>(renderer->Queue.size());
+}
+
 void VsGifShutdownRenderer() {
     std::shared_ptr<TRendererState> renderer;
     {
@@ -295,7 +306,7 @@ void TVsGifPainterCore::Animate() {
     bool loopSeen = false;
     uint8_t previous = 1;
     uint32_t lastTime = timeGetTime();
-    int64_t lastDelay = 0;  // the last wait as planned, in real milliseconds
+    int64_t lastDelay = 0;  // the last wait asked for, in real milliseconds
     int64_t wait = FOwnThread ? 0 : 1;
     while ((loopsLeft != 0 || (FOptions & goRepeatForever)) && !Terminated()) {
         SetActive(passStart);
@@ -310,17 +321,14 @@ void TVsGifPainterCore::Animate() {
                 if (FSpeed < 1) {
                     wait = FOwnThread ? kForever : int64_t(MaxFrameDelay) * DelayUnitMs;
                 } else {
-                    // Lateness is measured against the wait as planned at this
-                    // speed, so that a faster speed keeps its pace.
+                    // Lateness is measured against the wait really asked for
+                    // (scaled by the speed, shortened, at least 1 ms on the
+                    // caller's thread), so that the pace holds at any speed
+                    // and a late frame is made up once, not paid back after.
                     const int64_t overrun = int64_t(static_cast<int32_t>(now - lastTime)) - lastDelay;
                     const int64_t planned = ScaleMs(wait * DelayUnitMs, 100, FSpeed);
-                    if (planned < 0) {
-                        wait = int64_t(MaxFrameDelay) * DelayUnitMs;
-                        lastDelay = wait;
-                    } else {
-                        lastDelay = planned;
-                        wait = planned - overrun;
-                    }
+                    wait = planned < 0 ? int64_t(MaxFrameDelay) * DelayUnitMs : planned - overrun;
+                    lastDelay = std::max<int64_t>(wait, FOwnThread ? 0 : 1);
                 }
                 lastTime = now;
                 if (Terminated()) break;

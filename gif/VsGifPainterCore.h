@@ -58,8 +58,9 @@ private:
 // for its event; false (and the request withdrawn) on a time-out. Makes a
 // render thread when none is idle and fewer than MaxRenderThreads exist.
 bool VsGifRenderRequest(const std::shared_ptr<TVsGifRenderLink>& link);
-// Render threads alive now.
+// Render threads alive now, and requests waiting for one.
 int32_t VsGifRenderThreadCount();
+int32_t VsGifRenderQueueLength();
 // The unit's end: every render thread is told to end and every queued
 // request's event signalled. The threads are not waited for.
 void VsGifShutdownRenderer();
