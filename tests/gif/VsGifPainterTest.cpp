@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "gif/VsGifPainter.h"
+#include "platform/controls/Forms.h"
 #include "tests/gif/GifTestUtil.h"
 #include "tests/platform/runtime/ThreadTestSupport.h"
 
@@ -155,6 +156,32 @@ TEST(GifPainter, APainterOnItsOwnThreadPlaysThroughDraw) {
     image.Draw(*target->Canvas(), {0, 0, 6, 6});
     EXPECT_EQ(target->Canvas()->Pixel(1, 1), Grey(2));
     EXPECT_EQ(target->Canvas()->Pixel(3, 3), Grey(3));
+}
+
+// An exception in a handler of a painter on its own thread ends that painter
+// and reaches the application's error reporting on the main thread.
+TEST(GifPainter, AnExceptionOnThePaintersThreadIsReportedByTheApplication) {
+    std::vector<std::string> reported;
+    bool onMain = true;
+    TExceptionEvent saved = Application->OnException;
+    Application->OnException = [&](TObject*, const Exception& e) {
+        onMain = onMain && IsMainThread();
+        reported.push_back(e.Message());
+    };
+    {
+        TVsGifImage image;
+        Build(image, {{0, 0, 6, 6, 1, 1}, {1, 1, 2, 2, 2, 1}, {3, 3, 2, 2, 3, 1}});
+        image.SetPaintOptions(DefaultPaintOptions | goRepeatForever);
+        image.OnFramePaint = [](TCustomVsGifPainter* p) {
+            if (static_cast<TVsGifPainter*>(p)->ActiveFrame() == 1) throw EVsGifError("handler failed");
+        };
+        auto target = Target(6, 6, clRed);
+        image.Draw(*target->Canvas(), {0, 0, 6, 6});
+        EXPECT_TRUE(PumpUntil([&] { return image.OwnPainter() == nullptr && !reported.empty(); }));
+    }
+    Application->OnException = saved;
+    EXPECT_EQ(reported, std::vector<std::string>{"handler failed"});
+    EXPECT_TRUE(onMain);
 }
 
 // Five animations on their own threads share at most four render threads;
