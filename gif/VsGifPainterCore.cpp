@@ -55,13 +55,27 @@ struct TRendererState {
     std::vector<TRenderThread*> Threads;  // the front is reused first
 };
 
-std::mutex gRendererLock;
-std::shared_ptr<TRendererState> gRenderer;
+// The renderer of the process. Never freed, so that a painter thread still
+// running while the program ends finds it.
+struct TRendererSlot {
+    std::mutex Lock;
+    std::shared_ptr<TRendererState> State;
+};
+
+TRendererSlot& Slot() {
+    static TRendererSlot* slot = new TRendererSlot;
+    return *slot;
+}
+
+std::shared_ptr<TRendererState> CurrentRenderer() {
+    std::lock_guard<std::mutex> guard(Slot().Lock);
+    return Slot().State;
+}
 
 std::shared_ptr<TRendererState> Renderer() {
-    std::lock_guard<std::mutex> guard(gRendererLock);
-    if (!gRenderer) gRenderer = std::make_shared<TRendererState>();
-    return gRenderer;
+    std::lock_guard<std::mutex> guard(Slot().Lock);
+    if (!Slot().State) Slot().State = std::make_shared<TRendererState>();
+    return Slot().State;
 }
 
 class TRenderThread final : public TThread {
@@ -146,22 +160,14 @@ bool VsGifRenderRequest(const std::shared_ptr<TVsGifRenderLink>& link) {
 }
 
 int32_t VsGifRenderThreadCount() {
-    std::shared_ptr<TRendererState> renderer;
-    {
-        std::lock_guard<std::mutex> guard(gRendererLock);
-        renderer = gRenderer;
-    }
+    std::shared_ptr<TRendererState> renderer = CurrentRenderer();
     if (!renderer) return 0;
     std::lock_guard<std::mutex> threads(renderer->ThreadLock);
     return static_cast<int32_t>(renderer->Threads.size());
 }
 
 int32_t VsGifRenderQueueLength() {
-    std::shared_ptr<TRendererState> renderer;
-    {
-        std::lock_guard<std::mutex> guard(gRendererLock);
-        renderer = gRenderer;
-    }
+    std::shared_ptr<TRendererState> renderer = CurrentRenderer();
     if (!renderer) return 0;
     std::lock_guard<std::mutex> queue(renderer->QueueLock);
     return static_cast<int32_t>(renderer->Queue.size());
@@ -170,8 +176,8 @@ int32_t VsGifRenderQueueLength() {
 void VsGifShutdownRenderer() {
     std::shared_ptr<TRendererState> renderer;
     {
-        std::lock_guard<std::mutex> guard(gRendererLock);
-        renderer.swap(gRenderer);
+        std::lock_guard<std::mutex> guard(Slot().Lock);
+        renderer.swap(Slot().State);
     }
     if (!renderer) return;
     {
