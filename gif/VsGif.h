@@ -667,9 +667,10 @@ public:
 using TVsGifPainterFactory = std::function<TCustomVsGifPainter*(
     TVsGifImage& image, TCanvas& canvas, const TRect& rect, TGIFPaintOptions options,
     TCustomVsGifPainter** reference)>;
-// The animation unit installs its painters here. Until one is installed,
-// an animated image draws its composed first frame.
-void SetVsGifPainterFactory(TVsGifPainterFactory factory);
+// The animation painter is installed from the start; without a factory an
+// animated image draws its composed first frame.
+// Gives the factory it replaces.
+TVsGifPainterFactory SetVsGifPainterFactory(TVsGifPainterFactory factory);
 bool HasVsGifPainterFactory();
 
 // ---------------------------------------------------------------- image
@@ -802,4 +803,7 @@ private:
     uint8_t FPainterPriority = DefaultPainterPriority;
     int32_t FSpeed = DefaultSpeedPercent;
     TColor FBackgroundColor = clNone;
+    // Expires when the image goes: code that ran a painter on its thread
+    // asks it before it touches the image again.
+    std::shared_ptr<const bool> FAlive = std::make_shared<const bool>(true);
 };

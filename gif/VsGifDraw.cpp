@@ -6,11 +6,12 @@
 #include <thread>
 
 #include "gif/VsGifColor.h"
+#include "gif/VsGifPainter.h"
 
 namespace {
 
 TVsGifPainterFactory& PainterFactory() {
-    static TVsGifPainterFactory factory;
+    static TVsGifPainterFactory factory = MakeVsGifPainter;
     return factory;
 }
 
@@ -25,7 +26,11 @@ uint8_t WebLevel(int32_t v) { return static_cast<uint8_t>(std::clamp<long>(std::
 
 }  // namespace
 
-void SetVsGifPainterFactory(TVsGifPainterFactory factory) { PainterFactory() = std::move(factory); }
+TVsGifPainterFactory SetVsGifPainterFactory(TVsGifPainterFactory factory) {
+    TVsGifPainterFactory previous = std::move(PainterFactory());
+    PainterFactory() = std::move(factory);
+    return previous;
+}
 bool HasVsGifPainterFactory() { return static_cast<bool>(PainterFactory()); }
 
 // ---------------------------------------------------------------- frame bitmaps
@@ -451,10 +456,16 @@ void TVsGifImage::DrawComposed(TCanvas& canvas, const TRect& rect) {
 void TVsGifImage::Draw(TCanvas& canvas, const TRect& rect) {
     if (FDrawing || Empty() || IsRectEmpty(rect.Normalized())) return;
     FDrawing = true;
+    // A painter on this thread may free the image (from a handler): nothing
+    // of it is touched after that.
+    const std::weak_ptr<const bool> alive = FAlive;
     struct TReset {
         bool& Flag;
-        ~TReset() { Flag = false; }
-    } reset{FDrawing};
+        const std::weak_ptr<const bool>& Alive;
+        ~TReset() {
+            if (!Alive.expired()) Flag = false;
+        }
+    } reset{FDrawing, alive};
     const TGIFPaintOptions options = FPaintOptions;
     if (FrameCount() == 1 || !(options & goAnimate)) {
         SubImage(0)->DrawFrame(canvas, rect, options & goTileDrawing, options & goDrawTransparent);
@@ -469,7 +480,17 @@ void TVsGifImage::Draw(TCanvas& canvas, const TRect& rect) {
         if (ComposedBitmap()) DrawComposed(canvas, rect);
         return;
     }
-    TThreadList::TLock lock(FPainters);
+    struct TListLock {
+        TThreadList& List;
+        const std::weak_ptr<const bool>& Alive;
+        bool Held = true;
+        void Release() {
+            if (Held && !Alive.expired()) List.UnlockList();
+            Held = false;
+        }
+        ~TListLock() { Release(); }
+    } lock{FPainters, alive};
+    FPainters.LockList();
     const bool onTarget = options & goPaintOnTarget;
     if (FOwnPainter && onTarget && FOwnPainter->Canvas() == &canvas && FOwnPainter->Rect() == rect) return;
     StopOwnPainter();
@@ -482,7 +503,11 @@ void TVsGifImage::Draw(TCanvas& canvas, const TRect& rect) {
         // Transparent parts show what lay under the image.
         target->CopyRect(targetRect, canvas, rect);
     }
+    // A painter on this thread runs to its end inside StartPainter, with the
+    // list free for the image's own stop and destruction on this thread.
+    if (!(options & goPaintInThread)) lock.Release();
     TCustomVsGifPainter* painter = StartPainter(FOwnPainter, *target, options, targetRect);
+    if (alive.expired()) return;
     if (painter) painter->Resume();
     if (onTarget) return;
     // Until the painter has shown its first frame, only synchronised calls
@@ -501,22 +526,27 @@ TCustomVsGifPainter* TVsGifImage::StartPainter(TCustomVsGifPainter*& reference, 
     reference = nullptr;
     if (Empty() || rect.Left >= rect.Right || rect.Top >= rect.Bottom || !HasVsGifPainterFactory()) return nullptr;
     if (FrameCount() == 1) options &= static_cast<TGIFPaintOptions>(~goPaintInThread);
-    TThreadList::TLock lock(FPainters);
-    TCustomVsGifPainter* painter = PainterFactory()(*this, canvas, rect, options, &reference);
-    if (!painter) return nullptr;
-    reference = painter;
-    lock->Add(painter);
-    if (painter->InThread()) {
-        painter->SetPriority(FPainterPriority);
-        return painter;
+    TCustomVsGifPainter* painter;
+    {
+        TThreadList::TLock lock(FPainters);
+        painter = PainterFactory()(*this, canvas, rect, options, &reference);
+        if (!painter) return nullptr;
+        reference = painter;
+        lock->Add(painter);
+        if (painter->InThread()) {
+            painter->SetPriority(FPainterPriority);
+            return painter;
+        }
     }
+    // The painter may free the image; the reference may be the image's.
+    const std::weak_ptr<const bool> alive = FAlive;
     try {
         painter->Run();
     } catch (...) {
-        reference = nullptr;
+        if (!alive.expired()) reference = nullptr;
         throw;
     }
-    reference = nullptr;
+    if (!alive.expired()) reference = nullptr;
     return nullptr;
 }
 

@@ -7,6 +7,7 @@
 
 #include "gif/VsGifCodec.h"
 #include "gif/VsGifColor.h"
+#include "gif/VsGifPainterCore.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/graphics/Metafile.h"
 
@@ -43,6 +44,7 @@ void DoneVsGif() {
     Registered = false;
     TPicture::UnregisterFileFormat(GifMsg::SGIFExtension);
     TPicture::UnregisterClipboardFormat(GIFClipboardFormat());
+    VsGifShutdownRenderer();
 }
 
 // ---------------------------------------------------------------- image

@@ -526,14 +526,15 @@ struct TFakePainter final : TCustomVsGifPainter {
 
 struct TFactoryScope {
     std::vector<TFakePainter*> Made;
+    TVsGifPainterFactory Previous;
     TFactoryScope() {
-        SetVsGifPainterFactory([this](TVsGifImage& image, TCanvas& canvas, const TRect& rect, TGIFPaintOptions options,
+        Previous = SetVsGifPainterFactory([this](TVsGifImage& image, TCanvas& canvas, const TRect& rect, TGIFPaintOptions options,
                                       TCustomVsGifPainter** reference) {
             Made.push_back(new TFakePainter(image, canvas, rect, options, reference));
             return Made.back();
         });
     }
-    ~TFactoryScope() { SetVsGifPainterFactory(nullptr); }
+    ~TFactoryScope() { SetVsGifPainterFactory(Previous); }
 };
 
 }  // namespace

@@ -1,0 +1,214 @@
+// The animation painter on real canvases: disposal methods checked on
+// pixels, the image going under a painter, painters on their own threads
+// behind Draw, and the render threads of several animations.
+#include <algorithm>
+#include <atomic>
+
+#include "gif/VsGifPainter.h"
+#include "platform/controls/Forms.h"
+#include "tests/gif/GifTestUtil.h"
+#include "tests/platform/runtime/ThreadTestSupport.h"
+
+using namespace giftest;
+
+namespace {
+
+std::unique_ptr<TBitmap> Target(int w, int h, TColor color) {
+    auto b = std::make_unique<TBitmap>(w, h);
+    b->Canvas()->Brush()->SetColor(color);
+    b->Canvas()->FillRect({0, 0, w, h});
+    return b;
+}
+
+TColor Grey(int i) { return RGB(static_cast<uint8_t>(40 * i), static_cast<uint8_t>(40 * i), 7); }
+
+struct TFrameSpec {
+    int Left, Top, Width, Height;
+    uint8_t Index;
+    uint8_t Disposal;
+    uint16_t Delay = 3;
+};
+
+// A 6 x 6 screen of one-colour frames, each with a graphic control extension.
+void Build(TVsGifImage& image, const std::vector<TFrameSpec>& frames) {
+    for (int i = 0; i < 4; ++i) image.GlobalColorMap().InsertColor(Grey(i));
+    for (const TFrameSpec& f : frames) {
+        TVsGifSubImage* frame = AddFrame(image, f.Width, f.Height, [&](int, int) { return f.Index; }, false, f.Left, f.Top);
+        auto* control = new TVsGifGraphicControlExtension(frame);
+        control->SetDisposalMethod(f.Disposal);
+        control->SetFrameDelay(f.Delay);
+        frame->Extensions().Add(control);
+    }
+    image.Header().SetWidth(6);
+    image.Header().SetHeight(6);
+}
+
+struct TPixelCheck {
+    int AfterFrame;  // 1 or 2
+    int X, Y;
+    TColor Color;
+};
+
+struct TDisposalRow {
+    const char* Name;
+    uint8_t Disposal1;
+    TGIFPaintOptions Extra;
+    int TargetSize;
+    std::vector<TPixelCheck> Checks;
+    // The animation's rectangle starts this far into a larger target.
+    int Offset = 0;
+};
+
+// Frame 0 covers the screen in grey 1; frame 1 puts grey 2 at (1,1) with
+// the row's disposal; frame 2 puts grey 3 at (3,3). The screen background is
+// lime, the target red.
+const TDisposalRow kDisposalRows[] = {
+    {"restore_to_background", 2, 0, 6, {{1, 1, 1, Grey(2)}, {2, 1, 1, clLime}, {2, 2, 2, clLime}, {2, 3, 3, Grey(3)}, {2, 0, 0, Grey(1)}}},
+    {"restore_to_what_lay_under", 2, goDrawTransparent, 6, {{1, 1, 1, Grey(2)}, {2, 1, 1, clRed}, {2, 3, 3, Grey(3)}, {2, 5, 5, Grey(1)}}},
+    {"restore_to_background_tiled", 2, goTileDrawing, 12,
+     {{1, 7, 7, Grey(2)}, {2, 1, 1, clLime}, {2, 7, 7, clLime}, {2, 1, 7, clLime}, {2, 9, 9, Grey(3)}, {2, 6, 6, Grey(1)}}},
+    {"restore_to_what_lay_under_tiled", 2, goTileDrawing | goDrawTransparent, 12,
+     {{2, 1, 1, clRed}, {2, 7, 7, clRed}, {2, 9, 3, Grey(3)}, {2, 11, 11, Grey(1)}}},
+    {"restore_to_previous_after_none", 3, 0, 6, {{1, 1, 1, Grey(2)}, {2, 1, 1, Grey(1)}, {2, 3, 3, Grey(3)}}},
+    {"no_disposal_keeps_the_frame", 1, 0, 6, {{2, 1, 1, Grey(2)}, {2, 3, 3, Grey(3)}}},
+    // The frame's area is restored where it lies in the work bitmap, not at
+    // its place on the target.
+    {"restore_in_a_rectangle_off_the_corner", 2, 0, 6, {{2, 1, 1, clLime}, {2, 3, 3, Grey(3)}, {2, 4, 4, Grey(3)}}, 2},
+};
+
+class GifPainterDisposal : public ::testing::TestWithParam<TDisposalRow> {};
+
+TEST_P(GifPainterDisposal, LeavesThePixelsTheDisposalSays) {
+    const TDisposalRow& row = GetParam();
+    TManualClock clock(0);
+    TVsGifImage image;
+    Build(image, {{0, 0, 6, 6, 1, 1}, {1, 1, 2, 2, 2, row.Disposal1}, {3, 3, 2, 2, 3, 1}});
+    image.SetBackgroundColor(clLime);
+    // On the caller's thread, straight on the target.
+    image.SetPaintOptions(goAnimate | goPaintOnTarget | row.Extra);
+    const int size = row.TargetSize + 2 * row.Offset, o = row.Offset;
+    auto target = Target(size, size, clRed);
+    std::vector<TColor> afterFirst;
+    bool workKeptTheState = true;
+    image.OnFramePaint = [&](TCustomVsGifPainter* p) {
+        auto* painter = static_cast<TVsGifPainter*>(p);
+        if (painter->ActiveFrame() != 2) return;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) afterFirst.push_back(target->Canvas()->Pixel(x, y));
+        // Disposal 3 drew frame 1 straight on the canvas: the work bitmap
+        // still holds the state before it.
+        if (row.Disposal1 == 3) workKeptTheState = painter->WorkBitmap()->Canvas()->Pixel(1, 1) == Grey(1);
+    };
+    image.Draw(*target->Canvas(), {o, o, o + row.TargetSize, o + row.TargetSize});
+    ASSERT_EQ(afterFirst.size(), size_t(size * size));
+    for (const TPixelCheck& c : row.Checks) {
+        SCOPED_TRACE(testing::Message() << "after frame " << c.AfterFrame << " at " << c.X << "," << c.Y);
+        const int x = c.X + o, y = c.Y + o;
+        const TColor seen = c.AfterFrame == 1 ? afterFirst[size_t(y * size + x)] : target->Canvas()->Pixel(x, y);
+        EXPECT_EQ(seen, c.Color);
+    }
+    EXPECT_TRUE(workKeptTheState);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GifPainterDisposal, ::testing::ValuesIn(kDisposalRows),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// A handler that frees the image under a painter on the caller's thread: the
+// painter ends without touching the image, and Draw returns.
+TEST(GifPainter, TheImageFreedUnderAPainterOnTheCallersThread) {
+    TManualClock clock(0);
+    auto* image = new TVsGifImage;
+    Build(*image, {{0, 0, 6, 6, 1, 1}, {1, 1, 2, 2, 2, 2}, {3, 3, 2, 2, 3, 1}});
+    image->SetPaintOptions(goAnimate | goRepeatAnimation | goRepeatForever);
+    int paints = 0;
+    image->OnFramePaint = [&](TCustomVsGifPainter* p) {
+        ++paints;
+        if (static_cast<TVsGifPainter*>(p)->ActiveFrame() == 1) delete image;
+    };
+    auto target = Target(6, 6, clRed);
+    image->Draw(*target->Canvas(), {0, 0, 6, 6});
+    EXPECT_EQ(paints, 2);
+}
+
+// Draw starts a painter on its own thread, waits for its first frame and
+// shows the composed bitmap; the handlers run on the main thread.
+TEST(GifPainter, APainterOnItsOwnThreadPlaysThroughDraw) {
+    TVsGifImage image;
+    Build(image, {{0, 0, 6, 6, 1, 1}, {1, 1, 2, 2, 2, 1}, {3, 3, 2, 2, 3, 1}});
+    std::vector<int32_t> frames;
+    bool onMain = true;
+    bool ended = false;
+    image.OnFramePaint = [&](TCustomVsGifPainter* p) {
+        onMain = onMain && IsMainThread();
+        frames.push_back(static_cast<TVsGifPainter*>(p)->ActiveFrame());
+    };
+    image.OnAnimationEnd = [&](TCustomVsGifPainter*) { ended = true; };
+    auto target = Target(6, 6, clRed);
+    image.Draw(*target->Canvas(), {0, 0, 6, 6});
+    EXPECT_EQ(target->Canvas()->Pixel(0, 0), Grey(1));
+    ASSERT_NE(image.OwnPainter(), nullptr);
+    EXPECT_TRUE(image.OwnPainter()->InThread());
+    ASSERT_TRUE(PumpUntil([&] { return image.OwnPainter() == nullptr; }));
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(onMain);
+    EXPECT_EQ(frames, (std::vector<int32_t>{0, 1, 2}));
+    // The composed bitmap holds the last state.
+    image.Draw(*target->Canvas(), {0, 0, 6, 6});
+    EXPECT_EQ(target->Canvas()->Pixel(1, 1), Grey(2));
+    EXPECT_EQ(target->Canvas()->Pixel(3, 3), Grey(3));
+}
+
+// An exception in a handler of a painter on its own thread ends that painter
+// and reaches the application's error reporting on the main thread.
+TEST(GifPainter, AnExceptionOnThePaintersThreadIsReportedByTheApplication) {
+    std::vector<std::string> reported;
+    bool onMain = true;
+    TExceptionEvent saved = Application->OnException;
+    Application->OnException = [&](TObject*, const Exception& e) {
+        onMain = onMain && IsMainThread();
+        reported.push_back(e.Message());
+    };
+    {
+        TVsGifImage image;
+        Build(image, {{0, 0, 6, 6, 1, 1}, {1, 1, 2, 2, 2, 1}, {3, 3, 2, 2, 3, 1}});
+        image.SetPaintOptions(DefaultPaintOptions | goRepeatForever);
+        image.OnFramePaint = [](TCustomVsGifPainter* p) {
+            if (static_cast<TVsGifPainter*>(p)->ActiveFrame() == 1) throw EVsGifError("handler failed");
+        };
+        auto target = Target(6, 6, clRed);
+        image.Draw(*target->Canvas(), {0, 0, 6, 6});
+        EXPECT_TRUE(PumpUntil([&] { return image.OwnPainter() == nullptr && !reported.empty(); }));
+    }
+    Application->OnException = saved;
+    EXPECT_EQ(reported, std::vector<std::string>{"handler failed"});
+    EXPECT_TRUE(onMain);
+}
+
+// Five animations on their own threads share at most four render threads;
+// destroying the images stops their painters.
+TEST(GifPainter, FiveAnimationsShareAtMostFourRenderThreads) {
+    std::vector<std::unique_ptr<TVsGifImage>> images;
+    std::vector<std::unique_ptr<TBitmap>> targets;
+    for (int i = 0; i < 5; ++i) {
+        images.push_back(std::make_unique<TVsGifImage>());
+        std::vector<TFrameSpec> frames;
+        for (int f = 0; f < 8; ++f) frames.push_back({0, 0, 6, 6, uint8_t(f % 4), 1, 3});
+        Build(*images.back(), frames);
+        images.back()->SetPaintOptions(DefaultPaintOptions | goRepeatForever);
+        targets.push_back(Target(6, 6, clRed));
+        images.back()->Draw(*targets.back()->Canvas(), {0, 0, 6, 6});
+    }
+    int most = 0;
+    PumpUntil(
+        [&] {
+            most = std::max(most, VsGifRenderThreadCount());
+            return false;
+        },
+        400);
+    EXPECT_GE(most, 1);
+    EXPECT_LE(most, MaxRenderThreads);
+    for (auto& image : images) EXPECT_NE(image->OwnPainter(), nullptr);
+    images.clear();
+}
+
+}  // namespace
