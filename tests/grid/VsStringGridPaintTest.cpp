@@ -235,7 +235,7 @@ TEST_F(GridPaintTest, URLsShowInTheirDisplayForm) {
         grid->SetColWidths(1, 300);
         Draw(1, 1);
         ASSERT_EQ(Texts(), std::vector<std::string>{r.Drawn});
-        const auto& t = Of(TRecordedKind::TextOut)[0];
+        const auto t = Of(TRecordedKind::TextOut)[0];
         EXPECT_EQ((t.Font.Style & fsUnderline) != 0, r.Link);
         EXPECT_EQ(t.Font.Color == ColorToRGB(clRed), r.Link);
     }
