@@ -10,6 +10,7 @@
 
 #include "grid/VsGrid.h"
 #include "grid/VsHtml.h"
+#include "grid/VsResources.h"
 #include "grid/VsUtil.h"
 #include "platform/controls/WinApi.h"
 #include "platform/graphics/Graphics.h"
@@ -870,6 +871,29 @@ TPoint TVsStringGrid::RotatedTextStart(const TRect& Cell, int32_t Angle, TAlignm
 void TVsStringGrid::Paint() {
     TStringGrid::Paint();
     PaintLinesOn(*Canvas());
+    PaintMarksOn(*Canvas());
+}
+
+void TVsStringGrid::PaintMarksOn(TCanvas& Canvas) {
+    if (FPress.FixedPressed) {
+        TRect r = FPress.FixedRect;
+        DrawEdge(Canvas, r, BDR_SUNKENINNER, BF_RIGHT | BF_BOTTOM);
+        r = FPress.FixedRect;
+        DrawEdge(Canvas, r, BDR_SUNKENINNER, BF_LEFT | BF_TOP);
+    }
+    if (FPanning && FPanMarkShown) {
+        const char* names[] = {"INTLI1", "INTLI2", "INTLI3"};
+        const int32_t mode = FIntelliPan == ipHorizontal ? 1 : FIntelliPan == ipVertical ? 2 : 0;
+        TBitmap mark;
+        LoadBitmapResource(mark, names[mode]);
+        mark.SetTransparentColor(mark.Canvas()->Pixel(0, 0));
+        mark.SetTransparent(true);
+        TBitmap white(32, 32);
+        white.Canvas()->Brush()->SetColor(clWhite);
+        white.Canvas()->FillRect(Rect(0, 0, 32, 32));
+        white.Canvas()->Draw(0, 0, &mark);
+        Canvas.Draw(FPanOrigin.X - 16, FPanOrigin.Y - 16, &white);
+    }
 }
 
 void TVsStringGrid::PaintLinesOn(TCanvas& Canvas) {
