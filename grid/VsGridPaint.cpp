@@ -7,6 +7,7 @@
 // event loop nor comes back with every repaint.
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "grid/VsGrid.h"
 #include "grid/VsHtml.h"
@@ -882,17 +883,21 @@ void TVsStringGrid::PaintMarksOn(TCanvas& Canvas) {
         DrawEdge(Canvas, r, BDR_SUNKENINNER, BF_LEFT | BF_TOP);
     }
     if (FPanning && FPanMarkShown) {
-        const char* names[] = {"INTLI1", "INTLI2", "INTLI3"};
+        // Each mode's mark is made once: it repaints at every pan step.
+        static std::unique_ptr<TBitmap> marks[3];
         const int32_t mode = FIntelliPan == ipHorizontal ? 1 : FIntelliPan == ipVertical ? 2 : 0;
-        TBitmap mark;
-        LoadBitmapResource(mark, names[mode]);
-        mark.SetTransparentColor(mark.Canvas()->Pixel(0, 0));
-        mark.SetTransparent(true);
-        TBitmap white(32, 32);
-        white.Canvas()->Brush()->SetColor(clWhite);
-        white.Canvas()->FillRect(Rect(0, 0, 32, 32));
-        white.Canvas()->Draw(0, 0, &mark);
-        Canvas.Draw(FPanOrigin.X - 16, FPanOrigin.Y - 16, &white);
+        if (!marks[mode]) {
+            TBitmap mark;
+            LoadBitmapResource(mark, "INTLI" + std::to_string(mode + 1));
+            mark.SetTransparentColor(mark.Canvas()->Pixel(0, 0));
+            mark.SetTransparent(true);
+            auto white = std::make_unique<TBitmap>(32, 32);
+            white->Canvas()->Brush()->SetColor(clWhite);
+            white->Canvas()->FillRect(Rect(0, 0, 32, 32));
+            white->Canvas()->Draw(0, 0, &mark);
+            marks[mode] = std::move(white);
+        }
+        Canvas.Draw(FPanOrigin.X - 16, FPanOrigin.Y - 16, marks[mode].get());
     }
 }
 

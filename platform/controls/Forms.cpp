@@ -798,6 +798,10 @@ std::string TApplication::Title() const {
 
 std::string TApplication::ExeName() const { return ParamStr0(); }
 
+void TApplication::CancelHint() {
+    if (QCoreApplication::instance()) QToolTip::hideText();
+}
+
 void TApplication::FormCreated(TForm* form) {
     bool first = !FMainForm;
     if (first) FMainForm = form;
@@ -912,10 +916,6 @@ void TScreen::SetCursor(TCursor cursor) {
         if (cursor != crDefault) QApplication::setOverrideCursor(QtCursor(cursor));
     }
     FCursor = cursor;
-}
-
-void TApplication::CancelHint() {
-    if (QCoreApplication::instance()) QToolTip::hideText();
 }
 
 void TScreen::SetCursors(TCursor index, TBitmap& image, TPoint hotSpot) {
