@@ -361,6 +361,7 @@ void TVsStringGrid::Loaded() {
     ApplyColumnHeaders();
     ApplyRowHeaders();
     gLinkCursor = crHandPoint;
+    if (BiDiMode() != bdLeftToRight) FReadingFlag = DT_RTLREADING;
 }
 
 TCursor TVsStringGrid::LinkCursor() { return gLinkCursor; }

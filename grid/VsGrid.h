@@ -920,6 +920,9 @@ public:
     // canvas (the grid's own while it paints).
     void DrawCellOn(TCanvas& Canvas, int32_t ACol, int32_t ARow, const TRect& ARect, TGridDrawState AState);
     void PaintLinesOn(TCanvas& Canvas);
+    // What the mouse handling draws over the cells: a fixed cell pressed as
+    // a button, the origin mark of panning.
+    void PaintMarksOn(TCanvas& Canvas);
     // Where rotated text (kind 6) of the extent W x H starts in a cell.
     static TPoint RotatedTextStart(const TRect& Cell, int32_t Angle, TAlignment Alignment, TVAlignment VAlign,
                                    int32_t W, int32_t H);
@@ -1238,6 +1241,9 @@ private:
     void RadioClick(int32_t ACol, int32_t ARow, int32_t X, int32_t Y);
     void StartPanning(int32_t X, int32_t Y);
     void StopPanning();
+    TRect PanMarkRect() const;
+    void ShowPanMark();
+    void ErasePanMark();
     void PanStep();
 
     // ================================================================ state
@@ -1409,6 +1415,7 @@ private:
     bool FPanning = false;
     TPoint FPanOrigin;
     TCursor FPanSavedCursor = crDefault;
+    bool FPanMarkShown = false;
     std::string FLastAnchor;
     TPoint FHintCell{-1, -1};
     // The press of the mouse handling.

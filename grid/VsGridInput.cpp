@@ -5,6 +5,7 @@
 
 #include "grid/VsGrid.h"
 #include "grid/VsHtml.h"
+#include "grid/VsResources.h"
 #include "grid/VsUtil.h"
 #include "grid/ddintf.h"
 #include "platform/controls/Forms.h"
@@ -21,23 +22,11 @@ bool OpenableLink(const std::string& Anchor) {
     return false;
 }
 
-// The grid's cursors by their numbers (pan 8000 to 8008, row select 8010,
-// column select 8011, select all 8012), shown with the platform's shapes.
+// The grid's own cursors by their numbers (pan 8000 to 8008, row select
+// 8010, column select 8011, select all 8012), registered on first use.
 TCursor GridCursor(int32_t Id) {
-    switch (Id) {
-    case 8001:
-    case 8004: return crSizeNS;
-    case 8002:
-    case 8003: return crSizeWE;
-    case 8005:
-    case 8008: return crSizeNESW;
-    case 8006:
-    case 8007: return crSizeNWSE;
-    case 8010: return crSizeWE;
-    case 8011: return crUpArrow;
-    case 8012: return crCross;
-    default: return crSizeAll;
-    }
+    RegisterGridCursors();
+    return static_cast<TCursor>(Id);
 }
 
 }  // namespace
@@ -268,6 +257,21 @@ void TVsStringGrid::StartPanning(int32_t X, int32_t Y) {
     FPanOrigin = TPoint{X, Y};
     SetMouseCapture(true);
     SetShowHint(false);
+    ShowPanMark();
+}
+
+TRect TVsStringGrid::PanMarkRect() const {
+    return TRect{FPanOrigin.X - 16, FPanOrigin.Y - 16, FPanOrigin.X + 16, FPanOrigin.Y + 16};
+}
+
+void TVsStringGrid::ShowPanMark() {
+    FPanMarkShown = true;
+    InvalidateRect(PanMarkRect());
+}
+
+void TVsStringGrid::ErasePanMark() {
+    FPanMarkShown = false;
+    InvalidateRect(PanMarkRect());
 }
 
 void TVsStringGrid::StopPanning() {
@@ -276,7 +280,7 @@ void TVsStringGrid::StopPanning() {
     SetCursorShape(FPanSavedCursor);
     SetShowHint(true);
     FPanning = false;
-    InvalidateRect(TRect{FPanOrigin.X - 16, FPanOrigin.Y - 16, FPanOrigin.X + 16, FPanOrigin.Y + 16});
+    ErasePanMark();
 }
 
 void TVsStringGrid::PanStep() {
@@ -286,15 +290,26 @@ void TVsStringGrid::PanStep() {
     if (FIntelliPan == ipVertical) h = 0;
     if (FIntelliPan == ipHorizontal) v = 0;
     static constexpr int32_t kCursors[3][3] = {{8006, 8004, 8005}, {8002, 8000, 8003}, {8008, 8001, 8007}};
-    SetCursorShape(GridCursor(kCursors[v + 1][h + 1]));
     const int32_t lastRow = RowCount() - FFixedFooters - 1, lastCol = ColCount() - FFixedRightCols - 1;
     // Without data rows or columns there is nothing to pan over.
-    if (lastRow < FixedRows() || lastCol < FixedCols()) return;
-    int32_t row = std::clamp(Row(), FixedRows(), lastRow), col = std::clamp(Col(), FixedCols(), lastCol);
-    if ((h < 0 && col > FixedCols()) || (h > 0 && col < lastCol)) col += h;
-    if ((v < 0 && row > FixedRows()) || (v > 0 && row < lastRow)) row += v;
-    if (col != Col()) SetCol(col);
-    if (row != Row()) SetRow(row);
+    if (lastRow >= FixedRows() && lastCol >= FixedCols()) {
+        int32_t row = std::clamp(Row(), FixedRows(), lastRow), col = std::clamp(Col(), FixedCols(), lastCol);
+        if (col != Col()) SetCol(col);
+        if (row != Row()) SetRow(row);
+        // The view scrolls under the mark when the cell leaves it.
+        if ((h < 0 && col > FixedCols()) || (h > 0 && col < lastCol)) {
+            col += h;
+            if (col < LeftCol() || col >= LeftCol() + VisibleColCount()) ErasePanMark();
+            SetCol(col);
+        }
+        if ((v < 0 && row > FixedRows()) || (v > 0 && row < lastRow)) {
+            row += v;
+            if (row < TopRow() || row >= TopRow() + VisibleRowCount()) ErasePanMark();
+            SetRow(row);
+        }
+    }
+    SetCursorShape(GridCursor(kCursors[v + 1][h + 1]));
+    ShowPanMark();
 }
 
 void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
@@ -339,6 +354,13 @@ void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
     }
     if (FMouseActions->CaretPositioning()) FCaretPositionRequest = true;
     const bool inside = c >= 0 && r >= 0 && c < ColCount() && r < RowCount();
+    const TGridOptions lines = goFixedVertLine | goFixedHorzLine;
+    if (inside && (r < FixedRows() || c < FixedCols() || CellIsFixed(RealColIndex(c), r)) && FFixedAsButtons &&
+        (Options() & lines) == lines && Ctl3D()) {
+        FPress.FixedPressed = true;
+        FPress.FixedRect = CellRect(c, r);
+        InvalidateRect(FPress.FixedRect);
+    }
     if (inside) {
         if (CellIsFixed(RealColIndex(c), r)) {
             if (OnClickCell) OnClickCell(this, r, c);
@@ -460,6 +482,11 @@ void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
 void TVsStringGrid::WMLButtonUp(TWMMouse& Message) {
     FPress.RowSelecting = false;
     for (TArrowWindow* arrow : FArrows) arrow->SetVisible(false);
+    if (FPress.FixedPressed) {
+        // Drawn raised again: the cell's own painting.
+        FPress.FixedPressed = false;
+        InvalidateRect(FPress.FixedRect);
+    }
     if (FMoveIndicator->Visible()) {
         Screen->SetCursor(crDefault);
         FMoveIndicator->SetEnabled(false);
@@ -616,6 +643,29 @@ void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
             arrow(adLeft)->SetVisible(shown);
         }
         FPress.ArrowCell = TGridCoord{c, r};
+        // Past the fixed part or the right (bottom) edge the view follows,
+        // a line per movement.
+        if (cols && VisibleColCount() < ColCount() - FixedCols()) {
+            int32_t fixedWidth = 0;
+            for (int32_t i = 0; i < FixedCols(); ++i) fixedWidth += ColWidths(i);
+            if (X < fixedWidth && LeftCol() > FixedCols()) {
+                SetLeftCol(LeftCol() - 1);
+                Repaint();
+            } else if (X > Width() && LeftCol() + VisibleColCount() < ColCount()) {
+                SetLeftCol(LeftCol() + 1);
+                Repaint();
+            }
+        } else if (!cols && VisibleRowCount() < RowCount() - FixedRows()) {
+            int32_t fixedHeight = 0;
+            for (int32_t i = 0; i < FixedRows(); ++i) fixedHeight += RowHeights(i);
+            if (Y < fixedHeight && TopRow() > FixedRows()) {
+                SetTopRow(TopRow() - 1);
+                Repaint();
+            } else if (Y > Height() && TopRow() + VisibleRowCount() < RowCount()) {
+                SetTopRow(TopRow() + 1);
+                Repaint();
+            }
+        }
         FMoveIndicator->SetEnabled(true);
         FMoveIndicator->SetVisible(true);
         Screen->SetCursor(crDrag);
@@ -651,7 +701,10 @@ void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
         FKeepSelectCursor = true;
         SetCursor(FSavedCursor);
     }
-    if (FHintCell.X >= 0 && (FHintCell.X != c || FHintCell.Y != r)) FHintCell = TPoint{-1, -1};
+    if (FHintCell.X >= 0 && (FHintCell.X != c || FHintCell.Y != r)) {
+        Application->CancelHint();
+        FHintCell = TPoint{-1, -1};
+    }
     TStringGrid::MouseMove(Shift, X, Y);
     if (FSelectionRectangle && (Shift & ssLeft)) {
         const TGridRect s = Selection();

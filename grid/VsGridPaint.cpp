@@ -7,9 +7,11 @@
 // event loop nor comes back with every repaint.
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "grid/VsGrid.h"
 #include "grid/VsHtml.h"
+#include "grid/VsResources.h"
 #include "grid/VsUtil.h"
 #include "platform/controls/WinApi.h"
 #include "platform/graphics/Graphics.h"
@@ -870,6 +872,33 @@ TPoint TVsStringGrid::RotatedTextStart(const TRect& Cell, int32_t Angle, TAlignm
 void TVsStringGrid::Paint() {
     TStringGrid::Paint();
     PaintLinesOn(*Canvas());
+    PaintMarksOn(*Canvas());
+}
+
+void TVsStringGrid::PaintMarksOn(TCanvas& Canvas) {
+    if (FPress.FixedPressed) {
+        TRect r = FPress.FixedRect;
+        DrawEdge(Canvas, r, BDR_SUNKENINNER, BF_RIGHT | BF_BOTTOM);
+        r = FPress.FixedRect;
+        DrawEdge(Canvas, r, BDR_SUNKENINNER, BF_LEFT | BF_TOP);
+    }
+    if (FPanning && FPanMarkShown) {
+        // Each mode's mark is made once: it repaints at every pan step.
+        static std::unique_ptr<TBitmap> marks[3];
+        const int32_t mode = FIntelliPan == ipHorizontal ? 1 : FIntelliPan == ipVertical ? 2 : 0;
+        if (!marks[mode]) {
+            TBitmap mark;
+            LoadBitmapResource(mark, "INTLI" + std::to_string(mode + 1));
+            mark.SetTransparentColor(mark.Canvas()->Pixel(0, 0));
+            mark.SetTransparent(true);
+            auto white = std::make_unique<TBitmap>(32, 32);
+            white->Canvas()->Brush()->SetColor(clWhite);
+            white->Canvas()->FillRect(Rect(0, 0, 32, 32));
+            white->Canvas()->Draw(0, 0, &mark);
+            marks[mode] = std::move(white);
+        }
+        Canvas.Draw(FPanOrigin.X - 16, FPanOrigin.Y - 16, marks[mode].get());
+    }
 }
 
 void TVsStringGrid::PaintLinesOn(TCanvas& Canvas) {

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
@@ -135,6 +136,31 @@ Qt::CursorShape QtCursorShape(TCursor cursor) {
     default: return Qt::ArrowCursor;
     }
 }
+
+namespace {
+struct TOwnCursor {
+    QImage Image;
+    QPoint HotSpot;
+};
+// Kept as images: a pixmap may not outlive the application.
+std::map<TCursor, TOwnCursor>& OwnCursors() {
+    static std::map<TCursor, TOwnCursor> cursors;
+    return cursors;
+}
+}  // namespace
+
+QCursor QtCursor(TCursor cursor) {
+    const auto& own = OwnCursors();
+    auto it = own.find(cursor);
+    if (it == own.end()) return QCursor(QtCursorShape(cursor));
+    return QCursor(QPixmap::fromImage(it->second.Image), it->second.HotSpot.x(), it->second.HotSpot.y());
+}
+
+void RegisterQtCursor(TCursor cursor, const QImage& image, QPoint hotSpot) {
+    OwnCursors()[cursor] = TOwnCursor{image, hotSpot};
+}
+
+bool HasQtCursor(TCursor cursor) { return OwnCursors().count(cursor) != 0; }
 
 namespace {
 struct KeyPair {
@@ -566,7 +592,7 @@ void TControl::ReplaceWidget(const TNativeWidget& native) {
     w->setFocusPolicy(old->focusPolicy());
     w->setEnabled(FEnabled);
     w->setToolTip(old->toolTip());
-    if (FShownCursor != crDefault) w->setCursor(QtCursorShape(FShownCursor));
+    if (FShownCursor != crDefault) w->setCursor(QtCursor(FShownCursor));
     FBinding = std::make_unique<TControlBinding>(this, w);
     FWidget = w;
     w->setParent(old->parentWidget());
@@ -817,7 +843,7 @@ void TControl::SetCursor(TCursor cursor) {
     FCursor = cursor;
     FShownCursor = cursor;
     if (cursor == crDefault) FWidget->unsetCursor();
-    else FWidget->setCursor(QtCursorShape(cursor));
+    else FWidget->setCursor(QtCursor(cursor));
     Perform(CM_CURSORCHANGED);
 }
 
@@ -1139,7 +1165,7 @@ void TControl::SetCursorShape(TCursor cursor) {
     if (cursor == FShownCursor || FDetached) return;
     FShownCursor = cursor;
     if (cursor == crDefault) FWidget->unsetCursor();
-    else FWidget->setCursor(QtCursorShape(cursor));
+    else FWidget->setCursor(QtCursor(cursor));
 }
 
 bool TControl::MouseCapture() const { return QWidget::mouseGrabber() == CoordinateWidget(); }

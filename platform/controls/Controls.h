@@ -129,6 +129,7 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 enum TDragMode { dmManual, dmAutomatic };
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 using TCursor = int16_t;
 inline constexpr TCursor crDefault = 0;
@@ -478,6 +479,10 @@ public:
     void SetParentShowHint(bool parentShowHint);
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor cursor);
+    // The reading order a control asks for; it only tells, the control's
+    // own drawing decides what to do with it.
+    TBiDiMode BiDiMode() const { return FBiDiMode; }
+    void SetBiDiMode(TBiDiMode mode) { FBiDiMode = mode; }
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(TPopupMenu* menu) { FPopupMenu = menu; }
     // dmAutomatic starts dragging on a press of the left button; BeginDrag
@@ -675,6 +680,7 @@ private:
     bool FShowHint = false;
     bool FParentShowHint = true;
     TCursor FCursor = crDefault;
+    TBiDiMode FBiDiMode = bdLeftToRight;
     TPopupMenu* FPopupMenu = nullptr;
     TDragMode FDragMode = dmManual;
     bool FDetached = false;

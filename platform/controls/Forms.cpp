@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 #include <cstdio>
 
@@ -797,6 +798,10 @@ std::string TApplication::Title() const {
 
 std::string TApplication::ExeName() const { return ParamStr0(); }
 
+void TApplication::CancelHint() {
+    if (QCoreApplication::instance()) QToolTip::hideText();
+}
+
 void TApplication::FormCreated(TForm* form) {
     bool first = !FMainForm;
     if (first) FMainForm = form;
@@ -908,10 +913,24 @@ void TScreen::SetCursor(TCursor cursor) {
     if (cursor == FCursor) return;
     if (QCoreApplication::instance()) {
         if (FCursor != crDefault) QApplication::restoreOverrideCursor();
-        if (cursor != crDefault) QApplication::setOverrideCursor(QCursor(QtCursorShape(cursor)));
+        if (cursor != crDefault) QApplication::setOverrideCursor(QtCursor(cursor));
     }
     FCursor = cursor;
 }
+
+void TScreen::SetCursors(TCursor index, TBitmap& image, TPoint hotSpot) {
+    // The transparent colour's pixels let the screen show through.
+    QImage pixels = BitmapImage(image).convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = QtColor(image.TransparentColor()).rgb() | 0xFF000000u;
+    for (int y = 0; y < pixels.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(pixels.scanLine(y));
+        for (int x = 0; x < pixels.width(); ++x)
+            if ((line[x] | 0xFF000000u) == key) line[x] = 0;
+    }
+    RegisterQtCursor(index, pixels, QPoint(hotSpot.X, hotSpot.Y));
+}
+
+bool TScreen::HasCursors(TCursor index) const { return HasQtCursor(index); }
 
 int32_t TScreen::Width() const {
     QScreen* s = QCoreApplication::instance() ? QGuiApplication::primaryScreen() : nullptr;

@@ -303,6 +303,10 @@ public:
     bool HelpContext(int32_t context);
     bool HelpJump(const std::string& jumpId);
 
+    // Takes down the hint showing now, if any; the next pause of the mouse
+    // may show one again.
+    void CancelHint();
+
     THelpEvent OnHelp;
     TExceptionEvent OnException;
     TNotifyEvent OnActivate;
@@ -341,6 +345,11 @@ public:
     // shows everywhere.
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor cursor);
+    // A cursor of our own drawing under an id of the program's (above 0):
+    // the pixels of the image's transparent colour show what is below; the
+    // hot spot is in the image's pixels. Setting an id again replaces it.
+    void SetCursors(TCursor index, TBitmap& image, TPoint hotSpot);
+    bool HasCursors(TCursor index) const;
     int32_t Width() const;
     int32_t Height() const;
     int32_t PixelsPerInch() const { return 96; }

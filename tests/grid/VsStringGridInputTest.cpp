@@ -4,11 +4,15 @@
 // sizing veto.
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QClipboard>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPixmap>
+#include <QToolTip>
 
 #include "platform/controls/Clipbrd.h"
+#include "grid/VsResources.h"
 #include "platform/controls/ShellApi.h"
 #include "tests/grid/VsStringGridTestSupport.h"
 
@@ -38,6 +42,18 @@ protected:
         const TPoint p = Middle(col, row);
         ClickAt(grid, p.X, p.Y, mbLeft, shift);
         ProcessEvents();
+    }
+    // The grid as shown, in its client pixels.
+    QImage Shot() {
+        ProcessEvents();
+        QWidget* w = NativeWidget(grid);
+        auto* area = qobject_cast<QAbstractScrollArea*>(w);
+        if (!area) area = w->findChild<QAbstractScrollArea*>();
+        return (area ? area->viewport() : w)->grab().toImage();
+    }
+    static TColor At(const QImage& image, int32_t x, int32_t y) {
+        const QRgb p = image.pixel(x, y);
+        return static_cast<TColor>(RGB(qRed(p), qGreen(p), qBlue(p)));
     }
     std::string Column(int32_t col) {
         std::string s;
@@ -534,6 +550,192 @@ TEST_F(GridInput, TheUpdateLockOfAPressIsReleasedOnEveryWayOut) {
     EXPECT_FALSE(grid->WindowUpdateLocked());
     ReleaseAt(grid, q.X, q.Y);
     EXPECT_FALSE(grid->WindowUpdateLocked());
+}
+
+// The cursor the grid shows is the picture of the resource with that id.
+bool ShowsCursor(TVsStringGrid* grid, int32_t id) {
+    const QCursor shown = NativeWidget(grid)->cursor();
+    if (shown.shape() != Qt::BitmapCursor) return false;
+    TBitmap picture;
+    TPoint hot;
+    LoadCursorResource(picture, id, hot);
+    const QImage image = shown.pixmap().toImage();
+    if (image.width() != 32 || image.height() != 32 || shown.hotSpot() != QPoint(hot.X, hot.Y)) return false;
+    for (int32_t y = 0; y < 32; ++y)
+        for (int32_t x = 0; x < 32; ++x) {
+            const TColor c = picture.Canvas()->Pixel(x, y);
+            const QRgb p = image.pixel(x, y);
+            if (c == picture.TransparentColor() ? qAlpha(p) != 0
+                                                : qAlpha(p) != 255 || RGB(qRed(p), qGreen(p), qBlue(p)) != c)
+                return false;
+        }
+    return true;
+}
+
+TEST_F(GridInput, TheGridsCursorsAreItsOwnDistinctPictures) {
+    std::vector<std::string> seen;
+    for (int32_t id = 8000; id <= 8012; ++id) {
+        TBitmap picture;
+        TPoint hot;
+        LoadCursorResource(picture, id, hot);
+        ASSERT_EQ(picture.Width(), 32);
+        ASSERT_EQ(picture.Height(), 32);
+        EXPECT_EQ(picture.Canvas()->Pixel(0, 0), picture.TransparentColor()) << id;
+        EXPECT_NE(picture.Canvas()->Pixel(hot.X, hot.Y), picture.TransparentColor()) << id << " points with ink";
+        std::string pixels;
+        for (int32_t y = 0; y < 32; ++y)
+            for (int32_t x = 0; x < 32; ++x) pixels += picture.Canvas()->Pixel(x, y) == clBlack ? '#' : '.';
+        EXPECT_EQ(std::find(seen.begin(), seen.end(), pixels), seen.end()) << id << " looks like another";
+        seen.push_back(pixels);
+    }
+    TBitmap none;
+    TPoint hot;
+    EXPECT_THROW(LoadCursorResource(none, 8013, hot), EResNotFound);
+    // Over the fixed cells they tell what a press selects.
+    grid->MouseActions()->SetColSelect(true);
+    grid->MouseActions()->SetRowSelect(true);
+    grid->MouseActions()->SetAllSelect(true);
+    const struct {
+        int32_t Col, Row, Id;
+    } cases[] = {{2, 0, 8011}, {0, 3, 8010}, {0, 0, 8012}};
+    for (const auto& c : cases) {
+        const TPoint p = Middle(c.Col, c.Row);
+        MoveTo(grid, p.X, p.Y);
+        grid->Perform(WM_SETCURSOR, 0, 0);
+        EXPECT_TRUE(ShowsCursor(grid, c.Id)) << c.Id;
+    }
+    // Panning shows the neutral mark, then the way it goes.
+    grid->SetRowCount(10);
+    const TPoint origin = Middle(2, 3);
+    ClickAt(grid, origin.X, origin.Y, mbMiddle);
+    ProcessEvents();
+    EXPECT_TRUE(ShowsCursor(grid, 8000));
+    const TPoint below = grid->ClientToScreen(TPoint{origin.X, origin.Y + 40});
+    QCursor::setPos(below.X, below.Y);
+    clock->Advance(VsGridConst::PanInterval);
+    EXPECT_TRUE(ShowsCursor(grid, 8001));
+    ClickAt(grid, origin.X, origin.Y, mbMiddle);
+}
+
+TEST_F(GridInput, PanningDrawsTheOriginMarkOfItsModeUntilItEnds) {
+    grid->SetColor(clYellow);
+    grid->SetRowCount(40);
+    const struct {
+        TIntelliPan Mode;
+        bool Across, UpDown;
+    } cases[] = {{ipBoth, true, true}, {ipHorizontal, true, false}, {ipVertical, false, true}};
+    for (const auto& c : cases) {
+        grid->SetIntelliPan(c.Mode);
+        grid->SetRow(1);
+        const TPoint o = Middle(2, 3);
+        ClickAt(grid, o.X, o.Y, mbMiddle);
+        QImage shot = Shot();
+        // A white square whose middle has a ring, with arrowheads the ways
+        // the mode pans.
+        EXPECT_EQ(At(shot, o.X - 15, o.Y - 15), clWhite) << c.Mode;
+        EXPECT_EQ(At(shot, o.X + 4, o.Y), clBlack) << c.Mode;
+        EXPECT_EQ(At(shot, o.X + 10, o.Y) == clBlack, c.Across) << c.Mode;
+        EXPECT_EQ(At(shot, o.X - 10, o.Y) == clBlack, c.Across) << c.Mode;
+        EXPECT_EQ(At(shot, o.X, o.Y + 10) == clBlack, c.UpDown) << c.Mode;
+        // It stays through steps that scroll the view.
+        if (c.UpDown) {
+            const TPoint below = grid->ClientToScreen(TPoint{o.X, o.Y + 40});
+            QCursor::setPos(below.X, below.Y);
+            for (int32_t i = 0; i < 30; ++i) clock->Advance(VsGridConst::PanInterval);
+            EXPECT_GT(grid->TopRow(), 1);
+            EXPECT_EQ(At(Shot(), o.X + 4, o.Y), clBlack) << c.Mode;
+        }
+        ClickAt(grid, o.X, o.Y, mbMiddle);
+        ASSERT_FALSE(grid->Panning());
+        shot = Shot();
+        EXPECT_EQ(At(shot, o.X + 4, o.Y), clYellow) << c.Mode;
+        EXPECT_EQ(At(shot, o.X - 15, o.Y - 15), clYellow) << c.Mode;
+    }
+}
+
+TEST_F(GridInput, FixedCellsAsButtonsLookPressedWhilePressed) {
+    const TRect cell = grid->CellRect(2, 0);
+    const int32_t midY = (cell.Top + cell.Bottom) / 2, midX = (cell.Left + cell.Right) / 2;
+    const struct {
+        bool Buttons, Ctl3D;
+        TGridOptions Lines;
+        bool Pressed;
+    } cases[] = {{true, true, goFixedVertLine | goFixedHorzLine, true},
+                 {false, true, goFixedVertLine | goFixedHorzLine, false},
+                 {true, false, goFixedVertLine | goFixedHorzLine, false},
+                 {true, true, goFixedVertLine, false}};
+    for (const auto& c : cases) {
+        grid->SetFixedAsButtons(c.Buttons);
+        grid->SetCtl3D(c.Ctl3D);
+        grid->SetOptions((grid->Options() & ~(goFixedVertLine | goFixedHorzLine)) | c.Lines);
+        PressAt(grid, midX, midY);
+        const QImage down = Shot();
+        ReleaseAt(grid, midX, midY);
+        const QImage up = Shot();
+        auto sunken = [&](const QImage& shot) {
+            return At(shot, cell.Left, midY) == ColorToRGB(cl3DDkShadow) &&
+                   At(shot, midX, cell.Top) == ColorToRGB(cl3DDkShadow) &&
+                   At(shot, cell.Right - 1, midY) == ColorToRGB(cl3DLight) &&
+                   At(shot, midX, cell.Bottom - 1) == ColorToRGB(cl3DLight);
+        };
+        EXPECT_EQ(sunken(down), c.Pressed) << c.Buttons << c.Ctl3D << c.Lines;
+        EXPECT_FALSE(sunken(up)) << "the release draws it as before";
+    }
+}
+
+TEST_F(GridInput, AMoveOverAnotherCellCancelsTheShownHint) {
+    grid->SetHint("a hint");
+    grid->SetShowHint(true);
+    QWidget* w = CoordinateWidget(grid);
+    const TPoint p = Middle(2, 2);
+    QHelpEvent help(QEvent::ToolTip, QPoint(p.X, p.Y), w->mapToGlobal(QPoint(p.X, p.Y)));
+    QApplication::sendEvent(w, &help);
+    ASSERT_TRUE(QToolTip::isVisible());
+    // Told of the moves directly: the tip would also go by itself once the
+    // mouse leaves the cell.
+    auto move = [&](TPoint at) { grid->Perform(WM_MOUSEMOVE, 0, MakeLParam(at.X, at.Y)); };
+    move(TPoint{p.X + 1, p.Y});
+    ProcessEvents();
+    EXPECT_TRUE(QToolTip::isVisible()) << "the same cell keeps it";
+    move(Middle(3, 3));
+    // The tip fades out on its own timer.
+    for (int32_t i = 0; i < 200 && QToolTip::isVisible(); ++i) QTest::qWait(10);
+    EXPECT_FALSE(QToolTip::isVisible());
+}
+
+TEST_F(GridInput, MovingAColumnOrRowPastTheEdgesScrollsALinePerMovement) {
+    grid->SetEnhRowColMove(true);
+    grid->SetOptions(grid->Options() | goColMoving | goRowMoving);
+    grid->SetColCount(30);
+    grid->SetRowCount(60);
+    // Columns: the header of a column in view, then out over the fixed
+    // column and beyond the right edge.
+    grid->SetLeftCol(5);
+    TPoint from = Middle(6, 0);
+    PressAt(grid, from.X, from.Y);
+    MoveTo(grid, from.X + 20, from.Y);
+    MoveTo(grid, grid->ColWidths(0) - 5, from.Y);
+    EXPECT_EQ(grid->LeftCol(), 4);
+    MoveTo(grid, grid->ColWidths(0) - 4, from.Y);
+    EXPECT_EQ(grid->LeftCol(), 3);
+    MoveTo(grid, grid->Width() + 10, from.Y);
+    EXPECT_EQ(grid->LeftCol(), 4);
+    MoveTo(grid, grid->Width(), from.Y);
+    EXPECT_EQ(grid->LeftCol(), 4) << "only beyond the width";
+    grid->SetLeftCol(1);
+    MoveTo(grid, 2, from.Y);
+    EXPECT_EQ(grid->LeftCol(), 1) << "never into the fixed columns";
+    ReleaseAt(grid, Middle(2, 0).X, from.Y);
+    // Rows the same way, by the fixed rows' height and the grid's height.
+    grid->SetTopRow(5);
+    from = Middle(0, 6);
+    PressAt(grid, from.X, from.Y);
+    MoveTo(grid, from.X, from.Y + 20);
+    MoveTo(grid, from.X, grid->RowHeights(0) - 5);
+    EXPECT_EQ(grid->TopRow(), 4);
+    MoveTo(grid, from.X, grid->Height() + 10);
+    EXPECT_EQ(grid->TopRow(), 5);
+    ReleaseAt(grid, from.X, Middle(0, 2).Y);
 }
 
 }  // namespace

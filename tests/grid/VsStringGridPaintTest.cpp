@@ -852,3 +852,23 @@ TEST_F(GridPaintTest, RowLinesAndMaxCellLines) {
     EXPECT_EQ(grid->MaxCellLines(2), 3);
     EXPECT_EQ(grid->MaxCellLines(4), 1);
 }
+
+TEST_F(GridPaintTest, ARightToLeftGridReadsItsTextsRightToLeftOnceLoaded) {
+    const struct {
+        TBiDiMode Mode;
+        bool RightToLeft;
+    } cases[] = {{bdLeftToRight, false}, {bdRightToLeft, true}, {bdRightToLeftReadingOnly, true}};
+    for (const auto& c : cases) {
+        MakeGrid(640, 400, {0, 0, 600, 360});
+        grid->SetColCount(5);
+        grid->SetRowCount(7);
+        grid->SetCells(1, 1, "abc");
+        grid->SetBiDiMode(c.Mode);
+        Draw(1, 1);
+        EXPECT_EQ(Texts(), std::vector<std::string>{"abc"}) << "not before the form is loaded";
+        grid->Loaded();
+        Draw(1, 1);
+        // The text drawn inside a right-to-left embedding.
+        EXPECT_EQ(Texts(), std::vector<std::string>{c.RightToLeft ? "\u202Babc\u202C" : "abc"}) << c.Mode;
+    }
+}

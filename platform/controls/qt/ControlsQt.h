@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QColor>
+#include <QCursor>
 #include <QFont>
+#include <QImage>
 #include <QObject>
 #include <QPalette>
 #include <QString>
@@ -75,6 +77,11 @@ void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& 
 TColor ColorFromQt(const QColor& color);
 QFont QtFont(const TFont& font);
 Qt::CursorShape QtCursorShape(TCursor cursor);
+// The cursor shown for an id: one registered under it (from our own
+// picture, with its hot spot), else the stock shape.
+QCursor QtCursor(TCursor cursor);
+void RegisterQtCursor(TCursor cursor, const QImage& image, QPoint hotSpot);
+bool HasQtCursor(TCursor cursor);
 
 // Key codes: Qt key to the platform's virtual key (0 when it has none) and
 // back.

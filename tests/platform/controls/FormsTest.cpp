@@ -1,6 +1,7 @@
 // Forms (creation, showing, closing, modal forms answered through the
 // scripted service, default and cancel buttons), the screen, the scroll box.
 #include <QCursor>
+#include <QPixmap>
 #include <algorithm>
 #include <QFontDatabase>
 #include <QScrollArea>
@@ -324,6 +325,36 @@ TEST_F(Forms, ScreenCursorOverridesEveryControl) {
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     Screen->SetCursor(crDefault);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Forms, ScreenCursorsOfOwnPicturesShowOnControlsAndTheScreen) {
+    // A 4 x 3 picture: black ink on a fuchsia background that shows through.
+    TBitmap picture(4, 3);
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 4; ++x) picture.Canvas()->SetPixel(x, y, x == y ? clBlack : clFuchsia);
+    picture.SetTransparentColor(clFuchsia);
+    constexpr TCursor own = 120;
+    EXPECT_FALSE(Screen->HasCursors(own));
+    Screen->SetCursors(own, picture, TPoint{1, 2});
+    EXPECT_TRUE(Screen->HasCursors(own));
+    auto form = NewForm();
+    auto* box = new TPanel(form.get());
+    box->SetParent(form.get());
+    box->SetCursor(own);
+    const QCursor shown = NativeWidget(box)->cursor();
+    ASSERT_EQ(shown.shape(), Qt::BitmapCursor);
+    EXPECT_EQ(shown.hotSpot(), QPoint(1, 2));
+    const QImage image = shown.pixmap().toImage();
+    ASSERT_EQ(image.size(), QSize(4, 3));
+    EXPECT_EQ(qAlpha(image.pixel(1, 0)), 0) << "the transparent colour shows through";
+    EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 0));
+    // The screen-wide cursor takes the same picture; stock shapes stay.
+    Screen->SetCursor(own);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BitmapCursor);
+    Screen->SetCursor(crDefault);
+    box->SetCursor(crHandPoint);
+    EXPECT_EQ(NativeWidget(box)->cursor().shape(), Qt::PointingHandCursor);
 }
 
 TEST_F(Forms, ScreenKnowsTheForms) {
