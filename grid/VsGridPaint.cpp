@@ -29,29 +29,10 @@ int32_t FloorDiv(int32_t a, int32_t b) {
     return q;
 }
 
-std::string Utf8Of(char32_t c) {
-    std::string s;
-    if (c < 0x80) {
-        s.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        s.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        s.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        s.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        s.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        s.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        s.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        s.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        s.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        s.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-    return s;
-}
-
 // Every character (a UTF-8 sequence counts once) becomes Mask.
 std::string MaskText(const std::string& Text, char32_t Mask) {
-    const std::string m = Utf8Of(Mask);
+    std::string m;
+    AppendUtf8(m, Mask);
     std::string out;
     for (unsigned char c : Text)
         if ((c & 0xC0) != 0x80) out += m;

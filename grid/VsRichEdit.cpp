@@ -8,35 +8,9 @@
 #include <map>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/runtime/SysUtils.h"
 
 namespace {
-
-// Windows-1252 from 0x80 to 0x9F; the five codes it leaves free keep their
-// own value, as the platform's conversion does.
-constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char32_t FromCp1252(uint8_t b) { return (b >= 0x80 && b <= 0x9F) ? kCp1252High[b - 0x80] : b; }
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
 
 // Destinations whose text is not part of the document's text.
 bool SkippedDestination(const std::string& w) {
@@ -98,7 +72,7 @@ public:
             }
             ++P;
             if (c == '\r' || c == '\n') continue;
-            Char(st, FromCp1252(static_cast<uint8_t>(c)), true);
+            Char(st, Cp1252CodePoint(static_cast<uint8_t>(c)), true);
         }
         // The final paragraph mark ends the text; it adds no line.
         if (!Runs.empty() && Runs.back().LineEnd) Runs.back().LineEnd = false;
@@ -130,7 +104,7 @@ private:
                                                                                                     : (std::tolower(h) - 'a' + 10));
                     ++n;
                 }
-                if (n > 0) Char(st, FromCp1252(static_cast<uint8_t>(v)), true);
+                if (n > 0) Char(st, Cp1252CodePoint(static_cast<uint8_t>(v)), true);
                 break;
             }
             case '\r':

@@ -3,7 +3,7 @@
 // 50,000 rows, paint one viewport at the top and one at row 99,000. Both
 // are shown in an offscreen window of the same size, with the same line
 // sizes and texts; the moves and deletions follow one fixed sequence.
-#include <benchmark/benchmark.h>
+#include "bench/BenchMain.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -238,11 +238,4 @@ BENCHMARK(BM_PaintRow99000_Ours)->Unit(benchmark::kMicrosecond)->Iterations(200)
 BENCHMARK(BM_PaintTop_QTableWidget)->Unit(benchmark::kMicrosecond)->Iterations(200);
 BENCHMARK(BM_PaintRow99000_QTableWidget)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -3,7 +3,7 @@
 // texts, in the same run: one full viewport painted at the top and at row
 // 99,000; ours also with a tiled background (its tile offset must not
 // depend on the rows above), and AutoSizeColumns over all rows.
-#include <benchmark/benchmark.h>
+#include "bench/BenchMain.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -132,11 +132,4 @@ BENCHMARK(BM_PaintTop_QTableView)->Unit(benchmark::kMicrosecond)->Iterations(200
 BENCHMARK(BM_PaintRow99000_QTableView)->Unit(benchmark::kMicrosecond)->Iterations(200);
 BENCHMARK(BM_AutoSizeColumns_Ours)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

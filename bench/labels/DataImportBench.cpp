@@ -2,7 +2,7 @@
 // the progress event, and a label data file of 10,000 rows loaded and
 // printed to the PDF printer beside the 10,000 counting labels of the same
 // A4 sheet of 3 x 7 EAN-13 labels (the label-sheet benchmark's run).
-#include <benchmark/benchmark.h>
+#include "bench/BenchMain.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -159,15 +159,10 @@ BENCHMARK(BM_Counting10000LabelsToPdf)->Unit(benchmark::kMillisecond)->Iteration
 BENCHMARK(BM_LabelData10000RowsLoadAndPrintToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    Start();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    ForgetStartWindows();
-    Application->DestroyComponents();
-    InstallDialogService(nullptr);
-    std::filesystem::remove_all(Root);
-    return 0;
+    return RunQtBenchmarks(argc, argv, Start, [] {
+        ForgetStartWindows();
+        Application->DestroyComponents();
+        InstallDialogService(nullptr);
+        std::filesystem::remove_all(Root);
+    });
 }

@@ -2,7 +2,7 @@
 // and a suffix: 477 print jobs of one page each. To the PDF printer (in the
 // standard Helvetica for Arial, and in a face it embeds), and to a printer
 // that draws nowhere, which leaves our side of the work alone.
-#include <benchmark/benchmark.h>
+#include "bench/BenchMain.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -135,15 +135,10 @@ BENCHMARK(BM_Counting10000LabelsToPdfEmbeddedFont)->Unit(benchmark::kMillisecond
 BENCHMARK(BM_Counting10000LabelsToNowhere)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    StartWindows();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    ForgetStartWindows();
-    Application->DestroyComponents();
-    InstallDialogService(nullptr);
-    std::filesystem::remove_all(Root);
-    return 0;
+    return RunQtBenchmarks(argc, argv, StartWindows, [] {
+        ForgetStartWindows();
+        Application->DestroyComponents();
+        InstallDialogService(nullptr);
+        std::filesystem::remove_all(Root);
+    });
 }

@@ -612,14 +612,15 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
+uint32_t Cp1252CodePoint(uint8_t b) { return b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b; }
+
 std::string Cp1252ToUtf8(std::string_view s) {
     std::string out;
     out.reserve(s.size() + s.size() / 4);
     for (char ch : s) {
         auto c = static_cast<unsigned char>(ch);
         if (c < 0x80) out += ch;
-        else if (c < 0xA0) AppendUtf8(out, kCp1252High[c - 0x80]);
-        else AppendUtf8(out, c);
+        else AppendUtf8(out, Cp1252CodePoint(c));
     }
     return out;
 }

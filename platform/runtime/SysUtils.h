@@ -176,6 +176,8 @@ bool IsValidUtf8(std::string_view s);
 // Appends the UTF-8 bytes of one code point.
 void AppendUtf8(std::string& out, uint32_t codePoint);
 std::string Cp1252ToUtf8(std::string_view s);
+// The code point of one Windows-1252 byte.
+uint32_t Cp1252CodePoint(uint8_t b);
 // Characters without a Windows-1252 byte become '?'.
 std::string Utf8ToCp1252(std::string_view s);
 // Text as read from a file: UTF-8 when valid (a byte-order mark is dropped),
