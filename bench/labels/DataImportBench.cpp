@@ -3,6 +3,7 @@
 // printed to the PDF printer beside the 10,000 counting labels of the same
 // A4 sheet of 3 x 7 EAN-13 labels (the label-sheet benchmark's run).
 #include "bench/BenchMain.h"
+#include "bench/labels/CountingSheet.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -27,43 +28,16 @@
 
 namespace {
 
-std::string Root;
-TScriptedDialogs* Dialogs = nullptr;
+TCountingSheet Sheet;
 
 void Start() {
-    char tmpl[] = "/tmp/varsona-import-bench-XXXXXX";
-    Root = mkdtemp(tmpl);
-    setenv("HOME", Root.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (Root + "/config").c_str(), 1);
-    std::filesystem::create_directories(Root + "/config/varsona");
-    auto dialogs = std::make_unique<TScriptedDialogs>();
-    dialogs->SetAutoOk(true);
-    Dialogs = dialogs.get();
-    InstallDialogService(std::move(dialogs));
-    {
-        TIniFile ini(LabelTemplateFilePath());
-        WriteLabelTemplate(ini, "A4 3x7",
-                           {"70", "42.3", "5", "3", "7", "3", "0", "0.45", "70", "42.3", "No. %d", "", "8", "8"});
-    }
-    RegisterLabelWindows();
-    Application->CreateForm(Form1);
-    CreateStartWindows();
-    const int32_t ean13 = SymbologyIndexOf("Code EAN-13");
-    Form1->ComboBox1->SetItemIndex(ean13);
-    Form1->ComboBox1->UserSelected(ean13);
-    Form1->Edit1->SetText("400600001123");
-    frmLabels->OnActivate(frmLabels);
-    frmLabels->Prefix->SetText("4006");
-    frmLabels->seqBegininput->SetText("00001");
-    frmLabels->seqEnd->SetText("10000");
-    frmLabels->SuffixBox->SetChecked(true);
-    frmLabels->Suffix->SetText("123");
+    Sheet.Start("/tmp/varsona-import-bench-XXXXXX");
 }
 
 // ---------------------------------------------------------------- CSV import
 
 std::string CsvFile() {
-    const std::string path = Root + "/big.csv";
+    const std::string path = Sheet.Root + "/big.csv";
     if (std::filesystem::exists(path)) return path;
     std::ofstream out(path, std::ios::binary);
     char field[32];
@@ -105,15 +79,15 @@ void BM_ImportCsv100000x16(benchmark::State& state) {
 
 void UsePdf() {
     auto pdf = std::make_unique<TPdfFilePrinter>();
-    pdf->SetOutputFolder(Root + "/out/");
+    pdf->SetOutputFolder(Sheet.Root + "/out/");
     std::vector<std::unique_ptr<TPrinterBackend>> list;
     list.push_back(std::move(pdf));
     SetPrinter(std::make_unique<TPrinter>(std::move(list), 0));
 }
 
 void FreshOut() {
-    std::filesystem::remove_all(Root + "/out/");
-    std::filesystem::create_directories(Root + "/out/");
+    std::filesystem::remove_all(Sheet.Root + "/out/");
+    std::filesystem::create_directories(Sheet.Root + "/out/");
 }
 
 void BM_Counting10000LabelsToPdf(benchmark::State& state) {
@@ -130,7 +104,7 @@ void BM_Counting10000LabelsToPdf(benchmark::State& state) {
 // The same 10,000 symbols, one data row each, loaded from the file and
 // printed as one job of 477 pages.
 void BM_LabelData10000RowsLoadAndPrintToPdf(benchmark::State& state) {
-    const std::string file = Root + "/labels.csv";
+    const std::string file = Sheet.Root + "/labels.csv";
     {
         std::ofstream out(file, std::ios::binary);
         char data[16];
@@ -143,13 +117,13 @@ void BM_LabelData10000RowsLoadAndPrintToPdf(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         FreshOut();
-        Dialogs->AnswerOpen(file);
+        Sheet.Dialogs->AnswerOpen(file);
         state.ResumeTiming();
         frmLabels->Button6->Click();
         frmLabels->Button5->Click();
     }
     SetPrinter(nullptr);
-    if (!Dialogs->Messages().empty()) state.SkipWithError(Dialogs->Messages().back().c_str());
+    if (!Sheet.Dialogs->Messages().empty()) state.SkipWithError(Sheet.Dialogs->Messages().back().c_str());
 }
 
 }  // namespace
@@ -159,10 +133,5 @@ BENCHMARK(BM_Counting10000LabelsToPdf)->Unit(benchmark::kMillisecond)->Iteration
 BENCHMARK(BM_LabelData10000RowsLoadAndPrintToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
-    return RunQtBenchmarks(argc, argv, Start, [] {
-        ForgetStartWindows();
-        Application->DestroyComponents();
-        InstallDialogService(nullptr);
-        std::filesystem::remove_all(Root);
-    });
+    return RunQtBenchmarks(argc, argv, Start, [] { Sheet.Finish(); });
 }

@@ -3,6 +3,7 @@
 // standard Helvetica for Arial, and in a face it embeds), and to a printer
 // that draws nowhere, which leaves our side of the work alone.
 #include "bench/BenchMain.h"
+#include "bench/labels/CountingSheet.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -25,7 +26,7 @@
 
 namespace {
 
-std::string Root;
+TCountingSheet Sheet;
 
 // A page that takes every call and keeps nothing.
 class TNullDevice : public TCanvasDevice {
@@ -61,41 +62,15 @@ private:
 };
 
 void StartWindows() {
-    char tmpl[] = "/tmp/varsona-labels-bench-XXXXXX";
-    Root = mkdtemp(tmpl);
-    setenv("HOME", Root.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (Root + "/config").c_str(), 1);
-    std::filesystem::create_directories(Root + "/config/varsona");
-    auto dialogs = std::make_unique<TScriptedDialogs>();
-    dialogs->SetAutoOk(true);
-    InstallDialogService(std::move(dialogs));
     SetTickCountSource([t = uint32_t{1000}]() mutable { return t += 250; });
-    {
-        TIniFile ini(LabelTemplateFilePath());
-        WriteLabelTemplate(ini, "A4 3x7",
-                           {"70", "42.3", "5", "3", "7", "3", "0", "0.45", "70", "42.3", "No. %d", "", "8", "8"});
-    }
-    RegisterLabelWindows();
-    Application->CreateForm(Form1);
-    CreateStartWindows();
-    const int32_t ean13 = SymbologyIndexOf("Code EAN-13");
-    Form1->ComboBox1->SetItemIndex(ean13);
-    Form1->ComboBox1->UserSelected(ean13);
-    Form1->Edit1->SetText("400600001123");
-    frmLabels->OnActivate(frmLabels);
-    // Prefix "4006", numbers 00001 to 10000, suffix "123": twelve digits.
-    frmLabels->Prefix->SetText("4006");
-    frmLabels->seqBegininput->SetText("00001");
-    frmLabels->seqEnd->SetText("10000");
-    frmLabels->SuffixBox->SetChecked(true);
-    frmLabels->Suffix->SetText("123");
+    Sheet.Start("/tmp/varsona-labels-bench-XXXXXX");
 }
 
 void PrintCountingRun(benchmark::State& state, std::unique_ptr<TPrinterBackend> backend) {
     std::vector<std::unique_ptr<TPrinterBackend>> list;
     list.push_back(std::move(backend));
     SetPrinter(std::make_unique<TPrinter>(std::move(list), 0));
-    const std::string out = Root + "/out/";
+    const std::string out = Sheet.Root + "/out/";
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::remove_all(out);
@@ -109,10 +84,10 @@ void PrintCountingRun(benchmark::State& state, std::unique_ptr<TPrinterBackend> 
 
 void BM_Counting10000LabelsToPdf(benchmark::State& state) {
     auto pdf = std::make_unique<TPdfFilePrinter>();
-    pdf->SetOutputFolder(Root + "/out/");
+    pdf->SetOutputFolder(Sheet.Root + "/out/");
     PrintCountingRun(state, std::move(pdf));
     state.counters["files"] = static_cast<double>(
-        std::distance(std::filesystem::directory_iterator(Root + "/out/"), std::filesystem::directory_iterator()));
+        std::distance(std::filesystem::directory_iterator(Sheet.Root + "/out/"), std::filesystem::directory_iterator()));
 }
 
 // The same run with the symbol's text and the captions in a face that every
@@ -135,10 +110,5 @@ BENCHMARK(BM_Counting10000LabelsToPdfEmbeddedFont)->Unit(benchmark::kMillisecond
 BENCHMARK(BM_Counting10000LabelsToNowhere)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
-    return RunQtBenchmarks(argc, argv, StartWindows, [] {
-        ForgetStartWindows();
-        Application->DestroyComponents();
-        InstallDialogService(nullptr);
-        std::filesystem::remove_all(Root);
-    });
+    return RunQtBenchmarks(argc, argv, StartWindows, [] { Sheet.Finish(); });
 }

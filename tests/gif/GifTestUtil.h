@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -170,6 +171,14 @@ inline std::vector<std::string> CorpusFiles() {
         files.insert(files.end(), names.begin(), names.end());
     }
     return files;
+}
+
+// A target of w x h in one colour.
+inline std::unique_ptr<TBitmap> Target(int w, int h, TColor color) {
+    auto b = std::make_unique<TBitmap>(w, h);
+    b->Canvas()->Brush()->SetColor(color);
+    b->Canvas()->FillRect({0, 0, w, h});
+    return b;
 }
 
 }  // namespace giftest

@@ -15,14 +15,6 @@ using namespace giftest;
 
 namespace {
 
-// A target of w x h in one colour.
-std::unique_ptr<TBitmap> Target(int w, int h, TColor color) {
-    auto b = std::make_unique<TBitmap>(w, h);
-    b->Canvas()->Brush()->SetColor(color);
-    b->Canvas()->FillRect({0, 0, w, h});
-    return b;
-}
-
 TColor At(TBitmap& b, int x, int y) { return b.Canvas()->Pixel(x, y); }
 
 // Index i shows as grey 40 i, green 7.

@@ -13,13 +13,6 @@ using namespace giftest;
 
 namespace {
 
-std::unique_ptr<TBitmap> Target(int w, int h, TColor color) {
-    auto b = std::make_unique<TBitmap>(w, h);
-    b->Canvas()->Brush()->SetColor(color);
-    b->Canvas()->FillRect({0, 0, w, h});
-    return b;
-}
-
 TColor Grey(int i) { return RGB(static_cast<uint8_t>(40 * i), static_cast<uint8_t>(40 * i), 7); }
 
 struct TFrameSpec {
