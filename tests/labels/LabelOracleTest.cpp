@@ -206,19 +206,22 @@ protected:
         EXPECT_EQ(DecodeLabels(page), std::vector<std::string>(21, "4006381333931"));
     }
 
-    // Decodes each label's crop of the page, in label order.
-    std::vector<std::string> DecodeLabels(const TGrey& page) {
+    // Decodes each label's crop of the page (reaching Extent past its
+    // origin), in label order.
+    std::vector<std::string> DecodeLabels(const TGrey& page, const std::string& name = "label",
+                                          TPoint extent = {1500, 900},
+                                          const std::string& symbologies = "-Sdisable -Sean13.enable") {
         std::string files;
         for (int r = 0; r < 7; ++r)
             for (int c = 0; c < 3; ++c) {
                 const TPoint o = Origin(c, r);
-                const TRect crop{std::max(0, o.X - 100), std::max(0, o.Y - 50), std::min(page.Width, o.X + 1500),
-                                 std::min(page.Height, o.Y + 900)};
-                const std::string path = Out + "label" + std::to_string(r * 3 + c + 1) + ".pgm";
+                const TRect crop{std::max(0, o.X - 100), std::max(0, o.Y - 50), std::min(page.Width, o.X + extent.X),
+                                 std::min(page.Height, o.Y + extent.Y)};
+                const std::string path = Out + name + std::to_string(r * 3 + c + 1) + ".pgm";
                 page.SaveCrop(crop, path);
                 files += " '" + path + "'";
             }
-        return OutputLines("zbarimg -q --raw -Sdisable -Sean13.enable" + files);
+        return OutputLines("zbarimg -q --raw " + symbologies + files);
     }
 
     std::string Out;
@@ -315,17 +318,7 @@ TEST_F(LabelOracleTest, DataTableRowsDecodeInLabelOrder) {
     ASSERT_TRUE(Dialogs->Messages().empty()) << Dialogs->Messages().front();
     const TGrey page = RasterizePage(Pdf->LastFile(), Out + "data");
     ASSERT_GT(page.Width, 0);
-    std::string files;
-    for (int r = 0; r < 7; ++r)
-        for (int c = 0; c < 3; ++c) {
-            const TPoint o = Origin(c, r);
-            const TRect crop{std::max(0, o.X - 100), std::max(0, o.Y - 50), std::min(page.Width, o.X + 1600),
-                             std::min(page.Height, o.Y + 950)};
-            const std::string path = Out + "data" + std::to_string(r * 3 + c + 1) + ".pgm";
-            page.SaveCrop(crop, path);
-            files += " '" + path + "'";
-        }
-    EXPECT_EQ(OutputLines("zbarimg -q --raw -Si25.min=4" + files), expected);
+    EXPECT_EQ(DecodeLabels(page, "data", {1600, 950}, "-Si25.min=4"), expected);
 }
 
 }  // namespace
