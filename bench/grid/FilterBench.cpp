@@ -16,16 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/grid/BenchGrid.h"
 #include "grid/VsGrid.h"
-#include "platform/controls/Forms.h"
 
 namespace {
 
-constexpr int kRows = 100000;
-constexpr int kCols = 16;
+using namespace benchgrid;
+
 constexpr int kRun = 10;
-constexpr int kWidth = 1000;
-constexpr int kHeight = 600;
 
 // Column 1 alternates "A<row>" and "B<row>"; the others "r<row>c<col>".
 std::string Text(int r, int c) {
@@ -35,22 +33,11 @@ std::string Text(int r, int c) {
 
 // ---------------------------------------------------------------- ours
 
-struct TOurs {
-    std::unique_ptr<TForm> Window;
-    TVsStringGrid* Grid = nullptr;
+struct TOurs : TGridWindow<TVsStringGrid> {
     TOurs() {
-        Window = std::make_unique<TForm>(nullptr);
-        Window->SetBounds(0, 0, kWidth + 20, kHeight + 20);
-        Window->DoCreate();
-        Grid = new TVsStringGrid(Window.get());
-        Grid->SetParent(Window.get());
-        Grid->SetBounds(0, 0, kWidth, kHeight);
-        Grid->SetColCount(kCols + 1);
-        Grid->SetRowCount(kRows + 1);
         for (int r = 0; r < kRows; ++r)
             for (int c = 0; c < kCols; ++c) Grid->SetCells(c + 1, r + 1, Text(r, c));
-        Window->Show();
-        QApplication::processEvents();
+        Show();
     }
     bool InOrder() const {
         if (Grid->RowCount() != kRows + 1) return false;
