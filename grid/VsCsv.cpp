@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/runtime/SysUtils.h"
+
 namespace VsCsv {
 
 int CountSeparator(std::string_view Line, char Ch) {
@@ -62,21 +64,10 @@ size_t TakeQuoted(std::string_view rest, std::string& raw) {
 
 void SplitLine(std::string_view Line, char Separator, bool TildeBreaks, std::vector<std::string>& Fields) {
     Fields.clear();
-    if (Separator == '\0') {
-        if (Line.empty()) return;
-        std::string f;
-        if (Line.front() == '"') {
-            std::string raw;
-            if (TakeQuoted(Line, raw) != std::string_view::npos) AppendBreaks(f, raw, TildeBreaks);
-        } else {
-            AppendBreaks(f, Line, TildeBreaks);
-        }
-        Fields.push_back(std::move(f));
-        return;
-    }
     std::string_view rest = Line;
     std::string raw;
-    while (rest.find(Separator) != std::string_view::npos) {
+    // Without a separator the whole line is the last field.
+    while (Separator != '\0' && rest.find(Separator) != std::string_view::npos) {
         std::string f;
         if (rest.front() == '"') {
             const size_t after = TakeQuoted(rest, raw);
@@ -129,14 +120,7 @@ std::string OemToUtf8(std::string_view Text) {
             out += ch;
             continue;
         }
-        const uint16_t cp = kOemHigh[b - 0x80];
-        if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-        } else {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        }
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        AppendUtf8(out, kOemHigh[b - 0x80]);
     }
     return out;
 }

@@ -1,10 +1,6 @@
 // What the grid takes from other programs: drops of text, rich text and
 // files, CSV import with separator detection, and spreadsheet import.
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 #include "grid/VsCsv.h"
 #include "grid/VsGrid.h"
@@ -14,24 +10,12 @@
 using namespace VsGridConst;
 
 namespace {
-// The library's start and end of the data-transfer services: a plain
-// counter, since nothing here can fail to start.
-struct TOleStart {
-    static inline int32_t Count = 0;
-    TOleStart() { ++Count; }
-    ~TOleStart() { --Count; }
-};
-const TOleStart OleStart;
-
 // Messages are processed during an import at this interval at most, so
 // that a long file does not repaint the grid after every line.
 constexpr uint32_t ImportPollInterval = 25;
 
 bool ContainsUpper(const std::string& name, const char* ext) {
-    std::string upper = name;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper.find(ext) != std::string::npos;
+    return UpperCase(name).find(ext) != std::string::npos;
 }
 }  // namespace
 
@@ -43,15 +27,10 @@ void TVsStringGrid::ImportCsv(const std::string& FileName, bool Append) {
     int32_t rowOffset = FImportFixedCells ? 0 : FixedRows();
 
     std::string text;
-    {
-        std::error_code ec;
-        std::ifstream in;
-        if (!std::filesystem::is_directory(FileName, ec)) in.open(FileName, std::ios::binary);
-        if (!in.is_open()) throw EVsGridError(SCannotOpenFile + FileName);
-        std::ostringstream all;
-        all << in.rdbuf();
-        if (in.bad()) throw EVsGridError(SCannotOpenFile + FileName);
-        text = std::move(all).str();
+    try {
+        text = ReadFileBytes(FileName);
+    } catch (const EFOpenError&) {
+        throw EVsGridError(SCannotOpenFile + FileName);
     }
 
     // Whatever way the import ends, the separator it was given comes back.

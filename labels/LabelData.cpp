@@ -73,12 +73,14 @@ std::string FileLine(const std::vector<std::string>& Cells) {
     return out;
 }
 
-int32_t TFieldSplitter::Split(const std::string& Line) {
+int32_t TFieldSplitter::Split(std::string_view Line) {
     for (std::string& f : FFields) f.clear();
     if (Line.empty()) return 0;
     int32_t n = 0;
     std::string field;
-    for (char c : Line + ",") {
+    // The line's end closes the last field as a comma would.
+    for (size_t i = 0; i <= Line.size(); ++i) {
+        const char c = i < Line.size() ? Line[i] : ',';
         if (c == '"') continue;
         if (c != ',') {
             field += c;
@@ -89,21 +91,6 @@ int32_t TFieldSplitter::Split(const std::string& Line) {
         ++n;
     }
     return n < MaxFields ? n : MaxFields;
-}
-
-std::vector<std::string> FileLines(const std::string& Text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    do {
-        size_t end = Text.find('\n', start);
-        const size_t next = end == std::string::npos ? Text.size() : end + 1;
-        if (end == std::string::npos) end = Text.size();
-        std::string line = Text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        start = next;
-    } while (start < Text.size());
-    return lines;
 }
 
 }  // namespace LabelData

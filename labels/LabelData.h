@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace LabelData {
@@ -65,15 +66,11 @@ std::string FileLine(const std::vector<std::string>& Cells);
 class TFieldSplitter {
 public:
     // The number of fields; they are in Fields (the rest cleared).
-    int32_t Split(const std::string& Line);
+    int32_t Split(std::string_view Line);
     const std::array<std::string, MaxFields>& Fields() const { return FFields; }
 
 private:
     std::array<std::string, MaxFields> FFields;
 };
-
-// The lines of a file's text, as a text file reads them: cut at LF (a CR
-// before it dropped); an empty text is one empty line.
-std::vector<std::string> FileLines(const std::string& Text);
 
 }  // namespace LabelData

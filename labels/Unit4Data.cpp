@@ -1,9 +1,10 @@
 // The label data table of the label sheet window: loading and saving label
 // data files, and the copy the data editor works on.
 #include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <cstring>
 
+#include "grid/VsCsv.h"
 #include "grid/VsGrid.h"
 #include "labels/LabelData.h"
 #include "labels/Unit4.h"
@@ -12,17 +13,6 @@
 #include "platform/runtime/SysUtils.h"
 
 using namespace LabelData;
-
-namespace {
-std::string ReadWholeFile(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    if (!in.is_open()) throw EInOutError("Cannot open file \"" + name + "\"");
-    std::ostringstream all;
-    all << in.rdbuf();
-    if (in.bad()) throw EInOutError("Cannot read file \"" + name + "\"");
-    return std::move(all).str();
-}
-}  // namespace
 
 void TfrmLabels::BuildDataTable(TWinControl* parent) {
     StringGrid1 = new TVsStringGrid(this);
@@ -51,7 +41,10 @@ void TfrmLabels::Button6Click(TObject* Sender) {
     if (FPrinting) return;
     OpenDialog1->SetFilter(OpenFilter);
     if (!OpenDialog1->Execute()) return;
-    const std::vector<std::string> lines = FileLines(ReadWholeFile(OpenDialog1->FileName()));
+    const std::string text = ReadFileBytes(OpenDialog1->FileName());
+    std::vector<std::string_view> lines = VsCsv::SplitLines(text);
+    // An empty file still reads as one empty line.
+    if (lines.empty()) lines.emplace_back();
 
     TVsStringGrid& table = *StringGrid1;
     // The cells of the file before do not stay beside the new ones.
@@ -89,11 +82,8 @@ void TfrmLabels::Button7Click(TObject* Sender) {
         for (int32_t c = 1; c < table.ColCount(); ++c) cells.push_back(table.Cells(c, r));
         text += FileLine(cells) + "\r\n";
     }
-    std::ofstream out(SaveDialog1->FileName(), std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) throw EInOutError("Cannot create file \"" + SaveDialog1->FileName() + "\"");
-    out << text;
-    out.close();
-    if (!out) throw EInOutError("Cannot write file \"" + SaveDialog1->FileName() + "\"");
+    if (!WriteFileAtomically(SaveDialog1->FileName(), text))
+        throw EFCreateError(FmtMsg(SysConst::SFCreateError, SaveDialog1->FileName(), std::strerror(errno)));
 }
 
 void TfrmLabels::Button8Click(TObject* Sender) {

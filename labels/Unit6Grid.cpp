@@ -22,9 +22,13 @@ void SetUpLabelDataGrid(TVsStringGrid& Grid) {
 void CopyRowByCommaText(TVsStringGrid& From, int32_t FromRow, TVsStringGrid& To, int32_t ToRow) {
     // Joined by the file's writing rule and read back as comma text, every
     // cell comes back as it was, an empty one as the blank marker.
-    for (int32_t c = 0; c < To.ColCount(); ++c) To.SetCells(c, ToRow, "");
+    // The target's cells beyond the source's are blanked.
     const int32_t n = std::min(From.ColCount(), To.ColCount());
-    for (int32_t c = 0; c < n; ++c) {
+    for (int32_t c = 0; c < To.ColCount(); ++c) {
+        if (c >= n) {
+            To.SetCells(c, ToRow, "");
+            continue;
+        }
         const std::string& cell = From.Cells(c, FromRow);
         To.SetCells(c, ToRow, cell.empty() ? BlankMarker : cell);
     }

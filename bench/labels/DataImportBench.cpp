@@ -4,27 +4,17 @@
 // A4 sheet of 3 x 7 EAN-13 labels (the label-sheet benchmark's run).
 #include "bench/BenchMain.h"
 #include "bench/labels/CountingSheet.h"
-#include <unistd.h>
 
-#include <QApplication>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
-#include "designer/StartWindows.h"
-#include "designer/SymbologyList.h"
-#include "designer/Unit1.h"
 #include "grid/VsGrid.h"
-#include "labels/LabelTemplates.h"
-#include "labels/LabelWindows.h"
 #include "labels/Unit4.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
 #include "platform/printing/Printers.h"
-#include "platform/runtime/IniFiles.h"
-#include "platform/runtime/SysUtils.h"
 
 namespace {
 

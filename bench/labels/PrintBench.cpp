@@ -4,24 +4,14 @@
 // that draws nowhere, which leaves our side of the work alone.
 #include "bench/BenchMain.h"
 #include "bench/labels/CountingSheet.h"
-#include <unistd.h>
 
-#include <QApplication>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
-#include "designer/StartWindows.h"
-#include "designer/SymbologyList.h"
-#include "designer/Unit1.h"
-#include "labels/LabelTemplates.h"
-#include "labels/LabelWindows.h"
 #include "labels/Unit4.h"
-#include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/printing/Printers.h"
-#include "platform/runtime/IniFiles.h"
 #include "platform/runtime/SysUtils.h"
 
 namespace {
