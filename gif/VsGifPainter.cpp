@@ -89,20 +89,18 @@ void TVsGifPainter::SetPriority(uint8_t priority) {
     Link()->Priority.store(priority);
 }
 
-void TVsGifPainter::ReleaseImage() {
+void TVsGifPainter::Detach() {
     FImage = nullptr;
     FReference = nullptr;
     Link()->Build = nullptr;
 }
-
-void TVsGifPainter::Detach() { ReleaseImage(); }
 
 void TVsGifPainter::Cleanup() {
     if (TVsGifImage* image = FImage) {
         TThreadList::TLock lock(image->Painters());
         if (FReference && *FReference == this) *FReference = nullptr;
         image->PainterEnded(this);
-        ReleaseImage();
+        Detach();
     }
     FWork.reset();
     FPrevious.reset();

@@ -51,7 +51,6 @@ private:
     void PaintFrameDirect(TVsGifSubImage& frame);
     void PaintFrameComposed(TVsGifSubImage& frame, uint8_t disposal, uint8_t previous);
     void RestoreFrameArea(TVsGifSubImage& frame);
-    void ReleaseImage();
 
     TVsGifImage* FImage;
     TCanvas* FCanvas;

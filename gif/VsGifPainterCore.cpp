@@ -277,13 +277,8 @@ void TVsGifPainterCore::FireHandler(TVsGifPainterHandler which) {
     OnMainThread([this, which] { CallHandler(which); });
 }
 
-void TVsGifPainterCore::SetActive(int32_t frame) {
-    FActiveFrame.store(frame);
-    FLink->ActiveFrame.store(frame);
-}
-
 void TVsGifPainterCore::PrepareFrameBitmaps() {
-    const int32_t active = FActiveFrame.load();
+    const int32_t active = ActiveFrame();
     if (FOwnThread) {
         // Without an event nobody waits for a render: the paint builds it.
         if (FLink->Event && FLink->NextToBuild(active) >= 0) VsGifRenderRequest(FLink);
@@ -304,7 +299,7 @@ void TVsGifPainterCore::Execute() {
 void TVsGifPainterCore::Animate() {
     const bool animate = FOptions & goAnimate;
     const int32_t count = static_cast<int32_t>(FFrames.size());
-    SetActive(0);
+    FLink->ActiveFrame.store(0);
     FireHandler(phAnimationStart);
     FPainted.store(false);
     int32_t loopsLeft = 1;
@@ -315,7 +310,7 @@ void TVsGifPainterCore::Animate() {
     int64_t lastDelay = 0;  // the last wait asked for, in real milliseconds
     int64_t wait = FOwnThread ? 0 : 1;
     while ((loopsLeft != 0 || (FOptions & goRepeatForever)) && !Terminated()) {
-        SetActive(passStart);
+        FLink->ActiveFrame.store(passStart);
         if (FPainted.load()) FireHandler(phAnimationRepeat);
         while (ActiveFrame() < count && !Terminated() && !FFrames[ActiveFrame()].Empty) {
             const TVsGifFrameTiming& frame = FFrames[ActiveFrame()];
@@ -370,11 +365,11 @@ void TVsGifPainterCore::Animate() {
                 wait = std::max<int64_t>(frame.Delay, MinFrameDelay);
                 if (!FOwnThread) wait = std::min<int64_t>(wait, MaxFrameDelay);
             }
-            SetActive(index + 1);
+            FLink->ActiveFrame.store(index + 1);
         }
         if (loopsLeft > 0) --loopsLeft;
         if (!(animate && (FOptions & goRepeatAnimation))) break;
     }
-    SetActive(-1);
+    FLink->ActiveFrame.store(-1);
     FireHandler(phAnimationEnd);
 }

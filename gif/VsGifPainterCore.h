@@ -79,7 +79,7 @@ public:
     TGIFPaintOptions Options() const { return FOptions; }
     int32_t Speed() const { return FSpeed; }
     // -1 when not painting; any thread.
-    int32_t ActiveFrame() const { return FActiveFrame.load(); }
+    int32_t ActiveFrame() const { return FLink->ActiveFrame.load(); }
     // A frame was drawn in this run; any thread.
     bool HasPainted() const { return FPainted.load(); }
     // Asks the painter to end at its next check; any thread.
@@ -105,7 +105,6 @@ private:
     void Animate();
     void FireHandler(TVsGifPainterHandler which);
     void PrepareFrameBitmaps();
-    void SetActive(int32_t frame);
     void OnMainThread(const std::function<void()>& call);
     void Finish();
 
@@ -114,7 +113,6 @@ private:
     const int32_t FSpeed;
     const bool FOwnThread;
     std::shared_ptr<TVsGifRenderLink> FLink;
-    std::atomic<int32_t> FActiveFrame{-1};
     std::atomic<bool> FPainted{false};
     std::exception_ptr FKept;
 };

@@ -4,9 +4,6 @@
 // under) or gifsicle's unoptimised ones (restored to the background colour).
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "gif/VsGifPainter.h"
 #include "tests/platform/runtime/ThreadTestSupport.h"
 #include "tests/support/TempFolder.h"
@@ -15,11 +12,6 @@
 namespace {
 
 constexpr int kW = 16, kH = 12;
-
-std::vector<uint8_t> ReadRaw(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 // Four frames: a red screen with a blue square (delay 5, kept), a lime
 // patch (delay 1, restored to the background), a yellow one (delay 0,
@@ -65,7 +57,10 @@ struct TAnimations {
     }
     std::vector<std::vector<uint8_t>> Frames(const std::string& prefix) const {
         std::vector<std::vector<uint8_t>> frames;
-        for (int i = 0; i < 4; ++i) frames.push_back(ReadRaw(File(prefix + std::to_string(i) + ".rgb")));
+        for (int i = 0; i < 4; ++i) {
+            const std::string raw = ReadFile(File(prefix + std::to_string(i) + ".rgb"));
+            frames.emplace_back(raw.begin(), raw.end());
+        }
         return frames;
     }
 };
