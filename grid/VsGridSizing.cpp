@@ -9,19 +9,12 @@
 
 namespace {
 
-// The canvas's font and brush, given back at the end of a scope.
+// The canvas's state (font and brush among it), given back at the end of a scope.
 struct TKeepCanvas {
     TCanvas& Canvas;
-    TFont Font;
-    TBrush Brush;
-    explicit TKeepCanvas(TCanvas& c) : Canvas(c) {
-        Font.Assign(c.Font());
-        Brush.Assign(c.Brush());
-    }
-    ~TKeepCanvas() {
-        Canvas.Font()->Assign(&Font);
-        Canvas.Brush()->Assign(&Brush);
-    }
+    const int Saved;
+    explicit TKeepCanvas(TCanvas& c) : Canvas(c), Saved(c.SaveDC()) {}
+    ~TKeepCanvas() { Canvas.RestoreDC(Saved); }
 };
 
 }  // namespace

@@ -343,6 +343,9 @@ void TVsRichEdit::SetTextColor(TColor Color) {
 
 void TVsRichEdit::Draw(TCanvas& Canvas, const TRect& Rect) {
     if (FRuns.empty()) return;
+    // Laying out sets the runs' fonts already: the canvas's state is kept from
+    // here and given back whole at the end.
+    const int saved = Canvas.SaveDC();
     TFont base;
     base.Assign(Canvas.Font());
     const int32_t ppi = std::max(1, base.PixelsPerInch());
@@ -404,10 +407,9 @@ void TVsRichEdit::Draw(TCanvas& Canvas, const TRect& Rect) {
             x = 0;
         }
     }
-    const int saved = Canvas.SaveDC();
     Canvas.IntersectClipRect(Rect);
-    const int oldMode = Canvas.SetBkMode(TRANSPARENT);
-    const uint32_t oldAlign = Canvas.SetTextAlign(TA_LEFT | TA_TOP);
+    Canvas.SetBkMode(TRANSPARENT);
+    Canvas.SetTextAlign(TA_LEFT | TA_TOP);
     int32_t y = Rect.Top;
     bool first = true;
     for (const TLine& line : lines) {
@@ -420,8 +422,5 @@ void TVsRichEdit::Draw(TCanvas& Canvas, const TRect& Rect) {
         }
         y += line.Height;
     }
-    Canvas.SetTextAlign(oldAlign);
-    Canvas.SetBkMode(oldMode);
-    Canvas.Font()->Assign(&base);
     Canvas.RestoreDC(saved);
 }

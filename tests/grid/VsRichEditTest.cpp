@@ -88,7 +88,12 @@ TEST(VsRichEdit, DrawsEachRunInItsFontAndTheSelectionColourOnAll) {
 
     TRecordingCanvas canvas;
     canvas.Font()->SetColor(clBlack);
+    const std::string fontName = canvas.Font()->Name();
+    const int32_t fontHeight = canvas.Font()->Height();
     editor.Draw(canvas, {10, 20, 400, 300});
+    // The runs' fonts stay inside the drawing.
+    EXPECT_EQ(canvas.Font()->Name(), fontName);
+    EXPECT_EQ(canvas.Font()->Height(), fontHeight);
     const auto texts = canvas.Calls(TRecordedKind::TextOut);
     ASSERT_GE(texts.size(), 5u);
     EXPECT_EQ(texts[0].Text, "plain ");
