@@ -511,10 +511,11 @@ void TVsGifImage::Draw(TCanvas& canvas, const TRect& rect) {
     if (painter) painter->Resume();
     if (onTarget) return;
     // Until the painter has shown its first frame, only synchronised calls
-    // run here, so that a painter waiting in one can go on.
+    // run here, so that a painter waiting in one can go on; between them
+    // this thread sleeps in the queue's wait.
     while (painter && FOwnPainter && !FOwnPainter->Stopped() && !FOwnPainter->Painted()) {
         if (ApplicationTerminated()) return;
-        if (!CheckSynchronize(0)) std::this_thread::yield();
+        CheckSynchronize(1);
     }
     DrawComposed(canvas, rect);
 }
