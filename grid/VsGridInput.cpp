@@ -260,6 +260,12 @@ void TVsStringGrid::RadioClick(int32_t ACol, int32_t ARow, int32_t X, int32_t Y)
     }
 }
 
+void TVsStringGrid::ReleaseUpdateLock() {
+    if (!FUpdatesLocked) return;
+    FUpdatesLocked = false;
+    UnlockWindowUpdate();
+}
+
 void TVsStringGrid::StartPanning(int32_t X, int32_t Y) {
     FPanSavedCursor = Cursor();
     SetCursorShape(GridCursor(8000));
@@ -352,10 +358,7 @@ void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
         TVsStringGrid& Grid;
         bool& Armed;
         ~TUnlock() {
-            if (Armed && Grid.FUpdatesLocked) {
-                Grid.FUpdatesLocked = false;
-                Grid.UnlockWindowUpdate();
-            }
+            if (Armed) Grid.ReleaseUpdateLock();
         }
     } unlock{*this, unlockAtEnd};
     if (FEnhRowColMove && (c < FixedCols() || r < FixedRows()) && !FUpdatesLocked) {
@@ -519,10 +522,7 @@ void TVsStringGrid::WMLButtonUp(TWMMouse& Message) {
         struct TUnlock {
             TVsStringGrid& Grid;
             ~TUnlock() {
-                if (Grid.FUpdatesLocked) {
-                    Grid.FUpdatesLocked = false;
-                    Grid.UnlockWindowUpdate();
-                }
+                Grid.ReleaseUpdateLock();
             }
         } unlock{*this};
         // The platform sets the size at the release; the sizing flags are
@@ -619,10 +619,7 @@ void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
     MouseToCell(X, Y, c, r);
     const bool moving = GridState() == gsColMoving || GridState() == gsRowMoving;
     if (FEnhRowColMove && moving && FPress.MoveIndex >= 0 && (X != FPress.Point.X || Y != FPress.Point.Y)) {
-        if (FUpdatesLocked) {
-            FUpdatesLocked = false;
-            UnlockWindowUpdate();
-        }
+        ReleaseUpdateLock();
         const bool cols = GridState() == gsColMoving;
         const int32_t index = FPress.MoveIndex;
         // The title of what moves follows the mouse.
