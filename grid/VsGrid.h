@@ -1239,6 +1239,8 @@ private:
     std::string AnchorAt(int32_t ACol, int32_t ARow, int32_t X, int32_t Y);
     // A press at (X, Y) on a radio group cell selects the item there.
     void RadioClick(int32_t ACol, int32_t ARow, int32_t X, int32_t Y);
+    // Ends the window update lock of a move from the fixed cells, if held.
+    void ReleaseUpdateLock();
     void StartPanning(int32_t X, int32_t Y);
     void StopPanning();
     TRect PanMarkRect() const;

@@ -22,6 +22,17 @@ bool OpenableLink(const std::string& Anchor) {
     return false;
 }
 
+// A moved line takes its size along; the ones between close up.
+template <class TGet, class TSet>
+void CarrySize(int32_t From, int32_t To, const TGet& Get, const TSet& Set) {
+    const int32_t size = Get(From);
+    if (From < To)
+        for (int32_t i = From; i < To; ++i) Set(i, Get(i + 1));
+    else
+        for (int32_t i = From; i > To; --i) Set(i, Get(i - 1));
+    Set(To, size);
+}
+
 // The grid's own cursors by their numbers (pan 8000 to 8008, row select
 // 8010, column select 8011, select all 8012), registered on first use.
 TCursor GridCursor(int32_t Id) {
@@ -249,6 +260,12 @@ void TVsStringGrid::RadioClick(int32_t ACol, int32_t ARow, int32_t X, int32_t Y)
     }
 }
 
+void TVsStringGrid::ReleaseUpdateLock() {
+    if (!FUpdatesLocked) return;
+    FUpdatesLocked = false;
+    UnlockWindowUpdate();
+}
+
 void TVsStringGrid::StartPanning(int32_t X, int32_t Y) {
     FPanSavedCursor = Cursor();
     SetCursorShape(GridCursor(8000));
@@ -341,10 +358,7 @@ void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
         TVsStringGrid& Grid;
         bool& Armed;
         ~TUnlock() {
-            if (Armed && Grid.FUpdatesLocked) {
-                Grid.FUpdatesLocked = false;
-                Grid.UnlockWindowUpdate();
-            }
+            if (Armed) Grid.ReleaseUpdateLock();
         }
     } unlock{*this, unlockAtEnd};
     if (FEnhRowColMove && (c < FixedCols() || r < FixedRows()) && !FUpdatesLocked) {
@@ -508,10 +522,7 @@ void TVsStringGrid::WMLButtonUp(TWMMouse& Message) {
         struct TUnlock {
             TVsStringGrid& Grid;
             ~TUnlock() {
-                if (Grid.FUpdatesLocked) {
-                    Grid.FUpdatesLocked = false;
-                    Grid.UnlockWindowUpdate();
-                }
+                Grid.ReleaseUpdateLock();
             }
         } unlock{*this};
         // The platform sets the size at the release; the sizing flags are
@@ -608,10 +619,7 @@ void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
     MouseToCell(X, Y, c, r);
     const bool moving = GridState() == gsColMoving || GridState() == gsRowMoving;
     if (FEnhRowColMove && moving && FPress.MoveIndex >= 0 && (X != FPress.Point.X || Y != FPress.Point.Y)) {
-        if (FUpdatesLocked) {
-            FUpdatesLocked = false;
-            UnlockWindowUpdate();
-        }
+        ReleaseUpdateLock();
         const bool cols = GridState() == gsColMoving;
         const int32_t index = FPress.MoveIndex;
         // The title of what moves follows the mouse.
@@ -708,8 +716,7 @@ void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
     TStringGrid::MouseMove(Shift, X, Y);
     if (FSelectionRectangle && (Shift & ssLeft)) {
         const TGridRect s = Selection();
-        if (s.Left != FLastSelection.Left || s.Top != FLastSelection.Top || s.Right != FLastSelection.Right ||
-            s.Bottom != FLastSelection.Bottom) {
+        if (s != FLastSelection) {
             InvalidateRange(s);
             FLastSelection = s;
         }
@@ -720,9 +727,7 @@ void TVsStringGrid::WMKeyDown(TWMKey& Message) {
     const TGridRect before = Selection();
     TStringGrid::WMKeyDown(Message);
     const TGridRect after = Selection();
-    if (FSelectionRectangle && (after.Left != before.Left || after.Top != before.Top || after.Right != before.Right ||
-                                after.Bottom != before.Bottom))
-        InvalidateRange(after);
+    if (FSelectionRectangle && after != before) InvalidateRange(after);
     const Word key = Message.CharCode;
     const TShiftState shift = Message.Shift;
     const bool ctrl = shift & ssCtrl, shiftKey = shift & ssShift, alt = shift & ssAlt;
@@ -816,13 +821,8 @@ void TVsStringGrid::WMTimer(TWMTimer& Message) {
 void TVsStringGrid::ColumnMoved(int32_t FromIndex, int32_t ToIndex) {
     TStringGrid::ColumnMoved(FromIndex, ToIndex);
     if (FEnhRowColMove) {
-        // The moved column takes its width along; the ones between close up.
-        const int32_t w = ColWidths(FromIndex);
-        if (FromIndex < ToIndex)
-            for (int32_t i = FromIndex; i < ToIndex; ++i) SetColWidths(i, ColWidths(i + 1));
-        else
-            for (int32_t i = FromIndex; i > ToIndex; --i) SetColWidths(i, ColWidths(i - 1));
-        SetColWidths(ToIndex, w);
+        CarrySize(FromIndex, ToIndex, [&](int32_t i) { return ColWidths(i); },
+                  [&](int32_t i, int32_t w) { SetColWidths(i, w); });
         FMoved = true;
     }
     if (FromIndex == FSortColumn) FSortColumn = ToIndex;
@@ -831,13 +831,8 @@ void TVsStringGrid::ColumnMoved(int32_t FromIndex, int32_t ToIndex) {
 void TVsStringGrid::RowMoved(int32_t FromIndex, int32_t ToIndex) {
     TStringGrid::RowMoved(FromIndex, ToIndex);
     if (FEnhRowColMove) {
-        // As the widths of a moved column: the height travels with the row.
-        const int32_t h = RowHeights(FromIndex);
-        if (FromIndex < ToIndex)
-            for (int32_t i = FromIndex; i < ToIndex; ++i) SetRowHeights(i, RowHeights(i + 1));
-        else
-            for (int32_t i = FromIndex; i > ToIndex; --i) SetRowHeights(i, RowHeights(i - 1));
-        SetRowHeights(ToIndex, h);
+        CarrySize(FromIndex, ToIndex, [&](int32_t i) { return RowHeights(i); },
+                  [&](int32_t i, int32_t h) { SetRowHeights(i, h); });
         FMoved = true;
     }
 }

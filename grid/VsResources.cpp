@@ -135,8 +135,7 @@ bool DrawnCursor(int32_t Id, TInk& Ink, TPoint& HotSpot) {
     }
     for (const TPanDirection& d : kPanCursors)
         if (d.Id == Id) {
-            Ink.Ring(16, 16, 0, 1.5);
-            Ink.Ring(16, 16, 3.5, 5.5);
+            Ink = PanMark(false, false);
             Ink.Head(16, 16, d.Dx, d.Dy, 6, 14, 5);
             return true;
         }
