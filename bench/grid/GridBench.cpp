@@ -14,18 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/grid/BenchGrid.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/Grids.h"
 #include "platform/controls/qt/ControlsQt.h"
 
 namespace {
 
-constexpr int kRows = 100000;
-constexpr int kCols = 16;
+using namespace benchgrid;
+
 constexpr int kMoves = 1000;
 constexpr int kDeletes = 50000;
-constexpr int kWidth = 1000;
-constexpr int kHeight = 600;
 constexpr int kColWidth = 64;
 constexpr int kRowHeight = 24;
 
@@ -63,22 +62,11 @@ const std::vector<QString>& QTexts() {
 
 // A shown window holding the grid: 16 data columns under one fixed row and
 // beside one fixed column, as the headers of the table widget.
-struct TOurs {
-    std::unique_ptr<TForm> Window;
-    TStringGrid* Grid = nullptr;
+struct TOurs : TGridWindow<TStringGrid> {
     TOurs() {
-        Window = std::make_unique<TForm>(nullptr);
-        Window->SetBounds(0, 0, kWidth + 20, kHeight + 20);
-        Window->DoCreate();
-        Grid = new TStringGrid(Window.get());
-        Grid->SetParent(Window.get());
-        Grid->SetBounds(0, 0, kWidth, kHeight);
         Grid->SetDefaultColWidth(kColWidth);
         Grid->SetDefaultRowHeight(kRowHeight);
-        Grid->SetColCount(kCols + 1);
-        Grid->SetRowCount(kRows + 1);
-        Window->Show();
-        QApplication::processEvents();
+        Show();
     }
     void Fill() {
         const auto& texts = Texts();

@@ -14,16 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/grid/BenchGrid.h"
 #include "grid/VsGrid.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/qt/ControlsQt.h"
 
 namespace {
 
-constexpr int kRows = 100000;
-constexpr int kCols = 16;
-constexpr int kWidth = 1000;
-constexpr int kHeight = 600;
+using namespace benchgrid;
+
 constexpr int kColWidth = 64;
 constexpr int kRowHeight = 24;
 
@@ -42,20 +41,10 @@ const std::vector<std::string>& Texts() {
     return texts;
 }
 
-struct TOurs {
-    std::unique_ptr<TForm> Window;
-    TVsStringGrid* Grid = nullptr;
+struct TOurs : TGridWindow<TVsStringGrid> {
     explicit TOurs(bool tiled = false) {
-        Window = std::make_unique<TForm>(nullptr);
-        Window->SetBounds(0, 0, kWidth + 20, kHeight + 20);
-        Window->DoCreate();
-        Grid = new TVsStringGrid(Window.get());
-        Grid->SetParent(Window.get());
-        Grid->SetBounds(0, 0, kWidth, kHeight);
         Grid->SetDefaultColWidth(kColWidth);
         Grid->SetDefaultRowHeight(kRowHeight);
-        Grid->SetColCount(kCols + 1);
-        Grid->SetRowCount(kRows + 1);
         const auto& texts = Texts();
         for (int r = 0; r < kRows; ++r)
             for (int c = 0; c < kCols; ++c) Grid->SetCells(c + 1, r + 1, texts[static_cast<size_t>(r) * kCols + c]);
@@ -65,8 +54,7 @@ struct TOurs {
             tile.Canvas()->FillRect({0, 0, 37, 29});
             Grid->BackGround()->SetBitmap(&tile);
         }
-        Window->Show();
-        QApplication::processEvents();
+        Show();
     }
     void Paint() {
         Grid->Invalidate();

@@ -23,14 +23,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/grid/BenchGrid.h"
 #include "grid/VsGrid.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/Forms.h"
 
 namespace {
 
-constexpr int kRows = 100000;
-constexpr int kCols = 16;
+using namespace benchgrid;
+
 // Data columns (0-based): 0 the first order, 1 number, 2 text, 3 date,
 // 4 and 5 the first two index keys; the rest filler.
 constexpr int kNumber = 1, kText = 2, kDate = 3, kKey1 = 4, kKey2 = 5;
@@ -96,18 +97,8 @@ std::string NumberText(double v) {
 
 // ---------------------------------------------------------------- ours
 
-struct TOurs {
-    std::unique_ptr<TForm> Window;
-    TVsStringGrid* Grid = nullptr;
+struct TOurs : TGridWindow<TVsStringGrid> {
     explicit TOurs(const TData& d) {
-        Window = std::make_unique<TForm>(nullptr);
-        Window->SetBounds(0, 0, 1020, 620);
-        Window->DoCreate();
-        Grid = new TVsStringGrid(Window.get());
-        Grid->SetParent(Window.get());
-        Grid->SetBounds(0, 0, 1000, 600);
-        Grid->SetColCount(kCols + 1);
-        Grid->SetRowCount(kRows + 1);
         for (int r = 0; r < kRows; ++r)
             for (int c = 0; c < kCols; ++c) Grid->SetCells(c + 1, r + 1, d.At(r, c));
         Grid->OnGetFormat = [](TObject*, int32_t col, TSortStyle& style, std::string&, std::string&) {
@@ -115,8 +106,7 @@ struct TOurs {
             style = c == 0 || c == kNumber || c == kKey2 ? styleNumber : c == kDate ? styleDateDMY : styleText;
         };
         Grid->SetSortFull(false);
-        Window->Show();
-        QApplication::processEvents();
+        Show();
     }
     void SetNumbers(const std::vector<double>& v) {
         for (int r = 0; r < kRows; ++r) Grid->SetCells(kNumber + 1, r + 1, NumberText(v[static_cast<size_t>(r)]));
