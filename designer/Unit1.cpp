@@ -25,7 +25,7 @@ std::string GetAppDataFolder() {
     return folder;
 }
 
-std::string SettingsFolderPath() { return GetAppDataFolder() + "/varsona/"; }
+std::string SettingsFolderPath() { return SettingsFolder(); }
 
 std::string SettingsFilePath() { return SettingsFolderPath() + SSettingsFileName; }
 

@@ -64,6 +64,12 @@ std::string TEnumFormats::GetText(TClipboardFormat Format) {
 
 bool TEnumFormats::GetFiles() {
     FFileNames->Clear();
+    const std::vector<std::string>* files =
+        Valid() && FormatEtc().cfFormat == CF_HDROP ? InProcessFileList(*FDataObject) : nullptr;
+    if (files) {
+        for (const std::string& name : *files) FFileNames->Add(name);
+        return FFileNames->Count() > 0;
+    }
     HGLOBAL memory = GlobalData(TYMED_HGLOBAL);
     const char* p = GlobalLock(memory);
     if (!p) return false;

@@ -3,6 +3,10 @@
 # - no header outside platform/ (tests and benchmarks aside) includes a Qt
 #   header, and no public platform header does (Qt stays under qt/ in each
 #   room);
+# - no source of the runtime room, the engine, the designer, the grid, the
+#   labels or the GIF library includes a Qt header: only the program's main
+#   (designer/Varsona.cpp, which starts the application) and the fuzz targets
+#   may, and the graphics, printing and controls rooms in their sources;
 # - the printing room includes nothing of the controls room;
 # - no file of the control layer includes forms or menus (they stand above
 #   it and install what it calls; so does the application's bridge to the
@@ -25,6 +29,12 @@ sources() {
 headers=$(sources \( -name '*.h' -o -name '*.hpp' \) | grep -Ev '^(tests|bench)/' | grep -Ev '^platform/[^/]+/qt/' || true)
 for h in $headers; do
   if hits=$(grep -nE "$QT_INCLUDE" "$h"); then report "Qt header in $h" "$hits"; fi
+done
+
+product=$(sources \( -name '*.h' -o -name '*.cpp' \) | grep -E '^(platform/runtime|engine|designer|grid|labels|gif)/' |
+  grep -Ev '^designer/Varsona\.cpp$' || true)
+for f in $product; do
+  if hits=$(grep -nE "$QT_INCLUDE" "$f"); then report "Qt header in $f" "$hits"; fi
 done
 
 for f in $(sources \( -name '*.h' -o -name '*.cpp' \) | grep '^platform/printing/' || true); do

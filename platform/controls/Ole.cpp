@@ -170,7 +170,7 @@ FORMATETC GlobalFormat(TClipboardFormat format) {
 }
 
 // A drag's formats, each as bytes in global memory.
-class TDragDataObject : public IDataObject {
+class TDragDataObject : public IDataObject, public IFileListObject {
 public:
     explicit TDragDataObject(const TDragData& data) {
         for (const auto& [mime, bytes] : data.Formats()) {
@@ -181,17 +181,24 @@ public:
                 Add(RichTextFormat(), bytes + '\0');
             } else {
                 if (mime == DragConst::SUriList) {
-                    std::vector<std::string> files = data.Files();
-                    if (!files.empty()) Add(CF_HDROP, DropFilesBlock(files, true));
+                    FFiles = data.Files();
+                    if (!FFiles.empty()) Add(CF_HDROP, {});
                 }
                 Add(RegisterClipboardFormat(mime), bytes);
             }
         }
     }
 
+    const std::vector<std::string>& FileList() const override { return FFiles; }
+
     HRESULT GetData(const FORMATETC& format, STGMEDIUM& medium) override {
         const std::string* bytes = Find(format);
         if (!bytes) return DV_E_FORMATETC;
+        std::string block;
+        if (format.cfFormat == CF_HDROP) {
+            block = DropFilesBlock(FFiles, true);
+            bytes = &block;
+        }
         HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes->size());
         if (!memory) return E_OUTOFMEMORY;
         if (!bytes->empty()) std::memcpy(GlobalLock(memory), bytes->data(), bytes->size());
@@ -238,6 +245,7 @@ private:
         return nullptr;
     }
     std::vector<std::pair<TClipboardFormat, std::string>> FEntries;
+    std::vector<std::string> FFiles;
 };
 
 // The bytes up to the first zero (of one or two bytes).
@@ -252,6 +260,11 @@ std::string UpToZero(const char* p, size_t n, bool wide) {
 
 std::shared_ptr<IDataObject> DataObjectOfDrag(const TDragData& data) { return std::make_shared<TDragDataObject>(data); }
 
+const std::vector<std::string>* InProcessFileList(const IDataObject& object) {
+    const auto* files = dynamic_cast<const IFileListObject*>(&object);
+    return files ? &files->FileList() : nullptr;
+}
+
 TDragData DragDataOfObject(IDataObject& object) {
     TDragData data;
     std::shared_ptr<IEnumFORMATETC> formats;
@@ -261,8 +274,13 @@ TDragData DragDataOfObject(IDataObject& object) {
     ULONG fetched = 0;
     std::string unicodeText;
     bool hasText = false;
+    const std::vector<std::string>* files = InProcessFileList(object);
     while (formats->Next(1, &f, &fetched) == S_OK && fetched == 1) {
         if (!(f.tymed & TYMED_HGLOBAL)) continue;
+        if (f.cfFormat == CF_HDROP && files) {
+            data.SetFiles(*files);
+            continue;
+        }
         FORMATETC asked = f;
         asked.tymed = TYMED_HGLOBAL;
         STGMEDIUM medium;

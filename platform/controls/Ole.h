@@ -161,6 +161,17 @@ std::string DropFilesBlock(const std::vector<std::string>& names, bool wide);
 // trusted); 8-bit names are UTF-8 when valid, else Windows-1252.
 std::vector<std::string> DropFilesNames(const char* block, size_t size);
 
+// A data object made in this process that carries files hands their names
+// over as a list; its DROPFILES block is made only when GetData asks for it.
+class IFileListObject {
+public:
+    virtual ~IFileListObject() = default;
+    virtual const std::vector<std::string>& FileList() const = 0;
+};
+// The file list of a data object made in this process, or null when it is
+// another kind (whose CF_HDROP block is then read).
+const std::vector<std::string>* InProcessFileList(const IDataObject& object);
+
 // UTF-8 and UTF-16 (little-endian bytes, as in global memory); invalid
 // sequences become U+FFFD.
 std::string Utf8ToUtf16Bytes(const std::string& text);

@@ -212,6 +212,29 @@ TEST(EnumFormats, WideAndEightBitFileListsGiveTheSameNames) {
     }
 }
 
+TEST(EnumFormats, AFileListOfThisProcessArrivesAsItsNames) {
+    const std::vector<std::string> names = {"/tmp/labels 2024.csv", "/home/jörg/Preise.xls"};
+    TDragData drag;
+    drag.SetFiles(names);
+    std::shared_ptr<IDataObject> object = DataObjectOfDrag(drag);
+    ASSERT_NE(InProcessFileList(*object), nullptr);
+    EXPECT_EQ(InProcessFileList(TFixedDataObject()), nullptr);
+    TEnumFormats formats(object);
+    ASSERT_TRUE(formats.HasFiles());
+    ASSERT_TRUE(formats.GetFiles());
+    EXPECT_EQ(formats.FileNames()->Text(), "/tmp/labels 2024.csv\n/home/jörg/Preise.xls\n");
+    EXPECT_EQ(DragDataOfObject(*object).Files(), names);
+    // Whoever asks for the bytes still gets the block.
+    FORMATETC format;
+    format.cfFormat = CF_HDROP;
+    format.tymed = TYMED_HGLOBAL;
+    STGMEDIUM medium;
+    ASSERT_EQ(object->GetData(format, medium), S_OK);
+    EXPECT_EQ(DropFilesNames(GlobalLock(medium.hGlobal), GlobalSize(medium.hGlobal)), names);
+    GlobalUnlock(medium.hGlobal);
+    ReleaseStgMedium(medium);
+}
+
 TEST(EnumFormats, AFileListFromAnotherProgramIsReadNoFurtherThanItsMemory) {
     struct Row {
         const char* Name;
