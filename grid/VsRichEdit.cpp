@@ -485,23 +485,27 @@ private:
     }
 
     TRichRun& Current(const TState& st) {
-        TRichRun f;
+        static const std::string kNoFont;
         auto it = Fonts.find(st.Font >= 0 ? st.Font : DefaultFont);
-        f.FontName = it != Fonts.end() ? it->second.Name : std::string();
+        const std::string& fontName = it != Fonts.end() ? it->second.Name : kNoFont;
+        const TColor color = st.Color > 0 && st.Color < static_cast<int32_t>(Colors.size())
+                                 ? Colors[static_cast<size_t>(st.Color)]
+                                 : clNone;
+        if (!Runs.empty()) {
+            TRichRun& last = Runs.back();
+            if (!last.LineEnd && last.FontName == fontName && last.HalfPoints == st.HalfPoints &&
+                last.Bold == st.Bold && last.Italic == st.Italic && last.Underline == st.Underline &&
+                last.Color == color)
+                return last;
+        }
+        TRichRun& f = Runs.emplace_back();
+        f.FontName = fontName;
         f.HalfPoints = st.HalfPoints;
         f.Bold = st.Bold;
         f.Italic = st.Italic;
         f.Underline = st.Underline;
-        f.Color = st.Color > 0 && st.Color < static_cast<int32_t>(Colors.size()) ? Colors[static_cast<size_t>(st.Color)]
-                                                                                  : clNone;
-        if (!Runs.empty()) {
-            TRichRun& last = Runs.back();
-            if (!last.LineEnd && last.FontName == f.FontName && last.HalfPoints == f.HalfPoints &&
-                last.Bold == f.Bold && last.Italic == f.Italic && last.Underline == f.Underline && last.Color == f.Color)
-                return last;
-        }
-        Runs.push_back(std::move(f));
-        return Runs.back();
+        f.Color = color;
+        return f;
     }
 
     const std::string& S;
