@@ -1,5 +1,6 @@
-// The rich editor: what the reader makes of formatting, line ends and the
-// font and colour tables, and how the runs are drawn.
+// The rich editor: what the reader makes of formatting, line ends, the
+// font and colour tables, code pages, objects and values out of range, and
+// how the runs are drawn.
 #include <gtest/gtest.h>
 
 #include <iterator>
