@@ -1,6 +1,9 @@
 #include "grid/VsRichEdit.h"
 
+#include <iconv.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -16,7 +19,7 @@ namespace {
 bool SkippedDestination(const std::string& w) {
     static const char* const kNames[] = {
         "info", "pict", "stylesheet", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
-        "footerf", "object", "objdata", "listtable", "listoverridetable", "rsidtbl", "generator",
+        "footerf", "objdata", "listtable", "listoverridetable", "rsidtbl", "generator",
         "xmlnsdecl", "themedata", "colorschememapping", "datastore", "latentstyles", "pgdsctbl", "filetbl",
         "revtbl", "fldinst", "bkmkstart", "bkmkend", "nonshppict", "userprops", "docvar", "template", "author",
         "operator", "title", "subject", "comment", "keywords", "doccomm", "atnid", "atnauthor", "annotation",
@@ -27,7 +30,97 @@ bool SkippedDestination(const std::string& w) {
     return false;
 }
 
-enum TDestination { dText, dFontTable, dColorTable, dSkip };
+// The code page of a font's \fcharset; 0 where the charset names none
+// (default, symbol, OEM) and the document's code page applies.
+int32_t CharsetCodePage(int32_t charset) {
+    switch (charset) {
+    case 0: return 1252;
+    case 77: return 10000;
+    case 78: return 10001;
+    case 79: return 10003;
+    case 80: return 10008;
+    case 81: return 10002;
+    case 83: return 10005;
+    case 84: return 10004;
+    case 85: return 10006;
+    case 86: return 10081;
+    case 87: return 10021;
+    case 88: return 10029;
+    case 89: return 10007;
+    case 128: return 932;
+    case 129: return 949;
+    case 130: return 1361;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254: return 437;
+    default: return 0;
+    }
+}
+
+// The converter's name of a code page a document may state; "" for others.
+std::string CodePageName(int32_t cp) {
+    switch (cp) {
+    case 65001: return "UTF-8";
+    case 20127: return "ASCII";
+    case 20866: return "KOI8-R";
+    case 21866: return "KOI8-U";
+    case 10000: return "MACINTOSH";
+    case 10007: return "MAC-CYRILLIC";
+    case 10029: return "MAC-CENTRALEUROPE";
+    case 10079: return "MAC-IS";
+    case 51932: return "EUC-JP";
+    case 51949: return "EUC-KR";
+    case 936: return "GBK";
+    case 949: return "UHC";
+    case 950: return "BIG5";
+    case 1361: return "JOHAB";
+    case 708: return "ISO-8859-6";
+    default: break;
+    }
+    if (cp >= 28591 && cp <= 28606) return "ISO-8859-" + std::to_string(cp - 28590);
+    if ((cp >= 437 && cp <= 869) || cp == 874 || cp == 932 || (cp >= 1250 && cp <= 1258))
+        return "CP" + std::to_string(cp);
+    return {};
+}
+
+// Converters from code pages to UTF-32, opened when first needed and
+// closed with the reading.
+class TCodePages {
+public:
+    TCodePages() = default;
+    TCodePages(const TCodePages&) = delete;
+    TCodePages& operator=(const TCodePages&) = delete;
+    ~TCodePages() {
+        for (const auto& [cp, cd] : FOpen)
+            if (cd != Closed()) iconv_close(cd);
+    }
+    static iconv_t Closed() { return reinterpret_cast<iconv_t>(-1); }
+    // Closed() when there is no converter for cp.
+    iconv_t Get(int32_t cp) {
+        auto it = FOpen.find(cp);
+        if (it != FOpen.end()) return it->second;
+        const std::string name = CodePageName(cp);
+        iconv_t cd = name.empty() ? Closed() : iconv_open("UTF-32LE", name.c_str());
+        FOpen.emplace(cp, cd);
+        return cd;
+    }
+
+private:
+    std::map<int32_t, iconv_t> FOpen;
+};
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+enum TDestination { dText, dFontTable, dColorTable, dObject, dSkip };
 
 struct TState {
     TDestination Dest = dText;
@@ -38,6 +131,11 @@ struct TState {
     bool Underline = false;
     int32_t Color = 0;
     int32_t Uc = 1;
+};
+
+struct TFontEntry {
+    std::string Name;
+    int32_t CodePage = 0;  // 0: the document's
 };
 
 class TRtfReader {
@@ -51,12 +149,14 @@ public:
             const char c = S[P];
             if (c == '{') {
                 ++P;
+                FlushBytes(st);
                 stack.push_back(st);
                 Pending = 0;
                 continue;
             }
             if (c == '}') {
                 ++P;
+                FlushBytes(st);
                 if (st.Dest == dFontTable) CommitFont();
                 if (stack.empty()) break;
                 st = stack.back();
@@ -72,8 +172,10 @@ public:
             }
             ++P;
             if (c == '\r' || c == '\n') continue;
-            Char(st, Cp1252CodePoint(static_cast<uint8_t>(c)), true);
+            Byte(st, static_cast<uint8_t>(c));
         }
+        FlushBytes(st);
+        FlushSurrogate(st);
         // The final paragraph mark ends the text; it adds no line.
         if (!Runs.empty() && Runs.back().LineEnd) Runs.back().LineEnd = false;
         return std::move(Runs);
@@ -86,33 +188,40 @@ private:
         if (!std::isalpha(static_cast<unsigned char>(c))) {
             ++P;
             switch (c) {
+            // Escaped bytes are bytes of the text (a trail byte may be one).
             case '\\':
             case '{':
-            case '}': Char(st, static_cast<char32_t>(c), true); break;
-            case '~': Char(st, 0x00A0, true); break;
-            case '_': Char(st, U'-', true); break;
+            case '}': Byte(st, static_cast<uint8_t>(c)); return;
+            case '\'': {
+                uint8_t v = 0;
+                int n = 0;
+                while (n < 2 && P < S.size() && std::isxdigit(static_cast<unsigned char>(S[P]))) {
+                    const char h = S[P++];
+                    v = static_cast<uint8_t>(v * 16 + (std::isdigit(static_cast<unsigned char>(h))
+                                                           ? h - '0'
+                                                           : std::tolower(static_cast<unsigned char>(h)) - 'a' + 10));
+                    ++n;
+                }
+                if (n > 0) Byte(st, v);
+                return;
+            }
+            default: break;
+            }
+            FlushBytes(st);
+            switch (c) {
+            case '~': Symbol(st, 0x00A0, true); break;
+            case '_': Symbol(st, U'-', true); break;
             case '-': break;
             case '*':
                 st.Dest = dSkip;
                 break;
-            case '\'': {
-                char32_t v = 0;
-                int n = 0;
-                while (n < 2 && P < S.size() && std::isxdigit(static_cast<unsigned char>(S[P]))) {
-                    const char h = S[P++];
-                    v = v * 16 + static_cast<char32_t>(std::isdigit(static_cast<unsigned char>(h)) ? h - '0'
-                                                                                                    : (std::tolower(h) - 'a' + 10));
-                    ++n;
-                }
-                if (n > 0) Char(st, Cp1252CodePoint(static_cast<uint8_t>(v)), true);
-                break;
-            }
             case '\r':
             case '\n': LineEnd(st); break;
             default: break;
             }
             return;
         }
+        FlushBytes(st);
         std::string word;
         while (P < S.size() && std::isalpha(static_cast<unsigned char>(S[P]))) word.push_back(S[P++]);
         bool hasParam = false;
@@ -138,14 +247,22 @@ private:
             return;
         }
         if (word == "u" && hasParam) {
-            char32_t code = static_cast<char32_t>(n < 0 ? n + 65536 : n);
+            // Code points above 32767 are usually written negative.
+            const int64_t v = param < 0 ? param + 65536 : param;
+            const char32_t code = v < 0 || v > 0x10FFFF ? kReplacement : static_cast<char32_t>(v);
             if (code >= 0xD800 && code <= 0xDBFF) {
+                FlushSurrogate(st);
                 HighSurrogate = code;
+            } else if (code >= 0xDC00 && code <= 0xDFFF) {
+                if (HighSurrogate) {
+                    const char32_t high = HighSurrogate;
+                    HighSurrogate = 0;
+                    Emit(st, 0x10000 + ((high - 0xD800) << 10) + (code - 0xDC00));
+                } else {
+                    Emit(st, kReplacement);
+                }
             } else {
-                if (code >= 0xDC00 && code <= 0xDFFF && HighSurrogate)
-                    code = 0x10000 + ((HighSurrogate - 0xD800) << 10) + (code - 0xDC00);
-                HighSurrogate = 0;
-                Char(st, code, false);
+                Emit(st, code);
             }
             Pending = st.Uc;
             return;
@@ -160,6 +277,15 @@ private:
             st.Dest = dSkip;
             return;
         }
+        if (word == "object") {
+            // An object shows its result; the rest of it is no text.
+            st.Dest = dObject;
+            return;
+        }
+        if (word == "result") {
+            if (st.Dest == dObject) st.Dest = dText;
+            return;
+        }
         if (word == "fonttbl") {
             st.Dest = dFontTable;
             return;
@@ -169,10 +295,18 @@ private:
             Red = Green = Blue = -1;
             return;
         }
+        if (word == "ansicpg") {
+            if (n > 0) DocCodePage = n;
+            return;
+        }
         if (st.Dest == dFontTable) {
             if (word == "f") {
                 CommitFont();
                 FontIndex = n;
+            } else if (word == "fcharset") {
+                FontCharsetCodePage = CharsetCodePage(n);
+            } else if (word == "cpg") {
+                FontCpg = std::max(0, n);
             }
             return;
         }
@@ -183,22 +317,22 @@ private:
             return;
         }
         if (word == "par" || word == "line" || word == "row" || word == "page" || word == "sect") LineEnd(st);
-        else if (word == "tab" || word == "cell") Char(st, U'\t', false);
-        else if (word == "emdash") Char(st, 0x2014, false);
-        else if (word == "endash") Char(st, 0x2013, false);
-        else if (word == "bullet") Char(st, 0x2022, false);
-        else if (word == "lquote") Char(st, 0x2018, false);
-        else if (word == "rquote") Char(st, 0x2019, false);
-        else if (word == "ldblquote") Char(st, 0x201C, false);
-        else if (word == "rdblquote") Char(st, 0x201D, false);
-        else if (word == "emspace" || word == "enspace" || word == "qmspace") Char(st, U' ', false);
+        else if (word == "tab" || word == "cell") Symbol(st, U'\t', false);
+        else if (word == "emdash") Symbol(st, 0x2014, false);
+        else if (word == "endash") Symbol(st, 0x2013, false);
+        else if (word == "bullet") Symbol(st, 0x2022, false);
+        else if (word == "lquote") Symbol(st, 0x2018, false);
+        else if (word == "rquote") Symbol(st, 0x2019, false);
+        else if (word == "ldblquote") Symbol(st, 0x201C, false);
+        else if (word == "rdblquote") Symbol(st, 0x201D, false);
+        else if (word == "emspace" || word == "enspace" || word == "qmspace") Symbol(st, U' ', false);
         else if (word == "b") st.Bold = on;
         else if (word == "i") st.Italic = on;
         else if (word == "ul" || word == "uld" || word == "uldb" || word == "ulw" || word == "uldash" ||
                  word == "ulwave" || word == "ulth")
             st.Underline = on;
         else if (word == "ulnone") st.Underline = false;
-        else if (word == "fs") st.HalfPoints = hasParam && n > 0 ? n : 24;
+        else if (word == "fs") st.HalfPoints = hasParam && n > 0 ? std::min(n, TRichRun::MaxHalfPoints) : 24;
         else if (word == "f") st.Font = n;
         else if (word == "cf") st.Color = n;
         else if (word == "uc") st.Uc = std::max(0, n);
@@ -217,18 +351,113 @@ private:
             std::string name = FontName;
             while (!name.empty() && (name.back() == ' ' || name.back() == ';')) name.pop_back();
             while (!name.empty() && name.front() == ' ') name.erase(0, 1);
-            if (!name.empty()) Fonts[FontIndex] = name;
+            TFontEntry& f = Fonts[FontIndex];
+            f.Name = name;
+            f.CodePage = FontCpg > 0 ? FontCpg : FontCharsetCodePage;
         }
         FontName.clear();
         FontIndex = INT32_MIN;
+        FontCharsetCodePage = 0;
+        FontCpg = 0;
     }
 
-    void Char(TState& st, char32_t c, bool countsAsFallback) {
+    // The converter for the bytes of the current run (or font name): the
+    // font's code page, else the document's, else none (Windows-1252).
+    iconv_t Converter(const TState& st) {
+        int32_t fontCp = 0;
+        if (st.Dest == dFontTable) {
+            fontCp = FontCpg > 0 ? FontCpg : FontCharsetCodePage;
+        } else {
+            auto it = Fonts.find(st.Font >= 0 ? st.Font : DefaultFont);
+            if (it != Fonts.end()) fontCp = it->second.CodePage;
+        }
+        for (const int32_t cp : {fontCp, DocCodePage}) {
+            if (cp == 1252) return TCodePages::Closed();
+            if (cp > 0) {
+                iconv_t cd = CodePages.Get(cp);
+                if (cd != TCodePages::Closed()) return cd;
+            }
+        }
+        return TCodePages::Closed();
+    }
+
+    // One byte of the text, literal or escaped.
+    void Byte(TState& st, uint8_t b) {
+        if (Pending > 0) {
+            --Pending;
+            return;
+        }
+        if (st.Dest == dSkip || st.Dest == dObject) return;
+        if (Bytes.empty() && b < 0x80) {
+            Emit(st, b);
+            return;
+        }
+        iconv_t cd = Converter(st);
+        if (cd == TCodePages::Closed()) {
+            Emit(st, Cp1252CodePoint(b));
+            return;
+        }
+        Bytes.push_back(static_cast<char>(b));
+        // A lead byte waits for the rest of its character.
+        while (!Bytes.empty()) {
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            char* in = Bytes.data();
+            size_t inLeft = Bytes.size();
+            unsigned char out[32];
+            char* o = reinterpret_cast<char*>(out);
+            size_t outLeft = sizeof out;
+            const size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+            const int error = errno;
+            for (size_t i = 0; i + 4 <= sizeof out - outLeft; i += 4)
+                Emit(st, static_cast<char32_t>(out[i] | out[i + 1] << 8 | out[i + 2] << 16 |
+                                               static_cast<uint32_t>(out[i + 3]) << 24));
+            Bytes.erase(0, static_cast<size_t>(in - Bytes.data()));
+            if (r != static_cast<size_t>(-1) || Bytes.empty()) break;
+            if (error == E2BIG) continue;
+            if (error == EINVAL && Bytes.size() < 4) break;
+            // No character starts with this byte.
+            Emit(st, kReplacement);
+            Bytes.erase(0, 1);
+        }
+    }
+
+    // A character begun and not finished.
+    void FlushBytes(TState& st) {
+        if (Bytes.empty()) return;
+        Bytes.clear();
+        Emit(st, kReplacement);
+    }
+
+    void FlushSurrogate(TState& st) {
+        if (!HighSurrogate) return;
+        HighSurrogate = 0;
+        Emit(st, kReplacement);
+    }
+
+    // A character a control word stands for.
+    void Symbol(TState& st, char32_t c, bool countsAsFallback) {
         if (countsAsFallback && Pending > 0) {
             --Pending;
             return;
         }
-        if (st.Dest == dSkip) return;
+        Emit(st, c);
+    }
+
+    // Every character of the text comes here: runs hold valid UTF-8 and no
+    // control character but TAB; CR and LF end the line.
+    void Emit(TState& st, char32_t c) {
+        FlushSurrogate(st);
+        if (st.Dest == dSkip || st.Dest == dObject) return;
+        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = kReplacement;
+        const bool afterCr = AfterCr;
+        AfterCr = false;
+        if (c == '\r' || c == '\n') {
+            if (c == '\n' && afterCr) return;
+            LineEnd(st);
+            AfterCr = c == '\r';
+            return;
+        }
+        if ((c < 0x20 && c != '\t') || c == 0x7F) return;
         if (st.Dest == dFontTable) {
             if (c == ';') CommitFont();
             else AppendUtf8(FontName, c);
@@ -247,6 +476,8 @@ private:
     }
 
     void LineEnd(TState& st) {
+        FlushSurrogate(st);
+        AfterCr = false;
         if (st.Dest != dText) return;
         // The break ends the last run whatever format follows.
         if (!Runs.empty() && !Runs.back().LineEnd) Runs.back().LineEnd = true;
@@ -254,34 +485,43 @@ private:
     }
 
     TRichRun& Current(const TState& st) {
-        TRichRun f;
-        const int32_t font = st.Font >= 0 ? st.Font : DefaultFont;
-        auto it = Fonts.find(font);
-        f.FontName = it != Fonts.end() ? it->second : std::string();
+        static const std::string kNoFont;
+        auto it = Fonts.find(st.Font >= 0 ? st.Font : DefaultFont);
+        const std::string& fontName = it != Fonts.end() ? it->second.Name : kNoFont;
+        const TColor color = st.Color > 0 && st.Color < static_cast<int32_t>(Colors.size())
+                                 ? Colors[static_cast<size_t>(st.Color)]
+                                 : clNone;
+        if (!Runs.empty()) {
+            TRichRun& last = Runs.back();
+            if (!last.LineEnd && last.FontName == fontName && last.HalfPoints == st.HalfPoints &&
+                last.Bold == st.Bold && last.Italic == st.Italic && last.Underline == st.Underline &&
+                last.Color == color)
+                return last;
+        }
+        TRichRun& f = Runs.emplace_back();
+        f.FontName = fontName;
         f.HalfPoints = st.HalfPoints;
         f.Bold = st.Bold;
         f.Italic = st.Italic;
         f.Underline = st.Underline;
-        f.Color = st.Color > 0 && st.Color < static_cast<int32_t>(Colors.size()) ? Colors[static_cast<size_t>(st.Color)]
-                                                                                  : clNone;
-        if (!Runs.empty()) {
-            TRichRun& last = Runs.back();
-            if (!last.LineEnd && last.FontName == f.FontName && last.HalfPoints == f.HalfPoints &&
-                last.Bold == f.Bold && last.Italic == f.Italic && last.Underline == f.Underline && last.Color == f.Color)
-                return last;
-        }
-        Runs.push_back(std::move(f));
-        return Runs.back();
+        f.Color = color;
+        return f;
     }
 
     const std::string& S;
     size_t P = 0;
     int32_t Pending = 0;
     char32_t HighSurrogate = 0;
-    std::map<int32_t, std::string> Fonts;
+    bool AfterCr = false;
+    std::map<int32_t, TFontEntry> Fonts;
     int32_t DefaultFont = 0;
+    int32_t DocCodePage = 0;  // \ansicpg; 0: Windows-1252
     int32_t FontIndex = INT32_MIN;
     std::string FontName;
+    int32_t FontCharsetCodePage = 0;
+    int32_t FontCpg = 0;
+    std::string Bytes;  // a character's bytes read so far
+    TCodePages CodePages;
     std::vector<TColor> Colors;
     int32_t Red = -1, Green = -1, Blue = -1;
     std::vector<TRichRun> Runs;
@@ -296,17 +536,19 @@ TVsRichEdit::~TVsRichEdit() { DetachWidget(); }
 std::vector<TRichRun> TVsRichEdit::Parse(const std::string& Rtf) {
     if (Rtf.empty()) return {};
     if (Rtf.compare(0, 2, "{\\") != 0) {
-        // Not rich text: the text itself, line by line.
+        // Not rich text: the text itself, line by line (Windows-1252 where
+        // it is not UTF-8), without control characters but TAB.
+        const std::string text = IsValidUtf8(Rtf) ? Rtf : Cp1252ToUtf8(Rtf);
         std::vector<TRichRun> runs;
         TRichRun run;
-        for (size_t i = 0; i < Rtf.size(); ++i) {
-            const char c = Rtf[i];
+        for (size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
             if (c == '\r' || c == '\n') {
-                if (c == '\r' && i + 1 < Rtf.size() && Rtf[i + 1] == '\n') ++i;
+                if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
                 run.LineEnd = true;
                 runs.push_back(run);
                 run = TRichRun();
-            } else {
+            } else if ((static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) || c == '\t') {
                 run.Text.push_back(c);
             }
         }
@@ -353,7 +595,9 @@ void TVsRichEdit::Draw(TCanvas& Canvas, const TRect& Rect) {
         TFont* f = Canvas.Font();
         f->Assign(&base);
         if (!r.FontName.empty()) f->SetName(r.FontName);
-        f->SetHeight(-std::max(1, static_cast<int32_t>(std::lround(r.HalfPoints * ppi / 144.0))));
+        // Sizes stay in range whatever the run or the device says.
+        const double pixels = std::clamp(r.HalfPoints, 1, TRichRun::MaxHalfPoints) * static_cast<double>(ppi) / 144.0;
+        f->SetHeight(-static_cast<int32_t>(std::lround(std::clamp(pixels, 1.0, 1e6))));
         f->SetStyle(static_cast<TFontStyles>((r.Bold ? fsBold : 0) | (r.Italic ? fsItalic : 0) |
                                              (r.Underline ? fsUnderline : 0)));
         if (r.Color != clNone) f->SetColor(r.Color);

@@ -4,11 +4,18 @@
 // and copying. The grid keeps it invisible.
 //
 // The reader knows groups, \par, \line, \tab, \b, \i, \ul, \fs, \f with the
-// font table, \cf with the colour table, \'hh (Windows-1252), \uN with its
-// fallback characters (\ucN), the escaped characters and the common
-// typographic symbols. Destinations it has no use for (\*..., \info, \pict,
-// style sheets, headers and the like) are skipped; table rows are read as
-// text, a tab after each cell; other control words are ignored.
+// font table, \cf with the colour table, \'hh in the code page of the run's
+// font (\fcharset, \cpg), else of the document (\ansicpg), else
+// Windows-1252, double-byte code pages included, \uN with its fallback
+// characters (\ucN), the escaped characters and the common typographic
+// symbols. An object shows its \result. Destinations it has no use for
+// (\*..., \info, \pict, style sheets, headers and the like) are skipped;
+// table rows are read as text, a tab after each cell; other control words
+// are ignored.
+//
+// Whatever the input, every run's text is valid UTF-8 without control
+// characters but TAB (a character that cannot be read is U+FFFD; CR and LF
+// end the line), and its size lies in 1..MaxHalfPoints.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +32,8 @@ class TCanvas;
 struct TRichRun {
     std::string Text;
     std::string FontName;      // "" for the canvas's font
-    int32_t HalfPoints = 24;   // \fs
+    static constexpr int32_t MaxHalfPoints = 3276;  // 1638 points
+    int32_t HalfPoints = 24;   // \fs, clamped to 1..MaxHalfPoints
     bool Bold = false;
     bool Italic = false;
     bool Underline = false;

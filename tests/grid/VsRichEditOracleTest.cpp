@@ -103,6 +103,20 @@ const TFixture kFixtures[] = {
      R"({\rtf1\ansi{\fonttbl{\f0 Arial;}}\f0 a\emdash b\endash c \bullet  d \lquote e\rquote  \ldblquote f\rdblquote\par})"},
     {"tabs and paragraphs", false,
      R"({\rtf1\ansi{\fonttbl{\f0 Arial;}}\f0 one\tab two\tab three\par\pard four\par\par five\line six\par})"},
+    // \'hh in the code page of the run's font, else of the document.
+    {"font charsets", true,
+     R"({\rtf1\ansi\ansicpg1253{\fonttbl{\f0\fcharset238 Arial CE;}{\f1\fcharset204 Arial Cyr;}{\f2 Arial;})"
+     R"({\f3\fcharset0 Times;}}\f0 \'e8esk\'fd {\f1\'c6\'e5\'eb\'e0} {\f2\'e1\'e2\'e3} {\f3 caf\'e9}\par})"},
+    {"document code page", true,
+     R"({\rtf1\ansi\ansicpg1251\deff0{\fonttbl{\f0 Arial;}}\f0 \'cf\'f0\'e8\'e2\'e5\'f2, \'ec\'e8\'f0\par})"},
+    {"double-byte code pages", true,
+     R"({\rtf1\ansi\ansicpg932{\fonttbl{\f0\fcharset128 MS Mincho;}{\f1\fcharset134 SimSun;})"
+     R"({\f2\fcharset129 Gulim;}{\f3\fcharset136 MingLiU;}})"
+     R"(\f0 \'82\'a0\'93\'fa\'96\'7b {\f1\'d6\'d0\'ce\'c4} {\f2\'c7\'d1\'b1\'db} {\f3\'a4\'a4\'a4\'e5}\par})"},
+    {"object results", false,
+     R"({\rtf1\ansi{\fonttbl{\f0 Arial;}}\f0 before {\object\objemb{\*\objclass Paint.Picture}\objw100\objh100)"
+     R"({\*\objdata 0105000002000000}{\result{\b shown} result}} after\par})"},
+    {"control bytes", true, R"({\rtf1\ansi{\fonttbl{\f0 Arial;}}\f0 a\'0db\'0ac\'00d\'0d\'0ae\par})"},
 };
 
 }  // namespace
