@@ -6,7 +6,7 @@
 set -euo pipefail
 VARSONA_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$VARSONA_ROOT/scripts/setup.sh"
-BUILD=${VARSONA_ENGINE_FUZZ_BUILD_DIR:-$VARSONA_ROOT/build-fuzz-engine}
+BUILD=${VARSONA_FUZZ_BUILD_DIR:-$VARSONA_ROOT/build-fuzz}
 SECONDS_TO_RUN=${VARSONA_FUZZ_SECONDS:-60}
 varsona_fuzz_build "$BUILD" engine_fuzz
 
