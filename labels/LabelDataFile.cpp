@@ -34,6 +34,7 @@ constexpr std::array<uint8_t, 256> Kinds = ByteKinds();
 inline uint8_t KindOf(char c) { return Kinds[static_cast<unsigned char>(c)]; }
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
 }  // namespace
 
 bool FileCanHold(std::string_view Cell) {
@@ -48,18 +49,30 @@ void AppendFileRow(std::string& Out, const std::vector<std::string>& Cells, int3
             const auto col = static_cast<size_t>(i + 1);
             throw EInOutError(FmtMsg(FmtMsg(SCellNotText, DataRow), col < Headers.size() ? Headers[col] : ""));
         }
-    AppendFileLine(Out, Cells);
+    // A first cell that begins like a byte-order mark is quoted, or the
+    // reading would take its first character for one.
+    if (Out.empty() && !Cells.empty() && Cells[0].starts_with(ByteOrderMark) && Cells[0] == FileCell(Cells[0])) {
+        Out += '"';
+        Out += Cells[0];
+        Out += '"';
+        std::vector<std::string> rest(Cells.begin() + 1, Cells.end());
+        if (!rest.empty()) Out += ',';
+        AppendFileLine(Out, rest);
+    } else {
+        AppendFileLine(Out, Cells);
+    }
     Out += "\r\n";
 }
 
 TFileReader::TFileReader(std::string FileName, TRowSink Sink) : FName(std::move(FileName)), FSink(std::move(Sink)) {
-    FFields.resize(MaxFields);
+    FFields.reserve(MaxFields);
 }
 
 void TFileReader::NotText() const { throw EInOutError(FmtMsg(SNotText, FName)); }
 
 void TFileReader::EndField() {
-    if (FFieldCount < MaxFields) FFields[static_cast<size_t>(FFieldCount)].swap(FField);
+    // The sink takes the texts over: each field's own buffer goes with it.
+    if (FFieldCount < MaxFields) FFields.emplace_back(std::move(FField));
     FField.clear();
     ++FFieldCount;
     FState = TState::FieldStart;
@@ -75,7 +88,6 @@ void TFileReader::EndRow() {
         if (FSummary.CutRows++ == 0) FSummary.FirstCutLine = static_cast<int32_t>(std::min<int64_t>(FRowLine, INT32_MAX));
         n = MaxFields;
     }
-    FFields.resize(static_cast<size_t>(n));
     if (FHighBytes) {
         bool valid = true;
         for (const std::string& f : FFields)
@@ -85,8 +97,7 @@ void TFileReader::EndRow() {
     }
     if (n > FSummary.Widest) FSummary.Widest = n;
     FSink(FFields);
-    for (std::string& f : FFields) f.clear();
-    FFields.resize(MaxFields);
+    FFields.clear();
     FFieldCount = 0;
     FRowHasText = false;
     FHighBytes = false;

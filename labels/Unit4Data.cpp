@@ -60,7 +60,9 @@ void TfrmLabels::Button6Click(TObject* Sender) {
     int32_t row = 0;
     const TReadSummary read = ReadLabelFile(path, [&](std::vector<std::string>& fields) {
         ++row;
-        for (size_t i = 0; i < fields.size(); ++i)
+        // From the last cell down, so that the row takes room for its cells
+        // once, and no more.
+        for (size_t i = fields.size(); i-- > 0;)
             if (!fields[i].empty()) fresh.SetCell(static_cast<int32_t>(i) + 1, row, std::move(fields[i]));
     });
     table.Model() = std::move(fresh);

@@ -62,6 +62,9 @@ TEST(LabelDataFile, SavedTablesComeBackAsTheyWere) {
     EXPECT_EQ(Trimmed(ReadByteByByte(text)), Trimmed(table));
     // Without the last line's end too.
     EXPECT_EQ(Trimmed(Read(text.substr(0, text.size() - 2))), Trimmed(table));
+    // A first cell that begins with the character of a byte-order mark.
+    const Rows marked{{"\xEF\xBB\xBFx", "y"}};
+    EXPECT_EQ(Read(Text(marked)), marked);
 }
 
 TEST(LabelDataFile, LinesAndFields) {
