@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "grid/VsGrid.h"
 #include "labels/LabelConst.h"
@@ -65,11 +66,23 @@ void TfrmLabels::Button6Click(TObject* Sender) {
         for (size_t i = fields.size(); i-- > 0;)
             if (!fields[i].empty()) fresh.SetCell(static_cast<int32_t>(i) + 1, row, std::move(fields[i]));
     });
-    table.Model() = std::move(fresh);
     // Never fewer columns than the editor has: its later columns would be
     // lost when its rows come back.
-    table.SetColCount(std::max(ColumnCount, read.Widest + 1));
-    table.SetRowCount(read.Rows + 1);
+    const int32_t cols = std::max(ColumnCount, read.Widest + 1), rows = read.Rows + 1;
+    // Counts that grow take memory: they grow while the old rows are still
+    // there to keep; counts that drop follow the new rows.
+    const int32_t oldCols = table.ColCount(), oldRows = table.RowCount();
+    try {
+        if (rows > oldRows) table.SetRowCount(rows);
+        if (cols > oldCols) table.SetColCount(cols);
+    } catch (const std::bad_alloc&) {
+        table.SetColCount(oldCols);
+        table.SetRowCount(oldRows);
+        throw EOutOfMemory(FmtMsg(SOutOfMemoryLoading, path));
+    }
+    table.Model() = std::move(fresh);
+    table.SetColCount(cols);
+    table.SetRowCount(rows);
     table.Invalidate();
     if (read.CutRows > 0)
         Application->MessageBox(FmtMsg(FmtMsg(SFieldsCut, read.CutRows), read.FirstCutLine), LabelConst::SMessageCaption,

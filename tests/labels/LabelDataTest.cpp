@@ -244,6 +244,7 @@ TEST_F(LabelDataTest, RefusedFilesLeaveTheTableAsItWas) {
     EXPECT_EQ(Cell(2, 3), "D3");
     Dialogs->AnswerOpen(Root + "/missing.csv");
     EXPECT_THROW(W->Button6Click(nullptr), EInOutError);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
 }
 
 TEST_F(LabelDataTest, LinesOfMoreThanFiftyFieldsAreCutWithAWord) {
