@@ -39,6 +39,12 @@ inline constexpr const char* SNineDigits =
 // A page that would print no number would start page after page.
 inline constexpr const char* SNoPositionSelected = "The print range selects no label on the page.";
 
+// The data print: start fields before the first position, and a print
+// that would place no label.
+inline constexpr const char* SBadDataStart = "The start row and column of a data print must be 1 or more.";
+inline constexpr const char* SNoDataLabel = "The label data table holds no label to print.";
+inline constexpr const char* SNoDataInRange = "The print range selects none of the label data table's labels.";
+
 // Rows, columns and copies are held to their up-downs' range.
 inline constexpr int32_t MaxCount = 999;
 

@@ -503,10 +503,8 @@ TSheetGeometry TfrmLabels::ReadSheetGeometry() const {
     sheet.PageTop = mm(txtTop);
     sheet.LabelWidth = mm(txtWidth);
     sheet.HorzPitch = mm(hzPitch);
-    sheet.LabelWidth = mm(txtWidth);
     sheet.LabelHeight = mm(txtHeight);
     sheet.VertPitch = mm(vrtPitch);
-    sheet.LabelHeight = mm(txtHeight);
     return sheet;
 }
 

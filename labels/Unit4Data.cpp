@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
-#include "grid/VsCsv.h"
 #include "grid/VsGrid.h"
+#include "labels/LabelConst.h"
 #include "labels/LabelData.h"
+#include "labels/LabelDataFile.h"
 #include "labels/Unit4.h"
 #include "labels/Unit6.h"
 #include "platform/controls/Dialogs.h"
+#include "platform/controls/Forms.h"
+#include "platform/controls/GridModel.h"
 #include "platform/runtime/SysUtils.h"
 
 using namespace LabelData;
@@ -41,30 +45,48 @@ void TfrmLabels::Button6Click(TObject* Sender) {
     if (FPrinting) return;
     OpenDialog1->SetFilter(OpenFilter);
     if (!OpenDialog1->Execute()) return;
-    const std::string text = ReadFileBytes(OpenDialog1->FileName());
-    std::vector<std::string_view> lines = VsCsv::SplitLines(text);
-    // An empty file still reads as one empty line.
-    if (lines.empty()) lines.emplace_back();
+    const std::string path = OpenDialog1->FileName();
+    // The closed dialog's place is drawn again before the work starts.
+    Repaint();
+    Screen->SetCursor(crHourGlass);
+    struct TCursorBack {
+        ~TCursorBack() { Screen->SetCursor(crDefault); }
+    } cursorBack;
 
+    // The file goes into a store of its own: the table changes only when
+    // the whole file has been read.
     TVsStringGrid& table = *StringGrid1;
-    // The cells of the file before do not stay beside the new ones.
-    for (int32_t r = 1; r < table.RowCount(); ++r)
-        for (int32_t c = 1; c < table.ColCount(); ++c) table.SetCells(c, r, "");
-    TFieldSplitter splitter;
-    int32_t widest = 0;
-    const auto count = static_cast<int32_t>(lines.size());
-    // Room for every line and field first, then the final counts.
-    table.SetRowCount(std::max(table.RowCount(), count + 1));
-    for (int32_t k = 1; k <= count; ++k) {
-        const int32_t n = splitter.Split(lines[static_cast<size_t>(k - 1)]);
-        if (table.ColCount() < n + 1) table.SetColCount(n + 1);
-        for (int32_t i = 0; i < n; ++i) table.SetCells(i + 1, k, splitter.Fields()[static_cast<size_t>(i)]);
-        widest = std::max(widest, n);
-    }
+    TGridModel fresh;
+    for (int32_t c = 0; c < table.ColCount(); ++c) fresh.SetCell(c, 0, table.Cells(c, 0));
+    int32_t row = 0;
+    const TReadSummary read = ReadLabelFile(path, [&](std::vector<std::string>& fields) {
+        ++row;
+        // From the last cell down, so that the row takes room for its cells
+        // once, and no more.
+        for (size_t i = fields.size(); i-- > 0;)
+            if (!fields[i].empty()) fresh.SetCell(static_cast<int32_t>(i) + 1, row, std::move(fields[i]));
+    });
     // Never fewer columns than the editor has: its later columns would be
     // lost when its rows come back.
-    table.SetColCount(std::max(ColumnCount, widest + 1));
-    table.SetRowCount(count + 1);
+    const int32_t cols = std::max(ColumnCount, read.Widest + 1), rows = read.Rows + 1;
+    // Counts that grow take memory: they grow while the old rows are still
+    // there to keep; counts that drop follow the new rows.
+    const int32_t oldCols = table.ColCount(), oldRows = table.RowCount();
+    try {
+        if (rows > oldRows) table.SetRowCount(rows);
+        if (cols > oldCols) table.SetColCount(cols);
+    } catch (const std::bad_alloc&) {
+        table.SetColCount(oldCols);
+        table.SetRowCount(oldRows);
+        throw EOutOfMemory(FmtMsg(SOutOfMemoryLoading, path));
+    }
+    table.Model() = std::move(fresh);
+    table.SetColCount(cols);
+    table.SetRowCount(rows);
+    table.Invalidate();
+    if (read.CutRows > 0)
+        Application->MessageBox(FmtMsg(FmtMsg(SFieldsCut, read.CutRows), read.FirstCutLine), LabelConst::SMessageCaption,
+                                MB_OK | MB_ICONINFORMATION);
 }
 
 void TfrmLabels::Button7Click(TObject* Sender) {
@@ -80,10 +102,10 @@ void TfrmLabels::Button7Click(TObject* Sender) {
     for (int32_t r = 1; r < table.RowCount(); ++r) {
         cells.clear();
         for (int32_t c = 1; c < table.ColCount(); ++c) cells.push_back(table.Cells(c, r));
-        text += FileLine(cells) + "\r\n";
+        AppendFileRow(text, cells, r);
     }
     if (!WriteFileAtomically(SaveDialog1->FileName(), text))
-        throw EFCreateError(FmtMsg(SysConst::SFCreateError, SaveDialog1->FileName(), std::strerror(errno)));
+        throw EInOutError(FmtMsg(SysConst::SFCreateError, SaveDialog1->FileName(), std::strerror(errno)));
 }
 
 void TfrmLabels::Button8Click(TObject* Sender) {

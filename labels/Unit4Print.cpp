@@ -315,48 +315,21 @@ bool TfrmLabels::PrintCountingPage() {
 namespace {
 using namespace LabelData;
 
-// The symbology of a type name; false for a name that is not one.
-bool TypeOfName(const std::string& name, btCodeTypes& type) {
-    static const std::pair<const char*, btCodeTypes> names[] = {
-        {"EAN_8", EAN_8},         {"EAN_13", EAN_13},         {"UPC_A", UPC_A},         {"UPC_E", UPC_E},
-        {"CODE39", CODE39},       {"CODE25i", CODE25i},       {"Codabar", Codabar},     {"CODE128_A", CODE128_A},
-        {"CODE128_B", CODE128_B}, {"CODE128_C", CODE128_C},   {"Postnet_5", Postnet},   {"Postnet_9", Postnet},
-        {"Postnet_11", Postnet},  {"EAN_ISBN", EAN_13},       {"MSI_Plessey", MSI_Plessey}};
-    for (const auto& [text, value] : names)
-        if (name == text) {
-            type = value;
-            return true;
-        }
-    return false;
-}
-
-bool EmptyOrBlank(const std::string& cell) { return cell.empty() || IsBlank(cell); }
-int32_t SizeOr(const std::string& cell, int32_t blank) { return IsBlank(cell) ? blank : StrToInt(cell); }
-
-btCodeRotate RotationOf(const std::string& cell) {
-    if (cell == "090") return rotate_090;
-    if (cell == "180") return rotate_180;
-    if (cell == "270") return rotate_270;
-    return rotate_000;
-}
-
 // The row's settings on the print-time control, in the order the row's
-// columns are applied.
-void ConfigureFromRow(TBarcode& barcode, const std::vector<std::string>& row) {
-    auto cell = [&](int32_t col) -> const std::string& { return row[static_cast<size_t>(col)]; };
+// columns are applied; a refused value names its row and column.
+void ConfigureFromRow(TBarcode& barcode, const TRowSettings& s, int32_t d) {
     barcode.SetBar_Rotation(rotate_000);
     barcode.SetBar_Fontname("Arial");
-    btCodeTypes type;
-    if (TypeOfName(cell(colType), type)) barcode.SetBar_CodeType(type);
-    barcode.SetBar_Caption(cell(colCaption));
-    barcode.SetBar_HeightPercent(SizeOr(cell(colBarHeight), 100));
-    barcode.SetBar_Rotation(RotationOf(cell(colRotation)));
-    barcode.SetBar_Fontname(IsBlank(cell(colFont)) ? "Arial" : cell(colFont));
-    barcode.SetBar_CodeAddon(cell(colAddOn));
-    barcode.SetBar_HumanReadable(UpperCase(cell(colHumanReadable)) != "FALSE");
-    barcode.SetBar_Fontscaling(SizeOr(cell(colFontHeight), 100));
-    barcode.SetBar_Ratio(cell(colRatio) == "3:1" ? Ratio_3 : Ratio_2);
-    barcode.SetBar_ModuleWidth(UpperCase(cell(colZoom)) == "TRUE" ? SC9 : SC2);
+    if (s.HasType) barcode.SetBar_CodeType(s.Type);
+    ForCell(d, colCaption, [&] { barcode.SetBar_Caption(s.Caption); });
+    ForCell(d, colBarHeight, [&] { barcode.SetBar_HeightPercent(s.BarHeight); });
+    barcode.SetBar_Rotation(s.Rotation);
+    ForCell(d, colFont, [&] { barcode.SetBar_Fontname(s.Font); });
+    ForCell(d, colAddOn, [&] { barcode.SetBar_CodeAddon(s.AddOn); });
+    barcode.SetBar_HumanReadable(s.HumanReadable);
+    ForCell(d, colFontHeight, [&] { barcode.SetBar_Fontscaling(s.FontHeight); });
+    barcode.SetBar_Ratio(s.Ratio);
+    barcode.SetBar_ModuleWidth(s.ModuleWidth);
 }
 }  // namespace
 
@@ -374,6 +347,30 @@ void TfrmLabels::PrintDataTable() {
     run.ShowBar(rowCount - 1);
     const TSheetGeometry sheet = ReadSheetGeometry();
     CheckOnPaper(sheet);
+    const int32_t columns = sheet.Columns;
+    if (columns == 0) throw EDivByZero(SysConst::SDivByZero);
+    // Before the first position the labels would leave the sheet.
+    if (spinStart->Value() < 1 || SpinCol->Value() < 1) throw EInvalidOperation(SBadDataStart);
+    const TPrintRange range = ReadPrintRange();
+    const int64_t perPage = sheet.LabelCount();
+    auto ended = [&](int32_t d) { return d < 1 || d >= rowCount || EndsData(table[static_cast<size_t>(d - 1)][colType]); };
+    auto placement = [&] {
+        return TDataPlacement(columns, sheet.Rows, spinStart->Value(), SpinCol->Value(), rowCount, ended);
+    };
+    {
+        // A print that would place nothing sends no job.
+        TDataPlacement walk = placement();
+        TDataLabel label;
+        bool any = false, selected = false;
+        while (!selected && walk.Next(label)) {
+            any = true;
+            selected = range.Selects(label.Number, perPage);
+        }
+        if (!selected) {
+            Application->MessageBox(any ? SNoDataInRange : SNoDataLabel, SMessageCaption, MB_OK | MB_ICONINFORMATION);
+            return;
+        }
+    }
     TBarcode& barcode = run.CreateBlankBarcode();
 
     if (txtNumberPages->Text().empty() || txtNumberPages->Text() == "0") txtNumberPages->SetText("1");
@@ -383,62 +380,33 @@ void TfrmLabels::PrintDataTable() {
 
     TPrinterScale scale = run.BeginJob();
     TCanvas& canvas = *Printer()->Canvas();
-    const TPrintRange range = ReadPrintRange();
-    const int32_t columns = sheet.Columns;
-    if (columns == 0) throw EDivByZero(SysConst::SDivByZero);
-    const int64_t perPage = sheet.LabelCount();
-    int32_t R = spinStart->Value() - 1;
-    int32_t S = SpinCol->Value() - 1;
-    int32_t d = 1;
-    bool lastRow = false;
-    // A row beyond the table reads as empty: the data has ended there.
-    static const std::string none;
-    auto typeAt = [&](int32_t r) -> const std::string& {
-        return r >= 1 && r < rowCount ? table[static_cast<size_t>(r - 1)][colType] : none;
-    };
-    const int64_t rounds = rowCount / columns + 1 + (S > 0 ? 1 : 0);
-    bool ended = false;
-    for (int64_t round = 0; round < rounds && !ended; ++round) {
-        if (R == sheet.Rows) {
-            // After the last label no page follows.
-            if (lastRow) break;
+    TDataPlacement walk = placement();
+    TDataLabel label;
+    while (walk.Next(label)) {
+        if (label.NewPage) {
             Printer()->NewPage();
             scale = run.PageScale();
-            R = 0;
-            S = 0;
         }
-        for (int32_t c = round == 0 ? S : 0; c < columns; ++c) {
-            if (EmptyOrBlank(typeAt(d))) {
-                ended = true;
-                break;
-            }
-            if (EmptyOrBlank(typeAt(d + 1))) lastRow = true;
-            const std::vector<std::string>& row = table[static_cast<size_t>(d - 1)];
-            const TLabelOrigin origin = LabelOriginAt(sheet, scale, c, R);
-            const int64_t n = int64_t{R} * columns + c + 1;
-            if (range.Selects(n, perPage)) {
-                const int32_t x = origin.Position.X;
-                int32_t y = origin.Position.Y;
-                const std::string& top = row[colTopCaption];
-                canvas.Font()->SetName(IsBlank(row[colFont]) ? "Arial" : row[colFont]);
-                canvas.Font()->SetSize(SizeOr(row[colTopSize], 6));
-                if (!IsBlank(top)) canvas.TextOut(x, y, Format(top, n));
-                ConfigureFromRow(barcode, row);
-                y += canvas.TextHeight(top);
-                TSize drawn;
-                barcode.LoMetricPrint(canvas, x, y, &drawn);
-                run.Advance();
-                y += drawn.cy;
-                canvas.Font()->SetSize(SizeOr(row[colBottomSize], 6));
-                canvas.TextOut(x, y, Format(row[colBottomCaption], n));
-            }
-            ++d;
-            if (PrintCancelled()) {
-                ended = true;
-                break;
-            }
+        const int32_t d = label.DataRow;
+        const int64_t n = label.Number;
+        if (range.Selects(n, perPage)) {
+            const TRowSettings s = RowSettings(table[static_cast<size_t>(d - 1)], d);
+            const TLabelOrigin origin = LabelOriginAt(sheet, scale, label.Column, label.SheetRow);
+            const int32_t x = origin.Position.X;
+            int32_t y = origin.Position.Y;
+            canvas.Font()->SetName(s.Font);
+            canvas.Font()->SetSize(s.TopSize);
+            if (s.HasTopCaption) ForCell(d, colTopCaption, [&] { canvas.TextOut(x, y, Format(s.TopCaption, n)); });
+            ConfigureFromRow(barcode, s, d);
+            y += canvas.TextHeight(s.TopCaption);
+            TSize drawn;
+            ForCell(d, colCaption, [&] { barcode.LoMetricPrint(canvas, x, y, &drawn); });
+            run.Advance();
+            y += drawn.cy;
+            canvas.Font()->SetSize(s.BottomSize);
+            ForCell(d, colBottomCaption, [&] { canvas.TextOut(x, y, Format(s.BottomCaption, n)); });
         }
-        ++R;
+        if (PrintCancelled()) break;
     }
     run.EndJob();
 }

@@ -103,7 +103,8 @@ TEST_F(LabelDataTest, TwoShortLinesLoadAndThePrintStopsAtTheEmptySize) {
     EXPECT_EQ(Cell(2, 2), "123456789012");
     EXPECT_EQ(Cell(3, 2), "12");
     UserClick(W->Button5);
-    EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{"'' is not a valid integer value."});
+    EXPECT_EQ(Dialogs->Messages(),
+              std::vector<std::string>{"Data row 1, column \"TCap Font Size\": '' is not a valid integer value."});
     EXPECT_FALSE(Printer()->Printing());
     EXPECT_EQ(W->PrintBarcode(), nullptr);
 }
@@ -141,8 +142,6 @@ TEST_F(LabelDataTest, PagesOfTwoByTwo) {
     const std::vector<PagingRow> rows{
         {4, 1, {{"D1", "D2", "D3", "D4"}}},
         {5, 2, {{"D1", "D2", "D3", "D4"}, {"D5"}}},
-        // The print ends with the data: an empty table starts no second page.
-        {0, 1, {{}}},
     };
     for (const PagingRow& row : rows) {
         SCOPED_TRACE(row.Rows);
@@ -182,25 +181,149 @@ TEST_F(LabelDataTest, StartRowAndColumnAndThePrintRange) {
     EXPECT_EQ(SymbolTexts(LastJob().Pages[0]), (std::vector<std::string>{"D3", "D4"}));
 }
 
-// A caption holding a comma is saved quoted and comes back as two fields.
-TEST_F(LabelDataTest, SavedAndLoadedHelloWorldShiftsTheFields) {
-    Load(Line({"CODE39", "A B", "", "", "", "", "", "", "", "", "", "X", "10", "Y"}) + "\r\n");
-    W->DataTable()->SetCells(12, 1, "Hello, World");
-    W->DataTable()->SetCells(14, 1, "say \"x\"");
+// What Save File writes Load File reads back as it was: commas, quotes,
+// line breaks and the blank marker stay in their cells.
+TEST_F(LabelDataTest, SavedAndLoadedTablesComeBackAsTheyWere) {
+    Load(Line({"CODE39", "A B", "", "", "", "", "", "", "", "", "", "X", "10", "Y"}) + "\r\n" + Line({"CODE39", "D2"}) +
+         "\r\n");
+    TStringGrid* t = W->DataTable();
+    t->SetCells(12, 1, "Hello, World");
+    t->SetCells(14, 1, "say \"x\"");
+    t->SetCells(3, 2, "two\r\nlines");
+    std::vector<std::vector<std::string>> before;
+    for (int32_t r = 1; r < t->RowCount(); ++r) {
+        before.emplace_back();
+        for (int32_t c = 1; c < t->ColCount(); ++c) before.back().push_back(t->Cells(c, r));
+    }
     const std::string saved = Root + "/saved.csv";
     Dialogs->AnswerSave(saved);
     UserClick(W->Button7);
     const std::string text = ReadFile(saved);
-    EXPECT_EQ(text, "CODE39,\"A B\",,,,,,,,,,\"Hello, World\",10,\"say \"\"x\"\"\",\" \"\r\n");
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "CODE39,\"A B\",,,,,,,,,,\"Hello, World\",10,\"say \"\"x\"\"\",\" \"");
     Dialogs->AnswerOpen(saved);
     UserClick(W->Button6);
-    EXPECT_EQ(Cell(2, 1), "A B");
-    EXPECT_EQ(Cell(12, 1), "Hello");
-    EXPECT_EQ(Cell(13, 1), " World");
-    EXPECT_EQ(Cell(14, 1), "10");
-    EXPECT_EQ(Cell(15, 1), "say x");
-    EXPECT_EQ(W->DataTable()->ColCount(), 17);
-    EXPECT_EQ(Cell(16, 1), " ");
+    ASSERT_TRUE(Dialogs->Messages().empty()) << Dialogs->Messages()[0];
+    EXPECT_EQ(t->RowCount(), 3);
+    EXPECT_EQ(t->ColCount(), 16);
+    for (int32_t r = 1; r < t->RowCount(); ++r)
+        for (int32_t c = 1; c < t->ColCount(); ++c)
+            EXPECT_EQ(t->Cells(c, r), before[static_cast<size_t>(r - 1)][static_cast<size_t>(c - 1)]) << c << "," << r;
+}
+
+// A spreadsheet's row loads in its columns and prints.
+TEST_F(LabelDataTest, ASpreadsheetsQuotedCaptionStaysInItsColumn) {
+    Load("CODE39,\"Bolt, M6 \"\"hex\"\" #1\",\" \",\" \",\" \",\" \",\" \",\" \",\" \",\" \",\" \",\" \",\" \",\" \",\" \"\r\n");
+    EXPECT_EQ(Cell(2, 1), "Bolt, M6 \"hex\" #1");
+    EXPECT_EQ(Cell(15, 1), " ");
+    W->DataTable()->SetCells(2, 1, "BOLT M6");
+    UserClick(W->Button5);
+    ASSERT_TRUE(Dialogs->Messages().empty()) << Dialogs->Messages()[0];
+    EXPECT_EQ(SymbolTexts(LastJob().Pages[0]), std::vector<std::string>{"BOLT M6"});
+}
+
+// A file that cannot be loaded leaves the table as it was.
+TEST_F(LabelDataTest, RefusedFilesLeaveTheTableAsItWas) {
+    LoadRows(3);
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {std::string("CODE39,X\r\n\0\x01\x02PNG", 16), "\"" + Root + "/bad.csv\" is not a text file: it holds NUL bytes or control characters."},
+        {"CODE39,\"open\r\nCODE39,Y\r\n", "\"" + Root + "/bad.csv\" cannot be read: the quoted field that starts on line 1 has no closing quote."},
+    };
+    for (const auto& [text, message] : cases) {
+        Dialogs->Clear();
+        Dialogs->AnswerOpen(File("bad.csv", text));
+        UserClick(W->Button6);
+        EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{message});
+        EXPECT_EQ(W->DataTable()->RowCount(), 4);
+        EXPECT_EQ(Cell(2, 3), "D3");
+    }
+    Dialogs->Clear();
+    Dialogs->AnswerOpen(Root + "/missing.csv");
+    UserClick(W->Button6);
+    EXPECT_EQ(Dialogs->Messages(),
+              std::vector<std::string>{"Cannot open file \"" + Root + "/missing.csv\". No such file or directory."});
+    EXPECT_EQ(Cell(2, 3), "D3");
+    Dialogs->AnswerOpen(Root + "/missing.csv");
+    EXPECT_THROW(W->Button6Click(nullptr), EInOutError);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+TEST_F(LabelDataTest, LinesOfMoreThanFiftyFieldsAreCutWithAWord) {
+    std::string wide = "CODE39";
+    for (int i = 2; i <= 60; ++i) wide += "," + std::to_string(i);
+    Load("CODE39,A\r\n" + wide + "\r\nCODE39,B\r\n" + wide + "\r\n");
+    EXPECT_EQ(Dialogs->Messages(),
+              std::vector<std::string>{"2 line(s) of the file held more than 50 fields; only the first 50 of each were "
+                                       "loaded (the first such line is line 2)."});
+    EXPECT_EQ(W->DataTable()->ColCount(), 51);
+    EXPECT_EQ(Cell(50, 2), "50");
+    EXPECT_EQ(Cell(2, 3), "B");
+}
+
+// A cell a file could not give back is refused; the file stays as it was.
+TEST_F(LabelDataTest, ACellWithAControlCharacterIsNotSaved) {
+    LoadRows(2);
+    W->DataTable()->SetCells(14, 2, "ring\x07");
+    const std::string saved = File("kept.csv", "old");
+    Dialogs->AnswerSave(saved);
+    Dialogs->AnswerMessageBox(IDYES);  // replace it
+    UserClick(W->Button7);
+    ASSERT_FALSE(Dialogs->Messages().empty());
+    EXPECT_EQ(Dialogs->Messages().back(),
+              std::string{"Data row 2, column \"Bottom Caption\" holds a control character, which a label "
+                                       "data file cannot hold."});
+    EXPECT_EQ(ReadFile(saved), "old");
+    Dialogs->AnswerSave(Root + "/no/such/folder/x.csv");
+    W->DataTable()->SetCells(14, 2, " ");
+    EXPECT_THROW(W->Button7Click(nullptr), EInOutError);
+}
+
+// Prints that would place no label, or place labels before the first
+// position, say so and send no job.
+TEST_F(LabelDataTest, PrintsThatPlaceNoLabelSendNoJob) {
+    struct Case {
+        int Rows;
+        int StartRow, StartCol, From, To;
+        std::string Message;
+    };
+    const std::vector<Case> cases{
+        {0, 1, 1, 1, 4, "The label data table holds no label to print."},
+        {2, 1, 1, 3, 4, "The print range selects none of the label data table's labels."},
+        {2, 0, 1, 1, 4, "The start row and column of a data print must be 1 or more."},
+        {2, 1, -1, 1, 4, "The start row and column of a data print must be 1 or more."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Message);
+        LoadRows(c.Rows);
+        W->spinStart->SetValue(c.StartRow);
+        W->SpinCol->SetValue(c.StartCol);
+        W->SpinEdit1->SetValue(c.From);
+        W->SpinEdit2->SetValue(c.To);
+        Dialogs->Clear();
+        const size_t jobs = Recorder->Jobs().size();
+        UserClick(W->Button5);
+        EXPECT_EQ(Dialogs->Messages(), std::vector<std::string>{c.Message});
+        EXPECT_EQ(Recorder->Jobs().size(), jobs);
+        EXPECT_FALSE(Printer()->Printing());
+    }
+}
+
+TEST_F(LabelDataTest, AReallyEmptyBottomSizePrintsAtSixPoints) {
+    Load("CODE39,ABC,,,,100,100,,,,,,8,Below,\r\n");
+    UserClick(W->Button5);
+    ASSERT_TRUE(Dialogs->Messages().empty()) << Dialogs->Messages()[0];
+    const auto captions = Captions(LastJob().Pages[0]);
+    ASSERT_FALSE(captions.empty());
+    EXPECT_EQ(captions.back()->Text, "Below");
+    EXPECT_EQ(captions.back()->Font.Height, -50);  // 6 points at 600 dpi
+}
+
+TEST_F(LabelDataTest, ARefusedValueNamesItsRowAndColumn) {
+    Load(Line({"CODE39", "A"}) + "\r\n" + Line({"CODE39", "B", " ", " ", " ", "300"}) + "\r\n");
+    UserClick(W->Button5);
+    ASSERT_EQ(Dialogs->Messages().size(), 1u);
+    EXPECT_EQ(Dialogs->Messages()[0].rfind("Data row 2, column \"Bar Height %\": Bar_HeightPercent", 0), 0u)
+        << Dialogs->Messages()[0];
+    EXPECT_FALSE(Printer()->Printing());
 }
 
 // Cells of the file loaded before printed with the new one.
