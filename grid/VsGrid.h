@@ -494,6 +494,9 @@ public:
 protected:
     bool ClosingKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
+    // Over the native border: its outer edge and the edge inside it in the
+    // window colour, so that the picker shows no 3D border.
+    void Paint() override;
 };
 
 class TGridCheckBox : public TGridEditorControl<TCheckBox> {
@@ -1221,6 +1224,8 @@ private:
                          bool KeepFlags);
     // Puts items back at their display places.
     void RestoreItems(std::vector<TGridItem> Items);
+    // The range forms of hiding, through DeleteRows or RemoveRows.
+    void HideRange(int32_t FromReal, int32_t ToReal, bool Deleting);
     // Keeps the current cell and the top row on their indexes after rows
     // left or came (FixedRows when the index is gone).
     void RestoreCurrent(int32_t KeptRow, int32_t KeptTop);

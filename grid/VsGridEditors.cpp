@@ -672,9 +672,11 @@ void TVsStringGrid::LeaveEditorControl(Word Key, TShiftState Shift, bool ToGrid,
 void TVsStringGrid::AdvanceCell(int32_t ACol, int32_t ARow, bool Forward, bool ShowEditor, bool Force) {
     if (!FNavigation->AdvanceOnEnter() && !Force) return;
     const int32_t startCol = ACol;
+    const int32_t startRow = ARow;
     const int32_t firstCol = FixedCols();
     const int32_t firstRow = FixedRows();
     bool inserted = false;
+    bool refused = false;
     // Each normal cell at most once, and the start again: then no cell
     // qualifies and the current cell stays.
     const int64_t limit =
@@ -694,15 +696,21 @@ void TVsStringGrid::AdvanceCell(int32_t ACol, int32_t ARow, bool Forward, bool S
             } else if (FNavigation->AdvanceInsert() && !inserted) {
                 bool canAdd = true;
                 if (OnCanAddRow) OnCanAddRow(this, canAdd);
-                if (!canAdd) return;
-                // The new row stands above the footers.
                 inserted = true;
-                RowsMoving();
-                std::vector<TGridRowPtr> empty(1);
-                PutDisplayRows({lastRow + 1}, std::move(empty), {DefaultRowHeight()});
-                ARow = lastRow + 1;
-                ACol = firstCol;
-                if (OnAutoAddRow) OnAutoAddRow(this, RowCount() - FFixedFooters - 1);
+                if (!canAdd) {
+                    // Refused: the target stays the starting cell.
+                    refused = true;
+                    ACol = startCol;
+                    ARow = startRow;
+                } else {
+                    // The new row stands above the footers.
+                    RowsMoving();
+                    std::vector<TGridRowPtr> empty(1);
+                    PutDisplayRows({lastRow + 1}, std::move(empty), {DefaultRowHeight()});
+                    ARow = lastRow + 1;
+                    ACol = firstCol;
+                    if (OnAutoAddRow) OnAutoAddRow(this, RowCount() - FFixedFooters - 1);
+                }
             } else {
                 ACol = firstCol;
                 ARow = firstRow;
@@ -759,6 +767,7 @@ void TVsStringGrid::AdvanceCell(int32_t ACol, int32_t ARow, bool Forward, bool S
         bool fixed = false;
         IsFixedCell(realCol, ARow, fixed);
         if ((Options() & goEditing) && canEdit) break;
+        if (refused) return;
     }
     FocusCell(ACol, ARow, true);
     const bool checkOrRadio = HasCheckOrRadio(RealColIndex(ACol), ARow);
@@ -989,6 +998,16 @@ void TGridDatePicker::KeyDown(Word& Key, TShiftState Shift) {
         // another form, is not replaced by the picker's.
         FGrid->FEditorCancelled = true;
     });
+}
+
+void TGridDatePicker::Paint() {
+    TCanvas* c = Canvas();
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(clWindow);
+    TRect r = Rect(0, 0, Width(), Height());
+    c->FrameRect(r);
+    InflateRect(r, -1, -1);
+    c->FrameRect(r);
 }
 
 // ---------------------------------------------------------------- TGridCheckBox

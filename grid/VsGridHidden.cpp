@@ -248,16 +248,32 @@ void VisibleRange(const THiddenRows& Hidden, int32_t RealCount, int32_t FromReal
 }
 }  // namespace
 
-void TVsStringGrid::HideRowsDeleting(int32_t FromReal, int32_t ToReal) {
-    std::vector<int32_t> display, real;
-    VisibleRange(FHiddenRows, RowCount() + HiddenRowCount(), FromReal, ToReal, display, real);
-    HideDisplayRows(display, real, MouseActions()->DisjunctRowSelect());
-}
+void TVsStringGrid::HideRowsDeleting(int32_t FromReal, int32_t ToReal) { HideRange(FromReal, ToReal, true); }
 
-void TVsStringGrid::HideRowsRemoving(int32_t FromReal, int32_t ToReal) {
+void TVsStringGrid::HideRowsRemoving(int32_t FromReal, int32_t ToReal) { HideRange(FromReal, ToReal, false); }
+
+void TVsStringGrid::HideRange(int32_t FromReal, int32_t ToReal, bool Deleting) {
+    if (IsHiddenRow(FromReal)) return;
     std::vector<int32_t> display, real;
     VisibleRange(FHiddenRows, RowCount() + HiddenRowCount(), FromReal, ToReal, display, real);
-    HideDisplayRows(display, real, false);
+    if (display.empty()) return;
+    // The rows in view of a real range stand together in the grid. They
+    // leave through the grid's own row operations, so that a descendant
+    // sees them go; the hidden items keep copies of their cells.
+    RowsMoving();
+    const int32_t at = display.front();
+    const int32_t count = static_cast<int32_t>(display.size());
+    std::vector<TGridItem> items;
+    items.reserve(display.size());
+    for (int32_t i = 0; i < count; ++i) {
+        const TGridRow* row = Model().Row(at + i);
+        items.emplace_back(real[static_cast<size_t>(i)], row ? std::make_unique<TGridRow>(*row) : nullptr,
+                           RowHeights(at + i));
+    }
+    FHiddenRows.Insert(std::move(items));
+    if (Deleting) DeleteRows(at, count);
+    else RemoveRows(at, count);
+    RowsChangedByHiding();
 }
 
 void TVsStringGrid::HideRowList(const std::vector<int32_t>& RealRows) {
@@ -276,7 +292,28 @@ void TVsStringGrid::HideRowList(const std::vector<int32_t>& RealRows) {
 
 void TVsStringGrid::UnhideRows(int32_t FromReal, int32_t ToReal) {
     if (!IsHiddenRow(FromReal)) return;
-    RestoreItems(FHiddenRows.Take(FromReal, ToReal));
+    std::vector<TGridItem> items = FHiddenRows.Take(FromReal, ToReal);
+    // Each run of rows that come back together goes in through InsertRows,
+    // at the place its first real index has among the rows still hidden.
+    MoveRowsKeepingCurrent([&] {
+        for (size_t first = 0; first < items.size();) {
+            size_t last = first + 1;
+            while (last < items.size() && items[last].Idx() == items[last - 1].Idx() + 1) ++last;
+            const int32_t at = FHiddenRows.DisplayIndex(items[first].Idx());
+            const int32_t count = static_cast<int32_t>(last - first);
+            InsertRows(at, count);
+            std::vector<TGridRowPtr> rows;
+            rows.reserve(last - first);
+            for (size_t i = first; i < last; ++i) rows.push_back(items[i].TakeRow());
+            Model().TakeRows(at, count);
+            Model().PutRows(at, std::move(rows));
+            for (size_t i = first; i < last; ++i) {
+                const int32_t r = at + static_cast<int32_t>(i - first);
+                if (items[i].Height() != RowHeights(r)) SetRowHeights(r, items[i].Height());
+            }
+            first = last;
+        }
+    });
 }
 
 void TVsStringGrid::UnhideAllRows() { RestoreItems(FHiddenRows.TakeAll()); }
