@@ -19,13 +19,39 @@
 // it, hidden and disabled until used) and keeps a reference to it. Losing
 // the focus closes the control (HideCurrentEditor); its closing keys are
 // its own (ClosingKeys), taken from the window's dialog keys.
+// The editing cycle of an editor control over a cell, as the grid hands
+// it over (ShowCellEditor, HideCellEditor): the value is read from the cell
+// (raising, before anything shows, when the cell does not convert), the
+// window is made anew, the value goes in, the control is placed over the
+// cell and, once shown and focused, finishes; on closing it gives its
+// value back.
+class TCellEditorKind {
+public:
+    virtual ~TCellEditorKind() = default;
+    virtual TWinControl& Control() = 0;
+    virtual void ReadCell(TEditorType Type, int32_t RealCol, int32_t Row, const std::string& Text) {}
+    virtual void PrepareWindow() = 0;
+    virtual void LoadCell(TEditorType Type, const std::string& Text) = 0;
+    virtual void PlaceOver(const TRect& Cell) { Control().SetBounds(Cell.Left, Cell.Top, Cell.Width(), Cell.Height()); }
+    virtual void Shown(const TRect& Cell) {}
+    // The text the cell takes back; False when it keeps its own.
+    virtual bool CellValue(TEditorType Type, std::string& Value) = 0;
+};
+
 template <class Base>
-class TGridEditorControl : public Base {
+class TGridEditorControl : public Base, public TCellEditorKind {
 public:
     explicit TGridEditorControl(TVsStringGrid* Grid) : Base(Grid), FGrid(Grid) {}
     ~TGridEditorControl() override { this->DetachWidget(); }
     TVsStringGrid* Grid() const { return FGrid; }
     using TWinControl::RecreateWnd;
+    TWinControl& Control() override { return *this; }
+    void PrepareWindow() override {
+        if (this->HandleAllocated()) this->RecreateWnd();
+    }
+    // Controls that show nothing of a cell (the move indicator) take none.
+    void LoadCell(TEditorType Type, const std::string& Text) override {}
+    bool CellValue(TEditorType Type, std::string& Value) override { return false; }
 
 protected:
     // The keys that close the control (none: the base's key handling).
@@ -42,6 +68,12 @@ public:
     explicit TGridCombo(TVsStringGrid* Grid);
     // Runs the completion from the items (after each key release).
     void DoAutoComplete();
+
+    void PrepareWindow() override {}
+    void LoadCell(TEditorType Type, const std::string& Text) override;
+    void PlaceOver(const TRect& Cell) override;
+    void Shown(const TRect& Cell) override;
+    bool CellValue(TEditorType Type, std::string& Value) override;
 
 protected:
     bool ClosingKey(Word Key, TShiftState Shift) const override;
@@ -69,6 +101,10 @@ public:
     void UpClick(TObject* Sender) override;
     void DownClick(TObject* Sender) override;
 
+    void ReadCell(TEditorType Type, int32_t RealCol, int32_t Row, const std::string& Text) override;
+    void LoadCell(TEditorType Type, const std::string& Text) override;
+    bool CellValue(TEditorType Type, std::string& Value) override;
+
 protected:
     bool ClosingKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
@@ -77,11 +113,20 @@ protected:
 private:
     // The step event of the spin type, with the value after the step.
     void SpinClicked(bool Up);
+    // The value ReadCell took from the cell.
+    int32_t FCellInteger = 0;
+    double FCellFloat = 0;
+    TDateTime FCellDate = 0;
 };
 
 class TGridDatePicker : public TGridEditorControl<TDateTimePicker> {
 public:
     explicit TGridDatePicker(TVsStringGrid* Grid) : TGridEditorControl(Grid) {}
+
+    void LoadCell(TEditorType Type, const std::string& Text) override;
+    // The picker keeps its own height.
+    void PlaceOver(const TRect& Cell) override { SetBounds(Cell.Left, Cell.Top, Cell.Width(), Height()); }
+    bool CellValue(TEditorType Type, std::string& Value) override;
 
 protected:
     bool ClosingKey(Word Key, TShiftState Shift) const override;
@@ -95,6 +140,9 @@ class TGridCheckBox : public TGridEditorControl<TCheckBox> {
 public:
     explicit TGridCheckBox(TVsStringGrid* Grid) : TGridEditorControl(Grid) {}
 
+    // The caption shows the cell text; the box writes nothing back.
+    void LoadCell(TEditorType Type, const std::string& Text) override;
+
 protected:
     bool ClosingKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
@@ -106,6 +154,10 @@ public:
     // The ellipsis action: OnEllipsClick decides the text, which is then
     // selected.
     void EllipsAction();
+
+    void LoadCell(TEditorType Type, const std::string& Text) override { SetText(Text); }
+    void Shown(const TRect& Cell) override { SetHeight(Cell.Height()); }
+    bool CellValue(TEditorType Type, std::string& Value) override;
 
 protected:
     bool ClosingKey(Word Key, TShiftState Shift) const override;
@@ -121,6 +173,10 @@ public:
     // The number characters of Text go into the edit, the rest into UnitID.
     void SplitCellText(const std::string& Text);
 
+    void LoadCell(TEditorType Type, const std::string& Text) override { SplitCellText(Text); }
+    void Shown(const TRect& Cell) override { SetHeight(Cell.Height()); }
+    bool CellValue(TEditorType Type, std::string& Value) override;
+
 protected:
     bool ClosingKey(Word Key, TShiftState Shift) const override;
     void KeyDown(Word& Key, TShiftState Shift) override;
@@ -132,6 +188,12 @@ protected:
 class TGridButton : public TGridEditorControl<TButton> {
 public:
     explicit TGridButton(TVsStringGrid* Grid) : TGridEditorControl(Grid) {}
+
+    void LoadCell(TEditorType Type, const std::string& Text) override { SetCaption(Text); }
+    // One pixel beyond the cell on every side.
+    void PlaceOver(const TRect& Cell) override {
+        SetBounds(Cell.Left - 1, Cell.Top - 1, Cell.Width() + 2, Cell.Height() + 2);
+    }
 
 protected:
     bool ClosingKey(Word Key, TShiftState Shift) const override;

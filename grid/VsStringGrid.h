@@ -14,6 +14,7 @@
 
 class TVsInplaceEdit;
 class TIntList;
+class TCellEditorKind;
 
 // ---------------------------------------------------------------- bands and background
 
@@ -270,6 +271,8 @@ public:
     TGridButton* MoveIndicator() const { return FMoveIndicator; }
     // The control of an editor type, or null for the text editor's types.
     TWinControl* EditorControl(TEditorType Type) const;
+    // Its editing cycle (one table from the type), or null.
+    TCellEditorKind* EditorKind(TEditorType Type) const;
 
     TEditorType ActiveEditorType() const { return FActiveEditorType; }
     bool EditorControlShowing() const { return FEditorControlShowing; }
