@@ -223,6 +223,77 @@ protected:
     bool FFilterActive = false;
 };
 
+// ---------------------------------------------------------------- TGridPress
+
+// The left-button press that the press, the movement and the release share:
+// what was pressed and where, and what the release does (raise a fixed cell
+// drawn pressed, click a pressed button cell, set or clear the row flag,
+// drop a moved column or row where the arrows marked it).
+class TGridPress {
+public:
+    // A new press at At; Sizing is the cell left of (or above) a border the
+    // press may be on, with its width and height at the press.
+    void Start(TPoint At, TGridCoord Sizing, int32_t Width, int32_t Height) {
+        Point = At;
+        SizingCell = Sizing;
+        SizingWidth = Width;
+        SizingHeight = Height;
+        ButtonCell = TGridCoord{-1, -1};
+        CtrlFlaggedRow = -1;
+    }
+    // The mouse is elsewhere than at the press.
+    bool LeftPressPoint(int32_t X, int32_t Y) const { return X != Point.X || Y != Point.Y; }
+    void PressFixed(const TRect& Cell) {
+        FixedPressed = true;
+        FixedRect = Cell;
+    }
+    // The fixed cell drawn pressed, now to be drawn raised; False for none.
+    bool TakeFixed(TRect& Cell) {
+        if (!FixedPressed) return false;
+        FixedPressed = false;
+        Cell = FixedRect;
+        return true;
+    }
+    void PressButton(TGridCoord Cell) { ButtonCell = Cell; }
+    // The button cell the release clicks ((-1, -1) none), once.
+    TGridCoord TakeButton() {
+        const TGridCoord b = ButtonCell;
+        ButtonCell = TGridCoord{-1, -1};
+        return b;
+    }
+    // A Ctrl press on a flagged row: its release clears the flag.
+    void ClearFlagOnRelease(int32_t Row) { CtrlFlaggedRow = Row; }
+    // The flag the release gives Row.
+    bool FlagOnRelease(int32_t Row) const { return CtrlFlaggedRow != Row; }
+    // A press on a fixed cell over a data column or row (Index) that may
+    // start moving it; Offset: the press inside the cell.
+    void StartMove(int32_t Index, TPoint Offset) {
+        MoveIndex = Index;
+        if (Index < 0) return;
+        MoveOffset = Offset;
+        ArrowCell = TGridCoord{-1, -1};
+    }
+
+    TPoint Point{-1, -1};
+    TGridCoord SizingCell{-1, -1};
+    int32_t SizingWidth = 0;
+    int32_t SizingHeight = 0;
+    int32_t OffsetRight = 0;
+    int32_t OffsetBottom = 0;
+    int32_t MoveIndex = -1;
+    TPoint MoveOffset;
+    bool FixedPressed = false;
+    TRect FixedRect;
+    TGridCoord ButtonCell{-1, -1};
+    int32_t CtrlFlaggedRow = -1;
+    // A mouse row selection (DisjunctRowSelect) is going on.
+    bool RowSelecting = false;
+    // The cell the arrow windows marked last while moving.
+    TGridCoord ArrowCell{-1, -1};
+    TGridCoord Remembered1{-1, -1};
+    TGridCoord Remembered2{-1, -1};
+};
+
 // ---------------------------------------------------------------- TVsGridState
 
 class TVsGridState {
@@ -349,24 +420,7 @@ protected:
     std::string FLastAnchor;
     TPoint FHintCell{-1, -1};
     // The press of the mouse handling.
-    struct TPressState {
-        TPoint Point{-1, -1};
-        TGridCoord SizingCell{-1, -1};
-        int32_t SizingWidth = 0;
-        int32_t SizingHeight = 0;
-        int32_t OffsetRight = 0;
-        int32_t OffsetBottom = 0;
-        int32_t MoveIndex = -1;
-        TPoint MoveOffset;
-        bool FixedPressed = false;
-        TRect FixedRect;
-        TGridCoord ButtonCell{-1, -1};
-        int32_t CtrlFlaggedRow = -1;
-        bool RowSelecting = false;
-        TGridCoord ArrowCell{-1, -1};
-        TGridCoord Remembered1{-1, -1};
-        TGridCoord Remembered2{-1, -1};
-    } FPress;
+    TGridPress FPress;
     bool FMoved = false;
     bool FSized = false;
     bool FDblClickSized = false;

@@ -644,6 +644,16 @@ private:
     void RadioClick(int32_t ACol, int32_t ARow, int32_t X, int32_t Y);
     // Ends the window update lock of a move from the fixed cells, if held.
     void ReleaseUpdateLock();
+    // The parts of a left-button press at (X, Y) on the cell (C, R); each
+    // answers True when the press ends there: on fixed, node and radio
+    // cells and an OLE drag; on a button graphic or a link (after the row
+    // selection starts); the selection from fixed cells and a move start.
+    bool PressOnCellGraphics(int32_t C, int32_t R, int32_t X, int32_t Y);
+    bool PressOnButtonOrLink(int32_t C, int32_t R, int32_t X, int32_t Y, TShiftState Shift);
+    void PressOnFixedCells(int32_t C, int32_t R, int32_t X, int32_t Y);
+    void OpenAnchor(const std::string& Anchor);
+    // The indicator and arrows of a column or row moved with the mouse.
+    void TrackMove(int32_t X, int32_t Y, int32_t C, int32_t R);
     void StartPanning(int32_t X, int32_t Y);
     void StopPanning();
     TRect PanMarkRect() const;
