@@ -542,6 +542,28 @@ void TVsStringGrid::LeaveEditorControl(Word Key, TShiftState Shift, bool ToGrid,
     if (Key == VK_RETURN) AdvanceCell(Col(), Row(), true, true, false);
 }
 
+void TVsStringGrid::AdvanceAddRow(int32_t At) {
+    // The new row stands above the footers.
+    RowsMoving();
+    std::vector<TGridRowPtr> empty(1);
+    PutDisplayRows({At}, std::move(empty), {DefaultRowHeight()});
+    if (OnAutoAddRow) OnAutoAddRow(this, RowCount() - FFixedFooters - 1);
+}
+
+void TVsStringGrid::AdvanceInsertCol(int32_t At) {
+    // The new column stands left of the fixed right columns.
+    RowsMoving();
+    std::vector<int32_t> widths;
+    for (int32_t c = 0; c < ColCount(); ++c) widths.push_back(ColWidths(c));
+    SetColCount(ColCount() + 1);
+    if (At < ColCount() - 1) {
+        MoveColumn(ColCount() - 1, At);
+        widths.insert(widths.begin() + At, DefaultColWidth());
+        for (int32_t c = At; c < ColCount(); ++c) SetColWidths(c, widths[static_cast<size_t>(c)]);
+    }
+    if (OnAutoInsertCol) OnAutoInsertCol(this, ColCount() - FFixedRightCols - 1);
+}
+
 void TVsStringGrid::AdvanceCell(int32_t ACol, int32_t ARow, bool Forward, bool ShowEditor, bool Force) {
     if (!FNavigation->AdvanceOnEnter() && !Force) return;
     const int32_t startCol = ACol;
@@ -576,13 +598,9 @@ void TVsStringGrid::AdvanceCell(int32_t ACol, int32_t ARow, bool Forward, bool S
                     ACol = startCol;
                     ARow = startRow;
                 } else {
-                    // The new row stands above the footers.
-                    RowsMoving();
-                    std::vector<TGridRowPtr> empty(1);
-                    PutDisplayRows({lastRow + 1}, std::move(empty), {DefaultRowHeight()});
+                    AdvanceAddRow(lastRow + 1);
                     ARow = lastRow + 1;
                     ACol = firstCol;
-                    if (OnAutoAddRow) OnAutoAddRow(this, RowCount() - FFixedFooters - 1);
                 }
             } else {
                 ACol = firstCol;
@@ -594,20 +612,9 @@ void TVsStringGrid::AdvanceCell(int32_t ACol, int32_t ARow, bool Forward, bool S
                 if (ACol < lastCol) {
                     ++ACol;
                 } else if (FNavigation->AdvanceInsert() && !inserted) {
-                    // The new column stands left of the fixed right columns.
                     inserted = true;
-                    RowsMoving();
-                    const int32_t at = lastCol + 1;
-                    std::vector<int32_t> widths;
-                    for (int32_t c = 0; c < ColCount(); ++c) widths.push_back(ColWidths(c));
-                    SetColCount(ColCount() + 1);
-                    if (at < ColCount() - 1) {
-                        MoveColumn(ColCount() - 1, at);
-                        widths.insert(widths.begin() + at, DefaultColWidth());
-                        for (int32_t c = at; c < ColCount(); ++c) SetColWidths(c, widths[static_cast<size_t>(c)]);
-                    }
-                    ACol = at;
-                    if (OnAutoInsertCol) OnAutoInsertCol(this, ColCount() - FFixedRightCols - 1);
+                    AdvanceInsertCol(lastCol + 1);
+                    ACol = lastCol + 1;
                 } else {
                     ACol = firstCol;
                 }

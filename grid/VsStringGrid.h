@@ -588,6 +588,10 @@ private:
                             bool ForwardSides = false);
     // The colour an editor takes over its cell (bands and OnGetCellColor).
     TColor EditorColor();
+    // AdvanceCell's row added above the footers, or column left of the
+    // fixed right columns, at At, told by OnAutoAddRow or OnAutoInsertCol.
+    void AdvanceAddRow(int32_t At);
+    void AdvanceInsertCol(int32_t At);
 
     // ---- scroll bars (VsGridScroll.cpp)
     void ApplyScrollType();
