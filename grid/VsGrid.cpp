@@ -141,68 +141,6 @@ void TBackGround::Assign(const TPersistent* Source) {
     Changed();
 }
 
-// ---------------------------------------------------------------- TFilter
-
-TFilter::~TFilter() = default;
-
-TFilterData* TFilter::Items(int32_t Index) const {
-    if (Index < 0 || Index >= Count()) throw EListError(FmtMsg(SysConst::SListIndexError, Index));
-    return FItems[static_cast<size_t>(Index)].get();
-}
-
-TFilterData* TFilter::Add() {
-    FItems.push_back(std::make_unique<TFilterData>());
-    return FItems.back().get();
-}
-
-TFilterData* TFilter::Add(int16_t Column, const std::string& Condition) {
-    TFilterData* d = Add();
-    d->SetColumn(Column);
-    d->SetCondition(Condition);
-    return d;
-}
-
-void TFilter::Delete(int32_t Index) {
-    Items(Index);
-    FItems.erase(FItems.begin() + Index);
-}
-
-void TFilter::Clear() { FItems.clear(); }
-
-void TFilter::Assign(const TPersistent* Source) {
-    const auto* f = dynamic_cast<const TFilter*>(Source);
-    if (!f) {
-        TPersistent::Assign(Source);
-        return;
-    }
-    if (f == this) return;
-    FItems.clear();
-    for (const auto& d : f->FItems) Add(d->Column(), d->Condition());
-}
-
-// ---------------------------------------------------------------- TGridItem
-
-void TGridItem::GetItems(TStrings& Items) const {
-    Items.Clear();
-    if (!FRow) return;
-    for (int32_t i = 0; i < FRow->Count(); ++i) Items.AddObject(FRow->Text(i), FRow->Object(i));
-}
-
-void TGridItem::SetItems(const TStrings* Items) {
-    auto row = std::make_unique<TGridRow>();
-    if (Items)
-        for (int32_t i = 0; i < Items->Count(); ++i) {
-            row->SetText(i, Items->Get(i));
-            row->SetObject(i, Items->GetObject(i));
-        }
-    FRow = row->Empty() ? nullptr : std::move(row);
-}
-
-const std::string& TGridItem::Text(int32_t Col) const {
-    static const std::string empty;
-    return FRow ? FRow->Text(Col) : empty;
-}
-
 // ---------------------------------------------------------------- the owner form's resize
 
 // The handler the grid puts into its owner form's OnResize. Once the grid

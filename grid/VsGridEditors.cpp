@@ -345,25 +345,58 @@ void TVsInplaceEdit::PasteFromClipboard() {
 
 // ---------------------------------------------------------------- the grid's side
 
-TWinControl* TVsStringGrid::EditorControl(TEditorType Type) const {
-    switch (Type) {
-    case edSpin:
-    case edSpinFloat:
-    case edSpinTime:
-    case edSpinDate: return FCellSpin;
-    case edComboDropDown:
-    case edComboDropDownList: return FCellCombo;
-    case edEditBtn:
-    case edEditBtnInteger:
-    case edEditBtnFloat: return FCellEditBtn;
-    case edCheckBox: return FCellCheckBox;
-    case edDatePicker:
-    case edDatePickerUpDown:
-    case edTimePicker: return FCellDatePicker;
-    case edButton: return FCellButton;
-    case edUnitEditBtn: return FCellUnitEditBtn;
+namespace {
+// Which of the grid's editor controls edits each editor type, by type.
+enum class TEditorSlot : uint8_t { None, Spin, Combo, EditBtn, CheckBox, DatePicker, Button, UnitEditBtn };
+constexpr std::array<TEditorSlot, edEditBtnFloat + 1> kEditorSlots = {
+    TEditorSlot::None,        // edNormal
+    TEditorSlot::Spin,        // edSpin
+    TEditorSlot::Combo,       // edComboDropDown
+    TEditorSlot::Combo,       // edComboDropDownList
+    TEditorSlot::EditBtn,     // edEditBtn
+    TEditorSlot::CheckBox,    // edCheckBox
+    TEditorSlot::DatePicker,  // edDatePicker
+    TEditorSlot::DatePicker,  // edDatePickerUpDown
+    TEditorSlot::DatePicker,  // edTimePicker
+    TEditorSlot::Button,      // edButton
+    TEditorSlot::None,        // edNoEditor
+    TEditorSlot::None,        // edInteger
+    TEditorSlot::None,        // edDigits
+    TEditorSlot::None,        // edFloat
+    TEditorSlot::None,        // edCapitals
+    TEditorSlot::None,        // edProperCase
+    TEditorSlot::None,        // edPassword
+    TEditorSlot::UnitEditBtn, // edUnitEditBtn
+    TEditorSlot::None,        // edLowerCase
+    TEditorSlot::None,        // edUpperCase
+    TEditorSlot::Spin,        // edSpinFloat
+    TEditorSlot::Spin,        // edSpinTime
+    TEditorSlot::Spin,        // edSpinDate
+    TEditorSlot::EditBtn,     // edEditBtnInteger
+    TEditorSlot::EditBtn,     // edEditBtnFloat
+};
+static_assert(kEditorSlots[edSpin] == TEditorSlot::Spin && kEditorSlots[edButton] == TEditorSlot::Button &&
+              kEditorSlots[edNoEditor] == TEditorSlot::None && kEditorSlots[edUnitEditBtn] == TEditorSlot::UnitEditBtn &&
+              kEditorSlots[edSpinDate] == TEditorSlot::Spin && kEditorSlots[edEditBtnFloat] == TEditorSlot::EditBtn);
+}  // namespace
+
+TCellEditorKind* TVsStringGrid::EditorKind(TEditorType Type) const {
+    if (static_cast<size_t>(Type) >= kEditorSlots.size()) return nullptr;
+    switch (kEditorSlots[Type]) {
+    case TEditorSlot::Spin: return FCellSpin;
+    case TEditorSlot::Combo: return FCellCombo;
+    case TEditorSlot::EditBtn: return FCellEditBtn;
+    case TEditorSlot::CheckBox: return FCellCheckBox;
+    case TEditorSlot::DatePicker: return FCellDatePicker;
+    case TEditorSlot::Button: return FCellButton;
+    case TEditorSlot::UnitEditBtn: return FCellUnitEditBtn;
     default: return nullptr;
     }
+}
+
+TWinControl* TVsStringGrid::EditorControl(TEditorType Type) const {
+    TCellEditorKind* kind = EditorKind(Type);
+    return kind ? &kind->Control() : nullptr;
 }
 
 TColor TVsStringGrid::EditorColor() {
@@ -422,169 +455,24 @@ void TVsStringGrid::KeyPress(char32_t& Key) {
 }
 
 void TVsStringGrid::ShowCellEditor(int32_t ACol, int32_t ARow) {
+    TCellEditorKind* kind = EditorKind(FActiveEditorType);
+    if (!kind) return;
     const TRect r = CellRect(ACol, ARow);
     const int32_t realCol = RealColIndex(ACol);
     const std::string text = Cells(realCol, ARow);
-    auto focus = [](TWinControl* c) {
-        if (c->CanFocus()) c->SetFocus();
-    };
-    auto recreate = [](auto* c) {
-        if (c->HandleAllocated()) c->RecreateWnd();
-    };
-    switch (FActiveEditorType) {
-    case edSpin:
-    case edSpinFloat:
-    case edSpinTime:
-    case edSpinDate: {
-        // The value comes first: a cell that does not convert raises here,
-        // before the spin shows, so that nothing of another cell is left in
-        // it to be written back.
-        int32_t value = 0;
-        double floatValue = 0;
-        TDateTime dateValue = 0;
-        switch (FActiveEditorType) {
-        case edSpin: value = GetCellInteger(realCol, ARow); break;
-        case edSpinFloat: floatValue = GetCellFloat(realCol, ARow); break;
-        case edSpinTime: dateValue = text.empty() ? Now() : StrToTime(text); break;
-        default: dateValue = text.empty() ? Now() : GetCellDate(realCol, ARow); break;
-        }
-        TGridSpin* spin = FCellSpin;
-        FEditorControlShowing = true;
-        recreate(spin);
-        spin->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-        spin->SetVisible(true);
-        spin->SetEnabled(true);
-        switch (FActiveEditorType) {
-        case edSpin:
-            spin->SetSpinType(sptNormal);
-            // The cell's own value, also outside the bounds: opening the
-            // editor changes nothing.
-            spin->SetText(IntToStr(value));
-            break;
-        case edSpinFloat:
-            spin->SetSpinType(sptFloat);
-            spin->SetFloatValue(floatValue);
-            break;
-        case edSpinTime:
-            spin->SetSpinType(sptTime);
-            spin->SetTimeValue(dateValue);
-            break;
-        default:
-            spin->SetDateValue(dateValue);
-            spin->SetSpinType(sptDate);
-            break;
-        }
-        focus(spin);
-        break;
-    }
-    case edComboDropDown:
-    case edComboDropDownList: {
-        TGridCombo* combo = FCellCombo;
-        FEditorControlShowing = true;
-        if (FActiveEditorType == edComboDropDown) {
-            combo->SetStyle(csDropDown);
-            combo->SetText(text);
-        } else {
-            combo->SetStyle(csDropDownList);
-            int32_t index = combo->Items()->IndexOf(text);
-            if (index < 0) index = FComboDefaultIndex == -1 ? 0 : FComboDefaultIndex;
-            // No item to show (an empty list, a default out of range): none
-            // is selected, and leaving writes nothing, so the cell keeps
-            // its text.
-            combo->SetItemIndex(index >= 0 && index < combo->Items()->Count() ? index : -1);
-        }
-        // The list opens below the combo on its own; the combo takes the
-        // cell's height.
-        combo->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-        if (FNavigation->AutoComboDropSize()) {
-            TBitmap measure(1, 1);
-            TCanvas* canvas = measure.Canvas();
-            canvas->SetFont(Font());
-            int32_t w = combo->Width();
-            for (int32_t i = 0; i < combo->Items()->Count(); ++i)
-                w = std::max(w, canvas->TextWidth(combo->Items()->Get(i)) + 6);
-            combo->SetDroppedWidth(w);
-        }
-        combo->SetEnabled(true);
-        combo->SetVisible(true);
-        focus(combo);
-        if (FMouseActions->DirectComboDrop()) combo->SetDroppedDown(true);
-        break;
-    }
-    case edEditBtn:
-    case edEditBtnInteger:
-    case edEditBtnFloat: {
-        TGridEditBtn* edit = FCellEditBtn;
-        FEditorControlShowing = true;
-        recreate(edit);
-        edit->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-        edit->SetText(text);
-        edit->SetVisible(true);
-        edit->SetEnabled(true);
-        focus(edit);
-        edit->SetHeight(r.Height());
-        break;
-    }
-    case edCheckBox: {
-        TGridCheckBox* box = FCellCheckBox;
-        FEditorControlShowing = true;
-        recreate(box);
-        box->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-        box->SetCaption(text);
-        box->SetEnabled(true);
-        box->SetState(cbUnchecked);
-        box->SetVisible(true);
-        focus(box);
-        break;
-    }
-    case edDatePicker:
-    case edDatePickerUpDown:
-    case edTimePicker: {
-        TGridDatePicker* picker = FCellDatePicker;
-        if (!picker) break;
-        FEditorControlShowing = true;
-        recreate(picker);
-        TDateTime value = 0;
-        if (FActiveEditorType == edTimePicker) {
-            if (!TryStrToTime(text, value)) value = Now();
-            picker->SetKind(dtkTime);
-        } else {
-            if (!TryStrToDate(text, value)) value = Now();
-            picker->SetKind(dtkDate);
-            picker->SetDateMode(FActiveEditorType == edDatePickerUpDown ? dmUpDown : dmComboBox);
-        }
-        picker->SetDateTime(value);
-        picker->SetBounds(r.Left, r.Top, r.Width(), picker->Height());
-        picker->SetEnabled(true);
-        picker->SetVisible(true);
-        focus(picker);
-        break;
-    }
-    case edButton: {
-        TGridButton* button = FCellButton;
-        FEditorControlShowing = true;
-        recreate(button);
-        button->SetBounds(r.Left - 1, r.Top - 1, r.Width() + 2, r.Height() + 2);
-        button->SetCaption(text);
-        button->SetVisible(true);
-        button->SetEnabled(true);
-        focus(button);
-        break;
-    }
-    case edUnitEditBtn: {
-        TGridUnitEditBtn* edit = FCellUnitEditBtn;
-        FEditorControlShowing = true;
-        recreate(edit);
-        edit->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-        edit->SplitCellText(text);
-        edit->SetVisible(true);
-        edit->SetEnabled(true);
-        focus(edit);
-        edit->SetHeight(r.Height());
-        break;
-    }
-    default: break;
-    }
+    // The value comes first: a cell that does not convert raises here,
+    // before the control shows, so that nothing of another cell is left in
+    // it to be written back.
+    kind->ReadCell(FActiveEditorType, realCol, ARow, text);
+    FEditorControlShowing = true;
+    kind->PrepareWindow();
+    kind->LoadCell(FActiveEditorType, text);
+    kind->PlaceOver(r);
+    TWinControl& control = kind->Control();
+    control.SetEnabled(true);
+    control.SetVisible(true);
+    if (control.CanFocus()) control.SetFocus();
+    kind->Shown(r);
 }
 
 void TVsStringGrid::HideCellEditor(int32_t ACol, int32_t ARow) {
@@ -600,24 +488,9 @@ void TVsStringGrid::HideCellEditor(int32_t ACol, int32_t ARow) {
     const int32_t realCol = RealColIndex(ACol);
     const bool cancelled = FEditorCancelled;
     FEditorCancelled = false;
-    switch (cancelled ? edNoEditor : FActiveEditorType) {
-    case edSpin:
-    case edSpinFloat:
-    case edSpinTime:
-    case edSpinDate: SetCells(realCol, ARow, FCellSpin->Text()); break;
-    case edComboDropDown: SetCells(realCol, ARow, FCellCombo->Text()); break;
-    case edComboDropDownList:
-        if (FCellCombo->ItemIndex() >= 0) SetCells(realCol, ARow, FCellCombo->Text());
-        break;
-    case edEditBtn:
-    case edEditBtnInteger:
-    case edEditBtnFloat: SetCells(realCol, ARow, FCellEditBtn->Text()); break;
-    case edDatePicker:
-    case edDatePickerUpDown: SetCells(realCol, ARow, DateToStr(FCellDatePicker->Date())); break;
-    case edTimePicker: SetCells(realCol, ARow, TimeToStr(FCellDatePicker->Time())); break;
-    case edUnitEditBtn: SetCells(realCol, ARow, FCellUnitEditBtn->Text() + FCellUnitEditBtn->UnitID()); break;
-    default: break;
-    }
+    std::string value;
+    if (!cancelled && EditorKind(FActiveEditorType)->CellValue(FActiveEditorType, value))
+        SetCells(realCol, ARow, value);
     // The grid takes the focus before the control goes, so that it does not
     // wander to another control of the window.
     if (control->Focused() && CanFocus()) SetFocus();
@@ -669,12 +542,36 @@ void TVsStringGrid::LeaveEditorControl(Word Key, TShiftState Shift, bool ToGrid,
     if (Key == VK_RETURN) AdvanceCell(Col(), Row(), true, true, false);
 }
 
+void TVsStringGrid::AdvanceAddRow(int32_t At) {
+    // The new row stands above the footers.
+    RowsMoving();
+    std::vector<TGridRowPtr> empty(1);
+    PutDisplayRows({At}, std::move(empty), {DefaultRowHeight()});
+    if (OnAutoAddRow) OnAutoAddRow(this, RowCount() - FFixedFooters - 1);
+}
+
+void TVsStringGrid::AdvanceInsertCol(int32_t At) {
+    // The new column stands left of the fixed right columns.
+    RowsMoving();
+    std::vector<int32_t> widths;
+    for (int32_t c = 0; c < ColCount(); ++c) widths.push_back(ColWidths(c));
+    SetColCount(ColCount() + 1);
+    if (At < ColCount() - 1) {
+        MoveColumn(ColCount() - 1, At);
+        widths.insert(widths.begin() + At, DefaultColWidth());
+        for (int32_t c = At; c < ColCount(); ++c) SetColWidths(c, widths[static_cast<size_t>(c)]);
+    }
+    if (OnAutoInsertCol) OnAutoInsertCol(this, ColCount() - FFixedRightCols - 1);
+}
+
 void TVsStringGrid::AdvanceCell(int32_t ACol, int32_t ARow, bool Forward, bool ShowEditor, bool Force) {
     if (!FNavigation->AdvanceOnEnter() && !Force) return;
     const int32_t startCol = ACol;
+    const int32_t startRow = ARow;
     const int32_t firstCol = FixedCols();
     const int32_t firstRow = FixedRows();
     bool inserted = false;
+    bool refused = false;
     // Each normal cell at most once, and the start again: then no cell
     // qualifies and the current cell stays.
     const int64_t limit =
@@ -694,15 +591,17 @@ void TVsStringGrid::AdvanceCell(int32_t ACol, int32_t ARow, bool Forward, bool S
             } else if (FNavigation->AdvanceInsert() && !inserted) {
                 bool canAdd = true;
                 if (OnCanAddRow) OnCanAddRow(this, canAdd);
-                if (!canAdd) return;
-                // The new row stands above the footers.
                 inserted = true;
-                RowsMoving();
-                std::vector<TGridRowPtr> empty(1);
-                PutDisplayRows({lastRow + 1}, std::move(empty), {DefaultRowHeight()});
-                ARow = lastRow + 1;
-                ACol = firstCol;
-                if (OnAutoAddRow) OnAutoAddRow(this, RowCount() - FFixedFooters - 1);
+                if (!canAdd) {
+                    // Refused: the target stays the starting cell.
+                    refused = true;
+                    ACol = startCol;
+                    ARow = startRow;
+                } else {
+                    AdvanceAddRow(lastRow + 1);
+                    ARow = lastRow + 1;
+                    ACol = firstCol;
+                }
             } else {
                 ACol = firstCol;
                 ARow = firstRow;
@@ -713,20 +612,9 @@ void TVsStringGrid::AdvanceCell(int32_t ACol, int32_t ARow, bool Forward, bool S
                 if (ACol < lastCol) {
                     ++ACol;
                 } else if (FNavigation->AdvanceInsert() && !inserted) {
-                    // The new column stands left of the fixed right columns.
                     inserted = true;
-                    RowsMoving();
-                    const int32_t at = lastCol + 1;
-                    std::vector<int32_t> widths;
-                    for (int32_t c = 0; c < ColCount(); ++c) widths.push_back(ColWidths(c));
-                    SetColCount(ColCount() + 1);
-                    if (at < ColCount() - 1) {
-                        MoveColumn(ColCount() - 1, at);
-                        widths.insert(widths.begin() + at, DefaultColWidth());
-                        for (int32_t c = at; c < ColCount(); ++c) SetColWidths(c, widths[static_cast<size_t>(c)]);
-                    }
-                    ACol = at;
-                    if (OnAutoInsertCol) OnAutoInsertCol(this, ColCount() - FFixedRightCols - 1);
+                    AdvanceInsertCol(lastCol + 1);
+                    ACol = lastCol + 1;
                 } else {
                     ACol = firstCol;
                 }
@@ -759,6 +647,7 @@ void TVsStringGrid::AdvanceCell(int32_t ACol, int32_t ARow, bool Forward, bool S
         bool fixed = false;
         IsFixedCell(realCol, ARow, fixed);
         if ((Options() & goEditing) && canEdit) break;
+        if (refused) return;
     }
     FocusCell(ACol, ARow, true);
     const bool checkOrRadio = HasCheckOrRadio(RealColIndex(ACol), ARow);
@@ -991,6 +880,16 @@ void TGridDatePicker::KeyDown(Word& Key, TShiftState Shift) {
     });
 }
 
+void TGridDatePicker::Paint() {
+    TCanvas* c = Canvas();
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(clWindow);
+    TRect r = Rect(0, 0, Width(), Height());
+    c->FrameRect(r);
+    InflateRect(r, -1, -1);
+    c->FrameRect(r);
+}
+
 // ---------------------------------------------------------------- TGridCheckBox
 
 bool TGridCheckBox::ClosingKey(Word Key, TShiftState) const {
@@ -1169,4 +1068,113 @@ void TGridButton::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int
 void TGridButton::DoExit() {
     if (this == FGrid->CellButton()) TGridEditorControl::DoExit();
     else TButton::DoExit();
+}
+
+// ---------------------------------------------------------------- the editing cycle of each control
+
+void TGridSpin::ReadCell(TEditorType Type, int32_t RealCol, int32_t Row, const std::string& Text) {
+    switch (Type) {
+    case edSpin: FCellInteger = FGrid->GetCellInteger(RealCol, Row); break;
+    case edSpinFloat: FCellFloat = FGrid->GetCellFloat(RealCol, Row); break;
+    case edSpinTime: FCellDate = Text.empty() ? Now() : StrToTime(Text); break;
+    default: FCellDate = Text.empty() ? Now() : FGrid->GetCellDate(RealCol, Row); break;
+    }
+}
+
+void TGridSpin::LoadCell(TEditorType Type, const std::string&) {
+    switch (Type) {
+    case edSpin:
+        SetSpinType(sptNormal);
+        // The cell's own value, also outside the bounds: opening the editor
+        // changes nothing.
+        SetText(IntToStr(FCellInteger));
+        break;
+    case edSpinFloat:
+        SetSpinType(sptFloat);
+        SetFloatValue(FCellFloat);
+        break;
+    case edSpinTime:
+        SetSpinType(sptTime);
+        SetTimeValue(FCellDate);
+        break;
+    default:
+        SetDateValue(FCellDate);
+        SetSpinType(sptDate);
+        break;
+    }
+}
+
+bool TGridSpin::CellValue(TEditorType, std::string& Value) {
+    Value = Text();
+    return true;
+}
+
+void TGridCombo::LoadCell(TEditorType Type, const std::string& Text) {
+    if (Type == edComboDropDown) {
+        SetStyle(csDropDown);
+        SetText(Text);
+        return;
+    }
+    SetStyle(csDropDownList);
+    int32_t index = Items()->IndexOf(Text);
+    if (index < 0) index = FGrid->FComboDefaultIndex == -1 ? 0 : FGrid->FComboDefaultIndex;
+    // No item to show (an empty list, a default out of range): none is
+    // selected, and leaving writes nothing, so the cell keeps its text.
+    SetItemIndex(index >= 0 && index < Items()->Count() ? index : -1);
+}
+
+void TGridCombo::PlaceOver(const TRect& Cell) {
+    // The list opens below the combo on its own; the combo takes the cell's
+    // height.
+    SetBounds(Cell.Left, Cell.Top, Cell.Width(), Cell.Height());
+    if (!FGrid->FNavigation->AutoComboDropSize()) return;
+    TBitmap measure(1, 1);
+    TCanvas* canvas = measure.Canvas();
+    canvas->SetFont(FGrid->Font());
+    int32_t w = Width();
+    for (int32_t i = 0; i < Items()->Count(); ++i) w = std::max(w, canvas->TextWidth(Items()->Get(i)) + 6);
+    SetDroppedWidth(w);
+}
+
+void TGridCombo::Shown(const TRect&) {
+    if (FGrid->FMouseActions->DirectComboDrop()) SetDroppedDown(true);
+}
+
+bool TGridCombo::CellValue(TEditorType Type, std::string& Value) {
+    if (Type == edComboDropDownList && ItemIndex() < 0) return false;
+    Value = Text();
+    return true;
+}
+
+void TGridDatePicker::LoadCell(TEditorType Type, const std::string& Text) {
+    TDateTime value = 0;
+    if (Type == edTimePicker) {
+        if (!TryStrToTime(Text, value)) value = Now();
+        SetKind(dtkTime);
+    } else {
+        if (!TryStrToDate(Text, value)) value = Now();
+        SetKind(dtkDate);
+        SetDateMode(Type == edDatePickerUpDown ? dmUpDown : dmComboBox);
+    }
+    SetDateTime(value);
+}
+
+bool TGridDatePicker::CellValue(TEditorType Type, std::string& Value) {
+    Value = Type == edTimePicker ? TimeToStr(Time()) : DateToStr(Date());
+    return true;
+}
+
+void TGridCheckBox::LoadCell(TEditorType, const std::string& Text) {
+    SetCaption(Text);
+    SetState(cbUnchecked);
+}
+
+bool TGridEditBtn::CellValue(TEditorType, std::string& Value) {
+    Value = Text();
+    return true;
+}
+
+bool TGridUnitEditBtn::CellValue(TEditorType, std::string& Value) {
+    Value = Text() + UnitID();
+    return true;
 }

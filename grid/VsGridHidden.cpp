@@ -4,64 +4,6 @@
 #include "grid/VsGrid.h"
 #include "grid/VsUtil.h"
 
-// ---------------------------------------------------------------- THiddenRows
-
-int32_t THiddenRows::CountBelow(int32_t RealRow) const {
-    auto it = std::lower_bound(FItems.begin(), FItems.end(), RealRow,
-                               [](const TGridItem& item, int32_t row) { return item.Idx() < row; });
-    return static_cast<int32_t>(it - FItems.begin());
-}
-
-bool THiddenRows::Contains(int32_t RealRow) const {
-    const int32_t i = CountBelow(RealRow);
-    return i < Count() && FItems[static_cast<size_t>(i)].Idx() == RealRow;
-}
-
-int32_t THiddenRows::RealIndex(int32_t DisplayRow) const {
-    // Item k stands before the real row of DisplayRow when Idx - k, the
-    // display place it would have, is at most DisplayRow; Idx - k never
-    // falls from one item to the next.
-    int32_t lo = 0, hi = Count();
-    while (lo < hi) {
-        const int32_t mid = lo + (hi - lo) / 2;
-        if (FItems[static_cast<size_t>(mid)].Idx() - mid <= DisplayRow) lo = mid + 1;
-        else hi = mid;
-    }
-    return DisplayRow + lo;
-}
-
-void THiddenRows::Insert(std::vector<TGridItem> Items) {
-    if (Items.empty()) return;
-    if (FItems.empty() || FItems.back().Idx() < Items.front().Idx()) {
-        FItems.insert(FItems.end(), std::make_move_iterator(Items.begin()), std::make_move_iterator(Items.end()));
-        return;
-    }
-    std::vector<TGridItem> merged;
-    merged.reserve(FItems.size() + Items.size());
-    size_t a = 0, b = 0;
-    while (a < FItems.size() || b < Items.size()) {
-        if (b == Items.size() || (a < FItems.size() && FItems[a].Idx() < Items[b].Idx()))
-            merged.push_back(std::move(FItems[a++]));
-        else
-            merged.push_back(std::move(Items[b++]));
-    }
-    FItems = std::move(merged);
-}
-
-std::vector<TGridItem> THiddenRows::Take(int32_t FromReal, int32_t ToReal) {
-    const auto first = FItems.begin() + CountBelow(FromReal);
-    const auto last = FItems.begin() + CountBelow(ToReal + 1);
-    std::vector<TGridItem> out(std::make_move_iterator(first), std::make_move_iterator(last));
-    FItems.erase(first, last);
-    return out;
-}
-
-std::vector<TGridItem> THiddenRows::TakeAll() {
-    std::vector<TGridItem> out = std::move(FItems);
-    FItems.clear();
-    return out;
-}
-
 // ---------------------------------------------------------------- moving rows as units
 
 namespace {
@@ -229,35 +171,33 @@ void TVsStringGrid::RowsChangedByHiding() {
 
 // ---------------------------------------------------------------- hiding
 
-namespace {
-// The real rows of FromReal..ToReal that are in the grid, with their
-// display indexes.
-void VisibleRange(const THiddenRows& Hidden, int32_t RealCount, int32_t FromReal, int32_t ToReal,
-                  std::vector<int32_t>& Display, std::vector<int32_t>& Real) {
-    FromReal = std::max(0, FromReal);
-    ToReal = std::min(ToReal, RealCount - 1);
-    int32_t k = Hidden.CountBelow(FromReal);
-    for (int32_t r = FromReal; r <= ToReal; ++r) {
-        if (k < Hidden.Count() && Hidden.Items(k).Idx() == r) {
-            ++k;
-            continue;
-        }
-        Display.push_back(r - k);
-        Real.push_back(r);
+
+void TVsStringGrid::HideRowsDeleting(int32_t FromReal, int32_t ToReal) { HideRange(FromReal, ToReal, true); }
+
+void TVsStringGrid::HideRowsRemoving(int32_t FromReal, int32_t ToReal) { HideRange(FromReal, ToReal, false); }
+
+void TVsStringGrid::HideRange(int32_t FromReal, int32_t ToReal, bool Deleting) {
+    if (IsHiddenRow(FromReal)) return;
+    std::vector<int32_t> display, real;
+    FHiddenRows.VisibleRange(RowCount() + HiddenRowCount(), FromReal, ToReal, display, real);
+    if (display.empty()) return;
+    // The rows in view of a real range stand together in the grid. They
+    // leave through the grid's own row operations, so that a descendant
+    // sees them go; the hidden items keep copies of their cells.
+    RowsMoving();
+    const int32_t at = display.front();
+    const int32_t count = static_cast<int32_t>(display.size());
+    std::vector<TGridItem> items;
+    items.reserve(display.size());
+    for (int32_t i = 0; i < count; ++i) {
+        const TGridRow* row = Model().Row(at + i);
+        items.emplace_back(real[static_cast<size_t>(i)], row ? std::make_unique<TGridRow>(*row) : nullptr,
+                           RowHeights(at + i));
     }
-}
-}  // namespace
-
-void TVsStringGrid::HideRowsDeleting(int32_t FromReal, int32_t ToReal) {
-    std::vector<int32_t> display, real;
-    VisibleRange(FHiddenRows, RowCount() + HiddenRowCount(), FromReal, ToReal, display, real);
-    HideDisplayRows(display, real, MouseActions()->DisjunctRowSelect());
-}
-
-void TVsStringGrid::HideRowsRemoving(int32_t FromReal, int32_t ToReal) {
-    std::vector<int32_t> display, real;
-    VisibleRange(FHiddenRows, RowCount() + HiddenRowCount(), FromReal, ToReal, display, real);
-    HideDisplayRows(display, real, false);
+    FHiddenRows.Insert(std::move(items));
+    if (Deleting) DeleteRows(at, count);
+    else RemoveRows(at, count);
+    RowsChangedByHiding();
 }
 
 void TVsStringGrid::HideRowList(const std::vector<int32_t>& RealRows) {
@@ -276,7 +216,28 @@ void TVsStringGrid::HideRowList(const std::vector<int32_t>& RealRows) {
 
 void TVsStringGrid::UnhideRows(int32_t FromReal, int32_t ToReal) {
     if (!IsHiddenRow(FromReal)) return;
-    RestoreItems(FHiddenRows.Take(FromReal, ToReal));
+    std::vector<TGridItem> items = FHiddenRows.Take(FromReal, ToReal);
+    // Each run of rows that come back together goes in through InsertRows,
+    // at the place its first real index has among the rows still hidden.
+    MoveRowsKeepingCurrent([&] {
+        for (size_t first = 0; first < items.size();) {
+            size_t last = first + 1;
+            while (last < items.size() && items[last].Idx() == items[last - 1].Idx() + 1) ++last;
+            const int32_t at = FHiddenRows.DisplayIndex(items[first].Idx());
+            const int32_t count = static_cast<int32_t>(last - first);
+            InsertRows(at, count);
+            std::vector<TGridRowPtr> rows;
+            rows.reserve(last - first);
+            for (size_t i = first; i < last; ++i) rows.push_back(items[i].TakeRow());
+            Model().TakeRows(at, count);
+            Model().PutRows(at, std::move(rows));
+            for (size_t i = first; i < last; ++i) {
+                const int32_t r = at + static_cast<int32_t>(i - first);
+                if (items[i].Height() != RowHeights(r)) SetRowHeights(r, items[i].Height());
+            }
+            first = last;
+        }
+    });
 }
 
 void TVsStringGrid::UnhideAllRows() { RestoreItems(FHiddenRows.TakeAll()); }

@@ -339,17 +339,12 @@ void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
     if (r == 0) MouseToCell(x - 4, y, sc, sr);
     else if (c == 0) MouseToCell(x, y - 4, sc, sr);
     else MouseToCell(x - 4, y - 4, sc, sr);
-    FPress.Point = TPoint{x, y};
-    FPress.SizingCell = TGridCoord{sc, sr};
-    FPress.SizingWidth = sc >= 0 ? ColWidths(sc) : 0;
-    FPress.SizingHeight = sr >= 0 ? RowHeights(sr) : 0;
+    FPress.Start(TPoint{x, y}, TGridCoord{sc, sr}, sc >= 0 ? ColWidths(sc) : 0, sr >= 0 ? RowHeights(sr) : 0);
     FSizingCol = sc;
     FSizingRow = sr;
     FSizingColWidth = FPress.SizingWidth;
     FSizingRowHeight = FPress.SizingHeight;
     FSearchText.clear();
-    FPress.ButtonCell = TGridCoord{-1, -1};
-    FPress.CtrlFlaggedRow = -1;
     const TShiftState shift = KeysToShiftState(Message.Keys);
     // Window updates locked for a move from the fixed cells come off on
     // every way out of the press unless the move goes on to the release.
@@ -368,112 +363,12 @@ void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
     }
     if (FMouseActions->CaretPositioning()) FCaretPositionRequest = true;
     const bool inside = c >= 0 && r >= 0 && c < ColCount() && r < RowCount();
-    const TGridOptions lines = goFixedVertLine | goFixedHorzLine;
-    if (inside && (r < FixedRows() || c < FixedCols() || CellIsFixed(RealColIndex(c), r)) && FFixedAsButtons &&
-        (Options() & lines) == lines && Ctl3D()) {
-        FPress.FixedPressed = true;
-        FPress.FixedRect = CellRect(c, r);
-        InvalidateRect(FPress.FixedRect);
-    }
-    if (inside) {
-        if (CellIsFixed(RealColIndex(c), r)) {
-            if (OnClickCell) OnClickCell(this, r, c);
-            return;
-        }
-        if (r >= FixedRows() && c == 0 && IsNodeRow(r)) {
-            SetRow(r);
-            TCellGraphic* g = GetCellGraphic(0, r);
-            const int32_t real = RealRowIndex(r);
-            if (g && g->State) {
-                ExpandNode(real);
-                if (OnExpandNode) OnExpandNode(this, r, real);
-            } else {
-                ContractNode(real);
-                if (OnContractNode) OnContractNode(this, r, real);
-            }
-            return;
-        }
-        if (r >= FixedRows() && c >= FixedCols() && HasRadioGroup(RealColIndex(c), r)) {
-            const TRect cell = CellRect(c, r);
-            RadioClick(c, r, x - cell.Left, y - cell.Top);
-            return;
-        }
-        if (c == 0 && NodeCount() > 0) return;
-        const TRect cell = CellRect(c, r);
-        const bool onEdge = std::abs(x - cell.Left) <= 1 || std::abs(x - cell.Right) <= 1 ||
-                            std::abs(y - cell.Top) <= 1 || std::abs(y - cell.Bottom) <= 1;
-        if (onEdge && IsInSelection(c, r) && FOleDropSource) {
-            bool allow = true;
-            if (OnOleDrag) OnOleDrag(this, c, r, Cells(RealColIndex(c), r), allow);
-            if (allow) {
-                DWORD effect = 0;
-                StartTextDrag(SelectionDragText(), "", DROPEFFECT_COPY | DROPEFFECT_MOVE, effect, this);
-            }
-            return;
-        }
-    } else {
+    if (!inside) {
         TStringGrid::WMLButtonDown(Message);
         return;
     }
-    if (HasButton(RealColIndex(c), r)) {
-        TRect button;
-        if (GetButtonRect(RealColIndex(c), r, button) && x >= button.Left && x < button.Right && y >= button.Top &&
-            y < button.Bottom) {
-            SetGraphicState(RealColIndex(c), r, true);
-            FPress.ButtonCell = TGridCoord{c, r};
-            return;
-        }
-    }
-    if (FMouseActions->DisjunctRowSelect() && r >= FixedRows()) {
-        if (!(shift & ssCtrl)) {
-            FPress.RowSelecting = true;
-            ClearRowSelection();
-        } else if (IsRowSelected(r)) {
-            FPress.CtrlFlaggedRow = r;
-        }
-    }
-    if (std::string anchor = AnchorAt(c, r, x, y); !anchor.empty()) {
-        bool autoHandle = true;
-        if (OnAnchorClick) OnAnchorClick(this, r, c, anchor, autoHandle);
-        if (autoHandle) {
-            if (UpperCase(anchor).find("CELL://") != std::string::npos) {
-                TPoint p;
-                // A reference outside the normal cells goes nowhere.
-                if (ParseCellRef(anchor.substr(std::min<size_t>(7, anchor.size())), p) && p.X >= FixedCols() &&
-                    p.X < ColCount() && p.Y >= FixedRows() && p.Y < RowCount()) {
-                    SetRow(p.Y);
-                    SetCol(p.X);
-                    ScrollCellInView(p.X, p.Y);
-                }
-            } else if (OpenableLink(anchor)) {
-                ShellExecute(nullptr, "open", anchor, "", "", SW_SHOWNORMAL);
-            }
-        }
-        return;
-    }
-    FPress.MoveIndex = -1;
-    if ((Options() & goRangeSelect) != 0) {
-        if (c < FixedCols() && r < FixedRows() && FMouseActions->AllSelect() && FSelectCursorKind == 3) {
-            SelectionToBottom();
-            SetSelection(TGridRect{FixedCols(), FixedRows(), ColCount() - 1, RowCount() - 1});
-            DoExit();
-        } else if (c < FixedCols() && r >= FixedRows() && FMouseActions->RowSelect() && FSelectCursorKind == 2) {
-            SelectionToBottom();
-            SetSelection(TGridRect{FixedCols(), r, ColCount() - 1, r});
-            DoExit();
-        } else if (r < FixedRows() && c >= FixedCols() && FMouseActions->ColSelect() && FSelectCursorKind == 1) {
-            SelectionToBottom();
-            SetSelection(TGridRect{c, FixedRows(), c, RowCount() - 1});
-            DoExit();
-        }
-    }
-    if (r < FixedRows() && c >= FixedCols()) FPress.MoveIndex = c;
-    else if (c < FixedCols() && r >= FixedRows()) FPress.MoveIndex = r;
-    if (FPress.MoveIndex >= 0) {
-        const TRect moved = CellRect(c, r);
-        FPress.MoveOffset = TPoint{x - moved.Left, y - moved.Top};
-        FPress.ArrowCell = TGridCoord{-1, -1};
-    }
+    if (PressOnCellGraphics(c, r, x, y) || PressOnButtonOrLink(c, r, x, y, shift)) return;
+    PressOnFixedCells(c, r, x, y);
     const bool normal = c >= FixedCols() && r >= FixedRows();
     const bool editable = normal && CellIsEditable(RealColIndex(c), r);
     if (editable) {
@@ -493,22 +388,122 @@ void TVsStringGrid::WMLButtonDown(TWMMouse& Message) {
         ShowEditor();
 }
 
+bool TVsStringGrid::PressOnCellGraphics(int32_t c, int32_t r, int32_t x, int32_t y) {
+    const TGridOptions lines = goFixedVertLine | goFixedHorzLine;
+    if ((r < FixedRows() || c < FixedCols() || CellIsFixed(RealColIndex(c), r)) && FFixedAsButtons &&
+        (Options() & lines) == lines && Ctl3D()) {
+        FPress.PressFixed(CellRect(c, r));
+        InvalidateRect(FPress.FixedRect);
+    }
+    if (CellIsFixed(RealColIndex(c), r)) {
+        if (OnClickCell) OnClickCell(this, r, c);
+        return true;
+    }
+    if (r >= FixedRows() && c == 0 && IsNodeRow(r)) {
+        SetRow(r);
+        TCellGraphic* g = GetCellGraphic(0, r);
+        const int32_t real = RealRowIndex(r);
+        if (g && g->State) {
+            ExpandNode(real);
+            if (OnExpandNode) OnExpandNode(this, r, real);
+        } else {
+            ContractNode(real);
+            if (OnContractNode) OnContractNode(this, r, real);
+        }
+        return true;
+    }
+    if (r >= FixedRows() && c >= FixedCols() && HasRadioGroup(RealColIndex(c), r)) {
+        const TRect cell = CellRect(c, r);
+        RadioClick(c, r, x - cell.Left, y - cell.Top);
+        return true;
+    }
+    if (c == 0 && NodeCount() > 0) return true;
+    const TRect cell = CellRect(c, r);
+    const bool onEdge = std::abs(x - cell.Left) <= 1 || std::abs(x - cell.Right) <= 1 ||
+                        std::abs(y - cell.Top) <= 1 || std::abs(y - cell.Bottom) <= 1;
+    if (!onEdge || !IsInSelection(c, r) || !FOleDropSource) return false;
+    bool allow = true;
+    if (OnOleDrag) OnOleDrag(this, c, r, Cells(RealColIndex(c), r), allow);
+    if (allow) {
+        DWORD effect = 0;
+        StartTextDrag(SelectionDragText(), "", DROPEFFECT_COPY | DROPEFFECT_MOVE, effect, this);
+    }
+    return true;
+}
+
+bool TVsStringGrid::PressOnButtonOrLink(int32_t c, int32_t r, int32_t x, int32_t y, TShiftState shift) {
+    if (HasButton(RealColIndex(c), r)) {
+        TRect button;
+        if (GetButtonRect(RealColIndex(c), r, button) && x >= button.Left && x < button.Right && y >= button.Top &&
+            y < button.Bottom) {
+            SetGraphicState(RealColIndex(c), r, true);
+            FPress.PressButton(TGridCoord{c, r});
+            return true;
+        }
+    }
+    if (FMouseActions->DisjunctRowSelect() && r >= FixedRows()) {
+        if (!(shift & ssCtrl)) {
+            FPress.RowSelecting = true;
+            ClearRowSelection();
+        } else if (IsRowSelected(r)) {
+            FPress.ClearFlagOnRelease(r);
+        }
+    }
+    const std::string anchor = AnchorAt(c, r, x, y);
+    if (anchor.empty()) return false;
+    bool autoHandle = true;
+    if (OnAnchorClick) OnAnchorClick(this, r, c, anchor, autoHandle);
+    if (autoHandle) OpenAnchor(anchor);
+    return true;
+}
+
+void TVsStringGrid::OpenAnchor(const std::string& Anchor) {
+    if (UpperCase(Anchor).find("CELL://") == std::string::npos) {
+        if (OpenableLink(Anchor)) ShellExecute(nullptr, "open", Anchor, "", "", SW_SHOWNORMAL);
+        return;
+    }
+    TPoint p;
+    // A reference outside the normal cells goes nowhere.
+    if (ParseCellRef(Anchor.substr(std::min<size_t>(7, Anchor.size())), p) && p.X >= FixedCols() &&
+        p.X < ColCount() && p.Y >= FixedRows() && p.Y < RowCount()) {
+        SetRow(p.Y);
+        SetCol(p.X);
+        ScrollCellInView(p.X, p.Y);
+    }
+}
+
+void TVsStringGrid::PressOnFixedCells(int32_t c, int32_t r, int32_t x, int32_t y) {
+    if ((Options() & goRangeSelect) != 0) {
+        if (c < FixedCols() && r < FixedRows() && FMouseActions->AllSelect() && FSelectCursorKind == 3) {
+            SelectionToBottom();
+            SetSelection(TGridRect{FixedCols(), FixedRows(), ColCount() - 1, RowCount() - 1});
+            DoExit();
+        } else if (c < FixedCols() && r >= FixedRows() && FMouseActions->RowSelect() && FSelectCursorKind == 2) {
+            SelectionToBottom();
+            SetSelection(TGridRect{FixedCols(), r, ColCount() - 1, r});
+            DoExit();
+        } else if (r < FixedRows() && c >= FixedCols() && FMouseActions->ColSelect() && FSelectCursorKind == 1) {
+            SelectionToBottom();
+            SetSelection(TGridRect{c, FixedRows(), c, RowCount() - 1});
+            DoExit();
+        }
+    }
+    const int32_t index = r < FixedRows() && c >= FixedCols() ? c : c < FixedCols() && r >= FixedRows() ? r : -1;
+    const TRect moved = CellRect(c, r);
+    FPress.StartMove(index, TPoint{x - moved.Left, y - moved.Top});
+}
+
 void TVsStringGrid::WMLButtonUp(TWMMouse& Message) {
     FPress.RowSelecting = false;
     for (TArrowWindow* arrow : FArrows) arrow->SetVisible(false);
-    if (FPress.FixedPressed) {
-        // Drawn raised again: the cell's own painting.
-        FPress.FixedPressed = false;
-        InvalidateRect(FPress.FixedRect);
-    }
+    // Drawn raised again: the cell's own painting.
+    if (TRect fixed; FPress.TakeFixed(fixed)) InvalidateRect(fixed);
     if (FMoveIndicator->Visible()) {
         Screen->SetCursor(crDefault);
         FMoveIndicator->SetEnabled(false);
         FMoveIndicator->SetVisible(false);
     }
-    if (FPress.ButtonCell.X >= 0) {
-        const TGridCoord b = FPress.ButtonCell;
-        FPress.ButtonCell = TGridCoord{-1, -1};
+    if (const TGridCoord b = FPress.TakeButton(); b.X >= 0) {
         SetGraphicState(RealColIndex(b.X), b.Y, false);
         if (OnButtonClick) OnButtonClick(this, b.X, b.Y);
     }
@@ -516,7 +511,7 @@ void TVsStringGrid::WMLButtonUp(TWMMouse& Message) {
     int32_t c = -1, r = -1;
     MouseToCell(x, y, c, r);
     if (FMouseActions->DisjunctRowSelect() && r >= FixedRows() && r < RowCount())
-        SetRowSelected(r, FPress.CtrlFlaggedRow != r);
+        SetRowSelected(r, FPress.FlagOnRelease(r));
     {
         // The lock of a move from the fixed cells ends here, whatever happens.
         struct TUnlock {
@@ -618,66 +613,7 @@ void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
     int32_t c = -1, r = -1;
     MouseToCell(X, Y, c, r);
     const bool moving = GridState() == gsColMoving || GridState() == gsRowMoving;
-    if (FEnhRowColMove && moving && FPress.MoveIndex >= 0 && (X != FPress.Point.X || Y != FPress.Point.Y)) {
-        ReleaseUpdateLock();
-        const bool cols = GridState() == gsColMoving;
-        const int32_t index = FPress.MoveIndex;
-        // The title of what moves follows the mouse.
-        FMoveIndicator->SetCaption(cols ? Cells(RealColIndex(index), 0) : Cells(0, index));
-        FMoveIndicator->SetBounds(X - FPress.MoveOffset.X, Y - FPress.MoveOffset.Y, cols ? ColWidths(index) : ColWidths(0),
-                                  cols ? RowHeights(0) : RowHeights(index));
-        // The arrows mark where it would land.
-        const TGridCoord marked = FPress.ArrowCell;
-        const auto arrow = [&](TArrowDirection d) { return FArrows[static_cast<size_t>(d)]; };
-        if (cols) {
-            const bool shown = marked.X >= FixedCols() && marked.X >= LeftCol() && marked.X < ColCount() &&
-                               marked.X <= LeftCol() + VisibleColCount();
-            if (shown) {
-                const TRect at = CellRect(marked.X, 0);
-                arrow(adUp)->SetBounds(at.Left - 5, at.Bottom, arrow(adUp)->Width(), arrow(adUp)->Height());
-                arrow(adDown)->SetBounds(at.Left - 5, at.Top - 8, arrow(adDown)->Width(), arrow(adDown)->Height());
-            }
-            arrow(adUp)->SetVisible(shown);
-            arrow(adDown)->SetVisible(shown);
-        } else {
-            const bool shown = marked.Y >= FixedRows() && marked.Y >= TopRow() && marked.Y < RowCount() &&
-                               marked.Y <= TopRow() + VisibleRowCount();
-            if (shown) {
-                const TRect at = CellRect(0, marked.Y);
-                arrow(adRight)->SetBounds(at.Left - 10, at.Top - 5, arrow(adRight)->Width(), arrow(adRight)->Height());
-                arrow(adLeft)->SetBounds(at.Right, at.Top - 5, arrow(adLeft)->Width(), arrow(adLeft)->Height());
-            }
-            arrow(adRight)->SetVisible(shown);
-            arrow(adLeft)->SetVisible(shown);
-        }
-        FPress.ArrowCell = TGridCoord{c, r};
-        // Past the fixed part or the right (bottom) edge the view follows,
-        // a line per movement.
-        if (cols && VisibleColCount() < ColCount() - FixedCols()) {
-            int32_t fixedWidth = 0;
-            for (int32_t i = 0; i < FixedCols(); ++i) fixedWidth += ColWidths(i);
-            if (X < fixedWidth && LeftCol() > FixedCols()) {
-                SetLeftCol(LeftCol() - 1);
-                Repaint();
-            } else if (X > Width() && LeftCol() + VisibleColCount() < ColCount()) {
-                SetLeftCol(LeftCol() + 1);
-                Repaint();
-            }
-        } else if (!cols && VisibleRowCount() < RowCount() - FixedRows()) {
-            int32_t fixedHeight = 0;
-            for (int32_t i = 0; i < FixedRows(); ++i) fixedHeight += RowHeights(i);
-            if (Y < fixedHeight && TopRow() > FixedRows()) {
-                SetTopRow(TopRow() - 1);
-                Repaint();
-            } else if (Y > Height() && TopRow() + VisibleRowCount() < RowCount()) {
-                SetTopRow(TopRow() + 1);
-                Repaint();
-            }
-        }
-        FMoveIndicator->SetEnabled(true);
-        FMoveIndicator->SetVisible(true);
-        Screen->SetCursor(crDrag);
-    }
+    if (FEnhRowColMove && moving && FPress.MoveIndex >= 0 && FPress.LeftPressPoint(X, Y)) TrackMove(X, Y, c, r);
     bool handled = false;
     FSelectCursorKind = 0;
     if (c >= 0 && r >= 0 && !IsOnSizingBorder(X, Y)) {
@@ -721,6 +657,67 @@ void TVsStringGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
             FLastSelection = s;
         }
     }
+}
+
+void TVsStringGrid::TrackMove(int32_t X, int32_t Y, int32_t c, int32_t r) {
+    ReleaseUpdateLock();
+    const bool cols = GridState() == gsColMoving;
+    const int32_t index = FPress.MoveIndex;
+    // The title of what moves follows the mouse.
+    FMoveIndicator->SetCaption(cols ? Cells(RealColIndex(index), 0) : Cells(0, index));
+    FMoveIndicator->SetBounds(X - FPress.MoveOffset.X, Y - FPress.MoveOffset.Y, cols ? ColWidths(index) : ColWidths(0),
+                              cols ? RowHeights(0) : RowHeights(index));
+    // The arrows mark where it would land.
+    const TGridCoord marked = FPress.ArrowCell;
+    const auto arrow = [&](TArrowDirection d) { return FArrows[static_cast<size_t>(d)]; };
+    if (cols) {
+        const bool shown = marked.X >= FixedCols() && marked.X >= LeftCol() && marked.X < ColCount() &&
+                           marked.X <= LeftCol() + VisibleColCount();
+        if (shown) {
+            const TRect at = CellRect(marked.X, 0);
+            arrow(adUp)->SetBounds(at.Left - 5, at.Bottom, arrow(adUp)->Width(), arrow(adUp)->Height());
+            arrow(adDown)->SetBounds(at.Left - 5, at.Top - 8, arrow(adDown)->Width(), arrow(adDown)->Height());
+        }
+        arrow(adUp)->SetVisible(shown);
+        arrow(adDown)->SetVisible(shown);
+    } else {
+        const bool shown = marked.Y >= FixedRows() && marked.Y >= TopRow() && marked.Y < RowCount() &&
+                           marked.Y <= TopRow() + VisibleRowCount();
+        if (shown) {
+            const TRect at = CellRect(0, marked.Y);
+            arrow(adRight)->SetBounds(at.Left - 10, at.Top - 5, arrow(adRight)->Width(), arrow(adRight)->Height());
+            arrow(adLeft)->SetBounds(at.Right, at.Top - 5, arrow(adLeft)->Width(), arrow(adLeft)->Height());
+        }
+        arrow(adRight)->SetVisible(shown);
+        arrow(adLeft)->SetVisible(shown);
+    }
+    FPress.ArrowCell = TGridCoord{c, r};
+    // Past the fixed part or the right (bottom) edge the view follows,
+    // a line per movement.
+    if (cols && VisibleColCount() < ColCount() - FixedCols()) {
+        int32_t fixedWidth = 0;
+        for (int32_t i = 0; i < FixedCols(); ++i) fixedWidth += ColWidths(i);
+        if (X < fixedWidth && LeftCol() > FixedCols()) {
+            SetLeftCol(LeftCol() - 1);
+            Repaint();
+        } else if (X > Width() && LeftCol() + VisibleColCount() < ColCount()) {
+            SetLeftCol(LeftCol() + 1);
+            Repaint();
+        }
+    } else if (!cols && VisibleRowCount() < RowCount() - FixedRows()) {
+        int32_t fixedHeight = 0;
+        for (int32_t i = 0; i < FixedRows(); ++i) fixedHeight += RowHeights(i);
+        if (Y < fixedHeight && TopRow() > FixedRows()) {
+            SetTopRow(TopRow() - 1);
+            Repaint();
+        } else if (Y > Height() && TopRow() + VisibleRowCount() < RowCount()) {
+            SetTopRow(TopRow() + 1);
+            Repaint();
+        }
+    }
+    FMoveIndicator->SetEnabled(true);
+    FMoveIndicator->SetVisible(true);
+    Screen->SetCursor(crDrag);
 }
 
 void TVsStringGrid::WMKeyDown(TWMKey& Message) {

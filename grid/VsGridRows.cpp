@@ -74,11 +74,18 @@ void TVsStringGrid::DeleteRows(int32_t Index, int32_t Count) {
     TPaintLockScope lock(*this);
     const int32_t keptTop = TopRow(), keptRow = Row();
     RowsMoving();
-    for (int32_t i = 0; i < Count && Index < RowCount(); ++i) {
-        DeleteRow(Index);
-        if (FMouseActions->DisjunctRowSelect() && Index < static_cast<int32_t>(FRowSelectFlags.size()))
-            FRowSelectFlags.erase(FRowSelectFlags.begin() + Index);
-    }
+    // The rows below move up with their heights, as the platform's
+    // DeleteRow moves them, in one block.
+    Count = std::min(Count, RowCount() - Index);
+    if (Index < 0 || Count <= 0) return;
+    Model().DeleteRows(Index, Count);
+    ShiftSizes(RowHeightAxis().Uniform(), Index, RowCount() - 1, Count, [&](int32_t i) { return RowHeights(i); },
+               [&](int32_t i, int32_t h) { SetRowHeights(i, h); });
+    if (FMouseActions->DisjunctRowSelect() && Index < static_cast<int32_t>(FRowSelectFlags.size()))
+        FRowSelectFlags.erase(FRowSelectFlags.begin() + Index,
+                              FRowSelectFlags.begin() + std::min<size_t>(FRowSelectFlags.size(),
+                                                                         static_cast<size_t>(Index + Count)));
+    SetRowCount(RowCount() - Count);
     const int32_t lastData = RowCount() - FFixedFooters - 1;
     if (keptRow <= lastData) {
         SetRow(keptRow);

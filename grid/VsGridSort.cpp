@@ -346,14 +346,36 @@ void OrderRows(std::vector<int32_t>& P, const TAfter& After) {
     }
 }
 
-// Sorts rows Lo..Hi by Compare(a, b) (1: a sorts after b) and moves them.
+// The rows Lo..Hi in the order of Compare(a, b) (1: a sorts after b);
+// nothing moves.
 template <class TCompare>
-void SortRowRange(TVsStringGrid& Grid, int32_t Lo, int32_t Hi, int32_t& SortRow, const TCompare& Compare) {
-    if (Hi <= Lo) return;
+std::vector<int32_t> RowOrder(int32_t Lo, int32_t Hi, const TCompare& Compare) {
+    if (Hi <= Lo) return {};
     std::vector<int32_t> order(static_cast<size_t>(Hi - Lo + 1));
     for (size_t i = 0; i < order.size(); ++i) order[i] = Lo + static_cast<int32_t>(i);
     OrderRows(order, [&](int32_t a, int32_t b) { return Compare(a, b) == 1; });
+    return order;
+}
 
+// The order of rows Lo..Hi by column Col and the following ones (SortFull),
+// in the grid's sort direction.
+std::vector<int32_t> ColumnOrder(TVsStringGrid& Grid, int32_t Col, int32_t Lo, int32_t Hi) {
+    if (Hi <= Lo) return {};
+    TSortKeys keys(Grid, Lo, Hi - Lo + 1);
+    const int32_t dir = Grid.SortDirection() == sdDescending ? -1 : 1;
+    const int32_t lastCol = Grid.ColCount() + Grid.HiddenColCount() - 2;
+    const bool full = Grid.SortFull();
+    return RowOrder(Lo, Hi, [&](int32_t a, int32_t b) {
+        for (int32_t c = Col;; ++c) {
+            const int32_t r = keys.Compare(c, a, b);
+            if (r != 0 || !full || c > lastCol) return r * dir;
+        }
+    });
+}
+
+// Moves the rows from Lo on into Order (rows Lo.. as RowOrder gave them).
+void MoveRowsToOrder(TVsStringGrid& Grid, int32_t Lo, const std::vector<int32_t>& order, int32_t& SortRow) {
+    if (order.empty()) return;
     const size_t n = order.size();
     // The heights and the selection flags travel with their rows.
     std::vector<int32_t> heights(n);
@@ -465,22 +487,13 @@ TDateTime TVsStringGrid::ParseDateMDY(const std::string& Text) {
 // ---------------------------------------------------------------- sorting
 
 void TVsStringGrid::QuickSortRows(int32_t Col, int32_t Lo, int32_t Hi) {
-    if (Hi <= Lo) return;
-    TSortKeys keys(*this, Lo, Hi - Lo + 1);
-    const int32_t dir = FSortDirection == sdDescending ? -1 : 1;
-    const int32_t lastCol = ColCount() + FHiddenColCount - 2;
-    SortRowRange(*this, Lo, Hi, FSortRow, [&](int32_t a, int32_t b) {
-        for (int32_t c = Col;; ++c) {
-            const int32_t r = keys.Compare(c, a, b);
-            if (r != 0 || !FSortFull || c > lastCol) return r * dir;
-        }
-    });
+    MoveRowsToOrder(*this, Lo, ColumnOrder(*this, Col, Lo, Hi), FSortRow);
 }
 
 void TVsStringGrid::QuickSortRowsIndexed(int32_t Lo, int32_t Hi) {
     if (Hi <= Lo) return;
     TSortKeys keys(*this, Lo, Hi - Lo + 1);
-    SortRowRange(*this, Lo, Hi, FSortRow, [&](int32_t a, int32_t b) {
+    const std::vector<int32_t> order = RowOrder(Lo, Hi, [&](int32_t a, int32_t b) {
         for (int32_t d = 0; d < FSortIndexes->Count(); ++d) {
             const int32_t e = FSortIndexes->Items(d);
             const int32_t r = keys.Compare(TSortIndexList::ColumnOf(e), a, b);
@@ -488,6 +501,7 @@ void TVsStringGrid::QuickSortRowsIndexed(int32_t Lo, int32_t Hi) {
         }
         return 0;
     });
+    MoveRowsToOrder(*this, Lo, order, FSortRow);
 }
 
 void TVsStringGrid::SwapRows(int32_t A, int32_t B) {
@@ -553,14 +567,18 @@ void TVsStringGrid::SortNodeGroups() {
         const int32_t last = RowCount() - FFixedFooters - 1;
         int32_t r = FixedRows();
         if (r > last || !IsNodeRow(r)) return;
+        // Every group is ordered before any row moves: an event that
+        // raises in a later group leaves the earlier ones as they were.
+        std::vector<std::pair<int32_t, std::vector<int32_t>>> orders;
         const int32_t nodes = NodeCount();
         for (int32_t k = 0; k < nodes && r <= last; ++k) {
             if (!IsNodeRow(r)) break;
             int32_t next = r + 1;
             while (next <= last && !IsNodeRow(next)) ++next;
-            if (next - 1 - r >= 2) QuickSortRows(FSortColumn, r + 1, next - 1);
+            if (next - 1 - r >= 2) orders.emplace_back(r + 1, ColumnOrder(*this, FSortColumn, r + 1, next - 1));
             r = next;
         }
+        for (const auto& [lo, order] : orders) MoveRowsToOrder(*this, lo, order, FSortRow);
     });
 }
 

@@ -291,7 +291,8 @@ void TVsSpinEdit::SetValue(int32_t Value) {
 
 double TVsSpinEdit::FloatValue() const {
     long double v;
-    return TryStrToFloat(Text(), v) ? static_cast<double>(v) : FMinFloatValue;
+    // Text that is no number reads as the integer bound.
+    return TryStrToFloat(Text(), v) ? static_cast<double>(v) : FMinValue;
 }
 
 void TVsSpinEdit::SetFloatValue(double Value) {
@@ -379,16 +380,6 @@ int PartAt(const std::string& text, int32_t caret, char separator) {
     if (second == std::string::npos || caret <= static_cast<int32_t>(second)) return 1;
     return 2;
 }
-
-// The field of the short date format in each part (d, m or y).
-std::string DateFieldOrder() {
-    std::string order;
-    for (char c : FormatSettings().ShortDateFormat) {
-        const char lc = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if ((lc == 'd' || lc == 'm' || lc == 'y') && order.find(lc) == std::string::npos) order += lc;
-    }
-    return order.size() == 3 ? order : "mdy";
-}
 }  // namespace
 
 void TVsSpinEdit::Step(int Sign) {
@@ -400,13 +391,13 @@ void TVsSpinEdit::Step(int Sign) {
     case sptNormal: SetValue(Value() + Sign * FIncrement); break;
     case sptFloat: SetFloatValue(FloatValue() + Sign * FIncrementFloat); break;
     case sptDate: {
-        // The part under the caret is the field of the short date format
-        // that stands there.
+        // By the caret's part, whatever the short date format: days before
+        // the first separator, months before the second, years after it.
         const int part = PartAt(Text(), SelStart(), FormatSettings().DateSeparator);
         const TDateTime date = DateValue();
-        switch (DateFieldOrder()[static_cast<size_t>(part)]) {
-        case 'd': SetDateValue(date + Sign); break;
-        case 'm': SetDateValue(IncMonth(date, Sign)); break;
+        switch (part) {
+        case 0: SetDateValue(date + Sign); break;
+        case 1: SetDateValue(IncMonth(date, Sign)); break;
         default: SetDateValue(StepDate(Sign, 0, 0, date, 0)); break;
         }
         break;

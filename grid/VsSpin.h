@@ -128,7 +128,7 @@ public:
     // The text as an integer; MinValue when it is none.
     int32_t Value() const;
     void SetValue(int32_t Value);
-    // The text as a float; MinFloatValue when it is none.
+    // The text as a float; MinValue (the integer bound) when it is none.
     double FloatValue() const;
     void SetFloatValue(double Value);
     // The text as a date; now for "0" or no text, MinDateValue for a text

@@ -3,19 +3,33 @@
 #include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QLineEdit>
+#include <QPaintEvent>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
 #include "platform/controls/qt/ControlsQt.h"
 
-namespace {
-
-// The picker's widget, with its edit in reach of the binding.
+// The picker's widget, with its edit in reach of the binding. After the
+// native look the control's Paint draws over it.
 class TPickerWidget : public QDateTimeEdit {
 public:
     TPickerWidget() { setCalendarPopup(true); }
     QLineEdit* Edit() const { return lineEdit(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QDateTimeEdit::paintEvent(event);
+        auto* control = dynamic_cast<TDateTimePicker*>(ControlOfWidget(this));
+        if (!control) return;
+        QPainter painter(this);
+        const QRect r = event->rect();
+        control->PaintOverNative(painter, Rect(r.left(), r.top(), r.right() + 1, r.bottom() + 1),
+                                 TSize{width(), height()});
+    }
 };
+
+namespace {
 
 // 30 December 1899, the day 0 of the platform's dates.
 const QDate kEpoch(1899, 12, 30);
@@ -62,6 +76,7 @@ TDateTimePicker::TDateTimePicker(TComponent* owner) : TWinControl(owner, new TPi
     QObject::connect(w, &QDateTimeEdit::dateTimeChanged, w, [this](const QDateTime&) {
         if (!Detached() && FBlocked == 0) GuardedCall(this, [this] { Change(); });
     });
+    CreateCanvas();
     SetDateTime(Now());
     ApplyFormat();
     SetColor(clWindow);
@@ -114,6 +129,10 @@ void TDateTimePicker::SetTime(TDateTime value) { SetDateTime(std::floor(DateTime
 bool TDateTimePicker::DroppedDown() const {
     auto* w = static_cast<TPickerWidget*>(NativeWidget(this));
     return w->calendarWidget() && w->calendarWidget()->isVisible();
+}
+
+void TDateTimePicker::PaintOverNative(QPainter& painter, const TRect& area, TSize size) {
+    if (!Detached()) DispatchPaint(painter, area, size);
 }
 
 void TDateTimePicker::Change() {

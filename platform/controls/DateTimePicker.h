@@ -36,8 +36,13 @@ public:
 
 protected:
     virtual void Change();
+    // Paint draws over the native look, on Canvas.
+    TCanvas* Canvas() const { return ControlCanvas(); }
 
 private:
+    friend class TPickerWidget;
+    // Runs Paint over the native look (the widget's way in).
+    void PaintOverNative(QPainter& painter, const TRect& area, TSize size);
     void ApplyFormat();
     TDateTimeKind FKind = dtkDate;
     TDTDateMode FDateMode = dmComboBox;

@@ -283,14 +283,14 @@ TEST_F(SpinEdits, AFloatStepsWithItsPrecision) {
     EXPECT_EQ(spin->Text(), "1");
 }
 
-TEST_F(SpinEdits, AFloatThatIsNoNumberReadsAsTheFloatMinimum) {
-    // Not the integer minimum beside it.
+TEST_F(SpinEdits, AFloatThatIsNoNumberReadsAsTheIntegerMinimum) {
+    // Not the float minimum beside it.
     spin->SetMinValue(3);
     spin->SetMinFloatValue(1.5);
     spin->SetMaxFloatValue(9);
     spin->SetSpinType(sptFloat);
     spin->SetText("abc");
-    EXPECT_EQ(spin->FloatValue(), 1.5);
+    EXPECT_EQ(spin->FloatValue(), 3);
     spin->SetText("2.25");
     EXPECT_EQ(spin->FloatValue(), 2.25);
 }
@@ -325,13 +325,19 @@ TEST_F(SpinEdits, TheCaretChoosesTheDatePartThatSteps) {
     spin->SetSelStart(4);
     spin->UpClick(spin);
     EXPECT_EQ(spin->Text(), "28/2/2023");
-    // With the month first in the format, the first part is the month.
+    // The parts step days, months and years whatever the format's order:
+    // with the month first, the first part still steps a day.
     FormatSettings().ShortDateFormat = "m/d/yyyy";
-    spin->SetDateValue(EncodeDate(2024, 3, 15));
-    spin->SetSelStart(0);
-    spin->UpClick(spin);
-    EXPECT_EQ(spin->Text(), "4/15/2024");
-    EXPECT_EQ(spin->StoredDate(), EncodeDate(2024, 4, 15));
+    for (const Row& row : {Row{"first part, m/d/yyyy", 0, +1, "3/16/2024"}, Row{"second part", 2, +1, "4/15/2024"},
+                           Row{"third part", 6, -1, "3/15/2023"}}) {
+        SCOPED_TRACE(row.Name);
+        spin->SetDateValue(EncodeDate(2024, 3, 15));
+        ASSERT_EQ(spin->Text(), "3/15/2024");
+        spin->SetSelStart(row.Caret);
+        if (row.Sign > 0) spin->UpClick(spin);
+        else spin->DownClick(spin);
+        EXPECT_EQ(spin->Text(), row.Shown);
+    }
 }
 
 TEST_F(SpinEdits, AYearFrom29FebruaryToAYearWithoutItRaises) {

@@ -5,9 +5,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
+#include <QWidget>
 
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/WinApi.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "tests/grid/VsStringGridTestSupport.h"
 
 namespace {
@@ -487,6 +490,46 @@ TEST_F(Editors, AdvanceInsertAddsOneRowAboveTheFooters) {
     EXPECT_EQ(grid->RowCount(), 7);
     EXPECT_EQ(grid->Row(), 5);
     EXPECT_EQ(grid->Col(), 4);
+}
+
+TEST_F(Editors, ARefusedRowAddStaysOnTheStartingCellAndShowsItsEditor) {
+    REQUIRE_FOCUS();
+    grid->Navigation()->SetAdvanceOnEnter(true);
+    grid->Navigation()->SetAdvanceInsert(true);
+    grid->OnCanAddRow = [](TObject*, bool& can) { can = false; };
+    grid->SetCol(4);
+    grid->SetRow(5);
+    ASSERT_FALSE(TextEditorShows());
+    grid->AdvanceCell(4, 5, true, true, false);
+    ProcessEvents();
+    EXPECT_EQ(grid->RowCount(), 6);
+    EXPECT_EQ(grid->Row(), 5);
+    EXPECT_EQ(grid->Col(), 4);
+    EXPECT_TRUE(TextEditorShows());
+}
+
+TEST_F(Editors, TheDatePickerShowsTwoFramesInTheWindowColour) {
+    REQUIRE_FOCUS();
+    grid->SetCells(2, 2, "1/2/2024");
+    Open(2, 2, edDatePicker);
+    TGridDatePicker* picker = grid->CellDatePicker();
+    ASSERT_TRUE(picker && picker->Visible());
+    const QImage shot = NativeWidget(picker)->grab().toImage();
+    const QRgb window = QtColor(clWindow).rgb();
+    const int w = shot.width(), h = shot.height();
+    ASSERT_GT(w, 4);
+    ASSERT_GT(h, 4);
+    for (int edge = 0; edge < 2; ++edge) {
+        SCOPED_TRACE(edge);
+        for (int x = edge; x < w - edge; ++x) {
+            ASSERT_EQ(shot.pixel(x, edge), window) << x;
+            ASSERT_EQ(shot.pixel(x, h - 1 - edge), window) << x;
+        }
+        for (int y = edge; y < h - edge; ++y) {
+            ASSERT_EQ(shot.pixel(edge, y), window) << y;
+            ASSERT_EQ(shot.pixel(w - 1 - edge, y), window) << y;
+        }
+    }
 }
 
 TEST_F(Editors, AdvanceCellWalksToTheNextEditableCellAndStopsWhenThereIsNone) {

@@ -78,6 +78,20 @@ TEST_F(GridRows, DeleteRowsTakesTheRowFlagsAlong) {
     EXPECT_FALSE(grid->IsRowSelected(3));
 }
 
+TEST_F(GridRows, DeleteRowsMovesTheHeightsOfTheRowsBelowUp) {
+    for (bool enhanced : {false, true}) {
+        SCOPED_TRACE(enhanced);
+        grid->SetRowCount(5);
+        grid->SetEnhRowColMove(enhanced);
+        for (int32_t r = 0; r < 5; ++r) grid->SetRowHeights(r, 30 + r);
+        grid->DeleteRows(1, 2);
+        EXPECT_EQ(grid->RowCount(), 3);
+        EXPECT_EQ(grid->RowHeights(0), 30);
+        EXPECT_EQ(grid->RowHeights(1), 33);
+        EXPECT_EQ(grid->RowHeights(2), 34);
+    }
+}
+
 TEST_F(GridRows, ColumnsComeAndGoWithTheirWidthsAndGraphicsAreFreed) {
     grid->SetEnableGraphics(true);
     for (int32_t c = 0; c < 3; ++c) grid->SetCells(c, 1, "c" + std::to_string(c));

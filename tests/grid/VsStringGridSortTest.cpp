@@ -249,4 +249,22 @@ TEST_F(GridSort, NodeGroupsSortUnderTheirNodesAndFootersStay) {
     for (int32_t r : {1, 5}) grid->SetObjects(0, r, nullptr);
 }
 
+TEST_F(GridSort, AnEventFailingInALaterGroupLeavesTheEarlierGroupsUnsorted) {
+    grid->SetEnableGraphics(true);
+    grid->SetSortColumn(1);
+    Fill(1, {"n1", "c", "a", "b", "n2", "z", "y"});
+    TCellGraphic n1(cgNode), n2(cgNode);
+    grid->SetObjects(0, 1, &n1);
+    grid->SetObjects(0, 5, &n2);
+    Style(styleCustom);
+    grid->OnCustomCompare = [](TObject*, const std::string& a, const std::string& b, int32_t& res) {
+        if (a == "z" || b == "z") throw Exception("custom");
+        res = a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
+    };
+    EXPECT_THROW(grid->SortNodeGroups(), Exception);
+    EXPECT_EQ(Column(1), "n1|c|a|b|n2|z|y");
+    EXPECT_EQ(grid->PaintLock(), 0);
+    for (int32_t r : {1, 5}) grid->SetObjects(0, r, nullptr);
+}
+
 }  // namespace
