@@ -194,6 +194,19 @@ void VsGifShutdownRenderer() {
 
 // ---------------------------------------------------------------- painter
 
+bool VsGifWaitForPainters(const std::function<bool()>& done) {
+    const bool main = IsMainThread();
+    while (!done()) {
+        if (!main) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        if (ApplicationTerminated()) return false;
+        CheckSynchronize(1);
+    }
+    return true;
+}
+
 namespace {
 
 constexpr int64_t kForever = -2;  // a wait without limit on the painter's own thread
@@ -265,11 +278,17 @@ void TVsGifPainterCore::Finish() {
     }
 }
 
+// A call queued before a stop runs after it: the stop may have freed the
+// canvas (a resized image lets go of its composed bitmap), so the call looks
+// again when it runs.
 void TVsGifPainterCore::OnMainThread(const std::function<void()>& call) {
-    if (FOwnThread)
-        Synchronize(call);
-    else
+    if (!FOwnThread) {
         call();
+        return;
+    }
+    Synchronize([this, &call] {
+        if (!Terminated()) call();
+    });
 }
 
 void TVsGifPainterCore::FireHandler(TVsGifPainterHandler which) {

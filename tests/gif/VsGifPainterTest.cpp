@@ -3,9 +3,12 @@
 // behind Draw, and the render threads of several animations.
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <functional>
 
 #include "gif/VsGifPainter.h"
 #include "platform/controls/Forms.h"
+#include "platform/controls/ThreadHooks.h"
 #include "tests/gif/GifTestUtil.h"
 #include "tests/platform/runtime/ThreadTestSupport.h"
 
@@ -175,6 +178,95 @@ TEST(GifPainter, AnExceptionOnThePaintersThreadIsReportedByTheApplication) {
     Application->OnException = saved;
     EXPECT_EQ(reported, std::vector<std::string>{"handler failed"});
     EXPECT_TRUE(onMain);
+}
+
+// Counts the synchronised calls queued while it lives, so that a test can
+// act between a painter's call being queued and its run.
+struct TQueuedCalls {
+    TQueuedCalls() {
+        TMainThreadHooks hooks;
+        hooks.WakeMainThread = [this](TObject*) { ++Count; };
+        SetMainThreadHooks(hooks);
+    }
+    ~TQueuedCalls() { InstallThreadHooks(); }
+    std::atomic<int> Count{0};
+};
+
+// What lets go of the composed bitmap under a painter that has a paint queued.
+struct TReleaseRow {
+    const char* Name;
+    std::function<void(TVsGifImage&)> Release;
+};
+
+const TReleaseRow kReleaseRows[] = {
+    {"same_width", [](TVsGifImage& image) { image.SetWidth(image.Width()); }},
+    {"same_height", [](TVsGifImage& image) { image.SetHeight(image.Height()); }},
+    {"a_frame_that_grows_the_screen", [](TVsGifImage& image) { AddFrame(image, 8, 8, [](int, int) { return uint8_t(1); }); }},
+    {"a_global_colour_map_change", [](TVsGifImage& image) { image.GlobalColorMap().InsertColor(clBlue); }},
+};
+
+class GifPainterRelease : public ::testing::TestWithParam<TReleaseRow> {};
+
+// The paint that a painter on its own thread queued before the composed
+// bitmap went runs on nothing: it does not draw.
+TEST_P(GifPainterRelease, AQueuedPaintDoesNotDrawOnTheReleasedBitmap) {
+    TQueuedCalls queued;
+    TVsGifImage image;
+    Build(image, {{0, 0, 6, 6, 1, 1, 5}, {1, 1, 2, 2, 2, 1, 5}});
+    int framePaints = 0;
+    int queuedAtSecond = -1;
+    image.OnFramePaint = [&](TCustomVsGifPainter*) {
+        if (++framePaints == 2) queuedAtSecond = queued.Count.load();
+    };
+    auto target = Target(64, 64, clRed);
+    image.Draw(*target->Canvas(), {0, 0, 64, 64});
+    ASSERT_TRUE(PumpUntil([&] { return framePaints == 2; }));
+    // The painter goes on from the handler to queue frame 1's paint.
+    ASSERT_TRUE(WaitUntil([&] { return queued.Count.load() > queuedAtSecond; }));
+    ASSERT_NE(image.OwnPainter(), nullptr);
+    auto* painter = static_cast<TVsGifPainter*>(image.OwnPainter());
+    GetParam().Release(image);
+    EXPECT_TRUE(painter->Stopped());
+    for (int i = 0; i < 5; ++i) CheckSynchronize(1);
+    EXPECT_TRUE(PumpUntil([&] { return image.OwnPainter() == nullptr; }));
+    // Drawn again, the image starts over on a new composed bitmap.
+    image.Draw(*target->Canvas(), {0, 0, 64, 64});
+    EXPECT_EQ(target->Canvas()->Pixel(0, 0), Grey(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GifPainterRelease, ::testing::ValuesIn(kReleaseRows),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// A frame whose disposal leaves nothing to draw still counts as painted:
+// Draw, which waits for the first frame, returns although nothing is drawn.
+TEST(GifPainter, DrawReturnsWhenTheFirstFramesDisposalDrawsNothing) {
+    for (uint8_t disposal : {uint8_t(0), uint8_t(1), uint8_t(4), uint8_t(5), uint8_t(6), uint8_t(7)}) {
+        SCOPED_TRACE(int(disposal));
+        TVsGifImage image;
+        Build(image, {{0, 0, 6, 6, 1, disposal}, {1, 1, 2, 2, 2, 3}});
+        auto* loop = new TVsGifAppExtNSLoop(image.SubImage(0));
+        loop->SetLoops(0);
+        image.SubImage(0)->Extensions().Add(loop);
+        std::atomic<TCustomVsGifPainter*> started{nullptr};
+        image.OnAnimationStart = [&](TCustomVsGifPainter* p) { started.store(p); };
+        // A Draw that does not come back: its painter is stopped from here
+        // after a while, so that the test fails instead of hanging.
+        std::atomic<bool> returned{false};
+        TFunctionThread watchdog([&](TFunctionThread&) {
+            for (int ms = 0; ms < 3000 && !returned.load(); ++ms) RealSleep(1);
+            if (!returned.load() && started.load()) started.load()->Stop();
+        });
+        watchdog.Resume();
+        auto target = Target(6, 6, clRed);
+        const auto start = std::chrono::steady_clock::now();
+        image.Draw(*target->Canvas(), {0, 0, 6, 6});
+        const auto took = std::chrono::steady_clock::now() - start;
+        returned.store(true);
+        watchdog.WaitFor();
+        EXPECT_LT(took, std::chrono::milliseconds(2000));
+        ASSERT_NE(image.OwnPainter(), nullptr);
+        EXPECT_FALSE(image.OwnPainter()->Stopped());
+    }
 }
 
 // Five animations on their own threads share at most four render threads;
