@@ -180,16 +180,25 @@ TEST(GifPainter, AnExceptionOnThePaintersThreadIsReportedByTheApplication) {
     EXPECT_TRUE(onMain);
 }
 
-// Counts the synchronised calls queued while it lives, so that a test can
-// act between a painter's call being queued and its run.
+// Counts the synchronised calls that one thread queues while it lives, so
+// that a test can act between a painter's call being queued and its run. A
+// thread may call the hooks after they were put back: the count outlives it.
 struct TQueuedCalls {
+    struct TState {
+        std::atomic<TObject*> Of{nullptr};
+        std::atomic<int> Count{0};
+    };
     TQueuedCalls() {
         TMainThreadHooks hooks;
-        hooks.WakeMainThread = [this](TObject*) { ++Count; };
+        hooks.WakeMainThread = [state = State](TObject* sender) {
+            if (sender == state->Of.load()) ++state->Count;
+        };
         SetMainThreadHooks(hooks);
     }
     ~TQueuedCalls() { InstallThreadHooks(); }
-    std::atomic<int> Count{0};
+    void Watch(TCustomVsGifPainter* painter) { State->Of.store(static_cast<TThread*>(static_cast<TVsGifPainter*>(painter))); }
+    int Queued() const { return State->Count.load(); }
+    std::shared_ptr<TState> State = std::make_shared<TState>();
 };
 
 // What lets go of the composed bitmap under a painter that has a paint queued.
@@ -215,14 +224,15 @@ TEST_P(GifPainterRelease, AQueuedPaintDoesNotDrawOnTheReleasedBitmap) {
     Build(image, {{0, 0, 6, 6, 1, 1, 5}, {1, 1, 2, 2, 2, 1, 5}});
     int framePaints = 0;
     int queuedAtSecond = -1;
-    image.OnFramePaint = [&](TCustomVsGifPainter*) {
-        if (++framePaints == 2) queuedAtSecond = queued.Count.load();
+    image.OnFramePaint = [&](TCustomVsGifPainter* painter) {
+        if (++framePaints == 1) queued.Watch(painter);
+        if (framePaints == 2) queuedAtSecond = queued.Queued();
     };
     auto target = Target(64, 64, clRed);
     image.Draw(*target->Canvas(), {0, 0, 64, 64});
     ASSERT_TRUE(PumpUntil([&] { return framePaints == 2; }));
     // The painter goes on from the handler to queue frame 1's paint.
-    ASSERT_TRUE(WaitUntil([&] { return queued.Count.load() > queuedAtSecond; }));
+    ASSERT_TRUE(WaitUntil([&] { return queued.Queued() > queuedAtSecond; }));
     ASSERT_NE(image.OwnPainter(), nullptr);
     auto* painter = static_cast<TVsGifPainter*>(image.OwnPainter());
     GetParam().Release(image);
