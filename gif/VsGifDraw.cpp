@@ -559,14 +559,15 @@ void TVsGifImage::PainterEnded(TCustomVsGifPainter* painter) {
 
 void TVsGifImage::StopPainters() {
     // Every threaded painter was told to stop; each leaves the list at its
-    // end, through a synchronised call.
+    // end, through a synchronised call. One whose call this thread is inside
+    // cannot end first: it stays, and the destructor detaches it.
     auto ended = [this] {
         TThreadList::TLock lock(FPainters);
         bool threaded = false;
         for (int32_t i = lock->Count() - 1; i >= 0; --i) {
             auto* painter = static_cast<TCustomVsGifPainter*>(lock->Items(i));
             painter->Stop();
-            threaded = threaded || painter->InThread();
+            threaded = threaded || (painter->InThread() && !painter->InCall());
         }
         return !threaded;
     };
@@ -584,7 +585,10 @@ void TVsGifImage::StopOwnPainter() {
         TThreadList::TLock lock(FPainters);
         if (!FOwnPainter) return true;
         FOwnPainter->Stop();
-        return !FOwnPainter->InThread();
+        // Inside one of its calls: it ends once that returns, and lets go of
+        // the reference only if it still holds it.
+        if (FOwnPainter->InCall()) FOwnPainter = nullptr;
+        return !FOwnPainter || !FOwnPainter->InThread();
     });
     ReleaseComposedBitmap();
 }

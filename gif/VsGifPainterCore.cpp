@@ -236,10 +236,18 @@ TVsGifPainterCore::TVsGifPainterCore(std::vector<TVsGifFrameTiming> frames, TGIF
 }
 
 void TVsGifPainterCore::StopPainter() {
+    if (!FOwnThread) {
+        Terminate();
+        return;
+    }
+    // Once told, a running painter may end and free itself at once: what
+    // follows the stop uses only the shared link (a suspended painter cannot
+    // end before it is resumed).
+    const std::shared_ptr<TVsGifRenderLink> link = FLink;
+    const bool suspended = Suspended();
     Terminate();
-    if (!FOwnThread) return;
-    if (FLink->Event) FLink->Event->SetEvent();
-    if (Suspended()) TThread::Resume();
+    if (suspended) TThread::Resume();
+    if (link->Event) link->Event->SetEvent();
 }
 
 void TVsGifPainterCore::ResumePainter() {
@@ -287,7 +295,12 @@ void TVsGifPainterCore::OnMainThread(const std::function<void()>& call) {
         return;
     }
     Synchronize([this, &call] {
-        if (!Terminated()) call();
+        if (Terminated()) return;
+        struct TDepth {
+            int32_t& Depth;
+            ~TDepth() { --Depth; }
+        } depth{++FCallDepth};
+        call();
     });
 }
 

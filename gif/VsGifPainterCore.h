@@ -89,6 +89,8 @@ public:
     int32_t ActiveFrame() const { return FLink->ActiveFrame.load(); }
     // A frame was drawn in this run; any thread.
     bool HasPainted() const { return FPainted.load(); }
+    // User interface thread: one of its synchronised calls is running there.
+    bool InSynchronizedCall() const { return FCallDepth > 0; }
     // Asks the painter to end at its next check; any thread.
     void StopPainter();
     // Starts a painter on its own thread; the others do nothing.
@@ -123,5 +125,6 @@ private:
     const bool FOwnThread;
     std::shared_ptr<TVsGifRenderLink> FLink;
     std::atomic<bool> FPainted{false};
+    int32_t FCallDepth = 0;  // user interface thread only
     std::exception_ptr FKept;
 };

@@ -16,6 +16,8 @@ using namespace giftest;
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 TColor Grey(int i) { return RGB(static_cast<uint8_t>(40 * i), static_cast<uint8_t>(40 * i), 7); }
 
 struct TFrameSpec {
@@ -276,6 +278,59 @@ TEST(GifPainter, DrawReturnsWhenTheFirstFramesDisposalDrawsNothing) {
         EXPECT_LT(took, std::chrono::milliseconds(2000));
         ASSERT_NE(image.OwnPainter(), nullptr);
         EXPECT_FALSE(image.OwnPainter()->Stopped());
+    }
+}
+
+// A handler of a painter on its own thread that frees its image, or draws
+// it elsewhere: that painter cannot end before its handler returns, so
+// nothing waits for it. A wait that would not end is cut short after a while
+// (the application is taken to quit), so that the test fails, not hangs.
+TEST(GifPainter, AHandlerOnThePaintersThreadMayFreeOrRedrawTheImage) {
+    for (bool free : {true, false}) {
+        SCOPED_TRACE(free ? "free" : "redraw");
+        auto quit = std::make_shared<std::atomic<bool>>(false);
+        TMainThreadHooks hooks;
+        hooks.Terminated = [quit] { return quit->load(); };
+        SetMainThreadHooks(hooks);
+        auto* image = new TVsGifImage;
+        Build(*image, {{0, 0, 6, 6, 1, 1}, {1, 1, 2, 2, 2, 1}, {3, 3, 2, 2, 3, 1}});
+        image->SetPaintOptions(DefaultPaintOptions | goRepeatForever | (free ? 0 : goPaintOnTarget));
+        auto target = Target(6, 6, clRed), other = Target(6, 6, clRed);
+        int framePaints = 0;
+        std::atomic<bool> inHandler{false}, handled{false};
+        Clock::duration took{};
+        image->OnFramePaint = [&](TCustomVsGifPainter*) {
+            if (++framePaints != 2) return;
+            inHandler.store(true);
+            const auto start = Clock::now();
+            if (free) {
+                delete image;
+                image = nullptr;
+            } else {
+                image->Draw(*other->Canvas(), {0, 0, 6, 6});
+            }
+            took = Clock::now() - start;
+            inHandler.store(false);
+            handled.store(true);
+        };
+        TFunctionThread watchdog([&](TFunctionThread&) {
+            for (int ms = 0; ms < 3000; ++ms) {
+                RealSleep(1);
+                if (handled.load()) return;
+            }
+            quit->store(true);
+        });
+        image->Draw(*target->Canvas(), {0, 0, 6, 6});
+        watchdog.Resume();
+        EXPECT_TRUE(PumpUntil([&] { return handled.load(); }, 5000));
+        watchdog.WaitFor();
+        EXPECT_LT(took, std::chrono::milliseconds(2000));
+        if (image) {
+            // The new painter draws on the other canvas.
+            EXPECT_TRUE(PumpUntil([&] { return other->Canvas()->Pixel(0, 0) == Grey(1); }));
+            delete image;
+        }
+        InstallThreadHooks();
     }
 }
 
