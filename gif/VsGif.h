@@ -660,6 +660,10 @@ public:
     virtual bool Painted() const = 0;
     // The image is going: the painter must not touch it again.
     virtual void Detach() = 0;
+    // One of its calls to the user interface thread is running, and the
+    // caller is inside it (a handler, or a paint's progress): the painter
+    // cannot end before that returns, so it is not waited for.
+    virtual bool InCall() const { return false; }
 };
 
 // Makes a suspended painter of image for canvas, rect and options that keeps

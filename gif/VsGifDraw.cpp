@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 #include "gif/VsGifColor.h"
 #include "gif/VsGifPainter.h"
@@ -511,12 +510,13 @@ void TVsGifImage::Draw(TCanvas& canvas, const TRect& rect) {
     if (painter) painter->Resume();
     if (onTarget) return;
     // Until the painter has shown its first frame, only synchronised calls
-    // run here, so that a painter waiting in one can go on; between them
-    // this thread sleeps in the queue's wait.
-    while (painter && FOwnPainter && !FOwnPainter->Stopped() && !FOwnPainter->Painted()) {
-        if (ApplicationTerminated()) return;
-        CheckSynchronize(1);
-    }
+    // run here, so that a painter waiting in one can go on.
+    // A handler run meanwhile may free the image.
+    auto shown = [this, &alive] {
+        return alive.expired() || !FOwnPainter || FOwnPainter->Stopped() || FOwnPainter->Painted();
+    };
+    if (painter && !VsGifWaitForPainters(shown)) return;
+    if (alive.expired()) return;
     DrawComposed(canvas, rect);
 }
 
@@ -557,34 +557,22 @@ void TVsGifImage::PainterEnded(TCustomVsGifPainter* painter) {
     lock->Remove(painter);
 }
 
-namespace {
-
-// Synchronised calls waiting on the main thread; false when the
-// application was asked to quit.
-bool RunWaitingCalls() {
-    if (!IsMainThread()) return true;
-    while (CheckSynchronize(0)) {
-    }
-    return !ApplicationTerminated();
-}
-
-}  // namespace
-
 void TVsGifImage::StopPainters() {
-    try {
-        while (true) {
-            int32_t threaded = 0;
-            {
-                TThreadList::TLock lock(FPainters);
-                for (int32_t i = lock->Count() - 1; i >= 0; --i) {
-                    auto* painter = static_cast<TCustomVsGifPainter*>(lock->Items(i));
-                    painter->Stop();
-                    if (painter->InThread()) ++threaded;
-                }
-            }
-            if (threaded == 0 || !RunWaitingCalls()) break;
-            std::this_thread::yield();
+    // Every threaded painter was told to stop; each leaves the list at its
+    // end, through a synchronised call. One whose call this thread is inside
+    // cannot end first: it stays, and the destructor detaches it.
+    auto ended = [this] {
+        TThreadList::TLock lock(FPainters);
+        bool threaded = false;
+        for (int32_t i = lock->Count() - 1; i >= 0; --i) {
+            auto* painter = static_cast<TCustomVsGifPainter*>(lock->Items(i));
+            painter->Stop();
+            threaded = threaded || (painter->InThread() && !painter->InCall());
         }
+        return !threaded;
+    };
+    try {
+        VsGifWaitForPainters(ended);
     } catch (...) {
         ReleaseComposedBitmap();
         throw;
@@ -593,15 +581,14 @@ void TVsGifImage::StopPainters() {
 }
 
 void TVsGifImage::StopOwnPainter() {
-    while (true) {
-        {
-            TThreadList::TLock lock(FPainters);
-            if (!FOwnPainter) break;
-            FOwnPainter->Stop();
-            if (!FOwnPainter->InThread()) break;
-        }
-        if (!RunWaitingCalls()) break;
-        std::this_thread::yield();
-    }
+    VsGifWaitForPainters([this] {
+        TThreadList::TLock lock(FPainters);
+        if (!FOwnPainter) return true;
+        FOwnPainter->Stop();
+        // Inside one of its calls: it ends once that returns, and lets go of
+        // the reference only if it still holds it.
+        if (FOwnPainter->InCall()) FOwnPainter = nullptr;
+        return !FOwnPainter || !FOwnPainter->InThread();
+    });
     ReleaseComposedBitmap();
 }

@@ -129,6 +129,11 @@ void TVsGifPainter::PaintFrame(int32_t index, uint8_t disposal, uint8_t previous
     // A detached painter's canvas may be gone with its image.
     if (!FImage || index < 0 || index >= FImage->FrameCount()) return;
     TVsGifSubImage& frame = *FImage->SubImage(index);
+    // Building the bitmap reports progress, whose handler may resize the
+    // image and so free the canvas: build first, then look again.
+    if (Options() & goDrawTransparent) frame.MaskReady();
+    frame.FrameBitmap();
+    if (Terminated()) return;
     if (FWork)
         PaintFrameComposed(frame, disposal, previous);
     else
@@ -168,7 +173,11 @@ void TVsGifPainter::PaintFrameComposed(TVsGifSubImage& frame, uint8_t disposal, 
         FPrevious->Canvas()->CopyRect(whole, *FWork->Canvas(), whole);
         surface = FPrevious->Canvas();
     }
-    if (!surface) return;
+    // Nothing to draw is still this frame's turn: Draw waits for the mark.
+    if (!surface) {
+        SetPainted();
+        return;
+    }
     if (restoreFirst) RestoreFrameArea(frame);
     frame.DrawFrame(*surface, place, tile, transparent);
     if (copy) FCanvas->CopyRect(FRect, *surface, whole);

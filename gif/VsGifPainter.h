@@ -25,6 +25,7 @@ public:
     void Stop() override { StopPainter(); }
     bool Stopped() const override { return Terminated() || Finished(); }
     bool Painted() const override { return HasPainted(); }
+    bool InCall() const override { return InSynchronizedCall(); }
     void Detach() override;
 
     // None once the painter has let go of it. User interface thread.

@@ -194,6 +194,19 @@ void VsGifShutdownRenderer() {
 
 // ---------------------------------------------------------------- painter
 
+bool VsGifWaitForPainters(const std::function<bool()>& done) {
+    const bool main = IsMainThread();
+    while (!done()) {
+        if (!main) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        if (ApplicationTerminated()) return false;
+        CheckSynchronize(1);
+    }
+    return true;
+}
+
 namespace {
 
 constexpr int64_t kForever = -2;  // a wait without limit on the painter's own thread
@@ -223,10 +236,18 @@ TVsGifPainterCore::TVsGifPainterCore(std::vector<TVsGifFrameTiming> frames, TGIF
 }
 
 void TVsGifPainterCore::StopPainter() {
+    if (!FOwnThread) {
+        Terminate();
+        return;
+    }
+    // Once told, a running painter may end and free itself at once: what
+    // follows the stop uses only the shared link (a suspended painter cannot
+    // end before it is resumed).
+    const std::shared_ptr<TVsGifRenderLink> link = FLink;
+    const bool suspended = Suspended();
     Terminate();
-    if (!FOwnThread) return;
-    if (FLink->Event) FLink->Event->SetEvent();
-    if (Suspended()) TThread::Resume();
+    if (suspended) TThread::Resume();
+    if (link->Event) link->Event->SetEvent();
 }
 
 void TVsGifPainterCore::ResumePainter() {
@@ -265,11 +286,22 @@ void TVsGifPainterCore::Finish() {
     }
 }
 
+// A call queued before a stop runs after it: the stop may have freed the
+// canvas (a resized image lets go of its composed bitmap), so the call looks
+// again when it runs.
 void TVsGifPainterCore::OnMainThread(const std::function<void()>& call) {
-    if (FOwnThread)
-        Synchronize(call);
-    else
+    if (!FOwnThread) {
         call();
+        return;
+    }
+    Synchronize([this, &call] {
+        if (Terminated()) return;
+        struct TDepth {
+            int32_t& Depth;
+            ~TDepth() { --Depth; }
+        } depth{++FCallDepth};
+        call();
+    });
 }
 
 void TVsGifPainterCore::FireHandler(TVsGifPainterHandler which) {

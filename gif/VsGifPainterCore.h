@@ -65,6 +65,13 @@ int32_t VsGifRenderQueueLength();
 // request's event signalled. The threads are not waited for.
 void VsGifShutdownRenderer();
 
+// The user interface thread's wait on painters: runs the synchronised calls,
+// and nothing else, until done() holds, sleeping in their queue's wait in
+// between, so that a painter's call and its end (a call too) wake it at once.
+// False when the application was asked to quit first. Elsewhere it only
+// sleeps between the looks.
+bool VsGifWaitForPainters(const std::function<bool()>& done);
+
 enum TVsGifPainterHandler : uint8_t { phAnimationStart, phFramePaint, phAnimationRepeat, phAnimationEnd };
 
 // One animation's run. With goPaintInThread it runs on a thread of its own,
@@ -82,6 +89,8 @@ public:
     int32_t ActiveFrame() const { return FLink->ActiveFrame.load(); }
     // A frame was drawn in this run; any thread.
     bool HasPainted() const { return FPainted.load(); }
+    // User interface thread: one of its synchronised calls is running there.
+    bool InSynchronizedCall() const { return FCallDepth > 0; }
     // Asks the painter to end at its next check; any thread.
     void StopPainter();
     // Starts a painter on its own thread; the others do nothing.
@@ -93,7 +102,9 @@ public:
 
 protected:
     void Execute() override;
-    // User interface thread (through Synchronize on the painter's thread).
+    // User interface thread (through Synchronize on the painter's thread);
+    // none of them runs once the painter was told to stop, even when it was
+    // queued before.
     virtual void PaintFrame(int32_t frame, uint8_t disposal, uint8_t previous) = 0;
     virtual bool HasHandler(TVsGifPainterHandler which) const = 0;
     virtual void CallHandler(TVsGifPainterHandler which) = 0;
@@ -114,5 +125,6 @@ private:
     const bool FOwnThread;
     std::shared_ptr<TVsGifRenderLink> FLink;
     std::atomic<bool> FPainted{false};
+    int32_t FCallDepth = 0;  // user interface thread only
     std::exception_ptr FKept;
 };

@@ -315,6 +315,40 @@ TEST_F(PainterCore, AStopDuringARenderRequestIsNotSwallowed) {
     EXPECT_GE(log->Builds.load(), 1);
 }
 
+// A stop that comes while the painter's next call is queued: the call does
+// nothing when it runs, so a canvas freed with the stop is not drawn on.
+TEST_F(PainterCore, ACallQueuedBeforeAStopDoesNothing) {
+    // The calls of a painter that never waits: 1 the start, 2 frame 0's
+    // handler, 3 its paint, 4 frame 1's handler, 5 its paint.
+    for (int stopAt : {4, 5}) {
+        SCOPED_TRACE(stopAt);
+        auto queued = std::make_shared<std::atomic<int>>(0);
+        TMainThreadHooks hooks;
+        auto log = std::make_shared<TLog>();
+        auto* painter = new TScriptedPainter(Frames({3, 3, 3}), kOwn, -1, log);
+        // A painter may still be leaving its last call, holding these hooks:
+        // only this one's calls count, on a counter that outlives the test.
+        hooks.WakeMainThread = [queued, painter](TObject* sender) {
+            if (sender == painter) ++*queued;
+        };
+        SetMainThreadHooks(hooks);
+        painter->ResumePainter();
+        for (int call = 1; call <= stopAt; ++call) {
+            // The painter waits in each call until it has run.
+            ASSERT_TRUE(WaitUntil([&] { return queued->load() >= call; }));
+            if (call == stopAt)
+                painter->StopPainter();
+            else
+                EXPECT_TRUE(CheckSynchronize(0));
+        }
+        EXPECT_TRUE(PumpUntil([&] { return log->Cleaned.load(); }));
+        SetMainThreadHooks({});
+        EXPECT_EQ(log->Order(), std::vector<int32_t>{0});
+        EXPECT_EQ(log->Count(phFramePaint), stopAt == 4 ? 1 : 2);
+        EXPECT_EQ(log->Count(phAnimationEnd), 0);
+    }
+}
+
 // ---------------------------------------------------------------- exceptions
 
 TEST_F(PainterCore, AnExceptionOnItsOwnThreadIsReportedOnTheMainThread) {

@@ -3,15 +3,20 @@
 // behind Draw, and the render threads of several animations.
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <functional>
 
 #include "gif/VsGifPainter.h"
 #include "platform/controls/Forms.h"
+#include "platform/controls/ThreadHooks.h"
 #include "tests/gif/GifTestUtil.h"
 #include "tests/platform/runtime/ThreadTestSupport.h"
 
 using namespace giftest;
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 TColor Grey(int i) { return RGB(static_cast<uint8_t>(40 * i), static_cast<uint8_t>(40 * i), 7); }
 
@@ -175,6 +180,158 @@ TEST(GifPainter, AnExceptionOnThePaintersThreadIsReportedByTheApplication) {
     Application->OnException = saved;
     EXPECT_EQ(reported, std::vector<std::string>{"handler failed"});
     EXPECT_TRUE(onMain);
+}
+
+// Counts the synchronised calls that one thread queues while it lives, so
+// that a test can act between a painter's call being queued and its run. A
+// thread may call the hooks after they were put back: the count outlives it.
+struct TQueuedCalls {
+    struct TState {
+        std::atomic<TObject*> Of{nullptr};
+        std::atomic<int> Count{0};
+    };
+    TQueuedCalls() {
+        TMainThreadHooks hooks;
+        hooks.WakeMainThread = [state = State](TObject* sender) {
+            if (sender == state->Of.load()) ++state->Count;
+        };
+        SetMainThreadHooks(hooks);
+    }
+    ~TQueuedCalls() { InstallThreadHooks(); }
+    void Watch(TCustomVsGifPainter* painter) { State->Of.store(static_cast<TThread*>(static_cast<TVsGifPainter*>(painter))); }
+    int Queued() const { return State->Count.load(); }
+    std::shared_ptr<TState> State = std::make_shared<TState>();
+};
+
+// What lets go of the composed bitmap under a painter that has a paint queued.
+struct TReleaseRow {
+    const char* Name;
+    std::function<void(TVsGifImage&)> Release;
+};
+
+const TReleaseRow kReleaseRows[] = {
+    {"same_width", [](TVsGifImage& image) { image.SetWidth(image.Width()); }},
+    {"same_height", [](TVsGifImage& image) { image.SetHeight(image.Height()); }},
+    {"a_frame_that_grows_the_screen", [](TVsGifImage& image) { AddFrame(image, 8, 8, [](int, int) { return uint8_t(1); }); }},
+    {"a_global_colour_map_change", [](TVsGifImage& image) { image.GlobalColorMap().InsertColor(clBlue); }},
+};
+
+class GifPainterRelease : public ::testing::TestWithParam<TReleaseRow> {};
+
+// The paint that a painter on its own thread queued before the composed
+// bitmap went runs on nothing: it does not draw.
+TEST_P(GifPainterRelease, AQueuedPaintDoesNotDrawOnTheReleasedBitmap) {
+    TQueuedCalls queued;
+    TVsGifImage image;
+    Build(image, {{0, 0, 6, 6, 1, 1, 5}, {1, 1, 2, 2, 2, 1, 5}});
+    int framePaints = 0;
+    int queuedAtSecond = -1;
+    image.OnFramePaint = [&](TCustomVsGifPainter* painter) {
+        if (++framePaints == 1) queued.Watch(painter);
+        if (framePaints == 2) queuedAtSecond = queued.Queued();
+    };
+    auto target = Target(64, 64, clRed);
+    image.Draw(*target->Canvas(), {0, 0, 64, 64});
+    ASSERT_TRUE(PumpUntil([&] { return framePaints == 2; }));
+    // The painter goes on from the handler to queue frame 1's paint.
+    ASSERT_TRUE(WaitUntil([&] { return queued.Queued() > queuedAtSecond; }));
+    ASSERT_NE(image.OwnPainter(), nullptr);
+    auto* painter = static_cast<TVsGifPainter*>(image.OwnPainter());
+    GetParam().Release(image);
+    EXPECT_TRUE(painter->Stopped());
+    for (int i = 0; i < 5; ++i) CheckSynchronize(1);
+    EXPECT_TRUE(PumpUntil([&] { return image.OwnPainter() == nullptr; }));
+    // Drawn again, the image starts over on a new composed bitmap.
+    image.Draw(*target->Canvas(), {0, 0, 64, 64});
+    EXPECT_EQ(target->Canvas()->Pixel(0, 0), Grey(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GifPainterRelease, ::testing::ValuesIn(kReleaseRows),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// A frame whose disposal leaves nothing to draw still counts as painted:
+// Draw, which waits for the first frame, returns although nothing is drawn.
+TEST(GifPainter, DrawReturnsWhenTheFirstFramesDisposalDrawsNothing) {
+    for (uint8_t disposal : {uint8_t(0), uint8_t(1), uint8_t(4), uint8_t(5), uint8_t(6), uint8_t(7)}) {
+        SCOPED_TRACE(int(disposal));
+        TVsGifImage image;
+        Build(image, {{0, 0, 6, 6, 1, disposal}, {1, 1, 2, 2, 2, 3}});
+        auto* loop = new TVsGifAppExtNSLoop(image.SubImage(0));
+        loop->SetLoops(0);
+        image.SubImage(0)->Extensions().Add(loop);
+        std::atomic<TCustomVsGifPainter*> started{nullptr};
+        image.OnAnimationStart = [&](TCustomVsGifPainter* p) { started.store(p); };
+        // A Draw that does not come back: its painter is stopped from here
+        // after a while, so that the test fails instead of hanging.
+        std::atomic<bool> returned{false};
+        TFunctionThread watchdog([&](TFunctionThread&) {
+            for (int ms = 0; ms < 3000 && !returned.load(); ++ms) RealSleep(1);
+            if (!returned.load() && started.load()) started.load()->Stop();
+        });
+        watchdog.Resume();
+        auto target = Target(6, 6, clRed);
+        const auto start = std::chrono::steady_clock::now();
+        image.Draw(*target->Canvas(), {0, 0, 6, 6});
+        const auto took = std::chrono::steady_clock::now() - start;
+        returned.store(true);
+        watchdog.WaitFor();
+        EXPECT_LT(took, std::chrono::milliseconds(2000));
+        ASSERT_NE(image.OwnPainter(), nullptr);
+        EXPECT_FALSE(image.OwnPainter()->Stopped());
+    }
+}
+
+// A handler of a painter on its own thread that frees its image, or draws
+// it elsewhere: that painter cannot end before its handler returns, so
+// nothing waits for it. A wait that would not end is cut short after a while
+// (the application is taken to quit), so that the test fails, not hangs.
+TEST(GifPainter, AHandlerOnThePaintersThreadMayFreeOrRedrawTheImage) {
+    for (bool free : {true, false}) {
+        SCOPED_TRACE(free ? "free" : "redraw");
+        auto quit = std::make_shared<std::atomic<bool>>(false);
+        TMainThreadHooks hooks;
+        hooks.Terminated = [quit] { return quit->load(); };
+        SetMainThreadHooks(hooks);
+        auto* image = new TVsGifImage;
+        Build(*image, {{0, 0, 6, 6, 1, 1}, {1, 1, 2, 2, 2, 1}, {3, 3, 2, 2, 3, 1}});
+        image->SetPaintOptions(DefaultPaintOptions | goRepeatForever | (free ? 0 : goPaintOnTarget));
+        auto target = Target(6, 6, clRed), other = Target(6, 6, clRed);
+        int framePaints = 0;
+        std::atomic<bool> inHandler{false}, handled{false};
+        Clock::duration took{};
+        image->OnFramePaint = [&](TCustomVsGifPainter*) {
+            if (++framePaints != 2) return;
+            inHandler.store(true);
+            const auto start = Clock::now();
+            if (free) {
+                delete image;
+                image = nullptr;
+            } else {
+                image->Draw(*other->Canvas(), {0, 0, 6, 6});
+            }
+            took = Clock::now() - start;
+            inHandler.store(false);
+            handled.store(true);
+        };
+        TFunctionThread watchdog([&](TFunctionThread&) {
+            for (int ms = 0; ms < 3000; ++ms) {
+                RealSleep(1);
+                if (handled.load()) return;
+            }
+            quit->store(true);
+        });
+        image->Draw(*target->Canvas(), {0, 0, 6, 6});
+        watchdog.Resume();
+        EXPECT_TRUE(PumpUntil([&] { return handled.load(); }, 5000));
+        watchdog.WaitFor();
+        EXPECT_LT(took, std::chrono::milliseconds(2000));
+        if (image) {
+            // The new painter draws on the other canvas.
+            EXPECT_TRUE(PumpUntil([&] { return other->Canvas()->Pixel(0, 0) == Grey(1); }));
+            delete image;
+        }
+        InstallThreadHooks();
+    }
 }
 
 // Five animations on their own threads share at most four render threads;
