@@ -278,8 +278,6 @@ public:
     TGridCoord SizingCell{-1, -1};
     int32_t SizingWidth = 0;
     int32_t SizingHeight = 0;
-    int32_t OffsetRight = 0;
-    int32_t OffsetBottom = 0;
     int32_t MoveIndex = -1;
     TPoint MoveOffset;
     bool FixedPressed = false;
@@ -290,8 +288,6 @@ public:
     bool RowSelecting = false;
     // The cell the arrow windows marked last while moving.
     TGridCoord ArrowCell{-1, -1};
-    TGridCoord Remembered1{-1, -1};
-    TGridCoord Remembered2{-1, -1};
 };
 
 // ---------------------------------------------------------------- TVsGridState

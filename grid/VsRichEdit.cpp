@@ -186,39 +186,7 @@ private:
         if (P >= S.size()) return;
         const char c = S[P];
         if (!std::isalpha(static_cast<unsigned char>(c))) {
-            ++P;
-            switch (c) {
-            // Escaped bytes are bytes of the text (a trail byte may be one).
-            case '\\':
-            case '{':
-            case '}': Byte(st, static_cast<uint8_t>(c)); return;
-            case '\'': {
-                uint8_t v = 0;
-                int n = 0;
-                while (n < 2 && P < S.size() && std::isxdigit(static_cast<unsigned char>(S[P]))) {
-                    const char h = S[P++];
-                    v = static_cast<uint8_t>(v * 16 + (std::isdigit(static_cast<unsigned char>(h))
-                                                           ? h - '0'
-                                                           : std::tolower(static_cast<unsigned char>(h)) - 'a' + 10));
-                    ++n;
-                }
-                if (n > 0) Byte(st, v);
-                return;
-            }
-            default: break;
-            }
-            FlushBytes(st);
-            switch (c) {
-            case '~': Symbol(st, 0x00A0, true); break;
-            case '_': Symbol(st, U'-', true); break;
-            case '-': break;
-            case '*':
-                st.Dest = dSkip;
-                break;
-            case '\r':
-            case '\n': LineEnd(st); break;
-            default: break;
-            }
+            ControlSymbol(st, c);
             return;
         }
         FlushBytes(st);
@@ -239,7 +207,6 @@ private:
         if (negative) param = -param;
         if (P < S.size() && S[P] == ' ') ++P;
         const int32_t n = static_cast<int32_t>(param);
-        const bool on = !hasParam || n != 0;
 
         if (word == "bin") {
             // Binary data: its bytes are no text.
@@ -247,24 +214,7 @@ private:
             return;
         }
         if (word == "u" && hasParam) {
-            // Code points above 32767 are usually written negative.
-            const int64_t v = param < 0 ? param + 65536 : param;
-            const char32_t code = v < 0 || v > 0x10FFFF ? kReplacement : static_cast<char32_t>(v);
-            if (code >= 0xD800 && code <= 0xDBFF) {
-                FlushSurrogate(st);
-                HighSurrogate = code;
-            } else if (code >= 0xDC00 && code <= 0xDFFF) {
-                if (HighSurrogate) {
-                    const char32_t high = HighSurrogate;
-                    HighSurrogate = 0;
-                    Emit(st, 0x10000 + ((high - 0xD800) << 10) + (code - 0xDC00));
-                } else {
-                    Emit(st, kReplacement);
-                }
-            } else {
-                Emit(st, code);
-            }
-            Pending = st.Uc;
+            UnicodeCharacter(st, param);
             return;
         }
         if (Pending > 0) {
@@ -299,6 +249,74 @@ private:
             if (n > 0) DocCodePage = n;
             return;
         }
+        if (st.Dest == dFontTable || st.Dest == dColorTable) {
+            TableWord(st, word, n);
+            return;
+        }
+        TextWord(st, word, hasParam, n);
+    }
+
+    // A control symbol: a backslash and one character that is no letter.
+    void ControlSymbol(TState& st, char c) {
+        ++P;
+        switch (c) {
+        // Escaped bytes are bytes of the text (a trail byte may be one).
+        case '\\':
+        case '{':
+        case '}': Byte(st, static_cast<uint8_t>(c)); return;
+        case '\'': {
+            uint8_t v = 0;
+            int n = 0;
+            while (n < 2 && P < S.size() && std::isxdigit(static_cast<unsigned char>(S[P]))) {
+                const char h = S[P++];
+                v = static_cast<uint8_t>(v * 16 + (std::isdigit(static_cast<unsigned char>(h))
+                                                       ? h - '0'
+                                                       : std::tolower(static_cast<unsigned char>(h)) - 'a' + 10));
+                ++n;
+            }
+            if (n > 0) Byte(st, v);
+            return;
+        }
+        default: break;
+        }
+        FlushBytes(st);
+        switch (c) {
+        case '~': Symbol(st, 0x00A0, true); break;
+        case '_': Symbol(st, U'-', true); break;
+        case '-': break;
+        case '*':
+            st.Dest = dSkip;
+            break;
+        case '\r':
+        case '\n': LineEnd(st); break;
+        default: break;
+        }
+    }
+
+    // \uN: one character, then st.Uc fallback characters to skip.
+    void UnicodeCharacter(TState& st, int64_t param) {
+        // Code points above 32767 are usually written negative.
+        const int64_t v = param < 0 ? param + 65536 : param;
+        const char32_t code = v < 0 || v > 0x10FFFF ? kReplacement : static_cast<char32_t>(v);
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            FlushSurrogate(st);
+            HighSurrogate = code;
+        } else if (code >= 0xDC00 && code <= 0xDFFF) {
+            if (HighSurrogate) {
+                const char32_t high = HighSurrogate;
+                HighSurrogate = 0;
+                Emit(st, 0x10000 + ((high - 0xD800) << 10) + (code - 0xDC00));
+            } else {
+                Emit(st, kReplacement);
+            }
+        } else {
+            Emit(st, code);
+        }
+        Pending = st.Uc;
+    }
+
+    // A control word inside the font or colour table.
+    void TableWord(TState& st, const std::string& word, int32_t n) {
         if (st.Dest == dFontTable) {
             if (word == "f") {
                 CommitFont();
@@ -308,14 +326,18 @@ private:
             } else if (word == "cpg") {
                 FontCpg = std::max(0, n);
             }
-            return;
+        } else if (word == "red") {
+            Red = n;
+        } else if (word == "green") {
+            Green = n;
+        } else if (word == "blue") {
+            Blue = n;
         }
-        if (st.Dest == dColorTable) {
-            if (word == "red") Red = n;
-            else if (word == "green") Green = n;
-            else if (word == "blue") Blue = n;
-            return;
-        }
+    }
+
+    // A control word of the text: a symbol, or a change of the run's look.
+    void TextWord(TState& st, const std::string& word, bool hasParam, int32_t n) {
+        const bool on = !hasParam || n != 0;
         if (word == "par" || word == "line" || word == "row" || word == "page" || word == "sect") LineEnd(st);
         else if (word == "tab" || word == "cell") Symbol(st, U'\t', false);
         else if (word == "emdash") Symbol(st, 0x2014, false);
