@@ -89,7 +89,17 @@ void SplitLine(std::string_view Line, char Separator, bool TildeBreaks, std::vec
     if (rest.empty()) return;
     std::string f;
     if (rest.front() == '"') {
-        if (TakeQuoted(rest, raw) != std::string_view::npos) AppendBreaks(f, raw, TildeBreaks);
+        // The last field keeps all of its text, also when its closing quote
+        // is not at the end or missing: one quote comes off each end and
+        // doubled quotes become one.
+        rest.remove_prefix(1);
+        if (!rest.empty() && rest.back() == '"') rest.remove_suffix(1);
+        raw.clear();
+        for (size_t i = 0; i < rest.size(); ++i) {
+            raw += rest[i];
+            if (rest[i] == '"' && i + 1 < rest.size() && rest[i + 1] == '"') ++i;
+        }
+        AppendBreaks(f, raw, TildeBreaks);
     } else {
         AppendBreaks(f, rest, TildeBreaks);
     }

@@ -26,6 +26,9 @@ char DetectSeparator(std::string_view Line1, std::string_view Line2);
 //    is not part of a doubled pair; each doubled quote inside gives one
 //    quote; text between the closing quote and the next separator is
 //    dropped. Without a closing quote the field is empty.
+//  - The rest after the last separator (the whole line without one) is the
+//    last field and loses nothing: when it begins with a quote, one quote
+//    comes off each end and each doubled quote gives one.
 //  - Any other field is the text up to the separator, quotes as they are.
 //  - Line breaks: with TildeBreaks every "~" becomes CR LF, otherwise an LF
 //    becomes CR LF.

@@ -82,7 +82,12 @@ INSTANTIATE_TEST_SUITE_P(
         CsvRow{"UnquotedLastFieldKeepsItsQuotes", "x,5\" wide\"\n1,2\n", false, {{"x", "5\" wide\""}, {"1", "2"}}},
         CsvRow{"NoClosingQuoteIsEmpty", "\"abc,def\n1,2\n", false, {{"", "def"}, {"1", "2"}}},
         CsvRow{"TildeBreaks", "a~b,c\n1,2\n", true, {{"a\r\nb", "c"}, {"1", "2"}}},
-        CsvRow{"TildeWithoutTildeBreaks", "a~b,c\n1,2\n", false, {{"a~b", "c"}, {"1", "2"}}}),
+        CsvRow{"TildeWithoutTildeBreaks", "a~b,c\n1,2\n", false, {{"a~b", "c"}, {"1", "2"}}},
+        // Without a separator a line is one field: a leading quoted part kept
+        // only itself, the rest of the line was lost.
+        CsvRow{"NoSeparatorKeepsTheWholeLine", "\"a,b\",c\r\nd\r\n", false, {{"a,b\",c"}, {"d"}}},
+        CsvRow{"LastFieldKeepsTextAfterItsQuote", "x,\"a\"b\"\n1,2\n", false, {{"x", "a\"b"}, {"1", "2"}}},
+        CsvRow{"UnclosedLastFieldKeepsItsText", "x,\"a\"\"b\n1,2\n", false, {{"x", "a\"b"}, {"1", "2"}}}),
     [](const ::testing::TestParamInfo<CsvRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(ImportTest, AppendAndImportFixedCellsPlaceTheLines) {
