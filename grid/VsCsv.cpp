@@ -1,7 +1,13 @@
 #include "grid/VsCsv.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/runtime/SysUtils.h"
 
@@ -34,9 +40,15 @@ char DetectSeparator(std::string_view Line1, std::string_view Line2) {
 namespace {
 void AppendBreaks(std::string& out, std::string_view text, bool tildeBreaks) {
     const char breakChar = tildeBreaks ? '~' : '\n';
-    for (char c : text) {
-        if (c == breakChar) out += "\r\n";
-        else out += c;
+    for (;;) {
+        const size_t p = text.find(breakChar);
+        if (p == std::string_view::npos) {
+            out.append(text);
+            return;
+        }
+        out.append(text.substr(0, p));
+        out += "\r\n";
+        text.remove_prefix(p + 1);
     }
 }
 
@@ -47,16 +59,15 @@ size_t TakeQuoted(std::string_view rest, std::string& raw) {
     raw.clear();
     size_t i = 1;
     while (i < rest.size()) {
-        if (rest[i] != '"') {
-            raw += rest[i++];
-            continue;
-        }
-        if (i + 1 < rest.size() && rest[i + 1] == '"') {
+        const size_t q = rest.find('"', i);
+        if (q == std::string_view::npos) break;
+        raw.append(rest.substr(i, q - i));
+        if (q + 1 < rest.size() && rest[q + 1] == '"') {
             raw += '"';
-            i += 2;
+            i = q + 2;
             continue;
         }
-        return i + 1;
+        return q + 1;
     }
     return std::string_view::npos;
 }
@@ -68,7 +79,7 @@ void SplitLine(std::string_view Line, char Separator, bool TildeBreaks, std::vec
     std::string raw;
     // Without a separator the whole line is the last field.
     while (Separator != '\0' && rest.find(Separator) != std::string_view::npos) {
-        std::string f;
+        std::string& f = Fields.emplace_back();
         if (rest.front() == '"') {
             const size_t after = TakeQuoted(rest, raw);
             if (after != std::string_view::npos) {
@@ -84,10 +95,9 @@ void SplitLine(std::string_view Line, char Separator, bool TildeBreaks, std::vec
             AppendBreaks(f, rest.substr(0, sep), TildeBreaks);
             rest.remove_prefix(sep + 1);
         }
-        Fields.push_back(std::move(f));
     }
     if (rest.empty()) return;
-    std::string f;
+    std::string& f = Fields.emplace_back();
     if (rest.front() == '"') {
         // The last field keeps all of its text, also when its closing quote
         // is not at the end or missing: one quote comes off each end and
@@ -103,7 +113,6 @@ void SplitLine(std::string_view Line, char Separator, bool TildeBreaks, std::vec
     } else {
         AppendBreaks(f, rest, TildeBreaks);
     }
-    Fields.push_back(std::move(f));
 }
 
 namespace {
@@ -148,6 +157,72 @@ std::vector<std::string_view> SplitLines(std::string_view Text) {
         start = next;
     }
     return lines;
+}
+
+namespace {
+constexpr size_t kReadBlock = 1 << 20;
+}
+
+TLineReader::TLineReader(const std::string& FileName) : FName(FileName) {
+    FHandle = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (FHandle < 0) throw EFOpenError(FmtMsg(SysConst::SFOpenError, FileName, std::strerror(errno)));
+}
+
+TLineReader::~TLineReader() {
+    if (FHandle >= 0) ::close(FHandle);
+}
+
+bool TLineReader::Fill() {
+    if (FEof) return false;
+    // The part line moves to the front; a line longer than the buffer
+    // makes it grow.
+    if (FBegin > 0) {
+        std::memmove(FBuffer.data(), FBuffer.data() + FBegin, FEnd - FBegin);
+        FEnd -= FBegin;
+        FBegin = 0;
+    }
+    if (FBuffer.size() - FEnd < kReadBlock / 2) FBuffer.resize(std::max(kReadBlock, FBuffer.size() * 2));
+    ssize_t got;
+    do {
+        got = ::read(FHandle, FBuffer.data() + FEnd, FBuffer.size() - FEnd);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) throw EFOpenError(FmtMsg(SysConst::SFOpenError, FName, std::strerror(errno)));
+    if (got == 0) {
+        FEof = true;
+        return false;
+    }
+    FEnd += static_cast<size_t>(got);
+    return true;
+}
+
+bool TLineReader::Next(std::string_view& Line) {
+    size_t scanned = FBegin;
+    for (;;) {
+        const void* lf = FEnd > scanned ? std::memchr(FBuffer.data() + scanned, '\n', FEnd - scanned) : nullptr;
+        if (lf) {
+            const size_t end = static_cast<size_t>(static_cast<const char*>(lf) - FBuffer.data());
+            Line = std::string_view(FBuffer.data() + FBegin, end - FBegin);
+            FBegin = end + 1;
+            break;
+        }
+        // What was searched is not searched again.
+        const size_t searched = FEnd - FBegin;
+        if (!Fill()) {
+            if (FBegin == FEnd) return false;
+            Line = std::string_view(FBuffer.data() + FBegin, FEnd - FBegin);
+            FBegin = FEnd;
+            break;
+        }
+        scanned = FBegin + searched;
+    }
+    if (!Line.empty() && Line.back() == '\r') Line.remove_suffix(1);
+    return true;
+}
+
+void TLineReader::Rewind() {
+    if (::lseek(FHandle, 0, SEEK_SET) < 0) throw EFOpenError(FmtMsg(SysConst::SFOpenError, FName, std::strerror(errno)));
+    FBegin = FEnd = 0;
+    FEof = false;
 }
 
 }  // namespace VsCsv

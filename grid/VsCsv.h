@@ -42,4 +42,30 @@ std::string OemToUtf8(std::string_view Text);
 // without LF counts, an empty rest after the last LF does not.
 std::vector<std::string_view> SplitLines(std::string_view Text);
 
+// A file's lines one at a time, cut as SplitLines cuts them, through a
+// buffer of its own, so that a long file is never held whole.
+class TLineReader {
+public:
+    // Raises EFOpenError when the file cannot be opened.
+    explicit TLineReader(const std::string& FileName);
+    ~TLineReader();
+    TLineReader(const TLineReader&) = delete;
+    TLineReader& operator=(const TLineReader&) = delete;
+
+    // The next line (valid until the next call); False at the end. Raises
+    // EFOpenError when reading fails (a folder, an I/O error).
+    bool Next(std::string_view& Line);
+    // Back to the first line.
+    void Rewind();
+
+private:
+    bool Fill();
+    std::string FName;
+    int FHandle = -1;
+    std::vector<char> FBuffer;
+    size_t FBegin = 0;
+    size_t FEnd = 0;
+    bool FEof = false;
+};
+
 }  // namespace VsCsv

@@ -26,35 +26,56 @@ void TVsStringGrid::ImportCsv(const std::string& FileName, bool Append) {
     int32_t colOffset = FImportFixedCells ? 0 : FixedCols();
     int32_t rowOffset = FImportFixedCells ? 0 : FixedRows();
 
-    std::string text;
+    // The file is read twice through a buffer, never held whole: first its
+    // first two lines and its line count, then its lines into the cells.
+    // Whatever fails in the first pass leaves the grid as it was.
+    std::unique_ptr<VsCsv::TLineReader> reader;
+    std::string first, second;
+    size_t lineCount = 0;
     try {
-        text = ReadFileBytes(FileName);
+        reader = std::make_unique<VsCsv::TLineReader>(FileName);
+        std::string_view l;
+        while (reader->Next(l)) {
+            if (lineCount == 0) first = l;
+            else if (lineCount == 1) second = l;
+            ++lineCount;
+        }
+        reader->Rewind();
     } catch (const EFOpenError&) {
         throw EVsGridError(SCannotOpenFile + FileName);
     }
 
-    // Whatever way the import ends, the separator it was given comes back.
+    // Whatever way the import ends, the separator it was given comes back
+    // and what was filled shows.
+    int32_t filledFrom = INT32_MAX, filledTo = -1;
+    auto show = [&] {
+        if (filledTo < filledFrom) return;
+        FNodeCountValid = false;
+        InvalidateGrid();
+        if (InplaceRow() >= filledFrom && InplaceRow() <= filledTo) CellChanged(InplaceCol(), InplaceRow());
+        filledFrom = INT32_MAX;
+        filledTo = -1;
+    };
     struct TRestore {
         TVsStringGrid& Grid;
         char Separator;
+        decltype(show)& Show;
         ~TRestore() {
             Grid.FCsvSeparator = Separator;
             Grid.FImporting = false;
+            Show();
         }
-    } restore{*this, FCsvSeparator};
+    } restore{*this, FCsvSeparator, show};
     FImporting = true;
 
-    const std::vector<std::string_view> lines = VsCsv::SplitLines(text);
     int32_t line = 0;
     if (Append) {
         rowOffset = 0;
         line = RowCount();
     }
-    if (FCsvSeparator == '\0')
-        FCsvSeparator = VsCsv::DetectSeparator(lines.empty() ? std::string_view() : lines[0],
-                                               lines.size() < 2 ? std::string_view() : lines[1]);
+    if (FCsvSeparator == '\0') FCsvSeparator = VsCsv::DetectSeparator(first, second);
 
-    const auto total = static_cast<int32_t>(std::min<size_t>(lines.size(), INT32_MAX / 2));
+    const auto total = static_cast<int32_t>(std::min<size_t>(lineCount, INT32_MAX / 2));
     const int32_t minRows = FixedRows() + FFixedFooters + 1;
     SetRowCount(std::max(minRows, Append ? RowCount() + total : rowOffset + total));
 
@@ -62,8 +83,8 @@ void TVsStringGrid::ImportCsv(const std::string& FileName, bool Append) {
     std::string converted;
     int32_t lastProgress = -1;
     uint32_t lastPoll = GetTickCount();
-    for (int32_t i = 0; i < total; ++i) {
-        std::string_view source = lines[static_cast<size_t>(i)];
+    std::string_view source;
+    for (int32_t i = 0; i < total && reader->Next(source); ++i) {
         if (FOemConvert) {
             converted = VsCsv::OemToUtf8(source);
             source = converted;
@@ -73,23 +94,33 @@ void TVsStringGrid::ImportCsv(const std::string& FileName, bool Append) {
         const auto width = static_cast<int32_t>(fields.size());
         if (ColCount() < colOffset + width) SetColCount(colOffset + width);
         if (row < RowCount()) {
-            for (int32_t n = 0; n < width; ++n) SetCells(colOffset + n, row, fields[static_cast<size_t>(n)]);
             // The old data of the row does not stay beside the new.
-            if (!Append)
-                for (int32_t c = colOffset + width; c < ColCount(); ++c) SetCells(c, row, "");
+            Model().SetRowTexts(row, colOffset, fields, !Append);
+            filledFrom = std::min(filledFrom, row);
+            filledTo = std::max(filledTo, row);
         }
+        // The row took the fields' storage: the next line gets as much.
+        fields.reserve(static_cast<size_t>(width));
         ++line;
         if (OnFileProgress) {
-            const auto progress = static_cast<int32_t>(Round(static_cast<long double>(i + 1) * 100 / total));
+            // Rounded to the even neighbour on a half, in integers.
+            const int64_t scaled = static_cast<int64_t>(i + 1) * 100;
+            int64_t progress = scaled / total;
+            const int64_t twice = 2 * (scaled % total);
+            if (twice > total || (twice == total && progress % 2 == 1)) ++progress;
             if (progress != lastProgress) {
-                lastProgress = progress;
+                lastProgress = static_cast<int32_t>(progress);
+                show();
                 OnFileProgress(this, static_cast<int16_t>(progress));
             }
         }
-        const uint32_t now = GetTickCount();
-        if (now - lastPoll >= ImportPollInterval) {
-            lastPoll = now;
-            Application->ProcessMessages();
+        if ((i & 63) == 0) {
+            const uint32_t now = GetTickCount();
+            if (now - lastPoll >= ImportPollInterval) {
+                lastPoll = now;
+                show();
+                Application->ProcessMessages();
+            }
         }
         if (RowCount() < rowOffset + line) SetRowCount(rowOffset + line);
     }

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "grid/VsCsv.h"
 #include "grid/VsSpreadsheet.h"
 #include "tests/grid/VsStringGridTestSupport.h"
 #include "tests/support/TempFolder.h"
@@ -89,6 +90,33 @@ INSTANTIATE_TEST_SUITE_P(
         CsvRow{"LastFieldKeepsTextAfterItsQuote", "x,\"a\"b\"\n1,2\n", false, {{"x", "a\"b"}, {"1", "2"}}},
         CsvRow{"UnclosedLastFieldKeepsItsText", "x,\"a\"\"b\n1,2\n", false, {{"x", "a\"b"}, {"1", "2"}}}),
     [](const ::testing::TestParamInfo<CsvRow>& info) { return std::string(info.param.Name); });
+
+// The streaming reader cuts a file as SplitLines cuts the whole text, also
+// across its buffer's edges and with a line longer than the buffer.
+TEST(LineReader, CutsAsSplitLines) {
+    TTempFolder folder("varsona-lines");
+    std::string big(3 << 20, 'x');
+    const std::vector<std::string> texts{"", "\n", "a", "a\r\nb", "a\n\nb\n", "\r\n\r\n", "a\r",
+                                         std::string(1 << 20, 'y') + "\r\n" + big + "\nz",
+                                         std::string((1 << 20) - 1, 'q') + "\r\nw\n"};
+    for (const std::string& text : texts) {
+        const std::string path = folder.File("l.txt");
+        WriteFile(path, text);
+        VsCsv::TLineReader reader(path);
+        for (int pass = 0; pass < 2; ++pass) {
+            std::vector<std::string> got;
+            std::string_view line;
+            while (reader.Next(line)) got.emplace_back(line);
+            const std::vector<std::string_view> want = VsCsv::SplitLines(text);
+            EXPECT_EQ(got, std::vector<std::string>(want.begin(), want.end())) << text.size();
+            reader.Rewind();
+        }
+    }
+    EXPECT_THROW(VsCsv::TLineReader(folder.File("none")), EFOpenError);
+    VsCsv::TLineReader dir(folder.Path());
+    std::string_view line;
+    EXPECT_THROW(dir.Next(line), EFOpenError);
+}
 
 TEST_F(ImportTest, AppendAndImportFixedCellsPlaceTheLines) {
     const std::string file = Write("two.csv", "a,b\nc,d\n");
