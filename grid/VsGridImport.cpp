@@ -187,7 +187,9 @@ void TVsStringGrid::ImportSpreadsheet(const std::string& FileName, const std::st
     }
     const int32_t cols = ColCount();
     const int32_t rows = RowCount();
-    const TRangeValues values = book.RangeValues(sheet, range);
+    // Only the cells that hold something: a used range of a few cells far
+    // apart costs those cells.
+    const TRangeCells cells = book.RangeCells(sheet, range);
 
     int32_t colOffset = 0, rowOffset = 0;
     if (!FImportFixedCells) {
@@ -196,11 +198,18 @@ void TVsStringGrid::ImportSpreadsheet(const std::string& FileName, const std::st
         SetColCount(ColCount() + colOffset);
         SetRowCount(RowCount() + rowOffset);
     }
-    for (int32_t i = 0; i < rows && i < static_cast<int32_t>(values.size()); ++i) {
-        const std::vector<std::string>& row = values[static_cast<size_t>(i)];
-        for (int32_t j = 0; j < cols && j < static_cast<int32_t>(row.size()); ++j)
-            SetCells(colOffset + j, rowOffset + i, row[static_cast<size_t>(j)]);
-    }
+    // The range's empty cells lose what the grid held there; only rows that
+    // hold something are visited.
+    for (int32_t i = 0; i < rows; ++i)
+        for (int32_t j = 0; j < cols; ++j) {
+            // Clearing a row's last text gives the row up: asked again each time.
+            const TGridRow* unit = Model().Row(rowOffset + i);
+            if (!unit || colOffset + j >= unit->Count()) break;
+            SetCells(colOffset + j, rowOffset + i, "");
+        }
+    for (const TRangeCell& cell : cells)
+        if (cell.Row >= 0 && cell.Row < rows && cell.Col >= 0 && cell.Col < cols)
+            SetCells(colOffset + cell.Col, rowOffset + cell.Row, cell.Text);
 }
 
 // ---------------------------------------------------------------- drops

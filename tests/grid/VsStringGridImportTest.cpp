@@ -5,6 +5,13 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <random>
 
 #include "grid/VsCsv.h"
 #include "grid/VsSpreadsheet.h"
@@ -385,6 +392,116 @@ TEST_F(ImportTest, XlsFilesWrittenByAnotherProgram) {
 
     EXPECT_THROW(grid->ImportSpreadsheet(Fixture("sheets.xls"), "Third"), EVsGridError);
     EXPECT_THROW(grid->ImportSpreadsheetFile(folder.File("missing.xls")), ESpreadsheetError);
+}
+
+// A used range A1:IV65536 that holds two cells was read as a value per
+// cell of the range: 818 MB. Under an address space limit of 256 MB more
+// than the test maps now, it imports and the grid holds two rows.
+TEST_F(ImportTest, ASparseUsedRangeCostsItsCellsNotItsArea) {
+    long pages = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        ASSERT_EQ(std::fscanf(f, "%ld", &pages), 1);
+        std::fclose(f);
+    }
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{256} << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &limited), 0);
+    std::string error;
+    try {
+        grid->ImportSpreadsheetFile(Fixture("sparse.xls"));
+    } catch (const Exception& e) {
+        error = e.Message();
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    setrlimit(RLIMIT_AS, &saved);
+    ASSERT_EQ(error, "");
+    EXPECT_EQ(grid->ColCount(), 256);
+    EXPECT_EQ(grid->RowCount(), 65536);
+    EXPECT_EQ(grid->Cells(0, 0), "first");
+    EXPECT_EQ(grid->Cells(255, 65535), "42");
+    EXPECT_EQ(grid->Model().UnitCount(), 2);
+}
+
+// The workbook is read in a child process: whatever happens to the reader
+// there, a fault, a hang or a run out of memory, is the import's error and
+// the grid goes on as it was.
+struct ReaderFault {
+    const char* Name;
+    std::function<void()> Hook;
+    const char* Reason;
+};
+
+class ReaderFaults : public ImportTest, public ::testing::WithParamInterface<ReaderFault> {};
+
+TEST_P(ReaderFaults, BecomeTheImportsError) {
+    const TSpreadsheetReaderLimits limits = SetSpreadsheetReaderLimits({1, int64_t{64} << 20});
+    const TSpreadsheetReaderHook saved = SetSpreadsheetReaderHook(GetParam().Hook);
+    grid->SetCells(1, 1, "kept");
+    const std::string file = Fixture("sheets.xls");
+    std::string message;
+    try {
+        grid->ImportSpreadsheetFile(file);
+    } catch (const ESpreadsheetError& e) {
+        message = e.Message();
+    }
+    SetSpreadsheetReaderHook(saved);
+    SetSpreadsheetReaderLimits(limits);
+    EXPECT_EQ(message, "Cannot read the workbook " + file + ": " + GetParam().Reason);
+    EXPECT_EQ(grid->Cells(1, 1), "kept");
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    EXPECT_FALSE(grid->Importing());
+    grid->ImportSpreadsheetFile(file);
+    EXPECT_EQ(AllCells(), (Rows{{"first", "sheet"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hooks, ReaderFaults,
+    ::testing::Values(ReaderFault{"Segfault", [] { std::raise(SIGSEGV); }, "the reader stopped with signal 11"},
+                      ReaderFault{"Abort", [] { std::abort(); }, "the reader stopped with signal 6"},
+                      ReaderFault{"Hang",
+                                  [] {
+                                      for (;;) pause();
+                                  },
+                                  "the reader ran out of time"},
+                      ReaderFault{"Spin",
+                                  [] {
+                                      volatile uint64_t i = 0;
+                                      for (;;) i = i + 1;
+                                  },
+                                  "the reader ran out of time"},
+                      ReaderFault{"Memory",
+                                  [] {
+                                      std::vector<std::unique_ptr<char[]>> hog;
+                                      for (;;) hog.emplace_back(new char[1 << 20]);
+                                  },
+                                  "the reader ran out of memory"}),
+    [](const ::testing::TestParamInfo<ReaderFault>& info) { return std::string(info.param.Name); });
+
+// Damaged copies of a workbook (cut short, bytes overwritten) import or
+// fail with an error; none takes the program down.
+TEST_F(ImportTest, DamagedWorkbooksFailWithAnError) {
+    const std::string good = ReadFile(Fixture("offset.xls"));
+    std::mt19937 rng(3);
+    int failed = 0;
+    for (int round = 0; round < 40; ++round) {
+        std::string bad = good;
+        if (round % 4 == 0) bad.resize(rng() % bad.size());
+        for (int k = static_cast<int>(rng() % 6) + 1; k > 0; --k) bad[rng() % bad.size()] = static_cast<char>(rng());
+        const std::string file = Write("bad.xls", bad);
+        try {
+            grid->ImportSpreadsheetFile(file);
+        } catch (const ESpreadsheetError&) {
+            ++failed;
+        } catch (const EVsGridError&) {
+            ++failed;
+        }
+    }
+    EXPECT_GT(failed, 0);
+    grid->ImportSpreadsheetFile(Fixture("sheets.xls"));
+    EXPECT_EQ(AllCells(), (Rows{{"first", "sheet"}}));
 }
 
 // ---------------------------------------------------------------- drops
