@@ -297,7 +297,9 @@ std::vector<TSheetData> ReadWorkbook(const std::string& FileName) {
     // the child is stopped.
     std::string data;
     bool timedOut = false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(1, limits.Seconds));
+    // The processor time is the child's own limit; a child that waits (or
+    // a busy machine) gets twice that in clock time.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2 * std::max(1, limits.Seconds));
     char buf[65536];
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();

@@ -77,7 +77,7 @@ std::unique_ptr<TSpreadsheetApplication> CreateSpreadsheetApplication();
 TSpreadsheetProvider FreeXlSpreadsheetProvider();
 
 struct TSpreadsheetReaderLimits {
-    int32_t Seconds = 30;
+    int32_t Seconds = 60;                    // processor time; twice that on the clock
     int64_t MemoryBytes = int64_t{1} << 30;  // beyond what the program maps
 };
 // Returns the limits before.
