@@ -1,21 +1,20 @@
-// The grid's CSV import on any file, with the import's settings taken from
-// the input: a separator or detection, tilde breaks, OEM text, Append,
-// import over the fixed cells, the grid's counts and old cells. The grid is
-// offscreen and has no window. Nothing may crash, leak or overflow, and
-// every line lands in its row as the splitter cuts it.
+// The grid's CSV import into a cell store, without a grid or a window: any
+// file, with the import's settings taken from the input (a separator or
+// detection, tilde breaks, OEM text, Append, offsets) and old cells in the
+// store. Nothing may crash, leak or overflow; every line lands in its row
+// as the splitter cuts it, the cells right of it emptied unless appending,
+// and the counts hold every line.
+#include <fcntl.h>
 #include <fuzzer/FuzzedDataProvider.h>
+#include <unistd.h>
 
-#include <QApplication>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "grid/VsCsv.h"
-#include "grid/VsGrid.h"
+#include "platform/controls/GridModel.h"
 
 namespace {
 
@@ -23,7 +22,7 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-std::string File() {
+const std::string& File() {
     static const std::string name = [] {
         const char* dir = std::getenv("TMPDIR");
         return std::string(dir && *dir ? dir : "/tmp") + "/varsona-import-fuzz-" + std::to_string(getpid()) + ".csv";
@@ -31,68 +30,99 @@ std::string File() {
     return name;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(*argc, *argv);
-    return 0;
+void WriteInput(const std::string& text) {
+    const int fd = ::open(File().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    Check(fd >= 0);
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        Check(n > 0);
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
 }
+
+// A cell store with the counts of a string grid: what lies beyond a lowered
+// count is gone.
+class TStore : public VsCsv::TCsvTarget {
+public:
+    int32_t ColCount() override { return Cols; }
+    void SetColCount(int32_t n) override {
+        Check(n >= 0 && n < 100000);
+        if (n < Cols) Model.TruncateCols(n);
+        Cols = n;
+    }
+    int32_t RowCount() override { return Rows; }
+    void SetRowCount(int32_t n) override {
+        Check(n >= 0 && n < 100000);
+        if (n < Rows || Model.RowSlots() < n) Model.SetRowSlots(n);
+        Rows = n;
+    }
+    void SetLine(int32_t row, int32_t col, std::vector<std::string>& fields, bool clearRest) override {
+        Check(row >= 0 && row < Rows && col >= 0 && col + static_cast<int32_t>(fields.size()) <= Cols);
+        Model.SetRowTexts(row, col, fields, clearRest);
+    }
+    void SeparatorChosen(char s) override { Separator = s; }
+    void LineDone(int32_t done, int32_t total) override {
+        Check(done == ++Lines && done <= total);
+    }
+    TGridModel Model;
+    int32_t Cols = 0, Rows = 0, Lines = 0;
+    char Separator = '\1';
+};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
-    const char separator = "\0,;#\t|"[in.ConsumeIntegralInRange<int>(0, 5)];
-    const bool tilde = in.ConsumeBool();
-    const bool oem = in.ConsumeBool();
-    const bool append = in.ConsumeBool();
-    const bool overFixed = in.ConsumeBool();
-    const int32_t cols = in.ConsumeIntegralInRange<int32_t>(1, 8);
-    const int32_t rows = in.ConsumeIntegralInRange<int32_t>(1, 8);
-    const int32_t fixedCols = in.ConsumeIntegralInRange<int32_t>(0, cols - 1);
-    const int32_t fixedRows = in.ConsumeIntegralInRange<int32_t>(0, rows - 1);
-    const bool oldCells = in.ConsumeBool();
+    VsCsv::TCsvImport options;
+    options.Separator = "\0,;#\t|"[in.ConsumeIntegralInRange<int>(0, 5)];
+    options.TildeBreaks = in.ConsumeBool();
+    options.OemConvert = in.ConsumeBool();
+    options.Append = in.ConsumeBool();
+    options.ColOffset = in.ConsumeIntegralInRange<int32_t>(0, 3);
+    options.RowOffset = in.ConsumeIntegralInRange<int32_t>(0, 3);
+    options.MinRows = in.ConsumeIntegralInRange<int32_t>(1, 4);
+    TStore store;
+    store.SetColCount(in.ConsumeIntegralInRange<int32_t>(1, 8));
+    store.SetRowCount(in.ConsumeIntegralInRange<int32_t>(1, 8));
+    if (in.ConsumeBool())
+        for (int32_t r = 0; r < store.Rows; ++r)
+            for (int32_t c = 0; c < store.Cols; ++c) store.Model.SetCell(c, r, "old");
     const std::string text = in.ConsumeRemainingBytesAsString();
-    {
-        std::ofstream out(File(), std::ios::binary | std::ios::trunc);
-        out << text;
-    }
+    WriteInput(text);
 
-    TVsStringGrid grid(nullptr);
-    grid.SetColCount(cols);
-    grid.SetRowCount(rows);
-    grid.SetFixedCols(fixedCols);
-    grid.SetFixedRows(fixedRows);
-    if (oldCells)
-        for (int32_t r = 0; r < rows; ++r)
-            for (int32_t c = 0; c < cols; ++c) grid.SetCells(c, r, "old");
-    grid.SetCsvSeparator(separator);
-    grid.SetCsvTildeBreaks(tilde);
-    grid.SetOemConvert(oem);
-    grid.SetImportFixedCells(overFixed);
-    const int32_t rowsBefore = grid.RowCount();
-    grid.ImportCsv(File(), append);
-    Check(grid.CsvSeparator() == separator);
-    Check(!grid.Importing());
+    const int32_t rowsBefore = store.Rows;
+    VsCsv::TCsvFile file(File());
+    file.Import(options, store);
 
-    // What the import should have put where.
+    // What should have gone where.
     const std::vector<std::string_view> lines = VsCsv::SplitLines(text);
-    const char used = separator != '\0' ? separator
-                                        : VsCsv::DetectSeparator(lines.empty() ? std::string_view() : lines[0],
-                                                                 lines.size() < 2 ? std::string_view() : lines[1]);
-    const int32_t colOffset = overFixed ? 0 : fixedCols;
-    const int32_t rowOffset = append ? rowsBefore : (overFixed ? 0 : fixedRows);
-    Check(grid.RowCount() >= rowOffset + static_cast<int32_t>(lines.size()));
+    Check(file.LineCount() == lines.size());
+    Check(store.Lines == static_cast<int32_t>(lines.size()));
+    const char used =
+        options.Separator != '\0'
+            ? options.Separator
+            : VsCsv::DetectSeparator(lines.empty() ? std::string_view() : lines[0],
+                                     lines.size() < 2 ? std::string_view() : lines[1]);
+    Check(store.Separator == used);
+    const int32_t rowOffset = options.Append ? rowsBefore : options.RowOffset;
+    Check(store.Rows >= std::max(options.MinRows, rowOffset + static_cast<int32_t>(lines.size())));
     std::vector<std::string> fields;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string line = oem ? VsCsv::OemToUtf8(lines[i]) : std::string(lines[i]);
-        VsCsv::SplitLine(line, used, tilde, fields);
+        const std::string line = options.OemConvert ? VsCsv::OemToUtf8(lines[i]) : std::string(lines[i]);
+        VsCsv::SplitLine(line, used, options.TildeBreaks, fields);
         const int32_t row = rowOffset + static_cast<int32_t>(i);
-        Check(grid.ColCount() >= colOffset + static_cast<int32_t>(fields.size()));
+        Check(store.Cols >= options.ColOffset + static_cast<int32_t>(fields.size()));
         for (size_t n = 0; n < fields.size(); ++n)
-            Check(grid.Cells(colOffset + static_cast<int32_t>(n), row) == fields[n]);
-        if (!append)
-            for (int32_t c = colOffset + static_cast<int32_t>(fields.size()); c < grid.ColCount(); ++c)
-                Check(grid.Cells(c, row).empty());
+            Check(store.Model.Cell(options.ColOffset + static_cast<int32_t>(n), row) == fields[n]);
+        if (!options.Append)
+            for (int32_t c = options.ColOffset + static_cast<int32_t>(fields.size()); c < store.Cols + 2; ++c)
+                Check(store.Model.Cell(c, row).empty());
     }
+    // Nothing of the store lies beyond its counts.
+    Check(store.Model.RowSlots() <= std::max(store.Rows, rowsBefore));
+    for (int32_t r = 0; r < store.Model.RowSlots(); ++r)
+        if (const TGridRow* unit = store.Model.Row(r)) Check(!unit->Empty() && unit->Count() <= store.Cols);
     return 0;
 }

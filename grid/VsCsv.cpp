@@ -1,6 +1,7 @@
 #include "grid/VsCsv.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -166,6 +167,10 @@ constexpr size_t kReadBlock = 1 << 20;
 TLineReader::TLineReader(const std::string& FileName) : FName(FileName) {
     FHandle = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (FHandle < 0) throw EFOpenError(FmtMsg(SysConst::SFOpenError, FileName, std::strerror(errno)));
+    struct stat st{};
+    FBlock = kReadBlock;
+    if (::fstat(FHandle, &st) == 0 && S_ISREG(st.st_mode))
+        FBlock = std::clamp<size_t>(static_cast<size_t>(st.st_size) + 1, 64, kReadBlock);
 }
 
 TLineReader::~TLineReader() {
@@ -177,14 +182,20 @@ bool TLineReader::Fill() {
     // The part line moves to the front; a line longer than the buffer
     // makes it grow.
     if (FBegin > 0) {
-        std::memmove(FBuffer.data(), FBuffer.data() + FBegin, FEnd - FBegin);
+        std::memmove(FBuffer.get(), FBuffer.get() + FBegin, FEnd - FBegin);
         FEnd -= FBegin;
         FBegin = 0;
     }
-    if (FBuffer.size() - FEnd < kReadBlock / 2) FBuffer.resize(std::max(kReadBlock, FBuffer.size() * 2));
+    if (FSize - FEnd < FBlock / 2) {
+        const size_t size = std::max(FBlock, FSize * 2);
+        std::unique_ptr<char[]> grown(new char[size]);
+        if (FEnd) std::memcpy(grown.get(), FBuffer.get(), FEnd);
+        FBuffer = std::move(grown);
+        FSize = size;
+    }
     ssize_t got;
     do {
-        got = ::read(FHandle, FBuffer.data() + FEnd, FBuffer.size() - FEnd);
+        got = ::read(FHandle, FBuffer.get() + FEnd, FSize - FEnd);
     } while (got < 0 && errno == EINTR);
     if (got < 0) throw EFOpenError(FmtMsg(SysConst::SFOpenError, FName, std::strerror(errno)));
     if (got == 0) {
@@ -198,10 +209,10 @@ bool TLineReader::Fill() {
 bool TLineReader::Next(std::string_view& Line) {
     size_t scanned = FBegin;
     for (;;) {
-        const void* lf = FEnd > scanned ? std::memchr(FBuffer.data() + scanned, '\n', FEnd - scanned) : nullptr;
+        const void* lf = FEnd > scanned ? std::memchr(FBuffer.get() + scanned, '\n', FEnd - scanned) : nullptr;
         if (lf) {
-            const size_t end = static_cast<size_t>(static_cast<const char*>(lf) - FBuffer.data());
-            Line = std::string_view(FBuffer.data() + FBegin, end - FBegin);
+            const size_t end = static_cast<size_t>(static_cast<const char*>(lf) - FBuffer.get());
+            Line = std::string_view(FBuffer.get() + FBegin, end - FBegin);
             FBegin = end + 1;
             break;
         }
@@ -209,7 +220,7 @@ bool TLineReader::Next(std::string_view& Line) {
         const size_t searched = FEnd - FBegin;
         if (!Fill()) {
             if (FBegin == FEnd) return false;
-            Line = std::string_view(FBuffer.data() + FBegin, FEnd - FBegin);
+            Line = std::string_view(FBuffer.get() + FBegin, FEnd - FBegin);
             FBegin = FEnd;
             break;
         }
@@ -223,6 +234,52 @@ void TLineReader::Rewind() {
     if (::lseek(FHandle, 0, SEEK_SET) < 0) throw EFOpenError(FmtMsg(SysConst::SFOpenError, FName, std::strerror(errno)));
     FBegin = FEnd = 0;
     FEof = false;
+}
+
+TCsvFile::TCsvFile(const std::string& FileName) : FReader(FileName) {
+    std::string_view line;
+    while (FReader.Next(line)) {
+        if (FLineCount == 0) FFirst = line;
+        else if (FLineCount == 1) FSecond = line;
+        ++FLineCount;
+    }
+    FReader.Rewind();
+}
+
+void TCsvFile::Import(const TCsvImport& Options, TCsvTarget& Target) {
+    int32_t rowOffset = Options.RowOffset;
+    int32_t line = 0;
+    if (Options.Append) {
+        rowOffset = 0;
+        line = Target.RowCount();
+    }
+    const char separator = Options.Separator != '\0' ? Options.Separator : DetectSeparator(FFirst, FSecond);
+    Target.SeparatorChosen(separator);
+
+    const auto total = static_cast<int32_t>(std::min<size_t>(FLineCount, INT32_MAX / 2));
+    Target.SetRowCount(std::max(Options.MinRows, Options.Append ? Target.RowCount() + total : rowOffset + total));
+
+    std::vector<std::string> fields;
+    std::string converted;
+    std::string_view source;
+    for (int32_t i = 0; i < total && FReader.Next(source); ++i) {
+        if (Options.OemConvert) {
+            converted = OemToUtf8(source);
+            source = converted;
+        }
+        SplitLine(source, separator, Options.TildeBreaks, fields);
+        const int32_t row = rowOffset + line;
+        const auto width = static_cast<int32_t>(fields.size());
+        if (Target.ColCount() < Options.ColOffset + width) Target.SetColCount(Options.ColOffset + width);
+        // The old data of the row does not stay beside the new.
+        if (row < Target.RowCount()) Target.SetLine(row, Options.ColOffset, fields, !Options.Append);
+        // A row may take the fields' storage: the next line gets as much.
+        fields.clear();
+        fields.reserve(static_cast<size_t>(width));
+        ++line;
+        Target.LineDone(i + 1, total);
+        if (Target.RowCount() < rowOffset + line) Target.SetRowCount(rowOffset + line);
+    }
 }
 
 }  // namespace VsCsv

@@ -4,6 +4,8 @@
 // text of old DOS programs turned into UTF-8.
 #pragma once
 
+#include <memory>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,10 +64,59 @@ private:
     bool Fill();
     std::string FName;
     int FHandle = -1;
-    std::vector<char> FBuffer;
+    std::unique_ptr<char[]> FBuffer;
+    size_t FSize = 0;
+    // A small file gets a buffer of its size, a large one reads in blocks.
+    size_t FBlock = 0;
     size_t FBegin = 0;
     size_t FEnd = 0;
     bool FEof = false;
+};
+
+// What a CSV import fills, a grid or a bare cell store: its counts and a
+// line's fields (rows and columns from 0).
+class TCsvTarget {
+public:
+    virtual ~TCsvTarget() = default;
+    virtual int32_t ColCount() = 0;
+    virtual void SetColCount(int32_t Count) = 0;
+    virtual int32_t RowCount() = 0;
+    virtual void SetRowCount(int32_t Count) = 0;
+    // The fields into Row from column Col on (they may be moved out); with
+    // ClearRest the texts right of them are emptied.
+    virtual void SetLine(int32_t Row, int32_t Col, std::vector<std::string>& Fields, bool ClearRest) = 0;
+    // The separator the lines are cut at, once before the first line.
+    virtual void SeparatorChosen(char) {}
+    // After each line: Done of Total lines.
+    virtual void LineDone(int32_t, int32_t) {}
+};
+
+struct TCsvImport {
+    char Separator = '\0';  // '\0': the one the first two lines agree on
+    bool TildeBreaks = false;
+    bool OemConvert = false;
+    // The lines go below the target's rows (RowOffset is not used).
+    bool Append = false;
+    int32_t ColOffset = 0;
+    int32_t RowOffset = 0;
+    // Rows the target keeps however short the file.
+    int32_t MinRows = 1;
+};
+
+// A CSV file read in two passes, never held whole: the constructor reads
+// its first two lines and counts its lines (raising EFOpenError when it
+// cannot be read, before anything is filled), Import then fills a target
+// line by line.
+class TCsvFile {
+public:
+    explicit TCsvFile(const std::string& FileName);
+    size_t LineCount() const { return FLineCount; }
+    void Import(const TCsvImport& Options, TCsvTarget& Target);
+
+private:
+    TLineReader FReader;
+    std::string FFirst, FSecond;
+    size_t FLineCount = 0;
 };
 
 }  // namespace VsCsv

@@ -1,6 +1,7 @@
 // What the grid takes from other programs: drops of text, rich text and
 // files, CSV import with separator detection, and spreadsheet import.
 #include <algorithm>
+#include <functional>
 
 #include "grid/VsCsv.h"
 #include "grid/VsGrid.h"
@@ -21,41 +22,92 @@ bool ContainsUpper(const std::string& name, const char* ext) {
 
 // ---------------------------------------------------------------- CSV
 
+namespace {
+// The grid as the import's target: the lines go into its cell store a row
+// at a time; what was filled is shown before messages are processed and
+// before the progress event, and at the end.
+class TGridCsvTarget : public VsCsv::TCsvTarget {
+public:
+    // The separator found is the grid's (separator) while the import runs.
+    TGridCsvTarget(TVsStringGrid& grid, std::function<void()> show, char& separator)
+        : FGrid(grid), FShow(std::move(show)), FSeparator(separator) {}
+    int32_t ColCount() override { return FGrid.ColCount(); }
+    void SetColCount(int32_t n) override { FGrid.SetColCount(n); }
+    int32_t RowCount() override { return FGrid.RowCount(); }
+    void SetRowCount(int32_t n) override { FGrid.SetRowCount(n); }
+    void SetLine(int32_t row, int32_t col, std::vector<std::string>& fields, bool clearRest) override {
+        FGrid.Model().SetRowTexts(row, col, fields, clearRest);
+        FilledFrom = std::min(FilledFrom, row);
+        FilledTo = std::max(FilledTo, row);
+    }
+    void SeparatorChosen(char separator) override { FSeparator = separator; }
+    void LineDone(int32_t done, int32_t total) override {
+        if (FGrid.OnFileProgress) {
+            // Rounded to the even neighbour on a half, in integers.
+            const int64_t scaled = static_cast<int64_t>(done) * 100;
+            int64_t progress = scaled / total;
+            const int64_t twice = 2 * (scaled % total);
+            if (twice > total || (twice == total && progress % 2 == 1)) ++progress;
+            if (progress != FLastProgress) {
+                FLastProgress = static_cast<int32_t>(progress);
+                FShow();
+                FGrid.OnFileProgress(&FGrid, static_cast<int16_t>(progress));
+            }
+        }
+        if ((done & 63) == 1) {
+            const uint32_t now = GetTickCount();
+            if (now - FLastPoll >= ImportPollInterval) {
+                FLastPoll = now;
+                FShow();
+                Application->ProcessMessages();
+            }
+        }
+    }
+    int32_t FilledFrom = INT32_MAX;
+    int32_t FilledTo = -1;
+
+private:
+    TVsStringGrid& FGrid;
+    std::function<void()> FShow;
+    char& FSeparator;
+    int64_t FLastProgress = -1;
+    uint32_t FLastPoll = GetTickCount();
+};
+}  // namespace
+
 void TVsStringGrid::ImportCsv(const std::string& FileName, bool Append) {
     if (FImporting) return;
-    int32_t colOffset = FImportFixedCells ? 0 : FixedCols();
-    int32_t rowOffset = FImportFixedCells ? 0 : FixedRows();
+    VsCsv::TCsvImport options;
+    options.ColOffset = FImportFixedCells ? 0 : FixedCols();
+    options.RowOffset = FImportFixedCells ? 0 : FixedRows();
+    options.Append = Append;
+    options.Separator = FCsvSeparator;
+    options.TildeBreaks = FCsvTildeBreaks;
+    options.OemConvert = FOemConvert;
+    options.MinRows = FixedRows() + FFixedFooters + 1;
 
-    // The file is read twice through a buffer, never held whole: first its
-    // first two lines and its line count, then its lines into the cells.
     // Whatever fails in the first pass leaves the grid as it was.
-    std::unique_ptr<VsCsv::TLineReader> reader;
-    std::string first, second;
-    size_t lineCount = 0;
+    std::unique_ptr<VsCsv::TCsvFile> file;
     try {
-        reader = std::make_unique<VsCsv::TLineReader>(FileName);
-        std::string_view l;
-        while (reader->Next(l)) {
-            if (lineCount == 0) first = l;
-            else if (lineCount == 1) second = l;
-            ++lineCount;
-        }
-        reader->Rewind();
+        file = std::make_unique<VsCsv::TCsvFile>(FileName);
     } catch (const EFOpenError&) {
         throw EVsGridError(SCannotOpenFile + FileName);
     }
 
-    // Whatever way the import ends, the separator it was given comes back
-    // and what was filled shows.
-    int32_t filledFrom = INT32_MAX, filledTo = -1;
-    auto show = [&] {
-        if (filledTo < filledFrom) return;
+    TGridCsvTarget* target = nullptr;
+    auto show = [this, &target] {
+        if (!target || target->FilledTo < target->FilledFrom) return;
         FNodeCountValid = false;
         InvalidateGrid();
-        if (InplaceRow() >= filledFrom && InplaceRow() <= filledTo) CellChanged(InplaceCol(), InplaceRow());
-        filledFrom = INT32_MAX;
-        filledTo = -1;
+        if (InplaceRow() >= target->FilledFrom && InplaceRow() <= target->FilledTo)
+            CellChanged(InplaceCol(), InplaceRow());
+        target->FilledFrom = INT32_MAX;
+        target->FilledTo = -1;
     };
+    TGridCsvTarget grid(*this, show, FCsvSeparator);
+    target = &grid;
+    // Whatever way the import ends, the separator it was given comes back
+    // and what was filled shows.
     struct TRestore {
         TVsStringGrid& Grid;
         char Separator;
@@ -67,63 +119,7 @@ void TVsStringGrid::ImportCsv(const std::string& FileName, bool Append) {
         }
     } restore{*this, FCsvSeparator, show};
     FImporting = true;
-
-    int32_t line = 0;
-    if (Append) {
-        rowOffset = 0;
-        line = RowCount();
-    }
-    if (FCsvSeparator == '\0') FCsvSeparator = VsCsv::DetectSeparator(first, second);
-
-    const auto total = static_cast<int32_t>(std::min<size_t>(lineCount, INT32_MAX / 2));
-    const int32_t minRows = FixedRows() + FFixedFooters + 1;
-    SetRowCount(std::max(minRows, Append ? RowCount() + total : rowOffset + total));
-
-    std::vector<std::string> fields;
-    std::string converted;
-    int32_t lastProgress = -1;
-    uint32_t lastPoll = GetTickCount();
-    std::string_view source;
-    for (int32_t i = 0; i < total && reader->Next(source); ++i) {
-        if (FOemConvert) {
-            converted = VsCsv::OemToUtf8(source);
-            source = converted;
-        }
-        VsCsv::SplitLine(source, FCsvSeparator, FCsvTildeBreaks, fields);
-        const int32_t row = rowOffset + line;
-        const auto width = static_cast<int32_t>(fields.size());
-        if (ColCount() < colOffset + width) SetColCount(colOffset + width);
-        if (row < RowCount()) {
-            // The old data of the row does not stay beside the new.
-            Model().SetRowTexts(row, colOffset, fields, !Append);
-            filledFrom = std::min(filledFrom, row);
-            filledTo = std::max(filledTo, row);
-        }
-        // The row took the fields' storage: the next line gets as much.
-        fields.reserve(static_cast<size_t>(width));
-        ++line;
-        if (OnFileProgress) {
-            // Rounded to the even neighbour on a half, in integers.
-            const int64_t scaled = static_cast<int64_t>(i + 1) * 100;
-            int64_t progress = scaled / total;
-            const int64_t twice = 2 * (scaled % total);
-            if (twice > total || (twice == total && progress % 2 == 1)) ++progress;
-            if (progress != lastProgress) {
-                lastProgress = static_cast<int32_t>(progress);
-                show();
-                OnFileProgress(this, static_cast<int16_t>(progress));
-            }
-        }
-        if ((i & 63) == 0) {
-            const uint32_t now = GetTickCount();
-            if (now - lastPoll >= ImportPollInterval) {
-                lastPoll = now;
-                show();
-                Application->ProcessMessages();
-            }
-        }
-        if (RowCount() < rowOffset + line) SetRowCount(rowOffset + line);
-    }
+    file->Import(options, grid);
 }
 
 // ---------------------------------------------------------------- spreadsheet
