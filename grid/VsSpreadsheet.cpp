@@ -269,6 +269,8 @@ std::vector<TSheetData> ReadWorkbook(const std::string& FileName) {
     }
     if (pid == 0) {
         ::close(fds[0]);
+        // A fault ends the child as it is, whatever handlers the program set.
+        for (int sig : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGXCPU}) std::signal(sig, SIG_DFL);
         rlimit none{0, 0};
         ::setrlimit(RLIMIT_CORE, &none);
         if (limits.MemoryBytes > 0) {
