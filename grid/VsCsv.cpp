@@ -231,7 +231,8 @@ bool TLineReader::Next(std::string_view& Line) {
 }
 
 void TLineReader::Rewind() {
-    if (::lseek(FHandle, 0, SEEK_SET) < 0) throw EFOpenError(FmtMsg(SysConst::SFOpenError, FName, std::strerror(errno)));
+    if (::lseek(FHandle, 0, SEEK_SET) < 0)
+        throw EFOpenError(FmtMsg(SysConst::SFOpenError, FName, std::strerror(errno)));
     FBegin = FEnd = 0;
     FEof = false;
 }

@@ -304,7 +304,8 @@ std::vector<TSheetData> ReadWorkbook(const std::string& FileName) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2 * std::max(1, limits.Seconds));
     char buf[65536];
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
         if (left <= 0) {
             timedOut = true;
             break;
@@ -412,7 +413,8 @@ public:
 
 private:
     const TSheetData& Select(int32_t Sheet) const {
-        if (Sheet < 1 || Sheet > static_cast<int32_t>(FSheets.size()) || !FSheets[static_cast<size_t>(Sheet - 1)].Selectable)
+        if (Sheet < 1 || Sheet > static_cast<int32_t>(FSheets.size()) ||
+            !FSheets[static_cast<size_t>(Sheet - 1)].Selectable)
             throw ESpreadsheetError(FmtMsg(SBadSheet, Sheet));
         return FSheets[static_cast<size_t>(Sheet - 1)];
     }

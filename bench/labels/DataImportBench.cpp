@@ -120,7 +120,8 @@ void BM_ImportCsv100000x16_QTableWidget(benchmark::State& state) {
             if (table.columnCount() < width) table.setColumnCount(width);
             for (int c = 0; c < width; ++c) {
                 const std::string& f = fields[static_cast<size_t>(c)];
-                table.setItem(r, c, new QTableWidgetItem(QString::fromUtf8(f.data(), static_cast<qsizetype>(f.size()))));
+                const QString text = QString::fromUtf8(f.data(), static_cast<qsizetype>(f.size()));
+                table.setItem(r, c, new QTableWidgetItem(text));
             }
         }
         QApplication::processEvents();
