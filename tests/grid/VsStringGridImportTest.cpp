@@ -573,6 +573,21 @@ TEST_F(DropTest, AnXlsFileIsImportedAsASpreadsheet) {
     EXPECT_EQ(grid->Cells(0, 0), "B2");
 }
 
+// A workbook whose reader faults, dropped on the grid: the fault is the
+// error box's message and the grid takes the next drop.
+TEST_F(DropTest, ADroppedWorkbookWhoseReaderFaultsIsAnErrorMessage) {
+    const TSpreadsheetReaderHook saved = SetSpreadsheetReaderHook([] { std::raise(SIGSEGV); });
+    const std::string book = Fixture("sheets.xls");
+    dialogs->AnswerMessageBox(IDOK);
+    DropFiles({book});
+    SetSpreadsheetReaderHook(saved);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<std::string>{"Cannot read the workbook " + book + ": the reader stopped with signal 11."});
+    EXPECT_FALSE(grid->Importing());
+    DropFiles({book});
+    EXPECT_EQ(Cells(2, 1), (Rows{{"first", "sheet"}}));
+}
+
 TEST_F(DropTest, RichTextGoesOnlyIntoAnEditableCellAndNothingOutsideTheCells) {
     QMimeData rich;
     rich.setData("text/rtf", "{\\rtf1 x}");
