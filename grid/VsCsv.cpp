@@ -1,7 +1,14 @@
 #include "grid/VsCsv.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/runtime/SysUtils.h"
 
@@ -34,9 +41,15 @@ char DetectSeparator(std::string_view Line1, std::string_view Line2) {
 namespace {
 void AppendBreaks(std::string& out, std::string_view text, bool tildeBreaks) {
     const char breakChar = tildeBreaks ? '~' : '\n';
-    for (char c : text) {
-        if (c == breakChar) out += "\r\n";
-        else out += c;
+    for (;;) {
+        const size_t p = text.find(breakChar);
+        if (p == std::string_view::npos) {
+            out.append(text);
+            return;
+        }
+        out.append(text.substr(0, p));
+        out += "\r\n";
+        text.remove_prefix(p + 1);
     }
 }
 
@@ -47,16 +60,15 @@ size_t TakeQuoted(std::string_view rest, std::string& raw) {
     raw.clear();
     size_t i = 1;
     while (i < rest.size()) {
-        if (rest[i] != '"') {
-            raw += rest[i++];
-            continue;
-        }
-        if (i + 1 < rest.size() && rest[i + 1] == '"') {
+        const size_t q = rest.find('"', i);
+        if (q == std::string_view::npos) break;
+        raw.append(rest.substr(i, q - i));
+        if (q + 1 < rest.size() && rest[q + 1] == '"') {
             raw += '"';
-            i += 2;
+            i = q + 2;
             continue;
         }
-        return i + 1;
+        return q + 1;
     }
     return std::string_view::npos;
 }
@@ -68,7 +80,7 @@ void SplitLine(std::string_view Line, char Separator, bool TildeBreaks, std::vec
     std::string raw;
     // Without a separator the whole line is the last field.
     while (Separator != '\0' && rest.find(Separator) != std::string_view::npos) {
-        std::string f;
+        std::string& f = Fields.emplace_back();
         if (rest.front() == '"') {
             const size_t after = TakeQuoted(rest, raw);
             if (after != std::string_view::npos) {
@@ -84,16 +96,24 @@ void SplitLine(std::string_view Line, char Separator, bool TildeBreaks, std::vec
             AppendBreaks(f, rest.substr(0, sep), TildeBreaks);
             rest.remove_prefix(sep + 1);
         }
-        Fields.push_back(std::move(f));
     }
     if (rest.empty()) return;
-    std::string f;
+    std::string& f = Fields.emplace_back();
     if (rest.front() == '"') {
-        if (TakeQuoted(rest, raw) != std::string_view::npos) AppendBreaks(f, raw, TildeBreaks);
+        // The last field keeps all of its text, also when its closing quote
+        // is not at the end or missing: one quote comes off each end and
+        // doubled quotes become one.
+        rest.remove_prefix(1);
+        if (!rest.empty() && rest.back() == '"') rest.remove_suffix(1);
+        raw.clear();
+        for (size_t i = 0; i < rest.size(); ++i) {
+            raw += rest[i];
+            if (rest[i] == '"' && i + 1 < rest.size() && rest[i + 1] == '"') ++i;
+        }
+        AppendBreaks(f, raw, TildeBreaks);
     } else {
         AppendBreaks(f, rest, TildeBreaks);
     }
-    Fields.push_back(std::move(f));
 }
 
 namespace {
@@ -138,6 +158,129 @@ std::vector<std::string_view> SplitLines(std::string_view Text) {
         start = next;
     }
     return lines;
+}
+
+namespace {
+constexpr size_t kReadBlock = 1 << 20;
+}
+
+TLineReader::TLineReader(const std::string& FileName) : FName(FileName) {
+    FHandle = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (FHandle < 0) throw EFOpenError(FmtMsg(SysConst::SFOpenError, FileName, std::strerror(errno)));
+    struct stat st{};
+    FBlock = kReadBlock;
+    if (::fstat(FHandle, &st) == 0 && S_ISREG(st.st_mode))
+        FBlock = std::clamp<size_t>(static_cast<size_t>(st.st_size) + 1, 64, kReadBlock);
+}
+
+TLineReader::~TLineReader() {
+    if (FHandle >= 0) ::close(FHandle);
+}
+
+bool TLineReader::Fill() {
+    if (FEof) return false;
+    // The part line moves to the front; a line longer than the buffer
+    // makes it grow.
+    if (FBegin > 0) {
+        std::memmove(FBuffer.get(), FBuffer.get() + FBegin, FEnd - FBegin);
+        FEnd -= FBegin;
+        FBegin = 0;
+    }
+    if (FSize - FEnd < FBlock / 2) {
+        const size_t size = std::max(FBlock, FSize * 2);
+        std::unique_ptr<char[]> grown(new char[size]);
+        if (FEnd) std::memcpy(grown.get(), FBuffer.get(), FEnd);
+        FBuffer = std::move(grown);
+        FSize = size;
+    }
+    ssize_t got;
+    do {
+        got = ::read(FHandle, FBuffer.get() + FEnd, FSize - FEnd);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) throw EFOpenError(FmtMsg(SysConst::SFOpenError, FName, std::strerror(errno)));
+    if (got == 0) {
+        FEof = true;
+        return false;
+    }
+    FEnd += static_cast<size_t>(got);
+    return true;
+}
+
+bool TLineReader::Next(std::string_view& Line) {
+    size_t scanned = FBegin;
+    for (;;) {
+        const void* lf = FEnd > scanned ? std::memchr(FBuffer.get() + scanned, '\n', FEnd - scanned) : nullptr;
+        if (lf) {
+            const size_t end = static_cast<size_t>(static_cast<const char*>(lf) - FBuffer.get());
+            Line = std::string_view(FBuffer.get() + FBegin, end - FBegin);
+            FBegin = end + 1;
+            break;
+        }
+        // What was searched is not searched again.
+        const size_t searched = FEnd - FBegin;
+        if (!Fill()) {
+            if (FBegin == FEnd) return false;
+            Line = std::string_view(FBuffer.get() + FBegin, FEnd - FBegin);
+            FBegin = FEnd;
+            break;
+        }
+        scanned = FBegin + searched;
+    }
+    if (!Line.empty() && Line.back() == '\r') Line.remove_suffix(1);
+    return true;
+}
+
+void TLineReader::Rewind() {
+    if (::lseek(FHandle, 0, SEEK_SET) < 0)
+        throw EFOpenError(FmtMsg(SysConst::SFOpenError, FName, std::strerror(errno)));
+    FBegin = FEnd = 0;
+    FEof = false;
+}
+
+TCsvFile::TCsvFile(const std::string& FileName) : FReader(FileName) {
+    std::string_view line;
+    while (FReader.Next(line)) {
+        if (FLineCount == 0) FFirst = line;
+        else if (FLineCount == 1) FSecond = line;
+        ++FLineCount;
+    }
+    FReader.Rewind();
+}
+
+void TCsvFile::Import(const TCsvImport& Options, TCsvTarget& Target) {
+    int32_t rowOffset = Options.RowOffset;
+    int32_t line = 0;
+    if (Options.Append) {
+        rowOffset = 0;
+        line = Target.RowCount();
+    }
+    const char separator = Options.Separator != '\0' ? Options.Separator : DetectSeparator(FFirst, FSecond);
+    Target.SeparatorChosen(separator);
+
+    const auto total = static_cast<int32_t>(std::min<size_t>(FLineCount, INT32_MAX / 2));
+    Target.SetRowCount(std::max(Options.MinRows, Options.Append ? Target.RowCount() + total : rowOffset + total));
+
+    std::vector<std::string> fields;
+    std::string converted;
+    std::string_view source;
+    for (int32_t i = 0; i < total && FReader.Next(source); ++i) {
+        if (Options.OemConvert) {
+            converted = OemToUtf8(source);
+            source = converted;
+        }
+        SplitLine(source, separator, Options.TildeBreaks, fields);
+        const int32_t row = rowOffset + line;
+        const auto width = static_cast<int32_t>(fields.size());
+        if (Target.ColCount() < Options.ColOffset + width) Target.SetColCount(Options.ColOffset + width);
+        // The old data of the row does not stay beside the new.
+        if (row < Target.RowCount()) Target.SetLine(row, Options.ColOffset, fields, !Options.Append);
+        // A row may take the fields' storage: the next line gets as much.
+        fields.clear();
+        fields.reserve(static_cast<size_t>(width));
+        ++line;
+        Target.LineDone(i + 1, total);
+        if (Target.RowCount() < rowOffset + line) Target.SetRowCount(rowOffset + line);
+    }
 }
 
 }  // namespace VsCsv

@@ -1,6 +1,7 @@
 // What the grid takes from other programs: drops of text, rich text and
 // files, CSV import with separator detection, and spreadsheet import.
 #include <algorithm>
+#include <functional>
 
 #include "grid/VsCsv.h"
 #include "grid/VsGrid.h"
@@ -21,78 +22,104 @@ bool ContainsUpper(const std::string& name, const char* ext) {
 
 // ---------------------------------------------------------------- CSV
 
+namespace {
+// The grid as the import's target: the lines go into its cell store a row
+// at a time; what was filled is shown before messages are processed and
+// before the progress event, and at the end.
+class TGridCsvTarget : public VsCsv::TCsvTarget {
+public:
+    // The separator found is the grid's (separator) while the import runs.
+    TGridCsvTarget(TVsStringGrid& grid, std::function<void()> show, char& separator)
+        : FGrid(grid), FShow(std::move(show)), FSeparator(separator) {}
+    int32_t ColCount() override { return FGrid.ColCount(); }
+    void SetColCount(int32_t n) override { FGrid.SetColCount(n); }
+    int32_t RowCount() override { return FGrid.RowCount(); }
+    void SetRowCount(int32_t n) override { FGrid.SetRowCount(n); }
+    void SetLine(int32_t row, int32_t col, std::vector<std::string>& fields, bool clearRest) override {
+        FGrid.Model().SetRowTexts(row, col, fields, clearRest);
+        FilledFrom = std::min(FilledFrom, row);
+        FilledTo = std::max(FilledTo, row);
+    }
+    void SeparatorChosen(char separator) override { FSeparator = separator; }
+    void LineDone(int32_t done, int32_t total) override {
+        if (FGrid.OnFileProgress) {
+            // Rounded to the even neighbour on a half, in integers.
+            const int64_t scaled = static_cast<int64_t>(done) * 100;
+            int64_t progress = scaled / total;
+            const int64_t twice = 2 * (scaled % total);
+            if (twice > total || (twice == total && progress % 2 == 1)) ++progress;
+            if (progress != FLastProgress) {
+                FLastProgress = static_cast<int32_t>(progress);
+                FShow();
+                FGrid.OnFileProgress(&FGrid, static_cast<int16_t>(progress));
+            }
+        }
+        if ((done & 63) == 1) {
+            const uint32_t now = GetTickCount();
+            if (now - FLastPoll >= ImportPollInterval) {
+                FLastPoll = now;
+                FShow();
+                Application->ProcessMessages();
+            }
+        }
+    }
+    int32_t FilledFrom = INT32_MAX;
+    int32_t FilledTo = -1;
+
+private:
+    TVsStringGrid& FGrid;
+    std::function<void()> FShow;
+    char& FSeparator;
+    int64_t FLastProgress = -1;
+    uint32_t FLastPoll = GetTickCount();
+};
+}  // namespace
+
 void TVsStringGrid::ImportCsv(const std::string& FileName, bool Append) {
     if (FImporting) return;
-    int32_t colOffset = FImportFixedCells ? 0 : FixedCols();
-    int32_t rowOffset = FImportFixedCells ? 0 : FixedRows();
+    VsCsv::TCsvImport options;
+    options.ColOffset = FImportFixedCells ? 0 : FixedCols();
+    options.RowOffset = FImportFixedCells ? 0 : FixedRows();
+    options.Append = Append;
+    options.Separator = FCsvSeparator;
+    options.TildeBreaks = FCsvTildeBreaks;
+    options.OemConvert = FOemConvert;
+    options.MinRows = FixedRows() + FFixedFooters + 1;
 
-    std::string text;
+    // Whatever fails in the first pass leaves the grid as it was.
+    std::unique_ptr<VsCsv::TCsvFile> file;
     try {
-        text = ReadFileBytes(FileName);
+        file = std::make_unique<VsCsv::TCsvFile>(FileName);
     } catch (const EFOpenError&) {
         throw EVsGridError(SCannotOpenFile + FileName);
     }
 
-    // Whatever way the import ends, the separator it was given comes back.
+    TGridCsvTarget* target = nullptr;
+    auto show = [this, &target] {
+        if (!target || target->FilledTo < target->FilledFrom) return;
+        FNodeCountValid = false;
+        InvalidateGrid();
+        if (InplaceRow() >= target->FilledFrom && InplaceRow() <= target->FilledTo)
+            CellChanged(InplaceCol(), InplaceRow());
+        target->FilledFrom = INT32_MAX;
+        target->FilledTo = -1;
+    };
+    TGridCsvTarget grid(*this, show, FCsvSeparator);
+    target = &grid;
+    // Whatever way the import ends, the separator it was given comes back
+    // and what was filled shows.
     struct TRestore {
         TVsStringGrid& Grid;
         char Separator;
+        decltype(show)& Show;
         ~TRestore() {
             Grid.FCsvSeparator = Separator;
             Grid.FImporting = false;
+            Show();
         }
-    } restore{*this, FCsvSeparator};
+    } restore{*this, FCsvSeparator, show};
     FImporting = true;
-
-    const std::vector<std::string_view> lines = VsCsv::SplitLines(text);
-    int32_t line = 0;
-    if (Append) {
-        rowOffset = 0;
-        line = RowCount();
-    }
-    if (FCsvSeparator == '\0')
-        FCsvSeparator = VsCsv::DetectSeparator(lines.empty() ? std::string_view() : lines[0],
-                                               lines.size() < 2 ? std::string_view() : lines[1]);
-
-    const auto total = static_cast<int32_t>(std::min<size_t>(lines.size(), INT32_MAX / 2));
-    const int32_t minRows = FixedRows() + FFixedFooters + 1;
-    SetRowCount(std::max(minRows, Append ? RowCount() + total : rowOffset + total));
-
-    std::vector<std::string> fields;
-    std::string converted;
-    int32_t lastProgress = -1;
-    uint32_t lastPoll = GetTickCount();
-    for (int32_t i = 0; i < total; ++i) {
-        std::string_view source = lines[static_cast<size_t>(i)];
-        if (FOemConvert) {
-            converted = VsCsv::OemToUtf8(source);
-            source = converted;
-        }
-        VsCsv::SplitLine(source, FCsvSeparator, FCsvTildeBreaks, fields);
-        const int32_t row = rowOffset + line;
-        const auto width = static_cast<int32_t>(fields.size());
-        if (ColCount() < colOffset + width) SetColCount(colOffset + width);
-        if (row < RowCount()) {
-            for (int32_t n = 0; n < width; ++n) SetCells(colOffset + n, row, fields[static_cast<size_t>(n)]);
-            // The old data of the row does not stay beside the new.
-            if (!Append)
-                for (int32_t c = colOffset + width; c < ColCount(); ++c) SetCells(c, row, "");
-        }
-        ++line;
-        if (OnFileProgress) {
-            const auto progress = static_cast<int32_t>(Round(static_cast<long double>(i + 1) * 100 / total));
-            if (progress != lastProgress) {
-                lastProgress = progress;
-                OnFileProgress(this, static_cast<int16_t>(progress));
-            }
-        }
-        const uint32_t now = GetTickCount();
-        if (now - lastPoll >= ImportPollInterval) {
-            lastPoll = now;
-            Application->ProcessMessages();
-        }
-        if (RowCount() < rowOffset + line) SetRowCount(rowOffset + line);
-    }
+    file->Import(options, grid);
 }
 
 // ---------------------------------------------------------------- spreadsheet
@@ -156,7 +183,9 @@ void TVsStringGrid::ImportSpreadsheet(const std::string& FileName, const std::st
     }
     const int32_t cols = ColCount();
     const int32_t rows = RowCount();
-    const TRangeValues values = book.RangeValues(sheet, range);
+    // Only the cells that hold something: a used range of a few cells far
+    // apart costs those cells.
+    const TRangeCells cells = book.RangeCells(sheet, range);
 
     int32_t colOffset = 0, rowOffset = 0;
     if (!FImportFixedCells) {
@@ -165,11 +194,18 @@ void TVsStringGrid::ImportSpreadsheet(const std::string& FileName, const std::st
         SetColCount(ColCount() + colOffset);
         SetRowCount(RowCount() + rowOffset);
     }
-    for (int32_t i = 0; i < rows && i < static_cast<int32_t>(values.size()); ++i) {
-        const std::vector<std::string>& row = values[static_cast<size_t>(i)];
-        for (int32_t j = 0; j < cols && j < static_cast<int32_t>(row.size()); ++j)
-            SetCells(colOffset + j, rowOffset + i, row[static_cast<size_t>(j)]);
-    }
+    // The range's empty cells lose what the grid held there; only rows that
+    // hold something are visited.
+    for (int32_t i = 0; i < rows; ++i)
+        for (int32_t j = 0; j < cols; ++j) {
+            // Clearing a row's last text gives the row up: asked again each time.
+            const TGridRow* unit = Model().Row(rowOffset + i);
+            if (!unit || colOffset + j >= unit->Count()) break;
+            SetCells(colOffset + j, rowOffset + i, "");
+        }
+    for (const TRangeCell& cell : cells)
+        if (cell.Row >= 0 && cell.Row < rows && cell.Col >= 0 && cell.Col < cols)
+            SetCells(colOffset + cell.Col, rowOffset + cell.Row, cell.Text);
 }
 
 // ---------------------------------------------------------------- drops

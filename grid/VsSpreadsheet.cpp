@@ -1,11 +1,22 @@
 #include "grid/VsSpreadsheet.h"
 
+#include <fcntl.h>
 #include <freexl.h>
+#include <iconv.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <new>
 
 using namespace VsSpreadsheetConst;
 
@@ -104,93 +115,316 @@ std::string CellText(const FreeXL_CellValue& v) {
     }
 }
 
+// ------------------------------------------------ the child's answer
+
+// What the child sends: the open's result code; then the sheet count and,
+// per sheet, its name, whether it could be selected, and its cells that
+// hold a value (row, column from 1, text); then an end mark, so that an
+// answer cut short by a fault is told from a whole one.
+constexpr uint32_t kEndMark = 0x454E4421;
+enum : int { kExitOk = 0, kExitMemory = 3, kExitOther = 4 };
+
+class TWire {
+public:
+    explicit TWire(int fd) : FFd(fd) {}
+    void U32(uint32_t v) { FData.append(reinterpret_cast<const char*>(&v), sizeof v); }
+    void Str(const std::string& s) {
+        U32(static_cast<uint32_t>(s.size()));
+        FData += s;
+        if (FData.size() >= (1u << 16)) Flush();
+    }
+    void Flush() {
+        size_t done = 0;
+        while (done < FData.size()) {
+            const ssize_t n = ::write(FFd, FData.data() + done, FData.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) _exit(kExitOther);
+            done += static_cast<size_t>(n);
+        }
+        FData.clear();
+    }
+
+private:
+    int FFd;
+    std::string FData;
+};
+
+// In the child: the whole workbook down the pipe.
+int ReadWorkbookInChild(const std::string& FileName, int fd) {
+    TWire out(fd);
+    const void* handle = nullptr;
+    const int rc = freexl_open(FileName.c_str(), &handle);
+    if (rc == FREEXL_INSUFFICIENT_MEMORY) return kExitMemory;
+    out.U32(static_cast<uint32_t>(rc));
+    if (rc == FREEXL_OK) {
+        unsigned int count = 0;
+        freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count);
+        count = std::min(count, 65535u);
+        out.U32(count);
+        for (unsigned int i = 0; i < count; ++i) {
+            const char* name = nullptr;
+            if (freexl_get_worksheet_name(handle, static_cast<unsigned short>(i), &name) != FREEXL_OK || !name)
+                name = "";
+            out.Str(name);
+            const int sel = freexl_select_active_worksheet(handle, static_cast<unsigned short>(i));
+            if (sel == FREEXL_INSUFFICIENT_MEMORY) return kExitMemory;
+            out.U32(sel == FREEXL_OK ? 1 : 0);
+            if (sel != FREEXL_OK) continue;
+            unsigned int rows = 0;
+            unsigned short cols = 0;
+            freexl_worksheet_dimensions(handle, &rows, &cols);
+            for (unsigned int r = 0; r < rows && r < INT32_MAX; ++r)
+                for (unsigned short c = 0; c < cols; ++c) {
+                    FreeXL_CellValue v;
+                    if (freexl_get_cell_value(handle, r, c, &v) != FREEXL_OK || v.type == FREEXL_CELL_NULL) continue;
+                    out.U32(r + 1);
+                    out.U32(static_cast<uint32_t>(c) + 1);
+                    out.Str(CellText(v));
+                }
+            out.U32(0);  // no row 0: the sheet's end
+        }
+        freexl_close(handle);
+    }
+    out.U32(kEndMark);
+    out.Flush();
+    return kExitOk;
+}
+
+struct TSheetData {
+    std::string Name;
+    bool Selectable = false;
+    TRangeCells Cells;  // row and column from 1, in row order
+};
+
+// Reads the parent's side of the answer; false when it is cut short.
+class TAnswer {
+public:
+    explicit TAnswer(const std::string& data) : FData(data) {}
+    bool U32(uint32_t& v) {
+        if (FData.size() - FPos < sizeof v) return false;
+        std::memcpy(&v, FData.data() + FPos, sizeof v);
+        FPos += sizeof v;
+        return true;
+    }
+    bool Str(std::string& s) {
+        uint32_t n = 0;
+        if (!U32(n) || FData.size() - FPos < n) return false;
+        s.assign(FData, FPos, n);
+        FPos += n;
+        return true;
+    }
+
+private:
+    const std::string& FData;
+    size_t FPos = 0;
+};
+
+TSpreadsheetReaderLimits& Limits() {
+    static TSpreadsheetReaderLimits limits;
+    return limits;
+}
+
+TSpreadsheetReaderHook& Hook() {
+    static TSpreadsheetReaderHook hook;
+    return hook;
+}
+
+// The address space the program maps now, in bytes.
+int64_t MappedBytes() {
+    long pages = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+        std::fclose(f);
+    }
+    return static_cast<int64_t>(pages) * sysconf(_SC_PAGESIZE);
+}
+
+// The converters the library opens are loaded once here, so that the child
+// does not load shared code after the fork.
+void LoadConverters() {
+    static const bool loaded = [] {
+        for (const char* from : {"UTF-16LE", "CP1252"}) {
+            const iconv_t cd = iconv_open("UTF-8", from);
+            if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+        }
+        return true;
+    }();
+    (void)loaded;
+}
+
+// Reads a workbook in a child process; the sheets, or ESpreadsheetError.
+std::vector<TSheetData> ReadWorkbook(const std::string& FileName) {
+    LoadConverters();
+    const TSpreadsheetReaderLimits limits = Limits();
+    const TSpreadsheetReaderHook hook = Hook();
+    const int64_t mapped = MappedBytes();
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) throw ESpreadsheetError(FmtMsg(SCannotOpenWorkbook, FileName));
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        throw ESpreadsheetError(FmtMsg(SCannotOpenWorkbook, FileName));
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        // A fault ends the child as it is, whatever handlers the program set.
+        for (int sig : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGXCPU}) std::signal(sig, SIG_DFL);
+        rlimit none{0, 0};
+        ::setrlimit(RLIMIT_CORE, &none);
+        if (limits.MemoryBytes > 0) {
+            const auto bytes = static_cast<rlim_t>(mapped + limits.MemoryBytes);
+            rlimit memory{bytes, bytes};
+            ::setrlimit(RLIMIT_AS, &memory);
+        }
+        if (limits.Seconds > 0) {
+            rlimit cpu{static_cast<rlim_t>(limits.Seconds), static_cast<rlim_t>(limits.Seconds) + 1};
+            ::setrlimit(RLIMIT_CPU, &cpu);
+        }
+        int code = kExitOther;
+        try {
+            if (hook) hook();
+            code = ReadWorkbookInChild(FileName, fds[1]);
+        } catch (const std::bad_alloc&) {
+            code = kExitMemory;
+        } catch (...) {
+            code = kExitOther;
+        }
+        _exit(code);
+    }
+    ::close(fds[1]);
+
+    // The answer is read while the child writes it; past the time limit
+    // the child is stopped.
+    std::string data;
+    bool timedOut = false;
+    // The processor time is the child's own limit; a child that waits (or
+    // a busy machine) gets twice that in clock time.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2 * std::max(1, limits.Seconds));
+    char buf[65536];
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) {
+            timedOut = true;
+            break;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        const int r = ::poll(&p, 1, static_cast<int>(std::min<int64_t>(left, INT32_MAX)));
+        if (r < 0 && errno == EINTR) continue;
+        if (r == 0) {
+            timedOut = true;
+            break;
+        }
+        const ssize_t n = ::read(fds[0], buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        data.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fds[0]);
+    if (timedOut) ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+
+    auto fail = [&](const std::string& why) { throw ESpreadsheetError(FmtMsg(SReaderFailed, FileName, why)); };
+    if (timedOut) fail(SReaderTime);
+    if (WIFSIGNALED(status)) {
+        const int sig = WTERMSIG(status);
+        if (sig == SIGXCPU || sig == SIGKILL) fail(SReaderTime);
+        fail(FmtMsg(SReaderSignal, sig));
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kExitMemory) fail(SReaderMemory);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != kExitOk) fail(SReaderBroken);
+
+    TAnswer in(data);
+    uint32_t rc = 0, count = 0, mark = 0;
+    if (!in.U32(rc)) fail(SReaderBroken);
+    if (rc != FREEXL_OK) throw ESpreadsheetError(FmtMsg(SCannotOpenWorkbook, FileName));
+    if (!in.U32(count)) fail(SReaderBroken);
+    std::vector<TSheetData> sheets(count);
+    for (TSheetData& sheet : sheets) {
+        uint32_t selectable = 0;
+        if (!in.Str(sheet.Name) || !in.U32(selectable)) fail(SReaderBroken);
+        sheet.Selectable = selectable != 0;
+        if (!sheet.Selectable) continue;
+        for (;;) {
+            uint32_t row = 0, col = 0;
+            if (!in.U32(row)) fail(SReaderBroken);
+            if (row == 0) break;
+            TRangeCell cell;
+            if (!in.U32(col) || !in.Str(cell.Text)) fail(SReaderBroken);
+            cell.Row = static_cast<int32_t>(std::min<uint32_t>(row, INT32_MAX));
+            cell.Col = static_cast<int32_t>(std::min<uint32_t>(col, INT32_MAX));
+            sheet.Cells.push_back(std::move(cell));
+        }
+    }
+    if (!in.U32(mark) || mark != kEndMark) fail(SReaderBroken);
+    return sheets;
+}
+
+// A workbook as the child read it: only the cells that hold a value.
 class TFreeXlWorkbook : public TSpreadsheetWorkbook {
 public:
-    explicit TFreeXlWorkbook(const void* handle) : FHandle(handle) {}
-    ~TFreeXlWorkbook() override { Close(false); }
+    explicit TFreeXlWorkbook(std::vector<TSheetData> sheets) : FSheets(std::move(sheets)) {}
 
-    int32_t SheetCount() override {
-        unsigned int count = 0;
-        if (FHandle) freexl_get_info(FHandle, FREEXL_BIFF_SHEET_COUNT, &count);
-        return static_cast<int32_t>(std::min<unsigned>(count, INT32_MAX));
-    }
-    std::string SheetName(int32_t Index) override {
-        Select(Index);
-        const char* name = nullptr;
-        if (freexl_get_worksheet_name(FHandle, static_cast<unsigned short>(Index - 1), &name) != FREEXL_OK || !name)
-            return "";
-        return name;
-    }
+    int32_t SheetCount() override { return static_cast<int32_t>(FSheets.size()); }
+    std::string SheetName(int32_t Index) override { return Select(Index).Name; }
     // The workbook's window state is not read: its first sheet is active.
     int32_t ActiveSheet() override { return 1; }
 
     std::string UsedRangeAddress(int32_t Sheet) override {
-        Select(Sheet);
-        unsigned int rows = 0;
-        unsigned short cols = 0;
-        freexl_worksheet_dimensions(FHandle, &rows, &cols);
-        // The dimensions count from A1; the used range is where values are.
-        int64_t left = INT64_MAX, top = INT64_MAX, right = -1, bottom = -1;
-        for (unsigned int r = 0; r < rows; ++r)
-            for (unsigned short c = 0; c < cols; ++c) {
-                FreeXL_CellValue v;
-                if (freexl_get_cell_value(FHandle, r, c, &v) != FREEXL_OK || v.type == FREEXL_CELL_NULL) continue;
-                left = std::min<int64_t>(left, c);
-                right = std::max<int64_t>(right, c);
-                top = std::min<int64_t>(top, r);
-                bottom = std::max<int64_t>(bottom, r);
-            }
-        if (right < 0) return "$A$1";
-        auto corner = [](int64_t c, int64_t r) {
-            return "$" + ColumnLetters(static_cast<int32_t>(c + 1)) + "$" + std::to_string(r + 1);
-        };
+        const TSheetData& sheet = Select(Sheet);
+        if (sheet.Cells.empty()) return "$A$1";
+        int32_t left = INT32_MAX, top = INT32_MAX, right = 0, bottom = 0;
+        for (const TRangeCell& c : sheet.Cells) {
+            left = std::min(left, c.Col);
+            right = std::max(right, c.Col);
+            top = std::min(top, c.Row);
+            bottom = std::max(bottom, c.Row);
+        }
+        auto corner = [](int32_t c, int32_t r) { return "$" + ColumnLetters(c) + "$" + std::to_string(r); };
         if (left == right && top == bottom) return corner(left, top);
         return corner(left, top) + ":" + corner(right, bottom);
+    }
+
+    TRangeCells RangeCells(int32_t Sheet, const std::string& Address) override {
+        int32_t left = 0, top = 0, right = 0, bottom = 0;
+        if (!ParseRange(Address, left, top, right, bottom)) throw ESpreadsheetError(FmtMsg(SBadRange, Address));
+        TRangeCells out;
+        for (const TRangeCell& c : Select(Sheet).Cells)
+            if (c.Row >= top && c.Row <= bottom && c.Col >= left && c.Col <= right && !c.Text.empty())
+                out.push_back({c.Row - top, c.Col - left, c.Text});
+        return out;
     }
 
     TRangeValues RangeValues(int32_t Sheet, const std::string& Address) override {
         int32_t left = 0, top = 0, right = 0, bottom = 0;
         if (!ParseRange(Address, left, top, right, bottom)) throw ESpreadsheetError(FmtMsg(SBadRange, Address));
-        Select(Sheet);
-        unsigned int rows = 0;
-        unsigned short cols = 0;
-        freexl_worksheet_dimensions(FHandle, &rows, &cols);
         TRangeValues out(static_cast<size_t>(bottom - top + 1),
                          std::vector<std::string>(static_cast<size_t>(right - left + 1)));
-        for (int32_t r = top; r <= bottom && static_cast<unsigned>(r) <= rows; ++r)
-            for (int32_t c = left; c <= right && c <= cols; ++c) {
-                FreeXL_CellValue v;
-                if (freexl_get_cell_value(FHandle, static_cast<unsigned>(r - 1), static_cast<unsigned short>(c - 1),
-                                          &v) == FREEXL_OK)
-                    out[static_cast<size_t>(r - top)][static_cast<size_t>(c - left)] = CellText(v);
-            }
+        for (TRangeCell& c : RangeCells(Sheet, Address))
+            out[static_cast<size_t>(c.Row)][static_cast<size_t>(c.Col)] = std::move(c.Text);
         return out;
     }
 
-    void Close(bool) override {
-        if (FHandle) freexl_close(FHandle);
-        FHandle = nullptr;
-    }
+    void Close(bool) override {}
 
 private:
-    void Select(int32_t Sheet) {
-        if (!FHandle || Sheet < 1 || Sheet > SheetCount() ||
-            freexl_select_active_worksheet(FHandle, static_cast<unsigned short>(Sheet - 1)) != FREEXL_OK)
+    const TSheetData& Select(int32_t Sheet) const {
+        if (Sheet < 1 || Sheet > static_cast<int32_t>(FSheets.size()) ||
+            !FSheets[static_cast<size_t>(Sheet - 1)].Selectable)
             throw ESpreadsheetError(FmtMsg(SBadSheet, Sheet));
+        return FSheets[static_cast<size_t>(Sheet - 1)];
     }
-    const void* FHandle;
+    std::vector<TSheetData> FSheets;
 };
 
 class TFreeXlApplication : public TSpreadsheetApplication {
 public:
     std::unique_ptr<TSpreadsheetWorkbook> Open(const std::string& FileName) override {
-        const void* handle = nullptr;
-        const int rc = freexl_open(FileName.c_str(), &handle);
-        if (rc != FREEXL_OK) {
-            if (handle) freexl_close(handle);
-            throw ESpreadsheetError(FmtMsg(SCannotOpenWorkbook, FileName));
-        }
-        return std::make_unique<TFreeXlWorkbook>(handle);
+        return std::make_unique<TFreeXlWorkbook>(ReadWorkbook(FileName));
     }
     void Quit() override {}
 };
@@ -198,4 +432,25 @@ public:
 
 TSpreadsheetProvider FreeXlSpreadsheetProvider() {
     return [] { return std::make_unique<TFreeXlApplication>(); };
+}
+
+TSpreadsheetReaderLimits SetSpreadsheetReaderLimits(TSpreadsheetReaderLimits Value) {
+    const TSpreadsheetReaderLimits old = Limits();
+    Limits() = Value;
+    return old;
+}
+
+TSpreadsheetReaderHook SetSpreadsheetReaderHook(TSpreadsheetReaderHook Value) {
+    TSpreadsheetReaderHook old = std::move(Hook());
+    Hook() = std::move(Value);
+    return old;
+}
+
+TRangeCells TSpreadsheetWorkbook::RangeCells(int32_t Sheet, const std::string& Address) {
+    TRangeCells out;
+    const TRangeValues values = RangeValues(Sheet, Address);
+    for (size_t r = 0; r < values.size(); ++r)
+        for (size_t c = 0; c < values[r].size(); ++c)
+            if (!values[r][c].empty()) out.push_back({static_cast<int32_t>(r), static_cast<int32_t>(c), values[r][c]});
+    return out;
 }

@@ -19,10 +19,23 @@ namespace VsSpreadsheetConst {
 inline constexpr const char* SCannotOpenWorkbook = "Cannot open the workbook %s";
 inline constexpr const char* SBadRange = "Invalid range %s";
 inline constexpr const char* SBadSheet = "Invalid sheet index %d";
+inline constexpr const char* SReaderFailed = "Cannot read the workbook %s: %s";
+inline constexpr const char* SReaderSignal = "the reader stopped with signal %d";
+inline constexpr const char* SReaderTime = "the reader ran out of time";
+inline constexpr const char* SReaderMemory = "the reader ran out of memory";
+inline constexpr const char* SReaderBroken = "the reader gave no complete answer";
 }  // namespace VsSpreadsheetConst
 
 // Rows of values, each row as many texts as the range is wide.
 using TRangeValues = std::vector<std::vector<std::string>>;
+// The cells of a range that hold something, row and column counted from
+// the range's top left corner (0, 0).
+struct TRangeCell {
+    int32_t Row = 0;
+    int32_t Col = 0;
+    std::string Text;
+};
+using TRangeCells = std::vector<TRangeCell>;
 
 class TSpreadsheetWorkbook {
 public:
@@ -35,6 +48,9 @@ public:
     virtual std::string UsedRangeAddress(int32_t Sheet) = 0;
     // Address: two corners "A1:C4" (with or without "$") or one cell.
     virtual TRangeValues RangeValues(int32_t Sheet, const std::string& Address) = 0;
+    // Only the cells that hold something (a sparse sheet costs its cells,
+    // not its area); by default taken from RangeValues.
+    virtual TRangeCells RangeCells(int32_t Sheet, const std::string& Address);
     virtual void Close(bool SaveChanges) = 0;
 };
 
@@ -54,8 +70,21 @@ TSpreadsheetProvider SetSpreadsheetProvider(TSpreadsheetProvider Provider);
 // A new application object, or null when no provider is registered or it
 // makes none.
 std::unique_ptr<TSpreadsheetApplication> CreateSpreadsheetApplication();
-// The provider that reads .xls (BIFF) workbooks with FreeXL.
+// The provider that reads .xls (BIFF) workbooks with FreeXL. A damaged file
+// can make the library fault, so each workbook is read whole in a child
+// process under limits of time and memory, and only its cells come back:
+// a fault there is the open's error, and the program goes on.
 TSpreadsheetProvider FreeXlSpreadsheetProvider();
+
+struct TSpreadsheetReaderLimits {
+    int32_t Seconds = 60;                    // processor time; twice that on the clock
+    int64_t MemoryBytes = int64_t{1} << 30;  // beyond what the program maps
+};
+// Returns the limits before.
+TSpreadsheetReaderLimits SetSpreadsheetReaderLimits(TSpreadsheetReaderLimits Limits);
+// For tests: runs in the child before it reads (to make it fault or hang).
+using TSpreadsheetReaderHook = std::function<void()>;
+TSpreadsheetReaderHook SetSpreadsheetReaderHook(TSpreadsheetReaderHook Hook);
 
 // Column letters of A1 notation: 1 is A, 26 Z, 27 AA, 52 AZ; "" for 0.
 std::string ColumnLetters(int32_t Column);

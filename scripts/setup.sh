@@ -64,6 +64,23 @@ varsona_fuzz_build() {
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 }
 
+# varsona_fuzz_run TARGET SEEDS MAX_LEN [LIBFUZZER ARGS...]: builds one fuzz
+# target (unless prebuilt) and runs it for VARSONA_FUZZ_SECONDS (60) from the
+# seeds folder, left untouched; what it finds goes to a scratch corpus and a
+# failing input to TARGET-artifacts in the fuzz build directory. Prints
+# libFuzzer's final counts.
+varsona_fuzz_run() {
+  local target=$1 seeds=$2 max_len=$3
+  shift 3
+  local build=${VARSONA_FUZZ_BUILD_DIR:-$VARSONA_ROOT/build-fuzz}
+  local seconds=${VARSONA_FUZZ_SECONDS:-60}
+  varsona_fuzz_build "$build" "$target"
+  mkdir -p "$build/$target-corpus" "$build/$target-artifacts"
+  "$build/fuzz/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -max_len="$max_len" \
+    -print_final_stats=1 -artifact_prefix="$build/$target-artifacts/" "$@" "$build/$target-corpus" "$seeds"
+  echo "$target: no crash in $seconds s"
+}
+
 # Builds the test executables named by varsona_tsan_test with clang and
 # ThreadSanitizer in a build directory of its own (Qt is not built with the
 # sanitizer, so nothing that links Qt is built there; the list of built tests

@@ -99,6 +99,36 @@ void TGridRow::Truncate(int32_t count) {
     DeleteCells(std::max(0, count), Count());
 }
 
+void TGridRow::AssignTexts(int32_t first, std::vector<std::string>& texts, bool clearRest) {
+    if (first < 0) return;
+    if (FTexts.empty() && first == 0) {
+        // A new unit takes the texts' own storage.
+        FTexts.swap(texts);
+        texts.clear();
+        if (FTexts.capacity() > FTexts.size() + FTexts.size() / 2 + 4) FTexts.shrink_to_fit();
+        FUsed = static_cast<int32_t>(
+            std::count_if(FTexts.begin(), FTexts.end(), [](const std::string& t) { return !t.empty(); }));
+        Trim();
+        return;
+    }
+    const auto n = static_cast<int32_t>(texts.size());
+    if (first + n > Count()) Grow(first + n);
+    for (int32_t i = 0; i < n; ++i) {
+        const auto k = static_cast<size_t>(first + i);
+        const bool was = Used(k);
+        FTexts[k] = std::move(texts[static_cast<size_t>(i)]);
+        FUsed += static_cast<int32_t>(Used(k)) - static_cast<int32_t>(was);
+    }
+    texts.clear();
+    if (clearRest)
+        for (auto k = static_cast<size_t>(first + n); k < FTexts.size(); ++k) {
+            if (FTexts[k].empty()) continue;
+            FTexts[k].clear();
+            if (!Used(k)) --FUsed;
+        }
+    Trim();
+}
+
 // ---------------------------------------------------------------- TGridModel
 
 TGridModel::TGridModel() = default;
@@ -161,6 +191,19 @@ void TGridModel::SetCell(int32_t col, int32_t row, std::string text) {
     TGridRow*& r = FRows[static_cast<size_t>(row)];
     if (!r) r = new TGridRow();
     r->SetText(col, std::move(text));
+    Prune(row);
+}
+
+void TGridModel::SetRowTexts(int32_t row, int32_t first, std::vector<std::string>& texts, bool clearRest) {
+    if (row < 0 || first < 0) return;
+    if (!Row(row) && std::all_of(texts.begin(), texts.end(), [](const std::string& t) { return t.empty(); })) {
+        texts.clear();
+        return;
+    }
+    Reach(row);
+    TGridRow*& r = FRows[static_cast<size_t>(row)];
+    if (!r) r = new TGridRow();
+    r->AssignTexts(first, texts, clearRest);
     Prune(row);
 }
 

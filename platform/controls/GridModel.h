@@ -39,6 +39,10 @@ public:
     void DeleteCells(int32_t index, int32_t count);
     // Drops the cells at and beyond count.
     void Truncate(int32_t count);
+    // Moves texts into the cells from column first on (texts is left
+    // empty); with clearRest the texts beyond them are emptied (objects
+    // stay).
+    void AssignTexts(int32_t first, std::vector<std::string>& texts, bool clearRest);
 
 private:
     void Grow(int32_t count);
@@ -79,6 +83,9 @@ public:
     void SetObject(int32_t col, int32_t row, TObject* object);
     // The unit of a row, or null when the row holds nothing.
     const TGridRow* Row(int32_t row) const;
+    // A line of texts in one step (TGridRow::AssignTexts): the fill path of
+    // imports, a cell at a time costs a comparison and a move per cell.
+    void SetRowTexts(int32_t row, int32_t first, std::vector<std::string>& texts, bool clearRest);
 
     // Gives the store exactly rows slots: rows at and beyond are dropped,
     // new ones are empty.

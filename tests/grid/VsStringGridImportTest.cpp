@@ -5,7 +5,15 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <random>
+
+#include "grid/VsCsv.h"
 #include "grid/VsSpreadsheet.h"
 #include "tests/grid/VsStringGridTestSupport.h"
 #include "tests/support/TempFolder.h"
@@ -82,8 +90,40 @@ INSTANTIATE_TEST_SUITE_P(
         CsvRow{"UnquotedLastFieldKeepsItsQuotes", "x,5\" wide\"\n1,2\n", false, {{"x", "5\" wide\""}, {"1", "2"}}},
         CsvRow{"NoClosingQuoteIsEmpty", "\"abc,def\n1,2\n", false, {{"", "def"}, {"1", "2"}}},
         CsvRow{"TildeBreaks", "a~b,c\n1,2\n", true, {{"a\r\nb", "c"}, {"1", "2"}}},
-        CsvRow{"TildeWithoutTildeBreaks", "a~b,c\n1,2\n", false, {{"a~b", "c"}, {"1", "2"}}}),
+        CsvRow{"TildeWithoutTildeBreaks", "a~b,c\n1,2\n", false, {{"a~b", "c"}, {"1", "2"}}},
+        // Without a separator a line is one field: a leading quoted part kept
+        // only itself, the rest of the line was lost.
+        CsvRow{"NoSeparatorKeepsTheWholeLine", "\"a,b\",c\r\nd\r\n", false, {{"a,b\",c"}, {"d"}}},
+        CsvRow{"LastFieldKeepsTextAfterItsQuote", "x,\"a\"b\"\n1,2\n", false, {{"x", "a\"b"}, {"1", "2"}}},
+        CsvRow{"UnclosedLastFieldKeepsItsText", "x,\"a\"\"b\n1,2\n", false, {{"x", "a\"b"}, {"1", "2"}}}),
     [](const ::testing::TestParamInfo<CsvRow>& info) { return std::string(info.param.Name); });
+
+// The streaming reader cuts a file as SplitLines cuts the whole text, also
+// across its buffer's edges and with a line longer than the buffer.
+TEST(LineReader, CutsAsSplitLines) {
+    TTempFolder folder("varsona-lines");
+    std::string big(3 << 20, 'x');
+    const std::vector<std::string> texts{"", "\n", "a", "a\r\nb", "a\n\nb\n", "\r\n\r\n", "a\r",
+                                         std::string(1 << 20, 'y') + "\r\n" + big + "\nz",
+                                         std::string((1 << 20) - 1, 'q') + "\r\nw\n"};
+    for (const std::string& text : texts) {
+        const std::string path = folder.File("l.txt");
+        WriteFile(path, text);
+        VsCsv::TLineReader reader(path);
+        for (int pass = 0; pass < 2; ++pass) {
+            std::vector<std::string> got;
+            std::string_view line;
+            while (reader.Next(line)) got.emplace_back(line);
+            const std::vector<std::string_view> want = VsCsv::SplitLines(text);
+            EXPECT_EQ(got, std::vector<std::string>(want.begin(), want.end())) << text.size();
+            reader.Rewind();
+        }
+    }
+    EXPECT_THROW(VsCsv::TLineReader(folder.File("none")), EFOpenError);
+    VsCsv::TLineReader dir(folder.Path());
+    std::string_view line;
+    EXPECT_THROW(dir.Next(line), EFOpenError);
+}
 
 TEST_F(ImportTest, AppendAndImportFixedCellsPlaceTheLines) {
     const std::string file = Write("two.csv", "a,b\nc,d\n");
@@ -354,6 +394,116 @@ TEST_F(ImportTest, XlsFilesWrittenByAnotherProgram) {
     EXPECT_THROW(grid->ImportSpreadsheetFile(folder.File("missing.xls")), ESpreadsheetError);
 }
 
+// A used range A1:IV65536 that holds two cells was read as a value per
+// cell of the range: 818 MB. Under an address space limit of 256 MB more
+// than the test maps now, it imports and the grid holds two rows.
+TEST_F(ImportTest, ASparseUsedRangeCostsItsCellsNotItsArea) {
+    long pages = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        ASSERT_EQ(std::fscanf(f, "%ld", &pages), 1);
+        std::fclose(f);
+    }
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{256} << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &limited), 0);
+    std::string error;
+    try {
+        grid->ImportSpreadsheetFile(Fixture("sparse.xls"));
+    } catch (const Exception& e) {
+        error = e.Message();
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    setrlimit(RLIMIT_AS, &saved);
+    ASSERT_EQ(error, "");
+    EXPECT_EQ(grid->ColCount(), 256);
+    EXPECT_EQ(grid->RowCount(), 65536);
+    EXPECT_EQ(grid->Cells(0, 0), "first");
+    EXPECT_EQ(grid->Cells(255, 65535), "42");
+    EXPECT_EQ(grid->Model().UnitCount(), 2);
+}
+
+// The workbook is read in a child process: whatever happens to the reader
+// there, a fault, a hang or a run out of memory, is the import's error and
+// the grid goes on as it was.
+struct ReaderFault {
+    const char* Name;
+    std::function<void()> Hook;
+    const char* Reason;
+};
+
+class ReaderFaults : public ImportTest, public ::testing::WithParamInterface<ReaderFault> {};
+
+TEST_P(ReaderFaults, BecomeTheImportsError) {
+    const TSpreadsheetReaderLimits limits = SetSpreadsheetReaderLimits({1, int64_t{64} << 20});
+    const TSpreadsheetReaderHook saved = SetSpreadsheetReaderHook(GetParam().Hook);
+    grid->SetCells(1, 1, "kept");
+    const std::string file = Fixture("sheets.xls");
+    std::string message;
+    try {
+        grid->ImportSpreadsheetFile(file);
+    } catch (const ESpreadsheetError& e) {
+        message = e.Message();
+    }
+    SetSpreadsheetReaderHook(saved);
+    SetSpreadsheetReaderLimits(limits);
+    EXPECT_EQ(message, "Cannot read the workbook " + file + ": " + GetParam().Reason);
+    EXPECT_EQ(grid->Cells(1, 1), "kept");
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    EXPECT_FALSE(grid->Importing());
+    grid->ImportSpreadsheetFile(file);
+    EXPECT_EQ(AllCells(), (Rows{{"first", "sheet"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hooks, ReaderFaults,
+    ::testing::Values(ReaderFault{"Segfault", [] { std::raise(SIGSEGV); }, "the reader stopped with signal 11"},
+                      ReaderFault{"Abort", [] { std::abort(); }, "the reader stopped with signal 6"},
+                      ReaderFault{"Hang",
+                                  [] {
+                                      for (;;) pause();
+                                  },
+                                  "the reader ran out of time"},
+                      ReaderFault{"Spin",
+                                  [] {
+                                      volatile uint64_t i = 0;
+                                      for (;;) i = i + 1;
+                                  },
+                                  "the reader ran out of time"},
+                      ReaderFault{"Memory",
+                                  [] {
+                                      std::vector<std::unique_ptr<char[]>> hog;
+                                      for (;;) hog.emplace_back(new char[1 << 20]);
+                                  },
+                                  "the reader ran out of memory"}),
+    [](const ::testing::TestParamInfo<ReaderFault>& info) { return std::string(info.param.Name); });
+
+// Damaged copies of a workbook (cut short, bytes overwritten) import or
+// fail with an error; none takes the program down.
+TEST_F(ImportTest, DamagedWorkbooksFailWithAnError) {
+    const std::string good = ReadFile(Fixture("offset.xls"));
+    std::mt19937 rng(3);
+    int failed = 0;
+    for (int round = 0; round < 40; ++round) {
+        std::string bad = good;
+        if (round % 4 == 0) bad.resize(rng() % bad.size());
+        for (int k = static_cast<int>(rng() % 6) + 1; k > 0; --k) bad[rng() % bad.size()] = static_cast<char>(rng());
+        const std::string file = Write("bad.xls", bad);
+        try {
+            grid->ImportSpreadsheetFile(file);
+        } catch (const ESpreadsheetError&) {
+            ++failed;
+        } catch (const EVsGridError&) {
+            ++failed;
+        }
+    }
+    EXPECT_GT(failed, 0);
+    grid->ImportSpreadsheetFile(Fixture("sheets.xls"));
+    EXPECT_EQ(AllCells(), (Rows{{"first", "sheet"}}));
+}
+
 // ---------------------------------------------------------------- drops
 
 class DropTest : public ImportTest {
@@ -421,6 +571,21 @@ TEST_F(DropTest, AnXlsFileIsImportedAsASpreadsheet) {
     EXPECT_EQ(log, std::vector<std::string>{"-1,-1 /tmp/data.xls"});
     EXPECT_EQ(book.Log.front(), "open /tmp/data.xls");
     EXPECT_EQ(grid->Cells(0, 0), "B2");
+}
+
+// A workbook whose reader faults, dropped on the grid: the fault is the
+// error box's message and the grid takes the next drop.
+TEST_F(DropTest, ADroppedWorkbookWhoseReaderFaultsIsAnErrorMessage) {
+    const TSpreadsheetReaderHook saved = SetSpreadsheetReaderHook([] { std::raise(SIGSEGV); });
+    const std::string book = Fixture("sheets.xls");
+    dialogs->AnswerMessageBox(IDOK);
+    DropFiles({book});
+    SetSpreadsheetReaderHook(saved);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<std::string>{"Cannot read the workbook " + book + ": the reader stopped with signal 11."});
+    EXPECT_FALSE(grid->Importing());
+    DropFiles({book});
+    EXPECT_EQ(Cells(2, 1), (Rows{{"first", "sheet"}}));
 }
 
 TEST_F(DropTest, RichTextGoesOnlyIntoAnEditableCellAndNothingOutsideTheCells) {

@@ -56,3 +56,7 @@ for i in $(seq 0 51); do
     set -- "$@" "0 $i 60 $letters"
 done
 sheet Wide "$@" | book wide Wide
+
+# Two cells far apart, A1 and IV65536: a used range of 16.7 million cells
+# that holds two (written by make_biff.py, no spreadsheet program needed).
+python3 make_biff.py sparse.xls "Data:A1=first" "Data:IV65536=42"

@@ -62,6 +62,53 @@ TEST(GridModel, TrailingEmptyCellsAreTrimmed) {
     EXPECT_EQ(m.Row(0)->Count(), 3);
 }
 
+// A line of texts in one step leaves the row as a SetCell per cell does
+// (clearing the rest empties texts, never objects), over random rows.
+TEST(GridModel, RowTextsInOneStepAsCellByCell) {
+    std::mt19937 rng(7);
+    TObject marker;
+    const std::vector<std::string> words{"", "", "a", "bb", "a longer text than fits inline"};
+    for (int round = 0; round < 2000; ++round) {
+        TGridModel fast, slow;
+        const int32_t row = static_cast<int32_t>(rng() % 3);
+        // Old content: a few texts and maybe an object.
+        for (int i = static_cast<int>(rng() % 4); i > 0; --i) {
+            const auto c = static_cast<int32_t>(rng() % 8);
+            const std::string& w = words[rng() % words.size()];
+            fast.SetCell(c, row, w);
+            slow.SetCell(c, row, w);
+        }
+        if (rng() % 3 == 0) {
+            const auto c = static_cast<int32_t>(rng() % 8);
+            fast.SetObject(c, row, &marker);
+            slow.SetObject(c, row, &marker);
+        }
+        const auto first = static_cast<int32_t>(rng() % 3);
+        const bool clearRest = rng() % 2 == 0;
+        std::vector<std::string> texts(rng() % 6);
+        for (std::string& t : texts) t = words[rng() % words.size()];
+        for (size_t i = 0; i < texts.size(); ++i) slow.SetCell(first + static_cast<int32_t>(i), row, texts[i]);
+        if (clearRest)
+            for (int32_t c = first + static_cast<int32_t>(texts.size()); c < 10; ++c) slow.SetCell(c, row, "");
+        fast.SetRowTexts(row, first, texts, clearRest);
+        EXPECT_TRUE(texts.empty());
+        ASSERT_EQ(fast.Row(row) == nullptr, slow.Row(row) == nullptr) << round;
+        if (!slow.Row(row)) continue;
+        ASSERT_EQ(fast.Row(row)->Count(), slow.Row(row)->Count()) << round;
+        EXPECT_EQ(fast.Row(row)->Empty(), slow.Row(row)->Empty());
+        for (int32_t c = 0; c < 10; ++c) {
+            EXPECT_EQ(fast.Cell(c, row), slow.Cell(c, row)) << round << " " << c;
+            EXPECT_EQ(fast.Object(c, row), slow.Object(c, row)) << round << " " << c;
+        }
+        // The row's bookkeeping stays right: clearing it cell by cell gives it up.
+        for (int32_t c = 0; c < 10; ++c) {
+            fast.SetCell(c, row, "");
+            fast.SetObject(c, row, nullptr);
+        }
+        EXPECT_EQ(fast.Row(row), nullptr) << round;
+    }
+}
+
 TEST(GridModel, RowOperationsMoveUnits) {
     struct Case {
         const char* name;
