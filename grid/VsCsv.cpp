@@ -83,13 +83,18 @@ void SplitLine(std::string_view Line, char Separator, bool TildeBreaks, std::vec
         std::string& f = Fields.emplace_back();
         if (rest.front() == '"') {
             const size_t after = TakeQuoted(rest, raw);
-            if (after != std::string_view::npos) {
-                AppendBreaks(f, raw, TildeBreaks);
-                rest.remove_prefix(after);
-            } else {
-                rest.remove_prefix(1);
+            // Without its closing quote the field runs to the line's end,
+            // which the last field's rule below keeps whole.
+            if (after == std::string_view::npos) {
+                Fields.pop_back();
+                break;
             }
+            rest.remove_prefix(after);
+            // Text between the closing quote and the separator stays with
+            // the field.
             const size_t sep = rest.find(Separator);
+            raw.append(rest.substr(0, sep));
+            AppendBreaks(f, raw, TildeBreaks);
             rest.remove_prefix(sep == std::string_view::npos ? rest.size() : sep + 1);
         } else {
             const size_t sep = rest.find(Separator);
@@ -266,6 +271,10 @@ void TCsvFile::Import(const TCsvImport& Options, TCsvTarget& Target) {
     for (int32_t i = 0; i < total && FReader.Next(source); ++i) {
         if (Options.OemConvert) {
             converted = OemToUtf8(source);
+            source = converted;
+        } else if (!IsValidUtf8(source)) {
+            // A line that is no UTF-8 comes from an older program.
+            converted = Cp1252ToUtf8(source);
             source = converted;
         }
         SplitLine(source, separator, Options.TildeBreaks, fields);

@@ -26,8 +26,9 @@ char DetectSeparator(std::string_view Line1, std::string_view Line2);
 // One line cut at Separator ('\0': the whole line is one field).
 //  - A field that begins with a double quote runs to the first quote that
 //    is not part of a doubled pair; each doubled quote inside gives one
-//    quote; text between the closing quote and the next separator is
-//    dropped. Without a closing quote the field is empty.
+//    quote; text between the closing quote and the next separator joins
+//    it. Without a closing quote the field is the rest of the line, read
+//    as the last field.
 //  - The rest after the last separator (the whole line without one) is the
 //    last field and loses nothing: when it begins with a quote, one quote
 //    comes off each end and each doubled quote gives one.

@@ -88,7 +88,11 @@ INSTANTIATE_TEST_SUITE_P(
         CsvRow{"QuotedSeparatorStays", "\"a,b\",c\n1,2,3\n", false, {{"a,b", "c", ""}, {"1", "2", "3"}}},
         CsvRow{"QuotedLastField", "x,\"a \"\"b\"\"\"\n1,2\n", false, {{"x", "a \"b\""}, {"1", "2"}}},
         CsvRow{"UnquotedLastFieldKeepsItsQuotes", "x,5\" wide\"\n1,2\n", false, {{"x", "5\" wide\""}, {"1", "2"}}},
-        CsvRow{"NoClosingQuoteIsEmpty", "\"abc,def\n1,2\n", false, {{"", "def"}, {"1", "2"}}},
+        // Nothing of a line is lost: an unclosed quote runs to the line's
+        // end, text after a closing quote joins its field.
+        CsvRow{"NoClosingQuoteRunsToTheLinesEnd", "\"abc,def\n1,2\n", false, {{"abc,def", ""}, {"1", "2"}}},
+        CsvRow{"TextAfterAClosingQuoteJoinsTheField", "\"a\"b,c\n1,2\n", false, {{"ab", "c"}, {"1", "2"}}},
+        CsvRow{"ALineThatIsNoUtf8IsWindows1252", "caf\xE9,x\n1,2\n", false, {{"caf\u00e9", "x"}, {"1", "2"}}},
         CsvRow{"TildeBreaks", "a~b,c\n1,2\n", true, {{"a\r\nb", "c"}, {"1", "2"}}},
         CsvRow{"TildeWithoutTildeBreaks", "a~b,c\n1,2\n", false, {{"a~b", "c"}, {"1", "2"}}},
         // Without a separator a line is one field: a leading quoted part kept
