@@ -111,6 +111,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     BuildMenus();
     BuildControls();
     OnCreate = [this](TObject* s) { FormCreate(s); };
+    OnCloseQuery = [this](TObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
     OnShow = [this](TObject* s) { FormShow(s); };
     OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { FormKeyUp(s, key, shift); };
     SetVisible(true);
@@ -487,7 +488,11 @@ void TForm1::Zoom1Click(TObject* Sender) {
     WriteSetting(SSecVarsona, "zoom", on ? "SC9" : "SC2");
 }
 
-void TForm1::Exit1Click(TObject* Sender) { Application->Terminate(); }
+void TForm1::Exit1Click(TObject* Sender) {
+    if (StartWindowsLetProgramEnd()) Application->Terminate();
+}
+
+void TForm1::FormCloseQuery(TObject* Sender, bool& CanClose) { CanClose = StartWindowsLetProgramEnd(); }
 
 void TForm1::PrintLabelSheets1Click(TObject* Sender) {
     if (TForm* form = LabelsWindow()) form->Show();

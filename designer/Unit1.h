@@ -126,6 +126,9 @@ public:
 
     // ---- start-up and symbology (program start and main window)
     void FormCreate(TObject* Sender);
+    // Closing the main window ends the program: the label windows are asked
+    // about edits that would be lost.
+    void FormCloseQuery(TObject* Sender, bool& CanClose);
     void FormShow(TObject* Sender);
     void Button4Click(TObject* Sender);
 

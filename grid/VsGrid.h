@@ -1101,6 +1101,7 @@ protected:
     // ---- editors (VsGridEditors.cpp)
     bool CanEditShow() override;
     void KeyPress(char32_t& Key) override;
+    TWinControl* EditingControl() override;
 
     // ---- scroll bars (VsGridScroll.cpp)
     void WMHScroll(TWMScroll& Message) override;
@@ -1365,6 +1366,8 @@ private:
     TEditorType FActiveEditorType = edNormal;
     bool FEditorControlShowing = false;
     std::string FEditStartText;
+    // The cell's text when its editor control showed (Escape gives it back).
+    std::string FShownText;
     std::string FSearchText;
     bool FReturningFromEditor = false;
     bool FCaretPositionRequest = false;

@@ -6,6 +6,7 @@
 
 #include "grid/VsCsv.h"
 #include "grid/VsGrid.h"
+#include "labels/LabelConst.h"
 #include "labels/LabelData.h"
 #include "labels/Unit4.h"
 #include "labels/Unit6.h"
@@ -37,8 +38,26 @@ std::vector<std::vector<std::string>> TfrmLabels::DataTableRows() const {
     return rows;
 }
 
+bool TfrmLabels::AskToKeepDataTable() {
+    if (!FDataTableChanged) return true;
+    switch (MessageDlg(LabelConst::SSaveDataTable, mtConfirmation, mbYesNoCancel)) {
+    case mrYes:
+        Button7Click(this);
+        return !FDataTableChanged;
+    case mrNo: return true;
+    default: return false;
+    }
+}
+
+bool TfrmLabels::CanEndProgram() {
+    if (frmEdit && !frmEdit->AskToKeepEdits()) return false;
+    return AskToKeepDataTable();
+}
+
 void TfrmLabels::Button6Click(TObject* Sender) {
     if (FPrinting) return;
+    if (frmEdit && !frmEdit->AskToKeepEdits()) return;
+    if (!AskToKeepDataTable()) return;
     OpenDialog1->SetFilter(OpenFilter);
     if (!OpenDialog1->Execute()) return;
     const std::string text = ReadFileBytes(OpenDialog1->FileName());
@@ -65,6 +84,7 @@ void TfrmLabels::Button6Click(TObject* Sender) {
     // lost when its rows come back.
     table.SetColCount(std::max(ColumnCount, widest + 1));
     table.SetRowCount(count + 1);
+    FDataTableChanged = false;
 }
 
 void TfrmLabels::Button7Click(TObject* Sender) {
@@ -84,12 +104,13 @@ void TfrmLabels::Button7Click(TObject* Sender) {
     }
     if (!WriteFileAtomically(SaveDialog1->FileName(), text))
         throw EFCreateError(FmtMsg(SysConst::SFCreateError, SaveDialog1->FileName(), std::strerror(errno)));
+    FDataTableChanged = false;
 }
 
 void TfrmLabels::Button8Click(TObject* Sender) {
     if (FPrinting || !frmEdit) return;
-    TVsStringGrid& editor = *frmEdit->StringGrid1;
-    editor.SetRowCount(StringGrid1->RowCount());
-    for (int32_t r = 1; r < StringGrid1->RowCount(); ++r) CopyRowByCommaText(*StringGrid1, r, editor, r);
+    // A copy still open with edits would be overwritten.
+    if (!frmEdit->AskToKeepEdits()) return;
+    frmEdit->LoadFrom(*StringGrid1);
     frmEdit->Show();
 }
