@@ -243,6 +243,14 @@ void TForm1::BuildMenus() {
 std::unique_ptr<TIniFile> TForm1::OpenSettings() const { return std::make_unique<TIniFile>(FIniPath); }
 
 void TForm1::WriteSetting(const char* section, const std::string& key, const std::string& value) {
+    const std::string where = std::string(section) + "\n" + key;
+    if (value.find_first_of("\r\n") != std::string::npos) {
+        // Told once, not at every key typed while the line break stays.
+        if (FLineBreakRefused == where) return;
+        FLineBreakRefused = where;
+        throw EIniFileException(FmtMsg(SSettingLineBreak, IniPath()));
+    }
+    if (FLineBreakRefused == where) FLineBreakRefused.clear();
     auto ini = OpenSettings();
     ini->WriteString(section, key, value);
 }

@@ -250,6 +250,8 @@ private:
     // The data text changed since the last key went down: only such a key
     // moves the focus on to the add-on when the field is full.
     bool FDataChangedByKey = false;
+    // The section and key whose value was last refused for a line break.
+    std::string FLineBreakRefused;
     // The data field is being set back to what the symbol holds.
     bool FRestoringData = false;
 };
