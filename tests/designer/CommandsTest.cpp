@@ -1,5 +1,10 @@
 // The symbol commands of the main window.
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFontMetrics>
+
 #include "designer/DesignerConst.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "designer/SymbologyList.h"
 #include "tests/designer/DesignerFixture.h"
 
@@ -288,4 +293,23 @@ TEST_F(CommandsTest, ALineBreakInTheDataIsRefusedInWordsOnce) {
     EXPECT_EQ(Dialogs->Messages().size(), 1u);
 }
 
+}  // namespace
+
+namespace {
+// The symbology list opens as wide as its longest name; the box keeps its size.
+TEST_F(CommandsTest, TheSymbologyListOpensAsWideAsItsNames) {
+    ShowActive(*Form1);
+    const int32_t width = Form1->ComboBox1->Width();
+    Form1->ComboBox1->SetDroppedDown(true);
+    ProcessEvents();
+    auto* native = static_cast<QComboBox*>(NativeWidget(Form1->ComboBox1));
+    QAbstractItemView* list = native->view();
+    const QFontMetrics metrics(list->font());
+    int widest = 0;
+    for (const TSymbologyEntry& entry : SymbologyList)
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(entry.Name)));
+    EXPECT_GE(list->viewport()->width(), widest);
+    EXPECT_EQ(Form1->ComboBox1->Width(), width);
+    Form1->ComboBox1->SetDroppedDown(false);
+}
 }  // namespace
