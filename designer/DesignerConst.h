@@ -6,6 +6,11 @@ inline constexpr const char* SAppTitle = "Varsona";
 inline constexpr const char* SMainCaption = "Varsona 2.17";
 inline constexpr const char* SBuild = "Build: 2.17";
 inline constexpr const char* SBarcodeTypes = "Barcode Types";
+// A setting that holds a line break is not written (it would not read back
+// as written); the refusal is told once, until the line break goes.
+inline constexpr const char* SSettingLineBreak =
+    "Unable to write to %s: a line break cannot be kept in the settings file, so this text is not stored until "
+    "the line break is removed";
 inline constexpr const char* SBooklandPrompt = "Enter Bookland Prefix. Default is 978:";
 inline constexpr const char* SHomePage = "https://varsona.example.org/";
 inline constexpr const char* SHelpFileName = "varsona.chm";

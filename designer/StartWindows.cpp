@@ -24,6 +24,15 @@ void CreateStartWindows() {
     if (c.CreateEdit) c.CreateEdit();
 }
 
+static std::function<bool()>& EndQuestion() {
+    static std::function<bool()> question;
+    return question;
+}
+
+void SetProgramEndQuestion(std::function<bool()> question) { EndQuestion() = std::move(question); }
+
+bool StartWindowsLetProgramEnd() { return !EndQuestion() || EndQuestion()(); }
+
 TForm* LabelsWindow() { return LabelsForm; }
 TForm* LabelsPropsWindow() { return LabelsPropsForm; }
 

@@ -23,6 +23,11 @@ void SetLabelWindowCreators(TLabelWindowCreators creators);
 // not handed over is skipped.
 void CreateStartWindows();
 
+// Asked before the program ends (edits of the label windows would be lost);
+// false keeps it running. Without one the program ends.
+void SetProgramEndQuestion(std::function<bool()> question);
+bool StartWindowsLetProgramEnd();
+
 // The label sheet window and the template editor once created, else nullptr.
 TForm* LabelsWindow();
 TForm* LabelsPropsWindow();

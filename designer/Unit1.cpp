@@ -111,6 +111,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     BuildMenus();
     BuildControls();
     OnCreate = [this](TObject* s) { FormCreate(s); };
+    OnCloseQuery = [this](TObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
     OnShow = [this](TObject* s) { FormShow(s); };
     OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { FormKeyUp(s, key, shift); };
     SetVisible(true);
@@ -242,6 +243,14 @@ void TForm1::BuildMenus() {
 std::unique_ptr<TIniFile> TForm1::OpenSettings() const { return std::make_unique<TIniFile>(FIniPath); }
 
 void TForm1::WriteSetting(const char* section, const std::string& key, const std::string& value) {
+    const std::string where = std::string(section) + "\n" + key;
+    if (value.find_first_of("\r\n") != std::string::npos) {
+        // Told once, not at every key typed while the line break stays.
+        if (FLineBreakRefused == where) return;
+        FLineBreakRefused = where;
+        throw EIniFileException(FmtMsg(SSettingLineBreak, IniPath()));
+    }
+    if (FLineBreakRefused == where) FLineBreakRefused.clear();
     auto ini = OpenSettings();
     ini->WriteString(section, key, value);
 }
@@ -487,7 +496,11 @@ void TForm1::Zoom1Click(TObject* Sender) {
     WriteSetting(SSecVarsona, "zoom", on ? "SC9" : "SC2");
 }
 
-void TForm1::Exit1Click(TObject* Sender) { Application->Terminate(); }
+void TForm1::Exit1Click(TObject* Sender) {
+    if (StartWindowsLetProgramEnd()) Application->Terminate();
+}
+
+void TForm1::FormCloseQuery(TObject* Sender, bool& CanClose) { CanClose = StartWindowsLetProgramEnd(); }
 
 void TForm1::PrintLabelSheets1Click(TObject* Sender) {
     if (TForm* form = LabelsWindow()) form->Show();

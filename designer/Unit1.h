@@ -126,6 +126,9 @@ public:
 
     // ---- start-up and symbology (program start and main window)
     void FormCreate(TObject* Sender);
+    // Closing the main window ends the program: the label windows are asked
+    // about edits that would be lost.
+    void FormCloseQuery(TObject* Sender, bool& CanClose);
     void FormShow(TObject* Sender);
     void Button4Click(TObject* Sender);
 
@@ -247,6 +250,8 @@ private:
     // The data text changed since the last key went down: only such a key
     // moves the focus on to the add-on when the field is full.
     bool FDataChangedByKey = false;
+    // The section and key whose value was last refused for a line break.
+    std::string FLineBreakRefused;
     // The data field is being set back to what the symbol holds.
     bool FRestoringData = false;
 };

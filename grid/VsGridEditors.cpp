@@ -454,12 +454,19 @@ void TVsStringGrid::KeyPress(char32_t& Key) {
     TStringGrid::KeyPress(Key);
 }
 
+TWinControl* TVsStringGrid::EditingControl() {
+    if (!FEditorControlShowing) return TStringGrid::EditingControl();
+    TWinControl* control = EditorControl(FActiveEditorType);
+    return control && control->Visible() ? control : nullptr;
+}
+
 void TVsStringGrid::ShowCellEditor(int32_t ACol, int32_t ARow) {
     TCellEditorKind* kind = EditorKind(FActiveEditorType);
     if (!kind) return;
     const TRect r = CellRect(ACol, ARow);
     const int32_t realCol = RealColIndex(ACol);
     const std::string text = Cells(realCol, ARow);
+    FShownText = text;
     // The value comes first: a cell that does not convert raises here,
     // before the control shows, so that nothing of another cell is left in
     // it to be written back.
@@ -516,6 +523,9 @@ void TVsStringGrid::EllipsClick(std::string& S) {
 }
 
 bool TVsStringGrid::WriteAndValidate(const std::string& Text) {
+    // The cell validated is the one edited, also when the keys moved to it
+    // (only a click or the focus remembers a cell).
+    if (FEditCellCol != Col() || FEditCellRow != Row()) RememberEditCell(Col(), Row());
     SetCells(RealColIndex(Col()), Row(), Text);
     return ValidateCell();
 }
@@ -671,8 +681,9 @@ void TVsStringGrid::CloseEditorControl(Word& Key, TShiftState Shift, bool Valida
     const Word key = Key;
     Key = 0;
     const bool moving = key == VK_UP || key == VK_DOWN;
-    const bool forward = moving || (ForwardSides && (key == VK_TAB || key == VK_LEFT || key == VK_RIGHT));
-    if (Validate && (key == VK_RETURN || moving)) {
+    // Tab, where it closes a control, moves on to the next or previous cell.
+    const bool forward = moving || key == VK_TAB || (ForwardSides && (key == VK_LEFT || key == VK_RIGHT));
+    if (Validate && (key == VK_RETURN || key == VK_TAB || moving)) {
         if (!WriteAndValidate(Value())) {
             // Refused: the cell's text (restored or corrected) goes back in.
             Restore();
@@ -694,6 +705,9 @@ std::string CellText(const TVsStringGrid& Grid) { return Grid.Cells(Grid.RealCol
 TGridCombo::TGridCombo(TVsStringGrid* Grid) : TGridEditorControl(Grid) {
     SetButtonWidth(16);
     SetAutoComplete(true);
+    // Made a list now, not as it first shows: dropping the edit part of a
+    // combo that has just taken the focus takes the focus away again.
+    SetStyle(csDropDownList);
 }
 
 bool TGridCombo::ClosingKey(Word Key, TShiftState) const {
@@ -912,14 +926,23 @@ TGridEditBtn::TGridEditBtn(TVsStringGrid* Grid) : TGridEditorControl(Grid) {
 }
 
 bool TGridEditBtn::ClosingKey(Word Key, TShiftState Shift) const {
-    // With Ctrl every key is the edit's.
-    return !(Shift & ssCtrl) && OneOf(Key, {VK_RETURN, VK_ESCAPE, VK_PRIOR, VK_NEXT, VK_UP, VK_DOWN});
+    // With Ctrl every key is the edit's. Tab moves between cells in a grid
+    // that takes it, as it does without an editor.
+    if (Shift & ssCtrl) return false;
+    if (Key == VK_TAB) return (FGrid->Options() & goTabs) != 0 && !(Shift & ssAlt);
+    return OneOf(Key, {VK_RETURN, VK_ESCAPE, VK_PRIOR, VK_NEXT, VK_UP, VK_DOWN});
 }
 
 void TGridEditBtn::KeyDown(Word& Key, TShiftState Shift) {
     if (!ClosingKey(Key, Shift)) {
         TVsEditBtn::KeyDown(Key, Shift);
         return;
+    }
+    // The ellipsis may have written the cell already: Escape gives it the
+    // text it had when the editor opened.
+    if (Key == VK_ESCAPE && CellText(*FGrid) != FGrid->FShownText) {
+        FGrid->SetCells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row(), FGrid->FShownText);
+        FGrid->RememberEditCell(FGrid->Col(), FGrid->Row());
     }
     FGrid->CloseEditorControl(Key, Shift, true, false, [this] { return Text(); },
                               [this] {
@@ -951,12 +974,19 @@ void TGridEditBtn::PasteFromClipboard() {
 void TGridEditBtn::ButtonClick(TObject*) { EllipsAction(); }
 
 void TGridEditBtn::EllipsAction() {
-    // What was typed so far is the text the handler sees; without a handler
-    // it stays as it is.
-    FGrid->SetCells(FGrid->RealColIndex(FGrid->Col()), FGrid->Row(), Text());
+    // What was typed so far is the text the handler sees, once it passed the
+    // validation of every way out of the cell; the handler's answer passes
+    // it too. A refusal leaves the cell's (restored) text in the control.
+    auto refused = [this] {
+        SetText(CellText(*FGrid));
+        SetSelStart(GetTextLen());
+        Invalidate();
+    };
+    if (Text() != CellText(*FGrid) && !FGrid->WriteAndValidate(Text())) return refused();
     std::string s;
     FGrid->EllipsClick(s);
-    SetText(s);
+    if (!FGrid->ValidateCell()) return refused();
+    SetText(CellText(*FGrid));
     SelectAll();
     Invalidate();
 }

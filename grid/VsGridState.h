@@ -360,6 +360,8 @@ protected:
     TEditorType FActiveEditorType = edNormal;
     bool FEditorControlShowing = false;
     std::string FEditStartText;
+    // The cell's text when its editor control showed (Escape gives it back).
+    std::string FShownText;
     std::string FSearchText;
     bool FReturningFromEditor = false;
     bool FCaretPositionRequest = false;

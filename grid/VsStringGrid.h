@@ -502,6 +502,7 @@ protected:
     // ---- editors (VsGridEditors.cpp)
     bool CanEditShow() override;
     void KeyPress(char32_t& Key) override;
+    TWinControl* EditingControl() override;
 
     // ---- scroll bars (VsGridScroll.cpp)
     void WMHScroll(TWMScroll& Message) override;

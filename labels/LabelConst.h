@@ -58,6 +58,11 @@ inline constexpr const char* SCancel = "Cancel";
 inline constexpr const char* SBadTemplateName =
     "A label template name may not hold \"[\", \"]\" or control characters.";
 
+// Questions before edits would be lost: Yes saves, No drops, Cancel keeps.
+inline constexpr const char* SSaveEdits = "Save the changes made in the data editor to the label data table?";
+inline constexpr const char* SSaveDataTable =
+    "The label data table has changes that are not saved to a file. Save them first?";
+
 // The label windows read the main window's symbol.
 inline constexpr const char* SNoMainWindow = "The main window does not exist";
 

@@ -21,4 +21,5 @@ void RegisterLabelWindows() {
         return frmEdit;
     };
     SetLabelWindowCreators(std::move(creators));
+    SetProgramEndQuestion([] { return !frmLabels || frmLabels->CanEndProgram(); });
 }

@@ -175,6 +175,15 @@ public:
     void Button6Click(TObject* Sender);
     void Button7Click(TObject* Sender);
     void Button8Click(TObject* Sender);
+    // The table changed since it was last loaded or saved (Save Changes of
+    // the data editor sets it).
+    bool DataTableChanged() const { return FDataTableChanged; }
+    void SetDataTableChanged(bool changed) { FDataTableChanged = changed; }
+    // Asks before the table's changes would be lost: Yes saves them (true
+    // once saved), No lets them go (true), Cancel keeps them (false).
+    bool AskToKeepDataTable();
+    // Before the program ends: the data editor's edits, then the table.
+    bool CanEndProgram();
     void txtWidthKeyPress(TObject* Sender, char32_t& Key);
     void txtHeightKeyPress(TObject* Sender, char32_t& Key);
     void txtLmarginKeyPress(TObject* Sender, char32_t& Key);
@@ -224,6 +233,7 @@ private:
     std::unique_ptr<TBarcode> FPrintBarcode;
     bool FPrinting = false;
     bool FCancelRequested = false;
+    bool FDataTableChanged = false;
     uint32_t FLastPoll = 0;
 };
 

@@ -41,8 +41,26 @@ std::vector<std::vector<std::string>> TfrmLabels::DataTableRows() const {
     return rows;
 }
 
+bool TfrmLabels::AskToKeepDataTable() {
+    if (!FDataTableChanged) return true;
+    switch (MessageDlg(LabelConst::SSaveDataTable, mtConfirmation, mbYesNoCancel)) {
+    case mrYes:
+        Button7Click(this);
+        return !FDataTableChanged;
+    case mrNo: return true;
+    default: return false;
+    }
+}
+
+bool TfrmLabels::CanEndProgram() {
+    if (frmEdit && !frmEdit->AskToKeepEdits()) return false;
+    return AskToKeepDataTable();
+}
+
 void TfrmLabels::Button6Click(TObject* Sender) {
     if (FPrinting) return;
+    if (frmEdit && !frmEdit->AskToKeepEdits()) return;
+    if (!AskToKeepDataTable()) return;
     OpenDialog1->SetFilter(OpenFilter);
     if (!OpenDialog1->Execute()) return;
     const std::string path = OpenDialog1->FileName();
@@ -84,6 +102,7 @@ void TfrmLabels::Button6Click(TObject* Sender) {
     table.SetColCount(cols);
     table.SetRowCount(rows);
     table.Invalidate();
+    FDataTableChanged = false;
     if (read.CutRows > 0)
         Application->MessageBox(FmtMsg(FmtMsg(SFieldsCut, read.CutRows), read.FirstCutLine), LabelConst::SMessageCaption,
                                 MB_OK | MB_ICONINFORMATION);
@@ -106,12 +125,13 @@ void TfrmLabels::Button7Click(TObject* Sender) {
     }
     if (!WriteFileAtomically(SaveDialog1->FileName(), text))
         throw EInOutError(FmtMsg(SysConst::SFCreateError, SaveDialog1->FileName(), std::strerror(errno)));
+    FDataTableChanged = false;
 }
 
 void TfrmLabels::Button8Click(TObject* Sender) {
     if (FPrinting || !frmEdit) return;
-    TVsStringGrid& editor = *frmEdit->StringGrid1;
-    editor.SetRowCount(StringGrid1->RowCount());
-    for (int32_t r = 1; r < StringGrid1->RowCount(); ++r) CopyRowByCommaText(*StringGrid1, r, editor, r);
+    // A copy still open with edits would be overwritten.
+    if (!frmEdit->AskToKeepEdits()) return;
+    frmEdit->LoadFrom(*StringGrid1);
     frmEdit->Show();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <cstdint>
 
@@ -19,6 +20,7 @@ class TToolButton;
 class TStatusBar;
 class TMainMenu;
 class TMenuItem;
+class TImageList;
 
 class TfrmEdit : public TForm {
 public:
@@ -40,6 +42,8 @@ public:
     TMenuItem* Cancel1 = nullptr;
     TStatusBar* StatusBar1 = nullptr;
     TVsStringGrid* StringGrid1 = nullptr;
+    // The tool buttons' pictures, in the buttons' order.
+    TImageList* ImageList1 = nullptr;
 
     // StringGrid1 as a string grid.
     TStringGrid* EditGrid() const;
@@ -54,12 +58,32 @@ public:
                                  TBrush* ABrush, TFont* AFont);
     void StringGrid1GetEditorType(TObject* Sender, int32_t aCol, int32_t aRow, TEditorType& aEditor);
     void StringGrid1EllipsClick(TObject* Sender, int32_t aCol, int32_t aRow, std::string& S);
+    // The close box and every other close but the two buttons: edits made
+    // since the copy came in are saved, dropped or kept open as answered.
+    void FormCloseQuery(TObject* Sender, bool& CanClose);
+
+    // Takes a copy of the table, its rows and columns, as the one edits
+    // are told against.
+    void LoadFrom(TVsStringGrid& Table);
+    // The copy differs from the one that came in (an editor still open
+    // writes its text first).
+    bool Modified();
+    // Asks about the edits before they would be lost: true when they were
+    // saved or may go, false to keep them (Cancel).
+    bool AskToKeepEdits();
 
 private:
     void BuildControls();
     // The grid's part, apart from the bars (their headers do not mix).
     void BuildGrid();
     void BlankRow(int32_t Row);
+    // Copies the editor back into the table (Save Changes without closing).
+    void SaveToTable();
+    // Closes the window without the question.
+    void CloseWithoutAsking();
+    std::vector<std::vector<std::string>> Snapshot() const;
+    std::vector<std::vector<std::string>> FLoaded;
+    bool FClosingByCommand = false;
 };
 
 extern TfrmEdit* frmEdit;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "grid/VsGrid.h"
+#include "labels/LabelConst.h"
 #include "labels/LabelData.h"
 #include "labels/Unit4.h"
 #include "labels/Unit6.h"
@@ -59,16 +60,74 @@ void TfrmEdit::FormCreate(TObject* Sender) {
     StringGrid1->SetRowHeights(0, 18);
 }
 
-void TfrmEdit::ToolButton1Click(TObject* Sender) {
-    if (frmLabels && frmLabels->StringGrid1) {
-        TVsStringGrid& table = *frmLabels->StringGrid1;
-        table.SetRowCount(StringGrid1->RowCount());
-        for (int32_t r = 0; r < StringGrid1->RowCount(); ++r) CopyRowByCommaText(*StringGrid1, r, table, r);
-    }
+void TfrmEdit::LoadFrom(TVsStringGrid& Table) {
+    // Every column of the table comes along, so that none is lost when the
+    // rows go back.
+    StringGrid1->SetColCount(std::max(ColumnCount, Table.ColCount()));
+    for (int32_t c = ColumnCount; c < StringGrid1->ColCount(); ++c) StringGrid1->SetCells(c, 0, "");
+    StringGrid1->SetRowCount(Table.RowCount());
+    for (int32_t r = 1; r < Table.RowCount(); ++r) CopyRowByCommaText(Table, r, *StringGrid1, r);
+    FLoaded = Snapshot();
+}
+
+std::vector<std::vector<std::string>> TfrmEdit::Snapshot() const {
+    std::vector<std::vector<std::string>> rows(static_cast<size_t>(StringGrid1->RowCount()));
+    for (int32_t r = 0; r < StringGrid1->RowCount(); ++r)
+        for (int32_t c = 0; c < StringGrid1->ColCount(); ++c)
+            rows[static_cast<size_t>(r)].push_back(StringGrid1->Cells(c, r));
+    return rows;
+}
+
+bool TfrmEdit::Modified() {
+    if (StringGrid1->EditorMode() || StringGrid1->EditorControlShowing()) StringGrid1->HideCurrentEditor();
+    return Snapshot() != FLoaded;
+}
+
+void TfrmEdit::SaveToTable() {
+    if (StringGrid1->EditorMode() || StringGrid1->EditorControlShowing()) StringGrid1->HideCurrentEditor();
+    if (!frmLabels || !frmLabels->StringGrid1) return;
+    TVsStringGrid& table = *frmLabels->StringGrid1;
+    std::vector<std::vector<std::string>> before(static_cast<size_t>(table.RowCount()));
+    for (int32_t r = 1; r < table.RowCount(); ++r)
+        for (int32_t c = 1; c < table.ColCount(); ++c) before[static_cast<size_t>(r)].push_back(table.Cells(c, r));
+    table.SetRowCount(StringGrid1->RowCount());
+    for (int32_t r = 0; r < StringGrid1->RowCount(); ++r) CopyRowByCommaText(*StringGrid1, r, table, r);
+    std::vector<std::vector<std::string>> after(static_cast<size_t>(table.RowCount()));
+    for (int32_t r = 1; r < table.RowCount(); ++r)
+        for (int32_t c = 1; c < table.ColCount(); ++c) after[static_cast<size_t>(r)].push_back(table.Cells(c, r));
+    if (after != before) frmLabels->SetDataTableChanged(true);
+    FLoaded = Snapshot();
+}
+
+void TfrmEdit::CloseWithoutAsking() {
+    FClosingByCommand = true;
+    struct Done {
+        bool& Flag;
+        ~Done() { Flag = false; }
+    } done{FClosingByCommand};
     Close();
 }
 
-void TfrmEdit::ToolButton5Click(TObject* Sender) { Close(); }
+bool TfrmEdit::AskToKeepEdits() {
+    if (!Visible() || !Modified()) return true;
+    switch (MessageDlg(LabelConst::SSaveEdits, mtConfirmation, mbYesNoCancel)) {
+    case mrYes: SaveToTable(); return true;
+    case mrNo: return true;
+    default: return false;
+    }
+}
+
+void TfrmEdit::FormCloseQuery(TObject* Sender, bool& CanClose) {
+    if (!FClosingByCommand) CanClose = AskToKeepEdits();
+}
+
+void TfrmEdit::ToolButton1Click(TObject* Sender) {
+    SaveToTable();
+    CloseWithoutAsking();
+}
+
+// The editor's Cancel drops the edits without a question.
+void TfrmEdit::ToolButton5Click(TObject* Sender) { CloseWithoutAsking(); }
 
 void TfrmEdit::BlankRow(int32_t Row) {
     for (int32_t c = 0; c < StringGrid1->ColCount(); ++c) StringGrid1->SetCells(c, Row, "");

@@ -6,7 +6,7 @@ VARSONA_PACKAGES=(
   qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core fonts-urw-base35
   zbar-tools zint poppler-utils imagemagick libmagickcore-6.q16-6-extra gifsicle giflib-tools libgif-dev python3-pil
-  xvfb xauth
+  xvfb xauth openbox xdotool x11-utils
   cups printer-driver-cups-pdf
   emf2svg unrtf libfreexl-dev
 )

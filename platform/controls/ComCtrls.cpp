@@ -147,6 +147,8 @@ TToolButton::TToolButton(TComponent* owner) : TGraphicControl(owner, new QToolBu
     auto* b = static_cast<QToolButton*>(NativeWidget(this));
     b->setAutoRaise(true);
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // A tool button never takes the focus: Tab and clicks leave it where it is.
+    b->setFocusPolicy(Qt::NoFocus);
     QObject::connect(b, &QToolButton::clicked, b, [this](bool) {
         if (!Detached()) UserClicked();
     });

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/controls/StdCtrls.h"
 #include "platform/controls/qt/ControlsQt.h"
 
 // ---------------------------------------------------------------- the widget
@@ -904,13 +905,96 @@ void TCustomGrid::SetEditorMode(bool on) {
     if (FInplaceEdit) FInplaceEdit->Deselect();
 }
 
+TWinControl* TCustomGrid::EditingControl() {
+    return FInplaceEdit && FInplaceEdit->Visible() ? FInplaceEdit : nullptr;
+}
+
+namespace {
+// Keys the window system delivers to the grid while a typed character opens
+// its editor (a handler that lets the waiting messages run takes them in):
+// kept back, and given to the widget with the focus once the editor is up,
+// as they would have gone had the editor opened at once.
+class TKeysAhead : public QObject {
+public:
+    explicit TKeysAhead(QWidget* grid) : FGrid(grid) { qApp->installEventFilter(this); }
+    ~TKeysAhead() override {
+        if (qApp) qApp->removeEventFilter(this);
+    }
+    std::vector<std::unique_ptr<QEvent>> Take() {
+        if (qApp) qApp->removeEventFilter(this);
+        return std::move(FKeys);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w || !FGrid || (w != FGrid && !FGrid->isAncestorOf(w))) return false;
+        FKeys.emplace_back(event->clone());
+        return true;
+    }
+
+private:
+    QPointer<QWidget> FGrid;
+    std::vector<std::unique_ptr<QEvent>> FKeys;
+};
+}  // namespace
+
 void TCustomGrid::ShowEditorChar(char32_t ch) {
+    if (FOpeningByChar) {
+        FTypedAhead += ch;
+        return;
+    }
+    FOpeningByChar = true;
+    FTypedAhead.assign(1, ch);
+    struct Done {
+        TCustomGrid* G;
+        ~Done() { G->FOpeningByChar = false; }
+    } done{this};
+    QPointer<QWidget> alive(NativeWidget(this));
+    const bool wasOpen = EditingControl() != nullptr;
+    TKeysAhead ahead(NativeWidget(this));
     ShowEditor();
-    if (!FInplaceEdit || !FInplaceEdit->Visible()) return;
-    // The character arrives as if typed, after what is being handled now.
-    QWidget* w = NativeWidget(FInplaceEdit);
-    QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
-                                                 QString::fromUcs4(&ch, 1)));
+    std::vector<std::unique_ptr<QEvent>> later = ahead.Take();
+    FOpeningByChar = false;
+    if (!alive || Detached()) return;
+    std::u32string typed;
+    typed.swap(FTypedAhead);
+    TWinControl* target = EditingControl();
+    if (target && !wasOpen) {
+        // The key that opens the editor begins the new text; a list takes no
+        // text, and the key picks the first item that begins with it.
+        auto* combo = dynamic_cast<TCustomComboBox*>(target);
+        if (combo && combo->Style() == csDropDownList) {
+            const QString prefix = QString::fromUcs4(typed.data(), static_cast<qsizetype>(typed.size()));
+            typed.clear();
+            for (int32_t i = 0; i < combo->Items()->Count(); ++i) {
+                if (!QStr(combo->Items()->Get(i)).startsWith(prefix, Qt::CaseInsensitive)) continue;
+                if (i != combo->ItemIndex()) {
+                    combo->SetItemIndex(i);
+                    combo->UserSelected(i);
+                }
+                break;
+            }
+        } else if (combo) {
+            combo->SelectAll();
+        } else if (auto* edit = dynamic_cast<TCustomEdit*>(target)) {
+            edit->SelectAll();
+        }
+    }
+    // Sent now, not posted: a key the window system delivers next goes to
+    // the editor, which has the focus by then, after these.
+    if (target && !typed.empty()) {
+        QPointer<QWidget> w(NativeWidget(target));
+        if (QWidget* proxy = w->focusProxy()) w = proxy;
+        for (char32_t c : typed) {
+            if (!w) break;
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUcs4(&c, 1));
+            QCoreApplication::sendEvent(w, &press);
+        }
+    }
+    for (const std::unique_ptr<QEvent>& e : later)
+        if (QWidget* focus = QApplication::focusWidget()) QCoreApplication::sendEvent(focus, e.get());
 }
 
 // ---------------------------------------------------------------- lines

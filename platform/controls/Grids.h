@@ -319,6 +319,9 @@ protected:
     void CreateWnd() override;
 
     // ---- for descendants
+    // The control that edits the current cell now (the editor when it
+    // shows), or null: a character typed on the grid goes into it.
+    virtual TWinControl* EditingControl();
     // Moves the current cell (MoveAnchor: the selection collapses onto it;
     // Show: it scrolls into view); asks SelectCell.
     void MoveCurrent(int32_t col, int32_t row, bool moveAnchor, bool show);
@@ -397,6 +400,10 @@ private:
     TGridCoord FTopLeft{1, 1};
     TGridState FGridState = gsNormal;
     bool FEditorMode = false;
+    // Characters typed while a typed character opens the editor (a handler
+    // that lets the waiting messages run takes them in): they follow it.
+    bool FOpeningByChar = false;
+    std::u32string FTypedAhead;
     TInplaceEdit* FInplaceEdit = nullptr;
     int32_t FInplaceCol = -1;
     int32_t FInplaceRow = -1;

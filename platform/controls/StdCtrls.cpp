@@ -742,8 +742,19 @@ public:
         TCustomComboBox* c = Control();
         if (c) c->DroppingDown();
         QComboBox::showPopup();
-        if (c && c->FDroppedWidth > width() && view() && view()->window())
-            view()->window()->resize(c->FDroppedWidth, view()->window()->height());
+        QAbstractItemView* list = view();
+        if (!c || !list || !list->window()) return;
+        // The list opens as wide as its widest entry (or the dropped width),
+        // never narrower than the box, which keeps its own size.
+        int wanted = std::max(width(), c->FDroppedWidth);
+        if (count() > 0) {
+            int entries = list->sizeHintForColumn(0) + 2 * list->frameWidth() + 8;
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(list); area && area->verticalScrollBar()->isVisible())
+                entries += area->verticalScrollBar()->width();
+            wanted = std::max(wanted, entries);
+        }
+        QWidget* popup = list->window();
+        if (wanted > popup->width()) popup->resize(wanted, popup->height());
     }
     void hidePopup() override {
         QComboBox::hidePopup();

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -1073,8 +1074,28 @@ bool WriteAll(int fd, std::string_view bytes) {
 // written, so that a file a killed write left behind is taken over (and so
 // removed) by the next write of the same file. When another writer holds it,
 // a name of our own. Returns the locked descriptor, or -1.
+// The temporary name: the final name with the suffix, or, where that would
+// pass the folder's name limit, the final name cut short (at a character)
+// with a hash of the whole name, so that it still belongs to this file alone.
+std::string TemporaryName(const std::string& path, const std::string& suffix) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    if (limit <= 0) limit = NAME_MAX;
+    if (name.size() + suffix.size() <= static_cast<size_t>(limit)) return path + suffix;
+    uint32_t hash = 2166136261u;  // FNV-1a
+    for (unsigned char c : name) hash = (hash ^ c) * 16777619u;
+    char tag[10];
+    std::snprintf(tag, sizeof tag, "~%08x", hash);
+    size_t keep = static_cast<size_t>(limit) - suffix.size() - std::strlen(tag);
+    keep = std::min(keep, name.size());
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    return folder + name.substr(0, keep) + tag + suffix;
+}
+
 int OpenTemporary(const std::string& path, std::string& tmp) {
-    tmp = path + ".varsona-tmp";
+    tmp = TemporaryName(path, ".varsona-tmp");
     const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd >= 0) {
         struct stat mine{}, named{};
@@ -1083,7 +1104,7 @@ int OpenTemporary(const std::string& path, std::string& tmp) {
             return fd;
         ::close(fd);
     }
-    tmp = path + ".XXXXXX";
+    tmp = TemporaryName(path, ".XXXXXX");
     return ::mkstemp(tmp.data());
 }
 

@@ -1,4 +1,10 @@
 // The symbol commands of the main window.
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFontMetrics>
+
+#include "designer/DesignerConst.h"
+#include "platform/controls/qt/ControlsQt.h"
 #include "designer/SymbologyList.h"
 #include "tests/designer/DesignerFixture.h"
 
@@ -266,4 +272,44 @@ TEST_F(CommandsTest, TheBooklandFieldTakesNineTypedCharacters) {
     EXPECT_EQ(Bar().Bar_Caption(), "978123456789");
 }
 
+// Data that holds a line break is refused in words, once, however many keys
+// follow; the key keeps the text before it and is written again once the
+// line break is gone.
+TEST_F(CommandsTest, ALineBreakInTheDataIsRefusedInWordsOnce) {
+    UserChoose(Form1->ComboBox1, 4);
+    MakeActiveWindow(*Form1);
+    Form1->Edit1->SetFocus();
+    Form1->Edit1->SetText("AB");
+    Dialogs->Clear();
+    Form1->Edit1->SetText("AB\n");
+    if (Form1->Edit1->Text().find('\n') == std::string::npos) GTEST_SKIP() << "the field holds no line break";
+    Form1->Edit1->SetSelStart(3);
+    TypeText(Form1->Edit1, "CD");
+    ASSERT_EQ(Dialogs->Messages().size(), 1u);
+    EXPECT_EQ(Dialogs->Messages()[0], FmtMsg(DesignerConst::SSettingLineBreak, IniPath()) + ".");
+    EXPECT_EQ(Ini("varsona", "4"), "AB");
+    Form1->Edit1->SetText("ABCD");
+    EXPECT_EQ(Ini("varsona", "4"), "ABCD");
+    EXPECT_EQ(Dialogs->Messages().size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+// The symbology list opens as wide as its longest name; the box keeps its size.
+TEST_F(CommandsTest, TheSymbologyListOpensAsWideAsItsNames) {
+    ShowActive(*Form1);
+    const int32_t width = Form1->ComboBox1->Width();
+    Form1->ComboBox1->SetDroppedDown(true);
+    ProcessEvents();
+    auto* native = static_cast<QComboBox*>(NativeWidget(Form1->ComboBox1));
+    QAbstractItemView* list = native->view();
+    const QFontMetrics metrics(list->font());
+    int widest = 0;
+    for (const TSymbologyEntry& entry : SymbologyList)
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(entry.Name)));
+    EXPECT_GE(list->viewport()->width(), widest);
+    EXPECT_EQ(Form1->ComboBox1->Width(), width);
+    Form1->ComboBox1->SetDroppedDown(false);
+}
 }  // namespace

@@ -1,6 +1,9 @@
 // The label data editor's grid events: the editor of each column with its
 // list, the tool-tip colour of the type, caption and font columns, and the
-// input box of the ellipsis cells.
+// input box of the ellipsis cells; typing into it as the window system
+// delivers keys, and Tab between cells.
+#include <QWidget>
+
 #include "grid/VsGrid.h"
 #include "labels/Unit6.h"
 #include "tests/platform/controls/ControlsTestSupport.h"
@@ -90,6 +93,145 @@ TEST_F(LabelEditorTest, TheEllipsisAsksForTheValue) {
     dialogs->CancelInput();
     editor->StringGrid1EllipsClick(grid, 2, 1, s);
     EXPECT_EQ(s, "new");
+}
+
+// The editor on the screen with the focus in its grid, as a click on a
+// cell leaves it.
+class LabelEditorTypingTest : public LabelEditorTest {
+protected:
+    void SetUp() override {
+        LabelEditorTest::SetUp();
+        ShowActive(*editor);
+        grid->SetRowCount(3);
+        grid->SetFocus();
+        ProcessEvents();
+    }
+    bool HasFocus() const { return grid->Focused(); }
+    // A click on a cell that is not the current one (a click on the current
+    // cell opens its editor with the caret in the text).
+    void ClickCell(int32_t col, int32_t row) {
+        if (grid->Col() == col && grid->Row() == row) grid->SetRow(row + 1 < grid->RowCount() ? row + 1 : row - 1);
+        grid->SetLeftCol(std::max(1, col - 2));
+        ProcessEvents();
+        const TRect r = grid->CellRect(col, row);
+        ClickAt(grid, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        ProcessEvents();
+    }
+    // The widget with the keyboard focus is the grid's or its editor's.
+    bool FocusInTheGrid() const {
+        TControl* c = ControlOfWidget(QApplication::focusWidget());
+        for (; c; c = c->Parent())
+            if (c == grid) return true;
+        return false;
+    }
+};
+
+#define REQUIRE_FOCUS() \
+    if (!HasFocus()) GTEST_SKIP() << "the platform gave the window no focus"
+
+// The key that opens a cell's editor is the first character of its new text;
+// on a list cell it picks the first item that begins with it. Typed as a
+// window system sends keys, the opening handler (which lets the waiting
+// messages run) takes the next keys in before the editor shows.
+TEST_F(LabelEditorTypingTest, TheKeyThatOpensAnEditorBeginsItsText) {
+    REQUIRE_FOCUS();
+    struct Case {
+        int32_t Col;
+        const char* Before;
+        const char* Typed;
+        const char* After;
+    };
+    const Case cases[] = {
+        {2, "old", "ABCD", "ABCD"},
+        {2, "old", "5901234123457", "5901234123457"},
+        {12, "", "Box", "Box"},
+        {1, "UPC_E", "E", "EAN_8"},
+        {1, "EAN_8", "u", "UPC_A"},
+        {11, "000", "2", "270"},
+        {13, "6", "3", "32"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Typed) + " in column " + std::to_string(c.Col));
+        grid->SetCells(c.Col, 1, c.Before);
+        ClickCell(c.Col, 1);
+        TypeAsWindowSystem(*editor, c.Typed);
+        PressAsWindowSystem(*editor, VK_RETURN);
+        EXPECT_EQ(grid->Cells(c.Col, 1), c.After);
+        EXPECT_FALSE(grid->EditorControlShowing());
+    }
+}
+
+// Tab and Shift+Tab end the edit and move to the next or previous cell,
+// with or without an editor open; the focus never leaves the grid.
+TEST_F(LabelEditorTypingTest, TabEndsTheEditAndMovesBetweenCells) {
+    REQUIRE_FOCUS();
+    ClickCell(2, 1);
+    TypeAsWindowSystem(*editor, "AB");
+    PressAsWindowSystem(*editor, VK_TAB);
+    EXPECT_EQ(grid->Cells(2, 1), "AB");
+    EXPECT_EQ(grid->Col(), 3);
+    EXPECT_FALSE(grid->CellEditBtn()->Visible());
+    EXPECT_TRUE(FocusInTheGrid());
+    TypeAsWindowSystem(*editor, "X");
+    EXPECT_TRUE(grid->CellEditBtn()->Visible());
+    PressAsWindowSystem(*editor, VK_TAB, ssShift);
+    EXPECT_EQ(grid->Cells(3, 1), "X");
+    EXPECT_EQ(grid->Col(), 2);
+    EXPECT_TRUE(FocusInTheGrid());
+    // No editor open: Tab still moves, the arrows work after it.
+    PressAsWindowSystem(*editor, VK_TAB);
+    EXPECT_EQ(grid->Col(), 3);
+    PressAsWindowSystem(*editor, VK_RIGHT);
+    EXPECT_EQ(grid->Col(), 4);
+    // From a list: the chosen item is written.
+    grid->SetCells(1, 1, "UPC_A");
+    ClickCell(1, 1);
+    TypeAsWindowSystem(*editor, "E");
+    PressAsWindowSystem(*editor, VK_TAB);
+    EXPECT_EQ(grid->Cells(1, 1), "EAN_8");
+    EXPECT_EQ(grid->Col(), 2);
+    EXPECT_TRUE(FocusInTheGrid());
+    // Space, which runs a focused button, is no click of "Save Changes"
+    // (which would close the editor).
+    PressAsWindowSystem(*editor, VK_SPACE);
+    EXPECT_TRUE(editor->Visible());
+}
+
+// Text typed before the ellipsis goes through the cell's validation first;
+// the input box's answer passes it too; Escape then gives the cell the text
+// it had when the editor opened.
+TEST_F(LabelEditorTypingTest, TheEllipsisValidatesWhatWasTyped) {
+    REQUIRE_FOCUS();
+    std::vector<std::string> validated;
+    grid->OnCellValidate = [&](TObject*, int32_t, int32_t, std::string& value, bool& valid) {
+        validated.push_back(value);
+        valid = value.rfind("bad", 0) != 0;
+    };
+    grid->SetCells(2, 1, "old");
+    ClickCell(2, 1);
+    TypeAsWindowSystem(*editor, "bad");
+    TGridEditBtn* edit = grid->CellEditBtn();
+    ASSERT_TRUE(edit->Visible());
+    edit->EllipsAction();  // refused: no input box
+    EXPECT_EQ(validated, (std::vector<std::string>{"bad"}));
+    EXPECT_EQ(grid->Cells(2, 1), "old");
+    EXPECT_EQ(edit->Text(), "old");
+    EXPECT_TRUE(dialogs->Log().empty());
+
+    edit->SetText("good");
+    dialogs->AnswerInput("badbox");
+    edit->EllipsAction();  // the typed text passes; the answer is refused
+    EXPECT_EQ(validated, (std::vector<std::string>{"bad", "good", "badbox"}));
+    EXPECT_EQ(grid->Cells(2, 1), "good");
+    EXPECT_EQ(edit->Text(), "good");
+
+    dialogs->AnswerInput("fine");
+    edit->EllipsAction();
+    EXPECT_EQ(grid->Cells(2, 1), "fine");
+    EXPECT_EQ(edit->Text(), "fine");
+    PressAsWindowSystem(*editor, VK_ESCAPE);
+    EXPECT_FALSE(edit->Visible());
+    EXPECT_EQ(grid->Cells(2, 1), "old") << "Escape gives back the text from before the edit";
 }
 
 }  // namespace

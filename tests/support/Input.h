@@ -12,6 +12,17 @@ class TForm;
 
 // Types text character by character (key press and release for each).
 void TypeText(TWinControl* control, const std::string& text);
+// Keys as a window system delivers them: queued behind each other, each
+// taken by the widget that has the window's focus when it arrives (so a key
+// that opens an editor is followed by keys that go to that editor), and
+// drawn in by any handler that lets the waiting messages run. With
+// VARSONA_XDOTOOL set (a real X server with a window manager), xdotool
+// types them through the server into the focused window. Then the events
+// are run.
+void TypeAsWindowSystem(TForm& form, const std::string& text);
+void PressAsWindowSystem(TForm& form, Word key, TShiftState shift = 0);
+// True when the keys above go through a real X server.
+bool KeysThroughXServer();
 // Presses and releases one key with the shift keys held.
 void PressKey(TWinControl* control, Word key, TShiftState shift = 0);
 // A press and release of button at (x, y) in the control's client pixels;

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -253,6 +254,35 @@ TEST_F(IniFileTest, TheTemporaryFileOfAKilledWriteIsRemovedAtTheNextWrite) {
     EXPECT_TRUE(std::filesystem::exists(leftover));
     close(held);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir), {}), 2);
+}
+
+// A name that fits the folder's limit can be written, though the name of its
+// temporary file beside it would not fit: that one is cut short.
+TEST_F(IniFileTest, NamesNearTheNameLimitAreWritten) {
+    const std::string e = "\xC3\xA9";  // two bytes
+    struct Case {
+        const char* Why;
+        std::string Name;
+    } cases[] = {
+        {"249 bytes", std::string(245, 'a') + ".ini"},
+        {"250 bytes", std::string(246, 'b') + ".csv"},
+        {"255 bytes", std::string(251, 'c') + ".gif"},
+        {"255 bytes ending in two-byte characters", std::string(125, 'd') + [&] {
+             std::string t;
+             for (int i = 0; i < 63; ++i) t += e;
+             return t;
+         }() + ".ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Why);
+        ASSERT_LE(c.Name.size(), 255u);
+        const std::string path = FDir + "/" + c.Name;
+        ASSERT_TRUE(WriteFileAtomically(path, "[a]\nx=1\n")) << std::strerror(errno);
+        TIniFile(path).WriteString("a", "x", "2");
+        EXPECT_EQ(ReadFileBytes(path), "[a]\nx=2\n");
+        std::filesystem::remove(path);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir), {}), 0) << "no temporary file is left";
 }
 
 }  // namespace
