@@ -294,7 +294,7 @@ private:
 };
 
 // A header sub-block of another size than 12 is read as far as it goes, with
-// a warning; it is written back with 12.
+// a warning; a shorter one is written back with 12, a longer one whole.
 class TVsGifTextExtension final : public TVsGifExtension {
 public:
     static const TVsGifExtensionClassInfo Class;
@@ -323,6 +323,8 @@ public:
     uint8_t BackgroundColorIndex() const { return FRecord[12]; }
     void SetBackgroundColorIndex(uint8_t v) { FRecord[12] = v; }
     const uint8_t* Record() const { return FRecord; }
+    // The header bytes after the first 12, when the block had more.
+    const std::string& HeaderTail() const { return FHeaderTail; }
 
 private:
     int32_t Word(int i) const { return FRecord[i] | (FRecord[i + 1] << 8); }
@@ -332,6 +334,7 @@ private:
     }
     TStringList FText;
     uint8_t FRecord[13] = {12};
+    std::string FHeaderTail;
 };
 
 class TVsGifCommentExtension final : public TVsGifExtension {

@@ -12,6 +12,12 @@ std::mutex& FillLock() {
     static std::mutex lock;
     return lock;
 }
+
+// MulDiv (position, 100, size), rounded to nearest, for streams of any size.
+int32_t LoadPercent(int64_t position, int64_t size) {
+    position = std::clamp<int64_t>(position, 0, size);
+    return static_cast<int32_t>((position * 100 + size / 2) / size);
+}
 }  // namespace
 
 // ---------------------------------------------------------------- frame
@@ -247,7 +253,7 @@ void TVsGifImageList::LoadFromStream(TStream& stream) {
         frame->LoadFromStream(stream);
         if (FImage) {
             int64_t size = stream.Size();
-            int32_t percent = size > 0 ? static_cast<int32_t>(stream.Position() * 100 / size) : 100;
+            int32_t percent = size > 0 ? LoadPercent(stream.Position(), size) : 100;
             FImage->Progress(this, psRunning, static_cast<uint8_t>(percent), false, {},
                              GifMsg::SLoading);
         }
