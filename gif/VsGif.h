@@ -45,6 +45,10 @@ void DoneVsGif();
 TClipboardFormat GIFClipboardFormat();
 // The screen shows at most 256 colours. Never so here; a test may set it.
 inline std::atomic<bool> PaletteDisplay{false};
+// The pixels the frames of one image may hold together, MaxImagePixels
+// unless lowered (the fuzz targets do, since a sanitizer touches every byte
+// of a large buffer).
+inline std::atomic<int64_t> ImagePixelLimit{MaxImagePixels};
 
 // ---------------------------------------------------------------- byte helpers
 
@@ -517,7 +521,7 @@ public:
     TVsGifColorMap& EffectiveColorMap() const;
 
     // Width x height bytes, zeroed; "Image too large" when the frames of the
-    // image would hold more than MaxImagePixels together.
+    // image would hold more than ImagePixelLimit together.
     void AllocatePixels();
     uint8_t* Data() {
         RealizeFill();

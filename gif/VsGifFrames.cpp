@@ -96,7 +96,7 @@ void TVsGifSubImage::AllocatePixels() {
     const int64_t n = static_cast<int64_t>(Width()) * Height();
     if (n <= 0) return;
     const int64_t others = FImage ? FImage->PixelCount(this) : 0;
-    if (n > MaxImagePixels - others) RaiseGIFError(GifMsg::SImageTooLarge);
+    if (n > ImagePixelLimit.load(std::memory_order_relaxed) - others) RaiseGIFError(GifMsg::SImageTooLarge);
     // calloc: pages that no pixel reaches are never touched.
     auto* p = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(n), 1));
     if (!p) throw EOutOfMemory(SysConst::SOutOfMemory);
