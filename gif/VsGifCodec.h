@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gif/VsGif.h"
 
@@ -187,7 +188,10 @@ protected:
 
 private:
     [[gnu::noinline]] void AddString(uint32_t prefix, uint32_t key, int32_t slot);
+    void EncodeSmallPalette(const std::vector<const uint8_t*>& rows);
     std::unique_ptr<THashTable> FHashTable;
+    // Up to 4 bits per pixel: child code of (prefix shl bits) or pixel, 0 for none.
+    std::vector<uint16_t> FChildren;
     int32_t FNextCode = 0;
 };
 
