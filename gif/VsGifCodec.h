@@ -54,7 +54,7 @@ void FillUndecoded(uint8_t* pixels, int32_t width, int32_t height, bool interlac
 // caller when it is done.
 class TVsGifReadBuffer final : public TStream {
 public:
-    static constexpr int64_t Capacity = 65536;
+    static constexpr int64_t Capacity = 16384;
     explicit TVsGifReadBuffer(TStream& source);
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
