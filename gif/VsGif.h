@@ -45,6 +45,10 @@ void DoneVsGif();
 TClipboardFormat GIFClipboardFormat();
 // The screen shows at most 256 colours. Never so here; a test may set it.
 inline std::atomic<bool> PaletteDisplay{false};
+// The pixels the frames of one image may hold together, MaxImagePixels
+// unless lowered (the fuzz targets do, since a sanitizer touches every byte
+// of a large buffer).
+inline std::atomic<int64_t> ImagePixelLimit{MaxImagePixels};
 
 // ---------------------------------------------------------------- byte helpers
 
@@ -294,7 +298,7 @@ private:
 };
 
 // A header sub-block of another size than 12 is read as far as it goes, with
-// a warning; it is written back with 12.
+// a warning; a shorter one is written back with 12, a longer one whole.
 class TVsGifTextExtension final : public TVsGifExtension {
 public:
     static const TVsGifExtensionClassInfo Class;
@@ -323,6 +327,8 @@ public:
     uint8_t BackgroundColorIndex() const { return FRecord[12]; }
     void SetBackgroundColorIndex(uint8_t v) { FRecord[12] = v; }
     const uint8_t* Record() const { return FRecord; }
+    // The header bytes after the first 12, when the block had more.
+    const std::string& HeaderTail() const { return FHeaderTail; }
 
 private:
     int32_t Word(int i) const { return FRecord[i] | (FRecord[i + 1] << 8); }
@@ -332,6 +338,7 @@ private:
     }
     TStringList FText;
     uint8_t FRecord[13] = {12};
+    std::string FHeaderTail;
 };
 
 class TVsGifCommentExtension final : public TVsGifExtension {
@@ -514,7 +521,7 @@ public:
     TVsGifColorMap& EffectiveColorMap() const;
 
     // Width x height bytes, zeroed; "Image too large" when the frames of the
-    // image would hold more than MaxImagePixels together.
+    // image would hold more than ImagePixelLimit together.
     void AllocatePixels();
     uint8_t* Data() {
         RealizeFill();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gif/VsGif.h"
 
@@ -46,6 +47,29 @@ TGIFDecodeResult DecodeGIFData(const uint8_t* data, size_t size, uint8_t* pixels
 // for an interlaced frame decoding order is the order of its passes.
 void FillUndecoded(uint8_t* pixels, int32_t width, int32_t height, bool interlaced, int64_t from, int64_t to,
                    uint8_t fill);
+
+// Reads another stream through a buffer, so that the byte-by-byte reads of
+// the block readers cost a copy, not a call on the source; seeks are free
+// until the next read. The source's position is set to this one's by the
+// caller when it is done.
+class TVsGifReadBuffer final : public TStream {
+public:
+    static constexpr int64_t Capacity = 16384;
+    explicit TVsGifReadBuffer(TStream& source);
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override;
+
+private:
+    TStream& FSource;
+    std::unique_ptr<uint8_t[]> FBuffer;
+    int64_t FBase = 0;            // source position of the buffer's first byte
+    int64_t FCount = 0;           // bytes in the buffer
+    int64_t FPosition = 0;        // this stream's position
+    int64_t FSourcePosition = 0;  // the source's
+    int64_t FSize = -1;
+};
 
 // ---------------------------------------------------------------- writer
 
@@ -164,7 +188,10 @@ protected:
 
 private:
     [[gnu::noinline]] void AddString(uint32_t prefix, uint32_t key, int32_t slot);
+    void EncodeSmallPalette(const std::vector<const uint8_t*>& rows);
     std::unique_ptr<THashTable> FHashTable;
+    // Up to 4 bits per pixel: child code of (prefix shl bits) or pixel, 0 for none.
+    std::vector<uint16_t> FChildren;
     int32_t FNextCode = 0;
 };
 

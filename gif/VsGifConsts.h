@@ -13,6 +13,8 @@ inline constexpr const char* SDIBCreate = "Failed to create DIB from Bitmap";
 inline constexpr const char* SColorTableOverflow = "Color table overflow";
 inline constexpr const char* SColorTableEmpty = "Color table is empty";
 inline constexpr const char* SUnsupportedVersion = "Unsupported GIF version";
+// Saving an image that has no frame: a GIF needs at least one.
+inline constexpr const char* SNoFrames = "GIF image has no frames to save";
 inline constexpr const char* SInvalidSignature = "Invalid GIF signature";
 inline constexpr const char* SNoDIB = "Image has no DIB";
 inline constexpr const char* SDIBMemory = "Failed to allocate memory for GIF DIB";  // EOutOfMemory

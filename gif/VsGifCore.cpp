@@ -356,7 +356,8 @@ void TVsGifHeader::RebuildPackedByte() {
 
 void TVsGifHeader::SaveToStream(TStream& stream) {
     TGIFVersion version = FImage ? FImage->VersionNeeded() : VersionNeeded();
-    if (version == GIFVersionUnknown) RaiseGIFError(GifMsg::SUnsupportedVersion);
+    if (version == GIFVersionUnknown)
+        RaiseGIFError(FImage && FImage->FrameCount() == 0 ? GifMsg::SNoFrames : GifMsg::SUnsupportedVersion);
     RebuildPackedByte();
     std::string signature = "GIF" + GIFVersionText(version);
     stream.WriteBuffer(signature.data(), 6);

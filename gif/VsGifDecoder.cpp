@@ -1,18 +1,18 @@
 // LZW decoding of one frame's image data.
 //
-// The data sub-blocks are first gathered into one contiguous code buffer, so
-// codes are read straight from memory whatever the sub-block lengths. Each
-// table entry is kept as the place and length of its string in the output
-// already written (a new entry is always the previous string plus one byte,
-// and those bytes lie side by side in decoding order): strings are copied,
-// never walked, so no chain of entries can loop or overrun anything.
+// Codes are read from a small window that the data sub-blocks are copied
+// into as decoding goes, from memory or from any stream, so no buffer the
+// size of the compressed data is ever made. Each table entry is kept as the
+// place and length of its string in the output already written (a new entry
+// is always the previous string plus one byte, and those bytes lie side by
+// side in decoding order): strings are copied, never walked, so no chain of
+// entries can loop or overrun anything.
 //
 // Interlaced frames are decoded straight into their final rows: a place is a
-// decoding-order row and a column, and a row table maps decoding-order rows
-// to the frame's rows, so no second frame-sized buffer is needed.
+// decoding-order row and a column, and the frame row of a decoding-order row
+// is worked out from the pass sizes, so nothing frame-sized is made.
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "gif/VsGifCodec.h"
 
@@ -34,14 +34,21 @@ void ForEachInterlacedRow(int32_t height, F&& f) {
         for (int32_t row = PassStart[pass]; row < height; row += PassStep[pass]) f(k++, row);
 }
 
-// Frame rows in decoding order.
-std::vector<uint8_t*> InterlacedRows(uint8_t* pixels, int32_t width, int32_t height) {
-    std::vector<uint8_t*> rows(static_cast<size_t>(height));
-    ForEachInterlacedRow(height, [&](int32_t k, int32_t row) {
-        rows[static_cast<size_t>(k)] = pixels + static_cast<size_t>(row) * static_cast<size_t>(width);
-    });
-    return rows;
-}
+// Frame row of decoding-order row k of an interlaced frame.
+class InterlacedRowMap {
+public:
+    explicit InterlacedRowMap(int32_t height)
+        : FEnd0((height + 7) / 8), FEnd1(FEnd0 + (height + 3) / 8), FEnd2(FEnd1 + (height + 1) / 4) {}
+    int32_t operator()(int32_t k) const {
+        if (k < FEnd0) return 8 * k;
+        if (k < FEnd1) return 8 * (k - FEnd0) + 4;
+        if (k < FEnd2) return 4 * (k - FEnd1) + 2;
+        return 2 * (k - FEnd2) + 1;
+    }
+
+private:
+    int32_t FEnd0, FEnd1, FEnd2;
+};
 
 // The decoder counts pixels in decoding order (op); an output turns that
 // count and the places of earlier strings into addresses.
@@ -79,21 +86,22 @@ class InterlacedOutput {
 public:
     using Place = uint32_t;
     InterlacedOutput(uint8_t* pixels, int32_t width, int32_t height)
-        : FRows(InterlacedRows(pixels, width, height)), FWidth(width) {}
+        : FPixels(pixels), FMap(height), FWidth(width), FHeight(height), FRowStart(pixels) {}
 
     Place At(int64_t) const { return (static_cast<Place>(FRow) << 16) | static_cast<Place>(FColumn); }
-    uint8_t First(Place p) const { return FRows[p >> 16][p & 0xFFFF]; }
+    uint8_t First(Place p) const { return RowAt(static_cast<int32_t>(p >> 16))[p & 0xFFFF]; }
     void Put(int64_t, uint8_t value) {
-        FRows[static_cast<size_t>(FRow)][FColumn] = value;
+        FRowStart[FColumn] = value;
         Advance(1);
     }
     void Copy(int64_t, Place from, uint32_t len, int64_t room) {
         int64_t left = std::min<int64_t>(len, room);
         int32_t row = static_cast<int32_t>(from >> 16), column = static_cast<int32_t>(from & 0xFFFF);
+        const uint8_t* src = RowAt(row);
         if (left <= WideCopy && column + WideCopy <= FWidth && FColumn + WideCopy <= FWidth) {
             uint8_t t[WideCopy];
-            std::memcpy(t, FRows[static_cast<size_t>(row)] + column, WideCopy);
-            std::memcpy(FRows[static_cast<size_t>(FRow)] + FColumn, t, WideCopy);
+            std::memcpy(t, src + column, WideCopy);
+            std::memcpy(FRowStart + FColumn, t, WideCopy);
             Advance(static_cast<int32_t>(left));
             return;
         }
@@ -101,38 +109,157 @@ public:
         // place this string starts.
         while (left > 0) {
             const int32_t n = static_cast<int32_t>(std::min<int64_t>({left, FWidth - column, FWidth - FColumn}));
-            std::memcpy(FRows[static_cast<size_t>(FRow)] + FColumn, FRows[static_cast<size_t>(row)] + column,
-                        static_cast<size_t>(n));
+            std::memcpy(FRowStart + FColumn, src + column, static_cast<size_t>(n));
             Advance(n);
             left -= n;
             column += n;
             if (column == FWidth) {
                 column = 0;
-                ++row;
+                src = RowAt(++row);
             }
         }
     }
 
 private:
+    // Rows past the last (reached once the frame is complete) are never used.
+    uint8_t* RowAt(int32_t k) const {
+        return k < FHeight ? FPixels + static_cast<size_t>(FMap(k)) * static_cast<size_t>(FWidth) : FPixels;
+    }
     void Advance(int32_t n) {
         FColumn += n;
         if (FColumn == FWidth) {
             FColumn = 0;
-            ++FRow;
+            FRowStart = RowAt(++FRow);
         }
     }
 
-    std::vector<uint8_t*> FRows;
+    uint8_t* FPixels;
+    InterlacedRowMap FMap;
     int32_t FWidth;
+    int32_t FHeight;
     int32_t FRow = 0;
     int32_t FColumn = 0;
+    uint8_t* FRowStart;
 };
 
-// Codes from buf[0..totalBits/8) into total pixels of out; gives how
-// decoding stopped and the pixels written.
+// The data sub-blocks of one frame, from memory or from a stream: their
+// bytes in order, up to the terminator or the end of the data.
+class SubBlockSource {
+public:
+    virtual ~SubBlockSource() = default;
+    // Up to room data bytes into dst; 0 once the data has ended.
+    size_t Next(uint8_t* dst, size_t room) {
+        size_t got = 0;
+        while (got < room && !FEnded) {
+            if (FLeft == 0) {
+                uint8_t n = 0;
+                if (!LengthByte(n)) {
+                    FPremature = true;  // no terminator
+                    FEnded = true;
+                    break;
+                }
+                if (n == 0) {
+                    FTerminated = true;
+                    FEnded = true;
+                    break;
+                }
+                FLeft = n;
+            }
+            const size_t want = std::min(room - got, FLeft);
+            const size_t n = Bytes(dst + got, want);
+            got += n;
+            FLeft -= n;
+            if (n < want) {
+                // A sub-block longer than the rest of the data: the rest is used.
+                FPremature = true;
+                FEnded = true;
+            }
+        }
+        return got;
+    }
+    // Passes over what is left, up to and including the terminator.
+    void SkipRest() {
+        uint8_t scratch[256];
+        while (Next(scratch, sizeof scratch) > 0) {
+        }
+    }
+    bool Terminated() const { return FTerminated; }
+    bool Premature() const { return FPremature; }
+
+protected:
+    virtual bool LengthByte(uint8_t& n) = 0;
+    virtual size_t Bytes(uint8_t* dst, size_t n) = 0;
+
+private:
+    size_t FLeft = 0;
+    bool FEnded = false;
+    bool FTerminated = false;
+    bool FPremature = false;
+};
+
+class MemorySource final : public SubBlockSource {
+public:
+    MemorySource(const uint8_t* data, size_t size, size_t at) : FData(data), FSize(size), FAt(at) {}
+    size_t Consumed() const { return FAt; }
+
+protected:
+    bool LengthByte(uint8_t& n) override {
+        if (FAt >= FSize) return false;
+        n = FData[FAt++];
+        return true;
+    }
+    size_t Bytes(uint8_t* dst, size_t n) override {
+        n = std::min(n, FSize - FAt);
+        std::memcpy(dst, FData + FAt, n);
+        FAt += n;
+        return n;
+    }
+
+private:
+    const uint8_t* FData;
+    size_t FSize;
+    size_t FAt;
+};
+
+class StreamSource final : public SubBlockSource {
+public:
+    explicit StreamSource(TStream& stream) : FStream(stream) {}
+
+protected:
+    bool LengthByte(uint8_t& n) override { return TryReadByte(FStream, n); }
+    size_t Bytes(uint8_t* dst, size_t n) override {
+        return static_cast<size_t>(std::max<int64_t>(0, FStream.Read(dst, static_cast<int64_t>(n))));
+    }
+
+private:
+    TStream& FStream;
+};
+
+// The window codes are read from: what is left of the last refill, then the
+// next bytes of the sub-blocks; 8 bytes of slack let a code be read as one
+// 64-bit load.
+constexpr size_t WindowSize = 16384;
+struct CodeWindow {
+    uint8_t Bytes[WindowSize + 8] = {};
+    uint64_t TotalBits = 0;
+    // Keeps the bytes from bit on, adds more; false when none came.
+    bool Refill(SubBlockSource& source, uint64_t& bit) {
+        const size_t from = static_cast<size_t>(bit >> 3);
+        const size_t have = static_cast<size_t>(TotalBits >> 3);
+        const size_t keep = have > from ? have - from : 0;
+        std::memmove(Bytes, Bytes + from, keep);
+        bit &= 7;
+        const size_t got = source.Next(Bytes + keep, WindowSize - keep);
+        TotalBits = static_cast<uint64_t>(keep + got) * 8;
+        return got > 0;
+    }
+};
+
+// Codes from the window into total pixels of out; gives how decoding stopped
+// and the pixels written.
 template <typename Output>
-[[gnu::noinline]] TGIFDecodeStatus DecodeCodes(const uint8_t* buf, uint64_t totalBits, uint32_t minCode,
-                                               bool underrunPossible, Output out, int64_t total, int64_t& decoded) {
+[[gnu::noinline]] TGIFDecodeStatus DecodeCodes(CodeWindow& window, SubBlockSource& source, uint32_t minCode,
+                                               Output out, int64_t total, int64_t& decoded) {
     using Place = typename Output::Place;
     Place off[TableSize];
     uint16_t len[TableSize];
@@ -147,11 +274,18 @@ template <typename Output>
     uint32_t prevLen = 0;
     int64_t op = 0;
     uint64_t bit = 0;
+    uint64_t totalBits = window.TotalBits;
+    const uint8_t* const buf = window.Bytes;
     TGIFDecodeStatus status = TGIFDecodeStatus::Complete;
 
     while (op < total) {
-        if (bit + codeWidth > totalBits) {
-            status = bit >= totalBits && underrunPossible ? TGIFDecodeStatus::Underrun : TGIFDecodeStatus::ShortData;
+        if (bit + codeWidth > totalBits) [[unlikely]] {
+            window.TotalBits = totalBits;
+            const bool more = window.Refill(source, bit);
+            totalBits = window.TotalBits;
+            if (more) continue;
+            status = bit >= totalBits && source.Terminated() && !source.Premature() ? TGIFDecodeStatus::Underrun
+                                                                                   : TGIFDecodeStatus::ShortData;
             break;
         }
         uint64_t word;
@@ -220,6 +354,32 @@ template <typename Output>
     return status;
 }
 
+// The sub-blocks after the minimum code size into pixels; the rest of the
+// data, up to its terminator, is passed over.
+TGIFDecodeResult DecodeFrom(SubBlockSource& source, uint32_t minCode, uint8_t* pixels, int32_t width,
+                            int32_t height, bool interlaced, uint8_t fill, bool zeroed) {
+    TGIFDecodeResult result;
+    const int64_t total = width > 0 && height > 0 ? static_cast<int64_t>(width) * height : 0;
+    int64_t decoded = 0;
+    TGIFDecodeStatus status = TGIFDecodeStatus::InvalidCode;
+    if (minCode <= 11) {
+        CodeWindow window;
+        if (interlaced && height > 1)
+            status = DecodeCodes(window, source, minCode, InterlacedOutput(pixels, width, height), total, decoded);
+        else
+            status = DecodeCodes(window, source, minCode, LinearOutput(pixels), total, decoded);
+    }
+    source.SkipRest();
+    result.Status = status;
+    result.Decoded = decoded;
+    result.Premature = source.Premature();
+    // A zeroed buffer needs no fill of 0, except where a wide copy wrote
+    // ahead of the last decoded pixel.
+    const int64_t to = fill != 0 || !zeroed ? total : decoded + WideCopy - 1;
+    FillUndecoded(pixels, width, height, interlaced, decoded, to, fill);
+    return result;
+}
+
 }  // namespace
 
 void FillUndecoded(uint8_t* pixels, int32_t width, int32_t height, bool interlaced, int64_t from, int64_t to,
@@ -243,61 +403,17 @@ void FillUndecoded(uint8_t* pixels, int32_t width, int32_t height, bool interlac
 
 TGIFDecodeResult DecodeGIFData(const uint8_t* data, size_t size, uint8_t* pixels, int32_t width, int32_t height,
                                bool interlaced, uint8_t fill, bool zeroed) {
-    TGIFDecodeResult result;
-    const int64_t total = width > 0 && height > 0 ? static_cast<int64_t>(width) * height : 0;
-    auto finish = [&](TGIFDecodeStatus status, int64_t decoded) {
-        result.Status = status;
-        result.Decoded = decoded;
-        // A zeroed buffer needs no fill of 0, except where a wide copy wrote
-        // ahead of the last decoded pixel.
-        const int64_t to = fill != 0 || !zeroed ? total : decoded + WideCopy - 1;
-        FillUndecoded(pixels, width, height, interlaced, decoded, to, fill);
+    if (size == 0) {
+        TGIFDecodeResult result;
+        result.Status = TGIFDecodeStatus::NoData;
+        FillUndecoded(pixels, width, height, interlaced, 0, fill != 0 || !zeroed ? int64_t(1) << 62 : WideCopy - 1,
+                      fill);
         return result;
-    };
-    if (size == 0) return finish(TGIFDecodeStatus::NoData, 0);
-    const uint32_t minCode = data[0];
-
-    // Measure the sub-blocks up to and including the terminator.
-    size_t scan = 1;
-    size_t codeBytes = 0;
-    bool terminated = false;
-    while (scan < size) {
-        size_t n = data[scan++];
-        if (n == 0) {
-            terminated = true;
-            break;
-        }
-        if (n > size - scan) {
-            n = size - scan;
-            result.Premature = true;
-        }
-        codeBytes += n;
-        scan += n;
     }
-    if (!terminated) result.Premature = true;
-    result.Consumed = scan;
-    if (minCode > 11) return finish(TGIFDecodeStatus::InvalidCode, 0);
-
-    std::vector<uint8_t> codes(codeBytes + 8);
-    for (size_t p = 1, q = 0; p < scan;) {
-        size_t n = data[p++];
-        if (n == 0) break;
-        n = std::min(n, size - p);
-        std::memcpy(codes.data() + q, data + p, n);
-        q += n;
-        p += n;
-    }
-
-    const uint64_t totalBits = static_cast<uint64_t>(codeBytes) * 8;
-    const bool underrunPossible = terminated && !result.Premature;
-    int64_t decoded = 0;
-    TGIFDecodeStatus status;
-    if (interlaced && height > 1)
-        status = DecodeCodes(codes.data(), totalBits, minCode, underrunPossible,
-                             InterlacedOutput(pixels, width, height), total, decoded);
-    else
-        status = DecodeCodes(codes.data(), totalBits, minCode, underrunPossible, LinearOutput(pixels), total, decoded);
-    return finish(status, decoded);
+    MemorySource source(data, size, 1);
+    TGIFDecodeResult result = DecodeFrom(source, data[0], pixels, width, height, interlaced, fill, zeroed);
+    result.Consumed = source.Consumed();
+    return result;
 }
 
 void DecodeFrameData(TVsGifSubImage& frame, TStream& stream) {
@@ -305,35 +421,9 @@ void DecodeFrameData(TVsGifSubImage& frame, TStream& stream) {
     if (frame.Transparent() && frame.GraphicControlExtension())
         fill = frame.GraphicControlExtension()->TransparentIndex();
 
-    // The image data is gathered first: the pixels are allocated only once
-    // some of it is known to exist.
-    const uint8_t* data = nullptr;
-    size_t size = 0;
-    std::vector<uint8_t> gathered;
-    auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream);
-    const int64_t start = memory ? memory->Position() : 0;
-    if (memory) {
-        size = static_cast<size_t>(std::max<int64_t>(0, memory->Size() - start));
-        data = memory->Memory() && size > 0 ? memory->Memory() + start : nullptr;
-    } else {
-        // Any other stream: exactly the sub-blocks.
-        uint8_t b = 0;
-        if (TryReadByte(stream, b)) {
-            gathered.push_back(b);
-            while (TryReadByte(stream, b)) {
-                gathered.push_back(b);
-                if (b == 0) break;
-                size_t at = gathered.size();
-                gathered.resize(at + b);
-                int64_t got = stream.Read(gathered.data() + at, b);
-                gathered.resize(at + static_cast<size_t>(std::max<int64_t>(0, got)));
-                if (got < b) break;
-            }
-        }
-        data = gathered.data();
-        size = gathered.size();
-    }
-    if (size == 0) {
+    // The pixels are allocated only once some image data is known to exist.
+    uint8_t minCode = 0;
+    if (!TryReadByte(stream, minCode)) {
         // Not even the code size: the frame keeps its descriptor, no pixels.
         frame.Warning(1, GifMsg::SPrematureEnd);
         return;
@@ -342,9 +432,9 @@ void DecodeFrameData(TVsGifSubImage& frame, TStream& stream) {
     frame.AllocatePixels();
     // Decoded into the zeroed buffer with a fill of 0; another fill is left
     // to the frame, which writes it when the pixels are first used.
-    TGIFDecodeResult result = DecodeGIFData(data, size, frame.Data(), frame.Width(), frame.Height(),
-                                            frame.Interlaced(), 0, true);
-    if (memory) memory->SetPosition(start + static_cast<int64_t>(result.Consumed));
+    StreamSource source(stream);
+    TGIFDecodeResult result =
+        DecodeFrom(source, minCode, frame.Data(), frame.Width(), frame.Height(), frame.Interlaced(), 0, true);
     if (fill != 0) frame.FillFrom(result.Decoded, fill);
 
     if (result.Premature) frame.Warning(1, GifMsg::SPrematureEnd);
@@ -363,4 +453,54 @@ void DecodeFrameData(TVsGifSubImage& frame, TStream& stream) {
         default:
             break;
     }
+}
+
+// ---------------------------------------------------------------- read buffer
+
+TVsGifReadBuffer::TVsGifReadBuffer(TStream& source)
+    : FSource(source), FBuffer(std::make_unique<uint8_t[]>(Capacity)) {
+    FPosition = FSourcePosition = FBase = source.Position();
+}
+
+int64_t TVsGifReadBuffer::Read(void* buffer, int64_t count) {
+    auto* out = static_cast<uint8_t*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        if (FPosition >= FBase && FPosition < FBase + FCount) {
+            const int64_t n = std::min(count - done, FBase + FCount - FPosition);
+            std::memcpy(out + done, FBuffer.get() + (FPosition - FBase), static_cast<size_t>(n));
+            done += n;
+            FPosition += n;
+            continue;
+        }
+        if (FSourcePosition != FPosition) {
+            FSource.SetPosition(FPosition);
+            FSourcePosition = FSource.Position();
+            if (FSourcePosition != FPosition) break;
+        }
+        const int64_t got = FSource.Read(FBuffer.get(), Capacity);
+        if (got <= 0) break;
+        FBase = FSourcePosition;
+        FCount = got;
+        FSourcePosition += got;
+    }
+    return done;
+}
+
+int64_t TVsGifReadBuffer::Write(const void*, int64_t) { throw Exception(SysConst::SInvalidStreamOp); }
+
+int64_t TVsGifReadBuffer::Seek(int64_t offset, TSeekOrigin origin) {
+    int64_t to = offset;
+    if (origin == soCurrent) to += FPosition;
+    if (origin == soEnd) to += Size();
+    FPosition = std::max<int64_t>(to, 0);
+    return FPosition;
+}
+
+int64_t TVsGifReadBuffer::Size() {
+    if (FSize < 0) {
+        FSize = FSource.Size();
+        FSourcePosition = FSource.Position();
+    }
+    return FSize;
 }

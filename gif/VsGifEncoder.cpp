@@ -1,4 +1,5 @@
 // LZW and run-length encoding of one frame, and the sub-block writer.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -152,7 +153,39 @@ void TLZWEncoder::PutCode(int32_t code) {
 void TLZWEncoder::ResetCodes() {
     TVsGifEncoder::ResetCodes();
     FHashTable->Clear();
+    std::fill(FChildren.begin(), FChildren.end(), uint16_t(0));
     FNextCode = FClearCode + 2;
+}
+
+// Up to 16 colours the table of every code's children is small enough to be
+// indexed straight: one load per pixel, no hashing.
+void TLZWEncoder::EncodeSmallPalette(const std::vector<const uint8_t*>& rows) {
+    const uint32_t bits = static_cast<uint32_t>(FBitsPerPixel);
+    const uint32_t colors = std::min<uint32_t>(static_cast<uint32_t>(FColorCount), 1u << bits);
+    uint16_t* const children = FChildren.data();
+    uint32_t prefix = *rows[0];
+    if (prefix >= colors) ColorError();
+    const uint8_t* p = rows[0] + 1;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (r > 0) p = rows[r];
+        const uint8_t* const end = rows[r] + FWidth;
+        for (; p < end; ++p) {
+            const uint32_t pixel = *p;
+            if (pixel >= colors) ColorError();
+            uint16_t& child = children[(prefix << bits) | pixel];
+            if (child != 0) {
+                prefix = child;
+                continue;
+            }
+            PutCode(static_cast<int32_t>(prefix));
+            if (FNextCode >= 4095)
+                ResetCodes();
+            else
+                child = static_cast<uint16_t>(FNextCode++);
+            prefix = pixel;
+        }
+    }
+    PutCode(static_cast<int32_t>(prefix));
 }
 
 // A string not in the table: its prefix goes out, the new string is added,
@@ -174,6 +207,12 @@ void TLZWEncoder::EncodePixels() {
         ~Free() { table.reset(); }
     } freeTable{FHashTable};
     FNextCode = FClearCode + 2;
+    const bool small = FBitsPerPixel <= 4;
+    FChildren.assign(small ? size_t(4096) << FBitsPerPixel : 0, 0);
+    struct FreeChildren {
+        std::vector<uint16_t>& children;
+        ~FreeChildren() { std::vector<uint16_t>().swap(children); }
+    } freeChildren{FChildren};
     ResetCodes();
 
     const uint32_t* const slots = FHashTable->Slots();
@@ -182,6 +221,10 @@ void TLZWEncoder::EncodePixels() {
     std::vector<const uint8_t*> rows;
     rows.reserve(static_cast<size_t>(FHeight));
     ForEachRow([&](const uint8_t* row) { rows.push_back(row); });
+    if (small) {
+        EncodeSmallPalette(rows);
+        return;
+    }
 
     uint32_t prefix = *rows[0];
     if (check && prefix >= colors) ColorError();

@@ -58,8 +58,10 @@ TVsGifExtensionClass RefineApplication(TStream& stream) {
     uint8_t size = 0;
     if (!TryReadByte(stream, size)) return nullptr;
     uint8_t ident[11] = {};
-    if (size == 10) {
-        if (stream.Read(ident, 10) != 10) return nullptr;
+    // Shorter identifier blocks than 11 bytes (other writers leave out the
+    // authentication code, or part of it) keep their data as unknown blocks.
+    if (size >= 1 && size <= 10) {
+        if (stream.Read(ident, size) != size) return nullptr;
         return &TVsGifUnknownAppExtension::Class;
     }
     // A longer block is read as one of 11 bytes and the rest is skipped, so
@@ -229,7 +231,11 @@ void TVsGifGraphicControlExtension::SetDisposalMethod(uint8_t method) {
 
 void TVsGifTextExtension::SaveToStream(TStream& stream) {
     TVsGifExtension::SaveToStream(stream);
-    stream.WriteBuffer(FRecord, 13);
+    // A longer header than 12 bytes goes back whole.
+    uint8_t size = static_cast<uint8_t>(12 + FHeaderTail.size());
+    stream.WriteBuffer(&size, 1);
+    stream.WriteBuffer(FRecord + 1, 12);
+    if (!FHeaderTail.empty()) stream.WriteBuffer(FHeaderTail.data(), static_cast<int64_t>(FHeaderTail.size()));
     WriteSubBlockStrings(stream, FText);
 }
 
@@ -241,6 +247,7 @@ void TVsGifTextExtension::LoadFromStream(TStream& stream) {
     ReadExact(stream, block + 1, size);
     std::memcpy(FRecord + 1, block + 1, 12);
     FRecord[0] = 12;
+    FHeaderTail.assign(reinterpret_cast<const char*>(block) + 13, size > 12 ? size - 12 : 0);
     if (size == 0) {
         // That length byte was the terminator: no text follows.
         FText.Clear();
@@ -278,10 +285,11 @@ void TVsGifApplicationExtension::LoadFromStream(TStream& stream) {
     TVsGifExtension::LoadFromStream(stream);
     uint8_t size = 0;
     ReadExact(stream, &size, 1);
-    if (size < 10) RaiseGIFError(GifMsg::SAppExtensionSize);
+    if (size == 0) RaiseGIFError(GifMsg::SAppExtensionSize);
     std::memset(FIdent, 0, sizeof FIdent);
-    if (size == 10) {
-        ReadExact(stream, FIdent, 10);
+    if (size <= 10) {
+        // The bytes not in the file stay 0.
+        ReadExact(stream, FIdent, size);
     } else {
         ReadExact(stream, FIdent, 11);
         if (size > 11) {

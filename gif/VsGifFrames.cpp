@@ -12,6 +12,12 @@ std::mutex& FillLock() {
     static std::mutex lock;
     return lock;
 }
+
+// MulDiv (position, 100, size), rounded to nearest, for streams of any size.
+int32_t LoadPercent(int64_t position, int64_t size) {
+    position = std::clamp<int64_t>(position, 0, size);
+    return static_cast<int32_t>((position * 100 + size / 2) / size);
+}
 }  // namespace
 
 // ---------------------------------------------------------------- frame
@@ -90,7 +96,7 @@ void TVsGifSubImage::AllocatePixels() {
     const int64_t n = static_cast<int64_t>(Width()) * Height();
     if (n <= 0) return;
     const int64_t others = FImage ? FImage->PixelCount(this) : 0;
-    if (n > MaxImagePixels - others) RaiseGIFError(GifMsg::SImageTooLarge);
+    if (n > ImagePixelLimit.load(std::memory_order_relaxed) - others) RaiseGIFError(GifMsg::SImageTooLarge);
     // calloc: pages that no pixel reaches are never touched.
     auto* p = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(n), 1));
     if (!p) throw EOutOfMemory(SysConst::SOutOfMemory);
@@ -247,7 +253,7 @@ void TVsGifImageList::LoadFromStream(TStream& stream) {
         frame->LoadFromStream(stream);
         if (FImage) {
             int64_t size = stream.Size();
-            int32_t percent = size > 0 ? static_cast<int32_t>(stream.Position() * 100 / size) : 100;
+            int32_t percent = size > 0 ? LoadPercent(stream.Position(), size) : 100;
             FImage->Progress(this, psRunning, static_cast<uint8_t>(percent), false, {},
                              GifMsg::SLoading);
         }

@@ -298,22 +298,18 @@ void TVsGifImage::LoadFromStream(TStream& stream) {
     Progress(this, psStarting, 0, false, {}, GifMsg::SLoading);
     try {
         Clear();
-        // Decode from memory: the caller's stream if it is one, else a copy.
+        // A memory stream is read where it lies; any other through a buffer.
         int64_t start = stream.Position();
-        std::vector<uint8_t> copy;
-        const uint8_t* data = nullptr;
-        int64_t size = 0;
+        std::unique_ptr<TStream> reader;
         if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) {
             start = std::clamp<int64_t>(start, 0, memory->Size());
-            data = memory->Memory() ? memory->Memory() + start : nullptr;
-            size = memory->Size() - start;
+            reader = std::make_unique<TReadOnlyMemoryStream>(memory->Memory() ? memory->Memory() + start : nullptr,
+                                                             memory->Size() - start);
         } else {
-            uint8_t chunk[65536];
-            for (int64_t n; (n = stream.Read(chunk, sizeof chunk)) > 0;) copy.insert(copy.end(), chunk, chunk + n);
-            data = copy.data();
-            size = static_cast<int64_t>(copy.size());
+            start = 0;  // the buffer reads on from the stream's own position
+            reader = std::make_unique<TVsGifReadBuffer>(stream);
         }
-        TReadOnlyMemoryStream source(data, size);
+        TStream& source = *reader;
         auto finish = [&] {
             if (start >= 0) stream.SetPosition(start + source.Position());
         };

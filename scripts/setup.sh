@@ -81,6 +81,18 @@ varsona_fuzz_run() {
   echo "$target: no crash in $seconds s"
 }
 
+# varsona_gif_seeds DIR: every GIF of the test corpus (quirks/ and malformed/
+# included) copied flat into DIR, made anew.
+varsona_gif_seeds() {
+  local dir=$1 fixtures="$VARSONA_ROOT/tests/gif/fixtures" f rel
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  for f in "$fixtures"/*.gif "$fixtures"/*/*.gif; do
+    rel=${f#"$fixtures"/}
+    cp "$f" "$dir/${rel//\//_}"
+  done
+}
+
 # Builds the test executables named by varsona_tsan_test with clang and
 # ThreadSanitizer in a build directory of its own (Qt is not built with the
 # sanitizer, so nothing that links Qt is built there; the list of built tests

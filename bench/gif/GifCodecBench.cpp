@@ -2,9 +2,18 @@
 // 256-colour noise, a smooth 256-colour picture and a 2-colour bar pattern.
 // Ours: TVsGifImage load and save through memory streams. Theirs: DGifSlurp
 // from memory, and EGifPutLine row by row into memory.
+// BM_PeakMemory loads the same files, and a 24-frame animation, with both and
+// gives the growth of the peak resident memory of each (the process's peak is
+// reset before each load), next to the frames' pixels.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
@@ -117,8 +126,109 @@ void BM_EncodeGiflib(benchmark::State& state) {
     SetLabel(state, kind);
 }
 
+// ---------------------------------------------------------------- peak memory
+
+// kB of a field of /proc/self/status.
+int64_t StatusKB(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string key = std::string(field) + ":";
+    while (std::getline(status, line))
+        if (line.compare(0, key.size(), key) == 0) return std::stoll(line.substr(key.size()));
+    return -1;
+}
+
+// Growth of the peak resident memory while f runs, in bytes, measured in a
+// child process so that no load inherits the heap another one left; a first
+// run there brings in code and one-time state, the second is measured.
+int64_t PeakGrowth(const std::function<void()>& f) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        f();
+        malloc_trim(0);
+        {
+            std::ofstream reset("/proc/self/clear_refs");
+            reset << "5";  // the peak starts again from the current resident size
+        }
+        const int64_t before = StatusKB("VmRSS");
+        f();
+        const int64_t growth = (StatusKB("VmHWM") - before) * 1024;
+        ssize_t written = write(fds[1], &growth, sizeof growth);
+        _exit(written == sizeof growth ? 0 : 1);
+    }
+    close(fds[1]);
+    int64_t growth = -1;
+    if (child < 0 || read(fds[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+    close(fds[0]);
+    if (child > 0) waitpid(child, nullptr, 0);
+    return growth;
+}
+
+constexpr int kFrames = 24;
+constexpr int kFrameSize = 1024;
+
+// 24 frames of 1024 x 1024, each a shifted copy of the smooth picture.
+const std::string& AnimationFile() {
+    static const std::string file = [] {
+        oracle::Image image;
+        image.width = image.height = kFrameSize;
+        image.colorResolution = 8;
+        for (int i = 0; i < 256; ++i)
+            image.globalMap.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i)});
+        for (int f = 0; f < kFrames; ++f) {
+            oracle::Frame frame;
+            frame.width = frame.height = kFrameSize;
+            frame.interlaced = (f % 2) == 1;
+            frame.pixels.resize(size_t(kFrameSize) * kFrameSize);
+            for (int y = 0; y < kFrameSize; ++y)
+                for (int x = 0; x < kFrameSize; ++x)
+                    frame.pixels[size_t(y) * kFrameSize + x] = static_cast<uint8_t>(((x + f + (y >> 2)) >> 4) + (y >> 5));
+            image.frames.push_back(std::move(frame));
+        }
+        return oracle::Encode(image);
+    }();
+    return file;
+}
+
+void BM_PeakMemory(benchmark::State& state) {
+    const int kind = static_cast<int>(state.range(0));
+    static const char* names[] = {"noise256", "smooth256", "bars2", "animation24"};
+    const std::string& file = kind < 3 ? TheirFile(kind) : AnimationFile();
+    const int64_t pixels = kind < 3 ? int64_t(kSize) * kSize : int64_t(kFrames) * kFrameSize * kFrameSize;
+    int64_t ours = 0, fromFile = 0, theirs = 0;
+    const std::string path = "/tmp/varsona-gif-bench-" + std::to_string(kind) + ".gif";
+    std::ofstream(path, std::ios::binary) << file;
+    for (auto _ : state) {
+        ours = PeakGrowth([&] {
+            TVsGifImage image;
+            TReadOnlyMemoryStream in(file.data(), static_cast<int64_t>(file.size()));
+            image.LoadFromStream(in);
+            benchmark::DoNotOptimize(image.SubImage(0)->Data());
+        });
+        fromFile = PeakGrowth([&] {
+            TVsGifImage image;
+            TFileStream in(path, fmOpenRead | fmShareDenyWrite);
+            image.LoadFromStream(in);
+            benchmark::DoNotOptimize(image.SubImage(0)->Data());
+        });
+        theirs = PeakGrowth([&] { benchmark::DoNotOptimize(oracle::DecodeCount(file)); });
+    }
+    std::remove(path.c_str());
+    const double mb = 1024.0 * 1024.0;
+    state.counters["pixels_MB"] = static_cast<double>(pixels) / mb;
+    state.counters["ours_MB"] = static_cast<double>(ours) / mb;
+    state.counters["ours_file_MB"] = static_cast<double>(fromFile) / mb;
+    state.counters["giflib_MB"] = static_cast<double>(theirs) / mb;
+    state.counters["ratio"] = theirs > 0 ? static_cast<double>(std::max(ours, fromFile)) / static_cast<double>(theirs) : 0;
+    state.SetLabel(names[kind]);
+}
+
 }  // namespace
 
+BENCHMARK(BM_PeakMemory)->DenseRange(0, 3)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeOurs)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeGiflib)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeOurs)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <cxxabi.h>
 #include <typeinfo>
@@ -631,18 +632,25 @@ void TCustomMemoryStream::SaveToFile(const std::string& path) {
     SaveToStream(file);
 }
 
+void TMemoryStream::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+
+void TMemoryStream::Reserve(int64_t capacity) {
+    if (capacity <= FCapacity) return;
+    void* grown = std::realloc(FBlock.get(), static_cast<size_t>(capacity));
+    if (!grown) throw EOutOfMemory(SysConst::SOutOfMemory);
+    (void)FBlock.release();
+    FBlock.reset(static_cast<uint8_t*>(grown));
+    FCapacity = capacity;
+}
+
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     if (count <= 0) return 0;
     int64_t end = FPosition + count;
     if (end > FSize) {
-        if (end > static_cast<int64_t>(FBuffer.size())) {
-            try {
-                FBuffer.resize(static_cast<size_t>(std::max<int64_t>(end, static_cast<int64_t>(FBuffer.size()) * 2)));
-            } catch (const std::bad_alloc&) {
-                throw EOutOfMemory(SysConst::SOutOfMemory);
-            }
-        }
-        SetPointer(FBuffer.data(), end);
+        if (end > FCapacity) Reserve(std::max(end, FCapacity * 2));
+        // A write past the end leaves zeros in the gap.
+        if (FPosition > FSize) std::memset(FBlock.get() + FSize, 0, static_cast<size_t>(FPosition - FSize));
+        SetPointer(FBlock.get(), end);
     }
     std::memcpy(FMemory + FPosition, buffer, static_cast<size_t>(count));
     FPosition = end;
@@ -651,18 +659,17 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
 
 void TMemoryStream::SetSize(int64_t size) {
     if (size < 0) size = 0;
-    try {
-        FBuffer.resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
-        throw EOutOfMemory(SysConst::SOutOfMemory);
+    if (size > FSize) {
+        Reserve(size);
+        std::memset(FBlock.get() + FSize, 0, static_cast<size_t>(size - FSize));
     }
-    SetPointer(FBuffer.data(), size);
+    SetPointer(FBlock.get(), size);
     if (FPosition > size) FPosition = size;
 }
 
 void TMemoryStream::Clear() {
-    FBuffer.clear();
-    FBuffer.shrink_to_fit();
+    FBlock.reset();
+    FCapacity = 0;
     SetPointer(nullptr, 0);
     FPosition = 0;
 }

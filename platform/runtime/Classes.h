@@ -294,7 +294,14 @@ public:
     void LoadFromFile(const std::string& path);
 
 private:
-    std::vector<uint8_t> FBuffer;
+    // Grows by realloc: large blocks move without a copy, and new room is
+    // not filled until it is used.
+    struct FreeDeleter {
+        void operator()(uint8_t* p) const;
+    };
+    void Reserve(int64_t capacity);
+    std::unique_ptr<uint8_t, FreeDeleter> FBlock;
+    int64_t FCapacity = 0;
 };
 
 // A read-only stream over bytes that someone else owns.

@@ -262,7 +262,8 @@ TEST(GifHeader, AssignCopiesDescriptorAndMap) {
 TEST(GifVersion, ImageVersionFollowsFramesAndHeader) {
     TVsGifImage image;
     EXPECT_EQ(image.VersionNeeded(), GIFVersionUnknown);
-    EXPECT_EQ(ErrorOf([&] { Save(image); }), GifMsg::SUnsupportedVersion);
+    // The message says what is wrong: there is nothing to save.
+    EXPECT_EQ(ErrorOf([&] { Save(image); }), GifMsg::SNoFrames);
     GreyMap(image.GlobalColorMap(), 2);
     TVsGifSubImage* frame = AddFrame(image, 2, 2, [](int x, int) { return uint8_t(x); });
     EXPECT_EQ(Save(image).substr(0, 6), "GIF87a");

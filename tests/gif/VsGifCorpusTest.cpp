@@ -312,3 +312,30 @@ TEST(GifCorpus, EveryFileThatLoadsSavesAndLoadsBack) {
     }
     EXPECT_GE(saved, 20);
 }
+
+// A stream that is not in memory is read through a buffer, from where it
+// stands: every file loads from it as from memory, with the same error,
+// warnings and pixels, and the stream is left after what was read.
+TEST(GifCorpus, EveryFileLoadsTheSameFromAnyStream) {
+    for (const std::string& file : CorpusFiles()) {
+        SCOPED_TRACE(file);
+        const std::string bytes = Fixture(file);
+        Loaded memory(file);
+        TReadOnlyMemoryStream probe(bytes.data(), static_cast<int64_t>(bytes.size()));
+        {
+            TVsGifImage image;
+            ErrorOf([&] { image.LoadFromStream(probe); });
+        }
+        TVsGifImage image;
+        Warnings w;
+        w.Attach(image);
+        TStringStream stream("prefix" + bytes);
+        stream.SetPosition(6);
+        EXPECT_EQ(ErrorOf([&] { image.LoadFromStream(stream); }), memory.error);
+        EXPECT_EQ(w.messages, memory.warnings.messages);
+        EXPECT_EQ(stream.Position(), 6 + probe.Position());
+        ASSERT_EQ(image.FrameCount(), memory.image.FrameCount());
+        for (int32_t i = 0; i < image.FrameCount(); ++i)
+            EXPECT_EQ(PixelsOf(*image.SubImage(i)), PixelsOf(*memory.image.SubImage(i)));
+    }
+}

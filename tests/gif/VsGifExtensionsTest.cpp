@@ -78,6 +78,12 @@ INSTANTIATE_TEST_SUITE_P(
                      &TVsGifAppExtNSLoop::Class, false},
         ExtensionRow{"app_size_10", Bytes({0x21, 0xFF, 10}) + "ABCDEFGH12" + Bytes({1, 7, 0}),
                      &TVsGifUnknownAppExtension::Class, false},
+        // Identifier blocks without the authentication code, as other writers make them.
+        ExtensionRow{"app_size_8", Bytes({0x21, 0xFF, 8}) + "ABCDEFGH" + Bytes({2, 7, 8, 0}),
+                     &TVsGifUnknownAppExtension::Class, false},
+        ExtensionRow{"app_size_8_no_data", Bytes({0x21, 0xFF, 8}) + "ABCDEFGH" + Bytes({0}),
+                     &TVsGifUnknownAppExtension::Class, false},
+        ExtensionRow{"app_size_1", Bytes({0x21, 0xFF, 1, 'A', 1, 7, 0}), &TVsGifUnknownAppExtension::Class, false},
         // Looping extensions keep sub-blocks other than the loop one as they are.
         ExtensionRow{"netscape_buffering", App("NETSCAPE2.0", Bytes({3, 1, 2, 0, 5, 2, 0, 16, 0, 0, 0})),
                      &TVsGifAppExtNSLoop::Class, true},
@@ -103,8 +109,12 @@ INSTANTIATE_TEST_SUITE_P(
         // A plain-text header of another size than 12 is read as far as it goes.
         ExtensionRow{"plain_text_header_5", Bytes({0x21, 0x01, 5, 1, 0, 2, 0, 30, 2, 'h', 'i', 0}),
                      &TVsGifTextExtension::Class, false, GifMsg::SInvalidData},
+        // A longer one keeps its whole header.
         ExtensionRow{"plain_text_header_14", Bytes({0x21, 0x01, 14, 1, 0, 2, 0, 30, 0, 8, 0, 6, 8, 1, 0, 5, 5, 0}),
-                     &TVsGifTextExtension::Class, false, GifMsg::SInvalidData},
+                     &TVsGifTextExtension::Class, true, GifMsg::SInvalidData},
+        ExtensionRow{"plain_text_header_20",
+                     Bytes({0x21, 0x01, 20, 1, 0, 2, 0, 30, 0, 8, 0, 6, 8, 1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 2, 'o', 'k', 0}),
+                     &TVsGifTextExtension::Class, true, GifMsg::SInvalidData},
         ExtensionRow{"plain_text_header_0", Bytes({0x21, 0x01, 0}), &TVsGifTextExtension::Class, false,
                      GifMsg::SInvalidData}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -134,13 +144,36 @@ TEST(GifExtensions, SizeTenIdentifierGetsZeroEleventhByte) {
     EXPECT_EQ(app->Identifier(), std::string("ABCDEFGH12") + '\0');
 }
 
+TEST(GifExtensions, ShortIdentifierKeepsItsBytesAndData) {
+    TVsGifImage image;
+    Load(image, FileWith(Bytes({0x21, 0xFF, 8}) + "ABCDEFGH" + Bytes({2, 7, 8, 0})));
+    auto* app = dynamic_cast<TVsGifUnknownAppExtension*>(image.SubImage(0)->Extensions().Extensions(0));
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->Identifier(), std::string("ABCDEFGH") + std::string(3, '\0'));
+    // Written back as an 11-byte identifier with the same data sub-blocks.
+    EXPECT_NE(Save(image).find(Bytes({0x21, 0xFF, 11}) + "ABCDEFGH" + std::string(3, '\0') + Bytes({2, 7, 8, 0})),
+              std::string::npos);
+}
+
+TEST(GifExtensions, LongPlainTextHeaderKeepsItsTail) {
+    TVsGifImage image;
+    Load(image, FileWith(Bytes({0x21, 0x01, 14, 1, 0, 2, 0, 30, 0, 8, 0, 6, 8, 1, 0, 5, 6, 1, 'x', 0})));
+    auto* text = dynamic_cast<TVsGifTextExtension*>(image.SubImage(0)->Extensions().Extensions(0));
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->Left(), 1);
+    EXPECT_EQ(text->BackgroundColorIndex(), 0);
+    EXPECT_EQ(text->HeaderTail(), Bytes({5, 6}));
+    ASSERT_EQ(text->Text().Count(), 1);
+    EXPECT_EQ(text->Text()[0], "x");
+}
+
 TEST(GifExtensions, FaultTable) {
     const struct {
         const char* name;
         std::string bytes;
         std::string error;
     } rows[] = {
-        {"app_size_8", Bytes({0x21, 0xFF, 8}) + "ABCDEFGH" + Bytes({0}), GifMsg::SAppExtensionSize},
+        {"app_size_0", Bytes({0x21, 0xFF, 0}), GifMsg::SAppExtensionSize},
         {"text_short", Bytes({0x21, 0x01, 12, 1, 2}), GifMsg::SPrematureEnd},
     };
     for (const auto& r : rows) {

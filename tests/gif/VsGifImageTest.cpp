@@ -231,6 +231,26 @@ TEST(GifImage, ProgressStartsAndEndsAlsoOnFailure) {
     }
 }
 
+// After each frame: MulDiv (position, 100, size), rounded, not cut.
+TEST(GifImage, LoadProgressRoundsThePosition) {
+    const std::string frames = Frame01() + Frame01();
+    for (size_t pad : {0, 1, 2, 3, 4, 5, 6, 7}) {
+        SCOPED_TRACE(pad);
+        const std::string head = Header(2, 1, 1) + std::string(pad, '\0');
+        const std::string bytes = head + frames + ";";
+        std::vector<int> running;
+        TVsGifImage image;
+        image.OnProgress = [&](TObject*, TProgressStage stage, uint8_t percent, bool, const TRect&,
+                               const std::string&) {
+            if (stage == psRunning) running.push_back(percent);
+        };
+        Load(image, bytes);
+        const auto size = static_cast<int32_t>(bytes.size());
+        const auto first = static_cast<int32_t>(head.size() + Frame01().size());
+        EXPECT_EQ(running, std::vector<int>({MulDiv(first, 100, size), MulDiv(size - 1, 100, size)}));
+    }
+}
+
 TEST(GifImage, AddFrameGrowsScreenWithWarnings) {
     TVsGifImage image;
     Warnings w;

@@ -136,6 +136,34 @@ TEST(Streams, MemoryStreamReadWriteSeek) {
     EXPECT_EQ(s.Position(), 2);
 }
 
+// Bytes a stream grows by without being written read as 0, also where
+// earlier, cut-off bytes lay; large streams keep every byte.
+TEST(Streams, MemoryStreamGrowsWithZeros) {
+    TMemoryStream s;
+    s.WriteBuffer("abcdef", 6);
+    s.SetSize(2);
+    s.SetSize(5);
+    std::string back(5, 'x');
+    s.SetPosition(0);
+    s.ReadBuffer(back.data(), 5);
+    EXPECT_EQ(back, std::string("ab") + std::string(3, '\0'));
+    s.SetSize(1);
+    s.SetPosition(4);
+    s.WriteBuffer("z", 1);
+    back.assign(5, 'x');
+    s.SetPosition(0);
+    s.ReadBuffer(back.data(), 5);
+    EXPECT_EQ(back, std::string("a") + std::string(3, '\0') + "z");
+    TMemoryStream big;
+    std::string chunk(1000, '\0');
+    for (int i = 0; i < 5000; ++i) {
+        chunk[0] = static_cast<char>(i);
+        big.WriteBuffer(chunk.data(), 1000);
+    }
+    EXPECT_EQ(big.Size(), 5000000);
+    for (int i = 0; i < 5000; i += 499) EXPECT_EQ(big.Memory()[int64_t(i) * 1000], static_cast<uint8_t>(i));
+}
+
 TEST(Streams, FileStreamErrorsNameTheFile) {
     try {
         TFileStream f("/nonexistent/dir/x.bin", fmOpenRead);
