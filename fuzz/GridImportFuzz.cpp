@@ -2,7 +2,7 @@
 // file, with the import's settings taken from the input (a separator or
 // detection, tilde breaks, OEM text, Append, offsets) and old cells in the
 // store. Nothing may crash, leak or overflow; every line lands in its row
-// as the splitter cuts it, the cells right of it emptied unless appending,
+// as the splitter cuts it (a line that is no UTF-8 read as Windows-1252), the cells right of it emptied unless appending,
 // and the counts hold every line.
 #include <fcntl.h>
 #include <fuzzer/FuzzedDataProvider.h>
@@ -15,6 +15,7 @@
 
 #include "grid/VsCsv.h"
 #include "platform/controls/GridModel.h"
+#include "platform/runtime/SysUtils.h"
 
 namespace {
 
@@ -110,7 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(store.Rows >= std::max(options.MinRows, rowOffset + static_cast<int32_t>(lines.size())));
     std::vector<std::string> fields;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string line = options.OemConvert ? VsCsv::OemToUtf8(lines[i]) : std::string(lines[i]);
+        const std::string line = options.OemConvert       ? VsCsv::OemToUtf8(lines[i])
+                                 : IsValidUtf8(lines[i]) ? std::string(lines[i])
+                                                         : Cp1252ToUtf8(lines[i]);
         VsCsv::SplitLine(line, used, options.TildeBreaks, fields);
         const int32_t row = rowOffset + static_cast<int32_t>(i);
         Check(store.Cols >= options.ColOffset + static_cast<int32_t>(fields.size()));
