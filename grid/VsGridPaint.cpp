@@ -39,14 +39,6 @@ std::string MaskText(const std::string& Text, char32_t Mask) {
     return out;
 }
 
-// Drops the last character (a whole UTF-8 sequence).
-void DropLastChar(std::string& S) {
-    if (S.empty()) return;
-    size_t cut = S.size() - 1;
-    while (cut > 0 && (static_cast<unsigned char>(S[cut]) & 0xC0) == 0x80) --cut;
-    S.erase(cut);
-}
-
 // The line of a cell as the URL display form shows it.
 std::string URLDisplayForm(std::string Line, bool Show, bool Full) {
     if (Show && !Full && IsURL(Line)) StripURLPrefix(Line);
@@ -400,7 +392,8 @@ void TVsStringGrid::TCellPainter::PlainText(std::string Text) {
         Text = URLDisplayForm(std::move(Text), G.FURLShow, G.FURLFull);
         width = C.TextWidth(Text);
         if (G.FEnhTextSize && width > available) {
-            while (!Text.empty() && C.TextWidth(Text + "...") > available) DropLastChar(Text);
+            // Measured once, and only as far as it shows.
+            Text.resize(C.TextFit(Text, available, "..."));
             if (!Text.empty()) Text += "...";
             width = C.TextWidth(Text);
         }

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTextLayout>
+#include <atomic>
 #include <cmath>
 #include <mutex>
 #include <unordered_map>
@@ -116,40 +117,195 @@ QPaintDevice* MeasuringDevice() {
     return &image;
 }
 
-TShapedText ShapeText(const TResolvedFont& font, const std::string& text) {
+namespace {
+
+std::atomic<uint64_t> gShapedUnits{0};
+
+TShapedText Shape(const TResolvedFont& font, const QString& text) {
+    TShapedText shaped;
+    if (text.isEmpty()) return shaped;
+    gShapedUnits += static_cast<uint64_t>(text.size());
+    QTextLayout layout(text, font.Font, MeasuringDevice());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid()) return shaped;
+    shaped.Width = line.horizontalAdvance();
+    double ascent = line.ascent();
+    for (QGlyphRun run : layout.glyphRuns()) {
+        // Characters without a glyph (control characters) give runs without
+        // glyphs, which Qt cannot draw with underline or strike-out.
+        if (run.glyphIndexes().isEmpty() || run.positions().size() != run.glyphIndexes().size()) continue;
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions) p.ry() -= ascent;
+        run.setPositions(positions);
+        shaped.Runs.push_back(run);
+    }
+    return shaped;
+}
+
+std::mutex& ShapeMutex() {
+    static std::mutex m;
+    return m;
+}
+std::unordered_map<ShapeKey, TShapedText, ShapeKeyHash>& ShapeCache() {
     static std::unordered_map<ShapeKey, TShapedText, ShapeKeyHash> cache;
-    static std::mutex mutex;
+    return cache;
+}
+
+// One character of a text, decoded as ToQString decodes the whole text.
+inline size_t NextChar(std::string_view s, size_t i, bool utf8, char32_t& cp) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    if (!utf8) {
+        cp = Cp1252CodePoint(c);
+        return 1;
+    }
+    size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
+    len = std::min(len, s.size() - i);
+    cp = c & (len == 2 ? 0x1F : len == 3 ? 0x0F : 0x07);
+    for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    return len;
+}
+
+// The summed advances of a text; at stops (ascending pixel offsets), the
+// byte position of the first character that starts at or after the stop is
+// noted, and the walk ends at the last stop.
+template <typename Stop>
+double WalkAdvances(const TResolvedFont& font, std::string_view s, bool utf8, Stop&& stop) {
+    double x = 0;
+    std::unique_lock<std::mutex> lock(font.AdvanceMutex(), std::defer_lock);
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        double a;
+        size_t len = 1;
+        if (c >= 32 && c <= 126) {
+            a = font.AsciiAdvance[c - 32];
+        } else {
+            char32_t cp;
+            len = NextChar(s, i, utf8, cp);
+            if (!lock.owns_lock()) lock.lock();
+            a = font.CharAdvance(cp);
+        }
+        if (stop(i, x, a)) return x;
+        x += a;
+        i += len;
+    }
+    stop(s.size(), x, 0.0);
+    return x;
+}
+
+// Characters shaped on either side of a visible part, for the context of
+// ligatures and marks and for glyphs that reach beyond their advance.
+constexpr size_t kPartMargin = 8;
+
+}  // namespace
+
+uint64_t ShapedUnits() { return gShapedUnits; }
+
+TShapedText ShapeQText(const TResolvedFont& font, const QString& text) { return Shape(font, text); }
+
+TShapedText ShapeText(const TResolvedFont& font, const std::string& text) {
+    // Long texts are shaped only in part (VisiblePart) and never kept whole.
+    if (text.size() > kLongText) return Shape(font, ToQString(text));
     ShapeKey key{&font, text};
     {
-        std::lock_guard<std::mutex> lock(mutex);
-        auto it = cache.find(key);
-        if (it != cache.end()) return it->second;
+        std::lock_guard<std::mutex> lock(ShapeMutex());
+        auto it = ShapeCache().find(key);
+        if (it != ShapeCache().end()) return it->second;
     }
-    TShapedText shaped;
-    if (!text.empty()) {
-        QTextLayout layout(ToQString(text), font.Font, MeasuringDevice());
-        QTextOption option;
-        option.setWrapMode(QTextOption::NoWrap);
-        layout.setTextOption(option);
-        layout.setCacheEnabled(true);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        layout.endLayout();
-        if (line.isValid()) {
-            shaped.Width = line.horizontalAdvance();
-            double ascent = line.ascent();
-            for (QGlyphRun run : layout.glyphRuns()) {
-                QList<QPointF> positions = run.positions();
-                for (QPointF& p : positions) p.ry() -= ascent;
-                run.setPositions(positions);
-                shaped.Runs.push_back(run);
-            }
-        }
-    }
-    std::lock_guard<std::mutex> lock(mutex);
+    TShapedText shaped = Shape(font, ToQString(text));
+    std::lock_guard<std::mutex> lock(ShapeMutex());
+    auto& cache = ShapeCache();
     if (cache.size() >= kShapeCacheLimit) cache.clear();
     cache.emplace(std::move(key), shaped);
     return shaped;
+}
+
+QString ToQString(std::string_view s) { return ToQString(s, IsValidUtf8(s)); }
+
+QString ToQString(std::string_view part, bool utf8) {
+    if (utf8) return QString::fromUtf8(part.data(), static_cast<qsizetype>(part.size()));
+    QString out;
+    out.resize(static_cast<qsizetype>(part.size()));
+    QChar* d = out.data();
+    for (size_t i = 0; i < part.size(); ++i)
+        d[i] = QChar(static_cast<char16_t>(Cp1252CodePoint(static_cast<uint8_t>(part[i]))));
+    return out;
+}
+
+double TResolvedFont::CharAdvance(char32_t c) const {
+    if (c < 0x10000) {
+        if (FBmpAdvance.empty()) FBmpAdvance.assign(0x10000, -1.0f);
+        if (FBmpAdvance[c] >= 0) return FBmpAdvance[c];
+    } else {
+        auto it = FAdvance.find(c);
+        if (it != FAdvance.end()) return it->second;
+    }
+    double a = 0;
+    if (c >= 0x10000) {
+        const char32_t one[1] = {c};
+        a = Metrics.horizontalAdvance(QString::fromUcs4(one, 1));
+    } else {
+        a = Metrics.horizontalAdvance(QChar(static_cast<char16_t>(c)));
+    }
+    if (!std::isfinite(a) || a < 0) a = 0;
+    // Control characters show nothing and take no room when shaped.
+    if (c < 32 || c == 127) a = 0;
+    if (c < 0x10000) FBmpAdvance[c] = static_cast<float>(a);
+    else if (FAdvance.size() < 65536) FAdvance.emplace(c, a);
+    return a;
+}
+
+TTextPart VisiblePart(const TResolvedFont& font, const std::string& text, double from, double to) {
+    const bool utf8 = IsValidUtf8(text);
+    TTextPart part;
+    part.End = text.size();
+    // The starts of the last kPartMargin characters seen, to step back from
+    // the first visible one.
+    size_t starts[kPartMargin] = {};
+    double offsets[kPartMargin] = {};
+    size_t seen = 0, after = 0;
+    bool begun = false;
+    WalkAdvances(font, text, utf8, [&](size_t i, double x, double a) {
+        if (!begun) {
+            starts[seen % kPartMargin] = i;
+            offsets[seen % kPartMargin] = x;
+            ++seen;
+            if (x + a >= from || i == text.size()) {
+                begun = true;
+                const size_t back = std::min(seen, kPartMargin);
+                part.Begin = starts[(seen - back) % kPartMargin];
+                part.Offset = offsets[(seen - back) % kPartMargin];
+            }
+        }
+        if (begun && x > to && ++after > kPartMargin) {
+            part.End = i;
+            return true;
+        }
+        return false;
+    });
+    return part;
+}
+
+size_t FitText(std::string_view text, const TDeviceFont& font, int32_t width) {
+    return FittingPrefix(ResolveFont(font), text, width + 0.5);
+}
+
+size_t FittingPrefix(const TResolvedFont& font, std::string_view text, double width) {
+    size_t end = 0;
+    WalkAdvances(font, text, IsValidUtf8(text), [&](size_t i, double x, double a) {
+        end = i;
+        return i == text.size() || x + a > width;
+    });
+    return end;
 }
 
 QString FontFamilyFor(const std::string& name) {
@@ -210,6 +366,7 @@ const TResolvedFont& ResolveFont(const TDeviceFont& font) {
 
 double TextAdvance(const TResolvedFont& font, const std::string& text) {
     if (text.empty()) return 0.0;
+    if (text.size() > kLongText) return WalkAdvances(font, text, IsValidUtf8(text), [](size_t, double, double) { return false; });
     double width = 0.0;
     for (unsigned char c : text) {
         if (c < 32 || c > 126 || c == 'f') return ShapeText(font, text).Width;
