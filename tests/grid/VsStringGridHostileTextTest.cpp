@@ -19,6 +19,15 @@
 #include "tests/grid/VsStringGridTestSupport.h"
 #include "tests/support/TempFolder.h"
 
+// No operation of the grid hides a column; the tests hide one directly.
+struct TVsStringGridProbe {
+    static void HideRealColumn(TVsStringGrid& g, int32_t real) {
+        g.FColumnVisible.fill(true);
+        g.FColumnVisible[static_cast<size_t>(real)] = false;
+        g.FHiddenColCount = 1;
+    }
+};
+
 namespace {
 
 class HostileTextTest : public StringGridTest {
@@ -248,4 +257,39 @@ TEST_F(HostileTextTest, HugeAnglesAndFontSizesStayInRange) {
         grid->AutoSizeRow(1);
         for (const auto& t : canvas->Calls(TRecordedKind::TextOut)) EXPECT_LE(std::abs(t.Font.Height), 1 << 16);
     }
+}
+
+// ---------------------------------------------------------------- entities and columns
+
+TEST_F(HostileTextTest, EntitiesAreReplacedInOnePass) {
+    std::string many;
+    for (int i = 0; i < 200000; ++i) many += "&amp;";
+    TCanvas canvas;
+    std::string anchor, plain;
+    int32_t w = 0, h = 0;
+    HTMLDrawText(canvas, "<B>" + many + "&lt;&GT;&Quot;&amp;lt;&x;&</B>", {0, 0, 100, 100}, nullptr, 0, 0, false, true,
+                 false, true, true, 1.0, clBlue, anchor, plain, w, h);
+    EXPECT_EQ(plain, std::string(200000, '&') + "<>\"&lt;&x;&");
+}
+
+TEST_F(HostileTextTest, SizingTakesFontColourAndTextOfTheRealColumn) {
+    grid->SetFixedCols(1);
+    grid->FixedFont()->SetSize(30);
+    grid->Font()->SetSize(8);
+    TVsStringGridProbe::HideRealColumn(*grid, 0);  // display column 0 is real column 1
+    ASSERT_EQ(grid->RealColIndex(0), 1);
+    for (int32_t r = 0; r < grid->RowCount(); ++r) grid->SetCells(1, r, r == 0 ? "" : "some wider text");
+    std::vector<int32_t> asked;
+    grid->OnGetCellColor = [&](TObject*, int32_t, int32_t ACol, TGridDrawState, TBrush*, TFont*) {
+        asked.push_back(ACol);
+    };
+    grid->AutoSizeColumn(0, false);
+    TCanvas measure;
+    measure.SetFont(grid->Font());
+    EXPECT_EQ(grid->ColWidths(0), measure.TextWidth("some wider text") + 4);
+    ASSERT_FALSE(asked.empty());
+    for (int32_t c : asked) EXPECT_EQ(c, 1);
+    asked.clear();
+    grid->AutoSizeRow(2);
+    EXPECT_EQ(asked.front(), 1);
 }
