@@ -39,6 +39,10 @@ std::string MaskText(const std::string& Text, char32_t Mask) {
     return out;
 }
 
+// Longer cell texts are measured whole only when something is placed by
+// their width.
+constexpr size_t kLongCellText = 4096;
+
 // The line of a cell as the URL display form shows it.
 std::string URLDisplayForm(std::string Line, bool Show, bool Full) {
     if (Show && !Full && IsURL(Line)) StripURLPrefix(Line);
@@ -390,13 +394,14 @@ void TVsStringGrid::TCellPainter::PlainText(std::string Text) {
     int32_t width = 0;
     if (lines == 1) {
         Text = URLDisplayForm(std::move(Text), G.FURLShow, G.FURLFull);
-        width = C.TextWidth(Text);
-        if (G.FEnhTextSize && width > available) {
-            // Measured once, and only as far as it shows.
+        // Measured only as far as it shows: a long text that does not fit is
+        // cut by the widths of its characters.
+        if (G.FEnhTextSize && C.TextFit(Text, available) < Text.size()) {
             Text.resize(C.TextFit(Text, available, "..."));
             if (!Text.empty()) Text += "...";
-            width = C.TextWidth(Text);
         }
+        // The width places a graphic or the sort indicator; nothing else needs it.
+        if (Graph || SortMarked() || Text.size() <= kLongCellText) width = C.TextWidth(Text);
     } else {
         std::string rest = Text;
         while (!rest.empty()) width = std::max(width, C.TextWidth(SplitFirstLine(rest, true)));

@@ -631,11 +631,10 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
     int32_t width = box.Width();
 
     // Prefix characters: "&&" is one ampersand, "&x" underlines x.
-    std::string text;
+    std::string stripped;
     int32_t prefixAt = -1;
-    if (format & DT_NOPREFIX) {
-        text = source;
-    } else {
+    if (!(format & DT_NOPREFIX)) {
+        std::string& text = stripped;
         text.reserve(source.size());
         for (size_t i = 0; i < source.size(); ++i) {
             if (source[i] == '&') {
@@ -647,9 +646,18 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
         }
     }
 
+    const std::string& text = (format & DT_NOPREFIX) ? source : stripped;
+
+    // A line is the text itself (not copied, however long) or a text of its own.
     struct Line {
-        std::string Text;
+        const std::string* Ref = nullptr;
+        std::string Own;
         int32_t Underline = -1;
+        const std::string& Text() const { return Ref ? *Ref : Own; }
+        void Set(std::string s) {
+            Own = std::move(s);
+            Ref = nullptr;
+        }
     };
     std::vector<Line> lines;
     auto measure = [&](const std::string& s) { return LineWidth(s, font, expandTabs, tabWidth); };
@@ -661,8 +669,12 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
 
     // Paragraphs, with the byte offset of each so the prefix mark follows its character.
     std::vector<std::pair<size_t, std::string>> paragraphs;
-    if (single && text.find_first_of("\r\n") == std::string::npos) {
-        paragraphs.emplace_back(0, std::move(text));
+    if (text.find('\r') == std::string::npos && text.find('\n') == std::string::npos &&
+        (single || !(format & DT_WORDBREAK))) {
+        Line l;
+        l.Ref = &text;
+        if (prefixAt >= 0 && prefixAt < static_cast<int32_t>(text.size())) l.Underline = prefixAt;
+        lines.push_back(std::move(l));
     } else if (single) {
         std::string s;
         for (char c : text)
@@ -683,7 +695,8 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
     for (auto& [offset, para] : paragraphs) {
         // clang 14 cannot capture a structured binding: a copy of it.
         auto addLine = [&, base = offset](size_t from, const std::string& s) {
-            Line l{s, -1};
+            Line l;
+            l.Own = s;
             int64_t at = prefixAt - static_cast<int64_t>(base + from);
             if (prefixAt >= 0 && at >= 0 && at < static_cast<int64_t>(s.size())) l.Underline = static_cast<int32_t>(at);
             lines.push_back(std::move(l));
@@ -753,16 +766,16 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
 
     if (format & DT_END_ELLIPSIS) {
         for (Line& l : lines) {
-            if (measure(l.Text) <= width) continue;
+            if (measure(l.Text()) <= width) continue;
             // Cut by the summed advances, then settle on the exact measure.
-            const std::string& t = l.Text;
+            const std::string& t = l.Text();
             auto next = [&](size_t i) { return std::min(t.size(), i + Utf8Length(static_cast<unsigned char>(t[i]))); };
             size_t n = FitText(t, font, std::max(0, width - measure("...")));
             while (n > 0 && measure(t.substr(0, n) + "...") > width)
                 while (n > 0 && (static_cast<unsigned char>(t[--n]) & 0xC0) == 0x80) {}
             while (n < t.size() && measure(t.substr(0, next(n)) + "...") <= width) n = next(n);
             std::string s = t.substr(0, n);
-            l.Text = s + "...";
+            l.Set(s + "...");
             if (l.Underline >= static_cast<int32_t>(s.size())) l.Underline = -1;
         }
     }
@@ -771,7 +784,7 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
         // An embedding of right-to-left order around each line; the marks
         // take no room.
         for (Line& l : lines) {
-            l.Text = "\xE2\x80\xAB" + l.Text + "\xE2\x80\xAC";
+            l.Set("\xE2\x80\xAB" + l.Text() + "\xE2\x80\xAC");
             if (l.Underline >= 0) l.Underline += 3;
         }
     }
@@ -786,7 +799,7 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
 
     if (format & DT_CALCRECT) {
         int32_t maxWidth = 0;
-        for (const Line& l : lines) maxWidth = std::max(maxWidth, measure(l.Text));
+        for (const Line& l : lines) maxWidth = std::max(maxWidth, measure(l.Text()));
         // The left and top edges stay; the box shrinks or grows to the text.
         int32_t w = FromDeviceLength(maxWidth, false);
         int32_t h = FromDeviceLength(total, true);
@@ -815,9 +828,9 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
     for (const Line& l : lines) {
         if (lines.size() == 1 || (y + lineHeight > shownTop && y < shownBottom)) {
             int32_t x = box.Left;
-            if (format & DT_CENTER) x = box.Left + (width - measure(l.Text)) / 2;
-            else if (format & DT_RIGHT) x = box.Right - measure(l.Text);
-            DrawTextLine(x, y, l.Text, font, expandTabs, tabWidth, l.Underline);
+            if (format & DT_CENTER) x = box.Left + (width - measure(l.Text())) / 2;
+            else if (format & DT_RIGHT) x = box.Right - measure(l.Text());
+            DrawTextLine(x, y, l.Text(), font, expandTabs, tabWidth, l.Underline);
         }
         if (y > std::numeric_limits<int32_t>::max() - lineHeight) break;
         y += lineHeight;

@@ -7,6 +7,7 @@
 #include <QTextLayout>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <unordered_map>
 
@@ -157,6 +158,25 @@ std::unordered_map<ShapeKey, TShapedText, ShapeKeyHash>& ShapeCache() {
     return cache;
 }
 
+// IsValidUtf8, with runs of ASCII taken eight bytes at a time.
+bool ValidUtf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        while (i + 8 <= s.size()) {
+            uint64_t word;
+            std::memcpy(&word, s.data() + i, 8);
+            if (word & 0x8080808080808080ULL) break;
+            i += 8;
+        }
+        size_t j = i;
+        while (j < s.size() && static_cast<unsigned char>(s[j]) >= 0x80) ++j;
+        while (j < s.size() && j < i + 8 && static_cast<unsigned char>(s[j]) < 0x80) ++j;
+        if (!IsValidUtf8(s.substr(i, j - i))) return false;
+        i = j;
+    }
+    return true;
+}
+
 // One character of a text, decoded as ToQString decodes the whole text.
 inline size_t NextChar(std::string_view s, size_t i, bool utf8, char32_t& cp) {
     const auto c = static_cast<unsigned char>(s[i]);
@@ -229,7 +249,7 @@ TShapedText ShapeText(const TResolvedFont& font, const std::string& text) {
     return shaped;
 }
 
-QString ToQString(std::string_view s) { return ToQString(s, IsValidUtf8(s)); }
+QString ToQString(std::string_view s) { return ToQString(s, ValidUtf8(s)); }
 
 QString ToQString(std::string_view part, bool utf8) {
     if (utf8) return QString::fromUtf8(part.data(), static_cast<qsizetype>(part.size()));
@@ -265,8 +285,9 @@ double TResolvedFont::CharAdvance(char32_t c) const {
 }
 
 TTextPart VisiblePart(const TResolvedFont& font, const std::string& text, double from, double to) {
-    const bool utf8 = IsValidUtf8(text);
+    const bool utf8 = ValidUtf8(text);
     TTextPart part;
+    part.Utf8 = utf8;
     part.End = text.size();
     // The starts of the last kPartMargin characters seen, to step back from
     // the first visible one.
@@ -301,7 +322,7 @@ size_t FitText(std::string_view text, const TDeviceFont& font, int32_t width) {
 
 size_t FittingPrefix(const TResolvedFont& font, std::string_view text, double width) {
     size_t end = 0;
-    WalkAdvances(font, text, IsValidUtf8(text), [&](size_t i, double x, double a) {
+    WalkAdvances(font, text, ValidUtf8(text), [&](size_t i, double x, double a) {
         end = i;
         return i == text.size() || x + a > width;
     });
@@ -366,7 +387,7 @@ const TResolvedFont& ResolveFont(const TDeviceFont& font) {
 
 double TextAdvance(const TResolvedFont& font, const std::string& text) {
     if (text.empty()) return 0.0;
-    if (text.size() > kLongText) return WalkAdvances(font, text, IsValidUtf8(text), [](size_t, double, double) { return false; });
+    if (text.size() > kLongText) return WalkAdvances(font, text, ValidUtf8(text), [](size_t, double, double) { return false; });
     double width = 0.0;
     for (unsigned char c : text) {
         if (c < 32 || c > 126 || c == 'f') return ShapeText(font, text).Width;

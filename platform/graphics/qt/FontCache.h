@@ -72,6 +72,7 @@ struct TTextPart {
     size_t Begin = 0;
     size_t End = 0;
     double Offset = 0;
+    bool Utf8 = true;  // the whole text is valid UTF-8
 };
 // The characters whose advances reach into [from, to] (pixels from the
 // text's start), with a few more on either side so that shaping the part

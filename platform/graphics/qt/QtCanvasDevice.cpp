@@ -10,7 +10,6 @@
 #endif
 
 #include "platform/graphics/qt/FontCache.h"
-#include "platform/runtime/SysUtils.h"
 
 namespace {
 
@@ -292,8 +291,7 @@ void TQtCanvasDevice::TextOut(int32_t x, int32_t y, const std::string& text, con
         if (to >= from && !area.isEmpty()) {
             const TTextPart part = VisiblePart(f, text, from, to);
             partOffset = part.Offset;
-            const bool utf8 = IsValidUtf8(text);
-            shaped = ShapeQText(f, ToQString(std::string_view(text).substr(part.Begin, part.End - part.Begin), utf8));
+            shaped = ShapeQText(f, ToQString(std::string_view(text).substr(part.Begin, part.End - part.Begin), part.Utf8));
         }
     }
 
