@@ -314,7 +314,8 @@ private:
     TBitmap* FileBitmap(const std::string& path);
     void HitTest(int32_t from, int32_t to, const TLine& line, const TPlacement& at, bool needY);
     int32_t MeasureWidth(const std::string& s);
-    int32_t DrawWord(const std::string& word, int32_t left, const TLine& line, const TPlacement& at);
+    // advance: the word's width when known, else -1.
+    int32_t DrawWord(const std::string& word, int32_t left, const TLine& line, const TPlacement& at, int32_t advance);
     void FillLine(const TPlacement& at);
     void Save(TState& to) const;
     void Restore(const TState& from);
@@ -423,15 +424,18 @@ void THTMLLayout::HitTest(int32_t from, int32_t to, const TLine& line, const TPl
     FAnchor = S.Href;
 }
 
-int32_t THTMLLayout::DrawWord(const std::string& word, int32_t left, const TLine& line, const TPlacement& at) {
+int32_t THTMLLayout::DrawWord(const std::string& word, int32_t left, const TLine& line, const TPlacement& at,
+                              int32_t advance) {
     TRect r{left, at.Top, left, at.TextBottom};
     if (S.Sup) r.Bottom -= line.Sp;
     if (S.Sub) r.Bottom += line.Sb;
     r.Bottom -= line.Lift;
     if (r.Bottom < r.Top) r.Top = r.Bottom;
-    TRect m = r;
-    C.DrawText(word, m, kAdvanceFlags);
-    int32_t advance = m.Right - m.Left;
+    if (advance < 0) {
+        TRect m = r;
+        C.DrawText(word, m, kAdvanceFlags);
+        advance = m.Right - m.Left;
+    }
     r.Right = left + advance;
     if (S.Shadow) {
         TColor color = C.Font()->Color();
@@ -486,10 +490,13 @@ void THTMLLayout::Pass(TPass pass, TLine& line, const TPlacement* at) {
             cur.X += width;
             cur.Trailing = word.back() == ' ' ? MeasureWidth(" ") : 0;
             cur.Placed = true;
-            FPlain += word;
+            // Only measuring callers read the plain text.
+            if (FMeasureOnly) FPlain += word;
         } else {
             HitTest(cur.X, cur.X + width, line, *at, true);
-            cur.TextLeft += pass == TPass::Draw ? DrawWord(word, cur.TextLeft, line, *at) : width;
+            // A word of one line advances by the width just measured.
+            const bool oneLine = word.find_first_of("\r\n") == std::string::npos;
+            cur.TextLeft += pass == TPass::Draw ? DrawWord(word, cur.TextLeft, line, *at, oneLine ? width : -1) : width;
             cur.X += width;
         }
         i = end;

@@ -262,9 +262,16 @@ QString ToQString(std::string_view part, bool utf8) {
 }
 
 double TResolvedFont::CharAdvance(char32_t c) const {
+    float* page = nullptr;
     if (c < 0x10000) {
-        if (FBmpAdvance.empty()) FBmpAdvance.assign(0x10000, -1.0f);
-        if (FBmpAdvance[c] >= 0) return FBmpAdvance[c];
+        if (FBmpAdvance.empty()) FBmpAdvance.resize(256);
+        auto& p = FBmpAdvance[c >> 8];
+        if (!p) {
+            p = std::make_unique<float[]>(256);
+            std::fill(p.get(), p.get() + 256, -1.0f);
+        }
+        page = p.get();
+        if (page[c & 0xFF] >= 0) return page[c & 0xFF];
     } else {
         auto it = FAdvance.find(c);
         if (it != FAdvance.end()) return it->second;
@@ -279,7 +286,7 @@ double TResolvedFont::CharAdvance(char32_t c) const {
     if (!std::isfinite(a) || a < 0) a = 0;
     // Control characters show nothing and take no room when shaped.
     if (c < 32 || c == 127) a = 0;
-    if (c < 0x10000) FBmpAdvance[c] = static_cast<float>(a);
+    if (page) page[c & 0xFF] = static_cast<float>(a);
     else if (FAdvance.size() < 65536) FAdvance.emplace(c, a);
     return a;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string_view>
 #include <unordered_map>
@@ -38,7 +39,8 @@ struct TResolvedFont {
 private:
     mutable std::deque<std::pair<int, QFont>> FByDpi;  // entries never move
     mutable std::mutex FAdvanceMutex;
-    mutable std::vector<float> FBmpAdvance;  // below U+10000; < 0: not yet asked
+    // Below U+10000, in pages of 256 made when first asked; < 0: not yet asked.
+    mutable std::vector<std::unique_ptr<float[]>> FBmpAdvance;
     mutable std::unordered_map<char32_t, double> FAdvance;
 };
 
