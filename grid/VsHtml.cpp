@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/runtime/SysUtils.h"
@@ -282,6 +283,9 @@ private:
         int32_t Sb = 0;    // room below for subscripts
         int32_t Sp = 0;    // room above for superscripts
         int32_t Lift = 0;  // text raised to images aligned top or middle
+        // The widths of the line's words, in order, from the measuring pass:
+        // the second pass meets the same words in the same fonts.
+        std::vector<int32_t> Widths;
     };
     // Where the second pass puts the line.
     struct TPlacement {
@@ -454,7 +458,11 @@ void THTMLLayout::Pass(TPass pass, TLine& line, const TPlacement* at) {
     TCursor cur;
     cur.TextLeft = at ? at->Left : 0;
     cur.LineHeight = C.TextHeight("gh");
-    if (measure) line.Sb = line.Sp = line.Lift = 0;
+    if (measure) {
+        line.Sb = line.Sp = line.Lift = 0;
+        line.Widths.clear();
+    }
+    size_t words = 0;
     if (pass == TPass::Draw && S.ParaBackground) FillLine(*at);
 
     size_t i = line.Begin;
@@ -477,7 +485,11 @@ void THTMLLayout::Pass(TPass pass, TLine& line, const TPlacement* at) {
                                                                                            : lt;
         end = std::min(end, limit);
         std::string word = ReplaceEntities(std::string_view(FText).substr(i, end - i));
-        int32_t width = MeasureWidth(word);
+        int32_t width;
+        if (measure) width = MeasureWidth(word);
+        else if (words < line.Widths.size()) width = line.Widths[words];
+        else width = MeasureWidth(word);
+        ++words;
         if (measure) {
             // A word that does not fit starts the next line, unless it is the
             // first thing on this one.
@@ -488,6 +500,7 @@ void THTMLLayout::Pass(TPass pass, TLine& line, const TPlacement* at) {
             if (S.Sup) line.Sp = std::max(line.Sp, th / 4);
             cur.LineHeight = std::max(cur.LineHeight, th);
             cur.X += width;
+            line.Widths.push_back(width);
             cur.Trailing = word.back() == ' ' ? MeasureWidth(" ") : 0;
             cur.Placed = true;
             // Only measuring callers read the plain text.
