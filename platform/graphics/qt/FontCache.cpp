@@ -222,6 +222,75 @@ double WalkAdvances(const TResolvedFont& font, std::string_view s, bool utf8, St
     return x;
 }
 
+// One UTF-8 sequence at i by the runtime's rules (no overlong forms, no
+// surrogates); 0 when the bytes there are not one.
+size_t StrictUtf8(std::string_view s, size_t i, uint32_t& cp) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    size_t len;
+    uint32_t min;
+    if ((c & 0xE0) == 0xC0) len = 2, cp = c & 0x1F, min = 0x80;
+    else if ((c & 0xF0) == 0xE0) len = 3, cp = c & 0x0F, min = 0x800;
+    else if ((c & 0xF8) == 0xF0) len = 4, cp = c & 0x07, min = 0x10000;
+    else return 0;
+    if (i + len > s.size()) return 0;
+    for (size_t k = 1; k < len; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
+
+// The summed advances of a long text in one walk: read as UTF-8 until a
+// byte is not, then again as Windows-1252.
+double LongAdvance(const TResolvedFont& font, std::string_view s) {
+    std::unique_lock<std::mutex> lock(font.AdvanceMutex(), std::defer_lock);
+    for (bool utf8 : {true, false}) {
+        double sum[4] = {0, 0, 0, 0};
+        size_t i = 0;
+        bool valid = true;
+        while (i < s.size()) {
+            // Runs of printable ASCII, four sums at a time.
+            while (i + 4 <= s.size()) {
+                const auto a = static_cast<unsigned char>(s[i]), b = static_cast<unsigned char>(s[i + 1]),
+                           c = static_cast<unsigned char>(s[i + 2]), d = static_cast<unsigned char>(s[i + 3]);
+                if (a < 32 || a > 126 || b < 32 || b > 126 || c < 32 || c > 126 || d < 32 || d > 126) break;
+                sum[0] += font.AsciiAdvance[a - 32];
+                sum[1] += font.AsciiAdvance[b - 32];
+                sum[2] += font.AsciiAdvance[c - 32];
+                sum[3] += font.AsciiAdvance[d - 32];
+                i += 4;
+            }
+            if (i >= s.size()) break;
+            const auto c = static_cast<unsigned char>(s[i]);
+            if (c >= 32 && c <= 126) {
+                sum[0] += font.AsciiAdvance[c - 32];
+                ++i;
+                continue;
+            }
+            char32_t cp;
+            size_t len = 1;
+            if (utf8 && c >= 0x80) {
+                uint32_t u = 0;
+                len = StrictUtf8(s, i, u);
+                if (len == 0) {
+                    valid = false;
+                    break;
+                }
+                cp = u;
+            } else {
+                NextChar(s, i, false, cp);
+            }
+            if (!lock.owns_lock()) lock.lock();
+            sum[1] += font.CharAdvance(cp);
+            i += len;
+        }
+        if (valid) return (sum[0] + sum[1]) + (sum[2] + sum[3]);
+    }
+    return 0;
+}
+
 // Characters shaped on either side of a visible part, for the context of
 // ligatures and marks and for glyphs that reach beyond their advance.
 constexpr size_t kPartMargin = 8;
@@ -394,7 +463,7 @@ const TResolvedFont& ResolveFont(const TDeviceFont& font) {
 
 double TextAdvance(const TResolvedFont& font, const std::string& text) {
     if (text.empty()) return 0.0;
-    if (text.size() > kLongText) return WalkAdvances(font, text, ValidUtf8(text), [](size_t, double, double) { return false; });
+    if (text.size() > kLongText) return LongAdvance(font, text);
     double width = 0.0;
     for (unsigned char c : text) {
         if (c < 32 || c > 126 || c == 'f') return ShapeText(font, text).Width;
