@@ -508,7 +508,7 @@ void THTMLLayout::Pass(TPass pass, TLine& line, const TPlacement* at) {
         } else {
             HitTest(cur.X, cur.X + width, line, *at, true);
             // A word of one line advances by the width just measured.
-            const bool oneLine = word.find_first_of("\r\n") == std::string::npos;
+            const bool oneLine = word.find('\r') == std::string::npos && word.find('\n') == std::string::npos;
             cur.TextLeft += pass == TPass::Draw ? DrawWord(word, cur.TextLeft, line, *at, oneLine ? width : -1) : width;
             cur.X += width;
         }

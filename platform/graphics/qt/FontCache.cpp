@@ -158,6 +158,8 @@ std::unordered_map<ShapeKey, TShapedText, ShapeKeyHash>& ShapeCache() {
     return cache;
 }
 
+size_t StrictUtf8(std::string_view s, size_t i, uint32_t& cp);
+
 // IsValidUtf8, with runs of ASCII taken eight bytes at a time.
 bool ValidUtf8(std::string_view s) {
     size_t i = 0;
@@ -168,11 +170,15 @@ bool ValidUtf8(std::string_view s) {
             if (word & 0x8080808080808080ULL) break;
             i += 8;
         }
-        size_t j = i;
-        while (j < s.size() && static_cast<unsigned char>(s[j]) >= 0x80) ++j;
-        while (j < s.size() && j < i + 8 && static_cast<unsigned char>(s[j]) < 0x80) ++j;
-        if (!IsValidUtf8(s.substr(i, j - i))) return false;
-        i = j;
+        if (i >= s.size()) break;
+        if (static_cast<unsigned char>(s[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        uint32_t cp;
+        const size_t len = StrictUtf8(s, i, cp);
+        if (len == 0) return false;
+        i += len;
     }
     return true;
 }
