@@ -39,13 +39,9 @@ std::string MaskText(const std::string& Text, char32_t Mask) {
     return out;
 }
 
-// Drops the last character (a whole UTF-8 sequence).
-void DropLastChar(std::string& S) {
-    if (S.empty()) return;
-    size_t cut = S.size() - 1;
-    while (cut > 0 && (static_cast<unsigned char>(S[cut]) & 0xC0) == 0x80) --cut;
-    S.erase(cut);
-}
+// Longer cell texts are measured whole only when something is placed by
+// their width.
+constexpr size_t kLongCellText = 4096;
 
 // The line of a cell as the URL display form shows it.
 std::string URLDisplayForm(std::string Line, bool Show, bool Full) {
@@ -398,12 +394,14 @@ void TVsStringGrid::TCellPainter::PlainText(std::string Text) {
     int32_t width = 0;
     if (lines == 1) {
         Text = URLDisplayForm(std::move(Text), G.FURLShow, G.FURLFull);
-        width = C.TextWidth(Text);
-        if (G.FEnhTextSize && width > available) {
-            while (!Text.empty() && C.TextWidth(Text + "...") > available) DropLastChar(Text);
+        // Measured only as far as it shows: a long text that does not fit is
+        // cut by the widths of its characters.
+        if (G.FEnhTextSize && C.TextFit(Text, available) < Text.size()) {
+            Text.resize(C.TextFit(Text, available, "..."));
             if (!Text.empty()) Text += "...";
-            width = C.TextWidth(Text);
         }
+        // The width places a graphic or the sort indicator; nothing else needs it.
+        if (Graph || SortMarked() || Text.size() <= kLongCellText) width = C.TextWidth(Text);
     } else {
         std::string rest = Text;
         while (!rest.empty()) width = std::max(width, C.TextWidth(SplitFirstLine(rest, true)));

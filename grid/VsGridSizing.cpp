@@ -28,17 +28,18 @@ std::vector<int32_t> TVsStringGrid::MeasureColumns(int32_t From, int32_t To) {
     // Row by row: the cells of a row lie together in the store.
     for (int32_t r = 0; r < RowCount(); ++r) {
         for (int32_t c = From; c <= To; ++c) {
-            const TFont* font = c < FixedCols() || r < FixedRows() ? FFixedFont.get() : Font();
+            // Font, colour and text all of the real column, as painting takes them.
+            const int32_t real = RealColIndex(c);
+            const TFont* font = real < FixedCols() || r < FixedRows() ? FFixedFont.get() : Font();
             // The event may change the font: it starts afresh when there is one.
             if (font != current || OnGetCellColor) canvas.SetFont(font);
             current = OnGetCellColor ? nullptr : font;
-            GetCellColor(c, r, 0, canvas.Brush(), canvas.Font());
+            GetCellColor(real, r, 0, canvas.Brush(), canvas.Font());
             if (FZoomOffset != 0) {
                 canvas.Font()->SetSize(std::max(1, canvas.Font()->Size() + FZoomOffset));
                 current = nullptr;
             }
             int32_t w = 0, h = 0, gw = 0, gh = 0;
-            const int32_t real = RealColIndex(c);
             MeasureCellText(real, r, w, h);
             if (FEnableGraphics) GetCellGraphicSize(real, r, gw, gh);
             int32_t& m = widest[static_cast<size_t>(c - From)];
@@ -69,9 +70,9 @@ void TVsStringGrid::AutoSizeRow(int32_t Index) {
     TKeepCanvas keep(canvas);
     int32_t height = DefaultRowHeight();
     for (int32_t c = 0; c < ColCount(); ++c) {
-        canvas.SetFont(c < FixedCols() || Index < FixedRows() ? FFixedFont.get() : Font());
-        GetCellColor(c, Index, 0, canvas.Brush(), canvas.Font());
         const int32_t real = RealColIndex(c);
+        canvas.SetFont(real < FixedCols() || Index < FixedRows() ? FFixedFont.get() : Font());
+        GetCellColor(real, Index, 0, canvas.Brush(), canvas.Font());
         std::string text = Cells(real, Index);
         int32_t h = 0;
         const int32_t kind = TextKind(text);

@@ -1,10 +1,16 @@
 #include "grid/VsHtml.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <list>
 #include <map>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/runtime/SysUtils.h"
@@ -14,6 +20,8 @@ namespace {
 constexpr TColor kShadowColor = clGray;
 constexpr int32_t kShadowOffset = 1;
 constexpr int32_t kListIndent = 12;
+// Points; far beyond any cell, and inside the font's arithmetic.
+constexpr int32_t kMaxFontSize = 10000;
 constexpr const char* kBulletFont = "Symbol";
 // The bullet of odd list levels, character 0xB7 of the symbol font; even
 // levels take "o".
@@ -126,20 +134,101 @@ TColor ParseColor(const std::string& value, TColor fallback) {
     return fallback;
 }
 
-// &lt; &gt; &amp; &quot; (any case), left to right; other "&" stay.
-std::string ReplaceEntities(std::string word) {
+// &lt; &gt; &amp; &quot; (any case), left to right, in one pass; other "&"
+// stay, and a replaced character never starts an entity.
+std::string ReplaceEntities(std::string_view word) {
     static constexpr std::pair<std::string_view, char> kEntities[] = {
         {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}};
-    for (size_t pos = word.find('&'); pos != std::string::npos; pos = word.find('&', pos)) {
-        for (const auto& [entity, ch] : kEntities) {
-            if (StartsWithI(std::string_view(word).substr(pos), entity)) {
-                word.replace(pos, entity.size(), 1, ch);
+    std::string out;
+    out.reserve(word.size());
+    size_t pos = 0;
+    for (size_t amp = word.find('&'); amp != std::string_view::npos; amp = word.find('&', pos)) {
+        out.append(word, pos, amp - pos);
+        pos = amp + 1;
+        char ch = '&';
+        for (const auto& [entity, c] : kEntities) {
+            if (StartsWithI(word.substr(amp), entity)) {
+                ch = c;
+                pos = amp + entity.size();
                 break;
             }
         }
-        ++pos;  // behind the inserted character, or past a plain "&"
+        out.push_back(ch);
     }
-    return word;
+    out.append(word, pos, std::string_view::npos);
+    return out;
+}
+
+// Pictures named by file in cell texts. Painting asks for them at every
+// paint, on the user interface thread: only regular files of a picture's
+// size are read, each once until it changes, and a few are kept.
+constexpr off_t kMaxPictureFile = 64 << 20;
+constexpr size_t kPictureFilesKept = 16;
+
+struct TPictureFile {
+    std::string Path;
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    off_t Size = 0;
+    timespec Modified{};
+    timespec Changed{};
+    std::shared_ptr<TBitmap> Bitmap;  // null: not a picture
+};
+
+bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+bool SameFile(const TPictureFile& f, const struct stat& st) {
+    return f.Device == st.st_dev && f.Inode == st.st_ino && f.Size == st.st_size && SameTime(f.Modified, st.st_mtim) &&
+           SameTime(f.Changed, st.st_ctim);
+}
+
+std::shared_ptr<TBitmap> ReadPicture(int fd, off_t size) {
+    std::string bytes;
+    bytes.resize(static_cast<size_t>(size));
+    size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return nullptr;
+        got += static_cast<size_t>(n);
+    }
+    auto bitmap = std::make_shared<TBitmap>();
+    try {
+        TStringStream stream(bytes);
+        bitmap->LoadFromStream(stream);
+    } catch (const std::exception&) {
+        return nullptr;  // painting goes on without it
+    }
+    return bitmap->Empty() ? nullptr : bitmap;
+}
+
+std::shared_ptr<TBitmap> PictureFile(const std::string& path) {
+    static std::list<TPictureFile> kept;  // the last used first
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxPictureFile) return nullptr;
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (it->Path != path) continue;
+        if (SameFile(*it, st)) {
+            kept.splice(kept.begin(), kept, it);
+            return it->Bitmap;
+        }
+        kept.erase(it);
+        break;
+    }
+    // Opened without waiting, and checked again: the name may have come to
+    // stand for something else since.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return nullptr;
+    struct stat opened;
+    std::shared_ptr<TBitmap> bitmap;
+    const bool regular = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_size <= kMaxPictureFile;
+    if (regular) bitmap = ReadPicture(fd, opened.st_size);
+    ::close(fd);
+    if (!regular) return nullptr;
+    TPictureFile entry{path, opened.st_dev, opened.st_ino, opened.st_size, opened.st_mtim, opened.st_ctim, bitmap};
+    kept.push_front(std::move(entry));
+    if (kept.size() > kPictureFilesKept) kept.pop_back();
+    return bitmap;
 }
 
 void SetStyleBit(TFont* font, TFontStyle bit, bool on) {
@@ -194,6 +283,9 @@ private:
         int32_t Sb = 0;    // room below for subscripts
         int32_t Sp = 0;    // room above for superscripts
         int32_t Lift = 0;  // text raised to images aligned top or middle
+        // The widths of the line's words, in order, from the measuring pass:
+        // the second pass meets the same words in the same fonts.
+        std::vector<int32_t> Widths;
     };
     // Where the second pass puts the line.
     struct TPlacement {
@@ -226,7 +318,8 @@ private:
     TBitmap* FileBitmap(const std::string& path);
     void HitTest(int32_t from, int32_t to, const TLine& line, const TPlacement& at, bool needY);
     int32_t MeasureWidth(const std::string& s);
-    int32_t DrawWord(const std::string& word, int32_t left, const TLine& line, const TPlacement& at);
+    // advance: the word's width when known, else -1.
+    int32_t DrawWord(const std::string& word, int32_t left, const TLine& line, const TPlacement& at, int32_t advance);
     void FillLine(const TPlacement& at);
     void Save(TState& to) const;
     void Restore(const TState& from);
@@ -248,7 +341,21 @@ private:
     TColor FEntryBrushColor = clWhite;
     TFlags S;
     bool FCandidate = false;  // the second pass found an anchor under X
-    std::map<std::string, std::unique_ptr<TBitmap>> FFiles;
+    // The first "<" (blank) at or after From is At (npos: none), so that a
+    // text of many words is searched once.
+    struct TFound {
+        size_t From = std::string::npos;
+        size_t At = std::string::npos;
+    };
+    TFound FLt, FBlank;
+    size_t NextOf(char ch, size_t i, TFound& found) const {
+        if (found.From == std::string::npos || i < found.From || (found.At != std::string::npos && found.At < i)) {
+            found.From = i;
+            found.At = FText.find(ch, i);
+        }
+        return found.At;
+    }
+    std::map<std::string, std::shared_ptr<TBitmap>> FFiles;
 };
 
 void THTMLLayout::Save(TState& to) const {
@@ -281,17 +388,7 @@ void THTMLLayout::FillLine(const TPlacement& at) {
 TBitmap* THTMLLayout::FileBitmap(const std::string& path) {
     auto it = FFiles.find(path);
     if (it != FFiles.end()) return it->second.get();
-    std::unique_ptr<TBitmap> bitmap;
-    if (FileExists(path)) {
-        bitmap = std::make_unique<TBitmap>();
-        try {
-            bitmap->LoadFromFile(path);
-        } catch (const std::exception&) {
-            bitmap.reset();  // painting goes on without it
-        }
-        if (bitmap && bitmap->Empty()) bitmap.reset();
-    }
-    return FFiles.emplace(path, std::move(bitmap)).first->second.get();
+    return FFiles.emplace(path, PictureFile(path)).first->second.get();
 }
 
 bool THTMLLayout::FindImage(const std::string& src, TImageRef& ref) {
@@ -331,15 +428,18 @@ void THTMLLayout::HitTest(int32_t from, int32_t to, const TLine& line, const TPl
     FAnchor = S.Href;
 }
 
-int32_t THTMLLayout::DrawWord(const std::string& word, int32_t left, const TLine& line, const TPlacement& at) {
+int32_t THTMLLayout::DrawWord(const std::string& word, int32_t left, const TLine& line, const TPlacement& at,
+                              int32_t advance) {
     TRect r{left, at.Top, left, at.TextBottom};
     if (S.Sup) r.Bottom -= line.Sp;
     if (S.Sub) r.Bottom += line.Sb;
     r.Bottom -= line.Lift;
     if (r.Bottom < r.Top) r.Top = r.Bottom;
-    TRect m = r;
-    C.DrawText(word, m, kAdvanceFlags);
-    int32_t advance = m.Right - m.Left;
+    if (advance < 0) {
+        TRect m = r;
+        C.DrawText(word, m, kAdvanceFlags);
+        advance = m.Right - m.Left;
+    }
     r.Right = left + advance;
     if (S.Shadow) {
         TColor color = C.Font()->Color();
@@ -358,7 +458,11 @@ void THTMLLayout::Pass(TPass pass, TLine& line, const TPlacement* at) {
     TCursor cur;
     cur.TextLeft = at ? at->Left : 0;
     cur.LineHeight = C.TextHeight("gh");
-    if (measure) line.Sb = line.Sp = line.Lift = 0;
+    if (measure) {
+        line.Sb = line.Sp = line.Lift = 0;
+        line.Widths.clear();
+    }
+    size_t words = 0;
     if (pass == TPass::Draw && S.ParaBackground) FillLine(*at);
 
     size_t i = line.Begin;
@@ -375,29 +479,37 @@ void THTMLLayout::Pass(TPass pass, TLine& line, const TPlacement* at) {
         }
         // A word runs to the next "<", or through the next blank when that
         // comes first.
-        size_t lt = FText.find('<', i);
-        size_t blank = FText.find(' ', i);
+        const size_t lt = NextOf('<', i, FLt), blank = NextOf(' ', i, FBlank);
         size_t end = (blank != std::string::npos && (lt == std::string::npos || blank < lt)) ? blank + 1
                      : lt == std::string::npos                                             ? FText.size()
                                                                                            : lt;
         end = std::min(end, limit);
-        std::string word = ReplaceEntities(FText.substr(i, end - i));
-        int32_t width = MeasureWidth(word);
+        std::string word = ReplaceEntities(std::string_view(FText).substr(i, end - i));
+        int32_t width;
+        if (measure) width = MeasureWidth(word);
+        else if (words < line.Widths.size()) width = line.Widths[words];
+        else width = MeasureWidth(word);
+        ++words;
         if (measure) {
             // A word that does not fit starts the next line, unless it is the
             // first thing on this one.
             if (!(cur.X + width < LineWidth() || (width >= LineWidth() && !cur.Placed))) break;
-            int32_t th = C.TextHeight(word);
+            // The height of a text is its font's.
+            int32_t th = C.TextHeight("gh");
             if (S.Sub) line.Sb = std::max(line.Sb, th / 4);
             if (S.Sup) line.Sp = std::max(line.Sp, th / 4);
             cur.LineHeight = std::max(cur.LineHeight, th);
             cur.X += width;
+            line.Widths.push_back(width);
             cur.Trailing = word.back() == ' ' ? MeasureWidth(" ") : 0;
             cur.Placed = true;
-            FPlain += word;
+            // Only measuring callers read the plain text.
+            if (FMeasureOnly) FPlain += word;
         } else {
             HitTest(cur.X, cur.X + width, line, *at, true);
-            cur.TextLeft += pass == TPass::Draw ? DrawWord(word, cur.TextLeft, line, *at) : width;
+            // A word of one line advances by the width just measured.
+            const bool oneLine = word.find('\r') == std::string::npos && word.find('\n') == std::string::npos;
+            cur.TextLeft += pass == TPass::Draw ? DrawWord(word, cur.TextLeft, line, *at, oneLine ? width : -1) : width;
             cur.X += width;
         }
         i = end;
@@ -502,7 +614,8 @@ THTMLLayout::TStep THTMLLayout::Tag(TPass pass, const std::string& tag, TLine& l
             S.Brush = ParseColor(value, clNone);
             ApplyBrush();
         }
-        if (Attribute(tag, "size", value)) font->SetSize(StrToIntDef(Trim(value), font->Size()));
+        if (Attribute(tag, "size", value))
+            font->SetSize(std::clamp(StrToIntDef(Trim(value), font->Size()), -kMaxFontSize, kMaxFontSize));
         break;
     case 'H':
         if (drawing) {
@@ -562,7 +675,8 @@ THTMLLayout::TStep THTMLLayout::Tag(TPass pass, const std::string& tag, TLine& l
         }
         break;
     case 'R':
-        if (Attribute(tag, "a", value)) font->SetOrientation(StrToIntDef(Trim(value), 0) * 10);
+        // A turn of n degrees is one of n mod 360.
+        if (Attribute(tag, "a", value)) font->SetOrientation(StrToIntDef(Trim(value), 0) % 360 * 10);
         break;
     case 'S':
         if (is("<S>")) SetStyleBit(font, fsStrikeOut, true);

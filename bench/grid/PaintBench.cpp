@@ -2,7 +2,10 @@
 // HTML cells, and Qt's QTableView over a QStandardItemModel with the same
 // texts, in the same run: one full viewport painted at the top and at row
 // 99,000; ours also with a tiled background (its tile offset must not
-// depend on the rows above), and AutoSizeColumns over all rows.
+// depend on the rows above), and AutoSizeColumns over all rows. Beside them,
+// hostile cells (one word of 10 MB, plain and HTML; a million entities; a
+// large plain cell sized by AutoSizeColumns) against the same cell holding
+// only the text it shows.
 #include "bench/BenchMain.h"
 
 #include <QApplication>
@@ -110,8 +113,73 @@ void PaintTheirs(benchmark::State& state, int top) {
 void BM_PaintTop_QTableView(benchmark::State& state) { PaintTheirs(state, 0); }
 void BM_PaintRow99000_QTableView(benchmark::State& state) { PaintTheirs(state, 98999); }
 
+// A small shown grid whose cell (1, 1) holds one text.
+struct THostile {
+    std::unique_ptr<TForm> Window;
+    TVsStringGrid* Grid = nullptr;
+    explicit THostile(const std::string& text) : Window(std::make_unique<TForm>(nullptr)) {
+        Window->SetBounds(0, 0, 420, 200);
+        Window->DoCreate();
+        Grid = new TVsStringGrid(Window.get());
+        Grid->SetParent(Window.get());
+        Grid->SetBounds(0, 0, 400, 180);
+        Grid->SetColCount(4);
+        Grid->SetRowCount(4);
+        Grid->SetCells(1, 1, text);
+        Window->Show();
+        QApplication::processEvents();
+    }
+    void Paint() {
+        Grid->Invalidate();
+        CoordinateWidget(Grid)->repaint();
+    }
+};
+
+// Letters that start ligatures and one that is not ASCII: no shortcut for
+// plain ASCII applies.
+std::string OneWord(size_t bytes) {
+    std::string w;
+    w.reserve(bytes + 8);
+    while (w.size() < bytes) w += "fiffle\xC3\xA9";
+    return w;
+}
+
+std::string Entities(int n) {
+    std::string s = "<B>";
+    for (int i = 0; i < n; ++i) s += "&amp;";
+    return s + "</B>";
+}
+
+void PaintCell(benchmark::State& state, const std::string& text) {
+    THostile h(text);
+    for (auto _ : state) h.Paint();
+}
+
+void BM_CellShown_Plain(benchmark::State& state) { PaintCell(state, OneWord(24)); }
+void BM_CellOneWord10MB_Plain(benchmark::State& state) { PaintCell(state, OneWord(10 << 20)); }
+void BM_CellShown_HTML(benchmark::State& state) { PaintCell(state, "<B>" + OneWord(24) + "</B>"); }
+void BM_CellOneWord10MB_HTML(benchmark::State& state) { PaintCell(state, "<B>" + OneWord(10 << 20) + "</B>"); }
+void BM_CellShown_Entities(benchmark::State& state) { PaintCell(state, Entities(20)); }
+void BM_CellMillionEntities_HTML(benchmark::State& state) { PaintCell(state, Entities(1000000)); }
+
+void SizeCell(benchmark::State& state, const std::string& text) {
+    THostile h(text);
+    for (auto _ : state) h.Grid->AutoSizeColumns(true, 10);
+}
+
+void BM_AutoSizeShown_Plain(benchmark::State& state) { SizeCell(state, OneWord(24)); }
+void BM_AutoSizeLargeCell10MB_Plain(benchmark::State& state) { SizeCell(state, OneWord(10 << 20)); }
+
 }  // namespace
 
+BENCHMARK(BM_CellShown_Plain)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_CellOneWord10MB_Plain)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_CellShown_HTML)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_CellOneWord10MB_HTML)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_CellShown_Entities)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_CellMillionEntities_HTML)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_AutoSizeShown_Plain)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_AutoSizeLargeCell10MB_Plain)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_PaintTop_Ours)->Unit(benchmark::kMicrosecond)->Iterations(200);
 BENCHMARK(BM_PaintRow99000_Ours)->Unit(benchmark::kMicrosecond)->Iterations(200);
 BENCHMARK(BM_PaintTop_OursTiled)->Unit(benchmark::kMicrosecond)->Iterations(200);

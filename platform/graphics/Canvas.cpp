@@ -1,6 +1,7 @@
 #include <QImage>
 #include <cmath>
 #include <deque>
+#include <limits>
 
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/Graphics.h"
@@ -9,6 +10,9 @@
 namespace {
 
 constexpr int32_t kNoDeviceDpi = 96;
+// A word longer than this (bytes) that an edit control breaks is measured
+// only as far as it fits.
+constexpr size_t kLongLine = 256;
 
 int32_t RoundHalfEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
 
@@ -278,9 +282,12 @@ void TCanvas::RestoreDC(int saved) {
 // ---------------------------------------------------------------- device objects
 
 int32_t TCanvas::DeviceFontHeight() const {
-    int32_t h = FFont->Height();
-    if (!IsMetric(FMapMode)) return h;
-    int32_t d = RoundHalfEven(std::abs(h) * ScaleY());
+    // Beyond this a font is taller than any surface; the clamp keeps the
+    // text arithmetic (line heights times line counts) inside 32 bits.
+    constexpr double kMaxFontPixels = 1 << 16;
+    const int32_t h = FFont->Height();
+    const double scaled = IsMetric(FMapMode) ? std::abs(double(h)) * ScaleY() : std::abs(double(h));
+    int32_t d = RoundHalfEven(std::min(scaled, kMaxFontPixels));
     if (d == 0 && h != 0) d = 1;
     return h < 0 ? -d : d;
 }
@@ -544,6 +551,24 @@ TSize TCanvas::TextExtent(const std::string& text) {
     return {FromDeviceLength(s.cx, false), FromDeviceLength(s.cy, true)};
 }
 
+size_t TCanvas::TextFit(std::string_view text, int32_t width, const std::string& suffix) {
+    TDeviceFont font = DeviceFont();
+    auto measure = [&](std::string_view s) { return TextWidth(std::string(s) + suffix); };
+    auto next = [&](size_t i) { return std::min(text.size(), i + Utf8Length(static_cast<unsigned char>(text[i]))); };
+    auto previous = [&](size_t i) {
+        while (i > 0 && (static_cast<unsigned char>(text[--i]) & 0xC0) == 0x80) {}
+        return i;
+    };
+    // Cut by the summed advances, then settle on the exact measure: only the
+    // part that fits is ever shaped.
+    const int32_t room = ToDeviceLength(std::max(0, width - (suffix.empty() ? 0 : TextWidth(suffix))), false);
+    size_t n = FitText(text, font, room);
+    while (n > 0 && measure(text.substr(0, n)) > width) n = previous(n);
+    while (n < text.size() && measure(text.substr(0, next(n))) <= width) n = next(n);
+    if (n == 0 && measure(std::string_view()) > width) return 0;
+    return n;
+}
+
 int32_t TCanvas::LineWidth(const std::string& line, const TDeviceFont& font, bool expandTabs, int32_t tabWidth) {
     auto measure = [&](const std::string& s) {
         return FDevice ? FDevice->TextExtent(s, font).cx : MeasureText(s, font, kNoDeviceDpi).cx;
@@ -606,11 +631,10 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
     int32_t width = box.Width();
 
     // Prefix characters: "&&" is one ampersand, "&x" underlines x.
-    std::string text;
+    std::string stripped;
     int32_t prefixAt = -1;
-    if (format & DT_NOPREFIX) {
-        text = source;
-    } else {
+    if (!(format & DT_NOPREFIX)) {
+        std::string& text = stripped;
         text.reserve(source.size());
         for (size_t i = 0; i < source.size(); ++i) {
             if (source[i] == '&') {
@@ -622,16 +646,36 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
         }
     }
 
+    const std::string& text = (format & DT_NOPREFIX) ? source : stripped;
+
+    // A line is the text itself (not copied, however long) or a text of its own.
     struct Line {
-        std::string Text;
+        const std::string* Ref = nullptr;
+        std::string Own;
         int32_t Underline = -1;
+        const std::string& Text() const { return Ref ? *Ref : Own; }
+        void Set(std::string s) {
+            Own = std::move(s);
+            Ref = nullptr;
+        }
     };
     std::vector<Line> lines;
     auto measure = [&](const std::string& s) { return LineWidth(s, font, expandTabs, tabWidth); };
+    // An edit control shows the whole lines that fit: lines past them are
+    // never laid out.
+    const bool clipLines = (format & DT_EDITCONTROL) && !single && !(format & DT_CALCRECT);
+    const size_t lineLimit = clipLines ? static_cast<size_t>(std::max<int32_t>(1, box.Height() / std::max(1, lineHeight)))
+                                       : std::numeric_limits<size_t>::max();
 
     // Paragraphs, with the byte offset of each so the prefix mark follows its character.
     std::vector<std::pair<size_t, std::string>> paragraphs;
-    if (single) {
+    if (text.find('\r') == std::string::npos && text.find('\n') == std::string::npos &&
+        (single || !(format & DT_WORDBREAK))) {
+        Line l;
+        l.Ref = &text;
+        if (prefixAt >= 0 && prefixAt < static_cast<int32_t>(text.size())) l.Underline = prefixAt;
+        lines.push_back(std::move(l));
+    } else if (single) {
         std::string s;
         for (char c : text)
             if (c != '\r' && c != '\n') s.push_back(c);
@@ -651,7 +695,8 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
     for (auto& [offset, para] : paragraphs) {
         // clang 14 cannot capture a structured binding: a copy of it.
         auto addLine = [&, base = offset](size_t from, const std::string& s) {
-            Line l{s, -1};
+            Line l;
+            l.Own = s;
             int64_t at = prefixAt - static_cast<int64_t>(base + from);
             if (prefixAt >= 0 && at >= 0 && at < static_cast<int64_t>(s.size())) l.Underline = static_cast<int32_t>(at);
             lines.push_back(std::move(l));
@@ -660,6 +705,7 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
             addLine(0, para);
             continue;
         }
+        if (lines.size() > lineLimit) break;
         // Greedy word wrap: words keep their following blanks; a line never
         // ends in blanks that wrapped.
         size_t pos = 0;
@@ -671,6 +717,22 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
                 size_t wordEnd = end;
                 while (wordEnd < para.size() && para[wordEnd] == ' ') ++wordEnd;
                 while (wordEnd < para.size() && para[wordEnd] != ' ') ++wordEnd;
+                if (end == lineStart && (format & DT_EDITCONTROL) && wordEnd - lineStart > kLongLine) {
+                    // A long word first on its line: only what fits is measured.
+                    const std::string_view word(para.data() + lineStart, wordEnd - lineStart);
+                    size_t n = FitText(word, font, width);
+                    if (n < word.find_last_not_of(' ') + 1) {
+                        auto next = [&](size_t i) {
+                            return std::min(word.size(), i + Utf8Length(static_cast<unsigned char>(word[i])));
+                        };
+                        while (n > 0 && measure(std::string(word.substr(0, n))) > width)
+                            while (n > 0 && (static_cast<unsigned char>(word[--n]) & 0xC0) == 0x80) {}
+                        while (n < word.size() && measure(std::string(word.substr(0, next(n)))) <= width) n = next(n);
+                        if (n == 0) n = next(0);
+                        end = lineStart + n;
+                        break;
+                    }
+                }
                 std::string candidate = para.substr(lineStart, wordEnd - lineStart);
                 size_t trimmed = candidate.find_last_not_of(' ');
                 candidate = trimmed == std::string::npos ? std::string() : candidate.substr(0, trimmed + 1);
@@ -696,6 +758,7 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
             size_t last = s.find_last_not_of(' ');
             s = last == std::string::npos ? std::string() : s.substr(0, last + 1);
             addLine(lineStart, s);
+            if (lines.size() > lineLimit) break;
             pos = end;
             while (pos < para.size() && para[pos] == ' ') ++pos;
         }
@@ -703,14 +766,16 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
 
     if (format & DT_END_ELLIPSIS) {
         for (Line& l : lines) {
-            if (measure(l.Text) <= width) continue;
-            std::string s = l.Text;
-            while (!s.empty() && measure(s + "...") > width) {
-                size_t cut = s.size() - 1;
-                while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
-                s.erase(cut);
-            }
-            l.Text = s + "...";
+            if (measure(l.Text()) <= width) continue;
+            // Cut by the summed advances, then settle on the exact measure.
+            const std::string& t = l.Text();
+            auto next = [&](size_t i) { return std::min(t.size(), i + Utf8Length(static_cast<unsigned char>(t[i]))); };
+            size_t n = FitText(t, font, std::max(0, width - measure("...")));
+            while (n > 0 && measure(t.substr(0, n) + "...") > width)
+                while (n > 0 && (static_cast<unsigned char>(t[--n]) & 0xC0) == 0x80) {}
+            while (n < t.size() && measure(t.substr(0, next(n)) + "...") <= width) n = next(n);
+            std::string s = t.substr(0, n);
+            l.Set(s + "...");
             if (l.Underline >= static_cast<int32_t>(s.size())) l.Underline = -1;
         }
     }
@@ -719,14 +784,13 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
         // An embedding of right-to-left order around each line; the marks
         // take no room.
         for (Line& l : lines) {
-            l.Text = "\xE2\x80\xAB" + l.Text + "\xE2\x80\xAC";
+            l.Set("\xE2\x80\xAB" + l.Text() + "\xE2\x80\xAC");
             if (l.Underline >= 0) l.Underline += 3;
         }
     }
 
-    int32_t maxWidth = 0;
-    for (const Line& l : lines) maxWidth = std::max(maxWidth, measure(l.Text));
-    int32_t total = lineHeight * static_cast<int32_t>(lines.size());
+    const int64_t total64 = int64_t(lineHeight) * static_cast<int64_t>(lines.size());
+    const int32_t total = static_cast<int32_t>(std::min<int64_t>(total64, std::numeric_limits<int32_t>::max() / 2));
 
     int32_t y = box.Top;
     if (single && (format & DT_VCENTER)) y = box.Top + (box.Height() - lineHeight) / 2;
@@ -734,6 +798,8 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
     int32_t result = (single && (format & (DT_VCENTER | DT_BOTTOM))) ? y - box.Top + total : total;
 
     if (format & DT_CALCRECT) {
+        int32_t maxWidth = 0;
+        for (const Line& l : lines) maxWidth = std::max(maxWidth, measure(l.Text()));
         // The left and top edges stay; the box shrinks or grows to the text.
         int32_t w = FromDeviceLength(maxWidth, false);
         int32_t h = FromDeviceLength(total, true);
@@ -744,22 +810,29 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
     if (!FDevice) return FromDeviceLength(result, true);
 
     Changing();
-    if ((format & DT_EDITCONTROL) && !single && lines.size() > 1) {
+    if (clipLines && lines.size() > 1) {
         // A last line that would be cut by the bottom edge is not shown.
-        size_t whole = static_cast<size_t>(std::max<int32_t>(1, box.Height() / std::max(1, lineHeight)));
-        if (whole < lines.size()) lines.resize(whole);
+        if (lineLimit < lines.size()) lines.resize(lineLimit);
     }
     if (!(format & DT_NOCLIP)) {
         TRect clip = box;
         if (FHasClip) IntersectRect(clip, FClip, box);
         FDevice->SetClip(&clip);
     }
+    // Lines wholly above or below the surface are not drawn.
+    int32_t shownTop = 0, shownBottom = FDevice->PixelSize().cy;
+    if (FHasClip) {
+        shownTop = std::max(shownTop, FClip.Top);
+        shownBottom = std::min(shownBottom, FClip.Bottom);
+    }
     for (const Line& l : lines) {
-        int32_t w = measure(l.Text);
-        int32_t x = box.Left;
-        if (format & DT_CENTER) x = box.Left + (width - w) / 2;
-        else if (format & DT_RIGHT) x = box.Right - w;
-        DrawTextLine(x, y, l.Text, font, expandTabs, tabWidth, l.Underline);
+        if (lines.size() == 1 || (y + lineHeight > shownTop && y < shownBottom)) {
+            int32_t x = box.Left;
+            if (format & DT_CENTER) x = box.Left + (width - measure(l.Text())) / 2;
+            else if (format & DT_RIGHT) x = box.Right - measure(l.Text());
+            DrawTextLine(x, y, l.Text(), font, expandTabs, tabWidth, l.Underline);
+        }
+        if (y > std::numeric_limits<int32_t>::max() - lineHeight) break;
         y += lineHeight;
     }
     if (!(format & DT_NOCLIP)) PushClip();

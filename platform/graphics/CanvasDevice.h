@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/graphics/Graphics.h"
@@ -89,3 +90,6 @@ public:
 // Text measurement shared by the devices: Qt font metrics at a resolution.
 TSize MeasureText(const std::string& text, const TDeviceFont& font, int32_t dpi);
 TTextMetric MeasureFont(const TDeviceFont& font, int32_t dpi);
+// The byte length of the longest prefix of whole characters of text whose
+// summed advances are at most width pixels; the text is walked only that far.
+size_t FitText(std::string_view text, const TDeviceFont& font, int32_t width);

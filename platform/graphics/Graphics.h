@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/runtime/Classes.h"
@@ -237,6 +238,10 @@ public:
     TSize TextExtent(const std::string& text);
     int32_t TextWidth(const std::string& text) { return TextExtent(text).cx; }
     int32_t TextHeight(const std::string& text) { return TextExtent(text).cy; }
+    // The byte length of the longest prefix of whole characters of text that
+    // is at most width wide with suffix after it (0 when none is); only that
+    // much of the text is measured.
+    size_t TextFit(std::string_view text, int32_t width, const std::string& suffix = std::string());
     // The platform's DrawText with DT_ flags; with DT_CALCRECT only measures
     // and updates rect. Returns the height of the text. DT_VCENTER and
     // DT_BOTTOM act on single lines only; with DT_WORDBREAK, DT_EDITCONTROL

@@ -5,7 +5,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTextLayout>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <unordered_map>
 
@@ -116,40 +118,297 @@ QPaintDevice* MeasuringDevice() {
     return &image;
 }
 
-TShapedText ShapeText(const TResolvedFont& font, const std::string& text) {
+namespace {
+
+std::atomic<uint64_t> gShapedUnits{0};
+
+TShapedText Shape(const TResolvedFont& font, const QString& text) {
+    TShapedText shaped;
+    if (text.isEmpty()) return shaped;
+    gShapedUnits += static_cast<uint64_t>(text.size());
+    QTextLayout layout(text, font.Font, MeasuringDevice());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid()) return shaped;
+    shaped.Width = line.horizontalAdvance();
+    double ascent = line.ascent();
+    for (QGlyphRun run : layout.glyphRuns()) {
+        // Characters without a glyph (control characters) give runs without
+        // glyphs, which Qt cannot draw with underline or strike-out.
+        if (run.glyphIndexes().isEmpty() || run.positions().size() != run.glyphIndexes().size()) continue;
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions) p.ry() -= ascent;
+        run.setPositions(positions);
+        shaped.Runs.push_back(run);
+    }
+    return shaped;
+}
+
+std::mutex& ShapeMutex() {
+    static std::mutex m;
+    return m;
+}
+std::unordered_map<ShapeKey, TShapedText, ShapeKeyHash>& ShapeCache() {
     static std::unordered_map<ShapeKey, TShapedText, ShapeKeyHash> cache;
-    static std::mutex mutex;
+    return cache;
+}
+
+size_t StrictUtf8(std::string_view s, size_t i, uint32_t& cp);
+
+// IsValidUtf8, with runs of ASCII taken eight bytes at a time.
+bool ValidUtf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        while (i + 8 <= s.size()) {
+            uint64_t word;
+            std::memcpy(&word, s.data() + i, 8);
+            if (word & 0x8080808080808080ULL) break;
+            i += 8;
+        }
+        if (i >= s.size()) break;
+        if (static_cast<unsigned char>(s[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        uint32_t cp;
+        const size_t len = StrictUtf8(s, i, cp);
+        if (len == 0) return false;
+        i += len;
+    }
+    return true;
+}
+
+// One character of a text, decoded as ToQString decodes the whole text.
+inline size_t NextChar(std::string_view s, size_t i, bool utf8, char32_t& cp) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    if (!utf8) {
+        cp = Cp1252CodePoint(c);
+        return 1;
+    }
+    size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
+    len = std::min(len, s.size() - i);
+    cp = c & (len == 2 ? 0x1F : len == 3 ? 0x0F : 0x07);
+    for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    return len;
+}
+
+// The summed advances of a text; at stops (ascending pixel offsets), the
+// byte position of the first character that starts at or after the stop is
+// noted, and the walk ends at the last stop.
+template <typename Stop>
+double WalkAdvances(const TResolvedFont& font, std::string_view s, bool utf8, Stop&& stop) {
+    double x = 0;
+    std::unique_lock<std::mutex> lock(font.AdvanceMutex(), std::defer_lock);
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        double a;
+        size_t len = 1;
+        if (c >= 32 && c <= 126) {
+            a = font.AsciiAdvance[c - 32];
+        } else {
+            char32_t cp;
+            len = NextChar(s, i, utf8, cp);
+            if (!lock.owns_lock()) lock.lock();
+            a = font.CharAdvance(cp);
+        }
+        if (stop(i, x, a)) return x;
+        x += a;
+        i += len;
+    }
+    stop(s.size(), x, 0.0);
+    return x;
+}
+
+// One UTF-8 sequence at i by the runtime's rules (no overlong forms, no
+// surrogates); 0 when the bytes there are not one.
+size_t StrictUtf8(std::string_view s, size_t i, uint32_t& cp) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    size_t len;
+    uint32_t min;
+    if ((c & 0xE0) == 0xC0) len = 2, cp = c & 0x1F, min = 0x80;
+    else if ((c & 0xF0) == 0xE0) len = 3, cp = c & 0x0F, min = 0x800;
+    else if ((c & 0xF8) == 0xF0) len = 4, cp = c & 0x07, min = 0x10000;
+    else return 0;
+    if (i + len > s.size()) return 0;
+    for (size_t k = 1; k < len; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
+
+// The summed advances of a long text in one walk: read as UTF-8 until a
+// byte is not, then again as Windows-1252.
+double LongAdvance(const TResolvedFont& font, std::string_view s) {
+    std::unique_lock<std::mutex> lock(font.AdvanceMutex(), std::defer_lock);
+    for (bool utf8 : {true, false}) {
+        double sum[4] = {0, 0, 0, 0};
+        size_t i = 0;
+        bool valid = true;
+        while (i < s.size()) {
+            // Runs of printable ASCII, four sums at a time.
+            while (i + 4 <= s.size()) {
+                const auto a = static_cast<unsigned char>(s[i]), b = static_cast<unsigned char>(s[i + 1]),
+                           c = static_cast<unsigned char>(s[i + 2]), d = static_cast<unsigned char>(s[i + 3]);
+                if (a < 32 || a > 126 || b < 32 || b > 126 || c < 32 || c > 126 || d < 32 || d > 126) break;
+                sum[0] += font.AsciiAdvance[a - 32];
+                sum[1] += font.AsciiAdvance[b - 32];
+                sum[2] += font.AsciiAdvance[c - 32];
+                sum[3] += font.AsciiAdvance[d - 32];
+                i += 4;
+            }
+            if (i >= s.size()) break;
+            const auto c = static_cast<unsigned char>(s[i]);
+            if (c >= 32 && c <= 126) {
+                sum[0] += font.AsciiAdvance[c - 32];
+                ++i;
+                continue;
+            }
+            char32_t cp;
+            size_t len = 1;
+            if (utf8 && c >= 0x80) {
+                uint32_t u = 0;
+                len = StrictUtf8(s, i, u);
+                if (len == 0) {
+                    valid = false;
+                    break;
+                }
+                cp = u;
+            } else {
+                NextChar(s, i, false, cp);
+            }
+            if (!lock.owns_lock()) lock.lock();
+            sum[1] += font.CharAdvance(cp);
+            i += len;
+        }
+        if (valid) return (sum[0] + sum[1]) + (sum[2] + sum[3]);
+    }
+    return 0;
+}
+
+// Characters shaped on either side of a visible part, for the context of
+// ligatures and marks and for glyphs that reach beyond their advance.
+constexpr size_t kPartMargin = 8;
+
+}  // namespace
+
+uint64_t ShapedUnits() { return gShapedUnits; }
+
+TShapedText ShapeQText(const TResolvedFont& font, const QString& text) { return Shape(font, text); }
+
+TShapedText ShapeText(const TResolvedFont& font, const std::string& text) {
+    // Long texts are shaped only in part (VisiblePart) and never kept whole.
+    if (text.size() > kLongText) return Shape(font, ToQString(text));
     ShapeKey key{&font, text};
     {
-        std::lock_guard<std::mutex> lock(mutex);
-        auto it = cache.find(key);
-        if (it != cache.end()) return it->second;
+        std::lock_guard<std::mutex> lock(ShapeMutex());
+        auto it = ShapeCache().find(key);
+        if (it != ShapeCache().end()) return it->second;
     }
-    TShapedText shaped;
-    if (!text.empty()) {
-        QTextLayout layout(ToQString(text), font.Font, MeasuringDevice());
-        QTextOption option;
-        option.setWrapMode(QTextOption::NoWrap);
-        layout.setTextOption(option);
-        layout.setCacheEnabled(true);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        layout.endLayout();
-        if (line.isValid()) {
-            shaped.Width = line.horizontalAdvance();
-            double ascent = line.ascent();
-            for (QGlyphRun run : layout.glyphRuns()) {
-                QList<QPointF> positions = run.positions();
-                for (QPointF& p : positions) p.ry() -= ascent;
-                run.setPositions(positions);
-                shaped.Runs.push_back(run);
-            }
-        }
-    }
-    std::lock_guard<std::mutex> lock(mutex);
+    TShapedText shaped = Shape(font, ToQString(text));
+    std::lock_guard<std::mutex> lock(ShapeMutex());
+    auto& cache = ShapeCache();
     if (cache.size() >= kShapeCacheLimit) cache.clear();
     cache.emplace(std::move(key), shaped);
     return shaped;
+}
+
+QString ToQString(std::string_view s) { return ToQString(s, ValidUtf8(s)); }
+
+QString ToQString(std::string_view part, bool utf8) {
+    if (utf8) return QString::fromUtf8(part.data(), static_cast<qsizetype>(part.size()));
+    QString out;
+    out.resize(static_cast<qsizetype>(part.size()));
+    QChar* d = out.data();
+    for (size_t i = 0; i < part.size(); ++i)
+        d[i] = QChar(static_cast<char16_t>(Cp1252CodePoint(static_cast<uint8_t>(part[i]))));
+    return out;
+}
+
+double TResolvedFont::CharAdvance(char32_t c) const {
+    float* page = nullptr;
+    if (c < 0x10000) {
+        if (FBmpAdvance.empty()) FBmpAdvance.resize(256);
+        auto& p = FBmpAdvance[c >> 8];
+        if (!p) {
+            p = std::make_unique<float[]>(256);
+            std::fill(p.get(), p.get() + 256, -1.0f);
+        }
+        page = p.get();
+        if (page[c & 0xFF] >= 0) return page[c & 0xFF];
+    } else {
+        auto it = FAdvance.find(c);
+        if (it != FAdvance.end()) return it->second;
+    }
+    double a = 0;
+    if (c >= 0x10000) {
+        const char32_t one[1] = {c};
+        a = Metrics.horizontalAdvance(QString::fromUcs4(one, 1));
+    } else {
+        a = Metrics.horizontalAdvance(QChar(static_cast<char16_t>(c)));
+    }
+    if (!std::isfinite(a) || a < 0) a = 0;
+    // Control characters show nothing and take no room when shaped.
+    if (c < 32 || c == 127) a = 0;
+    if (page) page[c & 0xFF] = static_cast<float>(a);
+    else if (FAdvance.size() < 65536) FAdvance.emplace(c, a);
+    return a;
+}
+
+TTextPart VisiblePart(const TResolvedFont& font, const std::string& text, double from, double to) {
+    const bool utf8 = ValidUtf8(text);
+    TTextPart part;
+    part.Utf8 = utf8;
+    part.End = text.size();
+    // The starts of the last kPartMargin characters seen, to step back from
+    // the first visible one.
+    size_t starts[kPartMargin] = {};
+    double offsets[kPartMargin] = {};
+    size_t seen = 0, after = 0;
+    bool begun = false;
+    WalkAdvances(font, text, utf8, [&](size_t i, double x, double a) {
+        if (!begun) {
+            starts[seen % kPartMargin] = i;
+            offsets[seen % kPartMargin] = x;
+            ++seen;
+            if (x + a >= from || i == text.size()) {
+                begun = true;
+                const size_t back = std::min(seen, kPartMargin);
+                part.Begin = starts[(seen - back) % kPartMargin];
+                part.Offset = offsets[(seen - back) % kPartMargin];
+            }
+        }
+        if (begun && x > to && ++after > kPartMargin) {
+            part.End = i;
+            return true;
+        }
+        return false;
+    });
+    return part;
+}
+
+size_t FitText(std::string_view text, const TDeviceFont& font, int32_t width) {
+    return FittingPrefix(ResolveFont(font), text, width + 0.5);
+}
+
+size_t FittingPrefix(const TResolvedFont& font, std::string_view text, double width) {
+    size_t end = 0;
+    WalkAdvances(font, text, ValidUtf8(text), [&](size_t i, double x, double a) {
+        end = i;
+        return i == text.size() || x + a > width;
+    });
+    return end;
 }
 
 QString FontFamilyFor(const std::string& name) {
@@ -210,6 +469,7 @@ const TResolvedFont& ResolveFont(const TDeviceFont& font) {
 
 double TextAdvance(const TResolvedFont& font, const std::string& text) {
     if (text.empty()) return 0.0;
+    if (text.size() > kLongText) return LongAdvance(font, text);
     double width = 0.0;
     for (unsigned char c : text) {
         if (c < 32 || c > 126 || c == 'f') return ShapeText(font, text).Width;

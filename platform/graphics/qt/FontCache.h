@@ -11,6 +11,10 @@
 #include <string>
 #include <utility>
 #include <deque>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/graphics/CanvasDevice.h"
@@ -27,9 +31,17 @@ struct TResolvedFont {
     std::array<double, 95> AsciiAdvance{};
     // The font for a paint device whose font resolution is dpi.
     const QFont& FontFor(int dpi) const;
+    // The advance of one character on its own, unshaped (cached); the
+    // caller holds AdvanceMutex().
+    double CharAdvance(char32_t c) const;
+    std::mutex& AdvanceMutex() const { return FAdvanceMutex; }
 
 private:
     mutable std::deque<std::pair<int, QFont>> FByDpi;  // entries never move
+    mutable std::mutex FAdvanceMutex;
+    // Below U+10000, in pages of 256 made when first asked; < 0: not yet asked.
+    mutable std::vector<std::unique_ptr<float[]>> FBmpAdvance;
+    mutable std::unordered_map<char32_t, double> FAdvance;
 };
 
 // Never null; the entry lives until the program ends.
@@ -41,10 +53,36 @@ struct TShapedText {
     QList<QGlyphRun> Runs;  // glyph positions relative to the baseline origin
 };
 TShapedText ShapeText(const TResolvedFont& font, const std::string& text);
+TShapedText ShapeQText(const TResolvedFont& font, const QString& text);
+// How many UTF-16 units went through the font engine's layout so far, for
+// the tests of what painting costs.
+uint64_t ShapedUnits();
+
+// Texts longer than this many bytes are never shaped whole: they are
+// measured by the sum of their characters' advances, and drawn only in the
+// part that can show.
+constexpr size_t kLongText = 256;
+
 // The width of a text in a font, as ShapeText gives it; printable ASCII
 // without "f" (the letter that starts the ligatures of the usual fonts) is
-// summed from the cached advances.
+// summed from the cached advances, and so is every long text.
 double TextAdvance(const TResolvedFont& font, const std::string& text);
+
+// A part of a text, in whole characters: bytes [Begin, End), starting
+// Offset pixels (summed advances) after the text's start.
+struct TTextPart {
+    size_t Begin = 0;
+    size_t End = 0;
+    double Offset = 0;
+    bool Utf8 = true;  // the whole text is valid UTF-8
+};
+// The characters whose advances reach into [from, to] (pixels from the
+// text's start), with a few more on either side so that shaping the part
+// gives the glyphs the whole text would have there.
+TTextPart VisiblePart(const TResolvedFont& font, const std::string& text, double from, double to);
+// The number of bytes of the longest prefix of whole characters whose summed
+// advances are at most width.
+size_t FittingPrefix(const TResolvedFont& font, std::string_view text, double width);
 
 // The 72 dpi paint device fonts are measured on.
 QPaintDevice* MeasuringDevice();
@@ -52,4 +90,8 @@ QPaintDevice* MeasuringDevice();
 // The family Qt uses for a TFont name ("Default" is the desktop's default).
 QString FontFamilyFor(const std::string& name);
 
-inline QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+// Text as Qt takes it: UTF-8 when the whole text is valid UTF-8, else each
+// byte a Windows-1252 character, as the runtime reads text files.
+QString ToQString(std::string_view s);
+// A part of a text, decoded as the whole text is (utf8: IsValidUtf8 of it).
+QString ToQString(std::string_view part, bool utf8);

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPolygon>
+#include <algorithm>
 #include <cmath>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -234,13 +235,33 @@ TSize TQtCanvasDevice::TextExtent(const std::string& text, const TDeviceFont& fo
 
 TTextMetric TQtCanvasDevice::TextMetrics(const TDeviceFont& font) { return Font(font).Metric; }
 
+// The part of the surface drawing can reach, in the painter's coordinates.
+QRectF TQtCanvasDevice::VisibleArea(QPainter* p) const {
+    QRectF area(0, 0, p->device() ? p->device()->width() : FSize.cx, p->device() ? p->device()->height() : FSize.cy);
+    if (!p->transform().isIdentity()) area = p->transform().inverted().mapRect(area);
+    if (FHasClip) area = area.intersected(QRectF(ToQRect(FClip)));
+    return area;
+}
+
 void TQtCanvasDevice::TextOut(int32_t x, int32_t y, const std::string& text, const TDeviceFont& font, uint32_t align,
                               bool opaque, TColor background) {
     QPainter* p = Prepare();
     if (!p || text.empty()) return;
     const TResolvedFont& f = Font(font);
-    TShapedText shaped = ShapeText(f, text);
-    int32_t width = static_cast<int32_t>(std::lround(shaped.Width));
+    const bool rotated = font.Escapement % 3600 != 0;
+    const bool left = (align & TA_CENTER) == TA_LEFT;
+    // A long text is shaped only where it can show: its advances place the
+    // part, and the part alone goes to the font engine.
+    const bool whole = text.size() <= kLongText;
+    TShapedText shaped;
+    double fullWidth = 0;
+    if (whole) {
+        shaped = ShapeText(f, text);
+        fullWidth = shaped.Width;
+    } else if (!left || opaque) {
+        fullWidth = TextAdvance(f, text);
+    }
+    int32_t width = static_cast<int32_t>(std::clamp(std::round(fullWidth), 0.0, 1e9));
     int32_t ascent = f.Metric.Ascent;
     int32_t x0 = 0;
     if ((align & TA_CENTER) == TA_CENTER) x0 = -(width / 2);
@@ -249,7 +270,31 @@ void TQtCanvasDevice::TextOut(int32_t x, int32_t y, const std::string& text, con
     if ((align & TA_BASELINE) == TA_BASELINE) baseline = 0;
     else if ((align & TA_BASELINE) == TA_BOTTOM) baseline = -f.Metric.Descent;
 
-    bool rotated = font.Escapement % 3600 != 0;
+    double partOffset = 0;
+    if (!whole) {
+        const QRectF area = VisibleArea(p);
+        double from, to;
+        if (rotated) {
+            // Whatever the angle, a visible glyph lies no further from the
+            // anchor than the farthest corner of the area.
+            double reach = 0;
+            for (QPointF c : {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()})
+                reach = std::max(reach, std::hypot(c.x() - x, c.y() - y));
+            reach += f.Metric.Height;
+            from = -reach - x0;
+            to = reach - x0;
+        } else {
+            const double origin = double(x) + x0;
+            from = area.left() - origin - f.Metric.Height;
+            to = area.right() - origin + f.Metric.Height;
+        }
+        if (to >= from && !area.isEmpty()) {
+            const TTextPart part = VisiblePart(f, text, from, to);
+            partOffset = part.Offset;
+            shaped = ShapeQText(f, ToQString(std::string_view(text).substr(part.Begin, part.End - part.Begin), part.Utf8));
+        }
+    }
+
     if (rotated) {
         QTransform t;
         t.translate(x, y);
@@ -262,7 +307,7 @@ void TQtCanvasDevice::TextOut(int32_t x, int32_t y, const std::string& text, con
     if (opaque) p->fillRect(QRect(x + x0, y + baseline - ascent, width, f.Metric.Height), ToQColor(background));
     p->setPen(ToQColor(font.Color));
     // Shaped once per text and font: drawing reuses the glyphs.
-    QPointF origin(x + x0, y + baseline);
+    QPointF origin(x + x0 + partOffset, y + baseline);
     for (const QGlyphRun& run : shaped.Runs) p->drawGlyphRun(origin, run);
     if (rotated) {
         p->resetTransform();

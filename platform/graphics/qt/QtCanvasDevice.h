@@ -67,6 +67,7 @@ protected:
 
 private:
     QPainter* Prepare();
+    QRectF VisibleArea(QPainter* p) const;
     const TResolvedFont& Font(const TDeviceFont& font);
     void SetPenMode(QPainter* p, TPenMode mode);
     bool DirectFill(QPainter* p, const TRect& rect, TColor color);
