@@ -127,6 +127,14 @@ private:
     void NodeColumn();
     void Graphic();
     TRect GraphicRect(int32_t W, int32_t H) const;
+    void BitmapGraphic(const TRect& gr);
+    void CheckBoxGraphic(const TRect& gr);
+    void DataImageGraphic(const TRect& gr, TImageList* images);
+    void NodeGraphic();
+    void FlatNodeBox(const TRect& box, TColor color);
+    void ImageListGraphic(const TRect& gr, TImageList* images);
+    void CommentMark();
+    void ButtonGraphic(const TRect& gr);
     void RotatedText();
     void RadioGroup();
     void ProgressBar();
@@ -585,108 +593,19 @@ void TVsStringGrid::TCellPainter::Graphic() {
     TImageList* images = G.FGridImages;
     const TRect gr = GraphicRect(GraphW, GraphH);
     switch (Graph->Kind) {
-    case cgBitmap: {
-        auto* bitmap = dynamic_cast<TBitmap*>(Graph->First);
-        if (!bitmap || bitmap->Empty()) break;
-        if (Graph->Transparent) {
-            const bool selected = ((State & gdSelected) && !(State & gdFocused)) ||
-                                  (RowFlagged() && (G.Options() & goRowSelect) && RealCol >= G.FixedCols());
-            DrawTransparentBitmap(C, *bitmap, selected ? G.FSelectionColor : C.Brush()->Color(), gr);
-        } else {
-            C.Draw(gr.Left, gr.Top, bitmap);
-        }
-        break;
-    }
+    case cgBitmap: BitmapGraphic(gr); break;
     case cgIcon: C.Draw(gr.Left, gr.Top, dynamic_cast<TGraphic*>(Graph->Second)); break;
     case cgImageIndex:
         if (images && Graph->Integer >= 0 && Graph->Integer < images->Count())
             images->Draw(C, gr.Left, gr.Top, Graph->Integer);
         break;
     case cgCheckBox:
-    case cgDataCheckBox: {
-        TRect place = gr;
-        if (Align == taRightJustify) {
-            const int32_t right = R.Right - 1 - (Graph->Kind == cgCheckBox ? G.FPaintTextWidth + 2 : 0);
-            place = {right - GraphW, gr.Top, right, gr.Bottom};
-        } else if (Align == taCenter) {
-            const int32_t left = R.Left + (R.Right - R.Left - GraphW) / 2;
-            place = {left, gr.Top, left + GraphW, gr.Bottom};
-        }
-        const int32_t bx = place.Left + (place.Right - place.Left - 15) / 2;
-        const int32_t by = place.Top + (place.Bottom - place.Top - 15) / 2;
-        const bool checked =
-            Graph->Kind == cgCheckBox ? Graph->State : G.Cells(RealCol, Row) == G.FCheckTrueText;
-        const TColor brush = C.Brush()->Color();
-        DrawCheckBox(C, {bx, by, bx + 15, by + 15}, checked);
-        C.Brush()->SetColor(brush);
-        break;
-    }
+    case cgDataCheckBox: CheckBoxGraphic(gr); break;
     case cgRotated: RotatedText(); break;
-    case cgDataImage: {
-        int32_t value = 0;
-        try {
-            value = G.GetCellInteger(RealCol, Row);
-        } catch (const EVsGridError&) {
-            break;  // no integer: no image
-        }
-        const int64_t index = static_cast<int64_t>(value) + Graph->Integer;
-        if (images && index >= 0 && index < images->Count())
-            images->Draw(C, gr.Left, gr.Top, static_cast<int32_t>(index));
-        break;
-    }
-    case cgNode: {
-        TCellNode* node = G.FCellNode.get();
-        C.Brush()->SetColor(node->Color());
-        if (node->NodeType() == cn3D) {
-            C.Pen()->SetColor(node->Color());
-            C.Rectangle(R);
-            C.Pen()->SetColor(clWhite);
-            C.MoveTo(R.Left, R.Bottom - 1);
-            C.LineTo(R.Left, R.Top);
-            C.LineTo(R.Right - 1, R.Top);
-            C.Pen()->SetColor(clGray);
-            C.LineTo(R.Right - 1, R.Bottom - 1);
-            C.LineTo(R.Left, R.Bottom - 1);
-        }
-        if (node->NodeType() == cnGlyph && !node->ExpandGlyph()->Empty() && !node->ContractGlyph()->Empty()) {
-            TBitmap& glyph = Graph->State ? *node->ContractGlyph() : *node->ExpandGlyph();
-            DrawTransparentBitmap(C, glyph, C.Brush()->Color(),
-                                  {R.Left, R.Top, R.Left + glyph.Width(), R.Top + glyph.Height()});
-            break;
-        }
-        const int32_t top = R.Top + (R.Bottom - R.Top - 8) / 2;
-        TRect box{R.Left + 2, top, R.Left + 10, top + 8};
-        if (node->NodeType() != cnFlat) {
-            TRect edge = box;
-            DrawEdge(C, edge, Graph->State ? EDGE_RAISED : EDGE_SUNKEN, BF_RECT | BF_SOFT);
-        } else {
-            C.Pen()->SetColor(node->NodeColor());
-            C.Brush()->SetStyle(bsClear);
-            C.Rectangle(box.Left - 1, box.Top - 1, box.Right + 1, box.Bottom + 1);
-            C.Brush()->SetStyle(bsSolid);
-            C.MoveTo(box.Left + 1, box.Top + 3);
-            C.LineTo(box.Left + 6, box.Top + 3);
-            if (Graph->State) {
-                C.MoveTo(box.Left + 3, box.Top + 1);
-                C.LineTo(box.Left + 3, box.Top + 6);
-            }
-        }
-        C.Pen()->SetColor(clBlack);
-        break;
-    }
+    case cgDataImage: DataImageGraphic(gr, images); break;
+    case cgNode: NodeGraphic(); break;
     case cgRadio: RadioGroup(); break;
-    case cgImageList: {
-        const auto* list = dynamic_cast<const TIntList*>(Graph->First);
-        if (!images || !list) break;
-        int32_t x = gr.Left, y = gr.Top;
-        for (int32_t i = 0; i < list->Count(); ++i) {
-            const int32_t index = list->Items(i);
-            if (index >= 0 && index < images->Count()) images->Draw(C, x, y, index);
-            if (Graph->State) x += images->Width();
-            else y += images->Height();
-        }
-        break;
-    }
+    case cgImageList: ImageListGraphic(gr, images); break;
     case cgPicture: {
         const auto* picture = dynamic_cast<const TPicture*>(Graph->First);
         if (!picture || !picture->Graphic()) break;
@@ -698,32 +617,133 @@ void TVsStringGrid::TCellPainter::Graphic() {
         if (const auto* file = dynamic_cast<const TFilePicture*>(Graph->First)) file->DrawPictureFile(C, gr);
         break;
     case cgProgress: ProgressBar(); break;
-    case cgComment: {
-        const TColor pen = C.Pen()->Color();
-        C.Brush()->SetColor(clRed);
-        C.Pen()->SetColor(clRed);
-        C.Polygon({{R.Right - 7, R.Top + 1}, {R.Right - 2, R.Top + 1}, {R.Right - 2, R.Top + 6}});
-        C.Brush()->SetColor(G.Color());
-        C.Pen()->SetColor(pen);
-        break;
-    }
-    case cgButton: {
-        Graph->Packed = static_cast<int32_t>((static_cast<uint32_t>(gr.Top & 0xFFFF) << 16) |
-                                             static_cast<uint32_t>(gr.Left & 0xFFFF));
-        const TColor bk = C.SetBkColor(clBtnFace);
-        DrawFrameControl(C, gr, DFC_BUTTON, DFCS_BUTTONPUSH | (Graph->State ? DFCS_PUSHED : 0));
-        const int32_t inset = Graph->State ? 3 : 2;
-        TRect caption{gr.Left + inset, gr.Top + inset, gr.Right - inset, gr.Bottom - inset};
-        if (const auto* list = dynamic_cast<const TStrings*>(Graph->First); list && list->Count() > 0) {
-            C.Brush()->SetStyle(bsClear);
-            C.DrawText(list->Get(0), caption, 0);
-            C.Brush()->SetStyle(bsSolid);
-        }
-        C.SetBkColor(bk);
-        break;
-    }
+    case cgComment: CommentMark(); break;
+    case cgButton: ButtonGraphic(gr); break;
     default: break;
     }
+}
+
+void TVsStringGrid::TCellPainter::BitmapGraphic(const TRect& gr) {
+    auto* bitmap = dynamic_cast<TBitmap*>(Graph->First);
+    if (!bitmap || bitmap->Empty()) return;
+    if (Graph->Transparent) {
+        const bool selected = ((State & gdSelected) && !(State & gdFocused)) ||
+                              (RowFlagged() && (G.Options() & goRowSelect) && RealCol >= G.FixedCols());
+        DrawTransparentBitmap(C, *bitmap, selected ? G.FSelectionColor : C.Brush()->Color(), gr);
+    } else {
+        C.Draw(gr.Left, gr.Top, bitmap);
+    }
+}
+
+void TVsStringGrid::TCellPainter::CheckBoxGraphic(const TRect& gr) {
+    // The box follows the cell's alignment; a plain check box leaves room for its caption.
+    TRect place = gr;
+    if (Align == taRightJustify) {
+        const int32_t right = R.Right - 1 - (Graph->Kind == cgCheckBox ? G.FPaintTextWidth + 2 : 0);
+        place = {right - GraphW, gr.Top, right, gr.Bottom};
+    } else if (Align == taCenter) {
+        const int32_t left = R.Left + (R.Right - R.Left - GraphW) / 2;
+        place = {left, gr.Top, left + GraphW, gr.Bottom};
+    }
+    const int32_t bx = place.Left + (place.Right - place.Left - 15) / 2;
+    const int32_t by = place.Top + (place.Bottom - place.Top - 15) / 2;
+    const bool checked = Graph->Kind == cgCheckBox ? Graph->State : G.Cells(RealCol, Row) == G.FCheckTrueText;
+    const TColor brush = C.Brush()->Color();
+    DrawCheckBox(C, {bx, by, bx + 15, by + 15}, checked);
+    C.Brush()->SetColor(brush);
+}
+
+void TVsStringGrid::TCellPainter::DataImageGraphic(const TRect& gr, TImageList* images) {
+    int32_t value = 0;
+    try {
+        value = G.GetCellInteger(RealCol, Row);
+    } catch (const EVsGridError&) {
+        return;  // no integer: no image
+    }
+    const int64_t index = static_cast<int64_t>(value) + Graph->Integer;
+    if (images && index >= 0 && index < images->Count()) images->Draw(C, gr.Left, gr.Top, static_cast<int32_t>(index));
+}
+
+void TVsStringGrid::TCellPainter::NodeGraphic() {
+    TCellNode* node = G.FCellNode.get();
+    C.Brush()->SetColor(node->Color());
+    if (node->NodeType() == cn3D) {
+        C.Pen()->SetColor(node->Color());
+        C.Rectangle(R);
+        C.Pen()->SetColor(clWhite);
+        C.MoveTo(R.Left, R.Bottom - 1);
+        C.LineTo(R.Left, R.Top);
+        C.LineTo(R.Right - 1, R.Top);
+        C.Pen()->SetColor(clGray);
+        C.LineTo(R.Right - 1, R.Bottom - 1);
+        C.LineTo(R.Left, R.Bottom - 1);
+    }
+    if (node->NodeType() == cnGlyph && !node->ExpandGlyph()->Empty() && !node->ContractGlyph()->Empty()) {
+        TBitmap& glyph = Graph->State ? *node->ContractGlyph() : *node->ExpandGlyph();
+        DrawTransparentBitmap(C, glyph, C.Brush()->Color(),
+                              {R.Left, R.Top, R.Left + glyph.Width(), R.Top + glyph.Height()});
+        return;
+    }
+    const int32_t top = R.Top + (R.Bottom - R.Top - 8) / 2;
+    const TRect box{R.Left + 2, top, R.Left + 10, top + 8};
+    if (node->NodeType() != cnFlat) {
+        TRect edge = box;
+        DrawEdge(C, edge, Graph->State ? EDGE_RAISED : EDGE_SUNKEN, BF_RECT | BF_SOFT);
+    } else {
+        FlatNodeBox(box, node->NodeColor());
+    }
+    C.Pen()->SetColor(clBlack);
+}
+
+void TVsStringGrid::TCellPainter::FlatNodeBox(const TRect& box, TColor color) {
+    // A framed minus, and a plus while the node is contracted.
+    C.Pen()->SetColor(color);
+    C.Brush()->SetStyle(bsClear);
+    C.Rectangle(box.Left - 1, box.Top - 1, box.Right + 1, box.Bottom + 1);
+    C.Brush()->SetStyle(bsSolid);
+    C.MoveTo(box.Left + 1, box.Top + 3);
+    C.LineTo(box.Left + 6, box.Top + 3);
+    if (Graph->State) {
+        C.MoveTo(box.Left + 3, box.Top + 1);
+        C.LineTo(box.Left + 3, box.Top + 6);
+    }
+}
+
+void TVsStringGrid::TCellPainter::ImageListGraphic(const TRect& gr, TImageList* images) {
+    const auto* list = dynamic_cast<const TIntList*>(Graph->First);
+    if (!images || !list) return;
+    int32_t x = gr.Left, y = gr.Top;
+    for (int32_t i = 0; i < list->Count(); ++i) {
+        const int32_t index = list->Items(i);
+        if (index >= 0 && index < images->Count()) images->Draw(C, x, y, index);
+        if (Graph->State) x += images->Width();
+        else y += images->Height();
+    }
+}
+
+void TVsStringGrid::TCellPainter::CommentMark() {
+    const TColor pen = C.Pen()->Color();
+    C.Brush()->SetColor(clRed);
+    C.Pen()->SetColor(clRed);
+    C.Polygon({{R.Right - 7, R.Top + 1}, {R.Right - 2, R.Top + 1}, {R.Right - 2, R.Top + 6}});
+    C.Brush()->SetColor(G.Color());
+    C.Pen()->SetColor(pen);
+}
+
+void TVsStringGrid::TCellPainter::ButtonGraphic(const TRect& gr) {
+    // Where the button sits, kept for the mouse code's hit test.
+    Graph->Packed = static_cast<int32_t>((static_cast<uint32_t>(gr.Top & 0xFFFF) << 16) |
+                                         static_cast<uint32_t>(gr.Left & 0xFFFF));
+    const TColor bk = C.SetBkColor(clBtnFace);
+    DrawFrameControl(C, gr, DFC_BUTTON, DFCS_BUTTONPUSH | (Graph->State ? DFCS_PUSHED : 0));
+    const int32_t inset = Graph->State ? 3 : 2;
+    TRect caption{gr.Left + inset, gr.Top + inset, gr.Right - inset, gr.Bottom - inset};
+    if (const auto* list = dynamic_cast<const TStrings*>(Graph->First); list && list->Count() > 0) {
+        C.Brush()->SetStyle(bsClear);
+        C.DrawText(list->Get(0), caption, 0);
+        C.Brush()->SetStyle(bsSolid);
+    }
+    C.SetBkColor(bk);
 }
 
 void TVsStringGrid::TCellPainter::RotatedText() {
