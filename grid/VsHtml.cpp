@@ -88,6 +88,9 @@ bool StartsWithI(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && CompareText(s.substr(0, prefix.size()), prefix) == 0;
 }
 
+// Whether an upper-cased tag opens with this name.
+bool Opens(std::string_view up, std::string_view name) { return up.compare(0, name.size(), name) == 0; }
+
 size_t FindI(std::string_view hay, std::string_view needle, size_t from) {
     if (needle.empty() || hay.size() < needle.size()) return std::string_view::npos;
     for (size_t i = from; i + needle.size() <= hay.size(); ++i)
@@ -313,6 +316,13 @@ private:
     void Pass(TPass pass, TLine& line, const TPlacement* at);
     TStep Tag(TPass pass, const std::string& tag, TLine& line, const TPlacement* at, TCursor& cur);
     TStep ClosingTag(TPass pass, const std::string& up);
+    TStep BTag(TPass pass, const std::string& tag, const std::string& up);
+    void BodyTag(bool drawing, const std::string& tag);
+    void FontTag(bool drawing, const std::string& tag);
+    void HorizontalRule(const TPlacement& at);
+    void Indent(const std::string& tag, TCursor& cur);
+    TStep ListItem(TPass pass, const TLine& line, const TPlacement* at, TCursor& cur);
+    void ParagraphTag(bool drawing, const std::string& tag, const TPlacement* at);
     TStep Image(TPass pass, const std::string& tag, TLine& line, const TPlacement* at, TCursor& cur);
     bool FindImage(const std::string& src, TImageRef& ref);
     TBitmap* FileBitmap(const std::string& path);
@@ -569,7 +579,6 @@ THTMLLayout::TStep THTMLLayout::Tag(TPass pass, const std::string& tag, TLine& l
     std::string up = UpperCase(tag);
     if (up.size() < 2) return TStep::Go;
     if (up[1] == '/') return ClosingTag(pass, up);
-    auto is = [&](std::string_view name) { return up.compare(0, name.size(), name) == 0; };
     TFont* font = C.Font();
     std::string value;
     switch (up[1]) {
@@ -580,118 +589,140 @@ THTMLLayout::TStep THTMLLayout::Tag(TPass pass, const std::string& tag, TLine& l
         S.InAnchor = true;
         S.Href = value;
         break;
-    case 'B':
-        if (is("<B>")) {
-            SetStyleBit(font, fsBold, true);
-        } else if (is("<BR>")) {
-            if (pass == TPass::Measure) FPlain += '\r';
-            return TStep::EndAfter;
-        } else if (is("<BLINK")) {
-            if (!FBlinkOn) font->SetColor(FEntryBrushColor);
-        } else if (is("<BODY")) {
-            if (drawing && Attribute(tag, "background", value) && StartsWithI(value, "file://")) {
-                TBitmap* tile = FileBitmap(value.substr(7));
-                if (tile && tile->Width() > 0 && tile->Height() > 0) {
-                    int saved = C.SaveDC();
-                    C.IntersectClipRect(FRect);
-                    for (int32_t y = FRect.Top; y < FRect.Bottom; y += tile->Height())
-                        for (int32_t x = FRect.Left; x < FRect.Right; x += tile->Width()) C.Draw(x, y, tile);
-                    C.RestoreDC(saved);
-                }
-            }
-            if (Attribute(tag, "bgcolor", value)) {
-                S.Brush = ParseColor(value, clNone);
-                ApplyBrush();
-                if (drawing && S.Brush != clNone) C.FillRect(FRect);
-            }
-        }
-        break;
-    case 'F':
-        if (Attribute(tag, "face", value)) font->SetName(value);
-        if (Attribute(tag, " color", value) && !FKeepColors) font->SetColor(ParseColor(value, clBlack));
-        if (Attribute(tag, "bgcolor", value) && drawing && !FKeepColors) {
-            S.FontSavedBrush = S.Brush;
-            S.Brush = ParseColor(value, clNone);
-            ApplyBrush();
-        }
-        if (Attribute(tag, "size", value))
-            font->SetSize(std::clamp(StrToIntDef(Trim(value), font->Size()), -kMaxFontSize, kMaxFontSize));
-        break;
+    case 'B': return BTag(pass, tag, up);
+    case 'F': FontTag(drawing, tag); break;
     case 'H':
-        if (drawing) {
-            TColor color = C.Pen()->Color();
-            int32_t width = C.Pen()->Width();
-            C.Pen()->SetColor(clBlack);
-            C.Pen()->SetWidth(1);
-            C.MoveTo(at->Left, at->TextBottom + 1);
-            C.LineTo(FRect.Right, at->TextBottom + 1);
-            C.Pen()->SetColor(color);
-            C.Pen()->SetWidth(width);
-        }
+        if (drawing) HorizontalRule(*at);
         return TStep::EndAfter;
     case 'I':
-        if (is("<I>")) {
-            SetStyleBit(font, fsItalic, true);
-        } else if (is("<IND")) {
-            int32_t n = Attribute(tag, "x", value) ? StrToIntDef(Trim(value), 0) : 0;
-            if (cur.X < n) {
-                cur.X = n;
-                cur.TextLeft = FRect.Left + n;
-                cur.Trailing = 0;
-            }
-        } else if (is("<IMG")) {
-            return Image(pass, tag, line, at, cur);
-        }
+        if (Opens(up, "<I>")) SetStyleBit(font, fsItalic, true);
+        else if (Opens(up, "<IND")) Indent(tag, cur);
+        else if (Opens(up, "<IMG")) return Image(pass, tag, line, at, cur);
         break;
-    case 'L': {
-        if (pass == TPass::Measure && ++cur.Items == 2) return TStep::EndBefore;
-        int32_t indent = kListIndent * S.ListLevel;
-        if (drawing && S.ListLevel > 0) {
-            std::string name = font->Name();
-            font->SetName(kBulletFont);
-            int32_t left = cur.TextLeft + kListIndent * (S.ListLevel - 1);
-            TRect r{left, at->Top, left + kListIndent, std::max(at->Top, at->TextBottom - line.Lift)};
-            C.DrawText(S.ListLevel % 2 == 1 ? kBullet : "o", r, kDrawFlags);
-            font->SetName(name);
-        }
-        cur.X += indent;
-        cur.TextLeft += indent;
-        cur.Trailing = 0;
-        break;
-    }
-    case 'P':
-        if (Attribute(tag, "align", value)) {
-            std::string a = LowerCase(Trim(value));
-            if (a == "right") S.Align = TParaAlign::Right;
-            else if (a == "left") S.Align = TParaAlign::Left;
-            else if (a == "center") S.Align = TParaAlign::Center;
-        }
-        if (drawing && Attribute(tag, "bgcolor", value)) {
-            S.ParaBackground = true;
-            S.ParaSavedBrush = S.Brush;
-            S.Brush = ParseColor(value, clNone);
-            ApplyBrush();
-            FillLine(*at);
-        }
-        break;
+    case 'L': return ListItem(pass, line, at, cur);
+    case 'P': ParagraphTag(drawing, tag, at); break;
     case 'R':
         // A turn of n degrees is one of n mod 360.
         if (Attribute(tag, "a", value)) font->SetOrientation(StrToIntDef(Trim(value), 0) % 360 * 10);
         break;
     case 'S':
-        if (is("<S>")) SetStyleBit(font, fsStrikeOut, true);
-        else if (is("<SUB>")) S.Sub = true;
-        else if (is("<SUP>")) S.Sup = true;
-        else if (is("<SHAD>")) S.Shadow = true;
+        if (Opens(up, "<S>")) SetStyleBit(font, fsStrikeOut, true);
+        else if (Opens(up, "<SUB>")) S.Sub = true;
+        else if (Opens(up, "<SUP>")) S.Sup = true;
+        else if (Opens(up, "<SHAD>")) S.Shadow = true;
         break;
     case 'U':
-        if (is("<UL>")) ++S.ListLevel;
+        if (Opens(up, "<UL>")) ++S.ListLevel;
         else SetStyleBit(font, fsUnderline, true);
         break;
     default:
         break;
     }
     return TStep::Go;
+}
+
+THTMLLayout::TStep THTMLLayout::BTag(TPass pass, const std::string& tag, const std::string& up) {
+    if (Opens(up, "<B>")) {
+        SetStyleBit(C.Font(), fsBold, true);
+    } else if (Opens(up, "<BR>")) {
+        if (pass == TPass::Measure) FPlain += '\r';
+        return TStep::EndAfter;
+    } else if (Opens(up, "<BLINK")) {
+        if (!FBlinkOn) C.Font()->SetColor(FEntryBrushColor);
+    } else if (Opens(up, "<BODY")) {
+        BodyTag(pass == TPass::Draw, tag);
+    }
+    return TStep::Go;
+}
+
+void THTMLLayout::BodyTag(bool drawing, const std::string& tag) {
+    std::string value;
+    if (drawing && Attribute(tag, "background", value) && StartsWithI(value, "file://")) {
+        TBitmap* tile = FileBitmap(value.substr(7));
+        if (tile && tile->Width() > 0 && tile->Height() > 0) {
+            int saved = C.SaveDC();
+            C.IntersectClipRect(FRect);
+            for (int32_t y = FRect.Top; y < FRect.Bottom; y += tile->Height())
+                for (int32_t x = FRect.Left; x < FRect.Right; x += tile->Width()) C.Draw(x, y, tile);
+            C.RestoreDC(saved);
+        }
+    }
+    if (Attribute(tag, "bgcolor", value)) {
+        S.Brush = ParseColor(value, clNone);
+        ApplyBrush();
+        if (drawing && S.Brush != clNone) C.FillRect(FRect);
+    }
+}
+
+void THTMLLayout::FontTag(bool drawing, const std::string& tag) {
+    TFont* font = C.Font();
+    std::string value;
+    if (Attribute(tag, "face", value)) font->SetName(value);
+    if (Attribute(tag, " color", value) && !FKeepColors) font->SetColor(ParseColor(value, clBlack));
+    if (Attribute(tag, "bgcolor", value) && drawing && !FKeepColors) {
+        S.FontSavedBrush = S.Brush;
+        S.Brush = ParseColor(value, clNone);
+        ApplyBrush();
+    }
+    if (Attribute(tag, "size", value))
+        font->SetSize(std::clamp(StrToIntDef(Trim(value), font->Size()), -kMaxFontSize, kMaxFontSize));
+}
+
+void THTMLLayout::HorizontalRule(const TPlacement& at) {
+    TColor color = C.Pen()->Color();
+    int32_t width = C.Pen()->Width();
+    C.Pen()->SetColor(clBlack);
+    C.Pen()->SetWidth(1);
+    C.MoveTo(at.Left, at.TextBottom + 1);
+    C.LineTo(FRect.Right, at.TextBottom + 1);
+    C.Pen()->SetColor(color);
+    C.Pen()->SetWidth(width);
+}
+
+void THTMLLayout::Indent(const std::string& tag, TCursor& cur) {
+    std::string value;
+    int32_t n = Attribute(tag, "x", value) ? StrToIntDef(Trim(value), 0) : 0;
+    if (cur.X < n) {
+        cur.X = n;
+        cur.TextLeft = FRect.Left + n;
+        cur.Trailing = 0;
+    }
+}
+
+THTMLLayout::TStep THTMLLayout::ListItem(TPass pass, const TLine& line, const TPlacement* at, TCursor& cur) {
+    // A second item measured on one line starts a line of its own.
+    if (pass == TPass::Measure && ++cur.Items == 2) return TStep::EndBefore;
+    int32_t indent = kListIndent * S.ListLevel;
+    if (pass == TPass::Draw && S.ListLevel > 0) {
+        TFont* font = C.Font();
+        std::string name = font->Name();
+        font->SetName(kBulletFont);
+        int32_t left = cur.TextLeft + kListIndent * (S.ListLevel - 1);
+        TRect r{left, at->Top, left + kListIndent, std::max(at->Top, at->TextBottom - line.Lift)};
+        C.DrawText(S.ListLevel % 2 == 1 ? kBullet : "o", r, kDrawFlags);
+        font->SetName(name);
+    }
+    cur.X += indent;
+    cur.TextLeft += indent;
+    cur.Trailing = 0;
+    return TStep::Go;
+}
+
+void THTMLLayout::ParagraphTag(bool drawing, const std::string& tag, const TPlacement* at) {
+    std::string value;
+    if (Attribute(tag, "align", value)) {
+        std::string a = LowerCase(Trim(value));
+        if (a == "right") S.Align = TParaAlign::Right;
+        else if (a == "left") S.Align = TParaAlign::Left;
+        else if (a == "center") S.Align = TParaAlign::Center;
+    }
+    if (drawing && Attribute(tag, "bgcolor", value)) {
+        S.ParaBackground = true;
+        S.ParaSavedBrush = S.Brush;
+        S.Brush = ParseColor(value, clNone);
+        ApplyBrush();
+        FillLine(*at);
+    }
 }
 
 THTMLLayout::TStep THTMLLayout::ClosingTag(TPass pass, const std::string& up) {
