@@ -252,92 +252,76 @@ void LoadConverters() {
     (void)loaded;
 }
 
-// Reads a workbook in a child process; the sheets, or ESpreadsheetError.
-std::vector<TSheetData> ReadWorkbook(const std::string& FileName) {
-    LoadConverters();
-    const TSpreadsheetReaderLimits limits = Limits();
-    const TSpreadsheetReaderHook hook = Hook();
-    const int64_t mapped = MappedBytes();
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) throw ESpreadsheetError(FmtMsg(SCannotOpenWorkbook, FileName));
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        throw ESpreadsheetError(FmtMsg(SCannotOpenWorkbook, FileName));
+// The child's side: limits set, the workbook read into the pipe, and the
+// outcome as the exit code.
+[[noreturn]] void RunReaderChild(const std::string& FileName, int fd, const TSpreadsheetReaderLimits& limits,
+                                 const TSpreadsheetReaderHook& hook, int64_t mapped) {
+    // A fault ends the child as it is, whatever handlers the program set.
+    for (int sig : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGXCPU}) std::signal(sig, SIG_DFL);
+    rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+    if (limits.MemoryBytes > 0) {
+        const auto bytes = static_cast<rlim_t>(mapped + limits.MemoryBytes);
+        rlimit memory{bytes, bytes};
+        ::setrlimit(RLIMIT_AS, &memory);
     }
-    if (pid == 0) {
-        ::close(fds[0]);
-        // A fault ends the child as it is, whatever handlers the program set.
-        for (int sig : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGXCPU}) std::signal(sig, SIG_DFL);
-        rlimit none{0, 0};
-        ::setrlimit(RLIMIT_CORE, &none);
-        if (limits.MemoryBytes > 0) {
-            const auto bytes = static_cast<rlim_t>(mapped + limits.MemoryBytes);
-            rlimit memory{bytes, bytes};
-            ::setrlimit(RLIMIT_AS, &memory);
-        }
-        if (limits.Seconds > 0) {
-            rlimit cpu{static_cast<rlim_t>(limits.Seconds), static_cast<rlim_t>(limits.Seconds) + 1};
-            ::setrlimit(RLIMIT_CPU, &cpu);
-        }
-        int code = kExitOther;
-        try {
-            if (hook) hook();
-            code = ReadWorkbookInChild(FileName, fds[1]);
-        } catch (const std::bad_alloc&) {
-            code = kExitMemory;
-        } catch (...) {
-            code = kExitOther;
-        }
-        _exit(code);
+    if (limits.Seconds > 0) {
+        rlimit cpu{static_cast<rlim_t>(limits.Seconds), static_cast<rlim_t>(limits.Seconds) + 1};
+        ::setrlimit(RLIMIT_CPU, &cpu);
     }
-    ::close(fds[1]);
+    int code = kExitOther;
+    try {
+        if (hook) hook();
+        code = ReadWorkbookInChild(FileName, fd);
+    } catch (const std::bad_alloc&) {
+        code = kExitMemory;
+    } catch (...) {
+        code = kExitOther;
+    }
+    _exit(code);
+}
 
-    // The answer is read while the child writes it; past the time limit
-    // the child is stopped.
-    std::string data;
-    bool timedOut = false;
+// Reads the answer while the child writes it, up to the pipe's end; false
+// when the time ran out first.
+bool ReadAnswer(int fd, int32_t Seconds, std::string& data) {
     // The processor time is the child's own limit; a child that waits (or
     // a busy machine) gets twice that in clock time.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2 * std::max(1, limits.Seconds));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2 * std::max(1, Seconds));
     char buf[65536];
     for (;;) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-        if (left <= 0) {
-            timedOut = true;
-            break;
-        }
-        pollfd p{fds[0], POLLIN, 0};
+        if (left <= 0) return false;
+        pollfd p{fd, POLLIN, 0};
         const int r = ::poll(&p, 1, static_cast<int>(std::min<int64_t>(left, INT32_MAX)));
         if (r < 0 && errno == EINTR) continue;
-        if (r == 0) {
-            timedOut = true;
-            break;
-        }
-        const ssize_t n = ::read(fds[0], buf, sizeof buf);
+        if (r == 0) return false;
+        const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n <= 0) return true;
         data.append(buf, static_cast<size_t>(n));
     }
-    ::close(fds[0]);
-    if (timedOut) ::kill(pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+}
 
-    auto fail = [&](const std::string& why) { throw ESpreadsheetError(FmtMsg(SReaderFailed, FileName, why)); };
-    if (timedOut) fail(SReaderTime);
+[[noreturn]] void ReaderFailed(const std::string& FileName, const std::string& why) {
+    throw ESpreadsheetError(FmtMsg(SReaderFailed, FileName, why));
+}
+
+// How the child ended, as the reader's error; returns only after a clean exit.
+void CheckReaderExit(const std::string& FileName, bool timedOut, int status) {
+    if (timedOut) ReaderFailed(FileName, SReaderTime);
     if (WIFSIGNALED(status)) {
         const int sig = WTERMSIG(status);
-        if (sig == SIGXCPU || sig == SIGKILL) fail(SReaderTime);
-        fail(FmtMsg(SReaderSignal, sig));
+        if (sig == SIGXCPU || sig == SIGKILL) ReaderFailed(FileName, SReaderTime);
+        ReaderFailed(FileName, FmtMsg(SReaderSignal, sig));
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == kExitMemory) fail(SReaderMemory);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != kExitOk) fail(SReaderBroken);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kExitMemory) ReaderFailed(FileName, SReaderMemory);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != kExitOk) ReaderFailed(FileName, SReaderBroken);
+}
 
+// The sheets from the child's answer; an answer cut short is a broken reader.
+std::vector<TSheetData> ParseAnswer(const std::string& FileName, const std::string& data) {
+    auto fail = [&](const std::string& why) { ReaderFailed(FileName, why); };
     TAnswer in(data);
     uint32_t rc = 0, count = 0, mark = 0;
     if (!in.U32(rc)) fail(SReaderBroken);
@@ -362,6 +346,39 @@ std::vector<TSheetData> ReadWorkbook(const std::string& FileName) {
     }
     if (!in.U32(mark) || mark != kEndMark) fail(SReaderBroken);
     return sheets;
+}
+
+// Reads a workbook in a child process; the sheets, or ESpreadsheetError.
+std::vector<TSheetData> ReadWorkbook(const std::string& FileName) {
+    LoadConverters();
+    const TSpreadsheetReaderLimits limits = Limits();
+    const TSpreadsheetReaderHook hook = Hook();
+    const int64_t mapped = MappedBytes();
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) throw ESpreadsheetError(FmtMsg(SCannotOpenWorkbook, FileName));
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        throw ESpreadsheetError(FmtMsg(SCannotOpenWorkbook, FileName));
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        RunReaderChild(FileName, fds[1], limits, hook, mapped);
+    }
+    ::close(fds[1]);
+
+    // Past the time limit the child is stopped.
+    std::string data;
+    const bool timedOut = !ReadAnswer(fds[0], limits.Seconds, data);
+    ::close(fds[0]);
+    if (timedOut) ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    CheckReaderExit(FileName, timedOut, status);
+    return ParseAnswer(FileName, data);
 }
 
 // A workbook as the child read it: only the cells that hold a value.
