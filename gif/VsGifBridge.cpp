@@ -6,7 +6,6 @@
 
 #include "gif/VsGifColor.h"
 #include "gif/VsGifPainterCore.h"
-#include "platform/controls/Clipbrd.h"
 #include "platform/graphics/Metafile.h"
 
 namespace {
@@ -114,7 +113,8 @@ void TVsGifImage::BridgeSaveToClipboardFormat(TClipboardFormat& format, std::str
         // No memory for the copy: the clipboard gets the bitmap alone.
         return;
     }
-    Clipboard()->SetFormatData(GIFClipboardFormat(), bytes);
+    if (const TClipboardDataAccess* clipboard = ClipboardDataAccess())
+        clipboard->SetFormatData(GIFClipboardFormat(), bytes);
 }
 
 void TVsGifImage::BridgeLoadFromClipboardFormat(TClipboardFormat format, const std::string& data, const HPALETTE& palette) {
@@ -126,8 +126,8 @@ void TVsGifImage::BridgeLoadFromClipboardFormat(TClipboardFormat format, const s
         load(data);
         return;
     }
-    TClipboard* clipboard = Clipboard();
-    if (clipboard->HasFormat(GIFClipboardFormat())) {
+    const TClipboardDataAccess* clipboard = ClipboardDataAccess();
+    if (clipboard && clipboard->HasFormat(GIFClipboardFormat())) {
         load(clipboard->GetFormatData(GIFClipboardFormat()));
         return;
     }

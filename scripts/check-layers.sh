@@ -49,6 +49,12 @@ for f in $(sources \( -name '*.h' -o -name '*.cpp' \) | grep '^platform/controls
   fi
 done
 
+for f in $(sources \( -name '*.h' -o -name '*.cpp' \) | grep '^gif/' || true); do
+  if hits=$(grep -nE '#[[:space:]]*include[[:space:]]*"platform/controls/' "$f"); then
+    report "controls header in the GIF library, $f" "$hits"
+  fi
+done
+
 # The GIF codec (vsgif_codec in gif/CMakeLists.txt) needs only the runtime:
 # its sources and the gif/ headers they reach include no Qt header and no
 # graphics or controls header.
