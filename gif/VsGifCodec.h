@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "gif/VsGif.h"
+#include "gif/VsGifCore.h"
 
 // Fills frame's pixels from the image data at the stream's position (the
 // minimum code size byte) and leaves the stream after the data's block

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gif/VsGif.h"
+#include "gif/VsGifCore.h"
 
 void RaiseGIFError(const std::string& message) { throw EVsGifError(message); }
 
@@ -391,4 +391,15 @@ void TVsGifHeader::AssignTo(TPersistent* dest) const {
         return;
     }
     TVsGifItem::AssignTo(dest);
+}
+
+HPALETTE BuildWebPalette() {
+    std::vector<TPaletteEntry> entries;
+    entries.reserve(216);
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b)
+                entries.push_back({static_cast<uint8_t>(51 * r), static_cast<uint8_t>(51 * g),
+                                   static_cast<uint8_t>(51 * b), 0});
+    return CreatePalette(std::move(entries));
 }

@@ -80,17 +80,6 @@ void PaletteEntriesToRGBQuads(TPaletteEntry* entries, int32_t count) {
     }
 }
 
-HPALETTE BuildWebPalette() {
-    std::vector<TPaletteEntry> entries;
-    entries.reserve(216);
-    for (int r = 0; r < 6; ++r)
-        for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b)
-                entries.push_back({static_cast<uint8_t>(51 * r), static_cast<uint8_t>(51 * g),
-                                   static_cast<uint8_t>(51 * b), 0});
-    return CreatePalette(std::move(entries));
-}
-
 HPALETTE GDICheck(HPALETTE palette) {
     if (!palette) throw EOutOfMemory(GifMsg::SOutOfResources);
     return palette;

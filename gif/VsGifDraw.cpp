@@ -34,22 +34,10 @@ bool HasVsGifPainterFactory() { return static_cast<bool>(PainterFactory()); }
 
 // ---------------------------------------------------------------- frame bitmaps
 
-void TVsGifSubImage::SetBitmap(std::unique_ptr<TBitmap> bitmap) {
-    FBitmap = std::move(bitmap);
-    FHasBitmap.store(FBitmap != nullptr, std::memory_order_release);
-}
-
-void TVsGifSubImage::ReleaseBitmap() { SetBitmap(nullptr); }
-
 TBitmap* TVsGifSubImage::NewBitmap() {
     ReleaseBitmap();
     SetBitmap(std::make_unique<TBitmap>());
     return FBitmap.get();
-}
-
-void TVsGifSubImage::ReleaseMask() {
-    FMask.reset();
-    FMaskStale = true;
 }
 
 bool TVsGifSubImage::MaskReady() {
@@ -58,32 +46,6 @@ bool TVsGifSubImage::MaskReady() {
         FrameBitmap();
     }
     return FMask != nullptr;
-}
-
-HPALETTE TVsGifSubImage::GetPalette() {
-    if (FBitmap)
-        if (HPALETTE palette = FBitmap->GetPalette()) return palette;
-    if (FPalette) return FPalette;
-    if (FImage && FImage->UsesWebPalette()) {
-        FPalette = BuildWebPalette();
-    } else if (FColorMap->Count() == 0) {
-        return FImage ? FImage->GetPalette() : nullptr;
-    } else {
-        FPalette = FColorMap->MakePalette();
-    }
-    return FPalette;
-}
-
-void TVsGifSubImage::SetPalette(HPALETTE palette) {
-    if (palette == FPalette) return;
-    FPalette = std::move(palette);
-    if (FBitmap && FBitmap->GetPalette() != FPalette) {
-        ReleaseBitmap();
-        if (FImage) {
-            FImage->SetPaletteModified(true);
-            FImage->Changed();
-        }
-    }
 }
 
 // A frame that neither it nor its image gives a colour table would ask the
@@ -351,45 +313,6 @@ void TVsGifSubImage::DrawFrame(TCanvas& canvas, const TRect& rect, bool tile, bo
 
 // ---------------------------------------------------------------- the image's palette and composed bitmap
 
-bool TVsGifImage::UsesWebPalette() const {
-    if (!(FPaintOptions & goWebPaletteDither)) return false;
-    return (FPaintOptions & goWebDitherOnPaletteDisplays) ? PaletteDisplay.load() : true;
-}
-
-HPALETTE TVsGifImage::GetPalette() {
-    if (FPaletteFlag) RaiseGIFError(GifMsg::SNoColorTable);
-    FPaletteFlag = true;
-    struct TReset {
-        bool& Flag;
-        ~TReset() { Flag = false; }
-    } reset{FPaletteFlag};
-    if (FComposed)
-        if (HPALETTE palette = FComposed->GetPalette()) return palette;
-    if (FPalette) return FPalette;
-    if (UsesWebPalette()) {
-        FPalette = BuildWebPalette();
-    } else if (GlobalColorMap().Count() == 0) {
-        return FImages->Count() > 0 ? SubImage(0)->GetPalette() : nullptr;
-    } else {
-        FPalette = GlobalColorMap().MakePalette();
-    }
-    return FPalette;
-}
-
-void TVsGifImage::SetPalette(HPALETTE palette) {
-    if (palette == FPalette) return;
-    if (FComposed && FComposed->GetPalette() != palette) {
-        ReleaseComposedBitmap();
-        FPalette = std::move(palette);
-        SetPaletteModified(true);
-        Changed();
-        return;
-    }
-    FPalette = std::move(palette);
-}
-
-void TVsGifImage::PaletteChanged() { SetPalette(nullptr); }
-
 TBitmap* TVsGifImage::ComposedBitmap() {
     if (Empty()) return nullptr;
     if (FComposed) return FComposed.get();
@@ -420,20 +343,11 @@ TBitmap* TVsGifImage::NewComposedBitmap() {
     return FComposed.get();
 }
 
-void TVsGifImage::ReleaseComposedBitmap() {
-    {
-        TThreadList::TLock lock(FPainters);
-        if (FOwnPainter) FOwnPainter->Stop();
-    }
-    FComposed.reset();
-}
-
-void TVsGifImage::AssignTo(TPersistent* dest) const {
-    if (auto* bitmap = dynamic_cast<TBitmap*>(dest)) {
-        bitmap->Assign(const_cast<TVsGifImage*>(this)->ComposedBitmap());
-        return;
-    }
-    TGraphic::AssignTo(dest);
+bool TVsGifImage::BridgeAssignTo(TPersistent* dest) const {
+    auto* bitmap = dynamic_cast<TBitmap*>(dest);
+    if (!bitmap) return false;
+    bitmap->Assign(const_cast<TVsGifImage*>(this)->ComposedBitmap());
+    return true;
 }
 
 // ---------------------------------------------------------------- drawing the image
@@ -452,7 +366,7 @@ void TVsGifImage::DrawComposed(TCanvas& canvas, const TRect& rect) {
             canvas.StretchDraw(Bounds(static_cast<int32_t>(x), static_cast<int32_t>(y), w, h), composed);
 }
 
-void TVsGifImage::Draw(TCanvas& canvas, const TRect& rect) {
+void TVsGifImage::BridgeDraw(TCanvas& canvas, const TRect& rect) {
     if (FDrawing || Empty() || IsRectEmpty(rect.Normalized())) return;
     FDrawing = true;
     // A painter on this thread may free the image (from a handler): nothing
@@ -551,44 +465,3 @@ TCustomVsGifPainter* TVsGifImage::StartPainter(TCustomVsGifPainter*& reference, 
     return nullptr;
 }
 
-void TVsGifImage::PainterEnded(TCustomVsGifPainter* painter) {
-    TThreadList::TLock lock(FPainters);
-    if (FOwnPainter == painter) FOwnPainter = nullptr;
-    lock->Remove(painter);
-}
-
-void TVsGifImage::StopPainters() {
-    // Every threaded painter was told to stop; each leaves the list at its
-    // end, through a synchronised call. One whose call this thread is inside
-    // cannot end first: it stays, and the destructor detaches it.
-    auto ended = [this] {
-        TThreadList::TLock lock(FPainters);
-        bool threaded = false;
-        for (int32_t i = lock->Count() - 1; i >= 0; --i) {
-            auto* painter = static_cast<TCustomVsGifPainter*>(lock->Items(i));
-            painter->Stop();
-            threaded = threaded || (painter->InThread() && !painter->InCall());
-        }
-        return !threaded;
-    };
-    try {
-        VsGifWaitForPainters(ended);
-    } catch (...) {
-        ReleaseComposedBitmap();
-        throw;
-    }
-    ReleaseComposedBitmap();
-}
-
-void TVsGifImage::StopOwnPainter() {
-    VsGifWaitForPainters([this] {
-        TThreadList::TLock lock(FPainters);
-        if (!FOwnPainter) return true;
-        FOwnPainter->Stop();
-        // Inside one of its calls: it ends once that returns, and lets go of
-        // the reference only if it still holds it.
-        if (FOwnPainter->InCall()) FOwnPainter = nullptr;
-        return !FOwnPainter || !FOwnPainter->InThread();
-    });
-    ReleaseComposedBitmap();
-}

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "gif/VsGif.h"
+#include "gif/VsGifCore.h"
 
 namespace {
 

@@ -141,25 +141,16 @@ void TVsGifSubImage::Assign(const TPersistent* source) {
         frame->FExtensions->SaveToStream(copy);
         copy.SetPosition(0);
         FExtensions->LoadFromStream(copy);
-        if (frame->FBitmap) {
-            auto bitmap = std::make_unique<TBitmap>();
-            bitmap->Assign(frame->FBitmap.get());
-            SetBitmap(std::move(bitmap));
-        }
+        if (frame->FBitmap)
+            if (const TVsGifBridge* bridge = VsGifBridge()) bridge->FrameCopyBitmap(*this, *frame);
         return;
     }
-    if (auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
-        AssignBitmap(*bitmap);
-        return;
-    }
+    if (const TVsGifBridge* bridge = VsGifBridge(); bridge && bridge->FrameAssign(*this, source)) return;
     TVsGifItem::Assign(source);
 }
 
 void TVsGifSubImage::AssignTo(TPersistent* dest) const {
-    if (auto* bitmap = dynamic_cast<TBitmap*>(dest)) {
-        bitmap->Assign(const_cast<TVsGifSubImage*>(this)->FrameBitmap());
-        return;
-    }
+    if (const TVsGifBridge* bridge = VsGifBridge(); bridge && bridge->FrameAssignTo(*this, dest)) return;
     TVsGifItem::AssignTo(dest);
 }
 
@@ -274,3 +265,43 @@ void TVsGifTrailer::LoadFromStream(TStream& stream) {
         Warning(1, GifMsg::SInvalidTrailer);
     }
 }
+
+// ---------------------------------------------------------------- held bitmaps and palettes
+
+void TVsGifSubImage::SetBitmap(TVsGifBitmapPtr bitmap) {
+    FBitmap = std::move(bitmap);
+    FHasBitmap.store(FBitmap != nullptr, std::memory_order_release);
+}
+
+void TVsGifSubImage::ReleaseBitmap() { SetBitmap(nullptr); }
+
+void TVsGifSubImage::ReleaseMask() {
+    FMask.reset();
+    FMaskStale = true;
+}
+
+HPALETTE TVsGifSubImage::GetPalette() {
+    if (HPALETTE palette = BitmapPaletteOf(FBitmap)) return palette;
+    if (FPalette) return FPalette;
+    if (FImage && FImage->UsesWebPalette()) {
+        FPalette = BuildWebPalette();
+    } else if (FColorMap->Count() == 0) {
+        return FImage ? FImage->GetPalette() : nullptr;
+    } else {
+        FPalette = FColorMap->MakePalette();
+    }
+    return FPalette;
+}
+
+void TVsGifSubImage::SetPalette(HPALETTE palette) {
+    if (palette == FPalette) return;
+    FPalette = std::move(palette);
+    if (FBitmap && BitmapPaletteOf(FBitmap) != FPalette) {
+        ReleaseBitmap();
+        if (FImage) {
+            FImage->SetPaletteModified(true);
+            FImage->Changed();
+        }
+    }
+}
+

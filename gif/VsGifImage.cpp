@@ -1,57 +1,28 @@
-// The image object: the unit's start, header, frames, options, load and
-// save, copies and the clipboard.
+// The image object: header, frames, options, load and save, copies, and
+// the seam the bridge to the graphics room plugs into.
 #include <algorithm>
 #include <mutex>
 #include <new>
 #include <vector>
 
 #include "gif/VsGifCodec.h"
-#include "gif/VsGifColor.h"
 #include "gif/VsGifPainterCore.h"
-#include "platform/controls/Clipbrd.h"
-#include "platform/graphics/Metafile.h"
 
-// ---------------------------------------------------------------- the unit
+// ---------------------------------------------------------------- bridge seam
 
 namespace {
-
-std::mutex& UnitLock() {
-    static std::mutex lock;
-    return lock;
-}
-bool Registered = false;  // guarded by UnitLock
-
-std::unique_ptr<TGraphic> NewGifImage() { return std::make_unique<TVsGifImage>(); }
-
+std::atomic<const TVsGifBridge*> Bridge{nullptr};
 }  // namespace
 
-TClipboardFormat GIFClipboardFormat() {
-    static const TClipboardFormat format = RegisterClipboardFormat(GifMsg::SGIFImage);
-    return format;
-}
+void SetVsGifBridge(const TVsGifBridge* bridge) { Bridge.store(bridge, std::memory_order_release); }
 
-void InitVsGif() {
-    std::lock_guard<std::mutex> lock(UnitLock());
-    if (Registered) return;
-    Registered = true;
-    TPicture::RegisterFileFormat(GifMsg::SGIFExtension, GifMsg::SGIFImage, NewGifImage);
-    TPicture::RegisterClipboardFormat(GIFClipboardFormat(), NewGifImage);
-}
-
-void DoneVsGif() {
-    std::lock_guard<std::mutex> lock(UnitLock());
-    if (!Registered) return;
-    Registered = false;
-    TPicture::UnregisterFileFormat(GifMsg::SGIFExtension);
-    TPicture::UnregisterClipboardFormat(GIFClipboardFormat());
-    VsGifShutdownRenderer();
-}
+const TVsGifBridge* VsGifBridge() { return Bridge.load(std::memory_order_acquire); }
 
 // ---------------------------------------------------------------- image
 
 TVsGifImage::TVsGifImage()
     : FImages(std::make_unique<TVsGifImageList>(this)), FHeader(std::make_unique<TVsGifHeader>(this)) {
-    InitVsGif();
+    if (const TVsGifBridge* bridge = VsGifBridge()) bridge->Start();
     Clear();
 }
 
@@ -119,10 +90,11 @@ int32_t TVsGifImage::MaxBitsPerPixel() const {
 
 int32_t TVsGifImage::AddFrame(TPersistent* source) {
     auto* frame = dynamic_cast<TVsGifSubImage*>(source);
-    if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
-        auto made = std::make_unique<TVsGifSubImage>(this);
-        made->Assign(bitmap);
-        frame = made.release();
+    TVsGifSubImage* made = nullptr;
+    if (!frame)
+        if (const TVsGifBridge* bridge = VsGifBridge()) made = bridge->FrameFrom(*this, source);
+    if (made) {
+        frame = made;
     } else if (!frame) {
         RaiseGIFError(GifMsg::SUnsupportedObject);
     } else if (frame->Image() != this) {
@@ -210,74 +182,31 @@ void TVsGifImage::Assign(const TPersistent* source) {
         done();
         return;
     }
-    if (auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
-        Clear();
-        AddFrame(const_cast<TBitmap*>(bitmap));
-        return;
-    }
-    if (auto* graphic = dynamic_cast<const TGraphic*>(source)) {
-        Clear();
-        auto* g = const_cast<TGraphic*>(graphic);
-        TBitmap bitmap;
-        // A metafile draws on an 8-bit bitmap; other pictures become one.
-        auto drawn = [&] {
-            bitmap.SetSize(g->Width(), g->Height());
-            SetBitmapPixelFormat(bitmap, pf8bit);
-            bitmap.Canvas()->Draw(0, 0, g);
-        };
-        if (dynamic_cast<TMetafile*>(g)) {
-            try {
-                drawn();
-            } catch (const Exception&) {
-                bitmap.Assign(g);
-            }
-        } else {
-            try {
-                bitmap.Assign(g);
-            } catch (const Exception&) {
-                drawn();
-            }
-        }
-        AddFrame(&bitmap);
-        return;
-    }
+    if (const TVsGifBridge* bridge = VsGifBridge(); bridge && bridge->ImageAssign(*this, source)) return;
     TGraphic::Assign(source);
 }
 
 // ---------------------------------------------------------------- clipboard
 
 void TVsGifImage::SaveToClipboardFormat(TClipboardFormat& format, std::string& data, HPALETTE& palette) {
-    if (Empty()) return;
-    ComposedBitmap()->SaveToClipboardFormat(format, data, palette);
-    TMemoryStream stream;
-    SaveToStream(stream);
-    std::string bytes;
-    try {
-        bytes.assign(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
-    } catch (const std::bad_alloc&) {
-        // No memory for the copy: the clipboard gets the bitmap alone.
-        return;
-    }
-    Clipboard()->SetFormatData(GIFClipboardFormat(), bytes);
+    if (const TVsGifBridge* bridge = VsGifBridge()) bridge->ImageSaveToClipboardFormat(*this, format, data, palette);
 }
 
 void TVsGifImage::LoadFromClipboardFormat(TClipboardFormat format, const std::string& data, const HPALETTE& palette) {
-    auto load = [this](const std::string& bytes) {
-        TReadOnlyMemoryStream stream(bytes.data(), static_cast<int64_t>(bytes.size()));
-        LoadFromStream(stream);
-    };
-    if (format == GIFClipboardFormat()) {
-        load(data);
+    if (const TVsGifBridge* bridge = VsGifBridge()) {
+        bridge->ImageLoadFromClipboardFormat(*this, format, data, palette);
         return;
     }
-    TClipboard* clipboard = Clipboard();
-    if (clipboard->HasFormat(GIFClipboardFormat())) {
-        load(clipboard->GetFormatData(GIFClipboardFormat()));
-        return;
-    }
-    TBitmap bitmap;
-    bitmap.LoadFromClipboardFormat(format, data, palette);
-    Assign(&bitmap);
+    TGraphic::LoadFromClipboardFormat(format, data, palette);
+}
+
+void TVsGifImage::Draw(TCanvas& canvas, const TRect& rect) {
+    if (const TVsGifBridge* bridge = VsGifBridge()) bridge->ImageDraw(*this, canvas, rect);
+}
+
+void TVsGifImage::AssignTo(TPersistent* dest) const {
+    if (const TVsGifBridge* bridge = VsGifBridge(); bridge && bridge->ImageAssignTo(*this, dest)) return;
+    TGraphic::AssignTo(dest);
 }
 
 // A screen of width or height 0 says nothing about the picture: it takes the
@@ -385,4 +314,94 @@ void TVsGifImage::SaveToStream(TStream& stream) {
         throw;
     }
     Progress(this, psEnding, 100, true, {}, GifMsg::SSaving);
+}
+
+// ---------------------------------------------------------------- palettes and painters
+
+bool TVsGifImage::UsesWebPalette() const {
+    if (!(FPaintOptions & goWebPaletteDither)) return false;
+    return (FPaintOptions & goWebDitherOnPaletteDisplays) ? PaletteDisplay.load() : true;
+}
+
+HPALETTE TVsGifImage::GetPalette() {
+    if (FPaletteFlag) RaiseGIFError(GifMsg::SNoColorTable);
+    FPaletteFlag = true;
+    struct TReset {
+        bool& Flag;
+        ~TReset() { Flag = false; }
+    } reset{FPaletteFlag};
+    if (HPALETTE palette = BitmapPaletteOf(FComposed)) return palette;
+    if (FPalette) return FPalette;
+    if (UsesWebPalette()) {
+        FPalette = BuildWebPalette();
+    } else if (GlobalColorMap().Count() == 0) {
+        return FImages->Count() > 0 ? SubImage(0)->GetPalette() : nullptr;
+    } else {
+        FPalette = GlobalColorMap().MakePalette();
+    }
+    return FPalette;
+}
+
+void TVsGifImage::SetPalette(HPALETTE palette) {
+    if (palette == FPalette) return;
+    if (FComposed && BitmapPaletteOf(FComposed) != palette) {
+        ReleaseComposedBitmap();
+        FPalette = std::move(palette);
+        SetPaletteModified(true);
+        Changed();
+        return;
+    }
+    FPalette = std::move(palette);
+}
+
+void TVsGifImage::PaletteChanged() { SetPalette(nullptr); }
+
+void TVsGifImage::ReleaseComposedBitmap() {
+    {
+        TThreadList::TLock lock(FPainters);
+        if (FOwnPainter) FOwnPainter->Stop();
+    }
+    FComposed.reset();
+}
+
+void TVsGifImage::PainterEnded(TCustomVsGifPainter* painter) {
+    TThreadList::TLock lock(FPainters);
+    if (FOwnPainter == painter) FOwnPainter = nullptr;
+    lock->Remove(painter);
+}
+
+void TVsGifImage::StopPainters() {
+    // Every threaded painter was told to stop; each leaves the list at its
+    // end, through a synchronised call. One whose call this thread is inside
+    // cannot end first: it stays, and the destructor detaches it.
+    auto ended = [this] {
+        TThreadList::TLock lock(FPainters);
+        bool threaded = false;
+        for (int32_t i = lock->Count() - 1; i >= 0; --i) {
+            auto* painter = static_cast<TCustomVsGifPainter*>(lock->Items(i));
+            painter->Stop();
+            threaded = threaded || (painter->InThread() && !painter->InCall());
+        }
+        return !threaded;
+    };
+    try {
+        VsGifWaitForPainters(ended);
+    } catch (...) {
+        ReleaseComposedBitmap();
+        throw;
+    }
+    ReleaseComposedBitmap();
+}
+
+void TVsGifImage::StopOwnPainter() {
+    VsGifWaitForPainters([this] {
+        TThreadList::TLock lock(FPainters);
+        if (!FOwnPainter) return true;
+        FOwnPainter->Stop();
+        // Inside one of its calls: it ends once that returns, and lets go of
+        // the reference only if it still holds it.
+        if (FOwnPainter->InCall()) FOwnPainter = nullptr;
+        return !FOwnPainter || !FOwnPainter->InThread();
+    });
+    ReleaseComposedBitmap();
 }

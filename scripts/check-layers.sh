@@ -49,6 +49,33 @@ for f in $(sources \( -name '*.h' -o -name '*.cpp' \) | grep '^platform/controls
   fi
 done
 
+for f in $(sources \( -name '*.h' -o -name '*.cpp' \) | grep '^gif/' || true); do
+  if hits=$(grep -nE '#[[:space:]]*include[[:space:]]*"platform/controls/' "$f"); then
+    report "controls header in the GIF library, $f" "$hits"
+  fi
+done
+
+# The GIF codec (vsgif_codec in gif/CMakeLists.txt) needs only the runtime:
+# its sources and the gif/ headers they reach include no Qt header and no
+# graphics or controls header.
+codec=$(sed -n '/^set(GIF_CODEC_SOURCES/,/)/p' gif/CMakeLists.txt | tr ' ()' '\n\n\n' | grep -E '\.cpp$' | sed 's#^#gif/#')
+if [ -z "$codec" ]; then report "no codec sources found in gif/CMakeLists.txt" "set(GIF_CODEC_SOURCES ...)"; fi
+seen=""
+while [ -n "$codec" ]; do
+  next=""
+  for f in $codec; do
+    case " $seen " in *" $f "*) continue ;; esac
+    seen="$seen $f"
+    [ -f "$f" ] || { report "codec source missing" "$f"; continue; }
+    if hits=$(grep -nE "$QT_INCLUDE" "$f"); then report "Qt header in the GIF codec, $f" "$hits"; fi
+    if hits=$(grep -nE '#[[:space:]]*include[[:space:]]*"platform/(graphics|controls)/' "$f"); then
+      report "graphics or controls header in the GIF codec, $f" "$hits"
+    fi
+    next="$next $(sed -nE 's#^[[:space:]]*\#[[:space:]]*include[[:space:]]*"(gif/[^"]*)".*#\1#p' "$f")"
+  done
+  codec=$next
+done
+
 if [ "$failed" -ne 0 ]; then
   echo "check-layers: FAILED" >&2
   exit 1

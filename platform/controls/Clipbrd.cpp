@@ -20,21 +20,6 @@ constexpr const char* kPng = "image/png";
 constexpr const char* kBmp = "image/bmp";
 constexpr const char* kEmf = "image/x-emf";
 
-struct TRegistered {
-    std::string Name;
-    std::string Mime;
-};
-
-struct TRegistry {
-    std::mutex Mutex;
-    std::vector<TRegistered> Formats;  // index + CF_FIRSTREGISTERED
-};
-
-TRegistry& Registry() {
-    static TRegistry r;
-    return r;
-}
-
 std::string MimeForName(const std::string& name) {
     static const std::pair<const char*, const char*> known[] = {
         {"Rich Text Format", "text/rtf"}, {"GIF Image", "image/gif"}, {"HTML Format", "text/html"},
@@ -51,11 +36,10 @@ std::string MimeForName(const std::string& name) {
 // The registered format offered under a MIME type, registering it when the
 // type came from elsewhere.
 TClipboardFormat FormatForMime(const std::string& mime) {
-    {
-        TRegistry& r = Registry();
-        std::lock_guard<std::mutex> lock(r.Mutex);
-        for (size_t i = 0; i < r.Formats.size(); ++i)
-            if (r.Formats[i].Mime == mime) return CF_FIRSTREGISTERED + static_cast<TClipboardFormat>(i);
+    for (TClipboardFormat f = CF_FIRSTREGISTERED;; ++f) {
+        std::string name = GetClipboardFormatName(f);
+        if (name.empty()) break;
+        if (MimeForName(name) == mime) return f;
     }
     return RegisterClipboardFormat(mime);
 }
@@ -94,23 +78,6 @@ std::string BmpBytes(TBitmap& bitmap) {
 
 }  // namespace
 
-TClipboardFormat RegisterClipboardFormat(const std::string& name) {
-    if (name.empty()) return 0;
-    TRegistry& r = Registry();
-    std::lock_guard<std::mutex> lock(r.Mutex);
-    for (size_t i = 0; i < r.Formats.size(); ++i)
-        if (SameText(r.Formats[i].Name, name)) return CF_FIRSTREGISTERED + static_cast<TClipboardFormat>(i);
-    r.Formats.push_back({name, MimeForName(name)});
-    return CF_FIRSTREGISTERED + static_cast<TClipboardFormat>(r.Formats.size() - 1);
-}
-
-std::string GetClipboardFormatName(TClipboardFormat format) {
-    TRegistry& r = Registry();
-    std::lock_guard<std::mutex> lock(r.Mutex);
-    if (format < CF_FIRSTREGISTERED || format - CF_FIRSTREGISTERED >= r.Formats.size()) return {};
-    return r.Formats[format - CF_FIRSTREGISTERED].Name;
-}
-
 std::string ClipboardFormatMimeType(TClipboardFormat format) {
     switch (format) {
     case CF_TEXT:
@@ -120,13 +87,23 @@ std::string ClipboardFormatMimeType(TClipboardFormat format) {
     case CF_ENHMETAFILE: return kEmf;
     default: break;
     }
-    TRegistry& r = Registry();
-    std::lock_guard<std::mutex> lock(r.Mutex);
-    if (format < CF_FIRSTREGISTERED || format - CF_FIRSTREGISTERED >= r.Formats.size()) return {};
-    return r.Formats[format - CF_FIRSTREGISTERED].Mime;
+    std::string name = GetClipboardFormatName(format);
+    return name.empty() ? std::string() : MimeForName(name);
 }
 
 // ---------------------------------------------------------------- the clipboard
+
+namespace {
+
+// Graphics reach the clipboard's bytes through the runtime.
+const TClipboardDataAccess kDataAccess{
+    [](TClipboardFormat format) { return Clipboard()->HasFormat(format); },
+    [](TClipboardFormat format) { return Clipboard()->GetFormatData(format); },
+    [](TClipboardFormat format, const std::string& bytes) { Clipboard()->SetFormatData(format, bytes); },
+};
+[[maybe_unused]] const bool kDataAccessInstalled = (SetClipboardDataAccess(&kDataAccess), true);
+
+}  // namespace
 
 struct TClipboard::Impl {
     int32_t OpenCount = 0;

@@ -25,14 +25,11 @@ inline constexpr const char* SUnbalancedClose = "Clipboard closed more often tha
 // The clipboard format numbers (TClipboardFormat, CF_BITMAP and the others)
 // are declared with TGraphic (platform/runtime/Graphic.h).
 
-// The same name (ignoring case) gives the same number for the life of the
-// process; 0 for an empty name. Known names get the standard MIME type
-// ("Rich Text Format": text/rtf, "GIF Image": image/gif, "HTML Format":
-// text/html, "PNG": image/png); a name that is a MIME type stands for
-// itself; any other name becomes application/x-varsona-<name>.
-TClipboardFormat RegisterClipboardFormat(const std::string& name);
-// The name a registered format was registered with; empty for others.
-std::string GetClipboardFormatName(TClipboardFormat format);
+// Formats are registered by name with RegisterClipboardFormat (with
+// TGraphic). Known names get the standard MIME type ("Rich Text Format":
+// text/rtf, "GIF Image": image/gif, "HTML Format": text/html, "PNG":
+// image/png); a name that is a MIME type stands for itself; any other name
+// becomes application/x-varsona-<name>.
 // The MIME type a format is offered under; empty for an unknown number.
 std::string ClipboardFormatMimeType(TClipboardFormat format);
 

@@ -31,6 +31,24 @@ inline constexpr TClipboardFormat CF_UNICODETEXT = 13;
 inline constexpr TClipboardFormat CF_ENHMETAFILE = 14;
 inline constexpr TClipboardFormat CF_FIRSTREGISTERED = 0xC000;
 
+// The same name (ignoring case) gives the same number for the life of the
+// process; 0 for an empty name. The clipboard (platform/controls/Clipbrd.h)
+// offers each under a MIME type made from its name.
+TClipboardFormat RegisterClipboardFormat(const std::string& name);
+// The name a registered format was registered with; empty for others.
+std::string GetClipboardFormatName(TClipboardFormat format);
+
+// The system clipboard's bytes of a format, for a graphic that puts an entry
+// of its own beside its picture; the clipboard in the controls room installs
+// it, and none is there in a program without that clipboard.
+struct TClipboardDataAccess {
+    bool (*HasFormat)(TClipboardFormat format);
+    std::string (*GetFormatData)(TClipboardFormat format);
+    void (*SetFormatData)(TClipboardFormat format, const std::string& bytes);
+};
+void SetClipboardDataAccess(const TClipboardDataAccess* access);
+const TClipboardDataAccess* ClipboardDataAccess();
+
 // What a long load, save or conversion reports as it goes.
 enum TProgressStage : uint8_t { psStarting, psRunning, psEnding };
 using TProgressEvent = std::function<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone,
