@@ -3,6 +3,7 @@
 // the corpus covers all three and each input costs one draw).
 #include <cstdint>
 
+#include "fuzz/GifFuzzLoad.h"
 #include "gif/VsGif.h"
 
 namespace {
@@ -22,12 +23,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TVsGifImage image;
-    TReadOnlyMemoryStream in(data, static_cast<int64_t>(size));
-    try {
-        image.LoadFromStream(in);
-    } catch (const Exception&) {
-        // A fault in the file: what was read before it stays.
-    }
+    LoadWhatLoads(image, data, size);
     if (image.Empty() || int64_t(image.Width()) * image.Height() > DrawPixelLimit) return 0;
     static const TGIFPaintOptions ways[] = {DefaultPaintOptions,
                                             TGIFPaintOptions(DefaultPaintOptions | goTileDrawing),

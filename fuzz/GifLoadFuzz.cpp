@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz/GifFuzzLoad.h"
 #include "gif/VsGif.h"
 
 namespace {
@@ -31,12 +32,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TVsGifImage image;
-    TReadOnlyMemoryStream in(data, static_cast<int64_t>(size));
-    try {
-        image.LoadFromStream(in);
-    } catch (const Exception&) {
-        // A fault in the file: what was read before it stays.
-    }
+    LoadWhatLoads(image, data, size);
     std::vector<TVsGifSubImage*> frames = FramesWithPixels(image);
     int64_t pixels = 0;
     for (TVsGifSubImage* f : frames) pixels += f->DataSize();

@@ -24,11 +24,6 @@ protected:
         Activate(W);
         Dialogs->Clear();
     }
-    std::string File(const std::string& name, const std::string& text) {
-        const std::string path = Root + "/" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
     void Load(const std::string& text) {
         Dialogs->AnswerOpen(File("data.csv", text));
         UserClick(W->Button6);

@@ -55,6 +55,12 @@ protected:
         Home.reset();
     }
 
+    // A file of these bytes in the test's folder; its path.
+    std::string File(const std::string& name, const std::string& text) {
+        const std::string path = Root + "/" + name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
     std::string ConfigFolder() const { return Root + "/config/varsona/"; }
     std::string TemplatePath() const { return ConfigFolder() + "vrslbl.ini"; }
 
