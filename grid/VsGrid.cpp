@@ -637,7 +637,7 @@ int32_t TVsStringGrid::DisplayColIndex(int32_t RealIndex) const {
 // ---------------------------------------------------------------- cell operations
 
 int32_t TVsStringGrid::GetCellInteger(int32_t ACol, int32_t ARow) const {
-    const std::string& s = Cells(ACol, ARow);
+    const std::string s = Cells(ACol, ARow);
     if (s.empty()) return 0;
     int32_t v = 0;
     if (!TryStrToInt(s, v)) throw EVsGridError(VsGridConst::SNoInteger);

@@ -92,7 +92,7 @@ void TVsStringGrid::CopyRangeToClipboard(const TGridRect& Range) {
 }
 
 void TVsStringGrid::CopyRTFToClipboard(int32_t ACol, int32_t ARow) {
-    const std::string& text = Cells(RealColIndex(ACol), ARow);
+    const std::string text = Cells(RealColIndex(ACol), ARow);
     if (!Contains(text, "{\\")) return;
     std::string bytes = text;
     bytes.push_back('\0');

@@ -247,7 +247,7 @@ void TVsStringGrid::UnhideAllRows() { RestoreItems(FHiddenRows.TakeAll()); }
 bool TVsStringGrid::RowMatchesFilter(int32_t Row) {
     for (int32_t i = 0; i < FFilter->Count(); ++i) {
         const TFilterData* d = FFilter->Items(i);
-        if (!MatchFilter(d->Condition(), Cells(d->Column(), Row))) return false;
+        if (!MatchFilter(d->Condition(), CellText(d->Column(), Row))) return false;
     }
     return true;
 }
@@ -430,7 +430,7 @@ bool TVsStringGrid::GetCheckBoxState(int32_t ACol, int32_t ARow, bool& State) co
         return true;
     }
     if (g->Kind == cgDataCheckBox) {
-        State = Cells(ACol, ARow) == FCheckTrueText;
+        State = CellText(ACol, ARow) == FCheckTrueText;
         return true;
     }
     return false;
@@ -555,7 +555,7 @@ void TVsStringGrid::GetCellGraphicSize(int32_t ACol, int32_t ARow, int32_t& Widt
     Height = 0;
     const TCellGraphic* g = GetCellGraphic(ACol, ARow);
     if (!g) return;
-    const bool beside = g->HorzPosition == 3 || g->HorzPosition == 4 || Cells(ACol, ARow).empty();
+    const bool beside = g->HorzPosition == 3 || g->HorzPosition == 4 || CellText(ACol, ARow).empty();
     switch (g->Kind) {
     case cgBitmap:
     case cgIcon: {

@@ -221,7 +221,7 @@ void TVsStringGrid::CMHintShow(THintInfo& Info, intptr_t& Result) {
 }
 
 std::string TVsStringGrid::AnchorAt(int32_t ACol, int32_t ARow, int32_t X, int32_t Y) {
-    const std::string& text = Cells(RealColIndex(ACol), ARow);
+    const std::string text = Cells(RealColIndex(ACol), ARow);
     const int32_t kind = TextKind(text);
     if (kind == tkPlain) return FURLShow && IsURL(text) ? text : std::string();
     if (kind != tkHTML || !Canvas()) return {};
@@ -804,7 +804,7 @@ void TVsStringGrid::WMTimer(TWMTimer& Message) {
         auto refresh = [&](int32_t c0, int32_t c1, int32_t r0, int32_t r1) {
             for (int32_t r = r0; r < r1 && r < RowCount(); ++r)
                 for (int32_t c = c0; c < c1 && c < ColCount(); ++c)
-                    if (Cells(RealColIndex(c), r).find("<BLI") != std::string::npos) InvalidateCell(c, r);
+                    if (CellText(RealColIndex(c), r).find("<BLI") != std::string_view::npos) InvalidateCell(c, r);
         };
         const int32_t visibleCols = LeftCol() + VisibleColCount() + 1, visibleRows = TopRow() + VisibleRowCount() + 1;
         refresh(LeftCol(), visibleCols, TopRow(), visibleRows);
@@ -860,7 +860,7 @@ int32_t TVsStringGrid::LookupRow(const std::string& Text) {
     if (RowCount() < 2) return -1;
     const int32_t col = FSortShow ? FSortColumn : 1;
     for (int32_t r = FixedRows(); r < RowCount(); ++r) {
-        const std::string& cell = Cells(col, r);
+        const std::string_view cell = CellText(col, r);
         if (cell.size() >= Text.size() && UpperCaseASCII(cell.substr(0, Text.size())) == Text) return r;
     }
     return -1;

@@ -647,7 +647,7 @@ void TVsStringGrid::TCellPainter::CheckBoxGraphic(const TRect& gr) {
     }
     const int32_t bx = place.Left + (place.Right - place.Left - 15) / 2;
     const int32_t by = place.Top + (place.Bottom - place.Top - 15) / 2;
-    const bool checked = Graph->Kind == cgCheckBox ? Graph->State : G.Cells(RealCol, Row) == G.FCheckTrueText;
+    const bool checked = Graph->Kind == cgCheckBox ? Graph->State : G.CellText(RealCol, Row) == G.FCheckTrueText;
     const TColor brush = C.Brush()->Color();
     DrawCheckBox(C, {bx, by, bx + 15, by + 15}, checked);
     C.Brush()->SetColor(brush);
@@ -969,7 +969,7 @@ void TVsStringGrid::GetDisplayText(int32_t, int32_t, std::string&) {}
 
 TAlignment TVsStringGrid::GetCellAlignment(int32_t ACol, int32_t ARow) {
     TAlignment alignment = taLeftJustify;
-    if (FAutoNumAlign && NumberClass(Cells(ACol, ARow)) != ncOther) alignment = taRightJustify;
+    if (FAutoNumAlign && NumberClass(CellText(ACol, ARow)) != ncOther) alignment = taRightJustify;
     GetAlignment(ACol, ARow, alignment);
     return alignment;
 }
@@ -1014,5 +1014,5 @@ void TVsStringGrid::LoadRichText(int32_t ACol, int32_t ARow, TVsRichEdit* Editor
 }
 
 void TVsStringGrid::StrippedCellText(int32_t ACol, int32_t ARow, std::string& Text) {
-    Text = StripHTMLTags(Cells(ACol, ARow));
+    Text = StripHTMLTags(CellText(ACol, ARow));
 }

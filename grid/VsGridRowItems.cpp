@@ -50,7 +50,7 @@ void TFilter::Assign(const TPersistent* Source) {
 void TGridItem::GetItems(TStrings& Items) const {
     Items.Clear();
     if (!FRow) return;
-    for (int32_t i = 0; i < FRow->Count(); ++i) Items.AddObject(FRow->Text(i), FRow->Object(i));
+    for (int32_t i = 0; i < FRow->Count(); ++i) Items.AddObject(std::string(FRow->Text(i)), FRow->Object(i));
 }
 
 void TGridItem::SetItems(const TStrings* Items) {
@@ -63,9 +63,8 @@ void TGridItem::SetItems(const TStrings* Items) {
     FRow = row->Empty() ? nullptr : std::move(row);
 }
 
-const std::string& TGridItem::Text(int32_t Col) const {
-    static const std::string empty;
-    return FRow ? FRow->Text(Col) : empty;
+std::string_view TGridItem::Text(int32_t Col) const {
+    return FRow ? FRow->Text(Col) : std::string_view();
 }
 
 // ---------------------------------------------------------------- THiddenRows

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/controls/GridModel.h"
@@ -67,7 +68,7 @@ public:
     void GetItems(TStrings& Items) const;
     // The row's cells become the texts of the list.
     void SetItems(const TStrings* Items);
-    const std::string& Text(int32_t Col) const;
+    std::string_view Text(int32_t Col) const;
 
 private:
     int32_t FIdx;

@@ -108,6 +108,6 @@ void TVsStringGrid::SetRowLines(int32_t Index, int32_t Lines, int32_t Extra) {
 int32_t TVsStringGrid::MaxCellLines(int32_t Row) {
     if (ColCount() <= 0 || !FMultilinecells) return 1;
     int32_t lines = 1;
-    for (int32_t c = 0; c < ColCount(); ++c) lines = std::max(lines, LineCount(Cells(RealColIndex(c), Row), true));
+    for (int32_t c = 0; c < ColCount(); ++c) lines = std::max(lines, LineCount(CellText(RealColIndex(c), Row), true));
     return lines;
 }

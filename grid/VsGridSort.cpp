@@ -24,7 +24,7 @@ int32_t Sign(double d) { return d > 0 ? 1 : d < 0 ? -1 : 0; }
 int32_t Sign(int c) { return c > 0 ? 1 : c < 0 ? -1 : 0; }
 
 // The style a column in styleAuto takes from a text.
-TSortStyle AutoStyle(const std::string& S) {
+TSortStyle AutoStyle(std::string_view S) {
     if (NumberClass(S) != ncOther) return styleNumber;
     const size_t slash = S.find('/');
     if (slash != std::string::npos && slash >= 1 && slash + 1 < S.size() && S[slash - 1] >= '0' &&
@@ -104,7 +104,7 @@ double DateKey(TSortStyle Style, const std::string& S) {
 
 // The collation key of a text in the process's locale (case folded for
 // the case-insensitive style).
-std::wstring CollationKey(const std::string& S, bool NoCase) {
+std::wstring CollationKey(std::string_view S, bool NoCase) {
     std::wstring wide;
     wide.reserve(S.size());
     for (size_t i = 0; i < S.size();) {
@@ -166,7 +166,7 @@ public:
         case styleAnsiTextNoCase: return Sign(k.Collation[a].compare(k.Collation[b]));
         case styleCustom: {
             int32_t res = 0;
-            if (FGrid.OnCustomCompare) FGrid.OnCustomCompare(&FGrid, Text(k, A), Text(k, B), res);
+            if (FGrid.OnCustomCompare) FGrid.OnCustomCompare(&FGrid, std::string(Text(k, A)), std::string(Text(k, B)), res);
             return res;
         }
         case styleRaw: {
@@ -196,7 +196,7 @@ private:
     };
 
     size_t Index(int32_t Row) const { return static_cast<size_t>(Row - FLo); }
-    const std::string& Text(const TColumn& k, int32_t Row) const { return FGrid.Cells(k.Real, Row); }
+    std::string_view Text(const TColumn& k, int32_t Row) const { return FGrid.CellText(k.Real, Row); }
 
     TColumn& Column(int32_t Col) {
         if (Col >= static_cast<int32_t>(FColumns.size())) FColumns.resize(static_cast<size_t>(Col) + 1);
@@ -231,25 +231,25 @@ private:
             const bool grouped = need[styleNumberGrouped];
             k.Numbers.resize(n);
             k.NumberOk.resize(n);
-            each([&](size_t i, const std::string& s) { k.NumberOk[i] = NumberKey(s, prefix, suffix, grouped, k.Numbers[i]); });
+            each([&](size_t i, std::string_view s) { k.NumberOk[i] = NumberKey(std::string(s), prefix, suffix, grouped, k.Numbers[i]); });
         }
         for (TSortStyle d : {styleDate, styleDateDMY, styleDateMDY})
             if (need[d]) {
                 k.Dates.resize(n);
-                each([&](size_t i, const std::string& s) { k.Dates[i] = DateKey(d, s); });
+                each([&](size_t i, std::string_view s) { k.Dates[i] = DateKey(d, std::string(s)); });
             }
         if (need[styleTextNoCase]) {
             k.Texts.resize(n);
-            each([&](size_t i, const std::string& s) { k.Texts[i] = UpperCaseASCII(s); });
+            each([&](size_t i, std::string_view s) { k.Texts[i] = UpperCaseASCII(s); });
         }
         if (need[styleHTML]) {
             k.Texts.resize(n);
-            each([&](size_t i, const std::string& s) { k.Texts[i] = StripHTMLTags(s); });
+            each([&](size_t i, std::string_view s) { k.Texts[i] = StripHTMLTags(s); });
         }
         if (need[styleAnsiText] || need[styleAnsiTextNoCase]) {
             k.Collation.resize(n);
             const bool noCase = need[styleAnsiTextNoCase];
-            each([&](size_t i, const std::string& s) { k.Collation[i] = CollationKey(s, noCase); });
+            each([&](size_t i, std::string_view s) { k.Collation[i] = CollationKey(s, noCase); });
         }
         if (need[styleGraphic]) {
             k.Graphics.resize(n);
@@ -413,8 +413,8 @@ int32_t TVsStringGrid::CompareCells(int32_t Col, int32_t Row1, int32_t Row2) {
     TSortStyle style = FSortAutoFormat ? styleAuto : styleText;
     std::string prefix, suffix;
     GetFormat(real, style, prefix, suffix);
-    const std::string& t1 = Cells(real, Row1);
-    const std::string& t2 = Cells(real, Row2);
+    const std::string_view t1 = CellText(real, Row1);
+    const std::string_view t2 = CellText(real, Row2);
     if (style == styleAuto) style = AutoStyle(t1);
     switch (style) {
     case styleText:
@@ -430,15 +430,16 @@ int32_t TVsStringGrid::CompareCells(int32_t Col, int32_t Row1, int32_t Row2) {
     case styleNumberGrouped: {
         double a, b;
         const bool grouped = style == styleNumberGrouped;
-        if (!NumberKey(t1, prefix, suffix, grouped, a) || !NumberKey(t2, prefix, suffix, grouped, b)) return 0;
+        if (!NumberKey(std::string(t1), prefix, suffix, grouped, a) || !NumberKey(std::string(t2), prefix, suffix, grouped, b))
+            return 0;
         return Sign(a - b);
     }
     case styleDate:
     case styleDateDMY:
-    case styleDateMDY: return Sign(DateKey(style, t1) - DateKey(style, t2));
+    case styleDateMDY: return Sign(DateKey(style, std::string(t1)) - DateKey(style, std::string(t2)));
     case styleCustom: {
         int32_t res = 0;
-        if (OnCustomCompare) OnCustomCompare(this, t1, t2, res);
+        if (OnCustomCompare) OnCustomCompare(this, std::string(t1), std::string(t2), res);
         return res;
     }
     case styleRaw: {

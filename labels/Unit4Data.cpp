@@ -78,11 +78,8 @@ void TfrmLabels::Button6Click(TObject* Sender) {
     for (int32_t c = 0; c < table.ColCount(); ++c) fresh.SetCell(c, 0, table.Cells(c, 0));
     int32_t row = 0;
     const TReadSummary read = ReadLabelFile(path, [&](std::vector<std::string>& fields) {
-        ++row;
-        // From the last cell down, so that the row takes room for its cells
-        // once, and no more.
-        for (size_t i = fields.size(); i-- > 0;)
-            if (!fields[i].empty()) fresh.SetCell(static_cast<int32_t>(i) + 1, row, std::move(fields[i]));
+        // The row's block is built at once, as large as its texts.
+        fresh.SetRowTexts(++row, 1, fields, false);
     });
     // Never fewer columns than the editor has: its later columns would be
     // lost when its rows come back.

@@ -30,7 +30,7 @@ void CopyRowByCommaText(TVsStringGrid& From, int32_t FromRow, TVsStringGrid& To,
             To.SetCells(c, ToRow, "");
             continue;
         }
-        const std::string& cell = From.Cells(c, FromRow);
+        const std::string cell = From.Cells(c, FromRow);
         To.SetCells(c, ToRow, cell.empty() ? BlankMarker : cell);
     }
 }

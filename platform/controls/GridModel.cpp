@@ -2,50 +2,249 @@
 
 #include <algorithm>
 #include <cstring>
-
-namespace {
-const std::string kEmpty;
-}
+#include <new>
+#include <stdexcept>
 
 // ---------------------------------------------------------------- TGridRow
 
-const std::string& TGridRow::Text(int32_t col) const {
-    if (col < 0 || col >= Count()) return kEmpty;
-    return FTexts[static_cast<size_t>(col)];
+namespace {
+
+// A packed row's block: the head, the texts' bytes from the front, and the
+// cells' end offsets (into the bytes) from the back, cell 0 last; between
+// them room for appends.
+struct THead {
+    uint32_t Count;
+    uint32_t Cap;  // the block's size, head included
+};
+constexpr size_t kHead = sizeof(THead);
+
+using TLoose = std::vector<std::string>;
+
+size_t Width(size_t cap) { return cap <= 0xFFFF ? 2 : 4; }
+
+struct TBlock {
+    char* P;
+
+    THead& Head() const { return *reinterpret_cast<THead*>(P); }
+    uint32_t Count() const { return Head().Count; }
+    size_t Cap() const { return Head().Cap; }
+    size_t W() const { return Width(Cap()); }
+    char* Bytes() const { return P + kHead; }
+    char* Slot(size_t i) const { return P + Cap() - (i + 1) * W(); }
+    size_t End(size_t i) const {
+        if (W() == 2) {
+            uint16_t v;
+            std::memcpy(&v, Slot(i), 2);
+            return v;
+        }
+        uint32_t v;
+        std::memcpy(&v, Slot(i), 4);
+        return v;
+    }
+    void SetEnd(size_t i, size_t end) const {
+        if (W() == 2) {
+            const auto v = static_cast<uint16_t>(end);
+            std::memcpy(Slot(i), &v, 2);
+        } else {
+            const auto v = static_cast<uint32_t>(end);
+            std::memcpy(Slot(i), &v, 4);
+        }
+    }
+    size_t Start(size_t i) const { return i == 0 ? 0 : End(i - 1); }
+    size_t Used() const { return Count() == 0 ? 0 : End(Count() - 1); }
+    size_t Free() const { return Cap() - kHead - Used() - Count() * W(); }
+    std::string_view Text(size_t i) const {
+        const size_t s = Start(i);
+        return {Bytes() + s, End(i) - s};
+    }
+};
+
+TBlock Block(void* p) { return {static_cast<char*>(p)}; }
+
+}  // namespace
+
+TGridRow::~TGridRow() { Release(); }
+
+void TGridRow::Release() {
+    if (FLoose) delete static_cast<TLoose*>(FData);
+    else ::operator delete(FData);
+    FData = nullptr;
+    FLoose = false;
+}
+
+int32_t TGridRow::Count() const {
+    if (!FData) return 0;
+    if (FLoose) return static_cast<int32_t>(static_cast<const TLoose*>(FData)->size());
+    return static_cast<int32_t>(Block(FData).Count());
+}
+
+std::string_view TGridRow::Text(int32_t col) const {
+    if (col < 0 || col >= Count()) return {};
+    if (FLoose) return (*static_cast<const TLoose*>(FData))[static_cast<size_t>(col)];
+    return Block(FData).Text(static_cast<size_t>(col));
 }
 
 TObject* TGridRow::Object(int32_t col) const {
-    if (col < 0 || static_cast<size_t>(col) >= FObjects.size()) return nullptr;
-    return FObjects[static_cast<size_t>(col)];
+    if (!FObjects || col < 0 || static_cast<size_t>(col) >= FObjects->size()) return nullptr;
+    return (*FObjects)[static_cast<size_t>(col)];
+}
+
+bool TGridRow::Used(int32_t i) const { return !Text(i).empty() || Object(i); }
+
+void TGridRow::ResizeObjects(int32_t count) {
+    if (!FObjects) return;
+    if (count <= 0) FObjects.reset();
+    else FObjects->resize(static_cast<size_t>(count), nullptr);
+}
+
+// Builds a new block of count cells whose texts text(i) gives (read from
+// the old block, which goes only when the new one is whole), at least
+// minCap bytes large.
+template <class F>
+void TGridRow::Pack(int32_t count, size_t minCap, F text) {
+    if (count <= 0) {
+        Release();
+        return;
+    }
+    const auto n = static_cast<size_t>(count);
+    size_t total = 0;
+    for (size_t i = 0; i < n; ++i) total += text(i).size();
+    size_t cap = std::max(kHead + total + n * 2, minCap);
+    if (Width(cap) == 4) cap = std::max(kHead + total + n * 4, minCap);
+    if (cap > UINT32_MAX) throw std::length_error("grid row over 4 GB");
+    char* p = static_cast<char*>(::operator new(cap));
+    const TBlock b{p};
+    b.Head() = {static_cast<uint32_t>(n), static_cast<uint32_t>(cap)};
+    size_t at = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const std::string_view t = text(i);
+        if (!t.empty()) std::memcpy(b.Bytes() + at, t.data(), t.size());
+        at += t.size();
+        b.SetEnd(i, at);
+    }
+    Release();
+    FData = p;
+}
+
+TGridRow::TGridRow(const TGridRow& other) {
+    Pack(other.Count(), 0, [&](size_t i) { return other.Text(static_cast<int32_t>(i)); });
+    if (other.FObjects) FObjects = std::make_unique<std::vector<TObject*>>(*other.FObjects);
+}
+
+void TGridRow::MakeLoose() {
+    auto* loose = new TLoose(static_cast<size_t>(Count()));
+    for (size_t i = 0; i < loose->size(); ++i) (*loose)[i] = Text(static_cast<int32_t>(i));
+    Release();
+    FData = loose;
+    FLoose = true;
 }
 
 void TGridRow::Grow(int32_t count) {
-    if (count <= Count()) return;
-    // Rows fill from the left: room for a few more at once.
-    if (FTexts.capacity() < static_cast<size_t>(count)) FTexts.reserve(std::max<size_t>(static_cast<size_t>(count), 2 * FTexts.capacity() + 8));
-    FTexts.resize(static_cast<size_t>(count));
-    if (!FObjects.empty()) FObjects.resize(static_cast<size_t>(count), nullptr);
+    const int32_t n = Count();
+    if (count <= n) return;
+    if (FLoose) {
+        static_cast<TLoose*>(FData)->resize(static_cast<size_t>(count));
+    } else if (FData && Block(FData).Free() >= static_cast<size_t>(count - n) * Block(FData).W()) {
+        const TBlock b = Block(FData);
+        const size_t used = b.Used();
+        b.Head().Count = static_cast<uint32_t>(count);
+        for (auto i = static_cast<size_t>(n); i < static_cast<size_t>(count); ++i) b.SetEnd(i, used);
+    } else {
+        const size_t cap = FData ? Block(FData).Cap() : 0;
+        Pack(count, cap + cap / 2, [&](size_t i) { return Text(static_cast<int32_t>(i)); });
+    }
+    ResizeObjects(count);
 }
 
 void TGridRow::Trim() {
-    while (!FTexts.empty() && !Used(FTexts.size() - 1)) {
-        FTexts.pop_back();
-        if (!FObjects.empty()) FObjects.pop_back();
+    int32_t n = Count();
+    while (n > 0 && !Used(n - 1)) {
+        if (FLoose) static_cast<TLoose*>(FData)->pop_back();
+        else --Block(FData).Head().Count;
+        --n;
     }
-    if (FTexts.empty()) FObjects.clear();
+    if (n == 0) Release();
+    ResizeObjects(n);
 }
 
-void TGridRow::SetText(int32_t col, std::string text) {
-    if (col < 0) return;
-    if (col >= Count()) {
-        if (text.empty()) return;
-        Grow(col + 1);
+// A text at or beyond Count, after the texts: in the block's room when it
+// fits, else in a block half as large again.
+void TGridRow::Append(int32_t col, std::string_view text) {
+    const auto n = static_cast<size_t>(Count());
+    const auto c = static_cast<size_t>(col);
+    if (FData && Block(FData).Free() >= text.size() + (c + 1 - n) * Block(FData).W()) {
+        const TBlock b = Block(FData);
+        const size_t used = b.Used();
+        std::memcpy(b.Bytes() + used, text.data(), text.size());
+        b.Head().Count = static_cast<uint32_t>(c + 1);
+        for (size_t i = n; i < c; ++i) b.SetEnd(i, used);
+        b.SetEnd(c, used + text.size());
+    } else {
+        const size_t cap = FData ? Block(FData).Cap() : 0;
+        Pack(col + 1, cap + cap / 2, [&](size_t i) { return i == c ? text : Text(static_cast<int32_t>(i)); });
     }
-    const auto i = static_cast<size_t>(col);
-    const bool was = Used(i);
-    FTexts[i] = std::move(text);
-    FUsed += static_cast<int32_t>(Used(i)) - static_cast<int32_t>(was);
-    if (!Used(i)) Trim();
+    ResizeObjects(col + 1);
+}
+
+// A text of another length inside the block: the texts after it move. The
+// bytes so moved are counted; past a budget of some times the block's size
+// the row turns loose, so that filling a long row out of order stays linear.
+void TGridRow::Patch(int32_t col, std::string_view text) {
+    const TBlock b = Block(FData);
+    const auto c = static_cast<size_t>(col);
+    const size_t n = b.Count(), used = b.Used(), start = b.Start(c), end = b.End(c);
+    const size_t cost = used - end + (n - c) * b.W() + text.size();
+    const uint64_t work = static_cast<uint64_t>(FWork) + cost;
+    FWork = static_cast<uint32_t>(std::min<uint64_t>(work, UINT32_MAX));
+    if (work > 4096 + 16 * static_cast<uint64_t>(b.Cap())) {
+        MakeLoose();
+        (*static_cast<TLoose*>(FData))[c].assign(text);
+        return;
+    }
+    if (text.size() > end - start && text.size() - (end - start) > b.Free()) {
+        const size_t cap = b.Cap();
+        Pack(static_cast<int32_t>(n), cap + cap / 2,
+             [&](size_t i) { return i == c ? text : Text(static_cast<int32_t>(i)); });
+        return;
+    }
+    const size_t newEnd = start + text.size();
+    std::memmove(b.Bytes() + newEnd, b.Bytes() + end, used - end);
+    std::memcpy(b.Bytes() + start, text.data(), text.size());
+    for (size_t i = c; i < n; ++i) b.SetEnd(i, b.End(i) + newEnd - end);
+}
+
+void TGridRow::SetText(int32_t col, std::string_view text) {
+    if (col < 0) return;
+    if (col >= Count() && text.empty()) return;
+    // A text read from this row would move under the write.
+    std::string own;
+    if (FData && !text.empty()) {
+        const char* p = text.data();
+        // (A loose row's strings move only when the row grows.)
+        const bool inside = FLoose ? col >= Count()
+                                   : p >= static_cast<const char*>(FData) &&
+                                         p < static_cast<const char*>(FData) + Block(FData).Cap();
+        if (inside) {
+            own.assign(text);
+            text = own;
+        }
+    }
+    if (FLoose) {
+        Grow(col + 1);
+        (*static_cast<TLoose*>(FData))[static_cast<size_t>(col)].assign(text);
+    } else if (col >= Count()) {
+        Append(col, text);
+        return;
+    } else {
+        const std::string_view old = Text(col);
+        if (old.size() == text.size()) {
+            if (!text.empty()) std::memcpy(const_cast<char*>(old.data()), text.data(), text.size());
+            return;
+        }
+        if (text.empty() && col == Count() - 1 && !Object(col)) --Block(FData).Head().Count;
+        else Patch(col, text);
+    }
+    if (text.empty()) Trim();
 }
 
 void TGridRow::SetObject(int32_t col, TObject* object) {
@@ -54,44 +253,68 @@ void TGridRow::SetObject(int32_t col, TObject* object) {
         if (!object) return;
         Grow(col + 1);
     }
-    if (FObjects.empty()) {
+    if (!FObjects) {
         if (!object) return;
-        FObjects.assign(FTexts.size(), nullptr);
+        FObjects = std::make_unique<std::vector<TObject*>>(static_cast<size_t>(Count()), nullptr);
     }
-    const auto i = static_cast<size_t>(col);
-    const bool was = Used(i);
-    FObjects[i] = object;
-    FUsed += static_cast<int32_t>(Used(i)) - static_cast<int32_t>(was);
-    if (!Used(i)) Trim();
+    (*FObjects)[static_cast<size_t>(col)] = object;
+    if (!object) Trim();
 }
 
 void TGridRow::MoveCell(int32_t from, int32_t to) {
     if (from < 0 || to < 0 || from == to) return;
     if (from >= Count() && to >= Count()) return;
-    Grow(std::max(from, to) + 1);
-    auto shift = [&](auto& v) {
-        if (v.empty()) return;
+    const int32_t m = std::max(Count(), std::max(from, to) + 1);
+    // The cell that column i takes its content from.
+    auto source = [&](int32_t i) {
+        if (i == to) return from;
+        if (from < to) return i >= from && i < to ? i + 1 : i;
+        return i > to && i <= from ? i - 1 : i;
+    };
+    if (FLoose) {
+        TLoose& v = *static_cast<TLoose*>(FData);
+        v.resize(static_cast<size_t>(m));
         if (from < to) std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
         else std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
-    };
-    shift(FTexts);
-    shift(FObjects);
+    } else {
+        Pack(m, 0, [&](size_t i) { return Text(source(static_cast<int32_t>(i))); });
+    }
+    if (FObjects) {
+        std::vector<TObject*>& v = *FObjects;
+        v.resize(static_cast<size_t>(m), nullptr);
+        if (from < to) std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
+        else std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
+    }
     Trim();
 }
 
 void TGridRow::InsertCells(int32_t index, int32_t count) {
     if (index < 0 || count <= 0 || index >= Count()) return;
-    FTexts.insert(FTexts.begin() + index, static_cast<size_t>(count), std::string());
-    if (!FObjects.empty()) FObjects.insert(FObjects.begin() + index, static_cast<size_t>(count), nullptr);
+    if (FLoose) {
+        TLoose& v = *static_cast<TLoose*>(FData);
+        v.insert(v.begin() + index, static_cast<size_t>(count), std::string());
+    } else {
+        Pack(Count() + count, 0, [&](size_t i) {
+            const auto k = static_cast<int32_t>(i);
+            return k < index ? Text(k) : k < index + count ? std::string_view() : Text(k - count);
+        });
+    }
+    if (FObjects) FObjects->insert(FObjects->begin() + index, static_cast<size_t>(count), nullptr);
 }
 
 void TGridRow::DeleteCells(int32_t index, int32_t count) {
     if (index < 0 || count <= 0 || index >= Count()) return;
-    const int32_t last = std::min(Count(), index + count);
-    for (int32_t i = index; i < last; ++i)
-        if (Used(static_cast<size_t>(i))) --FUsed;
-    FTexts.erase(FTexts.begin() + index, FTexts.begin() + last);
-    if (!FObjects.empty()) FObjects.erase(FObjects.begin() + index, FObjects.begin() + last);
+    const int32_t last = std::min(Count(), index + count), gone = last - index;
+    if (FLoose) {
+        TLoose& v = *static_cast<TLoose*>(FData);
+        v.erase(v.begin() + index, v.begin() + last);
+    } else {
+        Pack(Count() - gone, 0, [&](size_t i) {
+            const auto k = static_cast<int32_t>(i);
+            return Text(k < index ? k : k + gone);
+        });
+    }
+    if (FObjects) FObjects->erase(FObjects->begin() + index, FObjects->begin() + last);
     Trim();
 }
 
@@ -101,32 +324,19 @@ void TGridRow::Truncate(int32_t count) {
 
 void TGridRow::AssignTexts(int32_t first, std::vector<std::string>& texts, bool clearRest) {
     if (first < 0) return;
-    if (FTexts.empty() && first == 0) {
-        // A new unit takes the texts' own storage.
-        FTexts.swap(texts);
-        texts.clear();
-        if (FTexts.capacity() > FTexts.size() + FTexts.size() / 2 + 4) FTexts.shrink_to_fit();
-        FUsed = static_cast<int32_t>(
-            std::count_if(FTexts.begin(), FTexts.end(), [](const std::string& t) { return !t.empty(); }));
-        Trim();
-        return;
-    }
-    const auto n = static_cast<int32_t>(texts.size());
-    if (first + n > Count()) Grow(first + n);
-    for (int32_t i = 0; i < n; ++i) {
-        const auto k = static_cast<size_t>(first + i);
-        const bool was = Used(k);
-        FTexts[k] = std::move(texts[static_cast<size_t>(i)]);
-        FUsed += static_cast<int32_t>(Used(k)) - static_cast<int32_t>(was);
-    }
+    const auto k = static_cast<int32_t>(texts.size());
+    auto text = [&](int32_t i) -> std::string_view {
+        if (i < first) return Text(i);
+        if (i < first + k) return texts[static_cast<size_t>(i - first)];
+        return clearRest ? std::string_view() : Text(i);
+    };
+    // Objects keep their cells when the rest is cleared.
+    int32_t m = std::max(first + k, clearRest && !FObjects ? 0 : Count());
+    while (m > 0 && text(m - 1).empty() && !Object(m - 1)) --m;
+    Pack(m, 0, [&](size_t i) { return text(static_cast<int32_t>(i)); });
+    FWork = 0;
+    ResizeObjects(m);
     texts.clear();
-    if (clearRest)
-        for (auto k = static_cast<size_t>(first + n); k < FTexts.size(); ++k) {
-            if (FTexts[k].empty()) continue;
-            FTexts[k].clear();
-            if (!Used(k)) --FUsed;
-        }
-    Trim();
 }
 
 // ---------------------------------------------------------------- TGridModel
@@ -157,9 +367,9 @@ int32_t TGridModel::UnitCount() const {
     return static_cast<int32_t>(std::count_if(FRows.begin(), FRows.end(), [](const TGridRow* r) { return r != nullptr; }));
 }
 
-const std::string& TGridModel::Cell(int32_t col, int32_t row) const {
+std::string_view TGridModel::Cell(int32_t col, int32_t row) const {
     const TGridRow* r = Row(row);
-    return r ? r->Text(col) : kEmpty;
+    return r ? r->Text(col) : std::string_view();
 }
 
 TObject* TGridModel::Object(int32_t col, int32_t row) const {
@@ -184,13 +394,13 @@ void TGridModel::Prune(int32_t row) {
     }
 }
 
-void TGridModel::SetCell(int32_t col, int32_t row, std::string text) {
+void TGridModel::SetCell(int32_t col, int32_t row, std::string_view text) {
     if (col < 0 || row < 0) return;
     if (text.empty() && !Row(row)) return;
     Reach(row);
     TGridRow*& r = FRows[static_cast<size_t>(row)];
     if (!r) r = new TGridRow();
-    r->SetText(col, std::move(text));
+    r->SetText(col, text);
     Prune(row);
 }
 

@@ -6,6 +6,11 @@
 // grid of 100,001 empty rows costs one pointer a row, and a row whose last
 // text is cleared is given up.
 //
+// A row keeps its texts packed in one block: the cell count, the texts' bytes
+// and their end offsets (16 bits while the block is under 64 KB), so that a
+// table costs little more than its text. A row that takes many writes in the
+// middle turns loose (one string a cell) to keep each write cheap.
+//
 // The sizes of one axis (column widths or row heights) keep the default
 // until one line differs; their running sums are built when first asked
 // for after a change of the count and kept up to date by every size change,
@@ -15,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TObject;
@@ -23,14 +29,23 @@ class TObject;
 
 class TGridRow {
 public:
-    // Cells held; every cell at or beyond it is empty.
-    int32_t Count() const { return static_cast<int32_t>(FTexts.size()); }
-    // True when no cell holds a text or an object.
-    bool Empty() const { return FUsed == 0; }
+    TGridRow() = default;
+    ~TGridRow();
+    // A copy is packed, whatever the original is.
+    TGridRow(const TGridRow& other);
+    TGridRow& operator=(const TGridRow&) = delete;
 
-    const std::string& Text(int32_t col) const;
+    // Cells held; every cell at or beyond it is empty.
+    int32_t Count() const;
+    // True when no cell holds a text or an object.
+    bool Empty() const { return Count() == 0; }
+    // True while the texts are in one block (false once the row turned loose).
+    bool Packed() const { return !FLoose; }
+
+    // Valid until the row is next changed.
+    std::string_view Text(int32_t col) const;
     TObject* Object(int32_t col) const;
-    void SetText(int32_t col, std::string text);
+    void SetText(int32_t col, std::string_view text);
     void SetObject(int32_t col, TObject* object);
 
     // Column operations on this row (cells beyond Count are empty).
@@ -39,19 +54,30 @@ public:
     void DeleteCells(int32_t index, int32_t count);
     // Drops the cells at and beyond count.
     void Truncate(int32_t count);
-    // Moves texts into the cells from column first on (texts is left
+    // Puts texts into the cells from column first on (texts is left
     // empty); with clearRest the texts beyond them are emptied (objects
-    // stay).
+    // stay). The row is packed afterwards.
     void AssignTexts(int32_t first, std::vector<std::string>& texts, bool clearRest);
 
 private:
+    template <class F>
+    void Pack(int32_t count, size_t spare, F text);
     void Grow(int32_t count);
     void Trim();
-    bool Used(size_t i) const { return !FTexts[i].empty() || (i < FObjects.size() && FObjects[i]); }
-    std::vector<std::string> FTexts;
-    // Empty until the first object is set; then as long as FTexts.
-    std::vector<TObject*> FObjects;
-    int32_t FUsed = 0;
+    void Release();
+    void MakeLoose();
+    void Append(int32_t col, std::string_view text);
+    void Patch(int32_t col, std::string_view text);
+    bool Used(int32_t i) const;
+    void ResizeObjects(int32_t count);
+    // The block (packed) or a std::vector<std::string> (loose); null when
+    // the row holds no cells.
+    void* FData = nullptr;
+    // Null until the first object is set; then as long as Count.
+    std::unique_ptr<std::vector<TObject*>> FObjects;
+    // Bytes moved by writes in the middle of the block since it was built.
+    uint32_t FWork = 0;
+    bool FLoose = false;
 };
 
 using TGridRowPtr = std::unique_ptr<TGridRow>;
@@ -75,16 +101,17 @@ public:
     // Rows that hold something (units that exist).
     int32_t UnitCount() const;
 
-    const std::string& Cell(int32_t col, int32_t row) const;
+    // Valid until the row is next changed.
+    std::string_view Cell(int32_t col, int32_t row) const;
     TObject* Object(int32_t col, int32_t row) const;
     // Negative indexes are ignored; an empty text without an object gives
     // the cell up (and the row, when it was the last thing in it).
-    void SetCell(int32_t col, int32_t row, std::string text);
+    void SetCell(int32_t col, int32_t row, std::string_view text);
     void SetObject(int32_t col, int32_t row, TObject* object);
     // The unit of a row, or null when the row holds nothing.
     const TGridRow* Row(int32_t row) const;
     // A line of texts in one step (TGridRow::AssignTexts): the fill path of
-    // imports, a cell at a time costs a comparison and a move per cell.
+    // imports, which builds the row's block at once.
     void SetRowTexts(int32_t row, int32_t first, std::vector<std::string>& texts, bool clearRest);
 
     // Gives the store exactly rows slots: rows at and beyond are dropped,

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/controls/Controls.h"
 #include "platform/controls/GridModel.h"
@@ -451,7 +452,10 @@ public:
     explicit TStringGrid(TComponent* owner);
     ~TStringGrid() override;
 
-    const std::string& Cells(int32_t col, int32_t row) const;
+    std::string Cells(int32_t col, int32_t row) const { return std::string(CellText(col, row)); }
+    // The text in place, valid until the cell's row is next changed: for
+    // painting, comparing and searching without a copy.
+    std::string_view CellText(int32_t col, int32_t row) const;
     void SetCells(int32_t col, int32_t row, const std::string& text);
     TObject* Objects(int32_t col, int32_t row) const;
     void SetObjects(int32_t col, int32_t row, TObject* object);

@@ -289,9 +289,8 @@ TStringGrid::TStringGrid(TComponent* owner) : TDrawGrid(owner) { FModel.SetRowSl
 
 TStringGrid::~TStringGrid() { DetachWidget(); }
 
-const std::string& TStringGrid::Cells(int32_t col, int32_t row) const {
-    static const std::string empty;
-    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return empty;
+std::string_view TStringGrid::CellText(int32_t col, int32_t row) const {
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return {};
     return FModel.Cell(col, row);
 }
 
@@ -356,7 +355,7 @@ void TStringGrid::SetEditText(int32_t col, int32_t row, const std::string& value
             int32_t& N;
             ~Done() { --N; }
         } done{FEditUpdate};
-        if (value != Cells(col, row)) SetCells(col, row, value);
+        if (value != CellText(col, row)) SetCells(col, row, value);
     }
     TDrawGrid::SetEditText(col, row, value);
 }

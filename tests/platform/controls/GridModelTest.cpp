@@ -1,6 +1,7 @@
 // The grid's cell store and line sizes, without a window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,7 +14,7 @@ namespace {
 // The texts of column 0 of rows 0..n-1, "-" for an empty cell.
 std::string Column0(const TGridModel& m, int32_t n) {
     std::string s;
-    for (int32_t r = 0; r < n; ++r) s += m.Cell(0, r).empty() ? std::string("-") : m.Cell(0, r);
+    for (int32_t r = 0; r < n; ++r) s += m.Cell(0, r).empty() ? std::string("-") : std::string(m.Cell(0, r));
     return s;
 }
 
@@ -178,6 +179,200 @@ TEST(GridModel, ColumnOperationsOnEveryRow) {
     EXPECT_EQ(m.Cell(0, 0), "c0");
     m.TruncateCols(0);
     EXPECT_EQ(m.UnitCount(), 0);
+}
+
+// A row as plain vectors: the oracle of TGridRow.
+struct TPlainRow {
+    std::vector<std::string> Texts;
+    std::vector<TObject*> Objects;
+
+    void Fit(size_t n) {
+        if (Texts.size() < n) Texts.resize(n);
+        Objects.resize(Texts.size(), nullptr);
+    }
+    void Trim() {
+        while (!Texts.empty() && Texts.back().empty() && !Objects.back()) {
+            Texts.pop_back();
+            Objects.pop_back();
+        }
+    }
+};
+
+void ExpectSame(const TGridRow& row, const TPlainRow& plain, const std::string& where) {
+    ASSERT_EQ(row.Count(), static_cast<int32_t>(plain.Texts.size())) << where;
+    for (int32_t c = -1; c <= row.Count() + 1; ++c) {
+        const bool in = c >= 0 && c < row.Count();
+        ASSERT_EQ(row.Text(c), in ? plain.Texts[static_cast<size_t>(c)] : "") << where << " col " << c;
+        ASSERT_EQ(row.Object(c), in ? plain.Objects[static_cast<size_t>(c)] : nullptr) << where << " col " << c;
+    }
+}
+
+// Every row operation against the plain row, with texts short and over
+// 64 KB (so that a block's offsets widen and narrow), objects and gaps.
+TEST(GridRow, OperationsAsOnPlainVectors) {
+    std::mt19937 rng(11);
+    TObject a, b;
+    const std::string big(70000, 'x');
+    auto word = [&]() -> std::string {
+        switch (rng() % 8) {
+        case 0:
+        case 1: return "";
+        case 2: return big.substr(0, 40000 + rng() % 30000);
+        default: return std::string(rng() % 20, static_cast<char>('a' + rng() % 26));
+        }
+    };
+    for (int round = 0; round < 300; ++round) {
+        TGridRow row;
+        TPlainRow plain;
+        if (round % 2) {
+            // Loose from the start: many writes in the middle.
+            row.SetText(1, "z");
+            for (int i = 0; i < 3000; ++i) row.SetText(0, i % 2 ? "ab" : "abc");
+            row.SetText(1, "");
+            EXPECT_FALSE(row.Packed());
+            plain.Texts = {"ab"};
+            plain.Objects = {nullptr};
+        }
+        for (int step = 0; step < 40; ++step) {
+            const auto col = static_cast<int32_t>(rng() % 12);
+            const auto n = static_cast<int32_t>(rng() % 4);
+            std::string op;
+            switch (rng() % 9) {
+            case 0:
+            case 1:
+            case 2: {
+                const std::string t = word();
+                op = "text";
+                row.SetText(col, t);
+                if (!t.empty()) plain.Fit(static_cast<size_t>(col) + 1);
+                if (static_cast<size_t>(col) < plain.Texts.size()) plain.Texts[static_cast<size_t>(col)] = t;
+                break;
+            }
+            case 3: {
+                TObject* o = rng() % 2 ? &a : rng() % 2 ? &b : nullptr;
+                op = "object";
+                row.SetObject(col, o);
+                if (o) plain.Fit(static_cast<size_t>(col) + 1);
+                if (static_cast<size_t>(col) < plain.Objects.size()) plain.Objects[static_cast<size_t>(col)] = o;
+                break;
+            }
+            case 4: {
+                const auto to = static_cast<int32_t>(rng() % 12);
+                op = "move";
+                row.MoveCell(col, to);
+                if (col != to && (static_cast<size_t>(std::max(col, to)) < plain.Texts.size() ||
+                                  static_cast<size_t>(std::min(col, to)) < plain.Texts.size())) {
+                    plain.Fit(static_cast<size_t>(std::max(col, to)) + 1);
+                    for (auto* v : {&plain.Texts}) {
+                        std::string t = (*v)[static_cast<size_t>(col)];
+                        v->erase(v->begin() + col);
+                        v->insert(v->begin() + to, t);
+                    }
+                    TObject* o = plain.Objects[static_cast<size_t>(col)];
+                    plain.Objects.erase(plain.Objects.begin() + col);
+                    plain.Objects.insert(plain.Objects.begin() + to, o);
+                }
+                break;
+            }
+            case 5:
+                op = "insert";
+                row.InsertCells(col, n);
+                if (n > 0 && static_cast<size_t>(col) < plain.Texts.size()) {
+                    plain.Texts.insert(plain.Texts.begin() + col, static_cast<size_t>(n), std::string());
+                    plain.Objects.insert(plain.Objects.begin() + col, static_cast<size_t>(n), nullptr);
+                }
+                break;
+            case 6:
+                op = "delete";
+                row.DeleteCells(col, n);
+                if (n > 0 && static_cast<size_t>(col) < plain.Texts.size()) {
+                    const size_t last = std::min(plain.Texts.size(), static_cast<size_t>(col + n));
+                    plain.Texts.erase(plain.Texts.begin() + col, plain.Texts.begin() + static_cast<ptrdiff_t>(last));
+                    plain.Objects.erase(plain.Objects.begin() + col, plain.Objects.begin() + static_cast<ptrdiff_t>(last));
+                }
+                break;
+            case 7:
+                op = "truncate";
+                row.Truncate(col);
+                if (static_cast<size_t>(col) < plain.Texts.size()) {
+                    plain.Texts.resize(static_cast<size_t>(col));
+                    plain.Objects.resize(static_cast<size_t>(col));
+                }
+                break;
+            default: {
+                op = "assign";
+                const bool clearRest = rng() % 2 == 0;
+                std::vector<std::string> texts(static_cast<size_t>(n) + 1);
+                for (std::string& t : texts) t = word();
+                const std::vector<std::string> kept = texts;
+                row.AssignTexts(col, texts, clearRest);
+                EXPECT_TRUE(row.Packed());
+                plain.Fit(static_cast<size_t>(col) + kept.size());
+                for (size_t i = 0; i < kept.size(); ++i) plain.Texts[static_cast<size_t>(col) + i] = kept[i];
+                if (clearRest)
+                    for (size_t i = static_cast<size_t>(col) + kept.size(); i < plain.Texts.size(); ++i) plain.Texts[i].clear();
+                break;
+            }
+            }
+            plain.Trim();
+            ExpectSame(row, plain, "round " + std::to_string(round) + " step " + std::to_string(step) + " " + op);
+            if (HasFatalFailure()) return;
+        }
+        ExpectSame(TGridRow(row), plain, "copy of round " + std::to_string(round));
+        EXPECT_TRUE(TGridRow(row).Packed());
+    }
+}
+
+// One row of 100,000 cells written one at a time, in order (the block takes
+// each at its end and stays packed) and out of order (it turns loose); a
+// write of the whole row packs it again. Linear either way: a quadratic
+// path would take minutes here.
+TEST(GridRow, ManySingleCellWrites) {
+    const int32_t n = 100000;
+    std::vector<int32_t> order(static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i) order[static_cast<size_t>(i)] = i;
+    struct Case {
+        const char* name;
+        bool shuffled;
+        bool packed;
+    } cases[] = {{"ascending", false, true}, {"random", true, false}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        if (k.shuffled) std::shuffle(order.begin(), order.end(), std::mt19937(5));
+        TGridRow row;
+        for (int32_t c : order) row.SetText(c, "cell " + std::to_string(c));
+        EXPECT_EQ(row.Packed(), k.packed);
+        ASSERT_EQ(row.Count(), n);
+        for (int32_t c = 0; c < n; c += 997) EXPECT_EQ(row.Text(c), "cell " + std::to_string(c));
+        // Rewritten in place, then emptied from the front: still right.
+        for (int32_t c : order) row.SetText(c, "CELL " + std::to_string(c));
+        EXPECT_EQ(row.Text(n - 1), "CELL " + std::to_string(n - 1));
+        std::vector<std::string> texts{"first"};
+        row.AssignTexts(0, texts, false);
+        EXPECT_TRUE(row.Packed());
+        EXPECT_EQ(row.Text(0), "first");
+        EXPECT_EQ(row.Text(1), "CELL 1");
+        for (int32_t c = 0; c < n; ++c) row.SetText(c, "");
+        EXPECT_TRUE(row.Empty());
+    }
+}
+
+// A text read from the row itself and written back into it.
+TEST(GridRow, WriteOfItsOwnText) {
+    for (bool loose : {false, true}) {
+        TGridRow row;
+        row.SetText(0, "alpha");
+        row.SetText(1, "a text longer than any small string");
+        if (loose)
+            for (int i = 0; i < 2000; ++i) row.SetText(0, i % 2 ? "alpha" : "alphabet");
+        EXPECT_EQ(row.Packed(), !loose);
+        row.SetText(5, row.Text(1));
+        row.SetText(0, row.Text(1));
+        row.SetText(1, row.Text(1).substr(2));
+        EXPECT_EQ(row.Text(0), "a text longer than any small string");
+        EXPECT_EQ(row.Text(1), "text longer than any small string");
+        EXPECT_EQ(row.Text(5), "a text longer than any small string");
+    }
 }
 
 TEST(GridAxis, SizesAndOffsetsAgainstPlainSums) {
