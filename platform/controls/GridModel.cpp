@@ -11,7 +11,8 @@ namespace {
 
 // A packed row's block: the head, the texts' bytes from the front, and the
 // cells' end offsets (into the bytes) from the back, cell 0 last; between
-// them room for appends.
+// them room for appends. The offsets take 1, 2 or 4 bytes as the block is
+// under 256 bytes, under 64 KB or larger.
 struct THead {
     uint32_t Count;
     uint32_t Cap;  // the block's size, head included
@@ -20,7 +21,7 @@ constexpr size_t kHead = sizeof(THead);
 
 using TLoose = std::vector<std::string>;
 
-size_t Width(size_t cap) { return cap <= 0xFFFF ? 2 : 4; }
+size_t Width(size_t cap) { return cap <= 0xFF ? 1 : cap <= 0xFFFF ? 2 : 4; }
 
 struct TBlock {
     char* P;
@@ -31,35 +32,67 @@ struct TBlock {
     size_t W() const { return Width(Cap()); }
     char* Bytes() const { return P + kHead; }
     char* Slot(size_t i) const { return P + Cap() - (i + 1) * W(); }
-    size_t End(size_t i) const {
-        if (W() == 2) {
+    // The offset in a slot of a given width.
+    static size_t Get(const char* slot, size_t w) {
+        if (w == 1) return static_cast<unsigned char>(*slot);
+        if (w == 2) {
             uint16_t v;
-            std::memcpy(&v, Slot(i), 2);
+            std::memcpy(&v, slot, 2);
             return v;
         }
         uint32_t v;
-        std::memcpy(&v, Slot(i), 4);
+        std::memcpy(&v, slot, 4);
         return v;
     }
-    void SetEnd(size_t i, size_t end) const {
-        if (W() == 2) {
+    static void Put(char* slot, size_t w, size_t end) {
+        if (w == 1) {
+            *slot = static_cast<char>(end);
+        } else if (w == 2) {
             const auto v = static_cast<uint16_t>(end);
-            std::memcpy(Slot(i), &v, 2);
+            std::memcpy(slot, &v, 2);
         } else {
             const auto v = static_cast<uint32_t>(end);
-            std::memcpy(Slot(i), &v, 4);
+            std::memcpy(slot, &v, 4);
         }
     }
+    size_t End(size_t i) const { return Get(Slot(i), W()); }
+    void SetEnd(size_t i, size_t end) const { Put(Slot(i), W(), end); }
     size_t Start(size_t i) const { return i == 0 ? 0 : End(i - 1); }
     size_t Used() const { return Count() == 0 ? 0 : End(Count() - 1); }
     size_t Free() const { return Cap() - kHead - Used() - Count() * W(); }
     std::string_view Text(size_t i) const {
-        const size_t s = Start(i);
-        return {Bytes() + s, End(i) - s};
+        const size_t cap = Cap(), w = Width(cap);
+        const char* slot = P + cap - (i + 1) * w;
+        const size_t s = i == 0 ? 0 : Get(slot + w, w);
+        return {Bytes() + s, Get(slot, w) - s};
     }
 };
 
 TBlock Block(void* p) { return {static_cast<char*>(p)}; }
+
+// Copies n bytes; short texts (most cells) without a call, by loads of fixed
+// sizes that overlap and stay inside both ranges.
+inline void CopyText(char* d, const char* s, size_t n) {
+    if (n > 16) {
+        std::memcpy(d, s, n);
+    } else if (n >= 8) {
+        uint64_t a, b;
+        std::memcpy(&a, s, 8);
+        std::memcpy(&b, s + n - 8, 8);
+        std::memcpy(d, &a, 8);
+        std::memcpy(d + n - 8, &b, 8);
+    } else if (n >= 4) {
+        uint32_t a, b;
+        std::memcpy(&a, s, 4);
+        std::memcpy(&b, s + n - 4, 4);
+        std::memcpy(d, &a, 4);
+        std::memcpy(d + n - 4, &b, 4);
+    } else if (n > 0) {
+        d[0] = s[0];
+        d[n / 2] = s[n / 2];
+        d[n - 1] = s[n - 1];
+    }
+}
 
 }  // namespace
 
@@ -79,9 +112,14 @@ int32_t TGridRow::Count() const {
 }
 
 std::string_view TGridRow::Text(int32_t col) const {
-    if (col < 0 || col >= Count()) return {};
-    if (FLoose) return (*static_cast<const TLoose*>(FData))[static_cast<size_t>(col)];
-    return Block(FData).Text(static_cast<size_t>(col));
+    if (!FData || col < 0) return {};
+    const auto c = static_cast<size_t>(col);
+    if (FLoose) {
+        const TLoose& v = *static_cast<const TLoose*>(FData);
+        return c < v.size() ? std::string_view(v[c]) : std::string_view();
+    }
+    const TBlock b = Block(FData);
+    return c < b.Count() ? b.Text(c) : std::string_view();
 }
 
 TObject* TGridRow::Object(int32_t col) const {
@@ -109,18 +147,23 @@ void TGridRow::Pack(int32_t count, size_t minCap, F text) {
     const auto n = static_cast<size_t>(count);
     size_t total = 0;
     for (size_t i = 0; i < n; ++i) total += text(i).size();
-    size_t cap = std::max(kHead + total + n * 2, minCap);
-    if (Width(cap) == 4) cap = std::max(kHead + total + n * 4, minCap);
+    // The offsets' width follows the block's size.
+    size_t cap = std::max(kHead + total + n, minCap);
+    if (Width(cap) > 1) cap = std::max(kHead + total + n * 2, minCap);
+    if (Width(cap) > 2) cap = std::max(kHead + total + n * 4, minCap);
     if (cap > UINT32_MAX) throw std::length_error("grid row over 4 GB");
     char* p = static_cast<char*>(::operator new(cap));
     const TBlock b{p};
     b.Head() = {static_cast<uint32_t>(n), static_cast<uint32_t>(cap)};
+    const size_t w = Width(cap);
+    char* slot = p + cap;
     size_t at = 0;
     for (size_t i = 0; i < n; ++i) {
         const std::string_view t = text(i);
-        if (!t.empty()) std::memcpy(b.Bytes() + at, t.data(), t.size());
+        CopyText(b.Bytes() + at, t.data(), t.size());
         at += t.size();
-        b.SetEnd(i, at);
+        slot -= w;
+        TBlock::Put(slot, w, at);
     }
     Release();
     FData = p;

@@ -7,9 +7,10 @@
 // text is cleared is given up.
 //
 // A row keeps its texts packed in one block: the cell count, the texts' bytes
-// and their end offsets (16 bits while the block is under 64 KB), so that a
-// table costs little more than its text. A row that takes many writes in the
-// middle turns loose (one string a cell) to keep each write cheap.
+// and their end offsets (1, 2 or 4 bytes as the block is under 256 bytes,
+// under 64 KB or larger), so that a table costs little more than its text. A
+// row that takes many writes in the middle turns loose (one string a cell) to
+// keep each write cheap.
 //
 // The sizes of one axis (column widths or row heights) keep the default
 // until one line differs; their running sums are built when first asked

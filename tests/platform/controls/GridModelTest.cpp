@@ -207,8 +207,9 @@ void ExpectSame(const TGridRow& row, const TPlainRow& plain, const std::string& 
     }
 }
 
-// Every row operation against the plain row, with texts short and over
-// 64 KB (so that a block's offsets widen and narrow), objects and gaps.
+// Every row operation against the plain row, with texts short, of a few
+// hundred bytes and over 64 KB (so that a block's offsets widen and narrow),
+// objects and gaps.
 TEST(GridRow, OperationsAsOnPlainVectors) {
     std::mt19937 rng(11);
     TObject a, b;
@@ -218,6 +219,7 @@ TEST(GridRow, OperationsAsOnPlainVectors) {
         case 0:
         case 1: return "";
         case 2: return big.substr(0, 40000 + rng() % 30000);
+        case 3: return big.substr(0, 100 + rng() % 300);
         default: return std::string(rng() % 20, static_cast<char>('a' + rng() % 26));
         }
     };
