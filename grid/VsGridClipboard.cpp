@@ -11,7 +11,7 @@ namespace {
 
 constexpr const char* kRichTextFormat = "Rich Text Format";
 
-bool Contains(const std::string& s, const char* sub) { return s.find(sub) != std::string::npos; }
+bool Contains(std::string_view s, const char* sub) { return s.find(sub) != std::string_view::npos; }
 
 // Opens the clipboard for one operation and closes it on every way out.
 class TClipboardSession {
@@ -66,22 +66,22 @@ void TVsStringGrid::CopyRangeToClipboard(const TGridRect& Range) {
     std::string converted;
     for (int32_t r = Range.Top; r <= Range.Bottom; ++r) {
         for (int32_t c = Range.Left; c <= Range.Right; ++c) {
-            const std::string& text = Cells(RealColIndex(c), r);
-            const std::string* field = &text;
+            const std::string_view text = CellText(RealColIndex(c), r);
+            std::string_view field = text;
             if (stripTags && Contains(text, "</")) {
                 converted = StripHTMLTags(text);
-                field = &converted;
+                field = converted;
             } else if (Contains(text, "{\\") && FRichEditor) {
                 LoadRichText(RealColIndex(c), r, FRichEditor);
                 converted = FRichEditor->PlainText();
-                field = &converted;
+                field = converted;
             }
-            if (FClipboardQuoteLines && FMultilinecells && field->find('\r') != std::string::npos) {
-                if (field != &converted) converted = *field;
+            if (FClipboardQuoteLines && FMultilinecells && field.find('\r') != std::string_view::npos) {
+                if (field.data() != converted.data()) converted = field;
                 CSVQuote(converted);
-                field = &converted;
+                field = converted;
             }
-            buffer += *field;
+            buffer += field;
             buffer += c == Range.Right ? "\r\n" : "\t";
         }
     }

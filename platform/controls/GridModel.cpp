@@ -9,15 +9,13 @@
 
 namespace {
 
-// A packed row's block: the head, the texts' bytes from the front, and the
-// cells' end offsets (into the bytes) from the back, cell 0 last; between
-// them room for appends. The offsets take 1, 2 or 4 bytes as the block is
-// under 256 bytes, under 64 KB or larger.
-struct THead {
-    uint32_t Count;
-    uint32_t Cap;  // the block's size, head included
-};
-constexpr size_t kHead = sizeof(THead);
+// A packed row's block: the head (the bytes moved by writes in the middle),
+// the texts' bytes from the front, and the cells' end offsets (into the
+// bytes) from the back, cell 0 last; between them room for appends. The
+// offsets take 1, 2 or 4 bytes as the block is under 256 bytes, under 64 KB
+// or larger. Its size and cell count are in the row, so that a read goes to
+// the block only for the offsets and the text.
+constexpr size_t kHead = sizeof(uint32_t);
 
 using TLoose = std::vector<std::string>;
 
@@ -25,10 +23,11 @@ size_t Width(size_t cap) { return cap <= 0xFF ? 1 : cap <= 0xFFFF ? 2 : 4; }
 
 struct TBlock {
     char* P;
+    uint32_t N;
+    uint32_t C;
 
-    THead& Head() const { return *reinterpret_cast<THead*>(P); }
-    uint32_t Count() const { return Head().Count; }
-    size_t Cap() const { return Head().Cap; }
+    uint32_t Count() const { return N; }
+    size_t Cap() const { return C; }
     size_t W() const { return Width(Cap()); }
     char* Bytes() const { return P + kHead; }
     char* Slot(size_t i) const { return P + Cap() - (i + 1) * W(); }
@@ -68,7 +67,19 @@ struct TBlock {
     }
 };
 
-TBlock Block(void* p) { return {static_cast<char*>(p)}; }
+TBlock Block(void* p, uint32_t count, uint32_t cap) { return {static_cast<char*>(p), count, cap}; }
+
+uint32_t WorkOf(const void* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+void SetWorkOf(void* p, uint32_t v) { std::memcpy(p, &v, 4); }
+
+// The least size of a block that has outgrown cap: a new block is exact (a
+// row of one text stays small), one that grows takes room for more.
+size_t Grown(size_t cap) { return cap == 0 ? 0 : std::max<size_t>(64, cap + cap / 2); }
 
 // Copies n bytes; short texts (most cells) without a call, by loads of fixed
 // sizes that overlap and stay inside both ranges.
@@ -99,26 +110,26 @@ inline void CopyText(char* d, const char* s, size_t n) {
 TGridRow::~TGridRow() { Release(); }
 
 void TGridRow::Release() {
-    if (FLoose) delete static_cast<TLoose*>(FData);
+    if (IsLoose()) delete static_cast<TLoose*>(FData);
     else ::operator delete(FData);
     FData = nullptr;
-    FLoose = false;
+    FCount = 0;
+    FCap = 0;
 }
 
 int32_t TGridRow::Count() const {
-    if (!FData) return 0;
-    if (FLoose) return static_cast<int32_t>(static_cast<const TLoose*>(FData)->size());
-    return static_cast<int32_t>(Block(FData).Count());
+    if (IsLoose()) return static_cast<int32_t>(static_cast<const TLoose*>(FData)->size());
+    return static_cast<int32_t>(FCount);
 }
 
 std::string_view TGridRow::Text(int32_t col) const {
     if (!FData || col < 0) return {};
     const auto c = static_cast<size_t>(col);
-    if (FLoose) {
+    if (IsLoose()) {
         const TLoose& v = *static_cast<const TLoose*>(FData);
         return c < v.size() ? std::string_view(v[c]) : std::string_view();
     }
-    const TBlock b = Block(FData);
+    const TBlock b = Block(FData, FCount, FCap);
     return c < b.Count() ? b.Text(c) : std::string_view();
 }
 
@@ -153,8 +164,9 @@ void TGridRow::Pack(int32_t count, size_t minCap, F text) {
     if (Width(cap) > 2) cap = std::max(kHead + total + n * 4, minCap);
     if (cap > UINT32_MAX) throw std::length_error("grid row over 4 GB");
     char* p = static_cast<char*>(::operator new(cap));
-    const TBlock b{p};
-    b.Head() = {static_cast<uint32_t>(n), static_cast<uint32_t>(cap)};
+    const TBlock b{p, static_cast<uint32_t>(n), static_cast<uint32_t>(cap)};
+    // The count of bytes moved goes on with the new block.
+    SetWorkOf(p, FData && !IsLoose() ? WorkOf(FData) : 0);
     const size_t w = Width(cap);
     char* slot = p + cap;
     size_t at = 0;
@@ -167,6 +179,8 @@ void TGridRow::Pack(int32_t count, size_t minCap, F text) {
     }
     Release();
     FData = p;
+    FCount = b.N;
+    FCap = b.C;
 }
 
 TGridRow::TGridRow(const TGridRow& other) {
@@ -179,22 +193,21 @@ void TGridRow::MakeLoose() {
     for (size_t i = 0; i < loose->size(); ++i) (*loose)[i] = Text(static_cast<int32_t>(i));
     Release();
     FData = loose;
-    FLoose = true;
 }
 
 void TGridRow::Grow(int32_t count) {
     const int32_t n = Count();
     if (count <= n) return;
-    if (FLoose) {
+    if (IsLoose()) {
         static_cast<TLoose*>(FData)->resize(static_cast<size_t>(count));
-    } else if (FData && Block(FData).Free() >= static_cast<size_t>(count - n) * Block(FData).W()) {
-        const TBlock b = Block(FData);
+    } else if (FData && Block(FData, FCount, FCap).Free() >= static_cast<size_t>(count - n) * Block(FData, FCount, FCap).W()) {
+        const TBlock b = Block(FData, FCount, FCap);
         const size_t used = b.Used();
-        b.Head().Count = static_cast<uint32_t>(count);
+        FCount = static_cast<uint32_t>(count);
         for (auto i = static_cast<size_t>(n); i < static_cast<size_t>(count); ++i) b.SetEnd(i, used);
     } else {
-        const size_t cap = FData ? Block(FData).Cap() : 0;
-        Pack(count, cap + cap / 2, [&](size_t i) { return Text(static_cast<int32_t>(i)); });
+        const size_t cap = FData ? Block(FData, FCount, FCap).Cap() : 0;
+        Pack(count, Grown(cap), [&](size_t i) { return Text(static_cast<int32_t>(i)); });
     }
     ResizeObjects(count);
 }
@@ -202,8 +215,8 @@ void TGridRow::Grow(int32_t count) {
 void TGridRow::Trim() {
     int32_t n = Count();
     while (n > 0 && !Used(n - 1)) {
-        if (FLoose) static_cast<TLoose*>(FData)->pop_back();
-        else --Block(FData).Head().Count;
+        if (IsLoose()) static_cast<TLoose*>(FData)->pop_back();
+        else --FCount;
         --n;
     }
     if (n == 0) Release();
@@ -211,20 +224,20 @@ void TGridRow::Trim() {
 }
 
 // A text at or beyond Count, after the texts: in the block's room when it
-// fits, else in a block half as large again.
+// fits, else in a larger block (Grown).
 void TGridRow::Append(int32_t col, std::string_view text) {
     const auto n = static_cast<size_t>(Count());
     const auto c = static_cast<size_t>(col);
-    if (FData && Block(FData).Free() >= text.size() + (c + 1 - n) * Block(FData).W()) {
-        const TBlock b = Block(FData);
+    if (FData && Block(FData, FCount, FCap).Free() >= text.size() + (c + 1 - n) * Block(FData, FCount, FCap).W()) {
+        const TBlock b = Block(FData, FCount, FCap);
         const size_t used = b.Used();
         std::memcpy(b.Bytes() + used, text.data(), text.size());
-        b.Head().Count = static_cast<uint32_t>(c + 1);
+        FCount = static_cast<uint32_t>(c + 1);
         for (size_t i = n; i < c; ++i) b.SetEnd(i, used);
         b.SetEnd(c, used + text.size());
     } else {
-        const size_t cap = FData ? Block(FData).Cap() : 0;
-        Pack(col + 1, cap + cap / 2, [&](size_t i) { return i == c ? text : Text(static_cast<int32_t>(i)); });
+        const size_t cap = FData ? Block(FData, FCount, FCap).Cap() : 0;
+        Pack(col + 1, Grown(cap), [&](size_t i) { return i == c ? text : Text(static_cast<int32_t>(i)); });
     }
     ResizeObjects(col + 1);
 }
@@ -233,12 +246,12 @@ void TGridRow::Append(int32_t col, std::string_view text) {
 // bytes so moved are counted; past a budget of some times the block's size
 // the row turns loose, so that filling a long row out of order stays linear.
 void TGridRow::Patch(int32_t col, std::string_view text) {
-    const TBlock b = Block(FData);
+    const TBlock b = Block(FData, FCount, FCap);
     const auto c = static_cast<size_t>(col);
     const size_t n = b.Count(), used = b.Used(), start = b.Start(c), end = b.End(c);
     const size_t cost = used - end + (n - c) * b.W() + text.size();
-    const uint64_t work = static_cast<uint64_t>(FWork) + cost;
-    FWork = static_cast<uint32_t>(std::min<uint64_t>(work, UINT32_MAX));
+    const uint64_t work = static_cast<uint64_t>(WorkOf(FData)) + cost;
+    SetWorkOf(FData, static_cast<uint32_t>(std::min<uint64_t>(work, UINT32_MAX)));
     if (work > 4096 + 16 * static_cast<uint64_t>(b.Cap())) {
         MakeLoose();
         (*static_cast<TLoose*>(FData))[c].assign(text);
@@ -246,7 +259,7 @@ void TGridRow::Patch(int32_t col, std::string_view text) {
     }
     if (text.size() > end - start && text.size() - (end - start) > b.Free()) {
         const size_t cap = b.Cap();
-        Pack(static_cast<int32_t>(n), cap + cap / 2,
+        Pack(static_cast<int32_t>(n), Grown(cap),
              [&](size_t i) { return i == c ? text : Text(static_cast<int32_t>(i)); });
         return;
     }
@@ -264,15 +277,15 @@ void TGridRow::SetText(int32_t col, std::string_view text) {
     if (FData && !text.empty()) {
         const char* p = text.data();
         // (A loose row's strings move only when the row grows.)
-        const bool inside = FLoose ? col >= Count()
+        const bool inside = IsLoose() ? col >= Count()
                                    : p >= static_cast<const char*>(FData) &&
-                                         p < static_cast<const char*>(FData) + Block(FData).Cap();
+                                         p < static_cast<const char*>(FData) + Block(FData, FCount, FCap).Cap();
         if (inside) {
             own.assign(text);
             text = own;
         }
     }
-    if (FLoose) {
+    if (IsLoose()) {
         Grow(col + 1);
         (*static_cast<TLoose*>(FData))[static_cast<size_t>(col)].assign(text);
     } else if (col >= Count()) {
@@ -284,7 +297,7 @@ void TGridRow::SetText(int32_t col, std::string_view text) {
             if (!text.empty()) std::memcpy(const_cast<char*>(old.data()), text.data(), text.size());
             return;
         }
-        if (text.empty() && col == Count() - 1 && !Object(col)) --Block(FData).Head().Count;
+        if (text.empty() && col == Count() - 1 && !Object(col)) --FCount;
         else Patch(col, text);
     }
     if (text.empty()) Trim();
@@ -314,7 +327,7 @@ void TGridRow::MoveCell(int32_t from, int32_t to) {
         if (from < to) return i >= from && i < to ? i + 1 : i;
         return i > to && i <= from ? i - 1 : i;
     };
-    if (FLoose) {
+    if (IsLoose()) {
         TLoose& v = *static_cast<TLoose*>(FData);
         v.resize(static_cast<size_t>(m));
         if (from < to) std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
@@ -333,7 +346,7 @@ void TGridRow::MoveCell(int32_t from, int32_t to) {
 
 void TGridRow::InsertCells(int32_t index, int32_t count) {
     if (index < 0 || count <= 0 || index >= Count()) return;
-    if (FLoose) {
+    if (IsLoose()) {
         TLoose& v = *static_cast<TLoose*>(FData);
         v.insert(v.begin() + index, static_cast<size_t>(count), std::string());
     } else {
@@ -348,7 +361,7 @@ void TGridRow::InsertCells(int32_t index, int32_t count) {
 void TGridRow::DeleteCells(int32_t index, int32_t count) {
     if (index < 0 || count <= 0 || index >= Count()) return;
     const int32_t last = std::min(Count(), index + count), gone = last - index;
-    if (FLoose) {
+    if (IsLoose()) {
         TLoose& v = *static_cast<TLoose*>(FData);
         v.erase(v.begin() + index, v.begin() + last);
     } else {
@@ -377,7 +390,7 @@ void TGridRow::AssignTexts(int32_t first, std::vector<std::string>& texts, bool 
     int32_t m = std::max(first + k, clearRest && !FObjects ? 0 : Count());
     while (m > 0 && text(m - 1).empty() && !Object(m - 1)) --m;
     Pack(m, 0, [&](size_t i) { return text(static_cast<int32_t>(i)); });
-    FWork = 0;
+    if (FData && !IsLoose()) SetWorkOf(FData, 0);
     ResizeObjects(m);
     texts.clear();
 }
@@ -418,11 +431,6 @@ std::string_view TGridModel::Cell(int32_t col, int32_t row) const {
 TObject* TGridModel::Object(int32_t col, int32_t row) const {
     const TGridRow* r = Row(row);
     return r ? r->Object(col) : nullptr;
-}
-
-const TGridRow* TGridModel::Row(int32_t row) const {
-    if (row < 0 || row >= RowSlots()) return nullptr;
-    return FRows[static_cast<size_t>(row)];
 }
 
 void TGridModel::Reach(int32_t row) {

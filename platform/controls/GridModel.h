@@ -41,7 +41,7 @@ public:
     // True when no cell holds a text or an object.
     bool Empty() const { return Count() == 0; }
     // True while the texts are in one block (false once the row turned loose).
-    bool Packed() const { return !FLoose; }
+    bool Packed() const { return !IsLoose(); }
 
     // Valid until the row is next changed.
     std::string_view Text(int32_t col) const;
@@ -71,14 +71,15 @@ private:
     void Patch(int32_t col, std::string_view text);
     bool Used(int32_t i) const;
     void ResizeObjects(int32_t count);
-    // The block (packed) or a std::vector<std::string> (loose); null when
-    // the row holds no cells.
+    bool IsLoose() const { return FData && FCap == 0; }
+    // The block (packed) or a std::vector<std::string> (loose, FCap 0); null
+    // when the row holds no cells.
     void* FData = nullptr;
     // Null until the first object is set; then as long as Count.
     std::unique_ptr<std::vector<TObject*>> FObjects;
-    // Bytes moved by writes in the middle of the block since it was built.
-    uint32_t FWork = 0;
-    bool FLoose = false;
+    // A packed row's cell count and block size.
+    uint32_t FCount = 0;
+    uint32_t FCap = 0;
 };
 
 using TGridRowPtr = std::unique_ptr<TGridRow>;
@@ -110,7 +111,9 @@ public:
     void SetCell(int32_t col, int32_t row, std::string_view text);
     void SetObject(int32_t col, int32_t row, TObject* object);
     // The unit of a row, or null when the row holds nothing.
-    const TGridRow* Row(int32_t row) const;
+    const TGridRow* Row(int32_t row) const {
+        return row < 0 || row >= RowSlots() ? nullptr : FRows[static_cast<size_t>(row)];
+    }
     // A line of texts in one step (TGridRow::AssignTexts): the fill path of
     // imports, which builds the row's block at once.
     void SetRowTexts(int32_t row, int32_t first, std::vector<std::string>& texts, bool clearRest);
