@@ -48,6 +48,28 @@ void BM_Axis10M_OneSize(benchmark::State& state) {
     state.counters["heap_MB"] = grown;
 }
 
+// Every line given a size of its own in order, the extent asked after each
+// (as sizing every row to its text does).
+void BM_Axis10M_EverySize(benchmark::State& state) {
+    double grown = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto axis = std::make_unique<TGridAxis>(24);
+        axis->SetCount(kTenMillion);
+        const double before = HeapMB();
+        state.ResumeTiming();
+        for (int32_t i = 0; i < kTenMillion; ++i) {
+            axis->SetSize(i, 10 + i % 30);
+            benchmark::DoNotOptimize(axis->Offset(kTenMillion));
+        }
+        state.PauseTiming();
+        grown = HeapMB() - before;
+        axis.reset();
+        state.ResumeTiming();
+    }
+    state.counters["heap_MB"] = grown;
+}
+
 // Places of lines spread over the axis, one size set.
 void BM_Axis10M_Offsets(benchmark::State& state) {
     TGridAxis axis(24);
@@ -125,6 +147,7 @@ void BM_Grid10M_DeleteInsertRow(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_Axis10M_OneSize)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Axis10M_EverySize)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Axis10M_Offsets)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_AxisDense_Offsets)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_Grid10M_OneHeightScroll)->Unit(benchmark::kMillisecond)->Iterations(2);

@@ -60,7 +60,7 @@ private:
         int32_t Index;
         int32_t Size;
     };
-    static constexpr int32_t kBlock = 64;
+    static constexpr int32_t kBlock = 32;
 
     int32_t SparseLimit() const;
     void MakeDense();
