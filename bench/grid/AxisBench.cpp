@@ -2,13 +2,15 @@
 // the default, then the places of rows are asked for as scrolling asks for
 // them. Alone (the axis) and in the string grid shown in an offscreen
 // window (set the height, scroll through the table painting each view,
-// delete and insert a row above the one that differs). The heap the sizes
+// delete and insert a row above the one that differs, hide rows above it
+// and bring them back). The heap the sizes
 // take is given as heap_MB (grown from before the height was set).
 #include "bench/BenchMain.h"
 
 #include <malloc.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -144,6 +146,25 @@ void BM_Grid10M_DeleteInsertRow(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 10);
 }
 
+// Hide ten rows above the one that differs and bring them back, 5 times.
+void BM_Grid10M_HideUnhide(benchmark::State& state) {
+    auto grid = std::make_unique<TTenMillion>();
+    grid->Grid->SetRowHeights(kOdd, 40);
+    double grown = 0;
+    for (auto _ : state) {
+        const double before = HeapMB();
+        for (int i = 0; i < 5; ++i) {
+            grid->Grid->HideRowList({10, 12, 14, 16, 18, 20, 22, 24, 26, 28});
+            grown = std::max(grown, HeapMB() - before);
+            grid->Grid->UnhideAllRows();
+        }
+    }
+    if (grid->Grid->RowHeights(kOdd) != 40 || grid->Grid->RowCount() != kTenMillion + 1)
+        state.SkipWithError("height not back with its row");
+    state.counters["heap_MB"] = grown;
+    state.SetItemsProcessed(state.iterations() * 10);
+}
+
 }  // namespace
 
 BENCHMARK(BM_Axis10M_OneSize)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -152,5 +173,6 @@ BENCHMARK(BM_Axis10M_Offsets)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_AxisDense_Offsets)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_Grid10M_OneHeightScroll)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Grid10M_DeleteInsertRow)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_Grid10M_HideUnhide)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }
