@@ -569,6 +569,12 @@ size_t TCanvas::TextFit(std::string_view text, int32_t width, const std::string&
     return n;
 }
 
+int32_t TCanvas::TextWidthUpTo(std::string_view text, int32_t limit) {
+    if (text.size() <= kLongLine) return TextWidth(std::string(text));
+    const double device = TextAdvanceUpTo(text, DeviceFont(), ToDeviceLength(std::max(0, limit), false) + 1.0);
+    return FromDeviceLength(static_cast<int32_t>(std::lround(std::min(device, 1e9))), false);
+}
+
 int32_t TCanvas::LineWidth(const std::string& line, const TDeviceFont& font, bool expandTabs, int32_t tabWidth) {
     auto measure = [&](const std::string& s) {
         return FDevice ? FDevice->TextExtent(s, font).cx : MeasureText(s, font, kNoDeviceDpi).cx;
@@ -619,7 +625,64 @@ void TCanvas::DrawTextLine(int32_t x, int32_t y, const std::string& line, const 
     }
 }
 
-int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t format) {
+int32_t TCanvas::DrawText(const std::string& text, TRect& rect, uint32_t format) {
+    return DrawTextOf(text, &text, rect, format);
+}
+
+int32_t TCanvas::DrawText(std::string_view text, TRect& rect, uint32_t format) {
+    return DrawTextOf(text, nullptr, rect, format);
+}
+
+int32_t TCanvas::DrawText(const char* text, TRect& rect, uint32_t format) {
+    return DrawTextOf(text, nullptr, rect, format);
+}
+
+// A long text drawn on one line goes on only in the part that can show on
+// the surface, with a few characters more on either side for the shaping.
+// A right-aligned one that does not fit shows its end; a centred one too
+// wide to be measured whole starts at the left edge.
+bool TCanvas::ShownPart(std::string_view text, const TRect& box, uint32_t& format, std::string& part) {
+    if (text.size() <= kLongLine || !FDevice || (format & DT_CALCRECT) || !(format & DT_NOPREFIX) ||
+        !(format & DT_SINGLELINE))
+        return false;
+    const TSize size = FDevice->PixelSize();
+    TRect area{0, 0, size.cx, size.cy};
+    if (FHasClip) IntersectRect(area, area, FClip);
+    if (IsRectEmpty(area)) return false;
+    const TDeviceFont font = DeviceFont();
+    const int32_t margin = FDevice->TextMetrics(font).Height;
+    auto next = [&](size_t i) { return std::min(text.size(), i + Utf8Length(static_cast<unsigned char>(text[i]))); };
+    auto previous = [&](size_t i) {
+        while (i > 0 && (static_cast<unsigned char>(text[--i]) & 0xC0) == 0x80) {}
+        return i;
+    };
+    if ((format & DT_RIGHT) && !(format & (DT_CENTER | DT_END_ELLIPSIS))) {
+        size_t start = FitTextFromEnd(text, font, std::max(0, box.Right - area.Left + margin));
+        if (start == 0) return false;
+        for (int k = 0; k < 8 && start > 0; ++k) start = previous(start);
+        part.assign(text.substr(start));
+        return true;
+    }
+    int32_t reach = area.Right - box.Left + margin;
+    if (format & DT_END_ELLIPSIS) reach = std::max(reach, box.Width() + margin);
+    if (format & DT_CENTER) {
+        // Whole when its width is known for little: about the surface's.
+        const int32_t wide = 2 * (area.Right - area.Left) + box.Width() + 2 * margin;
+        if (FitText(text, font, std::max(0, wide)) == text.size()) return false;
+        format &= ~DT_CENTER;
+    }
+    size_t end = FitText(text, font, std::max(0, reach));
+    if (end == text.size()) return false;
+    for (int k = 0; k < 8 && end < text.size(); ++k) end = next(end);
+    part.assign(text.substr(0, end));
+    return true;
+}
+
+int32_t TCanvas::DrawTextOf(std::string_view whole, const std::string* owned, TRect& rect, uint32_t format) {
+    std::string kept;
+    if (ShownPart(whole, ToDevice(rect), format, kept)) owned = &kept;
+    else if (!owned) owned = &kept.assign(whole);
+    const std::string& source = *owned;
     RealizeBrush();
     TDeviceFont font = DeviceFont();
     TTextMetric tm = FDevice ? FDevice->TextMetrics(font) : MeasureFont(font, kNoDeviceDpi);
