@@ -1,7 +1,9 @@
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <limits>
+#include <type_traits>
 
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/Graphics.h"
@@ -681,8 +683,7 @@ bool TCanvas::ShownPart(std::string_view text, const TRect& box, uint32_t& forma
 int32_t TCanvas::DrawTextOf(std::string_view whole, const std::string* owned, TRect& rect, uint32_t format) {
     std::string kept;
     if (ShownPart(whole, ToDevice(rect), format, kept)) owned = &kept;
-    else if (!owned) owned = &kept.assign(whole);
-    const std::string& source = *owned;
+    const std::string_view source = owned ? std::string_view(*owned) : whole;
     RealizeBrush();
     TDeviceFont font = DeviceFont();
     TTextMetric tm = FDevice ? FDevice->TextMetrics(font) : MeasureFont(font, kNoDeviceDpi);
@@ -709,7 +710,9 @@ int32_t TCanvas::DrawTextOf(std::string_view whole, const std::string* owned, TR
         }
     }
 
-    const std::string& text = (format & DT_NOPREFIX) ? source : stripped;
+    const std::string_view text = (format & DT_NOPREFIX) ? source : std::string_view(stripped);
+    // The text as a string, when it is one already.
+    const std::string* textString = (format & DT_NOPREFIX) ? owned : &stripped;
 
     // A line is the text itself (not copied, however long) or a text of its own.
     struct Line {
@@ -723,7 +726,10 @@ int32_t TCanvas::DrawTextOf(std::string_view whole, const std::string* owned, TR
         }
     };
     std::vector<Line> lines;
-    auto measure = [&](const std::string& s) { return LineWidth(s, font, expandTabs, tabWidth); };
+    auto measure = [&](const auto& s) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(s)>, std::string>) return LineWidth(s, font, expandTabs, tabWidth);
+        else return LineWidth(std::string(s), font, expandTabs, tabWidth);
+    };
     // An edit control shows the whole lines that fit: lines past them are
     // never laid out.
     const bool clipLines = (format & DT_EDITCONTROL) && !single && !(format & DT_CALCRECT);
@@ -731,33 +737,41 @@ int32_t TCanvas::DrawTextOf(std::string_view whole, const std::string* owned, TR
                                        : std::numeric_limits<size_t>::max();
 
     // Paragraphs, with the byte offset of each so the prefix mark follows its character.
-    std::vector<std::pair<size_t, std::string>> paragraphs;
-    if (text.find('\r') == std::string::npos && text.find('\n') == std::string::npos &&
-        (single || !(format & DT_WORDBREAK))) {
+    std::vector<std::pair<size_t, std::string_view>> paragraphs;
+    std::string joined;
+    size_t nextCR = text.find('\r'), nextLF = text.find('\n');
+    if (nextCR == std::string::npos && nextLF == std::string::npos && (single || !(format & DT_WORDBREAK))) {
         Line l;
-        l.Ref = &text;
+        l.Ref = textString ? textString : &kept.assign(text);
         if (prefixAt >= 0 && prefixAt < static_cast<int32_t>(text.size())) l.Underline = prefixAt;
         lines.push_back(std::move(l));
     } else if (single) {
-        std::string s;
+        std::string& s = joined;
         for (char c : text)
             if (c != '\r' && c != '\n') s.push_back(c);
             else if (prefixAt >= 0 && static_cast<int32_t>(s.size()) < prefixAt) --prefixAt;
         paragraphs.emplace_back(0, s);
     } else {
-        size_t start = 0;
-        for (size_t i = 0; i <= text.size(); ++i) {
-            if (i == text.size() || text[i] == '\r' || text[i] == '\n') {
-                paragraphs.emplace_back(start, text.substr(start, i - start));
-                if (i < text.size() && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-                start = i + 1;
+        // Wrapped lines past the limit are never laid out: neither are the
+        // paragraphs they would come from.
+        const bool wraps = (format & DT_WORDBREAK) != 0;
+        for (size_t start = 0; start <= text.size() && (!wraps || paragraphs.size() <= lineLimit);) {
+            if (nextCR != std::string::npos && nextCR < start) nextCR = text.find('\r', start);
+            if (nextLF != std::string::npos && nextLF < start) nextLF = text.find('\n', start);
+            const size_t i = std::min({nextCR, nextLF, text.size()});
+            paragraphs.emplace_back(start, text.substr(start, i - start));
+            if (i == text.size()) break;
+            start = i + (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1);
+            if (start == text.size()) {
+                paragraphs.emplace_back(start, std::string_view());
+                break;
             }
         }
     }
 
     for (auto& [offset, para] : paragraphs) {
         // clang 14 cannot capture a structured binding: a copy of it.
-        auto addLine = [&, base = offset](size_t from, const std::string& s) {
+        auto addLine = [&, base = offset](size_t from, std::string_view s) {
             Line l;
             l.Own = s;
             int64_t at = prefixAt - static_cast<int64_t>(base + from);
@@ -779,7 +793,14 @@ int32_t TCanvas::DrawTextOf(std::string_view whole, const std::string* owned, TR
             while (end < para.size()) {
                 size_t wordEnd = end;
                 while (wordEnd < para.size() && para[wordEnd] == ' ') ++wordEnd;
-                while (wordEnd < para.size() && para[wordEnd] != ' ') ++wordEnd;
+                // A long run first on its line is looked at only as far as
+                // it could fit, and a little more.
+                size_t scanTo = para.size();
+                if (end == lineStart && (format & DT_EDITCONTROL) && para.size() - lineStart > kLongLine) {
+                    const size_t fit = FitText(para.substr(lineStart), font, width);
+                    scanTo = std::min(para.size(), std::max(wordEnd + kLongLine + 1, lineStart + fit + 1));
+                }
+                while (wordEnd < scanTo && para[wordEnd] != ' ') ++wordEnd;
                 if (end == lineStart && (format & DT_EDITCONTROL) && wordEnd - lineStart > kLongLine) {
                     // A long word first on its line: only what fits is measured.
                     const std::string_view word(para.data() + lineStart, wordEnd - lineStart);
@@ -796,7 +817,7 @@ int32_t TCanvas::DrawTextOf(std::string_view whole, const std::string* owned, TR
                         break;
                     }
                 }
-                std::string candidate = para.substr(lineStart, wordEnd - lineStart);
+                std::string candidate(para.substr(lineStart, wordEnd - lineStart));
                 size_t trimmed = candidate.find_last_not_of(' ');
                 candidate = trimmed == std::string::npos ? std::string() : candidate.substr(0, trimmed + 1);
                 if (measure(candidate) <= width || end == lineStart) {
@@ -817,7 +838,7 @@ int32_t TCanvas::DrawTextOf(std::string_view whole, const std::string* owned, TR
                     break;
                 }
             }
-            std::string s = para.substr(lineStart, end - lineStart);
+            std::string s(para.substr(lineStart, end - lineStart));
             size_t last = s.find_last_not_of(' ');
             s = last == std::string::npos ? std::string() : s.substr(0, last + 1);
             addLine(lineStart, s);

@@ -257,15 +257,16 @@ TEST_F(HostileTextTest, AHugeTextDrawsAsThePartItShows) {
         const char* Name;
         std::string Huge, Shown;
         TAlignment Align, ShownAlign;
-        bool EnhTextSize;
+        bool EnhTextSize, WordWrap;
     } const ways[] = {
-        {"left", shown + filler + "\xFF", shown, taLeftJustify, taLeftJustify, false},
+        {"left", shown + filler + "\xFF", shown, taLeftJustify, taLeftJustify, false, false},
         // Too wide to be measured whole: from its start.
-        {"centred", shown + filler + "\xFF", shown, taCenter, taLeftJustify, false},
-        {"right", "\xFF" + filler + shown, shown, taRightJustify, taRightJustify, false},
-        {"shortened", shown + filler + "\xFF", shown, taLeftJustify, taLeftJustify, true},
-        {"HTML", "<B>" + shown + filler + "\xFF</B>", "<B>" + shown + "</B>", taLeftJustify, taLeftJustify, false},
-        {"entities", "<B>" + many + "\xFF</B>", "<B>" + amps + "</B>", taLeftJustify, taLeftJustify, false},
+        {"centred", shown + filler + "\xFF", shown, taCenter, taLeftJustify, false, false},
+        {"right", "\xFF" + filler + shown, shown, taRightJustify, taRightJustify, false, false},
+        {"shortened", shown + filler + "\xFF", shown, taLeftJustify, taLeftJustify, true, false},
+        {"wrapped", shown + filler + "\xFF", shown, taLeftJustify, taLeftJustify, false, true},
+        {"HTML", "<B>" + shown + filler + "\xFF</B>", "<B>" + shown + "</B>", taLeftJustify, taLeftJustify, false, false},
+        {"entities", "<B>" + many + "\xFF</B>", "<B>" + amps + "</B>", taLeftJustify, taLeftJustify, false, false},
     };
     const TRect cell = grid->CellRect(1, 1);
     auto pixels = [&] {
@@ -277,6 +278,7 @@ TEST_F(HostileTextTest, AHugeTextDrawsAsThePartItShows) {
     for (const Way& w : ways) {
         SCOPED_TRACE(w.Name);
         grid->SetEnhTextSize(w.EnhTextSize);
+        grid->SetWordWrap(w.WordWrap);
         TAlignment align = w.ShownAlign;
         grid->OnGetAlignment = [&align](TObject*, int32_t, int32_t, TAlignment& a) { a = align; };
         grid->SetCells(1, 1, w.Shown);
