@@ -301,6 +301,8 @@ void TVsStringGrid::TCellPainter::DefaultDrawing() {
     if (G.FSelectionRectangle) SelectionRectangle();
     Align = G.GetCellAlignment(RealCol, Row);
     TextHeight = C.TextHeight("hg");
+    // The events above may have changed the cells: the text is taken anew.
+    if (shown.empty() && kind != tkFormula && !password) text = G.Cells(RealCol, Row);
     switch (kind) {
     case tkHTML: {
         // 8. HTML text.
@@ -999,7 +1001,8 @@ void TVsStringGrid::MeasureCellText(int32_t ACol, int32_t ARow, int32_t& Width, 
     const int32_t kind = TextKind(cell);
     if (kind == tkHTML) {
         std::string anchor, plain;
-        HTMLDrawText(canvas, cell, {0, 0, 1 << 24, 1 << 24}, FGridImages, 0, 0, false, true, false, true, FBlinkPhase,
+        // Lines are laid out only as wide as they are measured.
+        HTMLDrawText(canvas, cell, {0, 0, kMaxMeasuredTextWidth + 2, 1 << 24}, FGridImages, 0, 0, false, true, false, true, FBlinkPhase,
                      1.0, FURLColor, anchor, plain, Width, Height);
         Width = std::min(Width, kMaxMeasuredTextWidth);
         return;

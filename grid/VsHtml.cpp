@@ -142,7 +142,7 @@ TColor ParseColor(const std::string& value, TColor fallback) {
 
 // &lt; &gt; &amp; &quot; (any case), left to right, in one pass; other "&"
 // stay, and a replaced character never starts an entity.
-std::string ReplaceEntities(std::string_view word) {
+void AppendReplacingEntities(std::string& out, std::string_view word) {
     // name: the entity after "&", in lower case.
     auto is = [](std::string_view rest, std::string_view name) {
         if (rest.size() < name.size()) return false;
@@ -150,8 +150,7 @@ std::string ReplaceEntities(std::string_view word) {
             if ((name[k] == ';' ? rest[k] : static_cast<char>(rest[k] | 0x20)) != name[k]) return false;
         return true;
     };
-    std::string out;
-    out.reserve(word.size());
+    out.reserve(out.size() + word.size());
     size_t pos = 0;
     for (size_t amp = word.find('&'); amp != std::string_view::npos; amp = word.find('&', pos)) {
         out.append(word, pos, amp - pos);
@@ -171,6 +170,11 @@ std::string ReplaceEntities(std::string_view word) {
         out.push_back(ch);
     }
     out.append(word, pos, std::string_view::npos);
+}
+
+std::string ReplaceEntities(std::string_view word) {
+    std::string out;
+    AppendReplacingEntities(out, word);
     return out;
 }
 
@@ -424,11 +428,15 @@ int32_t THTMLLayout::LongWord(size_t i, size_t limit, int32_t x, size_t& end, st
         if (stop < end) {
             // Whole characters and whole entities.
             while (stop > i && (static_cast<unsigned char>(FText[stop]) & 0xC0) == 0x80) --stop;
-            const size_t amp = FText.rfind('&', stop - 1);
-            if (amp != std::string_view::npos && amp >= i && stop - amp < 6) stop = amp;
+            for (size_t k = stop; k > i && k + 6 > stop; --k)
+                if (FText[k - 1] == '&') {
+                    stop = k - 1;
+                    break;
+                }
         }
         const std::string_view part = FText.substr(i, stop - i);
-        if (part.find_first_of("\t\r\n") != std::string_view::npos || stop <= i) break;
+        const auto has = [&](char c) { return part.find(c) != std::string_view::npos; };
+        if (stop <= i || has('\t') || has('\r') || has('\n')) break;
         word = ReplaceEntities(part);
         const int32_t width = C.TextWidthUpTo(word, room);
         if (width > room || stop == end) return width;
@@ -572,7 +580,8 @@ void THTMLLayout::Pass(TPass pass, TLine& line, const TPlacement* at) {
             cur.Trailing = word.back() == ' ' ? MeasureWidth(" ") : 0;
             cur.Placed = true;
             // Only measuring callers read the plain text.
-            if (FMeasureOnly) FPlain += longWord ? ReplaceEntities(FText.substr(i, end - i)) : word;
+            if (FMeasureOnly && longWord) AppendReplacingEntities(FPlain, FText.substr(i, end - i));
+            else if (FMeasureOnly) FPlain += word;
         } else {
             HitTest(cur.X, cur.X + width, line, *at, true);
             // A word of one line advances by the width just measured.

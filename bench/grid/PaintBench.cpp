@@ -172,6 +172,8 @@ void SizeCell(benchmark::State& state, const std::string& text) {
 
 void BM_AutoSizeShown_Plain(benchmark::State& state) { SizeCell(state, OneWord(24)); }
 void BM_AutoSizeLargeCell10MB_Plain(benchmark::State& state) { SizeCell(state, OneWord(10 << 20)); }
+void BM_AutoSizeShown_HTML(benchmark::State& state) { SizeCell(state, "<B>" + OneWord(24) + "</B>"); }
+void BM_AutoSizeLargeCell10MB_HTML(benchmark::State& state) { SizeCell(state, "<B>" + OneWord(10 << 20) + "</B>"); }
 
 }  // namespace
 
@@ -185,6 +187,8 @@ BENCHMARK(BM_CellShown_Entities)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_CellMillionEntities_HTML)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_AutoSizeShown_Plain)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_AutoSizeLargeCell10MB_Plain)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_AutoSizeShown_HTML)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_AutoSizeLargeCell10MB_HTML)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_PaintTop_Ours)->Unit(benchmark::kMicrosecond)->Iterations(200);
 BENCHMARK(BM_PaintRow99000_Ours)->Unit(benchmark::kMicrosecond)->Iterations(200);
 BENCHMARK(BM_PaintTop_OursTiled)->Unit(benchmark::kMicrosecond)->Iterations(200);

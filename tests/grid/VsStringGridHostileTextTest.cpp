@@ -232,6 +232,11 @@ TEST_F(HostileTextTest, OnlyWhatACellShowsIsShaped) {
     EXPECT_LT(ShapedUnits() - before, 4096u);
     // Wider than any screen, it is sized to the widest width measured.
     EXPECT_EQ(grid->ColWidths(1), kMaxMeasuredTextWidth + 4);
+    grid->SetCells(1, 1, "<B>" + word + "</B>");
+    const uint64_t html = ShapedUnits();
+    grid->AutoSizeColumns(true, 0);
+    EXPECT_LT(ShapedUnits() - html, 4096u);
+    EXPECT_EQ(grid->ColWidths(1), kMaxMeasuredTextWidth + 4);
     // A long text narrower than that is measured whole.
     const std::string some = word.substr(0, 4096);
     grid->SetCells(1, 1, some);
