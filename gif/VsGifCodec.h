@@ -118,25 +118,22 @@ class TVsGifCodeWriter final {
 public:
     struct TBits {
         uint64_t Bucket = 0;
-        uint32_t Count = 0;          // bits in Bucket, fewer than 32 between codes
+        uint32_t Count = 0;          // bits in Bucket, fewer than 8 between codes
         uint8_t* Out = nullptr;      // the next byte of the current sub-block
         uint8_t* BlockEnd = nullptr; // one past its 255th data byte
     };
     explicit TVsGifCodeWriter(TStream& target);
     TBits Start() { return {0, 0, FBuffer.get() + 1, FBuffer.get() + 256}; }
-    // A code of up to 32 bits; whole 32-bit words go out.
+    // A code of up to 56 bits: one unaligned store, the whole bytes kept.
     void Put(TBits& b, uint32_t code, uint32_t width) {
         b.Bucket |= static_cast<uint64_t>(code) << b.Count;
         b.Count += width;
-        if (b.Count >= 32) {
-            const uint32_t word = static_cast<uint32_t>(b.Bucket);
-            std::memcpy(b.Out, &word, sizeof word);
-            b.Out += sizeof word;
-            b.Bucket >>= 32;
-            b.Count -= 32;
-            if (b.Out >= b.BlockEnd) [[unlikely]]
-                b = EndBlock(b);
-        }
+        std::memcpy(b.Out, &b.Bucket, sizeof b.Bucket);
+        b.Out += b.Count >> 3;
+        b.Bucket >>= b.Count & ~7u;
+        b.Count &= 7;
+        if (b.Out >= b.BlockEnd) [[unlikely]]
+            b = EndBlock(b);
     }
     // Writes what is left, the last partial byte too when withBucket.
     void Finish(TBits b, bool withBucket = true);
