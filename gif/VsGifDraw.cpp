@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "gif/VsGifColor.h"
@@ -101,7 +102,15 @@ void TVsGifSubImage::BuildBitmap(bool webDither) {
     };
 
     if (!IsEmpty()) {
-        TDIBWriter writer(*bitmap, pf8bit);
+        // An 8-bit bitmap takes the rows straight, not through a DIB written
+        // back as a file and read again.
+        std::optional<TDIBWriter> dib;
+        if (bitmap->PixelFormat() != pf8bit) dib.emplace(*bitmap, pf8bit);
+        struct TRows {
+            TBitmap& Bitmap;
+            std::optional<TDIBWriter>& Dib;
+            uint8_t* RowAddress(int32_t y) { return Dib ? Dib->RowAddress(y) : Bitmap.ScanLine(y); }
+        } writer{*bitmap, dib};
         const uint8_t* pixels = Data();
         if (!webDither) {
             for (int32_t y = 0; y < height; ++y) {
