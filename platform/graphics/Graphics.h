@@ -264,6 +264,8 @@ public:
     // Draws bitmap stretched into rect through mask, a 1-bit bitmap of the
     // same size: where the mask holds 1 the canvas keeps what it shows.
     void MaskedStretchDraw(const TRect& rect, TBitmap& bitmap, TBitmap& mask);
+    // The same at each of rects (tiles), the mask applied once for all.
+    void MaskedStretchDraw(const std::vector<TRect>& rects, TBitmap& bitmap, TBitmap& mask);
 
     TColor Pixel(int32_t x, int32_t y);
     void SetPixel(int32_t x, int32_t y, TColor color);
