@@ -1,10 +1,11 @@
-// The pixel codec of one frame: the LZW decoder and the two encoders (a
-// hash-table LZW encoder and a run-length encoder that needs no string
-// table), with the writer that cuts the code stream into data sub-blocks.
+// The pixel codec of one frame: the LZW decoder and the two encoders (an
+// LZW encoder and a run-length encoder that needs no string table), with the
+// writers that cut the code stream into data sub-blocks.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -108,6 +109,45 @@ private:
     bool FDirty = false;
 };
 
+// Codes packed low bit first straight into data sub-blocks: a buffer of whole
+// sub-blocks, each one's length byte set when its 255 bytes are full, goes to
+// the target when it is full. A loop keeps the packing state (TBits) in its
+// own variables and hands it over only at a block's end, so that a code costs
+// a few instructions and one unaligned store.
+class TVsGifCodeWriter final {
+public:
+    struct TBits {
+        uint64_t Bucket = 0;
+        uint32_t Count = 0;          // bits in Bucket, fewer than 8 between codes
+        uint8_t* Out = nullptr;      // the next byte of the current sub-block
+        uint8_t* BlockEnd = nullptr; // one past its 255th data byte
+    };
+    explicit TVsGifCodeWriter(TStream& target);
+    TBits Start() { return {0, 0, FBuffer.get() + 1, FBuffer.get() + 256}; }
+    // A code of up to 56 bits: one unaligned store, the whole bytes kept.
+    void Put(TBits& b, uint32_t code, uint32_t width) {
+        b.Bucket |= static_cast<uint64_t>(code) << b.Count;
+        b.Count += width;
+        std::memcpy(b.Out, &b.Bucket, sizeof b.Bucket);
+        b.Out += b.Count >> 3;
+        b.Bucket >>= b.Count & ~7u;
+        b.Count &= 7;
+        if (b.Out >= b.BlockEnd) [[unlikely]]
+            b = EndBlock(b);
+    }
+    // Writes what is left, the last partial byte too when withBucket.
+    void Finish(TBits b, bool withBucket = true);
+
+private:
+    static constexpr size_t Blocks = 64;
+    // Room past a sub-block for a whole store.
+    static constexpr size_t Slack = 16;
+    [[gnu::noinline]] TBits EndBlock(TBits b);
+
+    TStream& FTarget;
+    std::unique_ptr<uint8_t[]> FBuffer;
+};
+
 // ---------------------------------------------------------------- encoders
 
 // The LZW encoder's string table: one block of 8192 slots of (key shl 12) or
@@ -151,15 +191,7 @@ protected:
     void ForEachRow(F&& f) const;
     [[noreturn]] void ColorError() const;
 
-    void PutBits(int32_t code) {
-        FBucket |= static_cast<uint64_t>(code) << FBucketBits;
-        FBucketBits += FCodeWidth;
-        while (FBucketBits >= 8) {
-            FWriter->PutByte(static_cast<uint8_t>(FBucket));
-            FBucket >>= 8;
-            FBucketBits -= 8;
-        }
-    }
+    void PutBits(int32_t code) { FCodes->Put(FBits, static_cast<uint32_t>(code), static_cast<uint32_t>(FCodeWidth)); }
 
     TStream* FStream = nullptr;
     int32_t FColorCount = 0;
@@ -174,9 +206,8 @@ protected:
     int32_t FClearCode = 0;
     int32_t FEndCode = 0;
     int32_t FBaseCode = 0;
-    uint64_t FBucket = 0;
-    int32_t FBucketBits = 0;
-    TVsGifWriter* FWriter = nullptr;
+    TVsGifCodeWriter* FCodes = nullptr;
+    TVsGifCodeWriter::TBits FBits;
     bool FClearFlag = false;
 };
 
@@ -188,10 +219,17 @@ protected:
 
 private:
     [[gnu::noinline]] void AddString(uint32_t prefix, uint32_t key, int32_t slot);
-    void EncodeSmallPalette(const std::vector<const uint8_t*>& rows);
+    void EncodeHashed(const std::vector<const uint8_t*>& rows);
+    template <uint32_t Bits>
+    void EncodeDirect(const std::vector<const uint8_t*>& rows);
+    // From this many pixels on, a frame of more than 4 bits per pixel is
+    // worth the direct table (2 MB at 8 bits); smaller ones use the hash.
+    static constexpr int64_t DirectMinPixels = int64_t(1) << 18;
     std::unique_ptr<THashTable> FHashTable;
-    // Up to 4 bits per pixel: child code of (prefix shl bits) or pixel, 0 for none.
+    // The direct table: child code of (pixel shl 12) or prefix, 0 for none,
+    // and the entry each code took, so that a clear resets only those.
     std::vector<uint16_t> FChildren;
+    std::vector<uint32_t> FEntries;
     int32_t FNextCode = 0;
 };
 

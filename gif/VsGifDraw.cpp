@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "gif/VsGifColor.h"
 #include "gif/VsGifPainter.h"
@@ -100,7 +102,15 @@ void TVsGifSubImage::BuildBitmap(bool webDither) {
     };
 
     if (!IsEmpty()) {
-        TDIBWriter writer(*bitmap, pf8bit);
+        // An 8-bit bitmap takes the rows straight, not through a DIB written
+        // back as a file and read again.
+        std::optional<TDIBWriter> dib;
+        if (bitmap->PixelFormat() != pf8bit) dib.emplace(*bitmap, pf8bit);
+        struct TRows {
+            TBitmap& Bitmap;
+            std::optional<TDIBWriter>& Dib;
+            uint8_t* RowAddress(int32_t y) { return Dib ? Dib->RowAddress(y) : Bitmap.ScanLine(y); }
+        } writer{*bitmap, dib};
         const uint8_t* pixels = Data();
         if (!webDither) {
             for (int32_t y = 0; y < height; ++y) {
@@ -306,9 +316,15 @@ void TVsGifSubImage::DrawFrame(TCanvas& canvas, const TRect& rect, bool tile, bo
     const int32_t stepX = ScreenExtent(FImage ? FImage->Width() : 0, Left() + Width());
     const int32_t stepY = ScreenExtent(FImage ? FImage->Height() : 0, Top() + Height());
     if (stepX <= 0 || stepY <= 0) return;
+    std::vector<TRect> tiles;
     for (int64_t y = int64_t(rect.Top) + Top(); y < rect.Bottom; y += stepY)
         for (int64_t x = int64_t(rect.Left) + Left(); x < rect.Right; x += stepX)
-            place(Bounds(static_cast<int32_t>(x), static_cast<int32_t>(y), Width(), Height()));
+            tiles.push_back(Bounds(static_cast<int32_t>(x), static_cast<int32_t>(y), Width(), Height()));
+    // A small screen tiles a large target many times: the mask is applied once.
+    if (masked && FMask)
+        canvas.MaskedStretchDraw(tiles, *bitmap, *FMask);
+    else
+        for (const TRect& tile : tiles) canvas.StretchDraw(tile, bitmap);
 }
 
 // ---------------------------------------------------------------- the image's palette and composed bitmap

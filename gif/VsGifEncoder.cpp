@@ -46,6 +46,42 @@ void TVsGifWriter::FlushSubBlock() {
     FDirty = false;
 }
 
+TVsGifCodeWriter::TVsGifCodeWriter(TStream& target)
+    : FTarget(target), FBuffer(std::make_unique_for_overwrite<uint8_t[]>(Blocks * 256 + Slack)) {}
+
+// The bytes past the full block belong to the next one, after its length
+// byte; a full buffer goes to the target first.
+TVsGifCodeWriter::TBits TVsGifCodeWriter::EndBlock(TBits b) {
+    const size_t excess = static_cast<size_t>(b.Out - b.BlockEnd);
+    b.BlockEnd[-256] = 255;
+    uint8_t* data = b.BlockEnd + 1;
+    if (b.BlockEnd == FBuffer.get() + Blocks * 256) {
+        FTarget.WriteBuffer(FBuffer.get(), b.BlockEnd - FBuffer.get());
+        std::memmove(FBuffer.get() + 1, b.BlockEnd, excess);
+        data = FBuffer.get() + 1;
+    } else {
+        std::memmove(data, b.BlockEnd, excess);
+    }
+    b.Out = data + excess;
+    b.BlockEnd = data + 255;
+    return b;
+}
+
+void TVsGifCodeWriter::Finish(TBits b, bool withBucket) {
+    for (; b.Count >= 8 || (withBucket && b.Count > 0); b.Count -= std::min<uint32_t>(b.Count, 8)) {
+        *b.Out++ = static_cast<uint8_t>(b.Bucket);
+        b.Bucket >>= 8;
+        if (b.Out >= b.BlockEnd) b = EndBlock(b);
+    }
+    uint8_t* const data = b.BlockEnd - 255;
+    uint8_t* end = b.Out;
+    if (end > data)
+        data[-1] = static_cast<uint8_t>(end - data);
+    else
+        end = data - 1;  // no empty sub-block
+    if (end > FBuffer.get()) FTarget.WriteBuffer(FBuffer.get(), end - FBuffer.get());
+}
+
 // ---------------------------------------------------------------- hash table
 
 void THashTable::Clear() { std::memset(FSlots, 0xFF, sizeof FSlots); }
@@ -91,24 +127,24 @@ void TVsGifEncoder::EncodeFrame(TStream& stream, int32_t bitsPerPixel, int32_t c
     FClearCode = 1 << FBitsPerPixel;
     FEndCode = FClearCode + 1;
     FBaseCode = FClearCode + 2;
-    FBucket = 0;
-    FBucketBits = 0;
-    {
-        TVsGifWriter writer(stream);
-        writer.OnWarning = OnWarning;
-        FWriter = &writer;
+    TVsGifCodeWriter codes(stream);
+    FCodes = &codes;
+    FBits = codes.Start();
+    try {
+        if (pixels && height > 0 && width > 0) EncodePixels();
+        PutCode(FEndCode);
+    } catch (...) {
+        // The whole bytes coded so far still go out.
+        FCodes = nullptr;
         try {
-            if (pixels && height > 0 && width > 0) EncodePixels();
-            PutCode(FEndCode);
-            if (FBucketBits > 0) writer.PutByte(static_cast<uint8_t>(FBucket));
-            FBucket = 0;
-            FBucketBits = 0;
+            codes.Finish(FBits, false);
         } catch (...) {
-            FWriter = nullptr;
-            throw;
+            // The first fault is the one to report.
         }
-        FWriter = nullptr;
+        throw;
     }
+    FCodes = nullptr;
+    codes.Finish(FBits);
     WriteByte(stream, 0);
 }
 
@@ -153,39 +189,99 @@ void TLZWEncoder::PutCode(int32_t code) {
 void TLZWEncoder::ResetCodes() {
     TVsGifEncoder::ResetCodes();
     FHashTable->Clear();
-    std::fill(FChildren.begin(), FChildren.end(), uint16_t(0));
     FNextCode = FClearCode + 2;
 }
 
-// Up to 16 colours the table of every code's children is small enough to be
-// indexed straight: one load per pixel, no hashing.
-void TLZWEncoder::EncodeSmallPalette(const std::vector<const uint8_t*>& rows) {
-    const uint32_t bits = static_cast<uint32_t>(FBitsPerPixel);
-    const uint32_t colors = std::min<uint32_t>(static_cast<uint32_t>(FColorCount), 1u << bits);
+namespace {
+
+// The pixel's row of the direct table, kept opaque to the compiler: folded
+// into the index it would put an add and a shift between one hit's load and
+// the next.
+inline uint16_t* RowOf(uint16_t* children, uint8_t pixel) {
+    uint16_t* row = children + (size_t(pixel) << 12);
+    asm("" : "+r"(row));
+    return row;
+}
+
+}  // namespace
+
+// The child of a string and a pixel read straight from a table, the pixel's
+// row of 4096 codes picked before the prefix is known: a hit is one load.
+// Pixels are checked a row at a time, ahead of its codes.
+template <uint32_t Bits>
+void TLZWEncoder::EncodeDirect(const std::vector<const uint8_t*>& rows) {
+    constexpr uint32_t clear = 1u << Bits, base = clear + 2, initialWidth = Bits + 1;
+    const uint32_t colors = std::min<uint32_t>(static_cast<uint32_t>(std::max(FColorCount, 0)), clear);
+    FChildren.assign(size_t(clear) << 12, 0);
+    FEntries.resize(4096);
+    struct Free {
+        TLZWEncoder& encoder;
+        ~Free() {
+            std::vector<uint16_t>().swap(encoder.FChildren);
+            std::vector<uint32_t>().swap(encoder.FEntries);
+        }
+    } freeTables{*this};
     uint16_t* const children = FChildren.data();
+    uint32_t* const entries = FEntries.data();
+    TVsGifCodeWriter& codes = *FCodes;
+    TVsGifCodeWriter::TBits b = FBits;
+    uint32_t width = initialWidth;
+    uint32_t widthLimit = 1u << width;  // 4096 at 12 bits: never reached
+    uint32_t next = base;
+    codes.Put(b, clear, width);
+    const size_t w = static_cast<size_t>(FWidth);
     uint32_t prefix = *rows[0];
-    if (prefix >= colors) ColorError();
-    const uint8_t* p = rows[0] + 1;
     for (size_t r = 0; r < rows.size(); ++r) {
-        if (r > 0) p = rows[r];
-        const uint8_t* const end = rows[r] + FWidth;
-        for (; p < end; ++p) {
-            const uint32_t pixel = *p;
-            if (pixel >= colors) ColorError();
-            uint16_t& child = children[(prefix << bits) | pixel];
-            if (child != 0) {
-                prefix = child;
-                continue;
+        const uint8_t* p = rows[r];
+        const uint8_t* const end = p + w;
+        if (colors < 256) {
+            uint8_t top = 0;
+            for (size_t x = 0; x < w; ++x) top = std::max(top, p[x]);
+            if (top >= colors) {
+                FBits = b;
+                ColorError();
             }
-            PutCode(static_cast<int32_t>(prefix));
-            if (FNextCode >= 4095)
-                ResetCodes();
-            else
-                child = static_cast<uint16_t>(FNextCode++);
+        }
+        if (r == 0) ++p;
+        while (p < end) {
+            // The string goes on: a load per pixel, its address from the
+            // pixel's row and the prefix alone.
+            uint16_t* row = RowOf(children, *p);
+            uint32_t found;
+            while ((found = row[prefix]) != 0) [[likely]] {
+                prefix = found;
+                if (++p == end) break;
+                row = RowOf(children, *p);
+            }
+            if (p == end) break;
+            const uint32_t pixel = *p++;
+            codes.Put(b, prefix, width);
+            // One bit more once the next code needs it; 12 bits stay.
+            if (next == widthLimit) [[unlikely]] {
+                ++width;
+                widthLimit <<= 1;
+            }
+            if (next < 4095) [[likely]] {
+                const uint32_t entry = (pixel << 12) + prefix;
+                children[entry] = static_cast<uint16_t>(next);
+                entries[next] = entry;
+                ++next;
+            } else {
+                codes.Put(b, clear, width);
+                width = initialWidth;
+                widthLimit = 1u << width;
+                for (uint32_t c = base; c < next; ++c) children[entries[c]] = 0;
+                next = base;
+            }
             prefix = pixel;
         }
     }
-    PutCode(static_cast<int32_t>(prefix));
+    codes.Put(b, prefix, width);
+    if (next == widthLimit) ++width;
+    FBits = b;
+    FCodeWidth = static_cast<int32_t>(width);
+    FMaxCode = width == 12 ? 4096 : (1 << width) - 1;
+    FNextCode = static_cast<int32_t>(next);
 }
 
 // A string not in the table: its prefix goes out, the new string is added,
@@ -201,31 +297,36 @@ void TLZWEncoder::AddString(uint32_t prefix, uint32_t key, int32_t slot) {
 }
 
 void TLZWEncoder::EncodePixels() {
+    std::vector<const uint8_t*> rows;
+    rows.reserve(static_cast<size_t>(FHeight));
+    ForEachRow([&](const uint8_t* row) { rows.push_back(row); });
+    if (FBitsPerPixel > 4 && int64_t(FWidth) * FHeight < DirectMinPixels) {
+        EncodeHashed(rows);
+        return;
+    }
+    switch (FBitsPerPixel) {
+        case 2: EncodeDirect<2>(rows); break;
+        case 3: EncodeDirect<3>(rows); break;
+        case 4: EncodeDirect<4>(rows); break;
+        case 5: EncodeDirect<5>(rows); break;
+        case 6: EncodeDirect<6>(rows); break;
+        case 7: EncodeDirect<7>(rows); break;
+        default: EncodeDirect<8>(rows); break;
+    }
+}
+
+void TLZWEncoder::EncodeHashed(const std::vector<const uint8_t*>& rows) {
     FHashTable = std::make_unique<THashTable>();
     struct Free {
         std::unique_ptr<THashTable>& table;
         ~Free() { table.reset(); }
     } freeTable{FHashTable};
     FNextCode = FClearCode + 2;
-    const bool small = FBitsPerPixel <= 4;
-    FChildren.assign(small ? size_t(4096) << FBitsPerPixel : 0, 0);
-    struct FreeChildren {
-        std::vector<uint16_t>& children;
-        ~FreeChildren() { std::vector<uint16_t>().swap(children); }
-    } freeChildren{FChildren};
     ResetCodes();
 
     const uint32_t* const slots = FHashTable->Slots();
     const bool check = FColorCount < 256;
     const uint32_t colors = static_cast<uint32_t>(FColorCount);
-    std::vector<const uint8_t*> rows;
-    rows.reserve(static_cast<size_t>(FHeight));
-    ForEachRow([&](const uint8_t* row) { rows.push_back(row); });
-    if (small) {
-        EncodeSmallPalette(rows);
-        return;
-    }
-
     uint32_t prefix = *rows[0];
     if (check && prefix >= colors) ColorError();
     const uint8_t* p = rows[0] + 1;

@@ -270,12 +270,15 @@ void TVsGifImage::LoadFromStream(TStream& stream) {
 namespace {
 
 uint8_t HighestIndex(const uint8_t* pixels, int64_t n) {
-    uint8_t top = 0;
+    // One maximum per lane of a 16-byte vector, folded at the end: a block
+    // folded each time costs more than its maxima.
+    constexpr int64_t Lanes = 16;
+    uint8_t lanes[Lanes] = {};
     int64_t i = 0;
-    // Blocks of a fixed size, so that the compiler can use vector maxima.
-    constexpr int64_t Block = 64;
-    for (; i + Block <= n; i += Block)
-        for (int64_t k = 0; k < Block; ++k) top = std::max(top, pixels[i + k]);
+    for (; i + Lanes <= n; i += Lanes)
+        for (int64_t k = 0; k < Lanes; ++k) lanes[k] = std::max(lanes[k], pixels[i + k]);
+    uint8_t top = 0;
+    for (uint8_t lane : lanes) top = std::max(top, lane);
     for (; i < n; ++i) top = std::max(top, pixels[i]);
     return top;
 }

@@ -7,18 +7,17 @@
 // ---------------------------------------------------------------- moving rows as units
 
 namespace {
-// The rows of Positions (ascending) leave Sizes; the rest close up.
-void CompactSizes(std::vector<int32_t>& Sizes, const std::vector<int32_t>& Positions, std::vector<int32_t>* Taken) {
+// The flags of Positions (ascending) leave Flags; the rest close up.
+void CompactFlags(std::vector<int32_t>& Flags, const std::vector<int32_t>& Positions) {
     size_t next = 0, write = 0;
-    for (size_t read = 0; read < Sizes.size(); ++read) {
+    for (size_t read = 0; read < Flags.size(); ++read) {
         if (next < Positions.size() && Positions[next] == static_cast<int32_t>(read)) {
-            if (Taken) Taken->push_back(Sizes[read]);
             ++next;
         } else {
-            Sizes[write++] = Sizes[read];
+            Flags[write++] = Flags[read];
         }
     }
-    Sizes.resize(write);
+    Flags.resize(write);
 }
 }  // namespace
 
@@ -28,29 +27,19 @@ std::vector<TGridRowPtr> TVsStringGrid::TakeDisplayRows(const std::vector<int32_
     const int32_t count = RowCount();
     TGridAxis& heights = RowHeightAxis();
     const bool uniform = heights.Uniform();
-    std::vector<int32_t> sizes;
-    Heights.clear();
-    if (uniform) {
-        Heights.assign(Rows.size(), DefaultRowHeight());
-    } else {
-        sizes.resize(static_cast<size_t>(count));
-        for (int32_t r = 0; r < count; ++r) sizes[static_cast<size_t>(r)] = heights.Size(r);
-        CompactSizes(sizes, Rows, &Heights);
-    }
+    // The heights leave with their rows; the last lines keep the default
+    // until the count drops them.
+    Heights = heights.TakeLines(Rows);
     std::vector<TGridRowPtr> rows = Model().ExtractRows(Rows);
     if (KeepFlags && !FRowSelectFlags.empty()) {
         const std::vector<int32_t> flagged(
             Rows.begin(), std::lower_bound(Rows.begin(), Rows.end(), static_cast<int32_t>(FRowSelectFlags.size())));
         std::vector<int32_t> flags(FRowSelectFlags.begin(), FRowSelectFlags.end());
-        CompactSizes(flags, flagged, nullptr);
+        CompactFlags(flags, flagged);
         FRowSelectFlags.assign(flags.begin(), flags.end());
     }
     SetRowCount(count - static_cast<int32_t>(Rows.size()));
-    if (!uniform) {
-        for (int32_t r = Rows.front(); r < RowCount() && r < static_cast<int32_t>(sizes.size()); ++r)
-            heights.SetSize(r, sizes[static_cast<size_t>(r)]);
-        RowHeightsChanged();
-    }
+    if (!uniform) RowHeightsChanged();
     return rows;
 }
 
@@ -61,17 +50,6 @@ void TVsStringGrid::PutDisplayRows(const std::vector<int32_t>& Positions, std::v
     TGridAxis& heights = RowHeightAxis();
     const bool uniform =
         heights.Uniform() && std::all_of(Heights.begin(), Heights.end(), [&](int32_t h) { return h == DefaultRowHeight(); });
-    std::vector<int32_t> sizes;
-    if (!uniform) {
-        const size_t total = static_cast<size_t>(count) + Positions.size();
-        sizes.reserve(total);
-        size_t next = 0;
-        int32_t read = 0;
-        for (size_t i = 0; i < total; ++i) {
-            if (next < Positions.size() && Positions[next] == static_cast<int32_t>(i)) sizes.push_back(Heights[next++]);
-            else sizes.push_back(heights.Size(read++));
-        }
-    }
     Model().InsertRowsAt(Positions, std::move(Rows));
     if (MouseActions()->DisjunctRowSelect() && !FRowSelectFlags.empty()) {
         std::vector<uint8_t> flags;
@@ -88,8 +66,8 @@ void TVsStringGrid::PutDisplayRows(const std::vector<int32_t>& Positions, std::v
     }
     SetRowCount(std::max(count + static_cast<int32_t>(Positions.size()), Positions.back() + 1));
     if (!uniform) {
-        for (int32_t r = Positions.front(); r < RowCount() && r < static_cast<int32_t>(sizes.size()); ++r)
-            heights.SetSize(r, sizes[static_cast<size_t>(r)]);
+        // The new lines came in at the end; the heights go to their places.
+        heights.PutLines(Positions, Heights);
         RowHeightsChanged();
     }
 }

@@ -22,17 +22,6 @@ bool OpenableLink(const std::string& Anchor) {
     return false;
 }
 
-// A moved line takes its size along; the ones between close up.
-template <class TGet, class TSet>
-void CarrySize(int32_t From, int32_t To, const TGet& Get, const TSet& Set) {
-    const int32_t size = Get(From);
-    if (From < To)
-        for (int32_t i = From; i < To; ++i) Set(i, Get(i + 1));
-    else
-        for (int32_t i = From; i > To; --i) Set(i, Get(i - 1));
-    Set(To, size);
-}
-
 // The grid's own cursors by their numbers (pan 8000 to 8008, row select
 // 8010, column select 8011, select all 8012), registered on first use.
 TCursor GridCursor(int32_t Id) {
@@ -818,8 +807,7 @@ void TVsStringGrid::WMTimer(TWMTimer& Message) {
 void TVsStringGrid::ColumnMoved(int32_t FromIndex, int32_t ToIndex) {
     TStringGrid::ColumnMoved(FromIndex, ToIndex);
     if (FEnhRowColMove) {
-        CarrySize(FromIndex, ToIndex, [&](int32_t i) { return ColWidths(i); },
-                  [&](int32_t i, int32_t w) { SetColWidths(i, w); });
+        if (ColWidthAxis().MoveLine(FromIndex, ToIndex)) ColWidthsChanged();
         FMoved = true;
     }
     if (FromIndex == FSortColumn) FSortColumn = ToIndex;
@@ -828,8 +816,7 @@ void TVsStringGrid::ColumnMoved(int32_t FromIndex, int32_t ToIndex) {
 void TVsStringGrid::RowMoved(int32_t FromIndex, int32_t ToIndex) {
     TStringGrid::RowMoved(FromIndex, ToIndex);
     if (FEnhRowColMove) {
-        CarrySize(FromIndex, ToIndex, [&](int32_t i) { return RowHeights(i); },
-                  [&](int32_t i, int32_t h) { SetRowHeights(i, h); });
+        if (RowHeightAxis().MoveLine(FromIndex, ToIndex)) RowHeightsChanged();
         FMoved = true;
     }
 }

@@ -30,7 +30,7 @@ int32_t FloorDiv(int32_t a, int32_t b) {
 }
 
 // Every character (a UTF-8 sequence counts once) becomes Mask.
-std::string MaskText(const std::string& Text, char32_t Mask) {
+std::string MaskText(std::string_view Text, char32_t Mask) {
     std::string m;
     AppendUtf8(m, Mask);
     std::string out;
@@ -43,10 +43,13 @@ std::string MaskText(const std::string& Text, char32_t Mask) {
 // their width.
 constexpr size_t kLongCellText = 4096;
 
-// The line of a cell as the URL display form shows it.
-std::string URLDisplayForm(std::string Line, bool Show, bool Full) {
-    if (Show && !Full && IsURL(Line)) StripURLPrefix(Line);
-    return Line;
+// The part of a line of a cell the URL display form shows.
+std::string_view URLDisplayPart(std::string_view Line, bool Show, bool Full) {
+    if (!Show || Full || !IsURL(Line)) return Line;
+    size_t p = Line.find("://");
+    if (p != std::string_view::npos) return Line.substr(p + 3);
+    p = Line.find("mailto:");
+    return p != std::string_view::npos ? Line.substr(p + 7) : Line;
 }
 
 void DrawCheckBox(TCanvas& Canvas, const TRect& Box, bool Checked) {
@@ -118,7 +121,7 @@ private:
     void FixedBackground(const TBitmap& Bitmap);
     void TiledBackground(TBitmap& Bitmap);
     void SelectionRectangle();
-    void PlainText(std::string Text);
+    void PlainText(std::string_view Text);
     void RichText();
     void SortIndicator(int32_t X, int32_t Y);
     int32_t IndicatorY() const;
@@ -268,14 +271,24 @@ void TVsStringGrid::TCellPainter::DefaultDrawing() {
             URLColor = G.FURLColor;
         }
     }
-    // 3. The text and its kind.
-    std::string text = G.Cells(RealCol, Row);
+    // 3. The text and its kind; the cell's text is not copied unless the
+    // display changes it.
+    const std::string& cell = G.Cells(RealCol, Row);
+    std::string shown;
+    std::string_view text = cell;
     const int32_t kind = TextKind(text);
-    if (kind == tkFormula) G.GetDisplayText(RealCol, Row, text);
+    if (kind == tkFormula) {
+        shown = cell;
+        G.GetDisplayText(RealCol, Row, shown);
+        text = shown;
+    }
     // 4. Password cells show a mask.
     bool password = false;
     G.IsPasswordCell(RealCol, Row, password);
-    if (password) text = MaskText(text, G.FPasswordChar);
+    if (password) {
+        shown = MaskText(text, G.FPasswordChar);
+        text = shown;
+    }
     // 5. Disjunct row selection: only flagged rows look selected.
     if (RealCol >= G.FixedCols() && Row >= G.FixedRows() && !G.FPress.RowSelecting &&
         G.FMouseActions->DisjunctRowSelect() && !RowFlagged()) {
@@ -288,6 +301,8 @@ void TVsStringGrid::TCellPainter::DefaultDrawing() {
     if (G.FSelectionRectangle) SelectionRectangle();
     Align = G.GetCellAlignment(RealCol, Row);
     TextHeight = C.TextHeight("hg");
+    // The events above may have changed the cells: the text is taken anew.
+    if (shown.empty() && kind != tkFormula && !password) text = G.Cells(RealCol, Row);
     switch (kind) {
     case tkHTML: {
         // 8. HTML text.
@@ -305,7 +320,7 @@ void TVsStringGrid::TCellPainter::DefaultDrawing() {
     case tkRichText: RichText(); break;
     default:
         // 10. Plain and formula text.
-        if (TextDrawn) PlainText(std::move(text));
+        if (TextDrawn) PlainText(text);
         break;
     }
 }
@@ -381,7 +396,7 @@ void TVsStringGrid::TCellPainter::SelectionRectangle() {
     C.Pen()->SetColor(pen);
 }
 
-void TVsStringGrid::TCellPainter::PlainText(std::string Text) {
+void TVsStringGrid::TCellPainter::PlainText(std::string_view Text) {
     const bool sortColumn = Row == 0 && RealCol == G.FSortColumn && G.FSortShow;
     TRect r = R;
     r.Right -= 2;
@@ -400,18 +415,22 @@ void TVsStringGrid::TCellPainter::PlainText(std::string Text) {
     }
     const int32_t lines = G.FMultilinecells ? LineCount(Text, true) : 1;
     int32_t width = 0;
+    std::string shortened;
     if (lines == 1) {
-        Text = URLDisplayForm(std::move(Text), G.FURLShow, G.FURLFull);
+        Text = URLDisplayPart(Text, G.FURLShow, G.FURLFull);
         // Measured only as far as it shows: a long text that does not fit is
         // cut by the widths of its characters.
         if (G.FEnhTextSize && C.TextFit(Text, available) < Text.size()) {
-            Text.resize(C.TextFit(Text, available, "..."));
-            if (!Text.empty()) Text += "...";
+            shortened.assign(Text.substr(0, C.TextFit(Text, available, "...")));
+            if (!shortened.empty()) shortened += "...";
+            Text = shortened;
         }
-        // The width places a graphic or the sort indicator; nothing else needs it.
-        if (Graph || SortMarked() || Text.size() <= kLongCellText) width = C.TextWidth(Text);
+        // The width places a graphic or the sort indicator; nothing else
+        // needs it, and beyond the cell it places them out of sight.
+        if (Text.size() <= kLongCellText) width = C.TextWidth(std::string(Text));
+        else if (Graph || SortMarked()) width = C.TextWidthUpTo(Text, kMaxMeasuredTextWidth);
     } else {
-        std::string rest = Text;
+        std::string rest(Text);
         while (!rest.empty()) width = std::max(width, C.TextWidth(SplitFirstLine(rest, true)));
     }
     G.FPaintTextWidth = width;
@@ -978,27 +997,40 @@ void TVsStringGrid::MeasureCellText(int32_t ACol, int32_t ARow, int32_t& Width, 
     TCanvas& canvas = PaintCanvas();
     Width = 0;
     Height = 0;
-    std::string text = Cells(ACol, ARow);
-    const int32_t kind = TextKind(text);
+    const std::string& cell = Cells(ACol, ARow);
+    const int32_t kind = TextKind(cell);
     if (kind == tkHTML) {
         std::string anchor, plain;
-        HTMLDrawText(canvas, text, {0, 0, 1 << 24, 1 << 24}, FGridImages, 0, 0, false, true, false, true, FBlinkPhase,
+        // Lines are laid out only as wide as they are measured.
+        HTMLDrawText(canvas, cell, {0, 0, kMaxMeasuredTextWidth + 2, 1 << 24}, FGridImages, 0, 0, false, true, false, true, FBlinkPhase,
                      1.0, FURLColor, anchor, plain, Width, Height);
+        Width = std::min(Width, kMaxMeasuredTextWidth);
         return;
     }
+    // A huge text is measured only as far as the widest width counted.
+    auto measure = [&](std::string_view line) {
+        line = URLDisplayPart(line, FURLShow, FURLFull);
+        return line.empty() ? 0 : std::min(canvas.TextWidthUpTo(line, kMaxMeasuredTextWidth), kMaxMeasuredTextWidth);
+    };
+    std::string text;
+    std::string_view whole = cell;
     if (kind == tkRichText && FRichEditor) {
         LoadRichText(ACol, ARow, FRichEditor);
         text = FRichEditor->PlainText();
+        whole = text;
     }
-    int32_t lines = 0;
-    do {
+    int32_t lines = 1;
+    if (!FMultilinecells) {
         // Without Multilinecells the whole text is one line.
-        std::string first = FMultilinecells ? SplitFirstLine(text, true) : std::move(text);
-        if (!FMultilinecells) text.clear();
-        const std::string line = URLDisplayForm(std::move(first), FURLShow, FURLFull);
-        Width = std::max(Width, line.empty() ? 0 : canvas.TextWidth(line));
-        ++lines;
-    } while (!text.empty());
+        Width = measure(whole);
+    } else {
+        if (text.empty()) text = whole;
+        lines = 0;
+        do {
+            Width = std::max(Width, measure(SplitFirstLine(text, true)));
+            ++lines;
+        } while (!text.empty());
+    }
     Height = canvas.TextHeight("gh") * lines;
 }
 

@@ -35,18 +35,6 @@ private:
     int32_t FWidth;
 };
 
-// The sizes of lines move by Shift lines (up for a positive Shift):
-// size(i) := size(i + Shift) for i in [First, Last]; nothing to do while
-// every line has the default size.
-template <class TGet, class TSet>
-void ShiftSizes(bool Uniform, int32_t First, int32_t Last, int32_t Shift, const TGet& Get, const TSet& Set) {
-    if (Uniform) return;
-    if (Shift > 0)
-        for (int32_t i = First; i <= Last; ++i) Set(i, Get(i + Shift));
-    else
-        for (int32_t i = Last; i >= First; --i) Set(i, Get(i + Shift));
-}
-
 }  // namespace
 
 void TVsStringGrid::RemoveRows(int32_t Index, int32_t Count) {
@@ -56,8 +44,11 @@ void TVsStringGrid::RemoveRows(int32_t Index, int32_t Count) {
     TPaintLockScope lock(*this);
     RowsMoving();
     Model().DeleteRows(Index, Count);
-    ShiftSizes(RowHeightAxis().Uniform(), Index, RowCount() - 1, Count, [&](int32_t i) { return RowHeights(i); },
-               [&](int32_t i, int32_t h) { SetRowHeights(i, h); });
+    if (RowHeightAxis().DeleteLines(Index, Count)) {
+        // One notice for all the heights that moved.
+        RowHeightsChanged();
+        Invalidate();
+    }
     SetRowCount(std::max(1, RowCount() - Count));
     if (keptRow < RowCount()) {
         SetRow(keptRow);
@@ -79,8 +70,10 @@ void TVsStringGrid::DeleteRows(int32_t Index, int32_t Count) {
     Count = std::min(Count, RowCount() - Index);
     if (Index < 0 || Count <= 0) return;
     Model().DeleteRows(Index, Count);
-    ShiftSizes(RowHeightAxis().Uniform(), Index, RowCount() - 1, Count, [&](int32_t i) { return RowHeights(i); },
-               [&](int32_t i, int32_t h) { SetRowHeights(i, h); });
+    if (RowHeightAxis().DeleteLines(Index, Count)) {
+        RowHeightsChanged();
+        Invalidate();
+    }
     if (FMouseActions->DisjunctRowSelect() && Index < static_cast<int32_t>(FRowSelectFlags.size()))
         FRowSelectFlags.erase(FRowSelectFlags.begin() + Index,
                               FRowSelectFlags.begin() + std::min<size_t>(FRowSelectFlags.size(),
@@ -107,11 +100,10 @@ void TVsStringGrid::InsertRows(int32_t Index, int32_t Count) {
     // objects of the rows below move down with them.
     Model().InsertRows(Index, Count);
     if (Model().RowSlots() > RowCount()) Model().SetRowSlots(RowCount());
-    ShiftSizes(RowHeightAxis().Uniform(), Index + Count, RowCount() - 1, -Count, [&](int32_t i) { return RowHeights(i); },
-               [&](int32_t i, int32_t h) { SetRowHeights(i, h); });
-    if (!RowHeightAxis().Uniform())
-        for (int32_t i = Index; i < Index + Count && i < RowCount(); ++i)
-            if (RowHeights(i) != DefaultRowHeight()) SetRowHeights(i, DefaultRowHeight());
+    if (RowHeightAxis().InsertLines(Index, Count)) {
+        RowHeightsChanged();
+        Invalidate();
+    }
     if (FMouseActions->DisjunctRowSelect() && Index < static_cast<int32_t>(FRowSelectFlags.size()))
         FRowSelectFlags.insert(FRowSelectFlags.begin() + Index, static_cast<size_t>(Count), 0);
     Invalidate();
@@ -121,8 +113,10 @@ void TVsStringGrid::RemoveCols(int32_t Index, int32_t Count) {
     if (Count <= 0) return;
     ClearCols(Index, Count);
     Model().DeleteCols(Index, Count);
-    ShiftSizes(ColWidthAxis().Uniform(), Index, ColCount() - 1, Count, [&](int32_t i) { return ColWidths(i); },
-               [&](int32_t i, int32_t w) { SetColWidths(i, w); });
+    if (ColWidthAxis().DeleteLines(Index, Count)) {
+        ColWidthsChanged();
+        Invalidate();
+    }
     SetColCount(std::max(1, ColCount() - Count));
     Invalidate();
 }
@@ -132,11 +126,10 @@ void TVsStringGrid::InsertCols(int32_t Index, int32_t Count) {
     SetColCount(ColCount() + Count);
     Model().InsertCols(Index, Count);
     Model().TruncateCols(ColCount());
-    ShiftSizes(ColWidthAxis().Uniform(), Index + Count, ColCount() - 1, -Count, [&](int32_t i) { return ColWidths(i); },
-               [&](int32_t i, int32_t w) { SetColWidths(i, w); });
-    if (!ColWidthAxis().Uniform())
-        for (int32_t i = Index; i < Index + Count && i < ColCount(); ++i)
-            if (ColWidths(i) != DefaultColWidth()) SetColWidths(i, DefaultColWidth());
+    if (ColWidthAxis().InsertLines(Index, Count)) {
+        ColWidthsChanged();
+        Invalidate();
+    }
     Invalidate();
 }
 

@@ -20,6 +20,9 @@ namespace {
 constexpr TColor kShadowColor = clGray;
 constexpr int32_t kShadowOffset = 1;
 constexpr int32_t kListIndent = 12;
+// Words longer than this (bytes) are replaced and measured only as far as
+// they can show.
+constexpr size_t kLongWord = 4096;
 // Points; far beyond any cell, and inside the font's arithmetic.
 constexpr int32_t kMaxFontSize = 10000;
 constexpr const char* kBulletFont = "Symbol";
@@ -139,26 +142,39 @@ TColor ParseColor(const std::string& value, TColor fallback) {
 
 // &lt; &gt; &amp; &quot; (any case), left to right, in one pass; other "&"
 // stay, and a replaced character never starts an entity.
-std::string ReplaceEntities(std::string_view word) {
-    static constexpr std::pair<std::string_view, char> kEntities[] = {
-        {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}};
-    std::string out;
-    out.reserve(word.size());
+void AppendReplacingEntities(std::string& out, std::string_view word) {
+    // name: the entity after "&", in lower case.
+    auto is = [](std::string_view rest, std::string_view name) {
+        if (rest.size() < name.size()) return false;
+        for (size_t k = 0; k < name.size(); ++k)
+            if ((name[k] == ';' ? rest[k] : static_cast<char>(rest[k] | 0x20)) != name[k]) return false;
+        return true;
+    };
+    out.reserve(out.size() + word.size());
     size_t pos = 0;
     for (size_t amp = word.find('&'); amp != std::string_view::npos; amp = word.find('&', pos)) {
         out.append(word, pos, amp - pos);
         pos = amp + 1;
+        const std::string_view rest = word.substr(pos);
         char ch = '&';
-        for (const auto& [entity, c] : kEntities) {
-            if (StartsWithI(word.substr(amp), entity)) {
-                ch = c;
-                pos = amp + entity.size();
-                break;
-            }
+        std::string_view name;
+        switch (rest.empty() ? '\0' : static_cast<char>(rest[0] | 0x20)) {
+        case 'l': name = "lt;", ch = '<'; break;
+        case 'g': name = "gt;", ch = '>'; break;
+        case 'a': name = "amp;", ch = '&'; break;
+        case 'q': name = "quot;", ch = '"'; break;
+        default: break;
         }
+        if (!name.empty() && is(rest, name)) pos += name.size();
+        else ch = '&';
         out.push_back(ch);
     }
     out.append(word, pos, std::string_view::npos);
+}
+
+std::string ReplaceEntities(std::string_view word) {
+    std::string out;
+    AppendReplacingEntities(out, word);
     return out;
 }
 
@@ -263,7 +279,7 @@ struct TState {
 
 class THTMLLayout {
 public:
-    THTMLLayout(TCanvas& canvas, const std::string& text, const TRect& rect, TImageList* images, int32_t x, int32_t y,
+    THTMLLayout(TCanvas& canvas, std::string_view text, const TRect& rect, TImageList* images, int32_t x, int32_t y,
                 bool checkOnly, bool measureOnly, bool stretch, bool keepColors, bool blinkOn, double scale,
                 TColor urlColor, std::string& anchor, std::string& plain)
         : C(canvas), FText(text), FRect(rect), FImages(images), FX(x), FY(y), FCheckOnly(checkOnly),
@@ -328,6 +344,7 @@ private:
     TBitmap* FileBitmap(const std::string& path);
     void HitTest(int32_t from, int32_t to, const TLine& line, const TPlacement& at, bool needY);
     int32_t MeasureWidth(const std::string& s);
+    int32_t LongWord(size_t i, size_t limit, int32_t x, size_t& end, std::string& word);
     // advance: the word's width when known, else -1.
     int32_t DrawWord(const std::string& word, int32_t left, const TLine& line, const TPlacement& at, int32_t advance);
     void FillLine(const TPlacement& at);
@@ -337,7 +354,8 @@ private:
     int32_t LineWidth() const { return FRect.Right - FRect.Left - 1; }
 
     TCanvas& C;
-    const std::string& FText;
+    std::string_view FText;
+    bool FLastLine = false;  // drawing the last line that can show
     TRect FRect;
     TImageList* FImages;
     int32_t FX, FY;
@@ -388,6 +406,48 @@ int32_t THTMLLayout::MeasureWidth(const std::string& s) {
     TRect r{0, 0, 0, 0};
     C.DrawText(s, r, kMeasureFlags);
     return r.Right - r.Left;
+}
+
+// A word of more than kLongWord bytes from i: only the part that can show,
+// on the line and on the surface, is replaced and measured (its width, more
+// than the room when it is cut, is returned); when nothing after it can
+// show, its end is not looked for either. -1: measured the usual way.
+int32_t THTMLLayout::LongWord(size_t i, size_t limit, int32_t x, size_t& end, std::string& word) {
+    if (FLastLine) {
+        end = limit;
+    } else {
+        const size_t lt = NextOf('<', i, FLt), blank = NextOf(' ', i, FBlank);
+        end = (blank != std::string::npos && (lt == std::string::npos || blank < lt)) ? blank + 1
+              : lt == std::string::npos                                             ? FText.size()
+                                                                                    : lt;
+        end = std::min(end, limit);
+    }
+    const int32_t room = std::max(LineWidth() - x, C.ClipRect().Right - (FRect.Left + x)) + C.TextHeight("gh");
+    for (size_t take = kLongWord;; take *= 4) {
+        size_t stop = std::min(end, i + take);
+        if (stop < end) {
+            // Whole characters and whole entities.
+            while (stop > i && (static_cast<unsigned char>(FText[stop]) & 0xC0) == 0x80) --stop;
+            for (size_t k = stop; k > i && k + 6 > stop; --k)
+                if (FText[k - 1] == '&') {
+                    stop = k - 1;
+                    break;
+                }
+        }
+        const std::string_view part = FText.substr(i, stop - i);
+        const auto has = [&](char c) { return part.find(c) != std::string_view::npos; };
+        if (stop <= i || has('\t') || has('\r') || has('\n')) break;
+        word = ReplaceEntities(part);
+        const int32_t width = C.TextWidthUpTo(word, room);
+        if (width > room || stop == end) return width;
+    }
+    // Tabs and line breaks are measured as the platform lays them out.
+    if (FLastLine) {
+        FLastLine = false;
+        return LongWord(i, limit, x, end, word);
+    }
+    word = ReplaceEntities(FText.substr(i, end - i));
+    return -1;
 }
 
 void THTMLLayout::FillLine(const TPlacement& at) {
@@ -481,7 +541,7 @@ void THTMLLayout::Pass(TPass pass, TLine& line, const TPlacement* at) {
         if (FText[i] == '<') {
             size_t close = FText.find('>', i);
             size_t next = close == std::string::npos ? FText.size() : close + 1;
-            TStep step = Tag(pass, FText.substr(i, next - i), line, at, cur);
+            TStep step = Tag(pass, std::string(FText.substr(i, next - i)), line, at, cur);
             if (step == TStep::EndBefore) break;
             i = next;
             if (step == TStep::EndAfter) break;
@@ -489,14 +549,20 @@ void THTMLLayout::Pass(TPass pass, TLine& line, const TPlacement* at) {
         }
         // A word runs to the next "<", or through the next blank when that
         // comes first.
-        const size_t lt = NextOf('<', i, FLt), blank = NextOf(' ', i, FBlank);
-        size_t end = (blank != std::string::npos && (lt == std::string::npos || blank < lt)) ? blank + 1
-                     : lt == std::string::npos                                             ? FText.size()
-                                                                                           : lt;
-        end = std::min(end, limit);
-        std::string word = ReplaceEntities(std::string_view(FText).substr(i, end - i));
+        size_t end = std::string_view::npos;
+        for (size_t j = i, w = std::min(limit, i + kLongWord); j < w && end == std::string_view::npos; ++j)
+            if (FText[j] == '<' || FText[j] == ' ') end = FText[j] == ' ' ? j + 1 : j;
+        std::string word;
+        int32_t known = -1;  // the width of a long word's part
+        const bool longWord = end == std::string_view::npos && i + kLongWord < limit;
+        if (longWord) {
+            known = LongWord(i, limit, cur.X, end, word);
+        } else {
+            if (end == std::string_view::npos) end = limit;
+            word = ReplaceEntities(FText.substr(i, end - i));
+        }
         int32_t width;
-        if (measure) width = MeasureWidth(word);
+        if (measure) width = known >= 0 ? known : MeasureWidth(word);
         else if (words < line.Widths.size()) width = line.Widths[words];
         else width = MeasureWidth(word);
         ++words;
@@ -514,7 +580,8 @@ void THTMLLayout::Pass(TPass pass, TLine& line, const TPlacement* at) {
             cur.Trailing = word.back() == ' ' ? MeasureWidth(" ") : 0;
             cur.Placed = true;
             // Only measuring callers read the plain text.
-            if (FMeasureOnly) FPlain += word;
+            if (FMeasureOnly && longWord) AppendReplacingEntities(FPlain, FText.substr(i, end - i));
+            else if (FMeasureOnly) FPlain += word;
         } else {
             HitTest(cur.X, cur.X + width, line, *at, true);
             // A word of one line advances by the width just measured.
@@ -800,6 +867,9 @@ bool THTMLLayout::Run(int32_t& width, int32_t& height) {
     while (pos < FText.size()) {
         Restore(carried);
         Save(start);
+        // A line is at least one text line high: with the next one below the
+        // bottom, nothing after this line shows.
+        FLastLine = !FMeasureOnly && top + 2 * C.TextHeight("gh") > FRect.Bottom;
         TLine line;
         line.Begin = pos;
         Pass(TPass::Measure, line, nullptr);
@@ -867,7 +937,7 @@ void RegisterHTMLResourceBitmap(const std::string& Name, const TBitmap& Bitmap) 
 
 void UnregisterHTMLResourceBitmap(const std::string& Name) { ResourceBitmaps().erase(LowerCase(Name)); }
 
-bool HTMLDrawText(TCanvas& Canvas, const std::string& Text, const TRect& Rect, TImageList* Images, int32_t X,
+bool HTMLDrawText(TCanvas& Canvas, std::string_view Text, const TRect& Rect, TImageList* Images, int32_t X,
                   int32_t Y, bool CheckOnly, bool MeasureOnly, bool StretchImages, bool KeepColors, bool BlinkOn,
                   double ImageScale, TColor URLColor, std::string& Anchor, std::string& PlainText, int32_t& Width,
                   int32_t& Height) {

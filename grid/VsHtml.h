@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/runtime/Types.h"
 
@@ -33,7 +34,7 @@ class TBitmap;
 // Width     out: the widest line.
 // Height    out: the sum of the line heights; one text line when empty.
 // Returns True when (X, Y) lies on anchor text or an anchor image.
-bool HTMLDrawText(TCanvas& Canvas, const std::string& Text, const TRect& Rect, TImageList* Images, int32_t X,
+bool HTMLDrawText(TCanvas& Canvas, std::string_view Text, const TRect& Rect, TImageList* Images, int32_t X,
                   int32_t Y, bool CheckOnly, bool MeasureOnly, bool StretchImages, bool KeepColors, bool BlinkOn,
                   double ImageScale, TColor URLColor, std::string& Anchor, std::string& PlainText, int32_t& Width,
                   int32_t& Height);

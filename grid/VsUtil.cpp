@@ -145,7 +145,9 @@ int32_t TextKind(std::string_view S) {
     if (S.size() < 2) return tkPlain;
     if (S[0] == '=') return tkFormula;
     if (S.substr(0, 2) == "{\\") return tkRichText;
-    if (Contains(S, "</") || Contains(S, "<B") || Contains(S, "<I")) return tkHTML;
+    // "</", "<B" or "<I" anywhere, in one pass.
+    for (size_t lt = S.find('<'); lt != std::string_view::npos && lt + 1 < S.size(); lt = S.find('<', lt + 1))
+        if (S[lt + 1] == '/' || S[lt + 1] == 'B' || S[lt + 1] == 'I') return tkHTML;
     return tkPlain;
 }
 

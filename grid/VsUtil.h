@@ -43,6 +43,10 @@ bool IsURL(std::string_view S);
 // including "mailto:".
 void StripURLPrefix(std::string& S);
 
+// The widest a cell's text is measured for sizing (pixels): wider than any
+// screen, so that measuring a huge text stops there.
+constexpr int32_t kMaxMeasuredTextWidth = 32767;
+
 // tkPlain, tkHTML, tkRichText or tkFormula.
 int32_t TextKind(std::string_view S);
 

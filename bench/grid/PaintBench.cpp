@@ -3,7 +3,7 @@
 // texts, in the same run: one full viewport painted at the top and at row
 // 99,000; ours also with a tiled background (its tile offset must not
 // depend on the rows above), and AutoSizeColumns over all rows. Beside them,
-// hostile cells (one word of 10 MB, plain and HTML; a million entities; a
+// hostile cells (one word of 10 MB, plain, wrapped and HTML; a million entities; a
 // large plain cell sized by AutoSizeColumns) against the same cell holding
 // only the text it shows.
 #include "bench/BenchMain.h"
@@ -150,13 +150,16 @@ std::string Entities(int n) {
     return s + "</B>";
 }
 
-void PaintCell(benchmark::State& state, const std::string& text) {
+void PaintCell(benchmark::State& state, const std::string& text, bool wrapped = false) {
     THostile h(text);
+    h.Grid->SetWordWrap(wrapped);
     for (auto _ : state) h.Paint();
 }
 
 void BM_CellShown_Plain(benchmark::State& state) { PaintCell(state, OneWord(24)); }
 void BM_CellOneWord10MB_Plain(benchmark::State& state) { PaintCell(state, OneWord(10 << 20)); }
+void BM_CellShown_PlainWrapped(benchmark::State& state) { PaintCell(state, OneWord(24), true); }
+void BM_CellOneWord10MB_PlainWrapped(benchmark::State& state) { PaintCell(state, OneWord(10 << 20), true); }
 void BM_CellShown_HTML(benchmark::State& state) { PaintCell(state, "<B>" + OneWord(24) + "</B>"); }
 void BM_CellOneWord10MB_HTML(benchmark::State& state) { PaintCell(state, "<B>" + OneWord(10 << 20) + "</B>"); }
 void BM_CellShown_Entities(benchmark::State& state) { PaintCell(state, Entities(20)); }
@@ -169,17 +172,23 @@ void SizeCell(benchmark::State& state, const std::string& text) {
 
 void BM_AutoSizeShown_Plain(benchmark::State& state) { SizeCell(state, OneWord(24)); }
 void BM_AutoSizeLargeCell10MB_Plain(benchmark::State& state) { SizeCell(state, OneWord(10 << 20)); }
+void BM_AutoSizeShown_HTML(benchmark::State& state) { SizeCell(state, "<B>" + OneWord(24) + "</B>"); }
+void BM_AutoSizeLargeCell10MB_HTML(benchmark::State& state) { SizeCell(state, "<B>" + OneWord(10 << 20) + "</B>"); }
 
 }  // namespace
 
 BENCHMARK(BM_CellShown_Plain)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_CellOneWord10MB_Plain)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_CellShown_PlainWrapped)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_CellOneWord10MB_PlainWrapped)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_CellShown_HTML)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_CellOneWord10MB_HTML)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_CellShown_Entities)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_CellMillionEntities_HTML)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_AutoSizeShown_Plain)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_AutoSizeLargeCell10MB_Plain)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_AutoSizeShown_HTML)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_AutoSizeLargeCell10MB_HTML)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_PaintTop_Ours)->Unit(benchmark::kMicrosecond)->Iterations(200);
 BENCHMARK(BM_PaintRow99000_Ours)->Unit(benchmark::kMicrosecond)->Iterations(200);
 BENCHMARK(BM_PaintTop_OursTiled)->Unit(benchmark::kMicrosecond)->Iterations(200);

@@ -156,37 +156,4 @@ private:
 
 // ---------------------------------------------------------------- line sizes
 
-class TGridAxis {
-public:
-    explicit TGridAxis(int32_t defaultSize) : FDefault(defaultSize) {}
-
-    int32_t Count() const { return FCount; }
-    // New lines take the default; lines beyond the count are dropped.
-    void SetCount(int32_t count);
-    int32_t Default() const { return FDefault; }
-    // Gives every line the new default.
-    void SetDefault(int32_t size);
-
-    // The size of a line; the default outside the count.
-    int32_t Size(int32_t index) const;
-    // Lines outside the count are ignored.
-    void SetSize(int32_t index, int32_t size);
-    // True while every line has the default.
-    bool Uniform() const { return FSizes.empty(); }
-
-    // The sum of the sizes of lines 0 .. index - 1 (index clamped to 0..Count).
-    int64_t Offset(int32_t index) const;
-    // The sum of the sizes of lines first .. last - 1.
-    int64_t Extent(int32_t first, int32_t last) const { return Offset(last) - Offset(first); }
-
-private:
-    void Build() const;
-    int32_t FCount = 0;
-    int32_t FDefault;
-    // Empty while every line has the default; else one size per line.
-    std::vector<int32_t> FSizes;
-    // Running sums of the differences from the default (a Fenwick tree over
-    // FSizes), built when first needed after a change of the count.
-    mutable std::vector<int64_t> FTree;
-    mutable bool FTreeValid = false;
-};
+#include "platform/controls/GridAxis.h"  // IWYU pragma: export

@@ -1,7 +1,9 @@
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <limits>
+#include <type_traits>
 
 #include "platform/graphics/CanvasDevice.h"
 #include "platform/graphics/Graphics.h"
@@ -569,6 +571,12 @@ size_t TCanvas::TextFit(std::string_view text, int32_t width, const std::string&
     return n;
 }
 
+int32_t TCanvas::TextWidthUpTo(std::string_view text, int32_t limit) {
+    if (text.size() <= kLongLine) return TextWidth(std::string(text));
+    const double device = TextAdvanceUpTo(text, DeviceFont(), ToDeviceLength(std::max(0, limit), false) + 1.0);
+    return FromDeviceLength(static_cast<int32_t>(std::lround(std::min(device, 1e9))), false);
+}
+
 int32_t TCanvas::LineWidth(const std::string& line, const TDeviceFont& font, bool expandTabs, int32_t tabWidth) {
     auto measure = [&](const std::string& s) {
         return FDevice ? FDevice->TextExtent(s, font).cx : MeasureText(s, font, kNoDeviceDpi).cx;
@@ -619,7 +627,63 @@ void TCanvas::DrawTextLine(int32_t x, int32_t y, const std::string& line, const 
     }
 }
 
-int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t format) {
+int32_t TCanvas::DrawText(const std::string& text, TRect& rect, uint32_t format) {
+    return DrawTextOf(text, &text, rect, format);
+}
+
+int32_t TCanvas::DrawText(std::string_view text, TRect& rect, uint32_t format) {
+    return DrawTextOf(text, nullptr, rect, format);
+}
+
+int32_t TCanvas::DrawText(const char* text, TRect& rect, uint32_t format) {
+    return DrawTextOf(text, nullptr, rect, format);
+}
+
+// A long text drawn on one line goes on only in the part that can show on
+// the surface, with a few characters more on either side for the shaping.
+// A right-aligned one that does not fit shows its end; a centred one too
+// wide to be measured whole starts at the left edge.
+bool TCanvas::ShownPart(std::string_view text, const TRect& box, uint32_t& format, std::string& part) {
+    if (text.size() <= kLongLine || !FDevice || (format & DT_CALCRECT) || !(format & DT_NOPREFIX) ||
+        !(format & DT_SINGLELINE))
+        return false;
+    const TSize size = FDevice->PixelSize();
+    TRect area{0, 0, size.cx, size.cy};
+    if (FHasClip) IntersectRect(area, area, FClip);
+    if (IsRectEmpty(area)) return false;
+    const TDeviceFont font = DeviceFont();
+    const int32_t margin = FDevice->TextMetrics(font).Height;
+    auto next = [&](size_t i) { return std::min(text.size(), i + Utf8Length(static_cast<unsigned char>(text[i]))); };
+    auto previous = [&](size_t i) {
+        while (i > 0 && (static_cast<unsigned char>(text[--i]) & 0xC0) == 0x80) {}
+        return i;
+    };
+    if ((format & DT_RIGHT) && !(format & (DT_CENTER | DT_END_ELLIPSIS))) {
+        size_t start = FitTextFromEnd(text, font, std::max(0, box.Right - area.Left + margin));
+        if (start == 0) return false;
+        for (int k = 0; k < 8 && start > 0; ++k) start = previous(start);
+        part.assign(text.substr(start));
+        return true;
+    }
+    int32_t reach = area.Right - box.Left + margin;
+    if (format & DT_END_ELLIPSIS) reach = std::max(reach, box.Width() + margin);
+    if (format & DT_CENTER) {
+        // Whole when its width is known for little: about the surface's.
+        const int32_t wide = 2 * (area.Right - area.Left) + box.Width() + 2 * margin;
+        if (FitText(text, font, std::max(0, wide)) == text.size()) return false;
+        format &= ~DT_CENTER;
+    }
+    size_t end = FitText(text, font, std::max(0, reach));
+    if (end == text.size()) return false;
+    for (int k = 0; k < 8 && end < text.size(); ++k) end = next(end);
+    part.assign(text.substr(0, end));
+    return true;
+}
+
+int32_t TCanvas::DrawTextOf(std::string_view whole, const std::string* owned, TRect& rect, uint32_t format) {
+    std::string kept;
+    if (ShownPart(whole, ToDevice(rect), format, kept)) owned = &kept;
+    const std::string_view source = owned ? std::string_view(*owned) : whole;
     RealizeBrush();
     TDeviceFont font = DeviceFont();
     TTextMetric tm = FDevice ? FDevice->TextMetrics(font) : MeasureFont(font, kNoDeviceDpi);
@@ -646,7 +710,9 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
         }
     }
 
-    const std::string& text = (format & DT_NOPREFIX) ? source : stripped;
+    const std::string_view text = (format & DT_NOPREFIX) ? source : std::string_view(stripped);
+    // The text as a string, when it is one already.
+    const std::string* textString = (format & DT_NOPREFIX) ? owned : &stripped;
 
     // A line is the text itself (not copied, however long) or a text of its own.
     struct Line {
@@ -660,7 +726,10 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
         }
     };
     std::vector<Line> lines;
-    auto measure = [&](const std::string& s) { return LineWidth(s, font, expandTabs, tabWidth); };
+    auto measure = [&](const auto& s) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(s)>, std::string>) return LineWidth(s, font, expandTabs, tabWidth);
+        else return LineWidth(std::string(s), font, expandTabs, tabWidth);
+    };
     // An edit control shows the whole lines that fit: lines past them are
     // never laid out.
     const bool clipLines = (format & DT_EDITCONTROL) && !single && !(format & DT_CALCRECT);
@@ -668,33 +737,41 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
                                        : std::numeric_limits<size_t>::max();
 
     // Paragraphs, with the byte offset of each so the prefix mark follows its character.
-    std::vector<std::pair<size_t, std::string>> paragraphs;
-    if (text.find('\r') == std::string::npos && text.find('\n') == std::string::npos &&
-        (single || !(format & DT_WORDBREAK))) {
+    std::vector<std::pair<size_t, std::string_view>> paragraphs;
+    std::string joined;
+    size_t nextCR = text.find('\r'), nextLF = text.find('\n');
+    if (nextCR == std::string::npos && nextLF == std::string::npos && (single || !(format & DT_WORDBREAK))) {
         Line l;
-        l.Ref = &text;
+        l.Ref = textString ? textString : &kept.assign(text);
         if (prefixAt >= 0 && prefixAt < static_cast<int32_t>(text.size())) l.Underline = prefixAt;
         lines.push_back(std::move(l));
     } else if (single) {
-        std::string s;
+        std::string& s = joined;
         for (char c : text)
             if (c != '\r' && c != '\n') s.push_back(c);
             else if (prefixAt >= 0 && static_cast<int32_t>(s.size()) < prefixAt) --prefixAt;
         paragraphs.emplace_back(0, s);
     } else {
-        size_t start = 0;
-        for (size_t i = 0; i <= text.size(); ++i) {
-            if (i == text.size() || text[i] == '\r' || text[i] == '\n') {
-                paragraphs.emplace_back(start, text.substr(start, i - start));
-                if (i < text.size() && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-                start = i + 1;
+        // Wrapped lines past the limit are never laid out: neither are the
+        // paragraphs they would come from.
+        const bool wraps = (format & DT_WORDBREAK) != 0;
+        for (size_t start = 0; start <= text.size() && (!wraps || paragraphs.size() <= lineLimit);) {
+            if (nextCR != std::string::npos && nextCR < start) nextCR = text.find('\r', start);
+            if (nextLF != std::string::npos && nextLF < start) nextLF = text.find('\n', start);
+            const size_t i = std::min({nextCR, nextLF, text.size()});
+            paragraphs.emplace_back(start, text.substr(start, i - start));
+            if (i == text.size()) break;
+            start = i + (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1);
+            if (start == text.size()) {
+                paragraphs.emplace_back(start, std::string_view());
+                break;
             }
         }
     }
 
     for (auto& [offset, para] : paragraphs) {
         // clang 14 cannot capture a structured binding: a copy of it.
-        auto addLine = [&, base = offset](size_t from, const std::string& s) {
+        auto addLine = [&, base = offset](size_t from, std::string_view s) {
             Line l;
             l.Own = s;
             int64_t at = prefixAt - static_cast<int64_t>(base + from);
@@ -716,7 +793,14 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
             while (end < para.size()) {
                 size_t wordEnd = end;
                 while (wordEnd < para.size() && para[wordEnd] == ' ') ++wordEnd;
-                while (wordEnd < para.size() && para[wordEnd] != ' ') ++wordEnd;
+                // A long run first on its line is looked at only as far as
+                // it could fit, and a little more.
+                size_t scanTo = para.size();
+                if (end == lineStart && (format & DT_EDITCONTROL) && para.size() - lineStart > kLongLine) {
+                    const size_t fit = FitText(para.substr(lineStart), font, width);
+                    scanTo = std::min(para.size(), std::max(wordEnd + kLongLine + 1, lineStart + fit + 1));
+                }
+                while (wordEnd < scanTo && para[wordEnd] != ' ') ++wordEnd;
                 if (end == lineStart && (format & DT_EDITCONTROL) && wordEnd - lineStart > kLongLine) {
                     // A long word first on its line: only what fits is measured.
                     const std::string_view word(para.data() + lineStart, wordEnd - lineStart);
@@ -733,7 +817,7 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
                         break;
                     }
                 }
-                std::string candidate = para.substr(lineStart, wordEnd - lineStart);
+                std::string candidate(para.substr(lineStart, wordEnd - lineStart));
                 size_t trimmed = candidate.find_last_not_of(' ');
                 candidate = trimmed == std::string::npos ? std::string() : candidate.substr(0, trimmed + 1);
                 if (measure(candidate) <= width || end == lineStart) {
@@ -754,7 +838,7 @@ int32_t TCanvas::DrawText(const std::string& source, TRect& rect, uint32_t forma
                     break;
                 }
             }
-            std::string s = para.substr(lineStart, end - lineStart);
+            std::string s(para.substr(lineStart, end - lineStart));
             size_t last = s.find_last_not_of(' ');
             s = last == std::string::npos ? std::string() : s.substr(0, last + 1);
             addLine(lineStart, s);
@@ -886,9 +970,15 @@ void TCanvas::BrushCopy(const TRect& dest, TBitmap& bitmap, const TRect& sourceR
 }
 
 void TCanvas::MaskedStretchDraw(const TRect& rect, TBitmap& bitmap, TBitmap& mask) {
+    MaskedStretchDraw(std::vector<TRect>{rect}, bitmap, mask);
+}
+
+void TCanvas::MaskedStretchDraw(const std::vector<TRect>& rects, TBitmap& bitmap, TBitmap& mask) {
     if (!FDevice || bitmap.Empty()) return;
-    TRect to = ToDevice(rect);
-    if (IsRectEmpty(to)) return;
+    std::vector<TRect> to;
+    for (const TRect& rect : rects)
+        if (TRect d = ToDevice(rect); !IsRectEmpty(d)) to.push_back(d);
+    if (to.empty()) return;
     // The kept pixels become fully transparent; the device draws the rest over the target.
     QImage part = BitmapImage(bitmap).convertToFormat(QImage::Format_ARGB32);
     QImage bits = BitmapImage(mask);
@@ -897,11 +987,16 @@ void TCanvas::MaskedStretchDraw(const TRect& rect, TBitmap& bitmap, TBitmap& mas
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(part.scanLine(y));
         const uchar* m = bits.constScanLine(y);
-        for (int x = 0; x < w; ++x)
-            if ((m[x >> 3] >> (7 - (x & 7))) & 1) row[x] = 0;
+        // A mask byte at a time: most are 0 and cost one test.
+        for (int x = 0; x < w; x += 8) {
+            const uchar byte = m[x >> 3];
+            if (byte == 0) continue;
+            for (int k = 0; k < 8 && x + k < w; ++k)
+                if ((byte >> (7 - k)) & 1) row[x + k] = 0;
+        }
     }
     Changing();
-    FDevice->DrawImage(to, part, {0, 0, part.width(), part.height()}, false, clBlack);
+    for (const TRect& d : to) FDevice->DrawImage(d, part, {0, 0, part.width(), part.height()}, false, clBlack);
     Changed();
 }
 

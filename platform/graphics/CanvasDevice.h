@@ -93,3 +93,9 @@ TTextMetric MeasureFont(const TDeviceFont& font, int32_t dpi);
 // The byte length of the longest prefix of whole characters of text whose
 // summed advances are at most width pixels; the text is walked only that far.
 size_t FitText(std::string_view text, const TDeviceFont& font, int32_t width);
+// The byte offset of the longest suffix of whole characters of text whose
+// summed advances are at most width pixels, walked from the end.
+size_t FitTextFromEnd(std::string_view text, const TDeviceFont& font, int32_t width);
+// The summed advances of text in pixels, walked only until they pass limit:
+// the exact sum when it is at most limit, else some value above it.
+double TextAdvanceUpTo(std::string_view text, const TDeviceFont& font, double limit);

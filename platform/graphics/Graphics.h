@@ -248,6 +248,11 @@ public:
     // breaks a word wider than the box and, when drawing, leaves out a last
     // line that would show only in part (the first line always shows).
     int32_t DrawText(const std::string& text, TRect& rect, uint32_t format);
+    int32_t DrawText(std::string_view text, TRect& rect, uint32_t format);
+    int32_t DrawText(const char* text, TRect& rect, uint32_t format);
+    // The width of text, measured only until it passes limit: exact when it
+    // is at most limit, else some width above it.
+    int32_t TextWidthUpTo(std::string_view text, int32_t limit);
 
     // Pictures.
     void Draw(int32_t x, int32_t y, TGraphic* graphic);
@@ -259,6 +264,8 @@ public:
     // Draws bitmap stretched into rect through mask, a 1-bit bitmap of the
     // same size: where the mask holds 1 the canvas keeps what it shows.
     void MaskedStretchDraw(const TRect& rect, TBitmap& bitmap, TBitmap& mask);
+    // The same at each of rects (tiles), the mask applied once for all.
+    void MaskedStretchDraw(const std::vector<TRect>& rects, TBitmap& bitmap, TBitmap& mask);
 
     TColor Pixel(int32_t x, int32_t y);
     void SetPixel(int32_t x, int32_t y, TColor color);
@@ -333,6 +340,8 @@ private:
     void DrawTextLine(int32_t x, int32_t y, const std::string& line, const TDeviceFont& font, bool expandTabs,
                       int32_t tabWidth, int32_t underlineAt);
     int32_t LineWidth(const std::string& line, const TDeviceFont& font, bool expandTabs, int32_t tabWidth);
+    int32_t DrawTextOf(std::string_view whole, const std::string* owned, TRect& rect, uint32_t format);
+    bool ShownPart(std::string_view text, const TRect& box, uint32_t& format, std::string& part);
 
     std::unique_ptr<TCanvasDevice> FDevice;
     std::unique_ptr<TFont> FFont;

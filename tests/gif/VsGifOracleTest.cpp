@@ -351,3 +351,79 @@ TEST(GifFixtures, GifsicleReadsBackItsFrameNames) {
     EXPECT_NE(info.find("+ image #1 #second 31x17"), std::string::npos) << info;
     EXPECT_EQ(info.find("error"), std::string::npos) << info;
 }
+
+// ---------------------------------------------------------------- the LZW code stream against libgif's
+
+namespace {
+
+struct LzwCase {
+    std::string name;
+    int bits;
+    int width, height;
+    std::function<uint8_t(int, int)> pixel;
+};
+
+std::vector<LzwCase> LzwCases() {
+    auto noise = [](int bits, uint32_t seed) {
+        auto rng = std::make_shared<std::mt19937>(seed);
+        return [rng, bits](int, int) { return static_cast<uint8_t>((*rng)() & ((1u << bits) - 1)); };
+    };
+    auto smooth = [](int x, int y) { return static_cast<uint8_t>(((x + (y >> 2)) >> 4) + (y >> 5)); };
+    std::vector<LzwCase> cases = {
+        {"noise8", 8, 1024, 512, noise(8, 1)},
+        {"smooth8", 8, 1024, 512, smooth},
+        {"bars1", 1, 1024, 512, [](int x, int) { return static_cast<uint8_t>((x * 7 / 11) % 2); }},
+        {"flat8_huge_run", 8, 2048, 1024, [](int, int) { return uint8_t(200); }},
+        {"noise8_small", 8, 100, 100, noise(8, 2)},
+        {"noise1", 1, 777, 333, noise(1, 3)},
+        {"noise2", 2, 777, 333, noise(2, 4)},
+        {"noise4", 4, 640, 480, noise(4, 5)},
+        {"noise5", 5, 640, 480, noise(5, 6)},
+        {"noise7", 7, 640, 480, noise(7, 7)},
+        {"width1_noise8", 8, 1, 60000, noise(8, 8)},
+        {"width1_2bit", 2, 1, 5000, noise(2, 9)},
+        {"runs8", 8, 1000, 400, [](int x, int y) { return static_cast<uint8_t>((x * x + y) / 997 % 256); }},
+    };
+    // One row of noise, one pixel more each time, so that one of them ends just
+    // at the table's 4095th code and the next ones just after its clear code.
+    for (int w = 3830; w <= 3900; w += 5) cases.push_back({"row" + std::to_string(w), 8, w, 1, noise(8, 10)});
+    for (int w = 4080; w <= 4110; ++w) cases.push_back({"row2bit" + std::to_string(w), 2, w, 1, noise(2, 11)});
+    return cases;
+}
+
+}  // namespace
+
+// Our LZW data of each picture is byte for byte libgif's, and both decoders
+// read it back to the pixels.
+TEST(GifLzwAgainstGiflib, SameCodeStreamAndBothDecodeIt) {
+    REQUIRE_GIFLIB();
+    for (const LzwCase& c : LzwCases()) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> pixels(size_t(c.width) * size_t(c.height));
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) pixels[size_t(y) * size_t(c.width) + size_t(x)] = c.pixel(x, y);
+        TStringStream data;
+        TLZWEncoder().EncodeFrame(data, c.bits, 1 << c.bits, pixels.data(), false, c.height, c.width);
+        // Header, screen, colour table and image descriptor come first in
+        // libgif's file, the trailer last.
+        const std::string theirs = oracle::EncodeIndices(pixels, c.width, c.height, c.bits);
+        const size_t start = 6 + 7 + 3 * (size_t(1) << c.bits) + 10;
+        ASSERT_GT(theirs.size(), start);
+        EXPECT_TRUE(data.DataString() == theirs.substr(start, theirs.size() - start - 1)) << "code streams differ";
+
+        std::vector<uint8_t> ours(pixels.size(), 0xEE);
+        const std::string& bytes = data.DataString();
+        TGIFDecodeResult r = DecodeGIFData(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), ours.data(),
+                                           c.width, c.height, false, 0);
+        EXPECT_EQ(r.Status, TGIFDecodeStatus::Complete);
+        EXPECT_TRUE(ours == pixels) << "our decoder differs";
+
+        TVsGifImage image;
+        GreyMap(image.GlobalColorMap(), 1 << c.bits);
+        AddFrame(image, c.width, c.height, [&](int x, int y) { return pixels[size_t(y) * size_t(c.width) + size_t(x)]; });
+        oracle::Image ref = oracle::Decode(Save(image));
+        ASSERT_TRUE(ref.ok) << ref.error;
+        ASSERT_EQ(ref.frames.size(), 1u);
+        EXPECT_TRUE(ref.frames[0].pixels == pixels) << "libgif's decoding differs";
+    }
+}

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "grid/VsHtml.h"
+#include "grid/VsUtil.h"
 #include "platform/graphics/RecordingDevice.h"
 #include "platform/graphics/qt/FontCache.h"
 #include "tests/grid/VsStringGridTestSupport.h"
@@ -229,10 +230,86 @@ TEST_F(HostileTextTest, OnlyWhatACellShowsIsShaped) {
     grid->AutoSizeColumns(true, 0);
     grid->AutoSizeRow(1);
     EXPECT_LT(ShapedUnits() - before, 4096u);
+    // Wider than any screen, it is sized to the widest width measured.
+    EXPECT_EQ(grid->ColWidths(1), kMaxMeasuredTextWidth + 4);
+    grid->SetCells(1, 1, "<B>" + word + "</B>");
+    const uint64_t html = ShapedUnits();
+    grid->AutoSizeColumns(true, 0);
+    EXPECT_LT(ShapedUnits() - html, 4096u);
+    EXPECT_EQ(grid->ColWidths(1), kMaxMeasuredTextWidth + 4);
+    // A long text narrower than that is measured whole.
+    const std::string some = word.substr(0, 4096);
+    grid->SetCells(1, 1, some);
+    grid->AutoSizeColumns(true, 0);
     TCanvas measure;
     measure.SetFont(grid->Font());
-    const int32_t piece = measure.TextWidth("fiffle\xC3\xA9");
-    EXPECT_NEAR(grid->ColWidths(1), piece * double(word.size() / 8) + 4, piece * double(word.size() / 8) * 0.02);
+    ASSERT_LT(measure.TextWidth(some), kMaxMeasuredTextWidth);
+    EXPECT_EQ(grid->ColWidths(1), measure.TextWidth(some) + 4);
+}
+
+TEST_F(HostileTextTest, AHugeTextDrawsAsThePartItShows) {
+    // Past what shows, a megabyte and a byte that is never UTF-8: read, it
+    // would make the whole text Windows-1252, and the letters shown others.
+    std::string shown;
+    while (shown.size() < 240) shown += "fiffle\xC3\xA9";
+    std::string filler;
+    while (filler.size() < (1 << 20)) filler += "fiffle\xC3\xA9";
+    std::string amps;
+    for (int i = 0; i < 40; ++i) amps += "&amp;";
+    std::string many;
+    for (int i = 0; i < 200000; ++i) many += "&amp;";
+    struct Way {
+        const char* Name;
+        std::string Huge, Shown;
+        TAlignment Align, ShownAlign;
+        bool EnhTextSize, WordWrap;
+    } const ways[] = {
+        {"left", shown + filler + "\xFF", shown, taLeftJustify, taLeftJustify, false, false},
+        // Too wide to be measured whole: from its start.
+        {"centred", shown + filler + "\xFF", shown, taCenter, taLeftJustify, false, false},
+        {"right", "\xFF" + filler + shown, shown, taRightJustify, taRightJustify, false, false},
+        {"shortened", shown + filler + "\xFF", shown, taLeftJustify, taLeftJustify, true, false},
+        {"wrapped", shown + filler + "\xFF", shown, taLeftJustify, taLeftJustify, false, true},
+        {"HTML", "<B>" + shown + filler + "\xFF</B>", "<B>" + shown + "</B>", taLeftJustify, taLeftJustify, false, false},
+        {"entities", "<B>" + many + "\xFF</B>", "<B>" + amps + "</B>", taLeftJustify, taLeftJustify, false, false},
+    };
+    const TRect cell = grid->CellRect(1, 1);
+    auto pixels = [&] {
+        std::vector<TColor> p;
+        for (int32_t y = cell.Top; y < cell.Bottom; ++y)
+            for (int32_t x = cell.Left; x < cell.Right; ++x) p.push_back(canvas->Bitmap()->Canvas()->Pixel(x, y));
+        return p;
+    };
+    for (const Way& w : ways) {
+        SCOPED_TRACE(w.Name);
+        grid->SetEnhTextSize(w.EnhTextSize);
+        grid->SetWordWrap(w.WordWrap);
+        TAlignment align = w.ShownAlign;
+        grid->OnGetAlignment = [&align](TObject*, int32_t, int32_t, TAlignment& a) { a = align; };
+        grid->SetCells(1, 1, w.Shown);
+        Paint(1, 1);
+        const std::vector<TColor> expected = pixels();
+        align = w.Align;
+        grid->SetCells(1, 1, w.Huge);
+        const uint64_t before = ShapedUnits();
+        Paint(1, 1);
+        EXPECT_LT(ShapedUnits() - before, 4096u);
+        EXPECT_GT(Ink(1, 1), 0);
+        if (w.Align != taRightJustify) {
+            EXPECT_TRUE(pixels() == expected);
+            continue;
+        }
+        // Placed by the width of its end rather than of the whole, the text
+        // may sit a fraction of a pixel aside.
+        int32_t differ = 0;
+        const std::vector<TColor> got = pixels();
+        for (size_t k = 0; k < got.size(); ++k) differ += got[k] != expected[k];
+        const int32_t ink = Ink(1, 1);
+        grid->SetCells(1, 1, w.Shown);
+        Paint(1, 1);
+        EXPECT_NEAR(ink, Ink(1, 1), Ink(1, 1) / 10);
+        EXPECT_LT(differ, 2 * Ink(1, 1));
+    }
 }
 
 // ---------------------------------------------------------------- numbers beyond their range

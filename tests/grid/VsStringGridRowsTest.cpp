@@ -2,6 +2,10 @@
 // rows and columns with their sizes, objects and the current cell.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+
 #include "tests/grid/VsStringGridTestSupport.h"
 
 namespace {
@@ -118,3 +122,39 @@ TEST_F(GridRows, ColumnsComeAndGoWithTheirWidthsAndGraphicsAreFreed) {
 }
 
 }  // namespace
+
+// Rows that come, go, move and hide in a fixed random sequence: each row's
+// height stays the one its text was given (the default for a new row).
+TEST_F(GridRows, HeightsStayWithTheirRowsThroughEveryRowOperation) {
+    grid->SetEnhRowColMove(true);
+    grid->SetRowCount(60);
+    auto heightOf = [&](const std::string& text) {
+        if (text.empty()) return grid->DefaultRowHeight();
+        const int32_t k = std::stoi(text.substr(1));
+        return k % 3 == 0 ? grid->DefaultRowHeight() : 22 + k % 11;
+    };
+    for (int32_t r = 0; r < 60; ++r) {
+        grid->SetCells(1, r, "r" + std::to_string(r));
+        grid->SetRowHeights(r, heightOf("r" + std::to_string(r)));
+    }
+    std::mt19937 random(4711);
+    auto below = [&](int32_t n) { return static_cast<int32_t>(random() % static_cast<uint32_t>(std::max(1, n))); };
+    for (int step = 0; step < 300; ++step) {
+        const int32_t n = grid->RowCount();
+        const int32_t at = 1 + below(n - 1);
+        switch (below(n < 20 ? 2 : 6)) {
+        case 0:
+        case 1: grid->InsertRows(at, 1 + below(3)); break;
+        case 2: grid->DeleteRows(at, 1 + below(3)); break;
+        case 3: grid->RemoveRows(at, 1 + below(2)); break;
+        case 4: grid->MoveRow(at, 1 + below(n - 1)); break;
+        default:
+            grid->HideRowsRemoving(grid->RealRowIndex(at), grid->RealRowIndex(std::min(n - 1, at + below(4))));
+            if (below(2) == 0) grid->UnhideAllRows();
+        }
+        for (int32_t r = 0; r < grid->RowCount(); ++r)
+            ASSERT_EQ(grid->RowHeights(r), heightOf(grid->Cells(1, r))) << "step " << step << " row " << r;
+    }
+    grid->UnhideAllRows();
+    for (int32_t r = 0; r < grid->RowCount(); ++r) ASSERT_EQ(grid->RowHeights(r), heightOf(grid->Cells(1, r))) << r;
+}

@@ -201,6 +201,14 @@ inline size_t NextChar(std::string_view s, size_t i, bool utf8, char32_t& cp) {
     return len;
 }
 
+// The byte length NextChar reads as UTF-8 at i.
+inline size_t NextCharLength(std::string_view s, size_t i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) return 1;
+    const size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
+    return std::min(len, s.size() - i);
+}
+
 // The summed advances of a text; at stops (ascending pixel offsets), the
 // byte position of the first character that starts at or after the stop is
 // noted, and the walk ends at the last stop.
@@ -246,6 +254,25 @@ size_t StrictUtf8(std::string_view s, size_t i, uint32_t& cp) {
     }
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
     return len;
+}
+
+// WalkAdvances reading the text as UTF-8 as far as the walk goes; when that
+// part is not UTF-8, again (after reset) with each byte a Windows-1252
+// character. Only the part walked is examined. Returns whether it was UTF-8.
+template <typename Reset, typename Stop>
+bool WalkRead(const TResolvedFont& font, std::string_view s, Reset&& reset, Stop&& stop) {
+    size_t end = 0;
+    reset();
+    WalkAdvances(font, s, true, [&](size_t i, double x, double a) {
+        end = i;
+        return stop(i, x, a);
+    });
+    // The character the walk stopped at was read too.
+    if (end < s.size()) end += NextCharLength(s, end);
+    if (ValidUtf8(s.substr(0, end))) return true;
+    reset();
+    WalkAdvances(font, s, false, stop);
+    return false;
 }
 
 // The summed advances of a long text in one walk: read as UTF-8 until a
@@ -366,18 +393,20 @@ double TResolvedFont::CharAdvance(char32_t c) const {
     return a;
 }
 
-TTextPart VisiblePart(const TResolvedFont& font, const std::string& text, double from, double to) {
-    const bool utf8 = ValidUtf8(text);
+TTextPart VisiblePart(const TResolvedFont& font, std::string_view text, double from, double to) {
     TTextPart part;
-    part.Utf8 = utf8;
-    part.End = text.size();
     // The starts of the last kPartMargin characters seen, to step back from
     // the first visible one.
     size_t starts[kPartMargin] = {};
     double offsets[kPartMargin] = {};
     size_t seen = 0, after = 0;
     bool begun = false;
-    WalkAdvances(font, text, utf8, [&](size_t i, double x, double a) {
+    part.Utf8 = WalkRead(font, text, [&] {
+        part = TTextPart{};
+        part.End = text.size();
+        seen = after = 0;
+        begun = false;
+    }, [&](size_t i, double x, double a) {
         if (!begun) {
             starts[seen % kPartMargin] = i;
             offsets[seen % kPartMargin] = x;
@@ -404,11 +433,55 @@ size_t FitText(std::string_view text, const TDeviceFont& font, int32_t width) {
 
 size_t FittingPrefix(const TResolvedFont& font, std::string_view text, double width) {
     size_t end = 0;
-    WalkAdvances(font, text, ValidUtf8(text), [&](size_t i, double x, double a) {
+    WalkRead(font, text, [&] { end = 0; }, [&](size_t i, double x, double a) {
         end = i;
         return i == text.size() || x + a > width;
     });
     return end;
+}
+
+double AdvanceUpTo(const TResolvedFont& font, std::string_view text, double limit) {
+    double sum = 0;
+    WalkRead(font, text, [&] { sum = 0; }, [&](size_t i, double x, double a) {
+        sum = x;
+        return i == text.size() || x > limit;
+    });
+    return sum;
+}
+
+double TextAdvanceUpTo(std::string_view text, const TDeviceFont& font, double limit) {
+    return AdvanceUpTo(ResolveFont(font), text, limit);
+}
+
+size_t FitTextFromEnd(std::string_view text, const TDeviceFont& font, int32_t width) {
+    const TResolvedFont& f = ResolveFont(font);
+    // Read as UTF-8 back from the end; when the part read is not UTF-8, each
+    // byte is a character.
+    for (bool utf8 : {true, false}) {
+        std::unique_lock<std::mutex> lock(f.AdvanceMutex(), std::defer_lock);
+        double x = 0;
+        size_t start = text.size();
+        while (start > 0) {
+            size_t i = start - 1;
+            if (utf8)
+                while (i > 0 && start - i < 4 && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) --i;
+            const auto c = static_cast<unsigned char>(text[i]);
+            double a;
+            if (c >= 32 && c <= 126) {
+                a = f.AsciiAdvance[c - 32];
+            } else {
+                char32_t cp;
+                NextChar(text, i, utf8, cp);
+                if (!lock.owns_lock()) lock.lock();
+                a = f.CharAdvance(cp);
+            }
+            if (x + a > width + 0.5) break;
+            x += a;
+            start = i;
+        }
+        if (!utf8 || ValidUtf8(text.substr(start))) return start;
+    }
+    return text.size();
 }
 
 QString FontFamilyFor(const std::string& name) {

@@ -74,15 +74,19 @@ struct TTextPart {
     size_t Begin = 0;
     size_t End = 0;
     double Offset = 0;
-    bool Utf8 = true;  // the whole text is valid UTF-8
+    bool Utf8 = true;  // the text is valid UTF-8 as far as it was read
 };
 // The characters whose advances reach into [from, to] (pixels from the
 // text's start), with a few more on either side so that shaping the part
-// gives the glyphs the whole text would have there.
-TTextPart VisiblePart(const TResolvedFont& font, const std::string& text, double from, double to);
+// gives the glyphs the whole text would have there. The text is read only
+// up to the part's end, and decoded as UTF-8 when that much of it is.
+TTextPart VisiblePart(const TResolvedFont& font, std::string_view text, double from, double to);
 // The number of bytes of the longest prefix of whole characters whose summed
 // advances are at most width.
 size_t FittingPrefix(const TResolvedFont& font, std::string_view text, double width);
+// The summed advances of a text, walked only until they pass limit (then
+// the sum so far, which is more than limit).
+double AdvanceUpTo(const TResolvedFont& font, std::string_view text, double limit);
 
 // The 72 dpi paint device fonts are measured on.
 QPaintDevice* MeasuringDevice();

@@ -168,3 +168,81 @@ TEST_F(DrawTextTest, RightToLeftReadingKeepsAlignmentAndWidth) {
     canvas.DrawText("abc (1)", m, DT_CALCRECT | DT_SINGLELINE | DT_RTLREADING);
     EXPECT_EQ(m.Right, canvas.TextWidth("abc (1)"));
 }
+
+namespace {
+
+// Drawn on a bitmap of 300 x 60 pixels.
+struct TShownCanvas {
+    TShownCanvas() {
+        canvas.Font()->SetName("Arial");
+        canvas.Font()->SetHeight(20);
+        canvas.Brush()->SetColor(clWhite);
+        canvas.FillRect({0, 0, 300, 60});
+        canvas.Brush()->SetStyle(bsClear);
+    }
+    std::vector<TColor> Pixels() {
+        std::vector<TColor> p;
+        for (int32_t y = 0; y < 60; ++y)
+            for (int32_t x = 0; x < 300; ++x) p.push_back(canvas.Bitmap()->Canvas()->Pixel(x, y));
+        return p;
+    }
+    TRecordingCanvas canvas{96, 96, TSize{300, 60}, true};
+};
+
+}  // namespace
+
+TEST(DrawTextLongLine, GoesToTheDeviceOnlyWhereItCanShow) {
+    // Past what can show, a megabyte and a byte that is never UTF-8.
+    std::string shown;
+    while (shown.size() < 240) shown += "fiffle\xC3\xA9";
+    std::string filler;
+    while (filler.size() < (1 << 20)) filler += "fiffle\xC3\xA9";
+    const uint32_t line = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
+    struct Row {
+        const char* Name;
+        uint32_t Flags;
+        std::string Huge;
+        uint32_t ShownFlags;  // the shown part drawn alone
+    } const rows[] = {
+        {"left", line, shown + filler + "\xFF", line},
+        {"shortened", line | DT_END_ELLIPSIS, shown + filler + "\xFF", line | DT_END_ELLIPSIS},
+        {"shortened, right", line | DT_END_ELLIPSIS | DT_RIGHT, shown + filler + "\xFF", line | DT_END_ELLIPSIS | DT_RIGHT},
+        // Too wide to be measured whole: from its start.
+        {"centred", line | DT_CENTER, shown + filler + "\xFF", line},
+        {"vertically centred", line | DT_VCENTER, shown + filler + "\xFF", line | DT_VCENTER},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TShownCanvas alone, huge;
+        TRect r{10, 5, 200, 50};
+        alone.canvas.DrawText(shown, r, row.ShownFlags);
+        r = {10, 5, 200, 50};
+        huge.canvas.DrawText(row.Huge, r, row.Flags);
+        for (const TRecordedCall& t : huge.canvas.Calls(TRecordedKind::TextOut)) EXPECT_LT(t.Text.size(), 1024u);
+        EXPECT_TRUE(huge.Pixels() == alone.Pixels());
+    }
+    // Right-aligned, the end of the text shows, ending at the right edge.
+    TShownCanvas right;
+    TRect r{10, 5, 200, 50};
+    right.canvas.DrawText("\xFF" + filler + shown, r, line | DT_RIGHT);
+    const auto texts = right.canvas.Calls(TRecordedKind::TextOut);
+    ASSERT_EQ(texts.size(), 1u);
+    ASSERT_LT(texts[0].Text.size(), 1024u);
+    EXPECT_EQ(shown.substr(shown.size() - 40), texts[0].Text.substr(texts[0].Text.size() - 40));
+    EXPECT_EQ(texts[0].Anchor.X + right.canvas.TextWidth(texts[0].Text), 200);
+}
+
+TEST(DrawTextLongLine, WidthUpToALimitIsExactBelowIt) {
+    TShownCanvas s;
+    TCanvas& canvas = s.canvas;
+    std::string text;
+    while (text.size() < 4096) text += "fiffle\xC3\xA9 ";
+    const int32_t whole = canvas.TextWidth(text);
+    EXPECT_EQ(canvas.TextWidthUpTo(text, whole), whole);
+    EXPECT_EQ(canvas.TextWidthUpTo(text, 1 << 30), whole);
+    const int32_t part = canvas.TextWidthUpTo(text + std::string(1 << 20, 'x'), 500);
+    EXPECT_GT(part, 500);
+    EXPECT_LT(part, 500 + canvas.TextHeight("x"));
+    // Short texts are measured as TextWidth measures them.
+    EXPECT_EQ(canvas.TextWidthUpTo("fiffle", 1), canvas.TextWidth("fiffle"));
+}
