@@ -273,7 +273,7 @@ void TVsStringGrid::TCellPainter::DefaultDrawing() {
     }
     // 3. The text and its kind; the cell's text is not copied unless the
     // display changes it.
-    const std::string& cell = G.Cells(RealCol, Row);
+    const std::string_view cell = G.CellText(RealCol, Row);
     std::string shown;
     std::string_view text = cell;
     const int32_t kind = TextKind(text);
@@ -302,7 +302,7 @@ void TVsStringGrid::TCellPainter::DefaultDrawing() {
     Align = G.GetCellAlignment(RealCol, Row);
     TextHeight = C.TextHeight("hg");
     // The events above may have changed the cells: the text is taken anew.
-    if (shown.empty() && kind != tkFormula && !password) text = G.Cells(RealCol, Row);
+    if (shown.empty() && kind != tkFormula && !password) text = G.CellText(RealCol, Row);
     switch (kind) {
     case tkHTML: {
         // 8. HTML text.
@@ -786,7 +786,7 @@ void TVsStringGrid::TCellPainter::RadioGroup() {
     const auto* items = dynamic_cast<const TStrings*>(Graph->First);
     const int32_t count = Graph->Mode;
     const int32_t selected = Graph->Integer;
-    const std::string& cell = G.Cells(RealCol, Row);
+    const std::string_view cell = G.CellText(RealCol, Row);
     const int32_t lineHeight = C.TextHeight("gh");
     auto itemText = [&](int32_t i) { return items && i < items->Count() ? items->Get(i) : std::string(); };
     C.Brush()->SetStyle(bsClear);
@@ -997,7 +997,7 @@ void TVsStringGrid::MeasureCellText(int32_t ACol, int32_t ARow, int32_t& Width, 
     TCanvas& canvas = PaintCanvas();
     Width = 0;
     Height = 0;
-    const std::string& cell = Cells(ACol, ARow);
+    const std::string_view cell = CellText(ACol, ARow);
     const int32_t kind = TextKind(cell);
     if (kind == tkHTML) {
         std::string anchor, plain;
