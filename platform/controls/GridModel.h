@@ -12,10 +12,7 @@
 // row that takes many writes in the middle turns loose (one string a cell) to
 // keep each write cheap.
 //
-// The sizes of one axis (column widths or row heights) keep the default
-// until one line differs; their running sums are built when first asked
-// for after a change of the count and kept up to date by every size change,
-// so that the place of a line costs a few steps wherever it is.
+// The sizes of one axis (column widths or row heights) are in GridAxis.h.
 #pragma once
 
 #include <cstdint>
