@@ -112,11 +112,18 @@ void TVsGifSubImage::BuildBitmap(bool webDither) {
             uint8_t* RowAddress(int32_t y) { return Dib ? Dib->RowAddress(y) : Bitmap.ScanLine(y); }
         } writer{*bitmap, dib};
         const uint8_t* pixels = Data();
+        // An index past the colour table draws as colour 0, as a DIB read
+        // back gives it; the drawing layer must never see one.
+        const size_t colours = bitmap->Palette().size();
         if (!webDither) {
             for (int32_t y = 0; y < height; ++y) {
                 progress(y);
                 const uint8_t* source = pixels + static_cast<size_t>(y) * width;
-                std::memcpy(writer.RowAddress(y), source, static_cast<size_t>(width));
+                uint8_t* target = writer.RowAddress(y);
+                std::memcpy(target, source, static_cast<size_t>(width));
+                if (colours < 256)
+                    for (int32_t x = 0; x < width; ++x)
+                        if (target[x] >= colours) target[x] = 0;
                 if (!maskWanted) continue;
                 uint8_t* bits = mask.data() + static_cast<size_t>(y) * maskStride;
                 for (int32_t x = 0; x < width; ++x)

@@ -337,6 +337,17 @@ TEST(GifDraw, ImageWithoutAnyColourTable) {
     EXPECT_EQ(At(*target, 1, 0), clWhite);
 }
 
+TEST(GifDraw, IndexesPastTheColourTableDrawAsColourZero) {
+    TVsGifImage image;
+    Greys(image.GlobalColorMap(), 2);
+    AddFrame(image, 3, 1, [](int x, int) { return static_cast<uint8_t>(x == 0 ? 1 : x == 1 ? 21 : 255); });
+    auto target = Target(3, 1, clRed);
+    target->Canvas()->Draw(0, 0, &image);
+    EXPECT_EQ(At(*target, 0, 0), Grey(1));
+    EXPECT_EQ(At(*target, 1, 0), Grey(0));
+    EXPECT_EQ(At(*target, 2, 0), Grey(0));
+}
+
 TEST(GifDraw, PaletteOfTheImageAndItsFrames) {
     TVsGifImage image;
     Greys(image.GlobalColorMap(), 3);
