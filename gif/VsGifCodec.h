@@ -226,8 +226,9 @@ private:
     // worth the direct table (2 MB at 8 bits); smaller ones use the hash.
     static constexpr int64_t DirectMinPixels = int64_t(1) << 18;
     std::unique_ptr<THashTable> FHashTable;
-    // The direct table: child code of (pixel shl 12) or prefix, 0 for none,
-    // and the entry each code took, so that a clear resets only those.
+    // The direct table: child code of (pixel shl 12) or prefix, 0 for none
+    // (from 5 bits on, with the table's tag above the code), and below 5 bits
+    // the entry each code took, so that a clear resets only those.
     std::vector<uint16_t> FChildren;
     std::vector<uint32_t> FEntries;
     int32_t FNextCode = 0;

@@ -223,6 +223,11 @@ void TLZWEncoder::EncodeDirect(const std::vector<const uint8_t*>& rows) {
     } freeTables{*this};
     uint16_t* const children = FChildren.data();
     uint32_t* const entries = FEntries.data();
+    // A large table is not cleared code by code: each entry carries the
+    // table's tag in its top four bits, a clear moves to the next tag, and
+    // only when the tags run out is the whole table zeroed.
+    constexpr bool tagged = Bits >= 5;
+    uint32_t tag = tagged ? 1u << 12 : 0;
     TVsGifCodeWriter& codes = *FCodes;
     TVsGifCodeWriter::TBits b = FBits;
     uint32_t width = initialWidth;
@@ -248,7 +253,14 @@ void TLZWEncoder::EncodeDirect(const std::vector<const uint8_t*>& rows) {
             // pixel's row and the prefix alone.
             uint16_t* row = RowOf(children, *p);
             uint32_t found;
-            while ((found = row[prefix]) != 0) [[likely]] {
+            while (true) {
+                if constexpr (tagged) {
+                    // Another tag (or none) wraps to 4096 or more.
+                    found = row[prefix] - tag;
+                    if (found >= 4096) break;
+                } else if ((found = row[prefix]) == 0) {
+                    break;
+                }
                 prefix = found;
                 if (++p == end) break;
                 row = RowOf(children, *p);
@@ -263,14 +275,22 @@ void TLZWEncoder::EncodeDirect(const std::vector<const uint8_t*>& rows) {
             }
             if (next < 4095) [[likely]] {
                 const uint32_t entry = (pixel << 12) + prefix;
-                children[entry] = static_cast<uint16_t>(next);
-                entries[next] = entry;
+                children[entry] = static_cast<uint16_t>(tag | next);
+                if constexpr (!tagged) entries[next] = entry;
                 ++next;
             } else {
                 codes.Put(b, clear, width);
                 width = initialWidth;
                 widthLimit = 1u << width;
-                for (uint32_t c = base; c < next; ++c) children[entries[c]] = 0;
+                if constexpr (tagged) {
+                    tag += 1u << 12;
+                    if (tag == 16u << 12) {
+                        std::fill(FChildren.begin(), FChildren.end(), uint16_t{0});
+                        tag = 1u << 12;
+                    }
+                } else {
+                    for (uint32_t c = base; c < next; ++c) children[entries[c]] = 0;
+                }
                 next = base;
             }
             prefix = pixel;
