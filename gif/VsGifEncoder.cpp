@@ -212,8 +212,12 @@ template <uint32_t Bits>
 void TLZWEncoder::EncodeDirect(const std::vector<const uint8_t*>& rows) {
     constexpr uint32_t clear = 1u << Bits, base = clear + 2, initialWidth = Bits + 1;
     const uint32_t colors = std::min<uint32_t>(static_cast<uint32_t>(std::max(FColorCount, 0)), clear);
+    // A large table is not cleared code by code: each entry carries the
+    // table's tag in its top four bits, a clear moves to the next tag, and
+    // only when the tags run out is the whole table zeroed.
+    constexpr bool tagged = Bits >= 5;
     FChildren.assign(size_t(clear) << 12, 0);
-    FEntries.resize(4096);
+    if constexpr (!tagged) FEntries.resize(4096);
     struct Free {
         TLZWEncoder& encoder;
         ~Free() {
@@ -223,10 +227,6 @@ void TLZWEncoder::EncodeDirect(const std::vector<const uint8_t*>& rows) {
     } freeTables{*this};
     uint16_t* const children = FChildren.data();
     uint32_t* const entries = FEntries.data();
-    // A large table is not cleared code by code: each entry carries the
-    // table's tag in its top four bits, a clear moves to the next tag, and
-    // only when the tags run out is the whole table zeroed.
-    constexpr bool tagged = Bits >= 5;
     uint32_t tag = tagged ? 1u << 12 : 0;
     TVsGifCodeWriter& codes = *FCodes;
     TVsGifCodeWriter::TBits b = FBits;

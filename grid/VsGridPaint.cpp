@@ -45,11 +45,7 @@ constexpr size_t kLongCellText = 4096;
 
 // The part of a line of a cell the URL display form shows.
 std::string_view URLDisplayPart(std::string_view Line, bool Show, bool Full) {
-    if (!Show || Full || !IsURL(Line)) return Line;
-    size_t p = Line.find("://");
-    if (p != std::string_view::npos) return Line.substr(p + 3);
-    p = Line.find("mailto:");
-    return p != std::string_view::npos ? Line.substr(p + 7) : Line;
+    return Show && !Full && IsURL(Line) ? URLWithoutPrefix(Line) : Line;
 }
 
 void DrawCheckBox(TCanvas& Canvas, const TRect& Box, bool Checked) {
@@ -302,7 +298,7 @@ void TVsStringGrid::TCellPainter::DefaultDrawing() {
     Align = G.GetCellAlignment(RealCol, Row);
     TextHeight = C.TextHeight("hg");
     // The events above may have changed the cells: the text is taken anew.
-    if (shown.empty() && kind != tkFormula && !password) text = G.CellText(RealCol, Row);
+    if (kind != tkFormula && !password) text = G.CellText(RealCol, Row);
     switch (kind) {
     case tkHTML: {
         // 8. HTML text.

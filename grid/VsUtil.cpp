@@ -131,15 +131,14 @@ bool ParseCellRef(const std::string& S, TPoint& Point) {
 
 bool IsURL(std::string_view S) { return Contains(S, "://") || Contains(S, "mailto:"); }
 
-void StripURLPrefix(std::string& S) {
+std::string_view URLWithoutPrefix(std::string_view S) {
     size_t p = S.find("://");
-    if (p != std::string::npos) {
-        S.erase(0, p + 3);
-        return;
-    }
+    if (p != std::string_view::npos) return S.substr(p + 3);
     p = S.find("mailto:");
-    if (p != std::string::npos) S.erase(0, p + 7);
+    return p != std::string_view::npos ? S.substr(p + 7) : S;
 }
+
+void StripURLPrefix(std::string& S) { S.erase(0, S.size() - URLWithoutPrefix(S).size()); }
 
 int32_t TextKind(std::string_view S) {
     if (S.size() < 2) return tkPlain;

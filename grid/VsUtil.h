@@ -42,6 +42,8 @@ bool IsURL(std::string_view S);
 // Drops everything up to and including the first "://", else up to and
 // including "mailto:".
 void StripURLPrefix(std::string& S);
+// The part of S that StripURLPrefix keeps.
+std::string_view URLWithoutPrefix(std::string_view S);
 
 // The widest a cell's text is measured for sizing (pixels): wider than any
 // screen, so that measuring a huge text stops there.

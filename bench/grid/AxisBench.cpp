@@ -29,13 +29,19 @@ double HeapMB() {
     return static_cast<double>(m.uordblks + m.hblkhd) / 1e6;
 }
 
+// An axis of ten million lines of 24 pixels.
+std::unique_ptr<TGridAxis> TenMillionLines() {
+    auto axis = std::make_unique<TGridAxis>(24);
+    axis->SetCount(kTenMillion);
+    return axis;
+}
+
 // One size set, then the extent and one place, as the scroll range asks.
 void BM_Axis10M_OneSize(benchmark::State& state) {
     double grown = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto axis = std::make_unique<TGridAxis>(24);
-        axis->SetCount(kTenMillion);
+        auto axis = TenMillionLines();
         const double before = HeapMB();
         state.ResumeTiming();
         axis->SetSize(kOdd, 40);
@@ -56,8 +62,7 @@ void BM_Axis10M_EverySize(benchmark::State& state) {
     double grown = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto axis = std::make_unique<TGridAxis>(24);
-        axis->SetCount(kTenMillion);
+        auto axis = TenMillionLines();
         const double before = HeapMB();
         state.ResumeTiming();
         for (int32_t i = 0; i < kTenMillion; ++i) {

@@ -36,6 +36,9 @@ void Build(std::vector<int64_t>& tree) {
     }
 }
 
+// Orders the list of lines against a line number, for lower_bound.
+constexpr auto kBefore = [](const auto& line, int32_t i) { return line.Index < i; };
+
 size_t Blocks(int32_t lines, int32_t block) { return (static_cast<size_t>(lines) + block - 1) / block; }
 
 template <class T>
@@ -108,8 +111,7 @@ void TGridAxis::SetDefault(int32_t size) {
 int32_t TGridAxis::Size(int32_t index) const {
     if (index < 0 || index >= FCount) return FDefault;
     if (FDense) return FSizes[static_cast<size_t>(index)];
-    const auto it = std::lower_bound(FLines.begin(), FLines.end(), index,
-                                     [](const TLine& line, int32_t i) { return line.Index < i; });
+    const auto it = std::lower_bound(FLines.begin(), FLines.end(), index, kBefore);
     return it != FLines.end() && it->Index == index ? it->Size : FDefault;
 }
 
@@ -124,8 +126,7 @@ void TGridAxis::SetSize(int32_t index, int32_t size) {
 }
 
 void TGridAxis::SetSparse(int32_t index, int32_t size) {
-    auto less = [](const TLine& line, int32_t i) { return line.Index < i; };
-    auto it = std::lower_bound(FLines.begin(), FLines.end(), index, less);
+    auto it = std::lower_bound(FLines.begin(), FLines.end(), index, kBefore);
     if (it != FLines.end() && it->Index == index) {
         const int32_t old = it->Size;
         if (old == size) return;
@@ -142,7 +143,7 @@ void TGridAxis::SetSparse(int32_t index, int32_t size) {
             SetDenseSize(index, size);
             return;
         }
-        it = std::lower_bound(FLines.begin(), FLines.end(), index, less);
+        it = std::lower_bound(FLines.begin(), FLines.end(), index, kBefore);
     }
     const bool atEnd = it == FLines.end();
     FLines.insert(it, TLine{index, size});
@@ -230,8 +231,7 @@ int64_t TGridAxis::Offset(int32_t index) const {
         return sum + lines - static_cast<int64_t>(static_cast<size_t>(index) - block * kBlock) * FDefault;
     }
     if (!FTreeValid) BuildTree();
-    const auto it = std::lower_bound(FLines.begin(), FLines.end(), index,
-                                     [](const TLine& line, int32_t i) { return line.Index < i; });
+    const auto it = std::lower_bound(FLines.begin(), FLines.end(), index, kBefore);
     return sum + Prefix(FTree, static_cast<size_t>(it - FLines.begin()));
 }
 
@@ -251,8 +251,7 @@ bool TGridAxis::DeleteLines(int32_t index, int32_t count) {
         MaybeSparse();
         return changed;
     }
-    auto it = std::lower_bound(FLines.begin(), FLines.end(), index,
-                               [](const TLine& line, int32_t i) { return line.Index < i; });
+    auto it = std::lower_bound(FLines.begin(), FLines.end(), index, kBefore);
     auto write = it;
     for (; it != FLines.end(); ++it) {
         changed = changed || it->Size != FDefault;
@@ -285,8 +284,7 @@ bool TGridAxis::InsertLines(int32_t index, int32_t count) {
         MaybeSparse();
         return changed;
     }
-    auto it = std::lower_bound(FLines.begin(), FLines.end(), index,
-                               [](const TLine& line, int32_t i) { return line.Index < i; });
+    auto it = std::lower_bound(FLines.begin(), FLines.end(), index, kBefore);
     for (auto at = it; at != FLines.end(); ++at) {
         changed = changed || at->Size != FDefault;
         at->Index += shift;
@@ -319,9 +317,8 @@ bool TGridAxis::MoveLine(int32_t from, int32_t to) {
         }
         return true;
     }
-    auto less = [](const TLine& line, int32_t i) { return line.Index < i; };
-    const auto first = std::lower_bound(FLines.begin(), FLines.end(), low, less);
-    const auto last = std::lower_bound(first, FLines.end(), high + 1, less);
+    const auto first = std::lower_bound(FLines.begin(), FLines.end(), low, kBefore);
+    const auto last = std::lower_bound(first, FLines.end(), high + 1, kBefore);
     if (std::all_of(first, last, [&](const TLine& line) { return line.Size == FDefault; })) return false;
     const bool carried = from < to ? first->Index == from : (last - 1)->Index == from;
     for (auto it = first; it != last; ++it) it->Index += from < to ? -1 : 1;

@@ -198,16 +198,15 @@ void TGridRow::MakeLoose() {
 void TGridRow::Grow(int32_t count) {
     const int32_t n = Count();
     if (count <= n) return;
+    const TBlock b = Block(FData, FCount, FCap);
     if (IsLoose()) {
         static_cast<TLoose*>(FData)->resize(static_cast<size_t>(count));
-    } else if (FData && Block(FData, FCount, FCap).Free() >= static_cast<size_t>(count - n) * Block(FData, FCount, FCap).W()) {
-        const TBlock b = Block(FData, FCount, FCap);
+    } else if (FData && b.Free() >= static_cast<size_t>(count - n) * b.W()) {
         const size_t used = b.Used();
         FCount = static_cast<uint32_t>(count);
         for (auto i = static_cast<size_t>(n); i < static_cast<size_t>(count); ++i) b.SetEnd(i, used);
     } else {
-        const size_t cap = FData ? Block(FData, FCount, FCap).Cap() : 0;
-        Pack(count, Grown(cap), [&](size_t i) { return Text(static_cast<int32_t>(i)); });
+        Pack(count, Grown(FData ? b.Cap() : 0), [&](size_t i) { return Text(static_cast<int32_t>(i)); });
     }
     ResizeObjects(count);
 }
@@ -228,16 +227,15 @@ void TGridRow::Trim() {
 void TGridRow::Append(int32_t col, std::string_view text) {
     const auto n = static_cast<size_t>(Count());
     const auto c = static_cast<size_t>(col);
-    if (FData && Block(FData, FCount, FCap).Free() >= text.size() + (c + 1 - n) * Block(FData, FCount, FCap).W()) {
-        const TBlock b = Block(FData, FCount, FCap);
+    const TBlock b = Block(FData, FCount, FCap);
+    if (FData && b.Free() >= text.size() + (c + 1 - n) * b.W()) {
         const size_t used = b.Used();
         std::memcpy(b.Bytes() + used, text.data(), text.size());
         FCount = static_cast<uint32_t>(c + 1);
         for (size_t i = n; i < c; ++i) b.SetEnd(i, used);
         b.SetEnd(c, used + text.size());
     } else {
-        const size_t cap = FData ? Block(FData, FCount, FCap).Cap() : 0;
-        Pack(col + 1, Grown(cap), [&](size_t i) { return i == c ? text : Text(static_cast<int32_t>(i)); });
+        Pack(col + 1, Grown(FData ? b.Cap() : 0), [&](size_t i) { return i == c ? text : Text(static_cast<int32_t>(i)); });
     }
     ResizeObjects(col + 1);
 }
@@ -327,20 +325,14 @@ void TGridRow::MoveCell(int32_t from, int32_t to) {
         if (from < to) return i >= from && i < to ? i + 1 : i;
         return i > to && i <= from ? i - 1 : i;
     };
-    if (IsLoose()) {
-        TLoose& v = *static_cast<TLoose*>(FData);
+    auto shift = [&](auto& v) {
         v.resize(static_cast<size_t>(m));
         if (from < to) std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
         else std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
-    } else {
-        Pack(m, 0, [&](size_t i) { return Text(source(static_cast<int32_t>(i))); });
-    }
-    if (FObjects) {
-        std::vector<TObject*>& v = *FObjects;
-        v.resize(static_cast<size_t>(m), nullptr);
-        if (from < to) std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
-        else std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
-    }
+    };
+    if (IsLoose()) shift(*static_cast<TLoose*>(FData));
+    else Pack(m, 0, [&](size_t i) { return Text(source(static_cast<int32_t>(i))); });
+    if (FObjects) shift(*FObjects);
     Trim();
 }
 

@@ -59,7 +59,7 @@ public:
 
 private:
     template <class F>
-    void Pack(int32_t count, size_t spare, F text);
+    void Pack(int32_t count, size_t minCap, F text);
     void Grow(int32_t count);
     void Trim();
     void Release();

@@ -201,12 +201,17 @@ inline size_t NextChar(std::string_view s, size_t i, bool utf8, char32_t& cp) {
     return len;
 }
 
-// The byte length NextChar reads as UTF-8 at i.
-inline size_t NextCharLength(std::string_view s, size_t i) {
+// The advance of the character at i and its byte length; the font's lock
+// is taken on the first character outside the ASCII table.
+inline double AdvanceAt(const TResolvedFont& font, std::string_view s, size_t i, bool utf8,
+                        std::unique_lock<std::mutex>& lock, size_t& len) {
     const auto c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) return 1;
-    const size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
-    return std::min(len, s.size() - i);
+    len = 1;
+    if (c >= 32 && c <= 126) return font.AsciiAdvance[c - 32];
+    char32_t cp;
+    len = NextChar(s, i, utf8, cp);
+    if (!lock.owns_lock()) lock.lock();
+    return font.CharAdvance(cp);
 }
 
 // The summed advances of a text; at stops (ascending pixel offsets), the
@@ -217,17 +222,8 @@ double WalkAdvances(const TResolvedFont& font, std::string_view s, bool utf8, St
     double x = 0;
     std::unique_lock<std::mutex> lock(font.AdvanceMutex(), std::defer_lock);
     for (size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        double a;
-        size_t len = 1;
-        if (c >= 32 && c <= 126) {
-            a = font.AsciiAdvance[c - 32];
-        } else {
-            char32_t cp;
-            len = NextChar(s, i, utf8, cp);
-            if (!lock.owns_lock()) lock.lock();
-            a = font.CharAdvance(cp);
-        }
+        size_t len;
+        const double a = AdvanceAt(font, s, i, utf8, lock, len);
         if (stop(i, x, a)) return x;
         x += a;
         i += len;
@@ -268,7 +264,8 @@ bool WalkRead(const TResolvedFont& font, std::string_view s, Reset&& reset, Stop
         return stop(i, x, a);
     });
     // The character the walk stopped at was read too.
-    if (end < s.size()) end += NextCharLength(s, end);
+    char32_t cp;
+    if (end < s.size()) end += NextChar(s, end, true, cp);
     if (ValidUtf8(s.substr(0, end))) return true;
     reset();
     WalkAdvances(font, s, false, stop);
@@ -465,16 +462,8 @@ size_t FitTextFromEnd(std::string_view text, const TDeviceFont& font, int32_t wi
             size_t i = start - 1;
             if (utf8)
                 while (i > 0 && start - i < 4 && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) --i;
-            const auto c = static_cast<unsigned char>(text[i]);
-            double a;
-            if (c >= 32 && c <= 126) {
-                a = f.AsciiAdvance[c - 32];
-            } else {
-                char32_t cp;
-                NextChar(text, i, utf8, cp);
-                if (!lock.owns_lock()) lock.lock();
-                a = f.CharAdvance(cp);
-            }
+            size_t len;
+            const double a = AdvanceAt(f, text, i, utf8, lock, len);
             if (x + a > width + 0.5) break;
             x += a;
             start = i;
